@@ -7,8 +7,7 @@
 
 // Process-wide instance created on first use under a per-class mutex and never destroyed.
 // Usage: `static Foo* getInstance() { return TavSingleton<Foo>::instance(); }`
-template<typename T>
-class TavSingleton
+template<typename T> class TavSingleton
 {
 public:
     static T* instance()

@@ -1,0 +1,127 @@
+#include "AutoUploadThread.h"
+#include "LogHandler.h"
+#include "TAVDatabase.h"
+#include "TAVNetCheck.h"
+#include "TAV_AppInfo.h"
+#include "TAV_Config.h"
+#include "TavSingleInstance.h"
+#include "ZUHdApi.h"
+#include "ZUHdManager.h"
+#include "ZULoginDlg.h"
+#include "ZUMakePaper.h"
+#include "ZUStartUpProcess.h"
+#include "ZUTipDlg.h"
+#include "iniParse.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// The one-button message box of start-up.
+void showStartUpMessage(const QString& title, const QString& text)
+{
+    ZUTipDlg* box = ZUTipDlg::getInstance();
+    box->setText(text, title);
+    box->setButtons(2, 0);
+    box->exec();
+}
+
+} // namespace
+
+void setupQssFile()
+{
+    QFile file(QDir::fromNativeSeparators(QCoreApplication::applicationDirPath() + "/ZUTAVApplication.qss"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    QByteArray sheet = file.readAll();
+    const int nul = sheet.indexOf('\0');
+    if (nul >= 0) {
+        sheet.truncate(nul);
+    }
+    qApp->setStyleSheet(QString::fromLatin1(sheet));
+    file.close();
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    installLogHandler();
+    // The relative "./plugins" and "./Resources/..." references resolve against the program directory.
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+
+    qDebug() << "\n\n\n\n ***********Start ZUDUR-U4*************";
+    qDebug() << "verify system semaphore";
+    TavSingleInstance instance;
+    if (!instance.acquire()) {
+        showStartUpMessage(QObject::tr("消息"), QObject::tr("应用已启动，请退出应用后重试"));
+        return 0;
+    }
+
+    qDebug() << "setupQssFile";
+    setupQssFile();
+
+    qDebug() << "load ini file";
+    if (!iniParse::getInstance()->load()) {
+        showStartUpMessage(QObject::tr("消息"), QObject::tr("未找到配置文件，请联系管理员"));
+    }
+
+    ZUHdManager::registerMetaTypes();
+
+    qDebug() << "addLibraryPath";
+    QCoreApplication::addLibraryPath("./plugins");
+
+    qDebug() << "createDb";
+    TAVDatabase* database = TAVDatabase::getInstance();
+    database->createDb();
+    qDebug() << "set Authority";
+    database->setAuthority();
+    qDebug() << "openLocalDb";
+    if (!database->openLocalDb()) {
+        showStartUpMessage(QObject::tr("错误"), QObject::tr("数据库加载失败，请联系管理员"));
+        return 0;
+    }
+    {
+        QSqlDatabase db = database->getDbCon();
+        TAV_Config::getInstance()->loadAll(db);
+        TAV_AppInfo::getInstance()->loadAll(db);
+        database->closeDbCon(db);
+    }
+
+    qDebug() << "initDevice";
+    ZUHdManager::getInstance()->currentApi()->initDevice();
+
+    qDebug() << "load ini file";
+    // TAV_HTTP_PROXY lets the local web service stand in for the version service and the picture host too.
+    TAVNetCheck::applyProxySetting();
+    TAVNetCheck::getInstance()->findServer();
+
+    qDebug() << "start auto thread";
+    AutoUploadThread::getInstance()->start(QThread::InheritPriority);
+
+    ZULoginDlg loginDlg;
+    loginDlg.show();
+    loginDlg.showProgressPanel();
+    // Made before the teacher can open it; the start-up process sits below the tool bar's library.
+    ZUMakePaper::getInstance();
+
+    qDebug() << "startup";
+    if (!ZUStartUpProcess::getInstance()->startUp()) {
+        // The updater is running and refuses to work while this program holds the single-instance segment.
+        AutoUploadThread::getInstance()->stop();
+        instance.release();
+        return 0;
+    }
+
+    loginDlg.startUp();
+
+    const int exitCode = QApplication::exec();
+    // The upload thread ends after the cycle under way, so no transaction is cut off at exit.
+    AutoUploadThread::getInstance()->stop();
+
+    // Locals go in reverse order: the segment is detached and the semaphore dropped before the application.
+    return exitCode;
+}

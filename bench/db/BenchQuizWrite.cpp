@@ -1,0 +1,271 @@
+// Writes a finished quiz (60 students x 50 answer items, each answer with a history of two entries) through
+// the table classes on one borrowed connection and compares the write rate with plain prepared inserts of the
+// same rows in one transaction. Then reads back what the upload would send, marks the history uploaded and
+// deletes it, each with one statement per answer and with one statement per quiz.
+// Run by hand: build/bench-bin/BenchQuizWrite [rounds]
+
+#include "TAVDatabase.h"
+#include "TAV_ExamInfo.h"
+#include "TAV_ExamStuAnswer.h"
+#include "TAV_ExamStuAnswer_Pro.h"
+#include "TAV_ExamStuInfo.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+const int kStudents = 60;
+const int kItems = 50;
+const int kHistory = 2;
+const int kRows = 1 + kStudents + kStudents * kItems * (1 + kHistory);
+
+QString student(int s)
+{
+    return QStringLiteral("1000%1").arg(s, 2, 10, QLatin1Char('0'));
+}
+
+void clearQuizTables(QSqlDatabase db)
+{
+    for (const char* table : { "TAV_ExamInfo", "TAV_ExamStuInfo", "TAV_ExamStuAnswer", "TAV_ExamStuAnswer_Pro" })
+        QSqlQuery(db).exec(QStringLiteral("delete from ") + QLatin1String(table));
+}
+
+// Through the table classes, as the quiz service saves a quiz.
+int writeWithTables(QSqlDatabase db)
+{
+    ExamInfoRow quiz { 0, 1, "2024-05-06 07:00:00", "2024-05-06 07:15:00", "paper-1", 0 };
+    if (TAV_ExamInfo::getInstance()->insertExamInfo(db, quiz) < 0)
+        return -1;
+    for (int s = 0; s < kStudents; ++s) {
+        TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { student(s), quiz.examID, 600 + s });
+        for (int i = 1; i <= kItems; ++i) {
+            ExamStuAnswerRow answer { 0, quiz.examID, student(s),           "AC", i, i, QStringLiteral("q%1").arg(i),
+                                      1, i,           "2024-05-06 07:05:00" };
+            if (TAV_ExamStuAnswer::getInstance()->insertExamStuAnswer(db, answer) < 0)
+                continue;
+            for (int h = 1; h <= kHistory; ++h)
+                TAV_ExamStuAnswer_Pro::getInstance()->insertExamStuAnswerPro(
+                    db, { 0, answer.id, h, h == 1 ? "A" : "AC", "2024-05-06 07:04:00" });
+        }
+    }
+    return quiz.examID;
+}
+
+// The same rows with four statements prepared once and run row by row.
+void writePlain(QSqlDatabase db)
+{
+    QSqlQuery exam(db), stu(db), answer(db), history(db);
+    exam.prepare("insert into TAV_ExamInfo (localRecordID, startTime, endTime, paperID, status) values(?, ?, ?, ?, ?)");
+    stu.prepare("insert into TAV_ExamStuInfo (dovaneID, examID, useTime, status) values(?, ?, ?, ?)");
+    answer.prepare("insert into TAV_ExamStuAnswer (examID, dovaneID, answer, subQuestionID, sn, questionID, "
+                   "structID, mcsn, answerTime, status) values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    history.prepare(
+        "insert into TAV_ExamStuAnswer_Pro (answerID, sequence, answer, answerTime, status) values(?, ?, ?, ?, ?)");
+    exam.addBindValue(1);
+    exam.addBindValue(QStringLiteral("2024-05-06 07:00:00"));
+    exam.addBindValue(QStringLiteral("2024-05-06 07:15:00"));
+    exam.addBindValue(QStringLiteral("paper-1"));
+    exam.addBindValue(0);
+    exam.exec();
+    const int examID = exam.lastInsertId().toInt();
+    for (int s = 0; s < kStudents; ++s) {
+        stu.addBindValue(student(s));
+        stu.addBindValue(examID);
+        stu.addBindValue(600 + s);
+        stu.addBindValue(0);
+        stu.exec();
+        for (int i = 1; i <= kItems; ++i) {
+            answer.addBindValue(examID);
+            answer.addBindValue(student(s));
+            answer.addBindValue(QStringLiteral("AC"));
+            answer.addBindValue(i);
+            answer.addBindValue(i);
+            answer.addBindValue(QStringLiteral("q%1").arg(i));
+            answer.addBindValue(1);
+            answer.addBindValue(i);
+            answer.addBindValue(QStringLiteral("2024-05-06 07:05:00"));
+            answer.addBindValue(0);
+            answer.exec();
+            const int answerID = answer.lastInsertId().toInt();
+            for (int h = 1; h <= kHistory; ++h) {
+                history.addBindValue(answerID);
+                history.addBindValue(h);
+                history.addBindValue(h == 1 ? QStringLiteral("A") : QStringLiteral("AC"));
+                history.addBindValue(QStringLiteral("2024-05-06 07:04:00"));
+                history.addBindValue(0);
+                history.exec();
+            }
+        }
+    }
+}
+
+// What the upload gathers of a lesson's quizzes: the answer history keyed by answer id, one entry per
+// pending answer (empty when it has none), as the upload document reads it.
+struct Gathered
+{
+    int rows = 0;
+    QMap<int, QList<ExamStuAnswerProRow>> history;
+};
+
+// One history select per answer: the table has no index on answerID, so each one scans it.
+Gathered selectPerAnswer(QSqlDatabase db)
+{
+    Gathered g;
+    for (const ExamInfoRow& quiz : TAV_ExamInfo::getInstance()->selectNotUploaded(db, 1)) {
+        g.rows += 1 + TAV_ExamStuInfo::getInstance()->selectNotUploaded(db, quiz.examID).size();
+        for (const ExamStuAnswerRow& answer : TAV_ExamStuAnswer::getInstance()->selectNotUploaded(db, quiz.examID)) {
+            g.history.insert(answer.id, TAV_ExamStuAnswer_Pro::getInstance()->selectNotUploaded(db, answer.id));
+            g.rows += 1 + g.history.value(answer.id).size();
+        }
+    }
+    return g;
+}
+
+// One history select per quiz.
+Gathered selectPerQuiz(QSqlDatabase db)
+{
+    Gathered g;
+    for (const ExamInfoRow& quiz : TAV_ExamInfo::getInstance()->selectNotUploaded(db, 1)) {
+        g.rows += 1 + TAV_ExamStuInfo::getInstance()->selectNotUploaded(db, quiz.examID).size();
+        const QMap<int, QList<ExamStuAnswerProRow>> byAnswer
+            = TAV_ExamStuAnswer_Pro::getInstance()->selectNotUploadedByExam(db, quiz.examID);
+        for (const ExamStuAnswerRow& answer : TAV_ExamStuAnswer::getInstance()->selectNotUploaded(db, quiz.examID)) {
+            g.history.insert(answer.id, byAnswer.value(answer.id));
+            g.rows += 1 + g.history.value(answer.id).size();
+        }
+    }
+    return g;
+}
+
+bool sameHistory(const Gathered& a, const Gathered& b)
+{
+    if (a.rows != b.rows || a.history.keys() != b.history.keys())
+        return false;
+    for (auto it = a.history.begin(); it != a.history.end(); ++it) {
+        const QList<ExamStuAnswerProRow> other = b.history.value(it.key());
+        if (other.size() != it.value().size())
+            return false;
+        for (int i = 0; i < other.size(); ++i) {
+            const ExamStuAnswerProRow &x = it.value().at(i), &y = other.at(i);
+            if (x.id != y.id || x.answerID != y.answerID || x.sequence != y.sequence || x.answer != y.answer
+                || x.answerTime != y.answerTime)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Marking a sent quiz's history, or dropping it, per answer (as the upload does today) or per quiz.
+void historyPerAnswer(QSqlDatabase db, int examID, bool remove)
+{
+    for (const ExamStuAnswerRow& answer : TAV_ExamStuAnswer::getInstance()->selectByExam(db, examID)) {
+        if (remove)
+            TAV_ExamStuAnswer_Pro::getInstance()->deleteByAnswer(db, answer.id);
+        else
+            TAV_ExamStuAnswer_Pro::getInstance()->setUploaded(db, answer.id);
+    }
+}
+
+void historyPerQuiz(QSqlDatabase db, int examID, bool remove)
+{
+    if (remove)
+        TAV_ExamStuAnswer_Pro::getInstance()->deleteByExam(db, examID);
+    else
+        TAV_ExamStuAnswer_Pro::getInstance()->setUploadedByExam(db, examID);
+}
+
+int lastExam(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("select max(examID) from TAV_ExamInfo")) && q.next() ? q.value(0).toInt() : -1;
+}
+
+// Times one operation on a borrowed connection, given back (committed) inside the time.
+template<typename F> qint64 timed(TAVDatabase* database, F operation)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QSqlDatabase db = database->getDbCon();
+    operation(db);
+    database->closeDbCon(db);
+    return timer.nsecsElapsed();
+}
+
+void keepBest(qint64& best, qint64 value)
+{
+    best = best < 0 ? value : std::min(best, value);
+}
+
+double rate(qint64 nsecs, int rows)
+{
+    return rows / (nsecs / 1e9);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtDebugMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    TAVDatabase* database = TAVDatabase::getInstance();
+    QFile::remove(TAVDatabase::databasePath());
+    if (!database->createDb() || !database->openLocalDb()) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(TAVDatabase::databasePath()));
+        return 1;
+    }
+
+    qint64 bestTables = -1, bestPlain = -1, bestPerAnswer = -1, bestPerQuiz = -1;
+    qint64 bestMarkPerAnswer = -1, bestMarkPerQuiz = -1, bestDropPerAnswer = -1, bestDropPerQuiz = -1;
+    int selected = 0;
+    bool same = true;
+    for (int round = 0; round < rounds; ++round) {
+        timed(database, clearQuizTables);
+        keepBest(bestTables, timed(database, writeWithTables));
+
+        Gathered perAnswer, perQuiz;
+        keepBest(bestPerAnswer, timed(database, [&](QSqlDatabase db) { perAnswer = selectPerAnswer(db); }));
+        keepBest(bestPerQuiz, timed(database, [&](QSqlDatabase db) { perQuiz = selectPerQuiz(db); }));
+        selected = perQuiz.rows;
+        same = same && sameHistory(perAnswer, perQuiz);
+
+        const auto history = [&](auto how, bool remove) {
+            return timed(database, [&](QSqlDatabase db) { how(db, lastExam(db), remove); });
+        };
+        keepBest(bestMarkPerAnswer, history(historyPerAnswer, false));
+        timed(database, [](QSqlDatabase db) { QSqlQuery(db).exec("update TAV_ExamStuAnswer_Pro set status = 0"); });
+        keepBest(bestMarkPerQuiz, history(historyPerQuiz, false));
+        keepBest(bestDropPerAnswer, history(historyPerAnswer, true));
+
+        timed(database, clearQuizTables);
+        keepBest(bestPlain, timed(database, writePlain));
+        keepBest(bestDropPerQuiz, history(historyPerQuiz, true));
+    }
+
+    std::printf("rows written per quiz: %d (1 quiz, %d students, %d answers, %d history rows)\n", kRows, kStudents,
+                kStudents * kItems, kStudents * kItems * kHistory);
+    std::printf("table classes, one borrow:   %8.1f ms  %10.0f rows/s\n", bestTables / 1e6, rate(bestTables, kRows));
+    std::printf("plain prepared QSqlQuery:    %8.1f ms  %10.0f rows/s\n", bestPlain / 1e6, rate(bestPlain, kRows));
+    std::printf("ratio (table classes / plain time): %.2f\n", double(bestTables) / double(bestPlain));
+    std::printf("pending rows selected for upload: %d\n", selected);
+    std::printf("  history select per answer: %8.1f ms  %10.0f rows/s\n", bestPerAnswer / 1e6,
+                rate(bestPerAnswer, selected));
+    std::printf("  history select per quiz:   %8.1f ms  %10.0f rows/s  (%s)\n", bestPerQuiz / 1e6,
+                rate(bestPerQuiz, selected), same ? "same rows" : "ROWS DIFFER");
+    const int histories = kStudents * kItems * kHistory;
+    std::printf("history rows marked uploaded: %d\n", histories);
+    std::printf("  per answer: %8.1f ms   per quiz: %8.1f ms\n", bestMarkPerAnswer / 1e6, bestMarkPerQuiz / 1e6);
+    std::printf("history rows deleted: %d\n", histories);
+    std::printf("  per answer: %8.1f ms   per quiz: %8.1f ms\n", bestDropPerAnswer / 1e6, bestDropPerQuiz / 1e6);
+    std::printf("best of %d rounds\n", rounds);
+    return selected == kRows && same ? 0 : 1;
+}

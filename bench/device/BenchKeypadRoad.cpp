@@ -1,0 +1,172 @@
+// The keypad road end to end: answers pushed into the simulated receiver at once, timed until sendStudentData
+// reaches a slot in the interface thread; then the CPU time the two device threads use while idle.
+//   bench-keypad-road [--hd-time MS] [N ...]   (default: the ini's pause, 60 and 1000 answers)
+
+#include "Rf21xSimulator.h"
+#include "ZUHdManager.h"
+#include "ZURF228ReceiverThread.h"
+#include "ZURf228Api.h"
+
+#include "iniParse.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+const double kPassMs = 10.0;
+const int kIdleSeconds = 10;
+
+QTextStream out(stdout);
+
+double percentile(QVector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const int index = qBound(0, int(p * (values.size() - 1) + 0.5), int(values.size()) - 1);
+    return values.at(index);
+}
+
+void runBurst(int n, int pauseMs)
+{
+    QVector<qint64> pushed(n);
+    QVector<qint64> arrived(n, -1);
+    int count = 0;
+    QElapsedTimer clock;
+    QEventLoop loop;
+    QObject receiver;
+    QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &receiver, [&](StudentInfo info) {
+        const int index = info.keypadId - 1;
+        if (index >= 0 && index < n && arrived[index] < 0) {
+            arrived[index] = clock.nsecsElapsed();
+            if (++count == n)
+                loop.quit();
+        }
+    });
+    QTimer::singleShot(int(n * kPassMs * 3) + 5000, &loop, &QEventLoop::quit);
+
+    clock.start();
+    for (int i = 0; i < n; ++i) {
+        pushed[i] = clock.nsecsElapsed();
+        Rf21xSimulator::instance()->pushKey(i + 1, "A");
+    }
+    loop.exec();
+    if (count != n) {
+        out << "N=" << n << ": only " << count << " answers arrived\n";
+        return;
+    }
+
+    // Answer i can leave no sooner than i intake pauses and i delivery passes after the burst.
+    const double step = qMax(double(pauseMs), kPassMs);
+    QVector<double> latency(n);
+    QVector<double> bound(n);
+    for (int i = 0; i < n; ++i) {
+        latency[i] = (arrived[i] - pushed[i]) / 1e6;
+        bound[i] = qMax(i * step, 0.001);
+    }
+    const double total = (*std::max_element(arrived.begin(), arrived.end()) - pushed.first()) / 1e6;
+    const double totalBound = (n - 1) * step;
+    const double median = percentile(latency, 0.5);
+    const double p99 = percentile(latency, 0.99);
+    out << QString("N=%1  total %2 ms (bound %3, ratio %4)  median %5 ms (bound %6, ratio %7)  "
+                   "p99 %8 ms (bound %9, ratio %10)\n")
+               .arg(n)
+               .arg(total, 0, 'f', 1)
+               .arg(totalBound, 0, 'f', 1)
+               .arg(total / totalBound, 0, 'f', 3)
+               .arg(median, 0, 'f', 1)
+               .arg(percentile(bound, 0.5), 0, 'f', 1)
+               .arg(median / percentile(bound, 0.5), 0, 'f', 3)
+               .arg(p99, 0, 'f', 1)
+               .arg(percentile(bound, 0.99), 0, 'f', 1)
+               .arg(p99 / percentile(bound, 0.99), 0, 'f', 3);
+    out.flush();
+}
+
+// Run time of this process's threads with the given name, in nanoseconds, from /proc.
+qint64 threadRunNs(const QString& name)
+{
+    qint64 sum = 0;
+    const QStringList tasks = QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& task : tasks) {
+        QFile comm("/proc/self/task/" + task + "/comm");
+        if (!comm.open(QIODevice::ReadOnly) || QString::fromUtf8(comm.readAll()).trimmed() != name)
+            continue;
+        QFile schedstat("/proc/self/task/" + task + "/schedstat");
+        if (schedstat.open(QIODevice::ReadOnly))
+            sum += schedstat.readAll().split(' ').value(0).toLongLong();
+    }
+    return sum;
+}
+
+void measureIdle()
+{
+    const QStringList names = { "rf228-receiver", "rf228-dispatch" };
+    QVector<qint64> before;
+    for (const QString& name : names)
+        before << threadRunNs(name);
+    const qint64 pollsBefore = Rf21xSimulator::instance()->messagePolls();
+    QEventLoop loop;
+    QTimer::singleShot(kIdleSeconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    double totalPercent = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        const double percent = (threadRunNs(names.at(i)) - before.at(i)) / (kIdleSeconds * 1e9) * 100.0;
+        totalPercent += percent;
+        out << QString("idle %1 s: %2 %3% of one core\n").arg(kIdleSeconds).arg(names.at(i)).arg(percent, 0, 'f', 4);
+    }
+    out << QString("idle %1 s: both threads %2% of one core, %3 library polls\n")
+               .arg(kIdleSeconds)
+               .arg(totalPercent, 0, 'f', 4)
+               .arg(Rf21xSimulator::instance()->messagePolls() - pollsBefore);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    qputenv("TAV_RF21X_SOCKET", dir.filePath("rf21x.sock").toUtf8());
+
+    QStringList args = app.arguments().mid(1);
+    if (args.value(0) == "--hd-time") {
+        QFile ini(dir.filePath("TAVConfig.ini"));
+        if (!ini.open(QIODevice::WriteOnly))
+            return 1;
+        ini.write("[ClientInfo]\nhdTime=" + args.value(1).toUtf8() + "\n");
+        ini.close();
+        iniParse::getInstance()->loadFile(ini.fileName());
+        args = args.mid(2);
+    } else {
+        iniParse::getInstance()->load();
+    }
+
+    ZURf228Api* api = ZURf228Api::getInstance();
+    api->initDevice();
+    if (!api->isConnected()) {
+        out << "the simulated receiver did not open\n";
+        return 1;
+    }
+    const int pauseMs = ZURF228ReceiverThread::getInstance()->pauseMs();
+    out << "intake pause " << pauseMs << " ms, delivery pass " << kPassMs << " ms\n";
+
+    QList<int> sizes;
+    for (const QString& arg : qAsConst(args))
+        sizes << arg.toInt();
+    if (sizes.isEmpty())
+        sizes = { 60, 1000 };
+    for (int n : qAsConst(sizes)) {
+        if (n > 0)
+            runBurst(n, pauseMs);
+    }
+    measureIdle();
+    return 0;
+}

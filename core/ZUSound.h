@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Singleton.h"
+
+#include <QObject>
+#include <QString>
+
+// Event sounds of the classroom screens. Each event has an on/off settings key and a file-name settings key;
+// the files live in the "sound" folder of the program directory.
+class ZUSound : public QObject
+{
+    Q_OBJECT
+public:
+    ZUSound() = default;
+
+    static ZUSound* getInstance() { return TavSingleton<ZUSound>::instance(); }
+
+    void playStartInteraction();
+    void playSelectFunc();
+    void playStartAnswer();
+    void playCountdown();
+    void playSuspendAnswer();
+    void playStopAnswer();
+    void playRandomSelection();
+    void playBindingSuc();
+
+    // The file an event would play now: empty when the event is switched off, the name is not a plain file
+    // name, or the file is missing.
+    QString soundFile(const QString& switchKey, const QString& fileKey) const;
+
+private:
+    void play(const QString& switchKey, const QString& fileKey);
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Singleton.h"
+
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QString>
+#include <QThread>
+
+// Owner of the database file "TAVSqlite.db" in the program directory and of every connection to it:
+// ten pooled connections (tav0 ... tav9) for the interface thread and "tavThread" for the upload thread.
+//
+// Interface thread: db = getDbCon() (begins a transaction), table operations with db, closeDbCon(db) (commits).
+// Upload thread: db = getThreadDbCon(), table operations, closeThreadDbCon(db). Qt lets a connection be used
+// only by the thread that opened it, so getThreadDbCon() opens "tavThread" in the calling thread on first use;
+// the upload thread may call releaseThreadDbCon() before it ends.
+class TAVDatabase : public QObject
+{
+public:
+    static TAVDatabase* getInstance() { return TavSingleton<TAVDatabase>::instance(); }
+
+    // Application directory + "/TAVSqlite.db".
+    static QString databasePath();
+
+    // Makes a missing file with its tables and default rows, all in one transaction. A creation that fails
+    // is rolled back and the half-made file removed, so the next start tries again. An existing file is
+    // left untouched. False only when a new file could not be made.
+    bool createDb();
+    // Grants read and write on the file to every user who may use the program directory.
+    void setAuthority();
+    // Opens the ten pooled connections. False when the file is missing or a connection does not open.
+    bool openLocalDb();
+
+    // Borrows a pooled connection with a transaction begun; an invalid handle when none is free.
+    QSqlDatabase getDbCon();
+    // Commits and gives the connection back. A failed commit is rolled back first, so the next borrower
+    // starts clean. Handles that are not pooled connections (an invalid one included) are not taken.
+    void closeDbCon(QSqlDatabase db);
+
+    // The calling thread's "tavThread" connection with a transaction begun; opened on first use.
+    // Invalid when the file is missing, it does not open, or another running thread holds it.
+    QSqlDatabase getThreadDbCon();
+    // Commits the upload thread's transaction, rolling back when the commit fails.
+    void closeThreadDbCon(QSqlDatabase db);
+    // Closes "tavThread"; only the thread that opened it may call this.
+    void releaseThreadDbCon();
+
+    int freeCount() const { return freeList.size(); }
+
+private:
+    friend class TavSingleton<TAVDatabase>;
+    TAVDatabase() = default;
+    ~TAVDatabase() override;
+
+    void dropPool();
+    bool isPooled(const QSqlDatabase& db) const;
+    void dropThreadConnection();
+    static void notify(const char* text);
+
+    QList<QSqlDatabase> freeList;
+    QSqlDatabase threadConnection;
+    QPointer<QThread> threadOwner;
+    QMutex threadMutex;
+};

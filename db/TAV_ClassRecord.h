@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ClassRecordRow.h"
+#include "Singleton.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+
+// Table TAV_ClassRecord: one row per lesson. The open lesson is mirrored in TAVMemInfo::currentRecord.
+class TAV_ClassRecord : public QObject
+{
+public:
+    static TAV_ClassRecord* getInstance() { return TavSingleton<TAV_ClassRecord>::instance(); }
+
+    // Opens a lesson (new UUID, start time now) and makes it the current record.
+    // The new localRecordID, or -1 when the insert failed.
+    int insertClassRecord(QSqlDatabase db, ClassRecordRow record);
+    // The newest open lesson into *record and the current record; its id, or -1 (then no lesson is current).
+    int loadOpenRecord(QSqlDatabase db, ClassRecordRow* record);
+    // Ends a lesson; the current record then holds none.
+    void setEndTimeAndName(QSqlDatabase db, int localRecordID, QString name, QDateTime endTime);
+    // The oldest stored lesson into *record (its recordName is not read): 0, or -1 when none.
+    int selectFirst(QSqlDatabase db, ClassRecordRow* record);
+    int selectByRecord(QSqlDatabase db, int localRecordID, ClassRecordRow* record);
+    void setUploaded(QSqlDatabase db, int localRecordID);
+    void deleteByRecord(QSqlDatabase db, int localRecordID);
+
+private:
+    friend class TavSingleton<TAV_ClassRecord>;
+    TAV_ClassRecord() = default;
+};

@@ -1,0 +1,71 @@
+#include "TAV_StuResult.h"
+
+#include "TavStatement.h"
+
+#include <QtDebug>
+
+namespace {
+const QString kColumns
+    = QStringLiteral("select stuResultID, interactID, dovaneID, createDate, result, status from TAV_StuResult");
+
+QList<StuResultRow> readRows(TavStatement& st)
+{
+    QList<StuResultRow> list;
+    if (!st.exec())
+        return list;
+    QSqlQuery& q = st.query();
+    while (q.next()) {
+        StuResultRow row;
+        row.stuResultID = q.value(0).toInt();
+        row.interactID = q.value(1).toInt();
+        row.dovaneID = q.value(2).toString();
+        row.createDate = TavStatement::readTime(q.value(3));
+        row.result = q.value(4).toString();
+        row.status = q.value(5).toBool();
+        list.append(row);
+    }
+    return list;
+}
+} // namespace
+
+bool TAV_StuResult::insertStuResult(QSqlDatabase db, StuResultRow row)
+{
+    if (row.interactID < 0) {
+        qWarning() << "****insertStuResult: no interaction, result not written";
+        return false;
+    }
+    TavStatement st(db,
+                    QStringLiteral("insert into TAV_StuResult (interactID, dovaneID, createDate, result, status) "
+                                   "values(?, ?, ?, ?, ?)"));
+    st.bind(row.interactID).bind(TavStatement::text(row.dovaneID)).bind(TavStatement::text(row.createDate));
+    st.bind(TavStatement::text(row.result)).bind(0);
+    return st.exec();
+}
+
+QList<StuResultRow> TAV_StuResult::selectByInteract(QSqlDatabase db, int interactID)
+{
+    TavStatement st(db, kColumns + QStringLiteral(" where interactID = ? order by stuResultID"));
+    st.bind(interactID);
+    return readRows(st);
+}
+
+QList<StuResultRow> TAV_StuResult::selectNotUploaded(QSqlDatabase db, int interactID)
+{
+    TavStatement st(db, kColumns + QStringLiteral(" where status = ? and interactID = ? order by stuResultID"));
+    st.bind(0).bind(interactID);
+    return readRows(st);
+}
+
+void TAV_StuResult::setUploaded(QSqlDatabase db, int stuResultID)
+{
+    TavStatement st(db, QStringLiteral("update TAV_StuResult set status = ? where stuResultID = ?"));
+    st.bind(1).bind(stuResultID);
+    st.exec();
+}
+
+void TAV_StuResult::deleteByInteract(QSqlDatabase db, int interactID)
+{
+    TavStatement st(db, QStringLiteral("delete from TAV_StuResult where interactID = ?"));
+    st.bind(interactID);
+    st.exec();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Singleton.h"
+#include "StuResultRow.h"
+
+#include <QList>
+#include <QObject>
+#include <QSqlDatabase>
+
+// Table TAV_StuResult: one student's result in an interaction.
+class TAV_StuResult : public QObject
+{
+public:
+    static TAV_StuResult* getInstance() { return TavSingleton<TAV_StuResult>::instance(); }
+
+    // False on failure, and without writing when the interaction id is -1 (its insert failed).
+    bool insertStuResult(QSqlDatabase db, StuResultRow row);
+    QList<StuResultRow> selectByInteract(QSqlDatabase db, int interactID);
+    QList<StuResultRow> selectNotUploaded(QSqlDatabase db, int interactID);
+    void setUploaded(QSqlDatabase db, int stuResultID);
+    void deleteByInteract(QSqlDatabase db, int interactID);
+
+private:
+    friend class TavSingleton<TAV_StuResult>;
+    TAV_StuResult() = default;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The statements that build a new database file. SQLite keeps the create statements in sqlite_master,
+// so their text (tabs and blanks included) must stay exactly as installations in the field have it.
+class TavSchema
+{
+public:
+    // The 18 table and default-row statements followed by one insert per settings row: 48 in all.
+    static QStringList statements();
+    // The settings rows of a new file, key and value, in their order of insertion.
+    static QVector<QPair<QString, QString>> defaultSettings();
+};

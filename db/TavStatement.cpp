@@ -1,0 +1,172 @@
+#include "TavStatement.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSqlError>
+#include <QtDebug>
+
+struct TavStatement::Cached
+{
+    QSqlQuery query;
+    bool prepared = false;
+    bool busy = false;
+};
+
+namespace {
+const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+// Statement text to its prepared query, per registered connection. A table operation runs the same few
+// statements over and over (a quiz writes thousands of rows); preparing each once keeps that cheap.
+using StatementCache = QHash<QString, TavStatement::Cached*>;
+QMutex g_cacheMutex;
+QHash<QString, StatementCache*> g_caches;
+
+StatementCache* cacheOf(const QSqlDatabase& db)
+{
+    QMutexLocker locker(&g_cacheMutex);
+    return g_caches.value(db.connectionName(), nullptr);
+}
+} // namespace
+
+TavStatement::TavStatement(const QSqlDatabase& db, const QString& sql)
+    : m_db(db)
+    , m_sql(sql)
+    , m_errorPrefix(QStringLiteral("****database error: "))
+    , m_sqlPrefix(QStringLiteral("****the sql is: "))
+{
+    if (!db.isValid() || !db.isOpen())
+        return;
+    if (StatementCache* cache = cacheOf(db)) {
+        Cached*& cached = (*cache)[sql];
+        if (!cached) {
+            cached = new Cached;
+            cached->query = QSqlQuery(db);
+        }
+        // The same statement nested in itself gets a query of its own.
+        if (!cached->busy) {
+            cached->busy = true;
+            m_cached = cached;
+            m_query = &cached->query;
+            return;
+        }
+    }
+    m_ownQuery = QSqlQuery(db);
+}
+
+TavStatement::~TavStatement()
+{
+    if (m_cached) {
+        // Ends a read still open, so the kept statement holds no lock on the file.
+        m_query->finish();
+        m_cached->busy = false;
+    }
+}
+
+void TavStatement::enableCache(const QString& connectionName)
+{
+    QMutexLocker locker(&g_cacheMutex);
+    if (!g_caches.contains(connectionName))
+        g_caches.insert(connectionName, new StatementCache);
+}
+
+void TavStatement::dropCache(const QString& connectionName)
+{
+    StatementCache* cache = nullptr;
+    {
+        QMutexLocker locker(&g_cacheMutex);
+        cache = g_caches.take(connectionName);
+    }
+    if (cache)
+        qDeleteAll(*cache);
+    delete cache;
+}
+
+TavStatement& TavStatement::bind(const QVariant& value)
+{
+    m_values.append(value);
+    return *this;
+}
+
+bool TavStatement::exec(LogMode mode)
+{
+    return run(false, mode);
+}
+
+bool TavStatement::execBatch(LogMode mode)
+{
+    return run(true, mode);
+}
+
+bool TavStatement::run(bool batch, LogMode mode)
+{
+    // An invalid handle (say, from an exhausted pool) must not fall back to Qt's default connection.
+    if (!m_db.isValid() || !m_db.isOpen()) {
+        logFailure(QStringLiteral("the connection is not open"), mode);
+        return false;
+    }
+    if (!m_cached || !m_cached->prepared) {
+        if (!m_query->prepare(m_sql)) {
+            logFailure(errorText(m_query->lastError()), mode);
+            return false;
+        }
+        if (m_cached)
+            m_cached->prepared = true;
+    }
+    for (const QVariant& value : qAsConst(m_values))
+        m_query->addBindValue(value);
+    const bool ok = batch ? m_query->execBatch() : m_query->exec();
+    if (!ok)
+        logFailure(errorText(m_query->lastError()), mode);
+    return ok;
+}
+
+void TavStatement::logFailure(const QString& driverText, LogMode mode) const
+{
+    qWarning().noquote() << m_errorPrefix + driverText;
+    if (mode == ErrorAndSql)
+        qWarning().noquote() << m_sqlPrefix + m_sql;
+}
+
+QString TavStatement::errorText(const QSqlError& error)
+{
+    // SQLite's own reason ("UNIQUE constraint failed: ...") is in the database text.
+    const QString reason = error.databaseText();
+    return reason.isEmpty() ? error.driverText()
+                            : error.driverText() + QStringLiteral(" (") + reason + QLatin1Char(')');
+}
+
+int TavStatement::lastInsertId() const
+{
+    const QVariant id = m_query->lastInsertId();
+    bool ok = false;
+    const int value = id.toInt(&ok);
+    return ok && id.isValid() ? value : -1;
+}
+
+QVariant TavStatement::text(const QString& value)
+{
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+}
+
+QVariant TavStatement::optionalTime(const QString& value)
+{
+    QString time = value.trimmed();
+    if (time.size() >= 2 && time.startsWith(QLatin1Char('\'')) && time.endsWith(QLatin1Char('\'')))
+        time = time.mid(1, time.size() - 2).trimmed();
+    if (time.isEmpty() || time.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0)
+        return QVariant(QVariant::String);
+    return time;
+}
+
+QString TavStatement::readTime(const QVariant& value)
+{
+    if (value.isNull())
+        return QStringLiteral("");
+    const QString stored = value.toString().trimmed();
+    QDateTime time = QDateTime::fromString(stored, kTimeFormat);
+    if (!time.isValid())
+        time = QDateTime::fromString(stored, Qt::ISODate);
+    return time.isValid() ? time.toString(kTimeFormat) : QStringLiteral("");
+}

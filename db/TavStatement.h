@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+// One prepared statement of a table operation: prepares, binds by position, runs, and on failure writes
+// the warning lines every table class shares ("****database error: ..." and "****the sql is: ...").
+class TavStatement
+{
+public:
+    struct Cached; // a kept prepared statement
+
+    enum LogMode {
+        ErrorOnly = 1, // only the driver text
+        ErrorAndSql = 2 // the driver text, then the statement
+    };
+
+    TavStatement(const QSqlDatabase& db, const QString& sql);
+    ~TavStatement();
+
+    TavStatement(const TavStatement&) = delete;
+    TavStatement& operator=(const TavStatement&) = delete;
+
+    TavStatement& bind(const QVariant& value);
+
+    bool exec(LogMode mode = ErrorAndSql);
+    // Runs the statement once per position of the bound lists (one list per placeholder).
+    bool execBatch(LogMode mode = ErrorAndSql);
+
+    // Prefixes of the two warning lines for the few operations that use others.
+    void setErrorPrefix(const QString& prefix) { m_errorPrefix = prefix; }
+    void setSqlPrefix(const QString& prefix) { m_sqlPrefix = prefix; }
+
+    QSqlQuery& query() { return *m_query; }
+    // Row id assigned by the last insert; -1 when there is none.
+    int lastInsertId() const;
+
+    // Text for a column that later statements compare with '' or '-1': a null text is bound as ''.
+    static QVariant text(const QString& value);
+    // Time for a column where NULL means "no time": empty text gives NULL. Old callers handed over
+    // "'yyyy-MM-dd HH:mm:ss'" or "null"; one pair of enclosing quotes is dropped and "null" counts as empty.
+    static QVariant optionalTime(const QString& value);
+    // The driver text of an error, followed by SQLite's reason when there is one.
+    static QString errorText(const QSqlError& error);
+    // Prepared statements of a connection are kept for reuse while it is registered here. The owner of the
+    // connection registers it once it is open and drops it before closing it; only its own thread uses it.
+    static void enableCache(const QString& connectionName);
+    static void dropCache(const QString& connectionName);
+
+    // Reads a date-time column back as "yyyy-MM-dd HH:mm:ss"; NULL or an unreadable value gives "".
+    static QString readTime(const QVariant& value);
+
+private:
+    bool run(bool batch, LogMode mode);
+    void logFailure(const QString& driverText, LogMode mode) const;
+
+    QSqlDatabase m_db;
+    QString m_sql;
+    Cached* m_cached = nullptr;
+    QSqlQuery m_ownQuery;
+    // The kept query, or m_ownQuery. Never a copy: QSqlQuery::prepare() on a shared query detaches it.
+    QSqlQuery* m_query = &m_ownQuery;
+    QVariantList m_values;
+    QString m_errorPrefix;
+    QString m_sqlPrefix;
+};

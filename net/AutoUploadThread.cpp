@@ -1,0 +1,184 @@
+#include "AutoUploadThread.h"
+
+#include "JsonHelper.h"
+#include "TAVDatabase.h"
+#include "TAVMemInfo.h"
+#include "TAVNetCheck.h"
+#include "TAV_ClassRecord.h"
+#include "Upload.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QMutexLocker>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+void AutoUploadThread::setPeriodMs(int ms)
+{
+    m_periodMs = ms;
+    QMutexLocker lock(&m_sleepMutex);
+    m_wake.wakeAll();
+}
+
+void AutoUploadThread::stop()
+{
+    {
+        QMutexLocker lock(&m_sleepMutex);
+        m_stopRequested = true;
+        m_wake.wakeAll();
+    }
+    wait();
+    QMutexLocker lock(&m_sleepMutex);
+    m_stopRequested = false;
+}
+
+// Waits one period; false when the thread is to end.
+bool AutoUploadThread::sleepPeriod()
+{
+    QMutexLocker lock(&m_sleepMutex);
+    QDeadlineTimer deadline(m_periodMs.load());
+    while (!m_stopRequested && !deadline.hasExpired()) {
+        m_wake.wait(&m_sleepMutex, deadline);
+        // A new, shorter period counts from now.
+        if (!deadline.hasExpired() && deadline.remainingTime() > m_periodMs.load())
+            deadline.setRemainingTime(m_periodMs.load());
+    }
+    return !m_stopRequested;
+}
+
+void AutoUploadThread::run()
+{
+    manager = new QNetworkAccessManager;
+    connect(manager, &QNetworkAccessManager::finished, this, &AutoUploadThread::replyFinished, Qt::DirectConnection);
+    timer = new QTimer;
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, &AutoUploadThread::handleTimeOut, Qt::DirectConnection);
+    host = TAVNetCheck::getInstance()->getHost();
+    port = TAVNetCheck::getInstance()->getPort();
+
+    while (sleepPeriod())
+        runCycle();
+
+    delete timer;
+    timer = nullptr;
+    delete manager;
+    manager = nullptr;
+    TAVDatabase::getInstance()->releaseThreadDbCon();
+}
+
+void AutoUploadThread::runCycle()
+{
+    Upload* uploader = Upload::getInstance();
+    QMutexLocker uploadLock(uploader->uploadMutex());
+    TAVDatabase* database = TAVDatabase::getInstance();
+
+    QSqlDatabase db = database->getThreadDbCon();
+    if (!db.isValid()) {
+        qWarning() << "****AutoUploadThread no database connection";
+        return;
+    }
+    ClassRecordRow first;
+    if (TAV_ClassRecord::getInstance()->selectFirst(db, &first) != 0) {
+        database->closeThreadDbCon(db);
+        return;
+    }
+    record = first;
+    qDebug() << "AutoUploadThread****get upload data";
+    data = uploader->getUploadData(db, record.localRecordID, false);
+    database->closeThreadDbCon(db);
+
+    if (data.isEmpty() && record.endTime.isEmpty())
+        return;
+    if (data.isEmpty()) {
+        qDebug() << "AutoUploadThread**** empty data, the class is end";
+        qDebug() << "AutoUploadThread**** del this class record";
+        db = database->getThreadDbCon();
+        uploader->deleteLocalRecord(db);
+        database->closeThreadDbCon(db);
+        qDebug() << "del this class record finish";
+        return;
+    }
+
+    qDebug() << "AutoUploadThread****upload data to server";
+    if (!upload()) {
+        qDebug() << "AutoUploadThread**** upload data to server error";
+        return;
+    }
+    qDebug() << "AutoUploadThread**** update local data to finish status";
+    db = database->getThreadDbCon();
+    uploader->updateFinishStatus(db);
+    database->closeThreadDbCon(db);
+    qDebug() << "AutoUploadThread**** finish update local data to finish status";
+    if (!record.endTime.isEmpty()) {
+        qDebug() << "AutoUploadThread**** delete local record";
+        db = database->getThreadDbCon();
+        uploader->deleteLocalRecord(db);
+        database->closeThreadDbCon(db);
+        uploadLock.unlock();
+        qDebug() << "AutoUploadThread**** finish delete local record";
+    }
+}
+
+bool AutoUploadThread::upload()
+{
+    if (!manager)
+        return false;
+    const QString flag = record.endTime.isEmpty() ? QStringLiteral("0") : QStringLiteral("1");
+    qDebug().noquote() << "the flag_str is " + flag;
+    const QByteArray body = Upload::requestBody(data, flag);
+    const QUrl url(QStringLiteral("http://") + host + ":" + QString::number(port) + Upload::kPath);
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+
+    QEventLoop loop;
+    m_loop = &loop;
+    reply = manager->post(request, body);
+    timer->start(m_replyTimeoutMs.load());
+    const int result = loop.exec();
+    m_loop = nullptr;
+    timer->stop();
+    reply->close();
+    delete reply;
+    reply = nullptr;
+    return result == 1;
+}
+
+void AutoUploadThread::replyFinished(QNetworkReply* finished)
+{
+    qDebug() << "AutoUploadThread****replyFinished";
+    if (finished != reply || !m_loop)
+        return;
+    timer->stop();
+    const int status = finished->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200) {
+        qWarning().noquote() << "****AutoUploadThread neterror, the code is " + QString::number(status);
+        TAVMemInfo::getInstance()->onlineFlag = false;
+        emit netStatus();
+        m_loop->exit(-1);
+        return;
+    }
+    const QByteArray body = finished->readAll();
+    if (!JsonHelper::getInstance()->parseReply(body).success) {
+        qWarning().noquote() << "****AutoUploadThread server error: " + QString::fromUtf8(body);
+        TAVMemInfo::getInstance()->onlineFlag = false;
+        emit netStatus();
+        m_loop->exit(-1);
+        return;
+    }
+    TAVMemInfo::getInstance()->onlineFlag = true;
+    emit netStatus();
+    m_loop->exit(1);
+}
+
+void AutoUploadThread::handleTimeOut()
+{
+    qDebug() << "AutoUploadThread****handleTimeOut";
+    timer->stop();
+    if (reply)
+        reply->abort();
+}

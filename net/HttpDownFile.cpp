@@ -1,0 +1,70 @@
+#include "HttpDownFile.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+HttpDownFile::HttpDownFile()
+    : manager(new QNetworkAccessManager(this))
+{
+}
+
+bool HttpDownFile::downFile(const QString& localPath, const QString& url)
+{
+    QFile file(localPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qWarning().noquote() << "****cannot open the download file " + localPath;
+        return false;
+    }
+
+    QNetworkReply* reply = manager->get(QNetworkRequest(QUrl(url, QUrl::TolerantMode)));
+    QEventLoop loop;
+    QTimer stall;
+    stall.setSingleShot(true);
+    bool stalled = false;
+
+    // Everything below is bound to this call's reply and file; the loop ends only on the reply's own
+    // finished(), after which the reply sends nothing more.
+    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        file.write(reply->readAll());
+        stall.start(m_stallTimeoutMs);
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, &HttpDownFile::updateDataReadProgress);
+    connect(reply, &QNetworkReply::finished, &loop, [&] { loop.exit(0); });
+    connect(&stall, &QTimer::timeout, &loop, [&] {
+        stalled = true;
+        reply->abort();
+    });
+    stall.start(m_stallTimeoutMs);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    stall.stop();
+
+    file.write(reply->readAll());
+    file.flush();
+    file.close();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const bool httpOk = !status.isValid() || (status.toInt() >= 200 && status.toInt() < 300);
+    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !stalled;
+    if (!ok) {
+        qWarning().noquote() << QString("****download failed (%1, status %2): %3")
+                                    .arg(stalled ? QStringLiteral("no data") : reply->errorString())
+                                    .arg(status.toInt())
+                                    .arg(url);
+    }
+    reply->disconnect(this);
+    reply->disconnect(&loop);
+    reply->deleteLater();
+    return ok;
+}
+
+void HttpDownFile::updateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes)
+{
+    Q_UNUSED(bytesRead)
+    Q_UNUSED(totalBytes)
+}

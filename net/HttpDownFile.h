@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Singleton.h"
+
+#include <QDialog>
+#include <QNetworkReply>
+#include <QString>
+
+class QEventLoop;
+class QFile;
+class QNetworkAccessManager;
+
+// Blocking download into a local file for the interface thread: the reply is written into the file as it
+// arrives while a nested event loop (without user input) keeps the interface painted. The dialog is never
+// shown. Each download keeps its own reply, file and loop, so a late signal of one never touches another.
+class HttpDownFile : public QDialog
+{
+    Q_OBJECT
+public:
+    static HttpDownFile* getInstance() { return TavSingleton<HttpDownFile>::instance(); }
+
+    // A transfer that receives nothing for this long is given up, so the interface never stays frozen.
+    static constexpr int kStallTimeoutMs = 30000;
+
+    // True only when the whole body arrived with a successful HTTP status; the file (created or truncated)
+    // keeps whatever arrived in every case. False at once, with nothing requested, when it cannot be opened.
+    bool downFile(const QString& localPath, const QString& url);
+
+    void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
+
+private slots:
+    void updateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes);
+
+private:
+    friend class TavSingleton<HttpDownFile>;
+    HttpDownFile();
+
+    QNetworkAccessManager* manager;
+    int m_stallTimeoutMs = kStallTimeoutMs;
+};

@@ -1,0 +1,77 @@
+#include "TAVNetManager.h"
+
+#include "TAVNetCheck.h"
+#include "TAVNetEvent.h"
+
+#include <QDebug>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+TAVNetManager::TAVNetManager()
+{
+    connect(this, &QNetworkAccessManager::finished, this, &TAVNetManager::replyFinished);
+}
+
+QString TAVNetManager::serverUrl(const QString& path)
+{
+    TAVNetCheck* check = TAVNetCheck::getInstance();
+    return QStringLiteral("http://") + check->getHost() + ":" + QString::number(check->getPort()) + path;
+}
+
+QNetworkReply* TAVNetManager::post(const QString& path, const QByteArray& body, int timeoutMs)
+{
+    QNetworkRequest request(QUrl(serverUrl(path), QUrl::TolerantMode));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    QNetworkReply* reply = QNetworkAccessManager::post(request, body);
+    track(reply, timeoutMs);
+    return reply;
+}
+
+QNetworkReply* TAVNetManager::get(const QString& url, int timeoutMs)
+{
+    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    QNetworkReply* reply = QNetworkAccessManager::get(request);
+    track(reply, timeoutMs);
+    return reply;
+}
+
+void TAVNetManager::track(QNetworkReply* reply, int timeoutMs)
+{
+    auto* timer = new QTimer(this);
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, &TAVNetManager::handleTimeOut);
+    m_timers.insert(timer, reply);
+    timer->start(timeoutMs == -1 ? kDefaultTimeoutMs : timeoutMs);
+}
+
+void TAVNetManager::replyFinished(QNetworkReply* reply)
+{
+    for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+        if (it.value() == reply) {
+            it.key()->stop();
+            it.key()->deleteLater();
+            m_timers.erase(it);
+            break;
+        }
+    }
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray body = reply->readAll();
+    reply->deleteLater();
+    TAVNetEvent::getInstance()->setResult(reply, status == 200 ? 200 : -1, body);
+}
+
+void TAVNetManager::handleTimeOut()
+{
+    auto* timer = qobject_cast<QTimer*>(sender());
+    QNetworkReply* reply = m_timers.value(timer, nullptr);
+    if (!reply)
+        return;
+    qDebug() << "net timeout, abort reply";
+    // Aborting finishes the reply at once, with no HTTP status, so the caller gets -1.
+    reply->abort();
+}

@@ -1,0 +1,393 @@
+#include "Lib7z.h"
+
+#include "ArchiveEntryName.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QVector>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <langinfo.h>
+
+namespace {
+
+const char kSignature[] = { '7', 'z', '\xBC', '\xAF', '\x27', '\x1C' };
+const qint64 kBlockSize = 64 * 1024;
+
+struct Entry
+{
+    QString relativePath;
+    bool isDirectory = false;
+    bool executable = false;
+};
+
+struct DeviceSource
+{
+    QFileDevice* device = nullptr;
+    QByteArray buffer;
+};
+
+la_ssize_t readDevice(archive* a, void* data, const void** block)
+{
+    auto* source = static_cast<DeviceSource*>(data);
+    source->buffer.resize(kBlockSize);
+    const qint64 n = source->device->read(source->buffer.data(), kBlockSize);
+    if (n < 0) {
+        archive_set_error(a, EIO, "%s", source->device->errorString().toUtf8().constData());
+        return -1;
+    }
+    *block = source->buffer.constData();
+    return static_cast<la_ssize_t>(n);
+}
+
+la_int64_t seekDevice(archive*, void* data, la_int64_t offset, int whence)
+{
+    QFileDevice* device = static_cast<DeviceSource*>(data)->device;
+    qint64 position = offset;
+    if (whence == SEEK_CUR)
+        position += device->pos();
+    else if (whence == SEEK_END)
+        position += device->size();
+    if (position < 0 || !device->seek(position))
+        return ARCHIVE_FATAL;
+    return position;
+}
+
+la_int64_t skipDevice(archive*, void* data, la_int64_t request)
+{
+    QFileDevice* device = static_cast<DeviceSource*>(data)->device;
+    const qint64 from = device->pos();
+    const qint64 to = qMin(from + request, device->size());
+    if (to < from || !device->seek(to))
+        return 0;
+    return to - from;
+}
+
+// One libarchive read handle over the device, from its first byte.
+class Reader
+{
+public:
+    explicit Reader(QFileDevice* device) { m_source.device = device; }
+    ~Reader()
+    {
+        if (m_archive)
+            archive_read_free(m_archive);
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    bool open(QString* error)
+    {
+        if (!m_source.device->seek(0)) {
+            *error = QStringLiteral("Cannot rewind the archive: %1").arg(m_source.device->errorString());
+            return false;
+        }
+        m_archive = archive_read_new();
+        if (!m_archive) {
+            *error = QStringLiteral("Out of memory");
+            return false;
+        }
+        if (archive_read_support_format_7zip(m_archive) != ARCHIVE_OK
+            || archive_read_set_read_callback(m_archive, readDevice) != ARCHIVE_OK
+            || archive_read_set_seek_callback(m_archive, seekDevice) != ARCHIVE_OK
+            || archive_read_set_skip_callback(m_archive, skipDevice) != ARCHIVE_OK
+            || archive_read_set_callback_data(m_archive, &m_source) != ARCHIVE_OK
+            || archive_read_open1(m_archive) != ARCHIVE_OK) {
+            *error = QStringLiteral("Cannot open the archive: %1").arg(lastError());
+            return false;
+        }
+        return true;
+    }
+
+    // 1: an acceptable entry was read; 0: no more entries; -1: error (the whole extraction fails).
+    int next(Entry& entry, QString* error)
+    {
+        archive_entry* header = nullptr;
+        const int r = archive_read_next_header(m_archive, &header);
+        if (r == ARCHIVE_EOF)
+            return 0;
+        // A warning here means a name lost in the charset conversion, among others: refused too.
+        if (r != ARCHIVE_OK) {
+            *error = QStringLiteral("Cannot read an entry header: %1").arg(lastError());
+            return -1;
+        }
+        const char* utf8 = archive_entry_pathname_utf8(header);
+        const QString name = utf8 ? QString::fromUtf8(utf8) : QString();
+        if (name.isEmpty()) {
+            *error = QStringLiteral("An entry of the archive has no name");
+            return -1;
+        }
+        if (archive_entry_is_encrypted(header)) {
+            *error = QStringLiteral("Entry \"%1\" is encrypted").arg(name);
+            return -1;
+        }
+        const auto type = archive_entry_filetype(header);
+        if (archive_entry_hardlink(header) || archive_entry_symlink(header) || (type != AE_IFREG && type != AE_IFDIR)) {
+            *error = QStringLiteral("Entry \"%1\" is neither a file nor a folder").arg(name);
+            return -1;
+        }
+        entry.relativePath = ArchiveEntryName::relativePath(name);
+        if (entry.relativePath.isEmpty()) {
+            *error = QStringLiteral("Entry \"%1\" points outside the target folder").arg(name);
+            return -1;
+        }
+        entry.isDirectory = type == AE_IFDIR;
+        entry.executable = (archive_entry_perm(header) & 0111) != 0;
+        return 1;
+    }
+
+    bool skipData(QString* error)
+    {
+        if (archive_read_data_skip(m_archive) != ARCHIVE_OK) {
+            *error = QStringLiteral("Cannot skip an entry: %1").arg(lastError());
+            return false;
+        }
+        return true;
+    }
+
+    bool copyData(QFile& out, QString* error)
+    {
+        for (;;) {
+            const void* block = nullptr;
+            size_t size = 0;
+            la_int64_t offset = 0;
+            const int r = archive_read_data_block(m_archive, &block, &size, &offset);
+            if (r == ARCHIVE_EOF)
+                return true;
+            // A CRC mismatch comes back as a warning: the data is damaged.
+            if (r != ARCHIVE_OK) {
+                *error = QStringLiteral("Cannot unpack \"%1\": %2").arg(out.fileName(), lastError());
+                return false;
+            }
+            if ((offset != out.pos() && !out.seek(offset))
+                || (size > 0 && out.write(static_cast<const char*>(block), qint64(size)) != qint64(size))) {
+                *error = QStringLiteral("Cannot write \"%1\": %2").arg(out.fileName(), out.errorString());
+                return false;
+            }
+        }
+    }
+
+private:
+    QString lastError() const
+    {
+        const char* text = archive_error_string(m_archive);
+        return text ? QString::fromUtf8(text) : QStringLiteral("unknown libarchive error");
+    }
+
+    DeviceSource m_source;
+    archive* m_archive = nullptr;
+};
+
+// The entry may only go where every existing step is a real folder and the end, if it exists, has the
+// entry's kind. A symbolic link anywhere on the way is refused.
+bool checkDestination(const QString& target, const Entry& entry, QString* error)
+{
+    const QString destination = target + QLatin1Char('/') + entry.relativePath;
+    if (!QDir::cleanPath(destination).startsWith(target + QLatin1Char('/'))) {
+        *error = QStringLiteral("\"%1\" lies outside the target folder").arg(entry.relativePath);
+        return false;
+    }
+    const QStringList parts = entry.relativePath.split(QLatin1Char('/'));
+    QString path = target;
+    for (int i = 0; i < parts.size(); ++i) {
+        path += QLatin1Char('/') + parts.at(i);
+        const QFileInfo info(path);
+        if (info.isSymLink()) {
+            *error = QStringLiteral("\"%1\" leads through a symbolic link").arg(entry.relativePath);
+            return false;
+        }
+        if (!info.exists())
+            return true;
+        const bool wantsFolder = i + 1 < parts.size() || entry.isDirectory;
+        if (wantsFolder ? !info.isDir() : !info.isFile()) {
+            *error = QStringLiteral("\"%1\" is in the way of \"%2\"").arg(path, entry.relativePath);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool stage(QFileDevice* archive, const QVector<Entry>& entries, const QString& target, const QString& staging,
+           QString* error)
+{
+    Reader reader(archive);
+    if (!reader.open(error))
+        return false;
+    const QDir stagingDir(staging);
+    for (const Entry& expected : entries) {
+        Entry entry;
+        const int r = reader.next(entry, error);
+        if (r < 0)
+            return false;
+        if (r == 0 || entry.relativePath != expected.relativePath || entry.isDirectory != expected.isDirectory) {
+            *error = QStringLiteral("The archive changed while it was unpacked");
+            return false;
+        }
+        const QString path = staging + QLatin1Char('/') + entry.relativePath;
+        if (entry.isDirectory) {
+            if (!stagingDir.mkpath(entry.relativePath)) {
+                *error = QStringLiteral("Cannot create the folder \"%1\"").arg(path);
+                return false;
+            }
+            if (!reader.skipData(error))
+                return false;
+            continue;
+        }
+        if (!stagingDir.mkpath(QFileInfo(entry.relativePath).path())) {
+            *error = QStringLiteral("Cannot create the folder of \"%1\"").arg(path);
+            return false;
+        }
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            *error = QStringLiteral("Cannot create \"%1\": %2").arg(path, out.errorString());
+            return false;
+        }
+        if (!reader.copyData(out, error))
+            return false;
+        out.close();
+        if (out.error() != QFileDevice::NoError) {
+            *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, out.errorString());
+            return false;
+        }
+        // Packages made on Windows carry no mode: a program being replaced stays executable.
+        const QFileInfo current(target + QLatin1Char('/') + entry.relativePath);
+        const bool executable = expected.executable || (current.isFile() && current.isExecutable());
+        QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+            | QFile::ReadGroup | QFile::ReadOther;
+        if (executable)
+            permissions |= QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
+        if (!out.setPermissions(permissions)) {
+            *error = QStringLiteral("Cannot set the permissions of \"%1\"").arg(path);
+            return false;
+        }
+    }
+    Entry extra;
+    const int r = reader.next(extra, error);
+    if (r != 0) {
+        if (r > 0)
+            *error = QStringLiteral("The archive changed while it was unpacked");
+        return false;
+    }
+    return true;
+}
+
+// Renames replace the directory entry, so a running program keeps its old file until it ends.
+bool install(const QVector<Entry>& entries, const QString& target, const QString& staging,
+             Lib7z::ExtractCallback* callback, QString* error)
+{
+    const QDir targetDir(target);
+    QSet<QString> done;
+    for (const Entry& entry : entries) {
+        if (done.contains(entry.relativePath))
+            continue;
+        done.insert(entry.relativePath);
+        const QString destination = target + QLatin1Char('/') + entry.relativePath;
+        if (entry.isDirectory) {
+            if (!targetDir.mkpath(entry.relativePath)) {
+                *error = QStringLiteral("Cannot create the folder \"%1\"").arg(destination);
+                return false;
+            }
+            continue;
+        }
+        if (!targetDir.mkpath(QFileInfo(entry.relativePath).path())) {
+            *error = QStringLiteral("Cannot create the folder of \"%1\"").arg(destination);
+            return false;
+        }
+        const QByteArray from = QFile::encodeName(staging + QLatin1Char('/') + entry.relativePath);
+        if (::rename(from.constData(), QFile::encodeName(destination).constData()) != 0) {
+            *error = QStringLiteral("Cannot replace \"%1\": %2").arg(destination, qt_error_string(errno));
+            return false;
+        }
+        if (callback)
+            callback->fileInstalled(entry.relativePath);
+    }
+    return true;
+}
+
+} // namespace
+
+namespace Lib7z {
+
+void init()
+{
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset && (qstricmp(codeset, "UTF-8") == 0 || qstricmp(codeset, "utf8") == 0))
+        return;
+    if (!std::setlocale(LC_CTYPE, "C.UTF-8"))
+        std::setlocale(LC_CTYPE, "en_US.UTF-8");
+}
+
+bool isSupportedArchive(QFileDevice* archive)
+{
+    if (!archive || !archive->isOpen() || !archive->isReadable() || archive->isSequential() || !archive->seek(0))
+        return false;
+    char head[sizeof(kSignature)];
+    const bool signed7z
+        = archive->read(head, sizeof(head)) == qint64(sizeof(head)) && std::memcmp(head, kSignature, sizeof(head)) == 0;
+    return archive->seek(0) && signed7z;
+}
+
+bool extractArchive(QFileDevice* archive, const QString& targetDirectory, ExtractCallback* callback, QString* errorText)
+{
+    QString localError;
+    QString* error = errorText ? errorText : &localError;
+    error->clear();
+    if (!archive || !archive->isOpen() || !archive->isReadable() || archive->isSequential()) {
+        *error = QStringLiteral("The archive is not open for reading");
+        return false;
+    }
+    const QString target = QFileInfo(targetDirectory).canonicalFilePath();
+    if (target.isEmpty() || !QFileInfo(target).isDir()) {
+        *error = QStringLiteral("The target folder \"%1\" does not exist").arg(targetDirectory);
+        return false;
+    }
+
+    // Every entry is read and judged before anything is written.
+    QVector<Entry> entries;
+    {
+        Reader reader(archive);
+        if (!reader.open(error))
+            return false;
+        for (;;) {
+            Entry entry;
+            const int r = reader.next(entry, error);
+            if (r < 0)
+                return false;
+            if (r == 0)
+                break;
+            if (!reader.skipData(error))
+                return false;
+            entries.append(entry);
+        }
+    }
+    for (const Entry& entry : entries) {
+        if (!checkDestination(target, entry, error))
+            return false;
+    }
+
+    // A damaged body is found while staging, before any file of the installation is touched.
+    QTemporaryDir staging(target + QStringLiteral("/.lib7z-staging-XXXXXX"));
+    if (!staging.isValid()) {
+        *error = QStringLiteral("Cannot create a staging folder in \"%1\": %2").arg(target, staging.errorString());
+        return false;
+    }
+    if (!stage(archive, entries, target, staging.path(), error))
+        return false;
+    for (const Entry& entry : entries) {
+        if (!checkDestination(target, entry, error))
+            return false;
+    }
+    return install(entries, target, staging.path(), callback, error);
+}
+
+} // namespace Lib7z

@@ -1,0 +1,460 @@
+#include "Rf21xSimulator.h"
+
+#include <QMutexLocker>
+#include <QRandomGenerator>
+
+namespace {
+
+const int kMaxAutoKeypads = 1000;
+// Demo keypads answer between these delays after a start, so that a set-id press comes first.
+const int kAutoAnswerMinMs = 1500;
+const int kAutoAnswerSpreadMs = 3000;
+const int kSetIdReplyMs = 400;
+const int kSetIdPressMs = 1200;
+
+QByteArray randomAnswer(int quizType)
+{
+    static const char kLetters[] = "ABCD";
+    QRandomGenerator* random = QRandomGenerator::global();
+    switch (quizType) {
+    case 3: {
+        QByteArray answer;
+        while (answer.isEmpty()) {
+            for (int i = 0; i < 4; ++i) {
+                if (random->bounded(2))
+                    answer.append(kLetters[i]);
+            }
+        }
+        return answer;
+    }
+    case 4:
+        return QByteArray::number(random->bounded(100));
+    default:
+        return QByteArray(1, kLetters[random->bounded(4)]);
+    }
+}
+
+} // namespace
+
+Rf21xSimulator* Rf21xSimulator::instance()
+{
+    // Kept until the process ends: the receiver thread may still poll while statics are torn down.
+    static Rf21xSimulator* simulator = new Rf21xSimulator();
+    return simulator;
+}
+
+QByteArray Rf21xSimulator::defaultSerial()
+{
+    return QByteArrayLiteral("RF21X00001");
+}
+
+QByteArray Rf21xSimulator::defaultDevicePath()
+{
+    return QByteArrayLiteral("\\\\?\\hid#vid_10c4&pid_8a21#6&2f1c9e37&0&0000#{sim-receiver}");
+}
+
+Rf21xSimulator::Rf21xSimulator()
+    : m_serial(defaultSerial())
+    , m_path(defaultDevicePath())
+{
+    m_clock.start();
+}
+
+void Rf21xSimulator::plug()
+{
+    QMutexLocker locker(&m_mutex);
+    m_plugged = true;
+}
+
+void Rf21xSimulator::unplug()
+{
+    QMutexLocker locker(&m_mutex);
+    m_plugged = false;
+    // Whatever the receiver held is lost with it, and every handle must be opened again.
+    m_openDevices.clear();
+    m_queue.clear();
+    m_scheduled.clear();
+}
+
+bool Rf21xSimulator::isPlugged() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_plugged;
+}
+
+void Rf21xSimulator::setSerial(const QByteArray& serial)
+{
+    QMutexLocker locker(&m_mutex);
+    m_serial = serial;
+}
+
+void Rf21xSimulator::setDevicePath(const QByteArray& path)
+{
+    QMutexLocker locker(&m_mutex);
+    m_path = path;
+}
+
+bool Rf21xSimulator::pushKey(int keypadId, const QByteArray& data, int quizNumber)
+{
+    Message message;
+    message.type = KeypadMessage;
+    message.keypadId = keypadId;
+    message.quizNumber = quizNumber;
+    message.hasData = true;
+    message.data = data;
+    return pushMessage(message);
+}
+
+bool Rf21xSimulator::pushRush(int keypadId)
+{
+    return pushKey(keypadId, QByteArrayLiteral("Rush"));
+}
+
+bool Rf21xSimulator::pushTeacherKey(const QByteArray& key)
+{
+    Message message;
+    message.type = TeacherKey;
+    message.hasData = true;
+    message.data = key;
+    return pushMessage(message);
+}
+
+bool Rf21xSimulator::pushSetIdReply(const QByteArray& text)
+{
+    Message message;
+    message.type = SetIdReply;
+    message.hasData = true;
+    message.data = text;
+    return pushMessage(message);
+}
+
+bool Rf21xSimulator::pushRaw(int type)
+{
+    Message message;
+    message.type = type;
+    return pushMessage(message);
+}
+
+bool Rf21xSimulator::pushMessage(const Message& message)
+{
+    QMutexLocker locker(&m_mutex);
+    return enqueue(message);
+}
+
+int Rf21xSimulator::pendingMessages() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_queue.size();
+}
+
+QStringList Rf21xSimulator::commands() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_commands;
+}
+
+void Rf21xSimulator::clearCommands()
+{
+    QMutexLocker locker(&m_mutex);
+    m_commands.clear();
+}
+
+void Rf21xSimulator::setResult(const QString& command, int result)
+{
+    QMutexLocker locker(&m_mutex);
+    m_results.insert(command, result);
+}
+
+void Rf21xSimulator::setAutoKeypads(int n)
+{
+    QMutexLocker locker(&m_mutex);
+    m_autoKeypads = qBound(0, n, kMaxAutoKeypads);
+}
+
+int Rf21xSimulator::autoKeypads() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_autoKeypads;
+}
+
+qint64 Rf21xSimulator::messagePolls() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_polls;
+}
+
+void Rf21xSimulator::reset()
+{
+    QMutexLocker locker(&m_mutex);
+    m_plugged = true;
+    m_serial = defaultSerial();
+    m_path = defaultDevicePath();
+    m_queue.clear();
+    m_scheduled.clear();
+    m_commands.clear();
+    m_results.clear();
+    m_autoKeypads = 0;
+}
+
+QByteArray Rf21xSimulator::execute(const QByteArray& line)
+{
+    const QList<QByteArray> words = line.simplified().split(' ');
+    const QByteArray command = words.value(0);
+    const int argc = words.size() - 1;
+    auto intArg = [&words](int index, bool* ok) { return words.value(index).toInt(ok); };
+    auto pushed = [](bool accepted) {
+        return accepted ? QByteArrayLiteral("OK") : QByteArrayLiteral("ERR receiver unplugged");
+    };
+    bool ok = true;
+
+    if (command.isEmpty())
+        return QByteArrayLiteral("ERR empty command");
+    if (command == "plug" && argc == 0) {
+        plug();
+        return QByteArrayLiteral("OK");
+    }
+    if (command == "unplug" && argc == 0) {
+        unplug();
+        return QByteArrayLiteral("OK");
+    }
+    if (command == "serial" && argc == 1) {
+        setSerial(words.at(1));
+        return QByteArrayLiteral("OK");
+    }
+    if (command == "key" && (argc == 2 || argc == 3)) {
+        const int id = intArg(1, &ok);
+        if (!ok)
+            return QByteArrayLiteral("ERR bad keypad id");
+        const int quizNumber = argc == 3 ? intArg(3, &ok) : 1;
+        if (!ok)
+            return QByteArrayLiteral("ERR bad quiz number");
+        return pushed(pushKey(id, words.at(2), quizNumber));
+    }
+    if (command == "rush" && argc == 1) {
+        const int id = intArg(1, &ok);
+        return ok ? pushed(pushRush(id)) : QByteArrayLiteral("ERR bad keypad id");
+    }
+    if (command == "teacher" && argc == 1)
+        return pushed(pushTeacherKey(words.at(1)));
+    if (command == "setid" && argc == 1)
+        return pushed(pushSetIdReply(words.at(1)));
+    if (command == "raw" && argc == 1) {
+        const int type = intArg(1, &ok);
+        return ok ? pushed(pushRaw(type)) : QByteArrayLiteral("ERR bad message type");
+    }
+    if (command == "auto" && argc == 1) {
+        const int n = intArg(1, &ok);
+        if (!ok || n < 0 || n > kMaxAutoKeypads)
+            return QByteArrayLiteral("ERR auto takes a keypad count from 0 to ") + QByteArray::number(kMaxAutoKeypads);
+        setAutoKeypads(n);
+        return QByteArrayLiteral("OK");
+    }
+    return QByteArrayLiteral("ERR unknown command or wrong arguments: ") + line.simplified().left(80);
+}
+
+int Rf21xSimulator::hidDeviceCount() const
+{
+    QMutexLocker locker(&m_mutex);
+    // A keyboard is always there; the receiver only while plugged.
+    return m_plugged ? 2 : 1;
+}
+
+QByteArray Rf21xSimulator::currentHidPath() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_plugged ? m_path : QByteArray();
+}
+
+bool Rf21xSimulator::cableAttached(const QByteArray& hidPath) const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_plugged && !hidPath.isEmpty() && hidPath == m_path;
+}
+
+RF21X_DEVICE Rf21xSimulator::createDevice(int deviceType)
+{
+    QMutexLocker locker(&m_mutex);
+    record(QStringLiteral("createDevice %1").arg(deviceType));
+    // The handle only needs to be a unique address; nothing is ever read through it.
+    RF21X_DEVICE device = reinterpret_cast<RF21X_DEVICE>(new char);
+    m_devices.insert(device);
+    return device;
+}
+
+void Rf21xSimulator::destroyDevice(RF21X_DEVICE device)
+{
+    QMutexLocker locker(&m_mutex);
+    record(QStringLiteral("destoryDevice"));
+    if (m_devices.remove(device)) {
+        m_openDevices.remove(device);
+        delete reinterpret_cast<char*>(device);
+    }
+}
+
+int Rf21xSimulator::open(RF21X_DEVICE device, const char* url, int mode, int channel)
+{
+    QMutexLocker locker(&m_mutex);
+    record(QStringLiteral("open %1 %2 %3").arg(QString::fromUtf8(url)).arg(mode).arg(channel));
+    if (!m_devices.contains(device) || !m_plugged)
+        return 0;
+    const int result = resultFor(QStringLiteral("open"));
+    if (result)
+        m_openDevices.insert(device);
+    return result;
+}
+
+void Rf21xSimulator::close(RF21X_DEVICE device)
+{
+    QMutexLocker locker(&m_mutex);
+    record(QStringLiteral("close"));
+    m_openDevices.remove(device);
+}
+
+int Rf21xSimulator::readSerial(RF21X_DEVICE device, const char* url, int size, int code, QByteArray* serial)
+{
+    QMutexLocker locker(&m_mutex);
+    record(QStringLiteral("readDeviceSerialNumber %1 %2 %3").arg(QString::fromUtf8(url)).arg(size).arg(code));
+    if (!isOpen(device))
+        return 0;
+    const int result = resultFor(QStringLiteral("readDeviceSerialNumber"));
+    if (result)
+        *serial = m_serial;
+    return result;
+}
+
+int Rf21xSimulator::startQuiz(RF21X_DEVICE device, int quizType, int count, int reserved, int flags)
+{
+    QMutexLocker locker(&m_mutex);
+    record(QStringLiteral("startQuiz %1 %2 %3 %4").arg(quizType).arg(count).arg(reserved).arg(flags));
+    if (!isOpen(device))
+        return 0;
+    const int result = resultFor(QStringLiteral("startQuiz"));
+    if (result && m_autoKeypads > 0)
+        scheduleAutoAnswers(quizType, count);
+    return result;
+}
+
+int Rf21xSimulator::stopQuiz(RF21X_DEVICE device)
+{
+    QMutexLocker locker(&m_mutex);
+    record(QStringLiteral("stopQuiz"));
+    if (!isOpen(device))
+        return 0;
+    const int result = resultFor(QStringLiteral("stopQuiz"));
+    if (result)
+        dropAutoAnswers();
+    return result;
+}
+
+int Rf21xSimulator::setKeypadId(RF21X_DEVICE device, int keypadId)
+{
+    QMutexLocker locker(&m_mutex);
+    record(QStringLiteral("setKeypadId %1").arg(keypadId));
+    if (!isOpen(device))
+        return 0;
+    const int result = resultFor(QStringLiteral("setKeypadId"));
+    if (result && m_autoKeypads > 0) {
+        // The keypad confirms, then presses once; the binding screen restarts answering in between.
+        Message reply;
+        reply.type = SetIdReply;
+        reply.hasData = true;
+        reply.data = QByteArrayLiteral("Success");
+        schedule(kSetIdReplyMs, reply, true);
+        Message press;
+        press.type = KeypadMessage;
+        press.keypadId = keypadId;
+        press.quizNumber = 1;
+        press.hasData = true;
+        press.data = randomAnswer(2);
+        schedule(kSetIdPressMs, press, true);
+    }
+    return result;
+}
+
+bool Rf21xSimulator::takeMessage(RF21X_DEVICE device, Message* message)
+{
+    QMutexLocker locker(&m_mutex);
+    ++m_polls;
+    if (!isOpen(device))
+        return false;
+    releaseDueMessages();
+    if (m_queue.isEmpty())
+        return false;
+    *message = m_queue.takeFirst();
+    return true;
+}
+
+void Rf21xSimulator::record(const QString& command)
+{
+    m_commands.append(command);
+}
+
+int Rf21xSimulator::resultFor(const QString& command) const
+{
+    return m_results.value(command, 1);
+}
+
+bool Rf21xSimulator::isOpen(RF21X_DEVICE device) const
+{
+    return m_plugged && m_openDevices.contains(device);
+}
+
+bool Rf21xSimulator::enqueue(Message message)
+{
+    if (!m_plugged)
+        return false;
+    message.timeStamp = now();
+    m_queue.append(message);
+    return true;
+}
+
+void Rf21xSimulator::schedule(qint64 delayMs, const Message& message, bool keepOnStop)
+{
+    Scheduled entry;
+    entry.keepOnStop = keepOnStop;
+    entry.message = message;
+    m_scheduled.insert(m_clock.elapsed() + delayMs, entry);
+}
+
+void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
+{
+    // A new start replaces the answers still pending from the previous one.
+    dropAutoAnswers();
+    const int questions = count > 1 ? count : 1;
+    QRandomGenerator* random = QRandomGenerator::global();
+    for (int keypad = 1; keypad <= m_autoKeypads; ++keypad) {
+        for (int question = 1; question <= questions; ++question) {
+            Message answer;
+            answer.type = KeypadMessage;
+            answer.keypadId = keypad;
+            answer.quizNumber = question;
+            answer.hasData = true;
+            answer.data = randomAnswer(quizType);
+            schedule(kAutoAnswerMinMs + random->bounded(kAutoAnswerSpreadMs), answer, false);
+        }
+    }
+}
+
+void Rf21xSimulator::releaseDueMessages()
+{
+    const qint64 elapsed = m_clock.elapsed();
+    while (!m_scheduled.isEmpty() && m_scheduled.firstKey() <= elapsed) {
+        enqueue(m_scheduled.first().message);
+        m_scheduled.erase(m_scheduled.begin());
+    }
+}
+
+void Rf21xSimulator::dropAutoAnswers()
+{
+    for (auto it = m_scheduled.begin(); it != m_scheduled.end();) {
+        if (it->keepOnStop)
+            ++it;
+        else
+            it = m_scheduled.erase(it);
+    }
+}
+
+int Rf21xSimulator::now() const
+{
+    return int(m_clock.elapsed() & 0x7fffffff);
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "rf21x_api.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QSet>
+#include <QStringList>
+
+// The simulated receiver behind rf21x_api.h: one radio receiver that can be plugged and unplugged, a
+// first-in-first-out queue of keypad, teacher-remote and set-id messages, and a record of every command the
+// program sent. The library entry points and the tests in the same process use it from any thread; the
+// control channel drives it with one text line per command.
+class Rf21xSimulator
+{
+public:
+    enum MessageType { TeacherKey = 1, KeypadMessage = 2, SetIdReply = 3 };
+
+    struct Message
+    {
+        int type = 0;
+        int keypadId = 0;
+        int quizNumber = 0;
+        int timeStamp = 0;
+        bool hasData = false;
+        QByteArray data;
+    };
+
+    static Rf21xSimulator* instance();
+
+    static QByteArray defaultSerial();
+    static QByteArray defaultDevicePath();
+
+    // Receiver.
+    void plug();
+    void unplug();
+    bool isPlugged() const;
+    void setSerial(const QByteArray& serial);
+    void setDevicePath(const QByteArray& path);
+
+    // Messages; refused (false) while the receiver is unplugged.
+    bool pushKey(int keypadId, const QByteArray& data, int quizNumber = 1);
+    bool pushRush(int keypadId);
+    bool pushTeacherKey(const QByteArray& key);
+    bool pushSetIdReply(const QByteArray& text);
+    bool pushRaw(int type);
+    bool pushMessage(const Message& message);
+    int pendingMessages() const;
+
+    // Commands as "name arg arg ...", oldest first; results by command name ("open", "startQuiz", ...).
+    QStringList commands() const;
+    void clearCommands();
+    void setResult(const QString& command, int result);
+
+    // Demo mode: keypads 1..n answer by themselves; 0 switches it off.
+    void setAutoKeypads(int n);
+    int autoKeypads() const;
+
+    // Library calls of rf21x_getMessage so far (idle polling shows here).
+    qint64 messagePolls() const;
+
+    // Back to a plugged receiver with default serial and path, empty queue, no commands, default results.
+    void reset();
+
+    // One control-channel line; the reply is "OK" or "ERR " and the reason.
+    QByteArray execute(const QByteArray& line);
+
+    // Library side, called by the entry points.
+    int hidDeviceCount() const;
+    QByteArray currentHidPath() const;
+    bool cableAttached(const QByteArray& hidPath) const;
+    RF21X_DEVICE createDevice(int deviceType);
+    void destroyDevice(RF21X_DEVICE device);
+    int open(RF21X_DEVICE device, const char* url, int mode, int channel);
+    void close(RF21X_DEVICE device);
+    int readSerial(RF21X_DEVICE device, const char* url, int size, int code, QByteArray* serial);
+    int startQuiz(RF21X_DEVICE device, int quizType, int count, int reserved, int flags);
+    int stopQuiz(RF21X_DEVICE device);
+    int setKeypadId(RF21X_DEVICE device, int keypadId);
+    bool takeMessage(RF21X_DEVICE device, Message* message);
+
+private:
+    struct Scheduled
+    {
+        bool keepOnStop = false;
+        Message message;
+    };
+
+    Rf21xSimulator();
+    void record(const QString& command);
+    int resultFor(const QString& command) const;
+    bool isOpen(RF21X_DEVICE device) const;
+    bool enqueue(Message message);
+    void schedule(qint64 delayMs, const Message& message, bool keepOnStop);
+    void scheduleAutoAnswers(int quizType, int count);
+    void releaseDueMessages();
+    void dropAutoAnswers();
+    int now() const;
+
+    mutable QMutex m_mutex;
+    QElapsedTimer m_clock;
+    bool m_plugged = true;
+    QByteArray m_serial;
+    QByteArray m_path;
+    QSet<RF21X_DEVICE> m_devices;
+    QSet<RF21X_DEVICE> m_openDevices;
+    QList<Message> m_queue;
+    QMultiMap<qint64, Scheduled> m_scheduled; // by due time on m_clock
+    QStringList m_commands;
+    QHash<QString, int> m_results;
+    int m_autoKeypads = 0;
+    qint64 m_polls = 0;
+};

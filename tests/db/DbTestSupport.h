@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+#include <functional>
+
+namespace DbTestSupport {
+
+// The database file lies in the program directory, which would be shared by every test executable in
+// tests-bin. So a test runs again from a private copy of itself in a temporary folder; body runs there.
+int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>& body);
+
+// A new file with schema and default rows, and the pool opened on it.
+bool freshDatabase();
+
+// Empties the teacher state members the table classes write.
+void resetTeacherState();
+
+// Value of the first column of the first row, read on a connection of its own (what is committed).
+QVariant committedValue(const QString& sql, const QVariantList& values = QVariantList());
+// Runs one statement on a connection of its own, outside the pool.
+bool runOutside(const QString& sql, const QVariantList& values = QVariantList());
+
+// Collects log messages while it lives.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    bool contains(const QString& text) const;
+    int count(const QString& text) const;
+    void clear();
+};
+
+} // namespace DbTestSupport

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPair>
+#include <QString>
+
+class QThread;
+class WebServiceServer;
+struct WebServiceState;
+
+// One request as the service received it.
+struct WebRequest
+{
+    QString method;
+    QString host; // host[:port] the client addressed (absolute URI of a proxy request, else the Host header)
+    QString path;
+    QByteArray query; // raw text after "?"
+    QByteArray rawBody;
+    QList<QPair<QString, QString>> params; // decoded form fields of the body (POST) or the query (GET), in order
+    bool viaProxy = false; // the request line carried an absolute URI
+    bool signOk = false;
+    int status = 0; // HTTP status answered; 0 when none was sent
+    QDateTime time;
+
+    QString param(const QString& name) const;
+};
+Q_DECLARE_METATYPE(WebRequest)
+
+// One lesson-record document accepted by the upload request.
+struct UploadedDocument
+{
+    QString recordResult; // the decoded form field
+    QString flag;
+    QByteArray rawBody;
+};
+
+// How a request is answered instead of its normal reply.
+enum class WebFailure {
+    None,
+    Refuse, // HTTP 200, {"success": false, "errorCode": code}
+    Http500, // HTTP 500 with an HTML error page
+    NotJson, // HTTP 200 with a body that is not JSON
+    NoAnswer, // the connection stays open and nothing is sent
+};
+Q_DECLARE_METATYPE(WebFailure)
+
+// A small HTTP/1.1 server standing in for the school's web service, the version service and the
+// picture host. It runs in a thread of its own, so blocking clients in the caller's thread are served.
+// Proxy-form requests ("GET http://host/path") are accepted, so it can also be the application proxy.
+class TavWebService : public QObject
+{
+    Q_OBJECT
+public:
+    static const char* signKey();
+    static QString md5Hex(const QString& text);
+    static QString defaultDataFile(); // the data file beside the program: <bin>/webservice/demo.json
+
+    explicit TavWebService(QObject* parent = nullptr);
+    ~TavWebService() override;
+
+    bool loadDataFile(const QString& fileName);
+    void setData(const QJsonObject& data);
+    QJsonObject data() const;
+
+    bool start(quint16 port = 0); // 0 picks a free loopback port
+    void stop();
+    quint16 port() const;
+    QString hostPort() const; // "127.0.0.1:<port>"
+    void useAsApplicationProxy() const; // points Qt's application proxy at this service
+
+    void setFailure(const QString& path, WebFailure failure, const QString& errorCode = QStringLiteral("TAV-9"));
+    void setCannedReply(const QString& path, int status, const QByteArray& body);
+    void clearFailures();
+    void setStaticFile(const QString& path, const QByteArray& body,
+                       const QByteArray& contentType = QByteArrayLiteral("application/octet-stream"));
+    void setVersionReply(const QString& version, const QString& url, bool forceUpdate);
+
+    QList<WebRequest> requests() const;
+    QList<WebRequest> requestsTo(const QString& path) const;
+    void clearRequests();
+    QList<UploadedDocument> uploadedDocuments() const;
+    void clearUploads();
+    int connectionCount() const; // TCP connections accepted, tunnels included
+
+signals:
+    void requestReceived(const WebRequest& request);
+
+private:
+    WebServiceState* m_state;
+    QThread* m_thread = nullptr;
+    WebServiceServer* m_server = nullptr;
+    quint16 m_port = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "WebServiceState.h"
+
+// Answers one parsed request from the service's data: checks the sign, applies the failure set for
+// the path, records the request and builds the reply.
+class WebServiceRoutes
+{
+public:
+    static WebResponse handle(WebServiceState& state, WebRequest& request);
+    static QList<QPair<QString, QString>> decodeForm(const QByteArray& form);
+
+private:
+    static bool checkSign(const WebRequest& request);
+    static WebResponse route(WebServiceState& state, const WebRequest& request);
+    static WebResponse login(WebServiceState& state, const WebRequest& request);
+    static WebResponse paperList(WebServiceState& state, const WebRequest& request);
+    static WebResponse paperContent(WebServiceState& state, const WebRequest& request);
+    static WebResponse bindReceiver(WebServiceState& state, const WebRequest& request);
+    static WebResponse bindKeypad(WebServiceState& state, const WebRequest& request);
+    static WebResponse upload(WebServiceState& state, const WebRequest& request);
+    static WebResponse version(WebServiceState& state, const WebRequest& request);
+    static WebResponse lessonPage(WebServiceState& state, const WebRequest& request);
+    static WebResponse wordFile(const WebRequest& request);
+    static WebResponse picture(WebServiceState& state, const WebRequest& request);
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "WebServiceState.h"
+
+#include <QObject>
+
+class QTcpServer;
+class QTcpSocket;
+
+// Lives in the service's thread: accepts connections, parses HTTP/1.1 requests and writes replies.
+class WebServiceServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit WebServiceServer(WebServiceState* state);
+
+public:
+    quint16 listen(quint16 port);
+    void close();
+
+signals:
+    void requestReceived(const WebRequest& request);
+
+private:
+    void onNewConnection();
+    void onReadyRead(QTcpSocket* socket);
+    bool handleOne(QTcpSocket* socket, QByteArray& buffer);
+
+    WebServiceState* m_state;
+    QTcpServer* m_server = nullptr;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "TavWebService.h"
+
+#include <QMutex>
+
+struct CannedReply
+{
+    int status = 200;
+    QByteArray body;
+    QByteArray contentType;
+};
+
+struct FailureSetting
+{
+    WebFailure failure = WebFailure::None;
+    QString errorCode;
+};
+
+// Everything the service knows, shared between the caller's thread and the server thread.
+struct WebServiceState
+{
+    mutable QMutex mutex;
+    QJsonObject data;
+    QMap<QString, FailureSetting> failures; // by path; "*" matches every path
+    QMap<QString, CannedReply> canned;
+    QMap<QString, CannedReply> files;
+    QMap<QString, QByteArray> pictures; // generated PNGs by path
+    QList<WebRequest> requests;
+    QList<UploadedDocument> uploads;
+    int connections = 0;
+};
+
+struct WebResponse
+{
+    int status = 200;
+    QByteArray contentType = QByteArrayLiteral("application/json;charset=UTF-8");
+    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    bool noAnswer = false;
+};

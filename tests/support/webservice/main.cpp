@@ -1,0 +1,56 @@
+// tav-web-service: the local stand-in for the school's web service, used by ./run.sh and by hand.
+#include "TavWebService.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QTextStream>
+
+int main(int argc, char** argv)
+{
+    // Pictures are drawn with fonts, which need a GUI application; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tav-web-service"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Local web service for TAV"));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Loopback port (0: a free one)."),
+                                        QStringLiteral("port"), QStringLiteral("0"));
+    const QCommandLineOption portFileOption(
+        QStringLiteral("port-file"), QStringLiteral("Write the chosen port into this file."), QStringLiteral("file"));
+    const QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("Data file (JSON)."),
+                                        QStringLiteral("file"), TavWebService::defaultDataFile());
+    parser.addOption(portOption);
+    parser.addOption(portFileOption);
+    parser.addOption(dataOption);
+    parser.process(app);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    TavWebService service;
+    if (!service.loadDataFile(parser.value(dataOption))) {
+        err << "cannot read the data file " << parser.value(dataOption) << Qt::endl;
+        return 1;
+    }
+    if (!service.start(static_cast<quint16>(parser.value(portOption).toUInt()))) {
+        err << "cannot listen on 127.0.0.1:" << parser.value(portOption) << Qt::endl;
+        return 1;
+    }
+    if (parser.isSet(portFileOption)) {
+        QSaveFile file(parser.value(portFileOption));
+        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(service.port()) + "\n") < 0
+            || !file.commit()) {
+            err << "cannot write the port file " << parser.value(portFileOption) << Qt::endl;
+            return 1;
+        }
+    }
+    out << "listening on " << service.hostPort() << Qt::endl;
+    QObject::connect(&service, &TavWebService::requestReceived, [&out](const WebRequest& request) {
+        out << request.time.toString(QStringLiteral("HH:mm:ss")) << ' ' << request.method << ' ' << request.host << ' '
+            << request.path << " -> " << request.status << (request.signOk ? "" : " (bad sign)") << Qt::endl;
+    });
+    return app.exec();
+}

@@ -1,0 +1,107 @@
+#include "ZULoginSer.h"
+
+#include "CodeTool.h"
+#include "JsonHelper.h"
+#include "TAVDataParse.h"
+#include "TAVDatabase.h"
+#include "TAVMemInfo.h"
+#include "TAVNetEvent.h"
+#include "TAV_AppInfo.h"
+#include "TAV_ClassInfo.h"
+#include "TAV_TeacherInfo.h"
+
+#include <QDateTime>
+#include <QDebug>
+
+void ZULoginSer::readSavedLogin(int& autologin, QString& username, QString& password)
+{
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    TAV_AppInfo* app = TAV_AppInfo::getInstance();
+    autologin = app->selectAutoLogin(db);
+    username = app->selectLoginUserName(db);
+    password = app->selectPassword(db);
+    TAVDatabase::getInstance()->closeDbCon(db);
+}
+
+void ZULoginSer::saveLogin(int autologin, const QString& username, const QString& password)
+{
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    TAV_AppInfo* app = TAV_AppInfo::getInstance();
+    app->setLoginUserName(db, username);
+    app->setPassword(db, password);
+    app->setAutoLogin(db, autologin);
+    TAVDatabase::getInstance()->closeDbCon(db);
+}
+
+void ZULoginSer::clearLogin()
+{
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    TAV_AppInfo* app = TAV_AppInfo::getInstance();
+    app->setLoginUserName(db, QString(""));
+    app->setPassword(db, QString(""));
+    app->setLastClass(db, 0);
+    app->setAutoLogin(db, 0);
+    TAVDatabase::getInstance()->closeDbCon(db);
+}
+
+bool ZULoginSer::checkOfflineLogin(const QString& username, const QString& password)
+{
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    const bool ok = TAV_TeacherInfo::getInstance()->offlineLogin(db, username, password);
+    if (ok)
+        TAV_ClassInfo::getInstance()->loadByUser(db, TAVMemInfo::getInstance()->currentTeacher.username);
+    TAVDatabase::getInstance()->closeDbCon(db);
+    return ok;
+}
+
+QString ZULoginSer::errorText(const QString& errorCode) const
+{
+    if (errorCode == QLatin1String("TAV-1") || errorCode == QLatin1String("TAV-2"))
+        return tr("用户名或密码错误");
+    if (errorCode == QLatin1String("TAV-3"))
+        return tr("请使用教师帐号登录");
+    return tr("服务器异常");
+}
+
+int ZULoginSer::onLineLogin(const QString& username, const QString& password, QString& errorText)
+{
+    qDebug() << "enter onLineLogin";
+
+    // The date goes in before the request and on a connection of its own: no transaction stays open while
+    // the service is waited for, which would hold the upload thread off the database.
+    qDebug() << "update loginTime";
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    TAV_TeacherInfo::getInstance()->setLoginDate(db, username, QDateTime::currentDateTime());
+    TAVDatabase::getInstance()->closeDbCon(db);
+
+    const QString params = QString("username=%1&password=%2").arg(username, password);
+    const QString sign = CodeTool::md5Hex(params + "&" + TAVNetEvent::signKey());
+    const QByteArray body = (params + "&sign=" + sign).toUtf8();
+
+    qDebug() << "send login msg to server";
+    QByteArray reply;
+    const int code = TAVNetEvent::getInstance()->post("/tav/fastenMachine/tokenLogin", body, reply, 10000);
+    qDebug().noquote() << "the res code is: " + QString::number(code);
+
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    if (code != 200) {
+        mem->onlineFlag = false;
+        return Unreachable;
+    }
+
+    qDebug() << "parse server res msg";
+    const JsonReply res = JsonHelper::getInstance()->parseReply(reply);
+    if (res.errorCode == QLatin1String("500"))
+        return Unreachable;
+    if (res.success) {
+        mem->onlineFlag = true;
+        db = TAVDatabase::getInstance()->getDbCon();
+        TAVDataParse::getInstance()->parseLoginData(db, res.result, password);
+        TAV_ClassInfo::getInstance()->loadByUser(db, mem->currentTeacher.username);
+        TAVDatabase::getInstance()->closeDbCon(db);
+        return LoggedIn;
+    }
+    qDebug() << "online login fail";
+    errorText = this->errorText(res.errorCode);
+    return Refused;
+}

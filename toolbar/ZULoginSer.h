@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Singleton.h"
+
+#include <QObject>
+#include <QString>
+
+// Work behind the login dialog: the saved "自动登录" login, the online login against the web service
+// and the offline check against the copy of an earlier login. Passwords are only ever MD5 texts here.
+class ZULoginSer : public QObject
+{
+public:
+    // Results of onLineLogin.
+    enum LoginResult { LoggedIn = 0, Unreachable = 1, Refused = 2 };
+
+    static ZULoginSer* getInstance() { return TavSingleton<ZULoginSer>::instance(); }
+
+    void readSavedLogin(int& autologin, QString& username, QString& password);
+    void saveLogin(int autologin, const QString& username, const QString& password);
+    void clearLogin();
+    bool checkOfflineLogin(const QString& username, const QString& password);
+    QString errorText(const QString& errorCode) const;
+    int onLineLogin(const QString& username, const QString& password, QString& errorText);
+
+private:
+    friend class TavSingleton<ZULoginSer>;
+    ZULoginSer() = default;
+};

@@ -1,0 +1,193 @@
+#include "ZUMakePaper.h"
+
+#include "CodeTool.h"
+#include "HttpDownFile.h"
+#include "PlainFileName.h"
+#include "TAVMemInfo.h"
+#include "TAVNetCheck.h"
+#include "TAVNetEvent.h"
+#include "ZUTipDlg.h"
+#include "ZUToolBarDlg.h"
+#include "ZUWebView.h"
+
+#include <QDebug>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebPage>
+
+namespace {
+const char* const kFormStyle = R"(
+#headerFrame { background-color: #2f80ed; }
+#titleLabel { color: #ffffff; font-size: 16px; font-weight: bold; }
+#closeBtn { background: transparent; color: #ffffff; border: none; font-size: 18px; font-weight: bold; }
+#closeBtn:hover { background-color: rgba(255, 255, 255, 60); border-radius: 4px; }
+#pageFrame { background-color: #ffffff; }
+)";
+}
+
+ZUMakePaper::ZUMakePaper()
+    : QDialog(nullptr)
+    , m_chooseFolder(
+          [this] { return QFileDialog::getExistingDirectory(this, QString(), QString(), QFileDialog::ShowDirsOnly); })
+{
+    setWindowTitle(tr("备课"));
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setStyleSheet(kFormStyle);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* header = new QFrame(this);
+    header->setObjectName("headerFrame");
+    header->setFixedHeight(44);
+    auto* headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(16, 0, 10, 0);
+    auto* title = new QLabel(tr("备课"), header);
+    title->setObjectName("titleLabel");
+    auto* closeBtn = new QPushButton(QStringLiteral("✕"), header);
+    closeBtn->setObjectName("closeBtn");
+    closeBtn->setToolTip(tr("关闭"));
+    closeBtn->setFixedSize(32, 32);
+    headerLayout->addWidget(title);
+    headerLayout->addStretch();
+    headerLayout->addWidget(closeBtn);
+    layout->addWidget(header);
+
+    auto* page = new QFrame(this);
+    page->setObjectName("pageFrame");
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    m_view = new ZUWebView(this);
+    m_view->setObjectName("webView");
+    pageLayout->addWidget(m_view);
+    layout->addWidget(page);
+
+    m_timer = new QTimer(this);
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &ZUMakePaper::timeout);
+    connect(m_view, &QWebView::loadFinished, this, &ZUMakePaper::loadFinished);
+    m_view->page()->setForwardUnsupportedContent(true);
+    connect(m_view->page(), &QWebPage::unsupportedContent, this, &ZUMakePaper::unsupportedContent);
+    m_view->setHtml(QString());
+    QMetaObject::connectSlotsByName(this);
+    setWindowState(Qt::WindowFullScreen);
+    hide();
+}
+
+bool ZUMakePaper::pageTimerActive() const
+{
+    return m_timer->isActive();
+}
+
+QString ZUMakePaper::pageUrl(int phaseID, int subject) const
+{
+    const QString creator = TAVMemInfo::getInstance()->currentTeacher.username;
+    const QString sign = CodeTool::md5Hex("creator=" + creator + "&" + TAVNetEvent::signKey());
+    const QString base = "http://" + TAVNetCheck::getInstance()->getHost() + ":"
+        + QString::number(TAVNetCheck::getInstance()->getPort()) + "/tav/group/findKsPapers?";
+    return base + "creator=" + creator + "&tavphaseID=" + QString::number(phaseID)
+        + "&tavsubjectID=" + QString::number(subject) + "&sign=" + sign;
+}
+
+void ZUMakePaper::showPaper(int phaseID, int subject)
+{
+    m_view->setHtml(QString());
+    __loadMakerPaper(phaseID, subject);
+    m_timer->start(kPageTimeoutMs);
+    showFullScreen();
+    raise();
+}
+
+void ZUMakePaper::__loadMakerPaper(int phaseID, int subject)
+{
+    const QString url = pageUrl(phaseID, subject);
+    CodeTool::logWithTime("ZUMakePaper start");
+    m_view->load(QUrl(url, QUrl::TolerantMode));
+}
+
+void ZUMakePaper::loadFinished(bool success)
+{
+    qDebug() << "loadFinished";
+    if (!isVisible())
+        return;
+    if (success)
+        m_timer->stop();
+    CodeTool::logWithTime("ZUMakePaper end");
+}
+
+void ZUMakePaper::timeout()
+{
+    m_timer->stop();
+    ZUTipDlg* tip = ZUTipDlg::getInstance();
+    tip->setButtons(2, 0);
+    tip->setButtonText(2, tr("确认"));
+    tip->setText(tr("备课页面加载失败"), tr("错误"));
+    tip->exec();
+    on_closeBtn_clicked();
+}
+
+void ZUMakePaper::on_closeBtn_clicked()
+{
+    m_timer->stop();
+    m_view->setHtml(QString());
+    ZUToolBarDlg::getInstance()->show();
+    hide();
+}
+
+QString ZUMakePaper::wordFilePath(const QString& folder, const QString& url)
+{
+    const int at = url.indexOf("paperName=");
+    if (at < 0)
+        return QString();
+    const int start = at + int(strlen("paperName="));
+    const int end = url.indexOf('&', start);
+    const QString raw = end < 0 ? url.mid(start) : url.mid(start, end - start);
+    QString dir = folder;
+    if (!dir.endsWith('/'))
+        dir += '/';
+    return dir + PlainFileName::make(raw, "paper") + ".doc";
+}
+
+void ZUMakePaper::unsupportedContent(QNetworkReply* reply)
+{
+    qDebug() << "unsupportedContent";
+    if (!reply)
+        return;
+    const QString url = reply->url().toString();
+    if (!url.contains("getWordUrl")) {
+        qWarning().noquote() << "****the url is :" + url;
+        return;
+    }
+    const QString folder = m_chooseFolder();
+    if (folder.isEmpty())
+        return;
+    const QString file = wordFilePath(folder, url);
+    if (file.isEmpty()) {
+        qWarning().noquote() << "****the url is :" + url;
+        return;
+    }
+
+    const bool ok = HttpDownFile::getInstance()->downFile(file, url);
+    ZUTipDlg* tip = ZUTipDlg::getInstance();
+    tip->setButtons(2, ok ? 1 : 0);
+    tip->setButtonText(2, tr("确认"));
+    if (ok)
+        tip->setText(tr("试卷下载完成"), tr("信息"));
+    else
+        tip->setText(tr("备课页面加载失败"), tr("错误"));
+    tip->exec();
+}
+
+void ZUMakePaper::keyPressEvent(QKeyEvent* event)
+{
+    event->ignore();
+}

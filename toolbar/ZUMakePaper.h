@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Singleton.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QNetworkReply;
+class QTimer;
+class ZUWebView;
+
+// The web service's lesson-preparation pages for a class phase and a subject, full screen. Papers the page
+// offers as Word files are saved into a folder the teacher picks.
+class ZUMakePaper : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // A page that has not loaded by then is given up.
+    static constexpr int kPageTimeoutMs = 8000;
+
+    static ZUMakePaper* getInstance() { return TavSingleton<ZUMakePaper>::instance(); }
+
+    void showPaper(int phaseID, int subject);
+    QString pageUrl(int phaseID, int subject) const;
+    // The file a Word download goes to: the folder plus the plain "paperName=" of the address and ".doc";
+    // empty when the address carries no name.
+    static QString wordFilePath(const QString& folder, const QString& url);
+    // The folder question is asked through here, so that it can be answered without a file dialog.
+    void setFolderChooser(std::function<QString()> chooser) { m_chooseFolder = std::move(chooser); }
+    bool pageTimerActive() const;
+
+public slots:
+    void on_closeBtn_clicked();
+    void loadFinished(bool success);
+    void unsupportedContent(QNetworkReply* reply);
+    void timeout();
+    void __loadMakerPaper(int phaseID, int subject);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class TavSingleton<ZUMakePaper>;
+    ZUMakePaper();
+
+    ZUWebView* m_view = nullptr;
+    QTimer* m_timer = nullptr;
+    std::function<QString()> m_chooseFolder;
+};

@@ -1,0 +1,449 @@
+#include "ZUTAVUpdate.h"
+#include "ui_ZUTAVUpdate.h"
+
+#include "CodeTool.h"
+#include "Lib7z.h"
+#include "TavSingleInstance.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDebug>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+
+const char* const ZUTAVUpdate::kVersionServer = "http://version.dovane.cn";
+const char* const ZUTAVUpdate::kSignKey = "7e3a90c41bd8f25a06c9e1b47d2f8a53";
+
+namespace {
+
+const int kInstanceRetryMs = 250;
+const int kInstanceWaitMs = 10000;
+const int kMaxVersionLength = 64;
+
+// "host:port" in TAV_HTTP_PROXY sends every request through that HTTP proxy (the demo's local service).
+void applyProxyFromEnvironment()
+{
+    const QString value = qEnvironmentVariable("TAV_HTTP_PROXY");
+    const int colon = value.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return;
+    bool ok = false;
+    const quint16 port = value.mid(colon + 1).toUShort(&ok);
+    if (ok && port > 0)
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, value.left(colon), port));
+}
+
+// The main program starts the updater and only then ends: in update mode its segment may still be there
+// for a moment, so the check is repeated for a while before giving up.
+bool takeInstance(TavSingleInstance& instance, bool updateMode)
+{
+    if (instance.acquire())
+        return true;
+    if (!updateMode)
+        return false;
+    const QDeadlineTimer deadline(kInstanceWaitMs);
+    while (!deadline.hasExpired()) {
+        QEventLoop pause;
+        QTimer::singleShot(kInstanceRetryMs, &pause, &QEventLoop::quit);
+        pause.exec();
+        if (instance.acquire())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+ZUTAVUpdate::ZUTAVUpdate(const QString& programDir)
+    : QDialog(nullptr)
+    , ui(new Ui::ZUTAVUpdateDialog)
+    , m_programDir(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::WindowMinimizeButtonHint);
+    m_manager = new QNetworkAccessManager(this);
+    m_versionTimer = new QTimer(this);
+    m_versionTimer->setSingleShot(true);
+    connect(m_versionTimer, &QTimer::timeout, this, [this] {
+        if (m_versionReply) {
+            qWarning() << "****version request timed out, abort reply";
+            m_versionReply->abort();
+        }
+    });
+    Lib7z::init();
+}
+
+ZUTAVUpdate::~ZUTAVUpdate()
+{
+    delete m_reply;
+    delete m_versionReply;
+    delete m_archive;
+    delete m_manager;
+    delete ui;
+}
+
+int ZUTAVUpdate::run(int argc, char** argv, const QString& programDir)
+{
+    const QString dir = programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
+    QTranslator qtTranslator;
+    QTranslator updateTranslator;
+    if (QLocale::system().language() == QLocale::Chinese) {
+        if (qtTranslator.load(QDir::fromNativeSeparators(dir + "/language/zh_CN/qt_zh_CN.qm")))
+            QCoreApplication::installTranslator(&qtTranslator);
+        if (updateTranslator.load(QDir::fromNativeSeparators(dir + "/language/zh_CN/ZUTAVUpdate_zh_CN.qm")))
+            QCoreApplication::installTranslator(&updateTranslator);
+    }
+    applyProxyFromEnvironment();
+
+    qDebug() << "verify system semaphore";
+    TavSingleInstance instance;
+    if (!takeInstance(instance, argc >= 3)) {
+        showMessage(QMessageBox::Warning, QObject::tr("Warning"),
+                    QObject::tr("Application has been started.Please exit current application and try again."), false);
+        return 0;
+    }
+    ZUTAVUpdate updater(dir);
+    updater.start(argc, argv);
+    return QApplication::exec();
+}
+
+void ZUTAVUpdate::start(int argc, char** argv)
+{
+    if (argc < 3) {
+        qDebug() << "enter ZUTAVUpdate start: manual mode";
+        connect(m_manager, &QNetworkAccessManager::finished, this, &ZUTAVUpdate::RequestNewestVersion);
+        const QString query
+            = "name=dovane_pctavclient&platform=PC&version=" + localVersion() + "&" + QLatin1String(kSignKey);
+        const QUrl url(QLatin1String(kVersionServer) + "/bizserver/version/get?" + query + "&sign=" + sign(query));
+        m_versionReply = m_manager->get(QNetworkRequest(url));
+        m_versionTimer->start(m_versionTimeout);
+        m_manualMode = true;
+        return;
+    }
+    qDebug() << "enter ZUTAVUpdate start: update mode";
+    m_manualMode = false;
+    const QString version = QString::fromLocal8Bit(argv[2]);
+    if (!isSafeVersion(version)) {
+        qWarning() << "****refused the version text" << version;
+        failDownload();
+        return;
+    }
+    m_version = version;
+    m_archivePath = m_programDir + "/TAVUpdate" + m_version + ".7z";
+    DownloadFile();
+    requestPackage(QString::fromLocal8Bit(argv[1]));
+}
+
+QString ZUTAVUpdate::sign(const QString& text)
+{
+    return CodeTool::md5Hex(text);
+}
+
+void ZUTAVUpdate::parseVersion(const QString& text, QMap<QString, QString>& values, bool& forceUpdate)
+{
+    values.clear();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return;
+    const QJsonObject result = document.object().value("result").toObject();
+    values.insert("version", result.value("version").toString());
+    values.insert("url", result.value("url").toString());
+    forceUpdate = result.value("forceupdate").toBool(false);
+}
+
+void ZUTAVUpdate::compareVersion(const QString& local, const QString& server, bool& upToDate)
+{
+    if (local.size() < 5) {
+        upToDate = false;
+        return;
+    }
+    if (server.isEmpty()) {
+        upToDate = true;
+        return;
+    }
+    const QStringList localParts = local.split('.', Qt::SkipEmptyParts);
+    if (localParts.size() < 3)
+        return;
+    const QStringList serverParts = server.split('.', Qt::SkipEmptyParts);
+    if (serverParts.size() < 3) {
+        upToDate = false;
+        return;
+    }
+    const auto value = [](const QStringList& parts) {
+        return parts.at(0).toLongLong() * 100000 + parts.at(1).toLongLong() * 100 + parts.at(2).toLongLong();
+    };
+    upToDate = value(localParts) >= value(serverParts);
+}
+
+bool ZUTAVUpdate::isSafeVersion(const QString& version)
+{
+    if (version.isEmpty() || version.size() > kMaxVersionLength || version.contains(QLatin1String("..")))
+        return false;
+    for (const QChar c : version) {
+        const ushort u = c.unicode();
+        const bool allowed = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '.'
+            || u == '_' || u == '-';
+        if (!allowed)
+            return false;
+    }
+    return true;
+}
+
+void ZUTAVUpdate::setVersionTimeout(int milliseconds)
+{
+    m_versionTimeout = milliseconds;
+}
+
+void ZUTAVUpdate::RequestNewestVersion(QNetworkReply* version_reply)
+{
+    disconnect(m_manager, &QNetworkAccessManager::finished, this, &ZUTAVUpdate::RequestNewestVersion);
+    m_versionTimer->stop();
+    if (version_reply == m_versionReply)
+        m_versionReply = nullptr;
+    const QString body = version_reply->isOpen() ? QString::fromUtf8(version_reply->readAll()) : QString();
+    version_reply->deleteLater();
+    if (body.isEmpty()) {
+        qWarning() << "****no answer from the version service:" << version_reply->errorString();
+        showMessage(QMessageBox::Warning, tr("Warning"),
+                    tr("Internet connection lost,Please check internet connection!"), false);
+        quitLater();
+        return;
+    }
+    QMap<QString, QString> values;
+    bool forceUpdate = false;
+    parseVersion(body, values, forceUpdate);
+    const QString server = values.value("version");
+    const QString local = localVersion();
+    qDebug() << "the local version is:" << local << "the server version is:" << server;
+    bool upToDate = false;
+    compareVersion(local, server, upToDate);
+    if (upToDate) {
+        showMessage(QMessageBox::Warning, tr("Information"),
+                    tr("The TAV application is the latest version,do not need to update."), true);
+        quitLater();
+        return;
+    }
+    if (!isSafeVersion(server)) {
+        qWarning() << "****refused the version text" << server;
+        failDownload();
+        return;
+    }
+    m_version = server;
+    m_archivePath = m_programDir + "/TAVUpdate" + m_version + ".7z";
+    DownloadFile();
+    requestPackage(values.value("url"));
+}
+
+void ZUTAVUpdate::DownloadFile()
+{
+    delete m_archive;
+    m_archive = new QFile(m_archivePath);
+    if (!m_archive->open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qWarning() << "****cannot open the package file" << m_archivePath << m_archive->errorString();
+}
+
+void ZUTAVUpdate::HttpFinished()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    if (m_archive) {
+        if (m_archive->isOpen() && reply->bytesAvailable() > 0)
+            m_archive->write(reply->readAll());
+        m_archive->flush();
+        m_archive->close();
+    }
+    bool failed = reply->error() != QNetworkReply::NoError;
+    QString reason = reply->errorString();
+    if (!failed && QFileInfo(m_archivePath).size() == 0) {
+        failed = true;
+        reason = QStringLiteral("the package is empty");
+    }
+    if (failed)
+        QFile::remove(m_archivePath);
+    reply->deleteLater();
+    m_reply = nullptr;
+    delete m_archive;
+    m_archive = nullptr;
+    if (failed) {
+        qWarning() << "****package download failed:" << reason;
+        failDownload();
+        return;
+    }
+
+    QFile archive(m_archivePath);
+    if (!archive.open(QIODevice::ReadOnly)) {
+        qWarning() << "****cannot open the package" << m_archivePath << archive.errorString();
+        return;
+    }
+    if (!Lib7z::isSupportedArchive(&archive)) {
+        qWarning() << "****the package is no 7z archive:" << m_archivePath;
+        return;
+    }
+    QString error;
+    const bool extracted = Lib7z::extractArchive(&archive, m_programDir, nullptr, &error);
+    archive.close();
+    QFile::remove(m_archivePath);
+    hide();
+    if (!extracted) {
+        // Nothing of the installation was replaced: the teacher gets the old program back.
+        qWarning() << "****package extraction failed:" << error;
+        showMessage(QMessageBox::Warning, tr("Information"), tr("Download failed, please try again."), false);
+        if (!m_manualMode)
+            restartProgram();
+        quitLater();
+        return;
+    }
+    if (!recordVersion(m_version))
+        qWarning() << "****the new version was not recorded:" << m_version;
+    if (m_manualMode) {
+        showMessage(QMessageBox::Information, tr("Information"), tr("Update done."), false);
+    } else {
+        showMessage(QMessageBox::Information, tr("Information"), tr("Update done, application will be restarted."),
+                    true);
+        restartProgram();
+    }
+    quitLater();
+}
+
+void ZUTAVUpdate::HttpReadyRead()
+{
+    if (!m_reply || !m_archive || !m_archive->isOpen())
+        return;
+    const QByteArray data = m_reply->readAll();
+    if (m_archive->write(data) != data.size())
+        qWarning() << "****cannot write the package file" << m_archivePath << m_archive->errorString();
+}
+
+void ZUTAVUpdate::UpdateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes)
+{
+    ui->ProgressLabel->setText(tr("Downloading ")
+                               + QString("%1KB / %2KB").arg(bytesRead / 1024).arg(totalBytes / 1024));
+    if (totalBytes > 0) {
+        ui->DownloadProgressBar->setMaximum(int(qMin<qlonglong>(totalBytes, INT_MAX)));
+        ui->DownloadProgressBar->setValue(int(qMin<qlonglong>(bytesRead, INT_MAX)));
+    } else {
+        // Unknown length: a busy bar.
+        ui->DownloadProgressBar->setRange(0, 0);
+    }
+}
+
+bool ZUTAVUpdate::openDatabase() const
+{
+    // Opening a missing file through the driver would create an empty one, which the main program would
+    // then take for its database.
+    const QString path = QDir::toNativeSeparators(m_programDir + "/TAVSqlite.db");
+    if (!QFileInfo(path).isFile())
+        return false;
+    QSqlDatabase db = QSqlDatabase::contains()
+        ? QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false)
+        : QSqlDatabase::addDatabase("QSQLITE");
+    db.close();
+    db.setDatabaseName(path);
+    db.setUserName("admin");
+    db.setPassword("qx7dorn#");
+    if (!db.open()) {
+        qWarning() << "****database error: " << db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QString ZUTAVUpdate::localVersion() const
+{
+    if (!openDatabase())
+        return QString();
+    QString version;
+    {
+        const QString sql = QStringLiteral("SELECT version FROM TAV_AppInfo");
+        QSqlQuery query(QSqlDatabase::database());
+        if (query.exec(sql)) {
+            while (query.next())
+                version = query.value(0).toString();
+        } else {
+            qWarning() << "****database error: " << query.lastError().text();
+            qWarning() << "****the sql is: " << sql;
+        }
+    }
+    QSqlDatabase::database().close();
+    return version;
+}
+
+bool ZUTAVUpdate::recordVersion(const QString& version) const
+{
+    if (!openDatabase())
+        return false;
+    bool done = false;
+    {
+        const QString sql = QStringLiteral("UPDATE TAV_AppInfo SET version = ? WHERE appID = ?");
+        QSqlQuery query(QSqlDatabase::database());
+        query.prepare(sql);
+        query.addBindValue(version);
+        query.addBindValue(QStringLiteral("0"));
+        done = query.exec() && query.numRowsAffected() > 0;
+        if (!done) {
+            qWarning() << "****database error: " << query.lastError().text();
+            qWarning() << "****the sql is: " << sql;
+        }
+    }
+    QSqlDatabase::database().close();
+    return done;
+}
+
+void ZUTAVUpdate::requestPackage(const QString& url)
+{
+    qDebug() << "download the package" << url;
+    m_reply = m_manager->get(QNetworkRequest(QUrl(url)));
+    connect(m_reply, &QNetworkReply::finished, this, &ZUTAVUpdate::HttpFinished);
+    connect(m_reply, &QNetworkReply::readyRead, this, &ZUTAVUpdate::HttpReadyRead);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &ZUTAVUpdate::UpdateDataReadProgress);
+    show();
+}
+
+void ZUTAVUpdate::failDownload()
+{
+    hide();
+    showMessage(QMessageBox::Warning, tr("Information"), tr("Download failed, please try again."), false);
+    quitLater();
+}
+
+void ZUTAVUpdate::restartProgram() const
+{
+    // Detached, so that the program survives the end of the updater and the pipes it would inherit.
+    const QString program = QDir::toNativeSeparators(m_programDir + "/TAV");
+    if (!QProcess::startDetached(program, QStringList(), m_programDir))
+        qWarning() << "****cannot start the program" << program;
+}
+
+void ZUTAVUpdate::showMessage(int icon, const QString& title, const QString& text, bool yesButton)
+{
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), title, text);
+    QPushButton* button = box.addButton(yesButton ? QMessageBox::Yes : QMessageBox::Ok);
+    button->setText(yesButton ? QObject::tr("Yes") : QObject::tr("Ok"));
+    box.exec();
+}
+
+void ZUTAVUpdate::quitLater()
+{
+    // Queued, so that it also ends an event loop that has not started yet.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}

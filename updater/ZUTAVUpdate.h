@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDialog>
+#include <QMap>
+#include <QString>
+
+class QFile;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTimer;
+
+namespace Ui {
+class ZUTAVUpdateDialog;
+}
+
+// The updater: downloads a package, unpacks it over the installation, records the new version and, when the
+// main program started it, starts the main program again.
+class ZUTAVUpdate : public QDialog
+{
+    Q_OBJECT
+public:
+    // Base address of the version service; the same fixed server the main program asks.
+    static const char* const kVersionServer;
+    static const char* const kSignKey;
+
+    // An empty programDir means the folder of the running executable.
+    explicit ZUTAVUpdate(const QString& programDir = QString());
+    ~ZUTAVUpdate() override;
+
+    // The whole program after the application object exists: translations, single-instance check, dialog,
+    // event loop. Returns the exit code.
+    static int run(int argc, char** argv, const QString& programDir);
+
+    void start(int argc, char** argv);
+
+    static QString sign(const QString& text);
+    static void parseVersion(const QString& text, QMap<QString, QString>& values, bool& forceUpdate);
+    static void compareVersion(const QString& local, const QString& server, bool& upToDate);
+    // Letters, digits, ".", "_" and "-" only, without "..": the version becomes part of a file name.
+    static bool isSafeVersion(const QString& version);
+
+    // How long the hidden version request may take before it counts as unanswered.
+    void setVersionTimeout(int milliseconds);
+
+public slots:
+    void RequestNewestVersion(QNetworkReply* version_reply);
+    void DownloadFile();
+    void HttpFinished();
+    void HttpReadyRead();
+    void UpdateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes);
+
+private:
+    QString localVersion() const;
+    bool recordVersion(const QString& version) const;
+    bool openDatabase() const;
+    void requestPackage(const QString& url);
+    void failDownload();
+    void restartProgram() const;
+    static void showMessage(int icon, const QString& title, const QString& text, bool yesButton);
+    static void quitLater();
+
+    Ui::ZUTAVUpdateDialog* ui;
+    QNetworkAccessManager* m_manager = nullptr;
+    QNetworkReply* m_reply = nullptr;
+    QFile* m_archive = nullptr;
+    QNetworkReply* m_versionReply = nullptr;
+    QTimer* m_versionTimer = nullptr;
+    int m_versionTimeout = 30000;
+    bool m_manualMode = false;
+    QString m_version;
+    QString m_archivePath;
+    QString m_programDir;
+};
