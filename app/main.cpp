@@ -17,6 +17,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFont>
 
 namespace {
 
@@ -50,6 +51,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     installLogHandler();
+    // The forms name the Windows UI font; here the CJK font installed with the program stands in for it.
+    QFont::insertSubstitution(QStringLiteral("微软雅黑"), QStringLiteral("Noto Sans CJK SC"));
     // The relative "./plugins" and "./Resources/..." references resolve against the program directory.
     QDir::setCurrent(QCoreApplication::applicationDirPath());
 
@@ -92,7 +95,11 @@ int main(int argc, char* argv[])
     }
 
     qDebug() << "initDevice";
-    ZUHdManager::getInstance()->currentApi()->initDevice();
+    if (ZUHdApi* device = ZUHdManager::getInstance()->currentApi()) {
+        device->initDevice();
+    } else {
+        qWarning() << "****no keypad device registered under the configured hdType";
+    }
 
     qDebug() << "load ini file";
     // TAV_HTTP_PROXY lets the local web service stand in for the version service and the picture host too.

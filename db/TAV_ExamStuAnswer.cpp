@@ -11,9 +11,11 @@ const QString kColumns = QStringLiteral("select id, examID, dovaneID, answer, su
 QList<ExamStuAnswerRow> readRows(TavStatement& st)
 {
     QList<ExamStuAnswerRow> list;
+    st.setForwardOnly();
     if (!st.exec())
         return list;
     QSqlQuery& q = st.query();
+    TavStatement::TimeReader readTime;
     while (q.next()) {
         ExamStuAnswerRow row;
         row.id = q.value(0).toInt();
@@ -25,7 +27,7 @@ QList<ExamStuAnswerRow> readRows(TavStatement& st)
         row.questionID = q.value(6).toString();
         row.structID = q.value(7).toInt();
         row.mcsn = q.value(8).toInt();
-        row.answerTime = TavStatement::readTime(q.value(9));
+        row.answerTime = readTime(q.value(9));
         list.append(row);
     }
     return list;

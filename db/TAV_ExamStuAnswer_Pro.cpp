@@ -5,14 +5,14 @@
 #include <QtDebug>
 
 namespace {
-ExamStuAnswerProRow readRow(const QSqlQuery& q)
+ExamStuAnswerProRow readRow(const QSqlQuery& q, TavStatement::TimeReader& readTime)
 {
     ExamStuAnswerProRow row;
     row.id = q.value(0).toInt();
     row.answerID = q.value(1).toInt();
     row.sequence = q.value(2).toInt();
     row.answer = q.value(3).toString();
-    row.answerTime = TavStatement::readTime(q.value(4));
+    row.answerTime = readTime(q.value(4));
     return row;
 }
 } // namespace
@@ -55,8 +55,9 @@ QList<ExamStuAnswerProRow> TAV_ExamStuAnswer_Pro::selectNotUploaded(QSqlDatabase
     if (!st.exec())
         return list;
     QSqlQuery& q = st.query();
+    TavStatement::TimeReader readTime;
     while (q.next())
-        list.append(readRow(q));
+        list.append(readRow(q, readTime));
     return list;
 }
 
@@ -69,11 +70,13 @@ QMap<int, QList<ExamStuAnswerProRow>> TAV_ExamStuAnswer_Pro::selectNotUploadedBy
                                    "from TAV_ExamStuAnswer_Pro p inner join TAV_ExamStuAnswer a on a.id = p.answerID "
                                    "where p.status = ? and a.status = ? and a.examID = ? order by p.id"));
     st.bind(0).bind(0).bind(examID);
+    st.setForwardOnly();
     if (!st.exec())
         return byAnswer;
     QSqlQuery& q = st.query();
+    TavStatement::TimeReader readTime;
     while (q.next()) {
-        const ExamStuAnswerProRow row = readRow(q);
+        const ExamStuAnswerProRow row = readRow(q, readTime);
         byAnswer[row.answerID].append(row);
     }
     return byAnswer;

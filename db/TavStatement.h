@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -35,6 +36,10 @@ public:
     void setErrorPrefix(const QString& prefix) { m_errorPrefix = prefix; }
     void setSqlPrefix(const QString& prefix) { m_sqlPrefix = prefix; }
 
+    // For a long result read once from first to last row: the driver then keeps no copy of the rows.
+    // Call before exec(); query().last() and the like no longer work.
+    void setForwardOnly() { m_query->setForwardOnly(true); }
+
     QSqlQuery& query() { return *m_query; }
     // Row id assigned by the last insert; -1 when there is none.
     int lastInsertId() const;
@@ -53,6 +58,17 @@ public:
 
     // Reads a date-time column back as "yyyy-MM-dd HH:mm:ss"; NULL or an unreadable value gives "".
     static QString readTime(const QVariant& value);
+
+    // readTime for the rows of one result. Each parse costs a time-zone lookup, and the thousands of answer
+    // rows of a quiz share a few hundred times, so every text is parsed once.
+    class TimeReader
+    {
+    public:
+        QString operator()(const QVariant& value);
+
+    private:
+        QHash<QString, QString> m_read;
+    };
 
 private:
     bool run(bool batch, LogMode mode);

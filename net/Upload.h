@@ -12,7 +12,6 @@
 #include "StuResultRow.h"
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QMutex>
@@ -50,8 +49,7 @@ private:
     friend class TavSingleton<Upload>;
     Upload() = default;
 
-    static QMap<int, QList<ExamStuAnswerProRow>> pendingHistoryOfExam(QSqlDatabase db, int examID);
-    QJsonObject buildDocument() const;
+    QString writeDocument() const;
 
     QMutex m_uploadMutex;
     ClassRecordRow record;

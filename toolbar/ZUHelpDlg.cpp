@@ -11,21 +11,25 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const kFormStyle = R"(
-#mainFrame { background-color: #ffffff; border: 1px solid #d6dce6; }
-#headerFrame { background-color: #2f80ed; }
+QString formStyle()
+{
+    QString style = R"(
+#mainFrame { background-color: #ffffff; border: 1px solid #d6d6d6; }
+#headerFrame { background-color: #39ba60; }
 #titleLabel { color: #ffffff; font-size: 15px; font-weight: bold; }
-#closeBtn { background: transparent; color: #ffffff; border: none; font-size: 16px; font-weight: bold; }
-#closeBtn:hover { background-color: rgba(255, 255, 255, 60); border-radius: 4px; }
+#closeBtn { border: none; border-image: url(@Login/close.png); }
+#closeBtn:hover { border-image: url(@Login/close-h.png); }
 )";
+    return style.replace("@", QCoreApplication::applicationDirPath() + "/Resources/images/");
 }
+} // namespace
 
 ZUHelpDlg::ZUHelpDlg()
     : QDialog(nullptr)
 {
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
     setAttribute(Qt::WA_TranslucentBackground);
-    setStyleSheet(kFormStyle);
+    setStyleSheet(formStyle());
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -43,10 +47,10 @@ ZUHelpDlg::ZUHelpDlg()
     headerLayout->setContentsMargins(14, 0, 8, 0);
     auto* title = new QLabel(tr("快速安装使用指导"), header);
     title->setObjectName("titleLabel");
-    auto* closeBtn = new QPushButton(QStringLiteral("✕"), header);
+    auto* closeBtn = new QPushButton(header);
     closeBtn->setObjectName("closeBtn");
     closeBtn->setToolTip(tr("关闭"));
-    closeBtn->setFixedSize(28, 28);
+    closeBtn->setFixedSize(26, 23);
     headerLayout->addWidget(title);
     headerLayout->addStretch();
     headerLayout->addWidget(closeBtn);
@@ -58,6 +62,7 @@ ZUHelpDlg::ZUHelpDlg()
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    scroll->viewport()->setStyleSheet("background-color: #ffffff;");
     m_picture = new QLabel();
     m_picture->setObjectName("pictureLabel");
     scroll->setWidget(m_picture);

@@ -145,20 +145,23 @@ void ZULoginDlg::buildForm()
     headerLayout->addWidget(m_cancelBtn);
     layout->addWidget(header);
 
-    auto* brandRow = new QHBoxLayout();
+    // Fixed height, so the brand stays put when the panels change.
+    auto* brandBox = new QWidget(mainFrame);
+    brandBox->setFixedHeight(86);
+    auto* brandRow = new QHBoxLayout(brandBox);
     brandRow->setContentsMargins(0, 14, 0, 10);
     brandRow->setSpacing(10);
-    auto* logo = new QLabel(mainFrame);
+    auto* logo = new QLabel(brandBox);
     logo->setObjectName("logoLabel");
     logo->setFixedSize(56, 56);
     logo->setPixmap(QIcon(imagePath("TAV.ico")).pixmap(56, 56));
-    auto* brand = new QLabel(tr("澄语堂"), mainFrame);
+    auto* brand = new QLabel(tr("澄语堂"), brandBox);
     brand->setObjectName("brandLabel");
     brandRow->addStretch();
     brandRow->addWidget(logo);
     brandRow->addWidget(brand);
     brandRow->addStretch();
-    layout->addLayout(brandRow);
+    layout->addWidget(brandBox);
 
     m_inputPanel = new QFrame(mainFrame);
     m_inputPanel->setObjectName("inputPanel");
@@ -183,12 +186,20 @@ void ZULoginDlg::buildForm()
     m_instructionsBtn = new QPushButton(tr("《快速安装使用指导》"), m_inputPanel);
     m_instructionsBtn->setObjectName("InstructionsBtn");
     m_instructionsBtn->setCursor(Qt::PointingHandCursor);
+    // The style sheet's text colour would otherwise make the hints look typed in.
+    for (QLineEdit* edit : { m_userEdit, m_passwordEdit }) {
+        edit->ensurePolished();
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::PlaceholderText, QColor(0xa9, 0xa9, 0xa9));
+        edit->setPalette(palette);
+    }
     input->addWidget(m_userEdit);
     input->addWidget(m_passwordEdit);
     input->addWidget(m_autoLogin);
     input->addWidget(m_errorLabel);
     input->addWidget(m_loginBtn);
     input->addWidget(m_instructionsBtn, 0, Qt::AlignHCenter);
+    input->addStretch();
     layout->addWidget(m_inputPanel);
 
     m_progressPanel = new QFrame(mainFrame);
@@ -206,7 +217,7 @@ void ZULoginDlg::buildForm()
     progress->addStretch();
     layout->addWidget(m_progressPanel);
 
-    setFixedSize(428, 440);
+    setFixedSize(428, 412);
 }
 
 bool ZULoginDlg::inputPanelVisible() const

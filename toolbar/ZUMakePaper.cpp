@@ -13,25 +13,31 @@
 #include <QDebug>
 #include <QFileDialog>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QNetworkReply>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebPage>
 
 namespace {
-const char* const kFormStyle = R"(
-#headerFrame { background-color: #2f80ed; }
+QString formStyle()
+{
+    QString style = R"(
+#headerFrame { background-color: #39ba60; }
 #titleLabel { color: #ffffff; font-size: 16px; font-weight: bold; }
-#closeBtn { background: transparent; color: #ffffff; border: none; font-size: 18px; font-weight: bold; }
-#closeBtn:hover { background-color: rgba(255, 255, 255, 60); border-radius: 4px; }
+#closeBtn { border: none; border-image: url(@Login/close.png); }
+#closeBtn:hover { border-image: url(@Login/close-h.png); }
 #pageFrame { background-color: #ffffff; }
 )";
+    return style.replace("@", QCoreApplication::applicationDirPath() + "/Resources/images/");
 }
+} // namespace
 
 ZUMakePaper::ZUMakePaper()
     : QDialog(nullptr)
@@ -41,7 +47,7 @@ ZUMakePaper::ZUMakePaper()
     setWindowTitle(tr("备课"));
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog);
     setAttribute(Qt::WA_TranslucentBackground);
-    setStyleSheet(kFormStyle);
+    setStyleSheet(formStyle());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -53,10 +59,10 @@ ZUMakePaper::ZUMakePaper()
     headerLayout->setContentsMargins(16, 0, 10, 0);
     auto* title = new QLabel(tr("备课"), header);
     title->setObjectName("titleLabel");
-    auto* closeBtn = new QPushButton(QStringLiteral("✕"), header);
+    auto* closeBtn = new QPushButton(header);
     closeBtn->setObjectName("closeBtn");
     closeBtn->setToolTip(tr("关闭"));
-    closeBtn->setFixedSize(32, 32);
+    closeBtn->setFixedSize(26, 23);
     headerLayout->addWidget(title);
     headerLayout->addStretch();
     headerLayout->addWidget(closeBtn);
@@ -103,6 +109,8 @@ void ZUMakePaper::showPaper(int phaseID, int subject)
     m_view->setHtml(QString());
     __loadMakerPaper(phaseID, subject);
     m_timer->start(kPageTimeoutMs);
+    // Without a window manager the full-screen state alone does not size the window.
+    setGeometry(QGuiApplication::primaryScreen()->geometry());
     showFullScreen();
     raise();
 }

@@ -272,12 +272,7 @@ void ZUTAVUpdate::HttpFinished()
         m_archive->flush();
         m_archive->close();
     }
-    bool failed = reply->error() != QNetworkReply::NoError;
-    QString reason = reply->errorString();
-    if (!failed && QFileInfo(m_archivePath).size() == 0) {
-        failed = true;
-        reason = QStringLiteral("the package is empty");
-    }
+    const bool failed = reply->error() != QNetworkReply::NoError;
     if (failed)
         QFile::remove(m_archivePath);
     reply->deleteLater();
@@ -285,28 +280,28 @@ void ZUTAVUpdate::HttpFinished()
     delete m_archive;
     m_archive = nullptr;
     if (failed) {
-        qWarning() << "****package download failed:" << reason;
+        qWarning() << "****package download failed:" << reply->errorString();
         failDownload();
         return;
     }
 
+    // Whatever arrived that is not a package we can unpack (an empty body, an error page served as the
+    // package, a damaged archive) fails the update the same way.
     QFile archive(m_archivePath);
-    if (!archive.open(QIODevice::ReadOnly)) {
-        qWarning() << "****cannot open the package" << m_archivePath << archive.errorString();
-        return;
-    }
-    if (!Lib7z::isSupportedArchive(&archive)) {
-        qWarning() << "****the package is no 7z archive:" << m_archivePath;
-        return;
-    }
     QString error;
-    const bool extracted = Lib7z::extractArchive(&archive, m_programDir, nullptr, &error);
+    bool extracted = false;
+    if (!archive.open(QIODevice::ReadOnly))
+        error = archive.errorString();
+    else if (!Lib7z::isSupportedArchive(&archive))
+        error = QStringLiteral("the package is no 7z archive");
+    else
+        extracted = Lib7z::extractArchive(&archive, m_programDir, nullptr, &error);
     archive.close();
     QFile::remove(m_archivePath);
     hide();
     if (!extracted) {
         // Nothing of the installation was replaced: the teacher gets the old program back.
-        qWarning() << "****package extraction failed:" << error;
+        qWarning() << "****package extraction failed:" << m_archivePath << error;
         showMessage(QMessageBox::Warning, tr("Information"), tr("Download failed, please try again."), false);
         if (!m_manualMode)
             restartProgram();

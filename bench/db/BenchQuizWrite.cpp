@@ -11,10 +11,12 @@
 #include "TAV_ExamStuInfo.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
 
 #include <algorithm>
@@ -29,6 +31,25 @@ const int kRows = 1 + kStudents + kStudents * kItems * (1 + kHistory);
 QString student(int s)
 {
     return QStringLiteral("1000%1").arg(s, 2, 10, QLatin1Char('0'));
+}
+
+// The presses of a 15-minute quiz: one time per second, made before any timing.
+const QStringList& quizTimes()
+{
+    static const QStringList times = [] {
+        QStringList list;
+        const QDateTime start = QDateTime::fromString("2024-05-06 07:00:00", "yyyy-MM-dd HH:mm:ss");
+        for (int second = 0; second < 900; ++second)
+            list << start.addSecs(second).toString("yyyy-MM-dd HH:mm:ss");
+        return list;
+    }();
+    return times;
+}
+
+// Answer time of a student's item, and of entry h of its history (the last entry at the answer time).
+const QString& answerTime(int s, int i, int h = kHistory)
+{
+    return quizTimes().at((s * kItems + i * 7 + (h - kHistory) * 5 + 900) % 900);
 }
 
 void clearQuizTables(QSqlDatabase db)
@@ -46,13 +67,13 @@ int writeWithTables(QSqlDatabase db)
     for (int s = 0; s < kStudents; ++s) {
         TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { student(s), quiz.examID, 600 + s });
         for (int i = 1; i <= kItems; ++i) {
-            ExamStuAnswerRow answer { 0, quiz.examID, student(s),           "AC", i, i, QStringLiteral("q%1").arg(i),
-                                      1, i,           "2024-05-06 07:05:00" };
+            const QString questionID = QStringLiteral("q%1").arg(i);
+            ExamStuAnswerRow answer { 0, quiz.examID, student(s), "AC", i, i, questionID, 1, i, answerTime(s, i) };
             if (TAV_ExamStuAnswer::getInstance()->insertExamStuAnswer(db, answer) < 0)
                 continue;
             for (int h = 1; h <= kHistory; ++h)
                 TAV_ExamStuAnswer_Pro::getInstance()->insertExamStuAnswerPro(
-                    db, { 0, answer.id, h, h == 1 ? "A" : "AC", "2024-05-06 07:04:00" });
+                    db, { 0, answer.id, h, h == 1 ? "A" : "AC", answerTime(s, i, h) });
         }
     }
     return quiz.examID;
@@ -90,7 +111,7 @@ void writePlain(QSqlDatabase db)
             answer.addBindValue(QStringLiteral("q%1").arg(i));
             answer.addBindValue(1);
             answer.addBindValue(i);
-            answer.addBindValue(QStringLiteral("2024-05-06 07:05:00"));
+            answer.addBindValue(answerTime(s, i));
             answer.addBindValue(0);
             answer.exec();
             const int answerID = answer.lastInsertId().toInt();
@@ -98,7 +119,7 @@ void writePlain(QSqlDatabase db)
                 history.addBindValue(answerID);
                 history.addBindValue(h);
                 history.addBindValue(h == 1 ? QStringLiteral("A") : QStringLiteral("AC"));
-                history.addBindValue(QStringLiteral("2024-05-06 07:04:00"));
+                history.addBindValue(answerTime(s, i, h));
                 history.addBindValue(0);
                 history.exec();
             }

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
-#include <QMutexLocker>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -32,21 +31,28 @@ void collect(QtMsgType type, const QMessageLogContext& context, const QString& m
         g_previous(type, context, message);
 }
 
-// A connection of the test's own, so that what it reads is what has been committed.
-template<typename F> auto withOwnConnection(F&& f)
+// Runs sql on a connection of the test's own; *first gets the first column of the first row.
+bool runOwn(const QString& sql, const QVariantList& values, QVariant* first)
 {
     const QString name = QUuid::createUuid().toString();
-    decltype(f(std::declval<QSqlDatabase&>())) result {};
+    bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(TAVDatabase::databasePath());
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (db.open())
-            result = f(db);
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.prepare(sql);
+            for (const QVariant& v : values)
+                q.addBindValue(v);
+            ok = q.exec();
+            if (ok && first && q.next())
+                *first = q.value(0);
+        }
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    return result;
+    return ok;
 }
 } // namespace
 
@@ -77,9 +83,8 @@ int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>
 
 bool freshDatabase()
 {
-    TAVDatabase* database = TAVDatabase::getInstance();
     QFile::remove(TAVDatabase::databasePath());
-    return database->createDb() && database->openLocalDb();
+    return TAVDatabase::getInstance()->createDb() && TAVDatabase::getInstance()->openLocalDb();
 }
 
 void resetTeacherState()
@@ -106,24 +111,14 @@ void resetTeacherState()
 
 QVariant committedValue(const QString& sql, const QVariantList& values)
 {
-    return withOwnConnection([&](QSqlDatabase& db) {
-        QSqlQuery q(db);
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        return q.exec() && q.next() ? q.value(0) : QVariant();
-    });
+    QVariant first;
+    runOwn(sql, values, &first);
+    return first;
 }
 
 bool runOutside(const QString& sql, const QVariantList& values)
 {
-    return withOwnConnection([&](QSqlDatabase& db) {
-        QSqlQuery q(db);
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        return q.exec();
-    });
+    return runOwn(sql, values, nullptr);
 }
 
 LogCapture::LogCapture()
@@ -141,11 +136,6 @@ QStringList LogCapture::lines() const
 {
     QMutexLocker locker(&g_logMutex);
     return g_log;
-}
-
-bool LogCapture::contains(const QString& text) const
-{
-    return count(text) > 0;
 }
 
 int LogCapture::count(const QString& text) const

@@ -1,17 +1,15 @@
 #pragma once
 
 #include <QSqlDatabase>
-#include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <QVariantList>
 
 #include <functional>
 
 namespace DbTestSupport {
 
-// The database file lies in the program directory, which would be shared by every test executable in
-// tests-bin. So a test runs again from a private copy of itself in a temporary folder; body runs there.
+// The database file lies in the program directory, which every executable in tests-bin shares, so a test runs
+// again from a private copy of itself in a temporary folder; body runs there.
 int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>& body);
 
 // A new file with schema and default rows, and the pool opened on it.
@@ -20,7 +18,7 @@ bool freshDatabase();
 // Empties the teacher state members the table classes write.
 void resetTeacherState();
 
-// Value of the first column of the first row, read on a connection of its own (what is committed).
+// First column of the first row, read on a connection of its own (what is committed).
 QVariant committedValue(const QString& sql, const QVariantList& values = QVariantList());
 // Runs one statement on a connection of its own, outside the pool.
 bool runOutside(const QString& sql, const QVariantList& values = QVariantList());
@@ -32,7 +30,7 @@ public:
     LogCapture();
     ~LogCapture();
     QStringList lines() const;
-    bool contains(const QString& text) const;
+    bool contains(const QString& text) const { return count(text) > 0; }
     int count(const QString& text) const;
     void clear();
 };

@@ -19,125 +19,78 @@
 namespace LessonFixture {
 
 namespace {
-QString now()
-{
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-} // namespace
-
 QString studentID(int i)
 {
     return QStringLiteral("20240801%1").arg(i + 1, 2, 10, QLatin1Char('0'));
 }
+} // namespace
 
 Lesson makeLesson(const Shape& shape, const QString& endName)
 {
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
-    Lesson lesson;
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
     ClassRecordRow record;
     record.creator = QStringLiteral("teacher01");
     record.classID = 101;
     record.subjectID = 1;
     record.classStatus = true;
     record.stationSn = QStringLiteral("RF21X00001");
+    Lesson lesson;
     lesson.recordID = TAV_ClassRecord::getInstance()->insertClassRecord(db, record);
 
     for (int s = 0; s < shape.signIns; ++s) {
         lesson.signIDs.append(TAV_SignInfo::getInstance()->insertSignInfo(db, record.stationSn));
         QMap<QString, QString> signedIn;
         for (int i = 0; i < shape.students; ++i)
-            signedIn.insert(studentID(i), now());
+            signedIn.insert(studentID(i), kTime);
         TAV_SignStuInfo::getInstance()->insertSignStuInfoList(db, signedIn);
         TAV_SignInfo::getInstance()->setEndTime(db);
     }
     for (int n = 0; n < shape.interactions; ++n) {
         InteractInfoRow row;
         row.localRecordID = lesson.recordID;
-        row.answerType = 0;
-        row.startTime = now();
-        row.createDate = row.startTime;
-        row.answer = shape.interactionAnswer;
+        row.startTime = row.createDate = kTime;
+        row.answer = QStringLiteral("A");
         row.stationSn = record.stationSn;
-        lesson.interactIDs.append(TAV_InteractInfo::getInstance()->insertInteractInfo(db, &row));
+        TAV_InteractInfo::getInstance()->insertInteractInfo(db, &row);
         for (int i = 0; i < shape.students; ++i) {
-            StuResultRow result;
-            result.interactID = row.interactID;
-            result.dovaneID = studentID(i);
-            result.createDate = now();
-            result.result = QString(QChar('A' + i % 4));
+            const StuResultRow result { 0, row.interactID, studentID(i), kTime, QString(QChar('A' + i % 4)), false };
             TAV_StuResult::getInstance()->insertStuResult(db, result);
         }
         TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
     }
     for (int q = 0; q < shape.quizzes; ++q) {
-        ExamInfoRow exam;
-        exam.localRecordID = lesson.recordID;
-        exam.startTime = now();
-        exam.endTime = now();
-        exam.paperID = QStringLiteral("P1001");
-        lesson.examIDs.append(TAV_ExamInfo::getInstance()->insertExamInfo(db, exam));
+        ExamInfoRow exam { 0, lesson.recordID, kTime, kTime, QStringLiteral("P1001"), 0 };
+        TAV_ExamInfo::getInstance()->insertExamInfo(db, exam);
         for (int i = 0; i < shape.students; ++i) {
-            ExamStuInfoRow student;
-            student.dovaneID = studentID(i);
-            student.examID = exam.examID;
-            student.useTime = 60 + i;
-            TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, student);
+            const QString id = studentID(i);
+            TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { id, exam.examID, 60 + i });
             for (int item = 1; item <= shape.items; ++item) {
-                ExamStuAnswerRow answer;
-                answer.examID = exam.examID;
-                answer.dovaneID = student.dovaneID;
-                answer.answer = QStringLiteral("B");
-                answer.subQuestionID = 1;
-                answer.sn = item;
-                answer.questionID = QString::number(1000 + item);
-                answer.structID = 1;
-                answer.mcsn = item;
-                answer.answerTime = now();
+                ExamStuAnswerRow answer {
+                    0, exam.examID, id, "B", 1, item, QString::number(1000 + item), 1, item, kTime
+                };
                 TAV_ExamStuAnswer::getInstance()->insertExamStuAnswer(db, answer);
-                ExamStuAnswerProRow history;
-                history.answerID = answer.id;
-                history.sequence = 1;
-                history.answer = answer.answer;
-                history.answerTime = answer.answerTime;
-                TAV_ExamStuAnswer_Pro::getInstance()->insertExamStuAnswerPro(db, history);
+                TAV_ExamStuAnswer_Pro::getInstance()->insertExamStuAnswerPro(db, { 0, answer.id, 1, "B", kTime });
             }
         }
     }
     if (!endName.isNull())
         TAV_ClassRecord::getInstance()->setEndTimeAndName(db, lesson.recordID, endName, QDateTime::currentDateTime());
-    database->closeDbCon(db);
+    TAVDatabase::getInstance()->closeDbCon(db);
     return lesson;
 }
 
-int rows(const QString& table)
+int rows(const QString& fromWhere, const QVariantList& values)
 {
-    return DbTestSupport::committedValue("select count(*) from " + table).toInt();
+    return DbTestSupport::committedValue("select count(*) from " + fromWhere, values).toInt();
 }
 
-int lessonRows(int recordID)
+QVector<int> tableRows()
 {
-    static const QStringList counts {
-        "select count(*) from TAV_ClassRecord where localRecordID = ?",
-        "select count(*) from TAV_SignInfo where localRecordID = ?",
-        "select count(*) from TAV_SignStuInfo where signID in (select signID from TAV_SignInfo where localRecordID = "
-        "?)",
-        "select count(*) from TAV_InteractInfo where localRecordID = ?",
-        "select count(*) from TAV_StuResult where interactID in "
-        "(select interactID from TAV_InteractInfo where localRecordID = ?)",
-        "select count(*) from TAV_ExamInfo where localRecordID = ?",
-        "select count(*) from TAV_ExamStuInfo where examID in (select examID from TAV_ExamInfo where localRecordID = "
-        "?)",
-        "select count(*) from TAV_ExamStuAnswer where examID in "
-        "(select examID from TAV_ExamInfo where localRecordID = ?)",
-        "select count(*) from TAV_ExamStuAnswer_Pro where answerID in (select id from TAV_ExamStuAnswer where examID "
-        "in "
-        "(select examID from TAV_ExamInfo where localRecordID = ?))",
-    };
-    int total = 0;
-    for (const QString& sql : counts)
-        total += DbTestSupport::committedValue(sql, { recordID }).toInt();
-    return total;
+    QVector<int> counts;
+    for (const char* table : { "ClassRecord", "SignInfo", "SignStuInfo", "InteractInfo", "StuResult", "ExamInfo",
+                               "ExamStuInfo", "ExamStuAnswer", "ExamStuAnswer_Pro" })
+        counts.append(rows(QStringLiteral("TAV_") + table));
+    return counts;
 }
 
 } // namespace LessonFixture

@@ -1,13 +1,39 @@
 #pragma once
 
-#include <QString>
+#include "DbTestSupport.h"
+#include "iniParse.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
 
 namespace NetTestSupport {
 
 // Loads an ini file with the given server into iniParse (the file lives in a temporary folder).
-bool useServer(const QString& host, int port);
-
-// An MD5 text computed independently of the code under test.
-QString md5(const QString& text);
+inline bool useServer(const QString& host, int port)
+{
+    static QTemporaryDir dir;
+    static int files = 0;
+    // A new file every time: QSettings may keep serving a rewritten file from its cache.
+    const QString path = dir.filePath(QStringLiteral("TAVConfig%1.ini").arg(++files));
+    QFile file(path);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QTextStream(&file) << "[ClientInfo]\nDomain=" << host << "\nServerPort=" << port << "\n";
+    file.close();
+    return iniParse::getInstance()->loadFile(path);
+}
 
 } // namespace NetTestSupport
+
+// QTEST_MAIN for tests that use the database: they run from a private copy of the program directory.
+#define TAV_DB_TEST_MAIN(TestClass)                                                                                    \
+    int main(int argc, char* argv[])                                                                                   \
+    {                                                                                                                  \
+        return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {                                        \
+            QApplication app(c, v);                                                                                    \
+            TestClass test;                                                                                            \
+            return QTest::qExec(&test, c, v);                                                                          \
+        });                                                                                                            \
+    }

@@ -1,11 +1,7 @@
-#include "DbTestSupport.h"
-#include "DialogAnswerer.h"
+// The login dialog and the login service behind it.
 #include "ToolbarTestSupport.h"
 
-#include "CodeTool.h"
 #include "Rf21xSimulator.h"
-#include "TAVMemInfo.h"
-#include "TavWebService.h"
 #include "ZULoginDlg.h"
 #include "ZULoginSer.h"
 #include "ZURf228Api.h"
@@ -13,301 +9,242 @@
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace ToolbarTestSupport;
+using DbTestSupport::committedValue;
 
-namespace {
 const QString kLoginPath = QStringLiteral("/tav/fastenMachine/tokenLogin");
-}
 
 class TestZULoginDlg : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void emptyFieldsAreRefused_data();
-    void emptyFieldsAreRefused();
-    void typingClearsTheError();
-    void onlineLoginSavesAndShowsToolBar_data();
-    void onlineLoginSavesAndShowsToolBar();
-    void refusalShowsServiceText();
-    void offlineQuestion_data();
-    void offlineQuestion();
-    void offlineWithWrongPasswordFails();
-    void automaticLoginNeedsNoInput();
-    void failedAutomaticLoginKeepsNameAndCheckBox();
-    void logoutReturnsToClearedInput();
-    void receiverUnplugShowsNoticeWithinASecond();
-
-private:
-    void type(const QString& user, const QString& password);
-    void savedLogin(int& autologin, QString& user, QString& password);
-    QCheckBox* autoLogin() const { return m_dlg->findChild<QCheckBox*>("autoLoginCheckBox"); }
-
     TavWebService m_service;
     ZULoginDlg* m_dlg = nullptr;
-    QList<int> m_quitCodes;
+
+    QLineEdit* edit(const char* name) const { return m_dlg->findChild<QLineEdit*>(name); }
+    QCheckBox* autoLogin() const { return m_dlg->findChild<QCheckBox*>("autoLoginCheckBox"); }
+    QWidget* toolBar() const { return ZUToolBarDlg::getInstance(); }
+
+    void login(const QString& user, const QString& password)
+    {
+        edit("UserNameLineEdit")->setText(user);
+        edit("PasswordLineEdit")->setText(password);
+        QTest::keyClick(m_dlg, Qt::Key_Return);
+    }
+
+    QStringList savedLogin() const
+    {
+        int autologin = -1;
+        QString user;
+        QString password;
+        ZULoginSer::getInstance()->readSavedLogin(autologin, user, password);
+        return { QString::number(autologin), user, password };
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(startDemoService(m_service));
+        m_dlg = new ZULoginDlg();
+        m_dlg->setQuitHandler([](int) {});
+    }
+
+    void init()
+    {
+        QVERIFY(DbTestSupport::freshDatabase());
+        resetTeacherState();
+        m_service.clearFailures();
+        m_service.clearRequests();
+        QVERIFY(useService(m_service));
+        DialogAnswerer::clear();
+        m_dlg->clearLoginStartInput();
+        edit("UserNameLineEdit")->clear();
+        m_dlg->show();
+    }
+
+    void cleanup()
+    {
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::failures(), 0);
+        toolBar()->hide();
+    }
+
+    void onlineLoginFindsTeachersClassesInTables()
+    {
+        QString error;
+        QCOMPARE(ZULoginSer::getInstance()->onLineLogin(kTeacher, passwordMd5(), error), int(ZULoginSer::LoggedIn));
+        TAVMemInfo* mem = TAVMemInfo::getInstance();
+        QVERIFY(mem->onlineFlag);
+        QCOMPARE(mem->currentTeacher.username, QString(kTeacher));
+        QCOMPARE(mem->classMap.keys(), QList<int>({ 101, 102 }));
+        QCOMPARE(committedValue("select count(*) from TAV_ClassInfo where stationSn = ?", { kStation }).toInt(), 2);
+        QCOMPARE(committedValue("select count(*) from TAV_StudentInfo where classID = 101").toInt(), 10);
+    }
+
+    void onlineLoginSavesAndLogoutClears_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("自动登录 checked") << true;
+        QTest::newRow("自动登录 unchecked") << false;
+    }
+
+    void onlineLoginSavesAndLogoutClears()
+    {
+        QFETCH(bool, automatic);
+        autoLogin()->setChecked(automatic);
+        login(kTeacher, kPassword);
+        QVERIFY(!m_dlg->isVisible());
+        QVERIFY(toolBar()->isVisible());
+        QCOMPARE(toolBar()->findChild<QLabel*>("teacherLabel")->text(), QString("欢迎您，王明老师"));
+        QCOMPARE(savedLogin(), QStringList({ automatic ? "1" : "0", kTeacher, passwordMd5() }));
+
+        QVERIFY(DbTestSupport::runOutside("update TAV_AppInfo set lastclass = 101"));
+        toolBar()->findChild<QAbstractButton*>("logoutBtn")->click();
+        QVERIFY(!toolBar()->isVisible());
+        QVERIFY(m_dlg->isVisible() && m_dlg->inputPanelVisible());
+        QCOMPARE(edit("UserNameLineEdit")->text(), QString(kTeacher));
+        QVERIFY(edit("PasswordLineEdit")->text().isEmpty());
+        QVERIFY(!autoLogin()->isChecked());
+        QCOMPARE(savedLogin(), QStringList({ "0", "", "" }));
+        QCOMPARE(committedValue("select lastclass from TAV_AppInfo").toInt(), 0);
+    }
+
+    void refusedLoginShowsText_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("text");
+        auto row = [](const char* tag, const QString& user, const QString& password, const QString& code,
+                      const QString& text) { QTest::newRow(tag) << user << password << code << text; };
+        row("no user name", "", "x", "", "请输入用户名!");
+        row("no password", kTeacher, "", "", "请输入密码!");
+        // No code set: the service's own answer to a wrong password.
+        row("wrong password", kTeacher, "wrong", "", "用户名或密码错误");
+        row("TAV-1", kTeacher, kPassword, "TAV-1", "用户名或密码错误");
+        row("TAV-2", kTeacher, kPassword, "TAV-2", "用户名或密码错误");
+        row("TAV-3", kTeacher, kPassword, "TAV-3", "请使用教师帐号登录");
+        row("code in other case", kTeacher, kPassword, "tav-1", "服务器异常");
+        row("unknown code", kTeacher, kPassword, "TAV-9", "服务器异常");
+    }
+
+    void refusedLoginShowsText()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, code);
+        QFETCH(QString, text);
+        if (!code.isEmpty())
+            m_service.setFailure(kLoginPath, WebFailure::Refuse, code);
+        login(user, password);
+        QCOMPARE(m_dlg->errorText(), text);
+        QVERIFY(m_dlg->inputPanelVisible());
+        QVERIFY(!toolBar()->isVisible());
+        QVERIFY(TAVMemInfo::getInstance()->currentTeacher.username.isEmpty());
+        QCOMPARE(m_service.requestsTo(kLoginPath).size(), user.isEmpty() || password.isEmpty() ? 0 : 1);
+        // Typing clears the text.
+        QTest::keyClick(edit("PasswordLineEdit"), Qt::Key_A);
+        QVERIFY(m_dlg->errorText().isEmpty());
+    }
+
+    void offlineQuestion_data()
+    {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("error");
+        const int down = -1;
+        const int yes = ZUTipDlg::Yes;
+        QTest::newRow("server down, mobile, yes") << down << kMobile << kPassword << yes << "";
+        QTest::newRow("server down, user name, yes") << down << kTeacher << kPassword << yes << "";
+        QTest::newRow("server down, no") << down << kMobile << kPassword << int(ZUTipDlg::No) << "";
+        QTest::newRow("server down, wrong password") << down << kMobile << "wrong" << yes << "登录失败！请联网后重试！";
+        QTest::newRow("HTTP 500") << int(WebFailure::Http500) << kMobile << kPassword << yes << "";
+        QTest::newRow("not JSON") << int(WebFailure::NotJson) << kMobile << kPassword << yes << "";
+    }
+
+    void offlineQuestion()
+    {
+        QFETCH(int, failure);
+        QFETCH(QString, account);
+        QFETCH(QString, password);
+        QFETCH(int, answer);
+        QFETCH(QString, error);
+        QString refused;
+        QCOMPARE(ZULoginSer::getInstance()->onLineLogin(kTeacher, passwordMd5(), refused), int(ZULoginSer::LoggedIn));
+        ZULoginSer::getInstance()->saveLogin(0, "earlier", "saved");
+        resetTeacherState();
+        if (failure < 0)
+            QVERIFY(useUnreachableServer());
+        else
+            m_service.setFailure(kLoginPath, WebFailure(failure));
+
+        DialogAnswerer::answerNextTipDlg(answer);
+        login(account, password);
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("服务器连接失败,是否使用离线方式登录?"));
+        const bool loggedIn = answer == ZUTipDlg::Yes && error.isEmpty();
+        QCOMPARE(toolBar()->isVisible(), loggedIn);
+        QCOMPARE(m_dlg->inputPanelVisible(), !loggedIn);
+        QCOMPARE(m_dlg->errorText(), error);
+        QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
+        QCOMPARE(TAVMemInfo::getInstance()->currentTeacher.username, loggedIn ? QString(kTeacher) : QString());
+        QCOMPARE(TAVMemInfo::getInstance()->classMap.size(), loggedIn ? 2 : 0);
+        // An offline login saves nothing.
+        QCOMPARE(savedLogin(), QStringList({ "0", "earlier", "saved" }));
+    }
+
+    void automaticLogin_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("loggedIn");
+        QTest::newRow("saved password") << passwordMd5() << true;
+        QTest::newRow("stale password, server down") << "stale" << false;
+    }
+
+    void automaticLogin()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, loggedIn);
+        ZULoginSer::getInstance()->saveLogin(1, kTeacher, password);
+        if (!loggedIn) {
+            QVERIFY(useUnreachableServer());
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        }
+        m_dlg->startUp();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(toolBar()->isVisible(), loggedIn);
+        QCOMPARE(m_dlg->inputPanelVisible(), !loggedIn);
+        QCOMPARE(m_service.requestsTo(kLoginPath).size(), loggedIn ? 1 : 0);
+        // A failed attempt leaves the name and the check box for the next try.
+        QCOMPARE(edit("UserNameLineEdit")->text(), QString(kTeacher));
+        QVERIFY(autoLogin()->isChecked());
+    }
+
+    void receiverUnplugShowsNoticeWithinASecond()
+    {
+        QVERIFY(useService(m_service, "rf228"));
+        Rf21xSimulator::instance()->reset();
+        ZURf228Api::getInstance()->initDevice();
+        QVERIFY(ZURf228Api::getInstance()->isConnected());
+
+        auto* notice = ZUTAVAutoMsg::getInstance();
+        auto* text = notice->findChild<QLabel*>("textLabel");
+        QVERIFY(text);
+        Rf21xSimulator::instance()->unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible() && text->text() == QString("硬件连接异常"),
+                                 ZULoginDlg::kReceiverCheckMs + 500);
+        Rf21xSimulator::instance()->plug();
+        QTRY_VERIFY_WITH_TIMEOUT(text->text() == QString("硬件连接成功"), ZULoginDlg::kReceiverCheckMs + 500);
+        notice->hide();
+    }
 };
 
-void TestZULoginDlg::initTestCase()
-{
-    QVERIFY(m_service.loadDataFile(QString(TAV_SOURCE_DIR) + "/tests/support/webservice/demo.json"));
-    QVERIFY(m_service.start());
-    m_dlg = new ZULoginDlg();
-    QCOMPARE(ZULoginDlg::getInstance(), m_dlg);
-    m_dlg->setQuitHandler([this](int code) { m_quitCodes.append(code); });
-}
-
-void TestZULoginDlg::init()
-{
-    QVERIFY(DbTestSupport::freshDatabase());
-    resetTeacherState();
-    m_service.clearFailures();
-    m_service.clearRequests();
-    QVERIFY(useService(m_service));
-    DialogAnswerer::clear();
-    m_dlg->clearLoginStartInput();
-    m_dlg->findChild<QLineEdit*>("UserNameLineEdit")->clear();
-    m_dlg->show();
-}
-
-void TestZULoginDlg::cleanup()
-{
-    QVERIFY(DialogAnswerer::waitUntilAnswered());
-    QCOMPARE(DialogAnswerer::failures(), 0);
-    ZUToolBarDlg::getInstance()->hide();
-}
-
-void TestZULoginDlg::type(const QString& user, const QString& password)
-{
-    m_dlg->findChild<QLineEdit*>("UserNameLineEdit")->setText(user);
-    m_dlg->findChild<QLineEdit*>("PasswordLineEdit")->setText(password);
-}
-
-void TestZULoginDlg::savedLogin(int& autologin, QString& user, QString& password)
-{
-    ZULoginSer::getInstance()->readSavedLogin(autologin, user, password);
-}
-
-void TestZULoginDlg::emptyFieldsAreRefused_data()
-{
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("no user name") << ""
-                                  << "x"
-                                  << "请输入用户名!";
-    QTest::newRow("no password") << kTeacher << ""
-                                 << "请输入密码!";
-}
-
-void TestZULoginDlg::emptyFieldsAreRefused()
-{
-    QFETCH(QString, user);
-    QFETCH(QString, password);
-    QFETCH(QString, error);
-    type(user, password);
-    // Return presses the login button.
-    QTest::keyClick(m_dlg, Qt::Key_Return);
-    QCOMPARE(m_dlg->errorText(), error);
-    QVERIFY(m_dlg->inputPanelVisible());
-    QVERIFY(m_service.requestsTo(kLoginPath).isEmpty());
-}
-
-void TestZULoginDlg::typingClearsTheError()
-{
-    type("", "");
-    m_dlg->on_LoginBtn_clicked();
-    QVERIFY(!m_dlg->errorText().isEmpty());
-    QTest::keyClick(m_dlg->findChild<QLineEdit*>("UserNameLineEdit"), Qt::Key_A);
-    QVERIFY(m_dlg->errorText().isEmpty());
-    m_dlg->on_LoginBtn_clicked();
-    QVERIFY(!m_dlg->errorText().isEmpty());
-    QTest::keyClick(m_dlg->findChild<QLineEdit*>("PasswordLineEdit"), Qt::Key_B);
-    QVERIFY(m_dlg->errorText().isEmpty());
-}
-
-void TestZULoginDlg::onlineLoginSavesAndShowsToolBar_data()
-{
-    QTest::addColumn<bool>("automatic");
-    QTest::newRow("自动登录 checked") << true;
-    QTest::newRow("自动登录 unchecked") << false;
-}
-
-void TestZULoginDlg::onlineLoginSavesAndShowsToolBar()
-{
-    QFETCH(bool, automatic);
-    type(kTeacher, kPassword);
-    autoLogin()->setChecked(automatic);
-    m_dlg->findChild<QPushButton*>("LoginBtn")->click();
-
-    QVERIFY(!m_dlg->isVisible());
-    QVERIFY(ZUToolBarDlg::getInstance()->isVisible());
-    QVERIFY(TAVMemInfo::getInstance()->onlineFlag);
-    QCOMPARE(ZUToolBarDlg::getInstance()->findChild<QLabel*>("teacherLabel")->text(), QString("欢迎您，王老师老师"));
-    int saved = -1;
-    QString user;
-    QString password;
-    savedLogin(saved, user, password);
-    QCOMPARE(saved, automatic ? 1 : 0);
-    QCOMPARE(user, QString(kTeacher));
-    QCOMPARE(password, passwordMd5());
-}
-
-void TestZULoginDlg::refusalShowsServiceText()
-{
-    type(kTeacher, "wrong");
-    m_dlg->on_LoginBtn_clicked();
-    QCOMPARE(m_dlg->errorText(), QString("用户名或密码错误"));
-    QVERIFY(m_dlg->isVisible());
-    QVERIFY(m_dlg->inputPanelVisible());
-    QVERIFY(!ZUToolBarDlg::getInstance()->isVisible());
-}
-
-void TestZULoginDlg::offlineQuestion_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("loggedIn");
-    QTest::newRow("yes") << int(ZUTipDlg::Yes) << true;
-    QTest::newRow("no") << int(ZUTipDlg::No) << false;
-}
-
-void TestZULoginDlg::offlineQuestion()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, loggedIn);
-    QString error;
-    QCOMPARE(ZULoginSer::getInstance()->onLineLogin(kTeacher, passwordMd5(), error), int(ZULoginSer::LoggedIn));
-    ZULoginSer::getInstance()->saveLogin(0, "earlier", "saved");
-    resetTeacherState();
-    QVERIFY(useUnreachableServer());
-
-    DialogAnswerer::answerNextTipDlg(answer);
-    type(kMobile, kPassword);
-    m_dlg->on_LoginBtn_clicked();
-    QVERIFY(DialogAnswerer::waitUntilAnswered());
-    QCOMPARE(DialogAnswerer::lastText(), QString("服务器连接失败,是否使用离线方式登录?"));
-
-    QCOMPARE(m_dlg->isVisible(), !loggedIn);
-    QCOMPARE(ZUToolBarDlg::getInstance()->isVisible(), loggedIn);
-    QCOMPARE(m_dlg->inputPanelVisible(), !loggedIn);
-    QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
-    QCOMPARE(TAVMemInfo::getInstance()->currentTeacher.username, loggedIn ? QString(kTeacher) : QString());
-    // An offline login saves nothing.
-    int saved = -1;
-    QString user;
-    QString password;
-    savedLogin(saved, user, password);
-    QCOMPARE(user, QString("earlier"));
-    QCOMPARE(password, QString("saved"));
-}
-
-void TestZULoginDlg::offlineWithWrongPasswordFails()
-{
-    QString error;
-    QCOMPARE(ZULoginSer::getInstance()->onLineLogin(kTeacher, passwordMd5(), error), int(ZULoginSer::LoggedIn));
-    QVERIFY(useUnreachableServer());
-    DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
-    type(kTeacher, "wrong");
-    m_dlg->on_LoginBtn_clicked();
-    QVERIFY(DialogAnswerer::waitUntilAnswered());
-    QCOMPARE(m_dlg->errorText(), QString("登录失败！请联网后重试！"));
-    QVERIFY(m_dlg->inputPanelVisible());
-}
-
-void TestZULoginDlg::automaticLoginNeedsNoInput()
-{
-    ZULoginSer::getInstance()->saveLogin(1, kTeacher, passwordMd5());
-    m_dlg->showProgressPanel();
-    m_dlg->startUp();
-    QVERIFY(!m_dlg->isVisible());
-    QVERIFY(ZUToolBarDlg::getInstance()->isVisible());
-    QVERIFY(autoLogin()->isChecked());
-    QCOMPARE(m_service.requestsTo(kLoginPath).size(), 1);
-
-    // Without the saved password text nothing is tried.
-    ZULoginSer::getInstance()->saveLogin(1, kTeacher, "");
-    m_dlg->show();
-    m_dlg->startUp();
-    QVERIFY(m_dlg->inputPanelVisible());
-    QCOMPARE(m_service.requestsTo(kLoginPath).size(), 1);
-}
-
-void TestZULoginDlg::failedAutomaticLoginKeepsNameAndCheckBox()
-{
-    ZULoginSer::getInstance()->saveLogin(1, kTeacher, CodeTool::md5Hex("stale"));
-    QVERIFY(useUnreachableServer());
-    DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
-    m_dlg->startUp();
-    QVERIFY(DialogAnswerer::waitUntilAnswered());
-    QVERIFY(m_dlg->isVisible());
-    QVERIFY(m_dlg->inputPanelVisible());
-    QCOMPARE(m_dlg->findChild<QLineEdit*>("UserNameLineEdit")->text(), QString(kTeacher));
-    QVERIFY(autoLogin()->isChecked());
-}
-
-void TestZULoginDlg::logoutReturnsToClearedInput()
-{
-    type(kTeacher, kPassword);
-    autoLogin()->setChecked(true);
-    m_dlg->on_LoginBtn_clicked();
-    QVERIFY(ZUToolBarDlg::getInstance()->isVisible());
-
-    ZUToolBarDlg::getInstance()->findChild<QAbstractButton*>("logoutBtn")->click();
-    QVERIFY(!ZUToolBarDlg::getInstance()->isVisible());
-    QVERIFY(m_dlg->isVisible());
-    QVERIFY(m_dlg->inputPanelVisible());
-    QCOMPARE(m_dlg->findChild<QLineEdit*>("UserNameLineEdit")->text(), QString(kTeacher));
-    QVERIFY(m_dlg->findChild<QLineEdit*>("PasswordLineEdit")->text().isEmpty());
-    QVERIFY(!autoLogin()->isChecked());
-    int saved = -1;
-    QString user;
-    QString password;
-    savedLogin(saved, user, password);
-    QCOMPARE(saved, 0);
-    QVERIFY(user.isEmpty());
-    QVERIFY(password.isEmpty());
-    QCOMPARE(DbTestSupport::committedValue("select lastclass from TAV_AppInfo").toInt(), 0);
-}
-
-void TestZULoginDlg::receiverUnplugShowsNoticeWithinASecond()
-{
-    QVERIFY(useService(m_service, "rf228"));
-    Rf21xSimulator::instance()->reset();
-    ZURf228Api::getInstance()->initDevice();
-    QVERIFY(ZURf228Api::getInstance()->isConnected());
-
-    auto* notice = ZUTAVAutoMsg::getInstance();
-    auto* text = notice->findChild<QLabel*>("textLabel");
-    QVERIFY(text);
-    Rf21xSimulator::instance()->unplug();
-    QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible() && text->text() == QString("硬件连接异常"),
-                             ZULoginDlg::kReceiverCheckMs + 500);
-    QVERIFY(!ZURf228Api::getInstance()->isConnected());
-
-    Rf21xSimulator::instance()->plug();
-    QTRY_VERIFY_WITH_TIMEOUT(text->text() == QString("硬件连接成功"), ZULoginDlg::kReceiverCheckMs + 500);
-    QCOMPARE(ZURf228Api::getInstance()->serialNumber(), QString(kStation));
-    notice->hide();
-}
-
-int main(int argc, char* argv[])
-{
-    return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
-        QApplication app(c, v);
-        TestZULoginDlg test;
-        return QTest::qExec(&test, c, v);
-    });
-}
+TOOLBAR_TEST_MAIN(TestZULoginDlg)
 
 #include "TestZULoginDlg.moc"

@@ -1,28 +1,40 @@
 #pragma once
 
+// What every tool bar test needs: the demo teacher of tests/support/webservice/demo.json, a receiver the test
+// controls, the ini file pointed at a web service, and main().
+#include "CodeTool.h"
+#include "DbTestSupport.h"
+#include "DialogAnswerer.h"
+#include "TAVMemInfo.h"
+#include "TavWebService.h"
 #include "ZUHdApi.h"
+#include "ZUHdManager.h"
+#include "iniParse.h"
 
-#include <QString>
+#include <QApplication>
+#include <QDir>
+#include <QTcpServer>
+#include <QtTest>
 
-class TavWebService;
-
-// Shared by the tool bar tests: a receiver the test controls, the ini file pointed at a local web service,
-// and the demo teacher of the service's data file.
 namespace ToolbarTestSupport {
 
-// The demo teacher of tests/support/webservice/demo.json and the serial of the receiver its classes use.
 const char* const kTeacher = "teacher01";
 const char* const kMobile = "13800000001";
 const char* const kPassword = "tav123456";
+// The receiver serial of both demo classes.
 const char* const kStation = "RF21X00001";
-QString passwordMd5();
 
-// A receiver whose state the test sets; registered as "fake", used when the ini file names it.
+inline QString passwordMd5()
+{
+    return CodeTool::md5Hex(QString::fromLatin1(kPassword));
+}
+
+// Used when the ini file names the receiver type "fake".
 class FakeReceiver : public ZUHdApi
 {
 public:
     void initDevice() override { }
-    void pollDevice(QString& message) override;
+    void pollDevice(QString&) override { }
     bool isConnected() override { return connected; }
     QString serialNumber() override { return serial; }
     bool openDevice() override { return connected; }
@@ -33,21 +45,80 @@ public:
     int setKeypadId(int) override { return 1; }
 
     bool connected = true;
-    QString serial = QString::fromLatin1(kStation);
-    // Handed out by the next pollDevice, then cleared.
-    QString nextMessage;
-    int polls = 0;
+    QString serial;
 };
 
-FakeReceiver* fakeReceiver();
+inline FakeReceiver* fakeReceiver()
+{
+    static FakeReceiver* receiver = [] {
+        auto* r = new FakeReceiver;
+        ZUHdManager::registerApi("fake", r);
+        return r;
+    }();
+    return receiver;
+}
 
-// Writes an ini file into conf/ of the program directory for the given server and receiver type and loads it.
-bool writeIni(const QString& host, int port, const QString& hdType = QStringLiteral("fake"));
-bool useService(const TavWebService& service, const QString& hdType = QStringLiteral("fake"));
+inline bool startDemoService(TavWebService& service)
+{
+    return service.loadDataFile(TAV_SOURCE_DIR "/tests/support/webservice/demo.json") && service.start();
+}
+
+// Loads a new ini file naming the loopback port and the receiver type.
+inline bool useServer(int port, const QString& hdType = QStringLiteral("fake"))
+{
+    fakeReceiver();
+    // A new file each time: QSettings keeps what it read of a path and may miss a quick rewrite.
+    static int count = 0;
+    const QString dir = QCoreApplication::applicationDirPath() + "/conf";
+    QFile file(dir + QString("/TAVConfig-%1.ini").arg(++count));
+    if (!QDir().mkpath(dir) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.write(QString("[ClientInfo]\nDomain=127.0.0.1\nServerPort=%1\nhdTime=10\nhdType=%2\n")
+                   .arg(port)
+                   .arg(hdType)
+                   .toUtf8());
+    file.close();
+    return iniParse::getInstance()->loadFile(file.fileName());
+}
+
+inline bool useService(const TavWebService& service, const QString& hdType = QStringLiteral("fake"))
+{
+    return useServer(service.port(), hdType);
+}
+
 // A loopback port nothing listens on.
-bool useUnreachableServer(const QString& hdType = QStringLiteral("fake"));
+inline bool useUnreachableServer()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost))
+        return false;
+    const int port = probe.serverPort();
+    probe.close();
+    return useServer(port);
+}
 
-// Back to nobody logged in, no class, no open record.
-void resetTeacherState();
+// Nobody logged in, no class, no open record, the fake receiver plugged in with the demo serial.
+inline void resetTeacherState()
+{
+    DbTestSupport::resetTeacherState();
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    mem->onlineFlag = false;
+    mem->currentSubjectName.clear();
+    mem->currentSubjectID = 0;
+    mem->currentRecord.localRecordID = -1;
+    fakeReceiver()->connected = true;
+    fakeReceiver()->serial = QString::fromLatin1(kStation);
+}
 
 } // namespace ToolbarTestSupport
+
+// Runs the test from a private program directory.
+#define TOOLBAR_TEST_MAIN(TestClass)                                                                                   \
+    int main(int argc, char* argv[])                                                                                   \
+    {                                                                                                                  \
+        return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {                                        \
+            QApplication app(c, v);                                                                                    \
+            TestClass test;                                                                                            \
+            return QTest::qExec(&test, c, v);                                                                          \
+        });                                                                                                            \
+    }

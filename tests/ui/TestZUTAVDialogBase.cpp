@@ -4,7 +4,6 @@
 #include "ZUTableWidBaseDlg.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -12,20 +11,13 @@
 
 namespace {
 
-void sendMouse(QWidget* w, QEvent::Type type, const QPoint& global, Qt::MouseButton button)
+void sendMouse(QWidget* w, QEvent::Type type, const QPoint& global)
 {
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, w->mapFromGlobal(global), global, type == QEvent::MouseMove ? Qt::NoButton : button, buttons,
-                  Qt::NoModifier);
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, w->mapFromGlobal(global), global, button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
-
-// Exposes the protected drag hooks of the tile base.
-class TileProbe : public ZUTableWidBaseDlg
-{
-public:
-    using ZUTableWidBaseDlg::ZUTableWidBaseDlg;
-};
 
 } // namespace
 
@@ -35,138 +27,79 @@ class TestZUTAVDialogBase : public QObject
 private slots:
     void dragMovesWindowAndEmitsDlgMove_data();
     void dragMovesWindowAndEmitsDlgMove();
-    void escapeLeavesDialogOpen();
-    void otherKeysStillReachDialog();
-    void centreButtonClickEmitsRelease();
-    void centreButtonDragMovesBarWithoutRelease();
-    void shortPressEmitsZupress();
-    void longPressEmitsZulpressOnce();
+    void escapeIsIgnoredOtherKeysPass();
+    void pressLengthPicksSignal();
     void tileAcceptsOnlySeatDrag_data();
     void tileAcceptsOnlySeatDrag();
 };
 
 void TestZUTAVDialogBase::dragMovesWindowAndEmitsDlgMove_data()
 {
-    QTest::addColumn<int>("button");
-    QTest::newRow("left") << int(Qt::LeftButton);
-    QTest::newRow("right") << int(Qt::RightButton);
-    QTest::newRow("middle") << int(Qt::MiddleButton);
+    QTest::addColumn<bool>("onButton");
+    QTest::addColumn<QPoint>("drag");
+    QTest::newRow("window") << false << QPoint(50, 40);
+    // The tool bar's centre button: a click is its own, a drag moves the bar.
+    QTest::newRow("button click") << true << QPoint();
+    QTest::newRow("button drag") << true << QPoint(-40, 25);
 }
 
 void TestZUTAVDialogBase::dragMovesWindowAndEmitsDlgMove()
 {
-    QFETCH(int, button);
+    QFETCH(bool, onButton);
+    QFETCH(QPoint, drag);
     ZUTAVDialogBase dlg;
-    dlg.resize(200, 100);
-    dlg.move(100, 100);
+    auto* btn = new ZUTAVPushbtn(&dlg);
+    btn->setGeometry(100, 10, 60, 60);
+    dlg.setGeometry(200, 200, 200, 100);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QVERIFY(dlg.windowFlags() & Qt::FramelessWindowHint);
     QSignalSpy moved(&dlg, &ZUTAVDialogBase::dlgMove);
-
+    QSignalSpy released(btn, &ZUTAVPushbtn::zurelease);
+    QWidget* target = onButton ? static_cast<QWidget*>(btn) : &dlg;
     const QPoint start = dlg.pos();
-    const QPoint grip = dlg.mapToGlobal(QPoint(20, 20));
-    sendMouse(&dlg, QEvent::MouseButtonPress, grip, Qt::MouseButton(button));
-    QVERIFY(dlg.isDragging());
-    sendMouse(&dlg, QEvent::MouseMove, grip + QPoint(30, 5), Qt::MouseButton(button));
-    sendMouse(&dlg, QEvent::MouseMove, grip + QPoint(50, 40), Qt::MouseButton(button));
-    QCOMPARE(dlg.pos(), start + QPoint(50, 40));
-    QCOMPARE(moved.count(), 2);
+    const QPoint grip = target->mapToGlobal(QPoint(20, 20));
 
-    sendMouse(&dlg, QEvent::MouseButtonRelease, grip + QPoint(50, 40), Qt::MouseButton(button));
-    QVERIFY(!dlg.isDragging());
-    sendMouse(&dlg, QEvent::MouseMove, grip + QPoint(90, 90), Qt::NoButton);
-    QCOMPARE(dlg.pos(), start + QPoint(50, 40));
-    QCOMPARE(moved.count(), 2);
+    sendMouse(target, QEvent::MouseButtonPress, grip);
+    if (!drag.isNull()) {
+        sendMouse(target, QEvent::MouseMove, grip + QPoint(5, 5));
+        sendMouse(target, QEvent::MouseMove, grip + drag);
+    }
+    sendMouse(target, QEvent::MouseButtonRelease, grip + drag);
+    sendMouse(&dlg, QEvent::MouseMove, grip + QPoint(90, 90));
+    QCOMPARE(dlg.pos(), start + drag);
+    QCOMPARE(moved.count(), drag.isNull() ? 0 : 2);
+    QCOMPARE(released.count(), int(onButton && drag.isNull()));
 }
 
-void TestZUTAVDialogBase::escapeLeavesDialogOpen()
+void TestZUTAVDialogBase::escapeIsIgnoredOtherKeysPass()
 {
     ZUTAVDialogBase dlg;
-    QSignalSpy rejected(&dlg, &QDialog::rejected);
+    auto* ok = new QPushButton(&dlg);
+    ok->setDefault(true);
+    QSignalSpy clicked(ok, &QPushButton::clicked);
     dlg.open();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QTest::keyClick(&dlg, Qt::Key_Escape);
+    QTest::keyClick(&dlg, Qt::Key_Return);
     QVERIFY(dlg.isVisible());
-    QCOMPARE(rejected.count(), 0);
+    QCOMPARE(clicked.count(), 1);
 }
 
-void TestZUTAVDialogBase::otherKeysStillReachDialog()
-{
-    ZUTAVDialogBase dlg;
-    auto* edit = new QLineEdit(&dlg);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    edit->setFocus();
-    QTest::keyClicks(edit, QStringLiteral("ab"));
-    QTest::keyClick(edit, Qt::Key_Escape);
-    QCOMPARE(edit->text(), QStringLiteral("ab"));
-    QVERIFY(dlg.isVisible());
-}
-
-void TestZUTAVDialogBase::centreButtonClickEmitsRelease()
-{
-    ZUTAVDialogBase bar;
-    auto* btn = new ZUTAVPushbtn(&bar);
-    btn->setGeometry(10, 10, 60, 60);
-    bar.show();
-    QSignalSpy released(btn, &ZUTAVPushbtn::zurelease);
-    QSignalSpy clicked(btn, &QPushButton::clicked);
-    const QPoint at = btn->mapToGlobal(QPoint(30, 30));
-    sendMouse(btn, QEvent::MouseButtonPress, at, Qt::LeftButton);
-    sendMouse(btn, QEvent::MouseButtonRelease, at, Qt::LeftButton);
-    QCOMPARE(released.count(), 1);
-    QCOMPARE(clicked.count(), 0);
-}
-
-void TestZUTAVDialogBase::centreButtonDragMovesBarWithoutRelease()
-{
-    ZUTAVDialogBase bar;
-    auto* btn = new ZUTAVPushbtn(&bar);
-    btn->setGeometry(10, 10, 60, 60);
-    bar.move(200, 200);
-    bar.show();
-    QSignalSpy released(btn, &ZUTAVPushbtn::zurelease);
-    QSignalSpy moved(&bar, &ZUTAVDialogBase::dlgMove);
-    const QPoint at = btn->mapToGlobal(QPoint(30, 30));
-    sendMouse(btn, QEvent::MouseButtonPress, at, Qt::LeftButton);
-    sendMouse(btn, QEvent::MouseMove, at + QPoint(-40, 25), Qt::LeftButton);
-    sendMouse(btn, QEvent::MouseButtonRelease, at + QPoint(-40, 25), Qt::LeftButton);
-    QCOMPARE(released.count(), 0);
-    QCOMPARE(moved.count(), 1);
-    QCOMPARE(bar.pos(), QPoint(160, 225));
-}
-
-void TestZUTAVDialogBase::shortPressEmitsZupress()
+void TestZUTAVDialogBase::pressLengthPicksSignal()
 {
     ZUTAVLPPushbtn btn;
     btn.resize(50, 50);
     btn.show();
     QSignalSpy shortPress(&btn, &ZUTAVLPPushbtn::zupress);
     QSignalSpy longPress(&btn, &ZUTAVLPPushbtn::zulpress);
-    QSignalSpy clicked(&btn, &QPushButton::clicked);
-    QTest::mousePress(&btn, Qt::LeftButton, Qt::NoModifier, QPoint(25, 25));
-    QTest::mouseRelease(&btn, Qt::LeftButton, Qt::NoModifier, QPoint(25, 25));
-    QCOMPARE(shortPress.count(), 1);
-    QCOMPARE(clicked.count(), 1);
+    QTest::mouseClick(&btn, Qt::LeftButton);
     QVERIFY(!longPress.wait(ZUTAVLPPushbtn::longPressMs + 200));
-}
-
-void TestZUTAVDialogBase::longPressEmitsZulpressOnce()
-{
-    ZUTAVLPPushbtn btn;
-    btn.resize(50, 50);
-    btn.show();
-    QSignalSpy shortPress(&btn, &ZUTAVLPPushbtn::zupress);
-    QSignalSpy longPress(&btn, &ZUTAVLPPushbtn::zulpress);
-    QSignalSpy clicked(&btn, &QPushButton::clicked);
-    QTest::mousePress(&btn, Qt::LeftButton, Qt::NoModifier, QPoint(25, 25));
+    QCOMPARE(shortPress.count(), 1);
+    QTest::mousePress(&btn, Qt::LeftButton);
     QVERIFY(longPress.wait(3000));
-    QCOMPARE(longPress.first().first().value<ZUTAVLPPushbtn*>(), &btn);
-    QTest::mouseRelease(&btn, Qt::LeftButton, Qt::NoModifier, QPoint(25, 25));
+    QTest::mouseRelease(&btn, Qt::LeftButton);
     QCOMPARE(longPress.count(), 1);
-    QCOMPARE(shortPress.count(), 0);
-    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(shortPress.count(), 1);
 }
 
 void TestZUTAVDialogBase::tileAcceptsOnlySeatDrag_data()
@@ -182,17 +115,14 @@ void TestZUTAVDialogBase::tileAcceptsOnlySeatDrag()
 {
     QFETCH(QString, format);
     QFETCH(bool, accepted);
-    QWidget table;
-    TileProbe tile(&table);
-    QVERIFY(tile.acceptDrops());
+    ZUTableWidBaseDlg tile;
     QMimeData mime;
     mime.setData(format, QByteArrayLiteral("2,3"));
     QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     enter.setAccepted(false);
     QApplication::sendEvent(&tile, &enter);
     QCOMPARE(enter.isAccepted(), accepted);
-    if (accepted)
-        QCOMPARE(enter.dropAction(), Qt::MoveAction);
+    QVERIFY(tile.acceptDrops());
 }
 
 QTEST_MAIN(TestZUTAVDialogBase)

@@ -1,40 +1,26 @@
-// Stands in for the main program TAV in the updater tests.
-//   (no argument)  records that it was started: "started.txt" beside itself holds its working folder
-//   --hold         takes the single-instance segment like TAV, prints "held" (or "refused") and keeps it
-//                  until its standard input closes
-//   --wait         only waits for its standard input to close (a running program file)
+// Stands in for TAV in the updater tests. Without arguments it writes its working folder into "started.txt"
+// beside itself; with "--wait", or "--hold" (which also takes the single-instance segment like TAV), it
+// prints "ready" and runs until its standard input closes.
 #include "TavSingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
-#include <cstdio>
 #include <iostream>
 #include <string>
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    std::string line;
-    if (args.value(0) == "--hold") {
-        TavSingleInstance instance;
-        const bool held = instance.acquire();
-        std::fputs(held ? "held\n" : "refused\n", stdout);
-        std::fflush(stdout);
-        while (std::getline(std::cin, line)) { }
-        return held ? 0 : 1;
+    const QString mode = QCoreApplication::arguments().value(1);
+    if (mode.isEmpty()) {
+        QFile marker(QCoreApplication::applicationDirPath() + "/started.txt");
+        return marker.open(QIODevice::WriteOnly) && marker.write(QDir::currentPath().toUtf8()) > 0 ? 0 : 1;
     }
-    if (args.value(0) == "--wait") {
-        std::fputs("waiting\n", stdout);
-        std::fflush(stdout);
-        while (std::getline(std::cin, line)) { }
-        return 0;
-    }
-    QFile marker(QCoreApplication::applicationDirPath() + "/started.txt");
-    if (!marker.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return 1;
-    marker.write(QDir::currentPath().toUtf8());
-    return 0;
+    TavSingleInstance instance;
+    const bool ready = mode != "--hold" || instance.acquire();
+    std::cout << (ready ? "ready" : "refused") << std::endl;
+    for (std::string line; std::getline(std::cin, line);) { }
+    return ready ? 0 : 1;
 }

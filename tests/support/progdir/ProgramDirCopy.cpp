@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QSharedMemory>
 #include <QSystemSemaphore>
+#include <QTest>
+
+#include <sys/shm.h>
 
 namespace {
 
@@ -67,6 +70,8 @@ void ProgramDirCopy::killAll()
     if (m_ipc.isEmpty()) {
         return;
     }
+    // An attach and detach removes the segment only once the kernel has stopped counting the killed programs.
+    (void)QTest::qWaitFor([this] { return segmentUnattached(); }, 5000);
     // Killed programs leave their System V objects behind; the key files go with the temporary folder,
     // the kernel objects would stay for good.
     ScopedIpcDir ipc(m_ipc);
@@ -83,6 +88,19 @@ void ProgramDirCopy::killAll()
         semaphore.acquire();
         semaphore.release();
     }
+}
+
+bool ProgramDirCopy::segmentUnattached() const
+{
+    struct shmid_ds state;
+    // Qt keys the segment through ftok(file, 'Q') on a file in TMPDIR named after it.
+    for (const QFileInfo& key : QDir(m_ipc).entryInfoList({ "qipc_sharedmemory_*" }, QDir::Files)) {
+        const int id = shmget(ftok(QFile::encodeName(key.filePath()).constData(), 'Q'), 0, 0);
+        if (id != -1 && (shmctl(id, IPC_STAT, &state) != 0 || state.shm_nattch != 0)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ProgramDirCopy::copyTree(const QString& from, const QString& to, const QString& relative)

@@ -56,6 +56,9 @@ public:
     QProcess* start(const QString& program, const QStringList& arguments = QStringList());
     // Kills every program started here and removes the named objects they left behind.
     void killAll();
+    // True when no process is counted on the single-instance segment. The kernel can go on counting a killed
+    // program for some tens of milliseconds after it is reaped; a start in that time is refused.
+    bool segmentUnattached() const;
 
 private:
     bool copyTree(const QString& from, const QString& to, const QString& relative);

@@ -178,6 +178,9 @@ WebResponse WebServiceRoutes::handle(WebServiceState& state, WebRequest& request
         }
         request.status = response.noAnswer ? 0 : response.status;
         state.requests.append(request);
+        // A demo service runs for hours; its record keeps the latest requests only.
+        if (state.requests.size() > 20000)
+            state.requests.removeFirst();
     }
     return response;
 }
