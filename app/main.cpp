@@ -112,10 +112,10 @@ int main(int argc, char* argv[])
     ZULoginDlg loginDlg;
     loginDlg.show();
     loginDlg.showProgressPanel();
-    // Made before the teacher can open it; the start-up process sits below the tool bar's library.
-    ZUMakePaper::getInstance();
 
     qDebug() << "startup";
+    // Made before the teacher can open it; the start-up process sits below the tool bar's library.
+    ZUMakePaper::getInstance();
     if (!ZUStartUpProcess::getInstance()->startUp()) {
         // The updater is running and refuses to work while this program holds the single-instance segment.
         AutoUploadThread::getInstance()->stop();

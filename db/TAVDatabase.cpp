@@ -12,6 +12,7 @@
 #include <QMutexLocker>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QtDebug>
 
 namespace {
@@ -21,7 +22,6 @@ const char* const kPassword = "qx7dorn#";
 const char* const kCreateName = "tav";
 const char* const kThreadName = "tavThread";
 const int kPoolSize = 10;
-const int kNoticeSeconds = 3;
 
 QString poolName(int i)
 {
@@ -255,10 +255,14 @@ void TAVDatabase::dropThreadConnection()
 
 void TAVDatabase::notify(const char* text)
 {
-    // The notice counts itself down and closes, so an error never holds the interface; without widgets
-    // (a console tool) only the log line remains.
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    // Modal, as the caller goes on only once the teacher has seen it; the notice offers its own button to
+    // close it, so an error never holds the interface. Without widgets (a console tool), or outside the
+    // interface thread, only the log remains.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())
+        || QThread::currentThread() != QCoreApplication::instance()->thread())
         return;
-    ZUTAVAutoMsg::getInstance()->showMessage(QCoreApplication::translate("TAVDatabase", "错误"),
-                                             QCoreApplication::translate("TAVDatabase", text), kNoticeSeconds, true);
+    ZUTAVAutoMsg* notice = ZUTAVAutoMsg::getInstance();
+    notice->setTitle(QCoreApplication::translate("TAVDatabase", "错误"));
+    notice->setContent(QCoreApplication::translate("TAVDatabase", text));
+    notice->exec();
 }

@@ -20,6 +20,7 @@ const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 // Statement text to its prepared query, per registered connection. A table operation runs the same few
 // statements over and over (a quiz writes thousands of rows); preparing each once keeps that cheap.
 using StatementCache = QHash<QString, TavStatement::Cached*>;
+thread_local quint64 t_failures = 0;
 QMutex g_cacheMutex;
 QHash<QString, StatementCache*> g_caches;
 
@@ -76,6 +77,9 @@ TavStatement::TavStatement(const QSqlDatabase& db, const QString& sql)
 
 TavStatement::~TavStatement()
 {
+    // A step that failed after the first row ends the loop of the reader as if the rows had run out.
+    if (m_ran && m_query->lastError().isValid())
+        logFailure(errorText(m_query->lastError()), m_mode);
     if (m_cached) {
         // Ends a read still open, so the kept statement holds no lock on the file.
         m_query->finish();
@@ -138,11 +142,19 @@ bool TavStatement::run(bool batch, LogMode mode)
     const bool ok = batch ? m_query->execBatch() : m_query->exec();
     if (!ok)
         logFailure(errorText(m_query->lastError()), mode);
+    m_ran = ok;
+    m_mode = mode;
     return ok;
+}
+
+quint64 TavStatement::failureCount()
+{
+    return t_failures;
 }
 
 void TavStatement::logFailure(const QString& driverText, LogMode mode) const
 {
+    ++t_failures;
     qWarning().noquote() << m_errorPrefix + driverText;
     if (mode == ErrorAndSql)
         qWarning().noquote() << m_sqlPrefix + m_sql;

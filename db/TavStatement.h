@@ -56,6 +56,10 @@ public:
     static void enableCache(const QString& connectionName);
     static void dropCache(const QString& connectionName);
 
+    // Failed statements of the calling thread so far, a fetch that broke off after a good start included.
+    // A group of reads whose results only count whole compares it before and after.
+    static quint64 failureCount();
+
     // Reads a date-time column back as "yyyy-MM-dd HH:mm:ss"; NULL or an unreadable value gives "".
     static QString readTime(const QVariant& value);
 
@@ -83,4 +87,6 @@ private:
     QVariantList m_values;
     QString m_errorPrefix;
     QString m_sqlPrefix;
+    LogMode m_mode = ErrorAndSql;
+    bool m_ran = false;
 };

@@ -88,8 +88,11 @@ void AutoUploadThread::runCycle()
     }
     record = first;
     qDebug() << "AutoUploadThread****get upload data";
-    data = uploader->getUploadData(db, record.localRecordID, false);
+    bool read = true;
+    data = uploader->getUploadData(db, record.localRecordID, false, &read);
     database->closeThreadDbCon(db);
+    if (!read)
+        return;
 
     if (data.isEmpty() && record.endTime.isEmpty())
         return;

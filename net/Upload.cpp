@@ -11,13 +11,28 @@
 #include "TAV_SignInfo.h"
 #include "TAV_SignStuInfo.h"
 #include "TAV_StuResult.h"
+#include "TavStatement.h"
 
 #include <QDateTime>
+#include <QtDebug>
 
 #include <algorithm>
 
-QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force)
+QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force, bool* ok)
 {
+    const quint64 failures = TavStatement::failureCount();
+    if (ok)
+        *ok = true;
+    // A table that could not be read looks like one with nothing pending: marking or deleting after it
+    // would drop rows never sent. Holding no record makes updateFinishStatus and deleteLocalRecord no-ops.
+    const auto readFailed = [&]() {
+        qWarning().noquote() << "****Upload could not read lesson record " + QString::number(localRecordID)
+                + ", it is left for the next upload";
+        record.localRecordID = -1;
+        if (ok)
+            *ok = false;
+        return QString();
+    };
     offLineTime = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     record = ClassRecordRow();
     record.localRecordID = -1;
@@ -32,7 +47,7 @@ QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force)
 
     ClassRecordRow found;
     if (TAV_ClassRecord::getInstance()->selectByRecord(db, localRecordID, &found) != 0)
-        return QString();
+        return TavStatement::failureCount() == failures ? QString() : readFailed();
     record = found;
 
     signInfo = TAV_SignInfo::getInstance()->selectLastFinished(db, localRecordID);
@@ -58,6 +73,9 @@ QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force)
         for (const ExamStuAnswerRow& answer : answers)
             answerHistory.insert(answer.id, history.value(answer.id));
     }
+
+    if (TavStatement::failureCount() != failures)
+        return readFailed();
 
     const bool pending = signInfo.signID != -1 || !interactions.isEmpty() || !exams.isEmpty();
     if (!pending && record.status && !force)
@@ -259,15 +277,26 @@ void Upload::deleteLocalRecord(QSqlDatabase db)
     const int id = record.localRecordID;
     if (id == -1)
         return;
+    // Everything is found before anything goes: the lesson row deleted with a list unread would leave that
+    // list's rows behind for good.
+    const quint64 failures = TavStatement::failureCount();
+    const QList<InteractInfoRow> lessonInteractions = TAV_InteractInfo::getInstance()->selectByRecord(db, id);
+    const QList<SignInfoRow> signIns = TAV_SignInfo::getInstance()->selectByRecord(db, id);
+    const QList<ExamInfoRow> quizzes = TAV_ExamInfo::getInstance()->selectByRecord(db, id);
+    if (TavStatement::failureCount() != failures) {
+        qWarning().noquote() << "****Upload could not read lesson record " + QString::number(id)
+                + ", it is deleted by the next upload";
+        return;
+    }
     TAV_ClassRecord::getInstance()->deleteByRecord(db, id);
-    for (const InteractInfoRow& row : TAV_InteractInfo::getInstance()->selectByRecord(db, id)) {
+    for (const InteractInfoRow& row : lessonInteractions) {
         TAV_InteractInfo::getInstance()->deleteByInteract(db, row.interactID);
         TAV_StuResult::getInstance()->deleteByInteract(db, row.interactID);
     }
-    for (const SignInfoRow& row : TAV_SignInfo::getInstance()->selectByRecord(db, id))
+    for (const SignInfoRow& row : signIns)
         TAV_SignStuInfo::getInstance()->deleteBySign(db, row.signID);
     TAV_SignInfo::getInstance()->deleteByRecord(db, id);
-    for (const ExamInfoRow& exam : TAV_ExamInfo::getInstance()->selectByRecord(db, id)) {
+    for (const ExamInfoRow& exam : quizzes) {
         // The histories go first: they are found through the quiz's answer rows.
         TAV_ExamStuAnswer_Pro::getInstance()->deleteByExam(db, exam.examID);
         TAV_ExamInfo::getInstance()->deleteByExam(db, exam.examID);

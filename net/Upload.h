@@ -32,8 +32,9 @@ public:
 
     QMutex* uploadMutex() { return &m_uploadMutex; }
 
-    // The document of the lesson record, or empty text when there is nothing to send.
-    QString getUploadData(QSqlDatabase db, int localRecordID, bool force);
+    // The document of the lesson record, or empty text when there is nothing to send. When a read failed,
+    // *ok is false, the text is empty and nothing is held, so the next two calls leave every row alone.
+    QString getUploadData(QSqlDatabase db, int localRecordID, bool force, bool* ok = nullptr);
     // Marks everything the last getUploadData held as uploaded.
     void updateFinishStatus(QSqlDatabase db);
     // Deletes every local row of the lesson record the last getUploadData held.

@@ -1,63 +1,27 @@
 #include "ZUHelpDlg.h"
 
+#include "ZUFormFrame.h"
+
 #include <QApplication>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
-
-namespace {
-QString formStyle()
-{
-    QString style = R"(
-#mainFrame { background-color: #ffffff; border: 1px solid #d6d6d6; }
-#headerFrame { background-color: #39ba60; }
-#titleLabel { color: #ffffff; font-size: 15px; font-weight: bold; }
-#closeBtn { border: none; border-image: url(@Login/close.png); }
-#closeBtn:hover { border-image: url(@Login/close-h.png); }
-)";
-    return style.replace("@", QCoreApplication::applicationDirPath() + "/Resources/images/");
-}
-} // namespace
 
 ZUHelpDlg::ZUHelpDlg()
     : QDialog(nullptr)
 {
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
     setAttribute(Qt::WA_TranslucentBackground);
-    setStyleSheet(formStyle());
+    setStyleSheet(ZUFormFrame::styleSheet("#mainFrame { background-color: #ffffff; border: 1px solid #d6d6d6; }"));
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* mainFrame = new QFrame(this);
-    mainFrame->setObjectName("mainFrame");
-    outer->addWidget(mainFrame);
-    auto* layout = new QVBoxLayout(mainFrame);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    auto* header = new QFrame(mainFrame);
-    header->setObjectName("headerFrame");
-    header->setFixedHeight(38);
-    auto* headerLayout = new QHBoxLayout(header);
-    headerLayout->setContentsMargins(14, 0, 8, 0);
-    auto* title = new QLabel(tr("快速安装使用指导"), header);
-    title->setObjectName("titleLabel");
-    auto* closeBtn = new QPushButton(header);
-    closeBtn->setObjectName("closeBtn");
-    closeBtn->setToolTip(tr("关闭"));
-    closeBtn->setFixedSize(26, 23);
-    headerLayout->addWidget(title);
-    headerLayout->addStretch();
-    headerLayout->addWidget(closeBtn);
-    layout->addWidget(header);
+    auto* layout = ZUFormFrame::addMainFrame(this);
+    ZUFormFrame::addTitleBar(layout, tr("快速安装使用指导"), { { "closeBtn", tr("关闭") } });
 
     // The guide is taller than most screens: it scrolls inside the dialog's fixed height.
-    auto* scroll = new QScrollArea(mainFrame);
+    auto* scroll = new QScrollArea(layout->parentWidget());
     scroll->setObjectName("pictureArea");
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -72,14 +36,14 @@ ZUHelpDlg::ZUHelpDlg()
     QMetaObject::connectSlotsByName(this);
 
     QPixmap picture;
-    if (!picture.load(QCoreApplication::applicationDirPath() + "/Resources/images/Login/help.png"))
+    if (!picture.load(ZUFormFrame::imagePath("Login/help.png")))
         return;
     m_picture->setPixmap(picture);
     m_picture->setFixedSize(picture.width(), picture.height());
     const QRect available = QApplication::primaryScreen()->availableGeometry();
     setFixedWidth(picture.width() + 15);
     setFixedHeight(available.bottom() - available.top() + 1);
-    move(available.width() / 2 - picture.width() / 2, 0);
+    move(int(available.width() / 2.0 - picture.width() / 2.0), 0);
 }
 
 void ZUHelpDlg::on_closeBtn_clicked()

@@ -1,6 +1,7 @@
 #include "ZULoginDlg.h"
 
 #include "CodeTool.h"
+#include "ZUFormFrame.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUHelpDlg.h"
@@ -13,7 +14,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFrame>
-#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -29,19 +29,11 @@ namespace {
 
 ZULoginDlg* s_instance = nullptr;
 
-QString imagePath(const QString& relative)
-{
-    return QCoreApplication::applicationDirPath() + "/Resources/images/" + relative;
-}
-
 QString formStyle()
 {
-    QString style = R"(
+    return ZUFormFrame::styleSheet(R"(
 #mainFrame { background-color: #ffffff; border-radius: 10px; }
-#headerFrame { background-color: #39ba60; border-top-left-radius: 10px; border-top-right-radius: 10px; }
-#titleLabel { color: #ffffff; font-size: 15px; font-weight: bold; }
-#minBtn { border: none; border-image: url(@toolbar/tav-min-n.png); }
-#minBtn:hover { border-image: url(@toolbar/tav-min-h.png); }
+#headerFrame { border-top-left-radius: 10px; border-top-right-radius: 10px; }
 #cancelBtn { border: none; border-image: url(@Login/close.png); }
 #cancelBtn:hover { border-image: url(@Login/close-h.png); }
 #brandLabel { color: #2c9a4d; font-size: 26px; font-weight: bold; }
@@ -54,8 +46,7 @@ QCheckBox { color: #555555; font-size: 13px; }
 #InstructionsBtn { color: #2c9a4d; background: transparent; border: none; font-size: 13px; }
 #InstructionsBtn:hover { color: #39ba60; text-decoration: underline; }
 #errorLabel { color: #e26464; font-size: 13px; }
-)";
-    return style.replace("@", QCoreApplication::applicationDirPath() + "/Resources/images/");
+)");
 }
 
 } // namespace
@@ -71,15 +62,14 @@ ZULoginDlg::ZULoginDlg(QWidget* parent)
         s_instance = this;
 
     setWindowTitle(tr("登录"));
-    setWindowIcon(QIcon(imagePath("TAV.ico")));
+    setWindowIcon(QIcon(ZUFormFrame::imagePath("TAV.ico")));
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
     setAttribute(Qt::WA_TranslucentBackground);
     buildForm();
     QMetaObject::connectSlotsByName(this);
-    connect(m_minBtn, &QPushButton::clicked, this, &QWidget::showMinimized);
     showInputPanel();
 
-    m_tray = new QSystemTrayIcon(QIcon(imagePath("TAV.ico")), this);
+    m_tray = new QSystemTrayIcon(QIcon(ZUFormFrame::imagePath("TAV.ico")), this);
     m_tray->setToolTip("TAV");
     m_tray->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
 
@@ -108,42 +98,12 @@ ZULoginDlg* ZULoginDlg::getInstance()
 void ZULoginDlg::buildForm()
 {
     setStyleSheet(formStyle());
-    auto* outer = new QVBoxLayout(this);
     // Room for the drop shadow around the frame.
-    outer->setContentsMargins(14, 12, 14, 16);
-    auto* mainFrame = new QFrame(this);
-    mainFrame->setObjectName("mainFrame");
-    auto* shadow = new QGraphicsDropShadowEffect(this);
-    shadow->setBlurRadius(13);
-    shadow->setColor(QColor(190, 190, 190, 190));
-    shadow->setOffset(0, 2);
-    mainFrame->setGraphicsEffect(shadow);
-    outer->addWidget(mainFrame);
-
-    auto* layout = new QVBoxLayout(mainFrame);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    auto* header = new QFrame(mainFrame);
-    header->setObjectName("headerFrame");
-    header->setFixedHeight(38);
-    auto* headerLayout = new QHBoxLayout(header);
-    headerLayout->setContentsMargins(14, 0, 8, 0);
-    auto* title = new QLabel(tr("登录"), header);
-    title->setObjectName("titleLabel");
-    m_minBtn = new QPushButton(header);
-    m_minBtn->setObjectName("minBtn");
-    m_minBtn->setToolTip(tr("最小化"));
-    m_minBtn->setFixedSize(26, 23);
-    m_cancelBtn = new QPushButton(header);
-    m_cancelBtn->setObjectName("cancelBtn");
-    m_cancelBtn->setToolTip(tr("关闭"));
-    m_cancelBtn->setFixedSize(26, 23);
-    headerLayout->addWidget(title);
-    headerLayout->addStretch();
-    headerLayout->addWidget(m_minBtn);
-    headerLayout->addWidget(m_cancelBtn);
-    layout->addWidget(header);
+    auto* layout = ZUFormFrame::addMainFrame(this, QMargins(14, 12, 14, 16), true);
+    QWidget* mainFrame = layout->parentWidget();
+    const auto buttons
+        = ZUFormFrame::addTitleBar(layout, tr("登录"), { { "minBtn", tr("最小化") }, { "cancelBtn", tr("关闭") } });
+    connect(buttons.first(), &QPushButton::clicked, this, &QWidget::showMinimized);
 
     // Fixed height, so the brand stays put when the panels change.
     auto* brandBox = new QWidget(mainFrame);
@@ -154,7 +114,7 @@ void ZULoginDlg::buildForm()
     auto* logo = new QLabel(brandBox);
     logo->setObjectName("logoLabel");
     logo->setFixedSize(56, 56);
-    logo->setPixmap(QIcon(imagePath("TAV.ico")).pixmap(56, 56));
+    logo->setPixmap(QIcon(ZUFormFrame::imagePath("TAV.ico")).pixmap(56, 56));
     auto* brand = new QLabel(tr("澄语堂"), brandBox);
     brand->setObjectName("brandLabel");
     brandRow->addStretch();
@@ -209,7 +169,7 @@ void ZULoginDlg::buildForm()
     auto* animation = new QLabel(m_progressPanel);
     animation->setObjectName("progressAnimation");
     animation->setAlignment(Qt::AlignCenter);
-    m_movie = new QMovie(imagePath("Login/tav-login-inprogress-n.gif"), QByteArray(), this);
+    m_movie = new QMovie(ZUFormFrame::imagePath("Login/tav-login-inprogress-n.gif"), QByteArray(), this);
     animation->setMovie(m_movie);
     m_movie->start();
     progress->addStretch();

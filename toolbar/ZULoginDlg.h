@@ -76,8 +76,6 @@ private:
     QFrame* m_inputPanel = nullptr;
     QFrame* m_progressPanel = nullptr;
     QMovie* m_movie = nullptr;
-    QPushButton* m_minBtn = nullptr;
-    QPushButton* m_cancelBtn = nullptr;
     QLineEdit* m_userEdit = nullptr;
     QLineEdit* m_passwordEdit = nullptr;
     QCheckBox* m_autoLogin = nullptr;

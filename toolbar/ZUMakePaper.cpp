@@ -6,6 +6,7 @@
 #include "TAVMemInfo.h"
 #include "TAVNetCheck.h"
 #include "TAVNetEvent.h"
+#include "ZUFormFrame.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 #include "ZUWebView.h"
@@ -14,30 +15,13 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QNetworkReply>
-#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebPage>
-
-namespace {
-QString formStyle()
-{
-    QString style = R"(
-#headerFrame { background-color: #39ba60; }
-#titleLabel { color: #ffffff; font-size: 16px; font-weight: bold; }
-#closeBtn { border: none; border-image: url(@Login/close.png); }
-#closeBtn:hover { border-image: url(@Login/close-h.png); }
-#pageFrame { background-color: #ffffff; }
-)";
-    return style.replace("@", QCoreApplication::applicationDirPath() + "/Resources/images/");
-}
-} // namespace
 
 ZUMakePaper::ZUMakePaper()
     : QDialog(nullptr)
@@ -47,26 +31,15 @@ ZUMakePaper::ZUMakePaper()
     setWindowTitle(tr("备课"));
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog);
     setAttribute(Qt::WA_TranslucentBackground);
-    setStyleSheet(formStyle());
+    setStyleSheet(ZUFormFrame::styleSheet(R"(
+#titleLabel { font-size: 16px; }
+#pageFrame { background-color: #ffffff; }
+)"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* header = new QFrame(this);
-    header->setObjectName("headerFrame");
-    header->setFixedHeight(44);
-    auto* headerLayout = new QHBoxLayout(header);
-    headerLayout->setContentsMargins(16, 0, 10, 0);
-    auto* title = new QLabel(tr("备课"), header);
-    title->setObjectName("titleLabel");
-    auto* closeBtn = new QPushButton(header);
-    closeBtn->setObjectName("closeBtn");
-    closeBtn->setToolTip(tr("关闭"));
-    closeBtn->setFixedSize(26, 23);
-    headerLayout->addWidget(title);
-    headerLayout->addStretch();
-    headerLayout->addWidget(closeBtn);
-    layout->addWidget(header);
+    ZUFormFrame::addTitleBar(layout, tr("备课"), { { "closeBtn", tr("关闭") } }, 44, QMargins(16, 0, 10, 0));
 
     auto* page = new QFrame(this);
     page->setObjectName("pageFrame");

@@ -5,6 +5,7 @@
 #include "HttpDownFile.h"
 #include "PlainFileName.h"
 #include "TAVMemInfo.h"
+#include "ZUFormFrame.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUInputDlg.h"
@@ -33,11 +34,6 @@
 
 namespace {
 
-QString imagePath(const QString& relative)
-{
-    return QCoreApplication::applicationDirPath() + "/Resources/images/" + relative;
-}
-
 QString thumbnailStyle(const QString& file)
 {
     return "border-image: url(" + file + ");border-radius: 60px;";
@@ -45,17 +41,14 @@ QString thumbnailStyle(const QString& file)
 
 QString defaultThumbnailStyle()
 {
-    return thumbnailStyle(imagePath("toolbar/Thumbnail-default.png"));
+    return thumbnailStyle(ZUFormFrame::imagePath("toolbar/Thumbnail-default.png"));
 }
 
 QString formStyle()
 {
-    QString style = R"(
+    return ZUFormFrame::styleSheet(R"(
 #mainFrame { background-color: #ffffff; border: 1px solid #d6d6d6; border-radius: 10px; }
-#headerFrame { background-color: #39ba60; border-top-left-radius: 10px; border-top-right-radius: 10px; }
-#titleLabel { color: #ffffff; font-size: 15px; font-weight: bold; }
-#minBtn { border: none; border-image: url(@toolbar/tav-min-n.png); }
-#minBtn:hover { border-image: url(@toolbar/tav-min-h.png); }
+#headerFrame { border-top-left-radius: 10px; border-top-right-radius: 10px; }
 #exitBtn { border: none; border-image: url(@toolbar/tav-exit-n.png); }
 #exitBtn:hover { border-image: url(@toolbar/tav-exit-h.png); }
 #teacherLabel { color: #333333; font-size: 15px; font-weight: bold; }
@@ -68,8 +61,7 @@ QToolButton { color: #555555; background-color: #f5f7f8; border: 1px solid #e6ea
 QToolButton:hover { color: #2c9a4d; background-color: #e8f6ec; border-color: #39ba60; }
 QToolButton:pressed { background-color: #d3efdc; }
 QToolButton:disabled { color: #b5b5b5; background-color: #fafafa; border-color: #eeeeee; }
-)";
-    return style.replace("@", QCoreApplication::applicationDirPath() + "/Resources/images/");
+)");
 }
 
 } // namespace
@@ -81,14 +73,13 @@ ZUToolBarDlg::ZUToolBarDlg()
     , m_quit([](int code) { QCoreApplication::exit(code); })
 {
     setWindowTitle(tr("澄语堂"));
-    setWindowIcon(QIcon(imagePath("TAV.ico")));
+    setWindowIcon(QIcon(ZUFormFrame::imagePath("TAV.ico")));
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog);
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     buildForm();
     updateScreenButtons();
     QMetaObject::connectSlotsByName(this);
-    connect(m_minBtn, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(AutoUploadThread::getInstance(), &AutoUploadThread::netStatus, this, &ZUToolBarDlg::__loadStatus);
     CodeTool::centerOnDesktop(this);
 }
@@ -96,43 +87,19 @@ ZUToolBarDlg::ZUToolBarDlg()
 void ZUToolBarDlg::buildForm()
 {
     setStyleSheet(formStyle());
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* mainFrame = new QFrame(this);
-    mainFrame->setObjectName("mainFrame");
-    outer->addWidget(mainFrame);
-
-    auto* layout = new QVBoxLayout(mainFrame);
+    auto* layout = ZUFormFrame::addMainFrame(this);
     layout->setContentsMargins(0, 0, 0, 14);
     layout->setSpacing(8);
-
-    auto* header = new QFrame(mainFrame);
-    header->setObjectName("headerFrame");
-    header->setFixedHeight(36);
-    auto* headerLayout = new QHBoxLayout(header);
-    headerLayout->setContentsMargins(12, 0, 8, 0);
-    headerLayout->setSpacing(4);
-    auto* title = new QLabel(tr("澄语堂"), header);
-    title->setObjectName("titleLabel");
-    m_minBtn = new QPushButton(header);
-    m_minBtn->setObjectName("minBtn");
-    m_minBtn->setToolTip(tr("最小化"));
-    m_minBtn->setFixedSize(26, 23);
-    m_exitBtn = new QPushButton(header);
-    m_exitBtn->setObjectName("exitBtn");
-    m_exitBtn->setToolTip(tr("退出"));
-    m_exitBtn->setFixedSize(26, 23);
-    headerLayout->addWidget(title);
-    headerLayout->addStretch();
-    headerLayout->addWidget(m_minBtn);
-    headerLayout->addWidget(m_exitBtn);
-    layout->addWidget(header);
+    QWidget* mainFrame = layout->parentWidget();
+    const auto buttons = ZUFormFrame::addTitleBar(
+        layout, tr("澄语堂"), { { "minBtn", tr("最小化") }, { "exitBtn", tr("退出") } }, 36, QMargins(12, 0, 8, 0), 4);
+    connect(buttons.first(), &QPushButton::clicked, this, &QWidget::showMinimized);
 
     m_thumbFrame = new QFrame(mainFrame);
     m_thumbFrame->setObjectName("thumbFrame");
     m_thumbFrame->setFixedSize(120, 120);
-    m_thumbFrame->setStyleSheet("#thumbFrame { border-image: url(" + imagePath("toolbar/Thumbnail-border.png")
-                                + "); }");
+    m_thumbFrame->setStyleSheet("#thumbFrame { border-image: url("
+                                + ZUFormFrame::imagePath("toolbar/Thumbnail-border.png") + "); }");
     auto* thumbLayout = new QVBoxLayout(m_thumbFrame);
     thumbLayout->setContentsMargins(5, 5, 5, 5);
     m_thumbnail = new QLabel(m_thumbFrame);
@@ -185,7 +152,7 @@ void ZUToolBarDlg::buildForm()
         auto* b = new QToolButton(mainFrame);
         b->setObjectName(name);
         b->setText(text);
-        b->setIcon(QIcon(imagePath("toolbar/" + icon)));
+        b->setIcon(QIcon(ZUFormFrame::imagePath("toolbar/" + icon)));
         b->setIconSize(QSize(32, 32));
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -275,8 +242,7 @@ void ZUToolBarDlg::__loadStatus()
 {
     const QString picture = TAVMemInfo::getInstance()->onlineFlag ? "toolbar/tav_toolbar_webline_n.png"
                                                                   : "toolbar/tav_toolbar_offline_n.png";
-    m_onlineLabel->setStyleSheet("QLabel{border-image: url(" + imagePath(picture) + ");}");
-    m_onlineLabel->setToolTip(TAVMemInfo::getInstance()->onlineFlag ? tr("在线") : tr("离线"));
+    m_onlineLabel->setStyleSheet("QLabel{border-image: url(" + ZUFormFrame::imagePath(picture) + ");}");
 }
 
 void ZUToolBarDlg::__initTeacherName()
@@ -353,11 +319,10 @@ void ZUToolBarDlg::__initClassInfo()
         }
     }
     m_classMatched = !candidates.isEmpty();
-    if (classes.isEmpty())
-        return;
     m_classBox->setCurrentIndex(chosen);
     m_classIndex = chosen;
-    ZUToolBarSer::getInstance()->loadClassInfo(classes.at(chosen).classID, username);
+    // Without classes, class 0 loads nothing and so clears the class and subjects of an earlier login.
+    ZUToolBarSer::getInstance()->loadClassInfo(classes.isEmpty() ? 0 : classes.at(chosen).classID, username);
 }
 
 void ZUToolBarDlg::__initSubjectInfo()

@@ -11,7 +11,6 @@
 class QComboBox;
 class QFrame;
 class QLabel;
-class QPushButton;
 class QToolButton;
 class ZUHdApi;
 class ZUHdManager;
@@ -84,8 +83,6 @@ private:
     QMap<Screen, ScreenOpener> m_openers;
     std::function<void(int)> m_quit;
 
-    QPushButton* m_minBtn = nullptr;
-    QPushButton* m_exitBtn = nullptr;
     QFrame* m_thumbFrame = nullptr;
     QLabel* m_thumbnail = nullptr;
     QLabel* m_teacherLabel = nullptr;

@@ -121,6 +121,7 @@ int ZUTAVUpdate::run(int argc, char** argv, const QString& programDir)
         return 0;
     }
     ZUTAVUpdate updater(dir);
+    updater.setSingleInstance(&instance);
     updater.start(argc, argv);
     return QApplication::exec();
 }
@@ -211,6 +212,11 @@ bool ZUTAVUpdate::isSafeVersion(const QString& version)
 void ZUTAVUpdate::setVersionTimeout(int milliseconds)
 {
     m_versionTimeout = milliseconds;
+}
+
+void ZUTAVUpdate::setSingleInstance(TavSingleInstance* instance)
+{
+    m_instance = instance;
 }
 
 void ZUTAVUpdate::RequestNewestVersion(QNetworkReply* version_reply)
@@ -425,6 +431,8 @@ void ZUTAVUpdate::restartProgram() const
 {
     // Detached, so that the program survives the end of the updater and the pipes it would inherit.
     const QString program = QDir::toNativeSeparators(m_programDir + "/TAV");
+    if (m_instance)
+        m_instance->release();
     if (!QProcess::startDetached(program, QStringList(), m_programDir))
         qWarning() << "****cannot start the program" << program;
 }

@@ -8,6 +8,7 @@ class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
+class TavSingleInstance;
 
 namespace Ui {
 class ZUTAVUpdateDialog;
@@ -41,6 +42,9 @@ public:
 
     // How long the hidden version request may take before it counts as unanswered.
     void setVersionTimeout(int milliseconds);
+    // The segment that keeps the main program out while the updater works; given up just before the
+    // program is started again, or that program would find it still held and refuse to start.
+    void setSingleInstance(TavSingleInstance* instance);
 
 public slots:
     void RequestNewestVersion(QNetworkReply* version_reply);
@@ -65,6 +69,7 @@ private:
     QFile* m_archive = nullptr;
     QNetworkReply* m_versionReply = nullptr;
     QTimer* m_versionTimer = nullptr;
+    TavSingleInstance* m_instance = nullptr;
     int m_versionTimeout = 30000;
     bool m_manualMode = false;
     QString m_version;

@@ -25,6 +25,8 @@ public:
     bool isHeld() const;
 
 private:
+    void clearOrphan();
+
     QSystemSemaphore m_semaphore;
     QSharedMemory m_memory;
 };

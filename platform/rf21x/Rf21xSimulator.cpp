@@ -70,8 +70,8 @@ void Rf21xSimulator::unplug()
 {
     QMutexLocker locker(&m_mutex);
     m_plugged = false;
-    // Whatever the receiver held is lost with it, and every handle must be opened again.
-    m_openDevices.clear();
+    // Whatever the receiver held is lost with it. Open handles stay open: the program polls for plugging only
+    // about once a second, and a receiver back within that second would otherwise never be read again.
     m_queue.clear();
     m_scheduled.clear();
 }

@@ -11,6 +11,7 @@ class TestTavSingleInstance : public QObject
     Q_OBJECT
 private slots:
     void refusedStartNeitherBlocksNorRemovesTheHolder();
+    void segmentOfEndedHolderIsCleared_data();
     void segmentOfEndedHolderIsCleared();
 };
 
@@ -38,12 +39,26 @@ void TestTavSingleInstance::refusedStartNeitherBlocksNorRemovesTheHolder()
     QVERIFY(refused.acquire());
 }
 
+void TestTavSingleInstance::segmentOfEndedHolderIsCleared_data()
+{
+    QTest::addColumn<bool>("keyFileGone");
+    QTest::newRow("key file kept") << false;
+    // A temporary folder cleaned after a crash: the orphan can no longer be found through its key file.
+    QTest::newRow("key file gone") << true;
+}
+
 void TestTavSingleInstance::segmentOfEndedHolderIsCleared()
 {
+    QFETCH(bool, keyFileGone);
     // Made first, it owns the semaphore sets and removes them at the end; the child would leave them behind.
     TavSingleInstance local;
     // The child ends without giving the segment up, as a crash or exit() deep inside a program would.
     QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(), { "--exit-holding" }), 0);
+    if (keyFileGone) {
+        QDir tmp(QDir::tempPath());
+        for (const QString& name : tmp.entryList({ "qipc_sharedmemory_*" }, QDir::Files))
+            QVERIFY(tmp.remove(name));
+    }
     QVERIFY(local.acquire());
 }
 

@@ -1,4 +1,5 @@
 #include "DbTestSupport.h"
+#include "DialogAnswerer.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_Config.h"
@@ -170,11 +171,12 @@ void TestDbReliability::failedCommitIsRolledBackBeforeTheNextBorrower()
     QVERIFY(startHelper(reader, "--hold-reader"));
     {
         LogCapture log;
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
         database->closeDbCon(db);
         QVERIFY(log.contains("****closeDbCon database error: "));
     }
-    QVERIFY(ZUTAVAutoMsg::getInstance()->isCounting());
-    ZUTAVAutoMsg::getInstance()->hide();
+    QVERIFY(DialogAnswerer::waitUntilAnswered());
+    QCOMPARE(DialogAnswerer::lastText(), QString("提交数据库失败"));
     reader.closeWriteChannel();
     QVERIFY(reader.waitForFinished(10000));
 

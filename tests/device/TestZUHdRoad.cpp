@@ -22,6 +22,7 @@ private slots:
     void keypadSimLinesArriveInInterfaceThread();
     void controlChannelDropsEndlessLine();
     void unpluggedReceiverDeliversNothingUntilReplugged();
+    void receiverBackBeforeNextPollKeepsDelivering();
     void autoKeypadsAnswerAndConfirmIds();
     void shutdownStopsThreadsAndClosesReceiver();
 
@@ -115,6 +116,15 @@ void TestZUHdRoad::unpluggedReceiverDeliversNothingUntilReplugged()
     QCOMPARE(message, QString("硬件连接成功"));
     QVERIFY(m_sim->pushKey(1, "B"));
     QTRY_COMPARE(m_recorder->got, QStringList("S1/1:B"));
+}
+
+// Plugging is polled about once a second; a cable pulled and pushed back in between goes unnoticed.
+void TestZUHdRoad::receiverBackBeforeNextPollKeepsDelivering()
+{
+    m_sim->unplug();
+    m_sim->plug();
+    QVERIFY(m_sim->pushKey(2, "C"));
+    QTRY_COMPARE(m_recorder->got, QStringList("S2/1:C"));
 }
 
 void TestZUHdRoad::autoKeypadsAnswerAndConfirmIds()

@@ -9,9 +9,13 @@
 #include "Upload.h"
 
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
+using namespace DbTestSupport;
 using namespace LessonFixture;
 
 namespace {
@@ -115,6 +119,57 @@ private slots:
         TAVDatabase::getInstance()->closeDbCon(db);
         QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
         QCOMPARE(m_service.uploadedDocuments().size(), 1);
+    }
+
+    // A table that cannot be read looks empty: the closed lesson, already marked once, must not be taken for
+    // one with nothing left, neither by the background cycle nor by the upload at class close.
+    void unreadableTableKeepsTheLessonForTheNextCycle_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("interactions unreadable") << "TAV_InteractInfo";
+        QTest::newRow("results unreadable") << "TAV_StuResult";
+    }
+    void unreadableTableKeepsTheLessonForTheNextCycle()
+    {
+        QFETCH(QString, table);
+        LogCapture log;
+        const QString readFailed = "****Upload could not read lesson record";
+        QMutex* uploadMutex = Upload::getInstance()->uploadMutex();
+        uploadMutex->lock();
+        const Lesson lesson = makeLesson({ 3, 0, 2, 0, 0 }, "closed");
+        QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+        TAV_ClassRecord::getInstance()->setUploaded(db, lesson.recordID);
+        TAVDatabase::getInstance()->closeDbCon(db);
+        const QVector<int> stored = tableRows();
+        const bool renamed = runOutside("alter table " + table + " rename to " + table + "_away");
+        db = TAVDatabase::getInstance()->getDbCon();
+        bool read = true;
+        const QString atClose = Upload::getInstance()->getUploadData(db, lesson.recordID, true, &read);
+        TAVDatabase::getInstance()->closeDbCon(db);
+        uploadMutex->unlock();
+        QVERIFY(renamed);
+        QVERIFY(atClose.isEmpty());
+        QVERIFY(!read);
+
+        QTRY_VERIFY_WITH_TIMEOUT(log.count(readFailed) >= 3, kWaitMs);
+        uploadMutex->lock();
+        const bool restored = runOutside("alter table " + table + "_away rename to " + table);
+        const QVector<int> kept = tableRows();
+        const bool nothingSent = m_service.uploadedDocuments().isEmpty();
+        uploadMutex->unlock();
+        QVERIFY(restored);
+        QCOMPARE(kept, stored);
+        QVERIFY(nothingSent);
+
+        QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
+        QCOMPARE(m_service.uploadedDocuments().size(), 1);
+        const QJsonArray sent = QJsonDocument::fromJson(m_service.uploadedDocuments().first().recordResult.toUtf8())
+                                    .object()["data"]
+                                    .toObject()["TAVInteractInfo"]
+                                    .toArray();
+        QCOMPARE(sent.size(), 2);
+        for (const QJsonValue& interaction : sent)
+            QCOMPARE(interaction.toObject()["TAVStuResult"].toArray().size(), 3);
     }
 
 private:

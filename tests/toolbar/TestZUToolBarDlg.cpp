@@ -133,6 +133,19 @@ private slots:
         QCOMPARE(status(), recordClass ? QString("课堂中") : QString("未使用"));
     }
 
+    void teacherWithoutClassesKeepsNoEarlierClass()
+    {
+        m_bar->onShow();
+        QCOMPARE(TAVMemInfo::getInstance()->currentClass.classID, 101);
+        TAVMemInfo::getInstance()->classMap.clear();
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::No);
+        m_bar->onShow();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(classBox()->count(), 0);
+        QCOMPARE(TAVMemInfo::getInstance()->currentClass.classID, 0);
+        QCOMPARE(subjectBox()->count(), 0);
+    }
+
     void activityRefusals_data()
     {
         QTest::addColumn<QString>("serial");

@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(QString::fromUtf8(readFile(m_programDir + "/说明/新.txt")), QString("新文件"));
         QCOMPARE(storedVersion(), QString("4.3.0"));
         QVERIFY(!QFile::exists(m_programDir + "/TAVUpdate4.3.0.7z"));
-        // The new program runs, started in the program directory.
+        // The new program runs, started in the program directory, and finds the segment given up.
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(readFile(m_programDir + "/started.txt")),
                                   QFileInfo(m_programDir).canonicalFilePath(), 10000);
     }

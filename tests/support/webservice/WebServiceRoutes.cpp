@@ -119,9 +119,22 @@ bool WebServiceRoutes::checkSign(const WebRequest& request)
     const QString sign = request.param("sign");
     QString signedText;
     if (signedParams().contains(request.path)) {
+        // Values travel unescaped, so a value may hold "&" or "=": the signed text is the form as sent, up to
+        // "&sign=", and it must name the parameters in their order.
+        const QByteArray form = request.method == QLatin1String("POST") ? request.rawBody : request.query;
+        const int at = form.lastIndexOf("&sign=");
+        if (at < 0)
+            return false;
+        signedText = QString::fromUtf8(form.left(at));
         const QStringList names = signedParams().value(request.path);
-        for (int i = 0; i < names.size(); ++i)
-            signedText += (i ? "&" : "") + names.at(i) + "=" + request.param(names.at(i));
+        int from = 0;
+        for (int i = 0; i < names.size(); ++i) {
+            const QString field = (i ? "&" : "") + names.at(i) + "=";
+            const int found = signedText.indexOf(field, from);
+            if (found < 0 || (i == 0 && found != 0))
+                return false;
+            from = found + field.size();
+        }
     } else if (request.path == kUpload) {
         signedText = "recordResult=" + request.param("recordResult").left(50);
     } else if (request.path == kLessonPage) {

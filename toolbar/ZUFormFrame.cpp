@@ -1,0 +1,77 @@
+#include "ZUFormFrame.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGraphicsDropShadowEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QString ZUFormFrame::imagePath(const QString& relative)
+{
+    return QCoreApplication::applicationDirPath() + "/Resources/images/" + relative;
+}
+
+QString ZUFormFrame::styleSheet(const QString& formRules)
+{
+    QString style = R"(
+#headerFrame { background-color: #39ba60; }
+#titleLabel { color: #ffffff; font-size: 15px; font-weight: bold; }
+#minBtn { border: none; border-image: url(@toolbar/tav-min-n.png); }
+#minBtn:hover { border-image: url(@toolbar/tav-min-h.png); }
+#closeBtn { border: none; border-image: url(@Login/close.png); }
+#closeBtn:hover { border-image: url(@Login/close-h.png); }
+)";
+    style += formRules;
+    return style.replace("@", imagePath(QString()));
+}
+
+QVBoxLayout* ZUFormFrame::addMainFrame(QWidget* dialog, const QMargins& margins, bool shadow)
+{
+    auto* outer = new QVBoxLayout(dialog);
+    outer->setContentsMargins(margins);
+    auto* mainFrame = new QFrame(dialog);
+    mainFrame->setObjectName("mainFrame");
+    if (shadow) {
+        auto* effect = new QGraphicsDropShadowEffect(dialog);
+        effect->setBlurRadius(13);
+        effect->setColor(QColor(190, 190, 190, 190));
+        effect->setOffset(0, 2);
+        mainFrame->setGraphicsEffect(effect);
+    }
+    outer->addWidget(mainFrame);
+
+    auto* layout = new QVBoxLayout(mainFrame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+}
+
+QVector<QPushButton*> ZUFormFrame::addTitleBar(QBoxLayout* layout, const QString& title, const QVector<Button>& buttons,
+                                               int height, const QMargins& margins, int spacing)
+{
+    auto* header = new QFrame(layout->parentWidget());
+    header->setObjectName("headerFrame");
+    header->setFixedHeight(height);
+    auto* headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(margins);
+    if (spacing >= 0)
+        headerLayout->setSpacing(spacing);
+    auto* titleLabel = new QLabel(title, header);
+    titleLabel->setObjectName("titleLabel");
+    headerLayout->addWidget(titleLabel);
+    headerLayout->addStretch();
+
+    QVector<QPushButton*> created;
+    for (const Button& button : buttons) {
+        auto* b = new QPushButton(header);
+        b->setObjectName(button.name);
+        b->setToolTip(button.toolTip);
+        b->setFixedSize(26, 23);
+        headerLayout->addWidget(b);
+        created.append(b);
+    }
+    layout->addWidget(header);
+    return created;
+}

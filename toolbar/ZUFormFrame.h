@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMargins>
+#include <QString>
+#include <QVector>
+
+class QBoxLayout;
+class QPushButton;
+class QVBoxLayout;
+class QWidget;
+
+// The frameless-window parts the tool bar's forms share: a "mainFrame" filling the dialog, a green "headerFrame"
+// title bar with its "titleLabel" and 26x23 buttons, and the style rules that draw them.
+class ZUFormFrame
+{
+public:
+    struct Button
+    {
+        const char* name;
+        QString toolTip;
+    };
+
+    static QString imagePath(const QString& relative);
+    // The title-bar rules ("minBtn" and "closeBtn" included) followed by the form's own rules, which may
+    // override them; '@' in either stands for the image folder.
+    static QString styleSheet(const QString& formRules);
+    // Lays "mainFrame" over the dialog and returns the frame's layout, which has no margins and no spacing.
+    // The margins leave room for the drop shadow.
+    static QVBoxLayout* addMainFrame(QWidget* dialog, const QMargins& margins = QMargins(), bool shadow = false);
+    // Adds "headerFrame" to the layout, built on the layout's widget; returns the buttons in the order given.
+    static QVector<QPushButton*> addTitleBar(QBoxLayout* layout, const QString& title, const QVector<Button>& buttons,
+                                             int height = 38, const QMargins& margins = QMargins(14, 0, 8, 0),
+                                             int spacing = -1);
+};
