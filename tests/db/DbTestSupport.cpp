@@ -16,7 +16,6 @@ namespace DbTestSupport {
 
 namespace {
 const char* const kPrivateFlag = "TAV_DB_TEST_PRIVATE_DIR";
-
 QMutex g_logMutex;
 QStringList g_log;
 QtMessageHandler g_previous = nullptr;
@@ -31,28 +30,30 @@ void collect(QtMsgType type, const QMessageLogContext& context, const QString& m
         g_previous(type, context, message);
 }
 
-// Runs sql on a connection of the test's own; *first gets the first column of the first row.
-bool runOwn(const QString& sql, const QVariantList& values, QVariant* first)
+// Runs sql on a connection of the test's own; returns the first column of the first row.
+QVariant runOwn(const QString& sql, const QVariantList& values, bool* ok)
 {
+    QVariant first;
     const QString name = QUuid::createUuid().toString();
-    bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(TAVDatabase::databasePath());
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (db.open()) {
-            QSqlQuery q(db);
-            q.prepare(sql);
-            for (const QVariant& v : values)
-                q.addBindValue(v);
-            ok = q.exec();
-            if (ok && first && q.next())
-                *first = q.value(0);
-        }
-        db.close();
+        QSqlQuery q(db);
+        *ok = db.open() && q.prepare(sql);
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        *ok = *ok && q.exec();
+        if (*ok && q.next())
+            first = q.value(0);
     }
     QSqlDatabase::removeDatabase(name);
-    return ok;
+    return first;
+}
+
+template<typename... T> void clearAll(T&... members)
+{
+    ((members = T()), ...);
 }
 } // namespace
 
@@ -60,12 +61,10 @@ int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>
 {
     if (qEnvironmentVariableIsSet(kPrivateFlag))
         return body(argc, argv);
-
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString self = QCoreApplication::applicationFilePath();
-    const QString copy = dir.filePath(QFileInfo(self).fileName());
-    if (!dir.isValid() || !QFile::copy(self, copy)) {
+    const QString copy = dir.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    if (!dir.isValid() || !QFile::copy(QCoreApplication::applicationFilePath(), copy)) {
         qCritical("cannot make a private program directory");
         return 1;
     }
@@ -76,9 +75,8 @@ int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.setInputChannelMode(QProcess::ForwardedInputChannel);
     child.start(copy, app.arguments().mid(1));
-    if (!child.waitForStarted() || !child.waitForFinished(-1))
-        return 1;
-    return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
+    const bool ended = child.waitForStarted() && child.waitForFinished(-1);
+    return ended && child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
 }
 
 bool freshDatabase()
@@ -89,36 +87,23 @@ bool freshDatabase()
 
 void resetTeacherState()
 {
-    TAVMemInfo* mem = TAVMemInfo::getInstance();
-    mem->currentTeacher = TeacherInfoRow();
-    mem->classMap.clear();
-    mem->snMap.clear();
-    mem->studentMap.clear();
-    mem->studentList.clear();
-    mem->currentClass = ClassInfoRow();
-    mem->subjectList.clear();
-    mem->currentRecord = ClassRecordRow();
-    mem->currentInteractID = 0;
-    mem->version.clear();
-    mem->configMap.clear();
-    mem->appVersion.clear();
-    mem->autoLogin = false;
-    mem->userName.clear();
-    mem->loginUserName.clear();
-    mem->password.clear();
-    mem->lastClass = 0;
+    TAVMemInfo* m = TAVMemInfo::getInstance();
+    clearAll(m->currentTeacher, m->classMap, m->snMap, m->studentMap, m->studentList, m->currentClass, m->subjectList,
+             m->currentRecord, m->currentInteractID, m->version, m->configMap, m->appVersion, m->autoLogin, m->userName,
+             m->loginUserName, m->password, m->lastClass);
 }
 
 QVariant committedValue(const QString& sql, const QVariantList& values)
 {
-    QVariant first;
-    runOwn(sql, values, &first);
-    return first;
+    bool ok;
+    return runOwn(sql, values, &ok);
 }
 
 bool runOutside(const QString& sql, const QVariantList& values)
 {
-    return runOwn(sql, values, nullptr);
+    bool ok;
+    runOwn(sql, values, &ok);
+    return ok;
 }
 
 LogCapture::LogCapture()
@@ -136,14 +121,6 @@ QStringList LogCapture::lines() const
 {
     QMutexLocker locker(&g_logMutex);
     return g_log;
-}
-
-int LogCapture::count(const QString& text) const
-{
-    int n = 0;
-    for (const QString& line : lines())
-        n += line.contains(text) ? 1 : 0;
-    return n;
 }
 
 void LogCapture::clear()

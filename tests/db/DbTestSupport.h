@@ -14,13 +14,10 @@ int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>
 
 // A new file with schema and default rows, and the pool opened on it.
 bool freshDatabase();
-
 // Empties the teacher state members the table classes write.
 void resetTeacherState();
-
-// First column of the first row, read on a connection of its own (what is committed).
+// Run on a connection of their own, outside the pool, so they see what is committed.
 QVariant committedValue(const QString& sql, const QVariantList& values = QVariantList());
-// Runs one statement on a connection of its own, outside the pool.
 bool runOutside(const QString& sql, const QVariantList& values = QVariantList());
 
 // Collects log messages while it lives.
@@ -31,7 +28,7 @@ public:
     ~LogCapture();
     QStringList lines() const;
     bool contains(const QString& text) const { return count(text) > 0; }
-    int count(const QString& text) const;
+    int count(const QString& text) const { return lines().filter(text).size(); }
     void clear();
 };
 

@@ -21,16 +21,6 @@
 
 using namespace DbTestSupport;
 
-// What survives a killed writer, a lock held by another process and a commit that fails.
-class TestDbReliability : public QObject
-{
-    Q_OBJECT
-private slots:
-    void killedWriterLeavesOnlyCommittedLessons();
-    void lockHeldLongerThanBusyTimeoutFailsTheStatement();
-    void failedCommitIsRolledBackBeforeTheNextBorrower();
-};
-
 namespace {
 // One interaction with its results and one quiz with its students, answers and histories.
 void writeLesson(QSqlDatabase db, int record, const QString& tag, int students)
@@ -49,10 +39,13 @@ void writeLesson(QSqlDatabase db, int record, const QString& tag, int students)
     }
 }
 
-void say(const char* line)
+// Tells the parent the child is in place, then waits until it is killed or its input closes.
+int readyThenWait()
 {
-    std::printf("%s\n", line);
+    std::puts("ready");
     std::fflush(stdout);
+    std::getchar();
+    return 0;
 }
 
 // Child: commits one lesson, then waits to be killed in the middle of writing a second, large one.
@@ -68,9 +61,7 @@ int crashWriter()
     // A small page cache makes SQLite write into the file before the commit, as a big lesson would.
     QSqlQuery(db).exec("PRAGMA cache_size = 5");
     writeLesson(db, 2, "interrupted", 3000);
-    say("ready");
-    std::getchar();
-    return 0;
+    return readyThenWait();
 }
 
 // Child: until its input closes, "exclusive" keeps every other connection out; "reader" keeps a read open,
@@ -85,9 +76,7 @@ int lockHolder(const QString& mode)
     if (mode == "exclusive" ? !q.exec("BEGIN EXCLUSIVE")
                             : !q.exec("BEGIN") || !q.exec("select count(*) from TAV_Config") || !q.next())
         return 3;
-    say("ready");
-    std::getchar();
-    return 0;
+    return readyThenWait();
 }
 
 bool startHelper(QProcess& child, const QString& mode)
@@ -113,85 +102,87 @@ int rowsOf(const QString& tag)
 }
 } // namespace
 
-void TestDbReliability::killedWriterLeavesOnlyCommittedLessons()
+// What survives a killed writer, a lock held by another process and a commit that fails.
+class TestDbReliability : public QObject
 {
-    QVERIFY(freshDatabase());
-    QProcess child;
-    QVERIFY(startHelper(child, "--crash-writer"));
-    QVERIFY(QFile::exists(TAVDatabase::databasePath() + "-journal"));
-    child.kill();
-    QVERIFY(child.waitForFinished(10000));
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-
-    QVERIFY(TAVDatabase::getInstance()->openLocalDb());
-    QCOMPARE(committedValue("PRAGMA integrity_check").toString(), QString("ok"));
-    QCOMPARE(rowsOf("committed"), 2 + 4 * 3);
-    QCOMPARE(rowsOf("interrupted"), 0);
-
-    // The file goes on working for the next lesson.
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    writeLesson(db, 3, "after", 2);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    QCOMPARE(rowsOf("after"), 2 + 4 * 2);
-}
-
-void TestDbReliability::lockHeldLongerThanBusyTimeoutFailsTheStatement()
-{
-    QVERIFY(freshDatabase());
-    QProcess holder;
-    QVERIFY(startHelper(holder, "--hold-exclusive"));
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
+    Q_OBJECT
+private slots:
+    void killedWriterLeavesOnlyCommittedLessons()
     {
+        QVERIFY(freshDatabase());
+        QProcess child;
+        QVERIFY(startHelper(child, "--crash-writer"));
+        QVERIFY(QFile::exists(TAVDatabase::databasePath() + "-journal"));
+        child.kill();
+        QVERIFY(child.waitForFinished(10000) && child.exitStatus() == QProcess::CrashExit);
+
+        QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+        QCOMPARE(committedValue("PRAGMA integrity_check").toString(), QString("ok"));
+        QCOMPARE(rowsOf("committed"), 2 + 4 * 3);
+        QCOMPARE(rowsOf("interrupted"), 0);
+
+        // The file goes on working for the next lesson.
+        QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+        writeLesson(db, 3, "after", 2);
+        TAVDatabase::getInstance()->closeDbCon(db);
+        QCOMPARE(rowsOf("after"), 2 + 4 * 2);
+    }
+
+    void lockHeldLongerThanBusyTimeoutFailsTheStatement()
+    {
+        QVERIFY(freshDatabase());
+        QProcess holder;
+        QVERIFY(startHelper(holder, "--hold-exclusive"));
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QSqlDatabase db = database->getDbCon();
         LogCapture log;
         QElapsedTimer waited;
         waited.start();
         QVERIFY(!TAV_Config::getInstance()->setValue(db, "TimeLimit", "45"));
         QVERIFY(waited.elapsed() >= 4500);
-        QVERIFY(log.contains("****database error: "));
-        QVERIFY(log.contains("database is locked"));
-    }
-    database->closeDbCon(db);
-
-    holder.closeWriteChannel();
-    QVERIFY(holder.waitForFinished(10000));
-    db = database->getDbCon();
-    QVERIFY(TAV_Config::getInstance()->setValue(db, "TimeLimit", "45"));
-    database->closeDbCon(db);
-}
-
-void TestDbReliability::failedCommitIsRolledBackBeforeTheNextBorrower()
-{
-    QVERIFY(freshDatabase());
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
-    QCOMPARE(db.connectionName(), QString("tav0"));
-    QVERIFY(TAV_Config::getInstance()->setValue(db, "TimeLimit", "45"));
-    QProcess reader;
-    QVERIFY(startHelper(reader, "--hold-reader"));
-    {
-        LogCapture log;
-        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+        QVERIFY(log.contains("****database error: ") && log.contains("database is locked"));
         database->closeDbCon(db);
-        QVERIFY(log.contains("****closeDbCon database error: "));
-    }
-    QVERIFY(DialogAnswerer::waitUntilAnswered());
-    QCOMPARE(DialogAnswerer::lastText(), QString("提交数据库失败"));
-    reader.closeWriteChannel();
-    QVERIFY(reader.waitForFinished(10000));
 
-    // Round the pool to the same connection: it must start a clean transaction of its own.
-    for (int i = 0; i < 9; ++i)
-        database->closeDbCon(database->getDbCon());
-    LogCapture log;
-    db = database->getDbCon();
-    QCOMPARE(db.connectionName(), QString("tav0"));
-    QVERIFY(TAV_Config::getInstance()->setValue(db, "TestTime", "600"));
-    QCOMPARE(TAVMemInfo::getInstance()->configMap.value("TimeLimit"), QString("30"));
-    database->closeDbCon(db);
-    QVERIFY(!log.contains("****"));
-    QCOMPARE(committedValue("select keyNalue from TAV_Config where keyName = 'TestTime'").toString(), QString("600"));
-}
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(10000));
+        db = database->getDbCon();
+        QVERIFY(TAV_Config::getInstance()->setValue(db, "TimeLimit", "45"));
+        database->closeDbCon(db);
+    }
+
+    void failedCommitIsRolledBackBeforeTheNextBorrower()
+    {
+        QVERIFY(freshDatabase());
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QSqlDatabase db = database->getDbCon();
+        QCOMPARE(db.connectionName(), QString("tav0"));
+        QVERIFY(TAV_Config::getInstance()->setValue(db, "TimeLimit", "45"));
+        QProcess reader;
+        QVERIFY(startHelper(reader, "--hold-reader"));
+        {
+            LogCapture log;
+            DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+            database->closeDbCon(db);
+            QVERIFY(log.contains("****closeDbCon database error: "));
+        }
+        QVERIFY(DialogAnswerer::waitUntilAnswered() && DialogAnswerer::lastText() == "提交数据库失败");
+        reader.closeWriteChannel();
+        QVERIFY(reader.waitForFinished(10000));
+
+        // Round the pool to the same connection: it must start a clean transaction of its own.
+        for (int i = 0; i < 9; ++i)
+            database->closeDbCon(database->getDbCon());
+        LogCapture log;
+        db = database->getDbCon();
+        QCOMPARE(db.connectionName(), QString("tav0"));
+        QVERIFY(TAV_Config::getInstance()->setValue(db, "TestTime", "600"));
+        QCOMPARE(TAVMemInfo::getInstance()->configMap.value("TimeLimit"), QString("30"));
+        database->closeDbCon(db);
+        QVERIFY(!log.contains("****"));
+        QCOMPARE(committedValue("select keyNalue from TAV_Config where keyName = 'TestTime'").toString(),
+                 QString("600"));
+    }
+};
 
 int main(int argc, char* argv[])
 {

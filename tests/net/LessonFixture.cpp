@@ -14,16 +14,13 @@
 
 #include <QDateTime>
 #include <QMap>
-#include <QStringList>
 
 namespace LessonFixture {
 
-namespace {
-QString studentID(int i)
+static QString studentID(int i)
 {
     return QStringLiteral("20240801%1").arg(i + 1, 2, 10, QLatin1Char('0'));
 }
-} // namespace
 
 Lesson makeLesson(const Shape& shape, const QString& endName)
 {
@@ -38,7 +35,7 @@ Lesson makeLesson(const Shape& shape, const QString& endName)
     lesson.recordID = TAV_ClassRecord::getInstance()->insertClassRecord(db, record);
 
     for (int s = 0; s < shape.signIns; ++s) {
-        lesson.signIDs.append(TAV_SignInfo::getInstance()->insertSignInfo(db, record.stationSn));
+        TAV_SignInfo::getInstance()->insertSignInfo(db, record.stationSn);
         QMap<QString, QString> signedIn;
         for (int i = 0; i < shape.students; ++i)
             signedIn.insert(studentID(i), kTime);
@@ -79,9 +76,9 @@ Lesson makeLesson(const Shape& shape, const QString& endName)
     return lesson;
 }
 
-int rows(const QString& fromWhere, const QVariantList& values)
+int rows(const QString& fromWhere)
 {
-    return DbTestSupport::committedValue("select count(*) from " + fromWhere, values).toInt();
+    return DbTestSupport::committedValue("select count(*) from " + fromWhere).toInt();
 }
 
 QVector<int> tableRows()

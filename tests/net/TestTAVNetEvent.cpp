@@ -1,11 +1,15 @@
-// The blocking transport of the interface thread (signing, results, time-outs, nested calls) and the server probe.
+// The blocking transport of the interface thread (signing, results, time-outs, nested calls), the server probe and
+// the file download.
+#include "HttpDownFile.h"
 #include "NetTestSupport.h"
 #include "TAVNetCheck.h"
 #include "TAVNetEvent.h"
 #include "TavWebService.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -14,6 +18,12 @@ namespace {
 const QString kLogin = QStringLiteral("/tav/fastenMachine/tokenLogin");
 const QString kLoginParams = "username=teacher01&password=" + TavWebService::md5Hex("tav123456");
 const QByteArray kLoginBody = (kLoginParams + "&sign=" + TAVNetEvent::sign(kLoginParams)).toUtf8();
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 } // namespace
 
 class TestTAVNetEvent : public QObject
@@ -25,6 +35,11 @@ private slots:
     {
         QVERIFY(m_service.loadDataFile(TAV_SOURCE_DIR "/tests/support/webservice/demo.json"));
         QVERIFY(m_service.start());
+        QVERIFY(m_dir.isValid());
+        for (int i = 0; i < 300000; ++i)
+            m_big.append(char('a' + i % 26));
+        m_service.setStaticFile("/files/big.bin", m_big);
+        m_service.setStaticFile("/files/empty", QByteArray());
     }
     void init()
     {
@@ -38,36 +53,28 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("params");
         QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("accepted");
         const QString key = TavWebService::signKey();
-        QTest::newRow("login") << kLogin << kLoginParams << key << true;
+        QTest::newRow("login") << kLogin << kLoginParams << key;
         QTest::newRow("paper list") << "/tav/testPaper/findPaperList"
-                                    << "username=teacher01&subjectID=1&page=1&pageSize=7&version=4.2.0" << key << true;
+                                    << "username=teacher01&subjectID=1&page=1&pageSize=7&version=4.2.0" << key;
         QTest::newRow("paper content") << "/tav/testPaper/getPaperByPaperID"
-                                       << "username=teacher01&paperID=P1001&version=4.2.0" << key << true;
+                                       << "username=teacher01&paperID=P1001&version=4.2.0" << key;
         QTest::newRow("receiver binding, empty serial") << "/tav/fastenMachine/tavClasReceiverBinding"
-                                                        << "username=teacher01&classID=0&stationSN=" << key << true;
+                                                        << "username=teacher01&classID=0&stationSN=" << key;
         QTest::newRow("keypad binding") << "/tav/fastenMachine/tavStudentMachineBinding"
-                                        << "username=teacher01&dovaneID=2024080101&stationSN=RF21X00001&sn=3" << key
-                                        << true;
-        QTest::newRow("value with & and = goes unescaped")
-            << "/tav/testPaper/getPaperByPaperID"
-            << "username=teacher01&paperID=P1&x=2&version=4.2.0" << key << true;
-        QTest::newRow("parameters out of order are refused")
-            << "/tav/testPaper/getPaperByPaperID"
-            << "paperID=P1001&username=teacher01&version=4.2.0" << key << false;
-        QTest::newRow("wrong key is refused") << kLogin << kLoginParams << "0000" << false;
+                                        << "username=teacher01&dovaneID=2024080101&stationSN=RF21X00001&sn=3" << key;
+        QTest::newRow("value with & and = goes unescaped") << "/tav/testPaper/getPaperByPaperID"
+                                                           << "username=teacher01&paperID=P1&x=2&version=4.2.0" << key;
+        QTest::newRow("wrong key is refused") << kLogin << kLoginParams << "0000";
     }
     void everyRequestKindIsSigned()
     {
         QFETCH(QString, path);
         QFETCH(QString, params);
         QFETCH(QString, key);
-        QFETCH(bool, accepted);
-        const bool rightKey = key == TavWebService::signKey();
+        const bool accepted = key == TavWebService::signKey();
         const QString sign = TavWebService::md5Hex(params + "&" + key);
-        if (rightKey)
-            QCOMPARE(TAVNetEvent::sign(params), sign);
+        QCOMPARE(TAVNetEvent::sign(params) == sign, accepted);
         const QByteArray body = (params + "&sign=" + sign).toUtf8();
         QByteArray reply;
         QCOMPARE(TAVNetEvent::getInstance()->post(path, body, -1, reply), 200);
@@ -106,23 +113,21 @@ private slots:
     {
         m_service.setFailure("*", WebFailure::NoAnswer);
         // The login's, the default and the class-close upload's time-outs, waited at once as nested calls.
-        const QList<int> timeouts { 10000, -1, 2000 };
-        const QList<int> expected { 10000, 5000, 2000 };
-        QList<qint64> elapsed { -1, -1, -1 };
+        const int timeouts[3] = { 10000, -1, 2000 }, expected[3] = { 10000, 5000, 2000 };
+        qint64 elapsed[3] = { -1, -1, -1 };
         std::function<void(int)> send = [&](int i) {
-            if (i + 1 < timeouts.size())
+            if (i < 2)
                 QTimer::singleShot(0, [&send, i] { send(i + 1); });
             QElapsedTimer clock;
             clock.start();
             QByteArray reply = "stale";
-            if (TAVNetEvent::getInstance()->post(kLogin, "a=1", timeouts.at(i), reply) == -1 && reply.isEmpty())
+            if (TAVNetEvent::getInstance()->post(kLogin, "a=1", timeouts[i], reply) == -1 && reply.isEmpty())
                 elapsed[i] = clock.elapsed();
         };
         send(0);
-        for (int i = 0; i < timeouts.size(); ++i) {
-            QVERIFY2(elapsed.at(i) >= expected.at(i) - 50 && elapsed.at(i) < expected.at(i) + 1500,
-                     qPrintable(QString("time-out %1 ended after %2 ms").arg(timeouts.at(i)).arg(elapsed.at(i))));
-        }
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(elapsed[i] >= expected[i] - 50 && elapsed[i] < expected[i] + 1500,
+                     qPrintable(QString("time-out %1: %2 ms").arg(timeouts[i]).arg(elapsed[i])));
     }
 
     void nestedRequestKeepsItsOwnReply_data()
@@ -139,15 +144,14 @@ private slots:
             return slow ? TAVNetEvent::getInstance()->post("/slow", "x=1", 800, reply)
                         : TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 3000, reply);
         };
+        QByteArray replies[2] = { "stale", "stale" }; // slow, answered
         int innerCode = 0;
-        QByteArray innerReply = "stale";
-        QTimer::singleShot(0, [&] { innerCode = send(!outerIsSlow, innerReply); });
-        QByteArray outerReply = "stale";
-        const int outerCode = send(outerIsSlow, outerReply);
-        QCOMPARE(innerCode, outerIsSlow ? 200 : -1);
-        QCOMPARE(outerCode, outerIsSlow ? -1 : 200);
-        QVERIFY((outerIsSlow ? innerReply : outerReply).contains("\"teaName\""));
-        QVERIFY((outerIsSlow ? outerReply : innerReply).isEmpty());
+        QTimer::singleShot(0, [&] { innerCode = send(!outerIsSlow, replies[outerIsSlow ? 1 : 0]); });
+        const int outerCode = send(outerIsSlow, replies[outerIsSlow ? 0 : 1]);
+        QCOMPARE(outerIsSlow ? QList<int>({ outerCode, innerCode }) : QList<int>({ innerCode, outerCode }),
+                 QList<int>({ -1, 200 }));
+        QVERIFY(replies[0].isEmpty());
+        QVERIFY(replies[1].contains("\"teaName\""));
     }
 
     void probeKeepsTheFirstReachableHost_data()
@@ -166,10 +170,8 @@ private slots:
             QVERIFY(server.listen(QHostAddress::LocalHost));
             ports << QString::number(server.serverPort());
         }
-        for (int i = 0; i < 2; ++i) {
-            if (found == -1 || i < found)
-                servers[i].close();
-        }
+        for (int i = 0; i < 2 && (found == -1 || i < found); ++i)
+            servers[i].close();
         TAVNetCheck* check = TAVNetCheck::getInstance();
         const int before = check->probedPort();
         check->setServerList({ "127.0.0.1", "127.0.0.1" }, ports, 2000);
@@ -179,8 +181,54 @@ private slots:
             QVERIFY(!servers[1].waitForNewConnection(200));
     }
 
+    void downloadSucceedsOnlyWithTheWholeBody_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<WebFailure>("failure");
+        QTest::addColumn<bool>("folder"); // false: the target's folder is missing, nothing is sent
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("300 KB over a longer file") << "/files/big.bin" << WebFailure::None << true << true;
+        QTest::newRow("empty body") << "/files/empty" << WebFailure::None << true << true;
+        QTest::newRow("404") << "/files/nothing" << WebFailure::None << true << false;
+        QTest::newRow("500") << "/files/big.bin" << WebFailure::Http500 << true << false;
+        QTest::newRow("stalled") << "/files/big.bin" << WebFailure::NoAnswer << true << false;
+        QTest::newRow("no folder") << "/files/big.bin" << WebFailure::None << false << false;
+    }
+    void downloadSucceedsOnlyWithTheWholeBody()
+    {
+        QFETCH(QString, path);
+        QFETCH(WebFailure, failure);
+        QFETCH(bool, folder);
+        QFETCH(bool, ok);
+        m_service.setFailure(path, failure);
+        HttpDownFile::getInstance()->setStallTimeout(failure == WebFailure::NoAnswer ? 300 : 30000);
+        const QString target = m_dir.filePath(folder ? "a.bin" : "no/such/a.bin");
+        QFile old(target);
+        if (old.open(QIODevice::WriteOnly))
+            old.write(QByteArray(400000, 'x'));
+        old.close();
+        QCOMPARE(HttpDownFile::getInstance()->downFile(target, url(path)), ok);
+        QCOMPARE(m_service.requests().size(), folder ? 1 : 0);
+        if (ok)
+            QCOMPARE(readFile(target), path == "/files/big.bin" ? m_big : QByteArray());
+    }
+
+    void failedDownloadLeavesTheNextFileAlone()
+    {
+        const QString second = m_dir.filePath("second.bin");
+        QVERIFY(!HttpDownFile::getInstance()->downFile(m_dir.filePath("first.bin"), url("/files/nothing")));
+        QVERIFY(HttpDownFile::getInstance()->downFile(second, url("/files/big.bin")));
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(readFile(second), m_big);
+    }
+
 private:
+    QString url(const QString& path) const { return "http://" + m_service.hostPort() + path; }
+
     TavWebService m_service;
+    QTemporaryDir m_dir;
+    QByteArray m_big;
 };
 
 QTEST_MAIN(TestTAVNetEvent)

@@ -14,26 +14,24 @@
 using namespace LessonFixture;
 
 namespace {
-
 QString value(const QString& sql)
 {
     return DbTestSupport::committedValue(sql).toString();
 }
 
-QString uploadData(int recordID, bool force = false)
+enum After { Keep = 0, Mark = 1, Delete = 2 };
+
+// The document of the record, then what a confirmed upload does: mark the rows sent and/or drop the lesson.
+QString upload(int recordID, int after = Keep, bool force = false)
 {
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
     const QString data = Upload::getInstance()->getUploadData(db, recordID, force);
+    if (after & Mark)
+        Upload::getInstance()->updateFinishStatus(db);
+    if (after & Delete)
+        Upload::getInstance()->deleteLocalRecord(db);
     TAVDatabase::getInstance()->closeDbCon(db);
     return data;
-}
-
-// updateFinishStatus or deleteLocalRecord, as after a confirmed upload.
-void confirm(void (Upload::*step)(QSqlDatabase))
-{
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    (Upload::getInstance()->*step)(db);
-    TAVDatabase::getInstance()->closeDbCon(db);
 }
 
 QJsonObject dataOf(const QString& document)
@@ -53,7 +51,6 @@ int addInteraction(int recordID, const QString& answer, bool ended)
     TAVDatabase::getInstance()->closeDbCon(db);
     return row.interactID;
 }
-
 } // namespace
 
 class TestUpload : public QObject
@@ -65,9 +62,13 @@ private slots:
 
     void documentOfAFinishedLesson()
     {
-        const Lesson lesson = makeLesson({ 1, 1, 1, 1, 1 }, "数学-初二(1)班-202409011000");
+        // Only the newest finished sign-in goes: not the earlier one, nor the one still running.
+        const Lesson lesson = makeLesson({ 1, 2, 1, 1, 1 }, "数学-初二(1)班-202409011000");
         QCOMPARE(lesson.recordID, 1);
-        const QString document = uploadData(lesson.recordID);
+        QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+        TAV_SignInfo::getInstance()->insertSignInfo(db, "RF21X00001");
+        TAVDatabase::getInstance()->closeDbCon(db);
+        const QString document = upload(lesson.recordID);
         const QString offLine = dataOf(document).value("TAVClassRecord").toObject().value("offLineTime").toString();
         QVERIFY(!offLine.isEmpty());
 
@@ -85,37 +86,45 @@ private slots:
               R"("endTime":"%3","interactID":1,"localRecordID":1,"offLineTime":"%O","startTime":"%T",)"
               R"("stationSn":"RF21X00001","uuID":"%U"}],)"
               R"("TAVSignInfo":{"TAVSignStuInfo":[{"createDate":"%T","dovaneID":"2024080101","offLineTime":"%O",)"
-              R"("signID":1,"stuSignID":1}],"createDate":"%4","endTime":"%5","localRecordID":1,"offLineTime":"%O",)"
-              R"("signID":1,"startTime":"%4","stationSn":"RF21X00001","uuID":"%U"}}})";
-        expected
-            = expected.arg(value("select startTime from TAV_ClassRecord"), value("select endTime from TAV_ClassRecord"),
-                           value("select endTime from TAV_InteractInfo"), value("select startTime from TAV_SignInfo"),
-                           value("select endTime from TAV_SignInfo"));
+              R"("signID":2,"stuSignID":2}],"createDate":"%4","endTime":"%5","localRecordID":1,"offLineTime":"%O",)"
+              R"("signID":2,"startTime":"%4","stationSn":"RF21X00001","uuID":"%U"}}})";
+        expected = expected.arg(
+            value("select startTime from TAV_ClassRecord"), value("select endTime from TAV_ClassRecord"),
+            value("select endTime from TAV_InteractInfo"), value("select startTime from TAV_SignInfo where signID = 2"),
+            value("select endTime from TAV_SignInfo where signID = 2"));
         const QString uuID = "1" + value("select UUID from TAV_ClassRecord");
         QCOMPARE(document, expected.replace("%O", offLine).replace("%T", kTime).replace("%U", uuID));
     }
 
-    void plainDocumentBodyIsUnchanged()
+    void bodyEscapesFormSpecialsAndSignsThePlainText_data()
     {
-        const QString document = R"({"data":{"TAVClassRecord":{"recordName":"plain name, no specials"}}})";
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("no specials, unchanged") << QString(R"({"a":"数学 😀"})") << QString(R"({"a":"数学 😀"})");
+        QTest::newRow("each special") << QString("Q&A 100% a+b %25 &&++") << "Q%26A 100%25 a%2Bb %2525 %26%26%2B%2B";
+        QTest::newRow("specials at the ends") << QString("+数学&%") << "%2B数学%26%25";
+    }
+    void bodyEscapesFormSpecialsAndSignsThePlainText()
+    {
+        QFETCH(QString, document);
+        QFETCH(QString, sent);
         const QString sign
             = TavWebService::md5Hex("recordResult=" + document.left(50) + "&" + TavWebService::signKey());
-        QCOMPARE(Upload::requestBody(document, "0"), ("recordResult=" + document + "&flag=0&sign=" + sign).toUtf8());
+        QCOMPARE(Upload::requestBody(document, "1"), ("recordResult=" + sent + "&flag=1&sign=" + sign).toUtf8());
     }
 
     void onlyPendingRowsAreSentAgain()
     {
         const Lesson lesson = makeLesson(Shape());
-        QVERIFY(!uploadData(lesson.recordID).isEmpty());
-        confirm(&Upload::updateFinishStatus);
-        QVERIFY(uploadData(lesson.recordID).isEmpty());
-        const QJsonObject forced = dataOf(uploadData(lesson.recordID, true));
+        QVERIFY(!upload(lesson.recordID, Mark).isEmpty());
+        QVERIFY(upload(lesson.recordID).isEmpty());
+        const QJsonObject forced = dataOf(upload(lesson.recordID, Keep, true));
         QCOMPARE(forced.value("TAVClassRecord").toObject().value("loaclRecordID").toInt(), lesson.recordID);
         QCOMPARE(forced.value("TAVSignInfo").toObject(), QJsonObject());
         QCOMPARE(forced.value("TAVInteractInfo").toArray().size() + forced.value("TAVExamInfo").toArray().size(), 0);
 
         const int later = addInteraction(lesson.recordID, "B", true);
-        const QJsonArray interactions = dataOf(uploadData(lesson.recordID)).value("TAVInteractInfo").toArray();
+        const QJsonArray interactions = dataOf(upload(lesson.recordID)).value("TAVInteractInfo").toArray();
         QCOMPARE(interactions.size(), 1);
         QCOMPARE(interactions.at(0).toObject().value("interactID").toInt(), later);
     }
@@ -137,45 +146,21 @@ private slots:
         QFETCH(bool, sent);
         const Lesson lesson = makeLesson({ 0, 0, 0, 0, 0 });
         addInteraction(lesson.recordID, answer, ended);
-        const QJsonObject data = dataOf(uploadData(lesson.recordID));
-        confirm(&Upload::updateFinishStatus);
+        const QJsonObject data = dataOf(upload(lesson.recordID, Mark));
         QCOMPARE(data.value("TAVInteractInfo").toArray().size(), sent ? 1 : 0);
         QCOMPARE(rows("TAV_InteractInfo where status = 1"), sent ? 1 : 0);
     }
 
-    void onlyTheNewestFinishedSignInIsSent()
+    void deleteDropsOnlyTheLessonLastRead()
     {
-        const Lesson lesson = makeLesson({ 2, 2, 1, 1, 1 });
-        QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-        TAV_SignInfo::getInstance()->insertSignInfo(db, "RF21X00001"); // still running
-        TAVDatabase::getInstance()->closeDbCon(db);
-
-        const QJsonObject sign = dataOf(uploadData(lesson.recordID)).value("TAVSignInfo").toObject();
-        confirm(&Upload::updateFinishStatus);
-        QCOMPARE(sign.value("signID").toInt(), lesson.signIDs.last());
-        QCOMPARE(sign.value("TAVSignStuInfo").toArray().size(), 2);
-        QCOMPARE(dataOf(uploadData(lesson.recordID, true)).value("TAVSignInfo").toObject(), QJsonObject());
-    }
-
-    void unknownRecordHoldsNothing()
-    {
-        const Lesson lesson = makeLesson(Shape(), "lesson");
-        QVERIFY(!uploadData(lesson.recordID).isEmpty());
-        QVERIFY(uploadData(lesson.recordID + 7, true).isEmpty());
+        const int kept = makeLesson({ 3, 2, 2, 2, 2 }, "kept").recordID;
         const QVector<int> stored = tableRows();
-        confirm(&Upload::updateFinishStatus);
-        confirm(&Upload::deleteLocalRecord);
+        QVERIFY(!upload(kept).isEmpty());
+        QVERIFY(upload(kept + 7, Mark | Delete, true).isEmpty()); // an unknown record holds nothing
         QCOMPARE(rows("TAV_ClassRecord where status = 1"), 0);
         QCOMPARE(tableRows(), stored);
-    }
-
-    void deleteLocalRecordDropsOnlyThatLesson()
-    {
-        makeLesson({ 3, 2, 2, 2, 2 }, "kept");
-        const QVector<int> kept = tableRows();
-        uploadData(makeLesson(Shape(), "dropped").recordID);
-        confirm(&Upload::deleteLocalRecord);
-        QCOMPARE(tableRows(), kept);
+        upload(makeLesson(Shape(), "dropped").recordID, Delete);
+        QCOMPARE(tableRows(), stored);
     }
 };
 

@@ -22,6 +22,13 @@ int count(const QString& table, const QString& where, const QVariantList& values
     return committedValue("select count(*) from " + table + " where " + where, values).toInt();
 }
 
+// Rows of the class in its three tables.
+int classRows(int classID)
+{
+    return count("TAV_ClassInfo", "classID = ?", { classID }) + count("TAV_StudentInfo", "classID = ?", { classID })
+        + count("TAV_StuSortInfo", "classID = ?", { classID });
+}
+
 bool addTeacher(const QString& user, const QString& loginDate, const QList<QPair<int, int>>& links)
 {
     bool ok = runOutside("insert into TAV_TeacherInfo (username, password, name, mobile, email, avatar, loginDate) "
@@ -39,13 +46,6 @@ bool addClass(int classID, int subjectID)
         && runOutside("insert into TAV_StudentInfo values (?, ?, 'n', '1', 'S')", { student, classID })
         && runOutside("insert into TAV_StuSortInfo values (?, ?, 1, 1)", { student, classID })
         && runOutside("insert into TAV_SubjectInfo values (?, 'S')", { subjectID });
-}
-
-// Rows of the class in its three tables.
-int classRows(int classID)
-{
-    return count("TAV_ClassInfo", "classID = ?", { classID }) + count("TAV_StudentInfo", "classID = ?", { classID })
-        + count("TAV_StuSortInfo", "classID = ?", { classID });
 }
 
 } // namespace
@@ -80,9 +80,7 @@ private slots:
         const QString start = ago(age);
         QVERIFY(runOutside("insert into TAV_SubjectInfo values (1, '数学')"));
         QVERIFY(runOutside("insert into TAV_ClassInfo (classID, className) values (7, '初一(3)班')"));
-        QVERIFY(runOutside("insert into TAV_ClassRecord (UUID, creator, classID, subjectID, startTime, status, "
-                           "classStatus, stationSn, createDate) values ('{u}', ?, 7, 1, ?, 0, 1, 'S', ?)",
-                           { creator, start, start }));
+        QVERIFY(addOpenRecord(creator, 7, start));
         QVERIFY(runOutside("insert into TAV_InteractInfo (localRecordID, answerType, startTime, answer, status) "
                            "values (1, 0, ?, '-1', 0)",
                            { start }));

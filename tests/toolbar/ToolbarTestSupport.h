@@ -1,7 +1,7 @@
 #pragma once
 
-// What every tool bar test needs: the demo teacher of tests/support/webservice/demo.json, a receiver the test
-// controls, the ini file pointed at a web service, and main().
+// The demo teacher of tests/support/webservice/demo.json, a receiver the test controls, the ini file pointed
+// at a web service, and main() in a private program directory.
 #include "CodeTool.h"
 #include "DbTestSupport.h"
 #include "DialogAnswerer.h"
@@ -9,6 +9,7 @@
 #include "TavWebService.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
+#include "ZULoginSer.h"
 #include "iniParse.h"
 
 #include <QApplication>
@@ -24,12 +25,9 @@ const char* const kPassword = "tav123456";
 // The receiver serial of both demo classes.
 const char* const kStation = "RF21X00001";
 
-inline QString passwordMd5()
-{
-    return CodeTool::md5Hex(QString::fromLatin1(kPassword));
-}
+inline const QString kPasswordMd5 = CodeTool::md5Hex(QString::fromLatin1(kPassword));
 
-// Used when the ini file names the receiver type "fake".
+// The receiver type "fake" of the ini file.
 class FakeReceiver : public ZUHdApi
 {
 public:
@@ -73,20 +71,12 @@ inline bool useServer(int port, const QString& hdType = QStringLiteral("fake"))
     QFile file(dir + QString("/TAVConfig-%1.ini").arg(++count));
     if (!QDir().mkpath(dir) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    file.write(QString("[ClientInfo]\nDomain=127.0.0.1\nServerPort=%1\nhdTime=10\nhdType=%2\n")
-                   .arg(port)
-                   .arg(hdType)
-                   .toUtf8());
+    const QString ini = QString("[ClientInfo]\nDomain=127.0.0.1\nServerPort=%1\nhdTime=10\nhdType=%2\n").arg(port);
+    file.write(ini.arg(hdType).toUtf8());
     file.close();
     return iniParse::getInstance()->loadFile(file.fileName());
 }
 
-inline bool useService(const TavWebService& service, const QString& hdType = QStringLiteral("fake"))
-{
-    return useServer(service.port(), hdType);
-}
-
-// A loopback port nothing listens on.
 inline bool useUnreachableServer()
 {
     QTcpServer probe;
@@ -110,9 +100,42 @@ inline void resetTeacherState()
     fakeReceiver()->serial = QString::fromLatin1(kStation);
 }
 
+// A fresh database and teacher state, the service without failures or logs, no planned answers.
+inline bool freshStart(TavWebService& service)
+{
+    if (!DbTestSupport::freshDatabase())
+        return false;
+    resetTeacherState();
+    service.clearFailures();
+    service.clearRequests();
+    service.clearUploads();
+    DialogAnswerer::clear();
+    return useServer(service.port());
+}
+
+// Every planned answer was given, and no box came unplanned.
+inline bool dialogsAnswered()
+{
+    return DialogAnswerer::waitUntilAnswered() && DialogAnswerer::failures() == 0;
+}
+
+// An open lesson record begun at `start` on the demo receiver.
+inline bool addOpenRecord(const QString& creator, int classID, const QString& start)
+{
+    return DbTestSupport::runOutside("insert into TAV_ClassRecord (UUID, creator, classID, subjectID, startTime, "
+                                     "status, classStatus, stationSn, createDate) values ('{u}', ?, ?, 1, ?, 0, 1, "
+                                     "?, ?)",
+                                     { creator, classID, start, kStation, start });
+}
+
+inline bool loginDemoTeacher()
+{
+    QString error;
+    return ZULoginSer::getInstance()->onLineLogin(kTeacher, kPasswordMd5, error) == ZULoginSer::LoggedIn;
+}
+
 } // namespace ToolbarTestSupport
 
-// Runs the test from a private program directory.
 #define TOOLBAR_TEST_MAIN(TestClass)                                                                                   \
     int main(int argc, char* argv[])                                                                                   \
     {                                                                                                                  \
