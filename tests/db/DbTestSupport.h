@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QApplication>
 #include <QSqlDatabase>
 #include <QStringList>
+#include <QTest>
 #include <QVariantList>
 
 #include <functional>
@@ -33,3 +35,14 @@ public:
 };
 
 } // namespace DbTestSupport
+
+// QTEST_MAIN for tests that use the database: they run from a private copy of the program directory.
+#define TAV_DB_TEST_MAIN(TestClass)                                                                                    \
+    int main(int argc, char* argv[])                                                                                   \
+    {                                                                                                                  \
+        return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {                                        \
+            QApplication app(c, v);                                                                                    \
+            TestClass test;                                                                                            \
+            return QTest::qExec(&test, c, v);                                                                          \
+        });                                                                                                            \
+    }

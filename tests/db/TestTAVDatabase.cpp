@@ -200,13 +200,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    return runInPrivateDir(argc, argv, [](int c, char** v) {
-        QApplication app(c, v);
-        TestTAVDatabase test;
-        return QTest::qExec(&test, c, v);
-    });
-}
+TAV_DB_TEST_MAIN(TestTAVDatabase)
 
 #include "TestTAVDatabase.moc"

@@ -26,14 +26,3 @@ inline bool useServer(const QString& host, int port)
 }
 
 } // namespace NetTestSupport
-
-// QTEST_MAIN for tests that use the database: they run from a private copy of the program directory.
-#define TAV_DB_TEST_MAIN(TestClass)                                                                                    \
-    int main(int argc, char* argv[])                                                                                   \
-    {                                                                                                                  \
-        return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {                                        \
-            QApplication app(c, v);                                                                                    \
-            TestClass test;                                                                                            \
-            return QTest::qExec(&test, c, v);                                                                          \
-        });                                                                                                            \
-    }

@@ -223,6 +223,6 @@ private slots:
     }
 };
 
-TOOLBAR_TEST_MAIN(TestZULoginDlg)
+TAV_DB_TEST_MAIN(TestZULoginDlg)
 
 #include "TestZULoginDlg.moc"

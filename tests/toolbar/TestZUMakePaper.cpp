@@ -143,6 +143,6 @@ private slots:
     }
 };
 
-TOOLBAR_TEST_MAIN(TestZUMakePaper)
+TAV_DB_TEST_MAIN(TestZUMakePaper)
 
 #include "TestZUMakePaper.moc"

@@ -153,6 +153,6 @@ private slots:
     }
 };
 
-TOOLBAR_TEST_MAIN(TestZUSysCheck)
+TAV_DB_TEST_MAIN(TestZUSysCheck)
 
 #include "TestZUSysCheck.moc"

@@ -331,6 +331,6 @@ private slots:
     }
 };
 
-TOOLBAR_TEST_MAIN(TestZUToolBarDlg)
+TAV_DB_TEST_MAIN(TestZUToolBarDlg)
 
 #include "TestZUToolBarDlg.moc"

@@ -135,13 +135,3 @@ inline bool loginDemoTeacher()
 }
 
 } // namespace ToolbarTestSupport
-
-#define TOOLBAR_TEST_MAIN(TestClass)                                                                                   \
-    int main(int argc, char* argv[])                                                                                   \
-    {                                                                                                                  \
-        return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {                                        \
-            QApplication app(c, v);                                                                                    \
-            TestClass test;                                                                                            \
-            return QTest::qExec(&test, c, v);                                                                          \
-        });                                                                                                            \
-    }
