@@ -4,6 +4,7 @@
 #include "TAVNetCheck.h"
 #include "TAV_AppInfo.h"
 #include "TAV_Config.h"
+#include "TavProxySetting.h"
 #include "TavSingleInstance.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
@@ -103,7 +104,7 @@ int main(int argc, char* argv[])
 
     qDebug() << "load ini file";
     // TAV_HTTP_PROXY lets the local web service stand in for the version service and the picture host too.
-    TAVNetCheck::applyProxySetting();
+    TavProxySetting::apply();
     TAVNetCheck::getInstance()->findServer();
 
     qDebug() << "start auto thread";

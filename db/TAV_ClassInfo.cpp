@@ -7,6 +7,20 @@
 #include <QSqlError>
 #include <QVariantList>
 
+namespace {
+
+// phase, grade, classNum, className, stationSn: the first five columns of both class selects.
+void readClassColumns(const QSqlQuery& q, ClassInfoRow& row)
+{
+    row.phase = q.value(0).toInt();
+    row.grade = q.value(1).toInt();
+    row.classNum = q.value(2).toInt();
+    row.className = q.value(3).toString();
+    row.stationSn = q.value(4).toString();
+}
+
+} // namespace
+
 QString TAV_ClassInfo::selectClassName(QSqlDatabase db, int classID)
 {
     TavStatement st(db, QStringLiteral("select className from TAV_ClassInfo where classID = ?"));
@@ -43,11 +57,7 @@ void TAV_ClassInfo::loadByClass(QSqlDatabase db, int classID)
     row.classID = classID;
     QSqlQuery& q = st.query();
     if (q.last()) {
-        row.phase = q.value(0).toInt();
-        row.grade = q.value(1).toInt();
-        row.classNum = q.value(2).toInt();
-        row.className = q.value(3).toString();
-        row.stationSn = q.value(4).toString();
+        readClassColumns(q, row);
         row.row = q.value(5).toInt();
         row.col = q.value(6).toInt();
     }
@@ -112,13 +122,8 @@ void TAV_ClassInfo::loadByUser(QSqlDatabase db, QString username)
         ClassInfoRow row;
         row.classID = link.classID;
         QSqlQuery& q = st.query();
-        if (q.last()) {
-            row.phase = q.value(0).toInt();
-            row.grade = q.value(1).toInt();
-            row.classNum = q.value(2).toInt();
-            row.className = q.value(3).toString();
-            row.stationSn = q.value(4).toString();
-        }
+        if (q.last())
+            readClassColumns(q, row);
         found.append(row);
     }
     TAVMemInfo* mem = TAVMemInfo::getInstance();

@@ -18,10 +18,6 @@ public:
 
     static constexpr int kProbeTimeoutMs = 30000;
 
-    // Points Qt's application proxy at TAV_HTTP_PROXY ("host:port") when that is set, so that the local
-    // web service can stand in for the version service and the picture host too. Returns whether it did.
-    static bool applyProxySetting();
-
     QString getHost() const;
     int getPort() const;
 

@@ -3,6 +3,7 @@
 
 #include "CodeTool.h"
 #include "Lib7z.h"
+#include "TavProxySetting.h"
 #include "TavSingleInstance.h"
 
 #include <QApplication>
@@ -17,7 +18,6 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QProcess>
@@ -37,19 +37,6 @@ namespace {
 const int kInstanceRetryMs = 250;
 const int kInstanceWaitMs = 10000;
 const int kMaxVersionLength = 64;
-
-// "host:port" in TAV_HTTP_PROXY sends every request through that HTTP proxy (the demo's local service).
-void applyProxyFromEnvironment()
-{
-    const QString value = qEnvironmentVariable("TAV_HTTP_PROXY");
-    const int colon = value.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0)
-        return;
-    bool ok = false;
-    const quint16 port = value.mid(colon + 1).toUShort(&ok);
-    if (ok && port > 0)
-        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, value.left(colon), port));
-}
 
 // The main program starts the updater and only then ends: in update mode its segment may still be there
 // for a moment, so the check is repeated for a while before giving up.
@@ -111,7 +98,7 @@ int ZUTAVUpdate::run(int argc, char** argv, const QString& programDir)
         if (updateTranslator.load(QDir::fromNativeSeparators(dir + "/language/zh_CN/ZUTAVUpdate_zh_CN.qm")))
             QCoreApplication::installTranslator(&updateTranslator);
     }
-    applyProxyFromEnvironment();
+    TavProxySetting::apply();
 
     qDebug() << "verify system semaphore";
     TavSingleInstance instance;
