@@ -1,5 +1,6 @@
 #include "AutoUploadThread.h"
 #include "LogHandler.h"
+#include "ScreenOpeners.h"
 #include "TAVDatabase.h"
 #include "TAVNetCheck.h"
 #include "TAV_AppInfo.h"
@@ -109,6 +110,8 @@ int main(int argc, char* argv[])
 
     qDebug() << "start auto thread";
     AutoUploadThread::getInstance()->start(QThread::InheritPriority);
+
+    registerScreenOpeners();
 
     ZULoginDlg loginDlg;
     loginDlg.show();
