@@ -56,7 +56,8 @@ public:
     void clearCommands();
     void setResult(const QString& command, int result);
 
-    // Demo mode: keypads 1..n answer by themselves; 0 switches it off.
+    // Demo mode: keypads 1..n answer by themselves, and so does every keypad given a new number meanwhile;
+    // 0 switches it off.
     void setAutoKeypads(int n);
     int autoKeypads() const;
 
@@ -113,5 +114,6 @@ private:
     QStringList m_commands;
     QHash<QString, int> m_results;
     int m_autoKeypads = 0;
+    QList<int> m_renumbered; // keypads given a number outside 1..m_autoKeypads in demo mode
     qint64 m_polls = 0;
 };

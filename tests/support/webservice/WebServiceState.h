@@ -2,6 +2,7 @@
 
 #include "TavWebService.h"
 
+#include <QJsonArray>
 #include <QMutex>
 
 struct CannedReply
@@ -28,6 +29,9 @@ struct WebServiceState
     QMap<QString, QByteArray> pictures; // generated PNGs by path
     QList<WebRequest> requests;
     QList<UploadedDocument> uploads;
+    // Bindings made through the service, oldest first, and the file they are kept in (none: not kept).
+    QJsonArray bindings;
+    QString bindingsFile;
     int connections = 0;
 };
 
