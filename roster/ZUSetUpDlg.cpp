@@ -378,6 +378,10 @@ void ZUSetUpDlg::loadQuizTime(int seconds)
     const int h = seconds / 3600;
     const int m = seconds % 3600 / 60;
     const int s = seconds % 60;
+    // The limits left by the previous opening would clamp the stored time.
+    setRange(m_hourBox, { 0, 2 });
+    setRange(m_minBox, { 0, 59 });
+    setRange(m_secBox, { 0, 59 });
     if (h != 0 && m == 0 && s == 0)
         m_hourBox->setMinimum(1);
     if (h == 0) {

@@ -86,12 +86,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("replies"); // per tile: "key" (Success, then a key), "Fail", "silent"
         QTest::addColumn<QList<int>>("looks");
-        QTest::newRow("every keypad answers") << QStringList({ "key", "key", "key" })
-                                              << QList<int> { Flow::Suc, Flow::Suc, Flow::Suc };
-        QTest::newRow("second refuses its number") << QStringList({ "key", "Fail", "key" })
-                                                   << QList<int> { Flow::Suc, Flow::Default, Flow::Suc };
-        QTest::newRow("second never presses") << QStringList({ "key", "silent", "key" })
-                                              << QList<int> { Flow::Suc, Flow::Default, Flow::Suc };
+        QTest::newRow("every keypad answers")
+            << QStringList({ "key", "key", "key" }) << QList<int> { Flow::Suc, Flow::Suc, Flow::Suc };
+        QTest::newRow("second refuses its number")
+            << QStringList({ "key", "Fail", "key" }) << QList<int> { Flow::Suc, Flow::Default, Flow::Suc };
+        QTest::newRow("second never presses")
+            << QStringList({ "key", "silent", "key" }) << QList<int> { Flow::Suc, Flow::Default, Flow::Suc };
     }
 
     void fastBinding()

@@ -95,9 +95,15 @@ private slots:
         QTest::addColumn<QString>("student");
         QTest::addColumn<QString>("keypad");
         QTest::addColumn<QString>("previous");
-        QTest::newRow("nobody held it") << "2024080101" << "42" << "";
-        QTest::newRow("a classmate held it") << "2024080101" << "5" << "2024080105";
-        QTest::newRow("the student held it") << "2024080103" << "3" << "2024080103";
+        QTest::newRow("nobody held it") << "2024080101"
+                                        << "42"
+                                        << "";
+        QTest::newRow("a classmate held it") << "2024080101"
+                                             << "5"
+                                             << "2024080105";
+        QTest::newRow("the student held it") << "2024080103"
+                                             << "3"
+                                             << "2024080103";
     }
 
     void saveStuSn()

@@ -165,8 +165,10 @@ private slots:
     void attendanceAfterOpeningKeepsDecimals()
     {
         TAVMemInfo::getInstance()->studentMap = { { "2024080101", TAVMemInfo::getInstance()->studentMap.first() } };
-        TAVMemInfo::getInstance()->studentMap.insert("2024080102", StudentInfoRow { "2024080102", 101, "王芳", "2", "" });
-        TAVMemInfo::getInstance()->studentMap.insert("2024080103", StudentInfoRow { "2024080103", 101, "李娜", "3", "" });
+        TAVMemInfo::getInstance()->studentMap.insert("2024080102",
+                                                     StudentInfoRow { "2024080102", 101, "王芳", "2", "" });
+        TAVMemInfo::getInstance()->studentMap.insert("2024080103",
+                                                     StudentInfoRow { "2024080103", 101, "李娜", "3", "" });
         open();
         m_dlg->on_StartStopBtn_clicked();
         press(1);
@@ -211,10 +213,14 @@ private slots:
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<QString>("at00");
         QTest::addColumn<QString>("at12");
-        QTest::newRow("seat onto seat") << QByteArray("0,0") << "吴昊" << "张伟";
-        QTest::newRow("onto itself") << QByteArray("1,2") << "张伟" << "吴昊";
-        QTest::newRow("outside the grid") << QByteArray("7,9") << "张伟" << "吴昊";
-        QTest::newRow("not a payload") << QByteArray("0;0") << "张伟" << "吴昊";
+        QTest::newRow("seat onto seat") << QByteArray("0,0") << "吴昊"
+                                        << "张伟";
+        QTest::newRow("onto itself") << QByteArray("1,2") << "张伟"
+                                     << "吴昊";
+        QTest::newRow("outside the grid") << QByteArray("7,9") << "张伟"
+                                          << "吴昊";
+        QTest::newRow("not a payload") << QByteArray("0;0") << "张伟"
+                                       << "吴昊";
     }
 
     void drops()
