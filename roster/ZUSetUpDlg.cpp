@@ -238,6 +238,8 @@ QWidget* ZUSetUpDlg::buildBindingTab()
         auto* label = new QLabel(page);
         label->setObjectName(name);
         label->setPixmap(QPixmap(ZUFormFrame::imagePath("setup/" + file)));
+        label->setScaledContents(true);
+        label->setFixedSize(130, 130);
         return label;
     };
     auto* snRow = new QHBoxLayout();
@@ -263,22 +265,21 @@ QWidget* ZUSetUpDlg::buildBindingTab()
     auto* teaExplain = new QLabel(page);
     teaExplain->setObjectName("TeaBindingExplainLbl");
     teaExplain->setWordWrap(true);
-    teaExplain->setText("<div style=\"color:#555555; line-height:150%;\"><p>"
-                        + tr("1.正确连接接收器并系统自动安装完驱动；") + "</p><p>" + tr("2.点击“教师机绑定按钮”；")
-                        + "</p><p>" + tr("3.教师机同时按") + keyPicture("tav_setup_up.png") + plus
-                        + keyPicture("tav_setup_pow.png") + tr("系统提示绑定成功；") + "</p><p>"
-                        + tr("4.如果教师机绑定未成功，须再次尝试绑定") + "</p></div>");
+    const QString p = "<p style=\"margin: 3px 0;\">";
+    teaExplain->setText(p + tr("1.正确连接接收器并系统自动安装完驱动；") + "</p>" + p + tr("2.点击“教师机绑定按钮”；")
+                        + "</p>" + p + tr("3.教师机同时按") + keyPicture("tav_setup_up.png") + plus
+                        + keyPicture("tav_setup_pow.png") + tr("系统提示绑定成功；") + "</p>" + p
+                        + tr("4.如果教师机绑定未成功，须再次尝试绑定") + "</p>");
     auto* stuExplain = new QLabel(page);
     stuExplain->setObjectName("StuBindingExplainLbl");
     stuExplain->setWordWrap(true);
     const QString keys = keyPicture("tav_setup_FN.png") + plus + keyPicture("tav_setup_5.png") + tr("后，再按")
         + keyPicture("tav_setup_figer.png");
-    stuExplain->setText("<div style=\"color:#555555; line-height:150%;\"><p>"
-                        + tr("1.正确连接接收器并系统自动安装完驱动；") + "</p><p>"
+    stuExplain->setText(p + tr("1.正确连接接收器并系统自动安装完驱动；") + "</p>" + p
                         + tr("2.快速逐人绑定模式：点击“学生机快速绑定开始”按钮--&gt;对应学生机同时按下") + keys
-                        + tr("，完成绑定--&gt;依次完成") + "</p><p>" + tr("班级内全部学生机绑定；") + "</p><p>"
+                        + tr("，完成绑定--&gt;依次完成") + "</p>" + p + tr("班级内全部学生机绑定；") + "</p>" + p
                         + tr("3.快速单独绑定模式：点击任意学生图标按钮--&gt;对应学生机同时按下") + keys
-                        + tr("，完成该名学生绑定；") + "</p></div>");
+                        + tr("，完成该名学生绑定；") + "</p>");
 
     auto* explain = new QGridLayout();
     explain->setHorizontalSpacing(12);
@@ -294,8 +295,8 @@ QWidget* ZUSetUpDlg::buildBindingTab()
     explain->setColumnStretch(1, 1);
 
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(40, 20, 20, 20);
-    layout->setSpacing(14);
+    layout->setContentsMargins(40, 16, 20, 20);
+    layout->setSpacing(10);
     layout->addLayout(snRow);
     layout->addLayout(pictures);
     layout->addLayout(explain);

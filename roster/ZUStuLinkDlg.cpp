@@ -231,7 +231,6 @@ void ZUStuLinkDlg::onShow()
         return;
     }
     setControlsEnabled(false);
-    m_stuBindBtn->setEnabled(false);
     m_matchBg->hide();
     tell(tr("未获取到接收器信息，请确认硬件状态"), tr("消息"));
 }
@@ -274,7 +273,7 @@ void ZUStuLinkDlg::loadItems()
     buildItems();
     showMatch();
     m_boundNum->setText(QString::number(m_flow->boundCount()));
-    m_stuBindBtn->setEnabled(m_flow->boundCount() != m_flow->tiles().size());
+    showBindingState();
 }
 
 void ZUStuLinkDlg::buildItems()
@@ -353,6 +352,8 @@ void ZUStuLinkDlg::showBindingState()
     const bool receiver = !m_flow->serial().isEmpty();
     m_combo->setEnabled(receiver && !binding);
     m_teaBindBtn->setEnabled(receiver && !binding);
+    // A binding started from a tile must be stoppable even when every other keypad is bound.
+    m_stuBindBtn->setEnabled(receiver && (binding || m_flow->firstUnbound() >= 0));
 }
 
 void ZUStuLinkDlg::tell(const QString& text, const QString& title, const QString& yesText)
@@ -475,12 +476,10 @@ void ZUStuLinkDlg::devChanged(bool)
         ZUStuLinkSer::getInstance()->loadStudents(comboClassID());
         loadItems();
         setControlsEnabled(true);
-        m_stuBindBtn->setEnabled(true);
     } else {
         clearView();
         m_matchBg->hide();
         setControlsEnabled(false);
-        m_stuBindBtn->setEnabled(false);
     }
     showBindingState();
 }

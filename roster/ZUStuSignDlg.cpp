@@ -51,8 +51,10 @@ QString formStyle()
 #PersonWidget { background-color: #ffffff; }
 #ClassNameLbl { color: rgb(57, 186, 96); font-size: 20pt; font-weight: bold; }
 #TimeLbl { color: rgb(153, 153, 153); font-size: 15px; }
-#SignExitBtn { border: none; border-image: url(@toolbar/tav-exit-n.png); }
-#SignExitBtn:hover { border-image: url(@toolbar/tav-exit-h.png); }
+#SignExitBtn { border: none; border-radius: 4px; background-color: rgb(57, 186, 96);
+               image: url(@toolbar/tav-exit-n.png); }
+#SignExitBtn:hover { background-color: #2c9a4d; image: url(@toolbar/tav-exit-h.png); }
+#SignExitBtn:disabled { background-color: #d6d6d6; }
 #StuSignTableWidget { background-color: #ffffff; }
 )");
 }

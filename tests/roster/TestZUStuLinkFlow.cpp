@@ -300,6 +300,7 @@ private slots:
         screen->onItemClicked(screen->items().at(1));
         QTRY_COMPARE(screen->flow()->state(), int(Flow::SettingId));
         QCOMPARE(screen->findChild<QPushButton*>("StuBindingBtn")->text(), QString("学生机绑定停止"));
+        QVERIFY(screen->findChild<QPushButton*>("StuBindingBtn")->isEnabled()); // the binding can be stopped
         DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
         m_sim->pushTeacherKey("power");
         QVERIFY(DialogAnswerer::waitUntilAnswered());
