@@ -51,9 +51,9 @@ QString formStyle()
 #PersonWidget { background-color: #ffffff; }
 #ClassNameLbl { color: rgb(57, 186, 96); font-size: 20pt; font-weight: bold; }
 #TimeLbl { color: rgb(153, 153, 153); font-size: 15px; }
-#SignExitBtn { border: none; border-radius: 4px; background-color: rgb(57, 186, 96);
-               image: url(@toolbar/tav-exit-n.png); }
-#SignExitBtn:hover { background-color: #2c9a4d; image: url(@toolbar/tav-exit-h.png); }
+#SignExitBtn { color: #ffffff; background-color: rgb(57, 186, 96); border: none; border-radius: 4px;
+               font-size: 18px; font-weight: bold; padding: 0; }
+#SignExitBtn:hover { background-color: #2c9a4d; }
 #SignExitBtn:disabled { background-color: #d6d6d6; }
 #StuSignTableWidget { background-color: #ffffff; }
 )");
@@ -187,7 +187,7 @@ void ZUStuSignDlg::buildForm()
     m_classNameLbl->setObjectName("ClassNameLbl");
     m_classNameLbl->setAlignment(Qt::AlignCenter);
     m_classNameLbl->setTextFormat(Qt::PlainText);
-    m_exitBtn = new QPushButton(right);
+    m_exitBtn = new QPushButton(QStringLiteral("×"), right);
     m_exitBtn->setObjectName("SignExitBtn");
     m_exitBtn->setFixedSize(26, 23);
     m_exitBtn->setToolTip(tr("退出"));
