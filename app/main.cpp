@@ -10,6 +10,7 @@
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZULoginDlg.h"
+#include "ZUFreeStuList.h"
 #include "ZUMakePaper.h"
 #include "ZUStartUpProcess.h"
 #include "ZUTipDlg.h"
@@ -118,7 +119,9 @@ int main(int argc, char* argv[])
     loginDlg.showProgressPanel();
 
     qDebug() << "startup";
-    // Made before the teacher can open it; the start-up process sits below the tool bar's library.
+    // Made before the teacher can open them; the start-up process sits below their libraries. The answered
+    // list collects keypad messages from now on.
+    ZUFreeStuList::getInstance();
     ZUMakePaper::getInstance();
     if (!ZUStartUpProcess::getInstance()->startUp()) {
         // The updater is running and refuses to work while this program holds the single-instance segment.
