@@ -230,7 +230,7 @@ void ZUFreeActBar::runQuick(ZUFreeActSer::Quick quick, int menuFocus)
         return;
     if (quick == Quick::Random) {
         ZUFreeActBar_right::getInstance()->randomA_clicked();
-        setWindowOpacity(0.85);
+        window()->setWindowOpacity(0.85);
         return;
     }
     m_ser.stopCollapseTimer();
@@ -242,7 +242,7 @@ void ZUFreeActBar::runQuick(ZUFreeActSer::Quick quick, int menuFocus)
     }
     m_ser.setState(ZUFreeActSer::Running);
     showStartAnimation();
-    ZUFreeActBar_left::getInstance()->startType(quick == Quick::Single     ? ZUFreeAnswerSer::Single
+    ZUFreeActBar_left::getInstance()->startType(quick == Quick::Single         ? ZUFreeAnswerSer::Single
                                                     : quick == Quick::Multiple ? ZUFreeAnswerSer::Multiple
                                                     : quick == Quick::Digit    ? ZUFreeAnswerSer::Digit
                                                     : quick == Quick::Vote     ? ZUFreeAnswerSer::Vote

@@ -56,8 +56,7 @@ ZUFreeActBar_left_rush::ZUFreeActBar_left_rush()
     m_bar = new QWidget(rush_frame);
     m_bar->setObjectName("actleftBarWidgeRush");
     m_bar->setAttribute(Qt::WA_StyledBackground);
-    m_bar->setStyleSheet(
-        "#actleftBarWidgeRush{border-image: url(./Resources/images/interactBar/bar_left_short.png);}");
+    m_bar->setStyleSheet("#actleftBarWidgeRush{border-image: url(./Resources/images/interactBar/bar_left_short.png);}");
     m_bar->setGeometry(0, (kHeight - kFrameHeight) / 2, kWidth, kFrameHeight);
 
     m_title = new QLabel(tr("抢答"), m_bar);
@@ -108,10 +107,8 @@ ZUFreeActBar_left_rush::ZUFreeActBar_left_rush()
     connect(&m_hide, &QPropertyAnimation::finished, this, &ZUFreeActBar_left_rush::__end_finish);
     connect(&m_clock, &QTimer::timeout, this, &ZUFreeActBar_left_rush::timeout);
     connect(ZUFreeActBar::getInstance(), &ZUFreeActBar::dlgMove, this, &ZUFreeActBar_left_rush::__dlgMove);
-    connect(ZUHdManager::getInstance(), &ZUHdManager::sendTeacherData, this,
-            &ZUFreeActBar_left_rush::__getTeacherData);
-    connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this,
-            &ZUFreeActBar_left_rush::__setStudentData);
+    connect(ZUHdManager::getInstance(), &ZUHdManager::sendTeacherData, this, &ZUFreeActBar_left_rush::__getTeacherData);
+    connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this, &ZUFreeActBar_left_rush::__setStudentData);
     hide();
 }
 

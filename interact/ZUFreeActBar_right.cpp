@@ -25,12 +25,12 @@
 
 namespace {
 
-const int kWidth = 740;
+const int kWidth = 700;
 const int kHeight = 110;
-const int kButton = 64;
-const int kFirstX = 62;
-const int kStep = 70;
-const int kTop = 16;
+const int kButton = 58;
+const int kFirstX = 60;
+const int kStep = 63;
+const int kTop = 19;
 
 struct TypeButton
 {
@@ -41,10 +41,10 @@ struct TypeButton
 };
 
 const TypeButton kTypes[] = {
-    { "simpleSelA", "单选", "AnswerMethod", "1" }, { "mulSelA", "多选", "AnswerMethod", "2" },
-    { "digA", "数字作答", "AnswerMethod", "3" },   { "rushA", "抢答", "AnswerMethod", "4" },
+    { "simpleSelA", "单选", "AnswerMethod", "1" },  { "mulSelA", "多选", "AnswerMethod", "2" },
+    { "digA", "数字作答", "AnswerMethod", "3" },    { "rushA", "抢答", "AnswerMethod", "4" },
     { "randomA", "随机选人", "AnswerMethod", "5" }, { "decideA", "表决", "FeedbackType", "1" },
-    { "whetherA", "是否", "FeedbackType", "2" },   { "evaluateA", "评价", "FeedbackType", "3" },
+    { "whetherA", "是否", "FeedbackType", "2" },    { "evaluateA", "评价", "FeedbackType", "3" },
 };
 
 QString imageStyle(const QString& name)
@@ -112,7 +112,7 @@ ZUFreeActBar_right::ZUFreeActBar_right()
     closeBtn->setFocusPolicy(Qt::NoFocus);
     closeBtn->setStyleSheet("QPushButton{border-image: url(./Resources/images/interactBar/close.png);border:0;}"
                             "QPushButton:hover{border-image: url(./Resources/images/interactBar/close-h.png);}");
-    closeBtn->setGeometry(kFirstX + 9 * kStep - 2, (96 - 23) / 2, 26, 23);
+    closeBtn->setGeometry(kFirstX + 9 * kStep + 2, (96 - 23) / 2, 26, 23);
     connect(interactS, &QPushButton::clicked, this, &ZUFreeActBar_right::interactS_clicked);
     connect(closeBtn, &QPushButton::clicked, this, &ZUFreeActBar_right::closeBtn_clicked);
 

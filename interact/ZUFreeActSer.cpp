@@ -42,8 +42,8 @@ ZUFreeActSer::Centre ZUFreeActSer::centreAction() const
 
 ZUFreeActSer::Quick ZUFreeActSer::quickAnswer(const QString& answerMethod)
 {
-    static const Quick kByValue[] = { Quick::OpenMenu, Quick::Single, Quick::Multiple,
-                                      Quick::Digit,    Quick::Rush,   Quick::Random };
+    static const Quick kByValue[]
+        = { Quick::OpenMenu, Quick::Single, Quick::Multiple, Quick::Digit, Quick::Rush, Quick::Random };
     bool ok = false;
     const int value = answerMethod.toInt(&ok);
     return ok && QString::number(value) == answerMethod && value >= 0 && value <= 5 ? kByValue[value] : Quick::Nothing;

@@ -111,8 +111,9 @@ QString ZUFreeAnswerSer::displayName(int answerType, const QString& answer)
 {
     static const QMap<QString, QString> vote { { "A", "同意" }, { "B", "不同意" }, { "C", "弃权" } };
     static const QMap<QString, QString> yesNo { { "A", "是" }, { "B", "否" } };
-    static const QMap<QString, QString> evaluate { { "A", "优秀" }, { "B", "好" }, { "C", "一般" }, { "D", "较差" },
-                                                   { "E", "差" } };
+    static const QMap<QString, QString> evaluate {
+        { "A", "优秀" }, { "B", "好" }, { "C", "一般" }, { "D", "较差" }, { "E", "差" }
+    };
     const QMap<QString, QString>* words = nullptr;
     if (answerType == Vote)
         words = &vote;

@@ -24,7 +24,8 @@ ZUFreeStuList::ZUFreeStuList()
     setWindowTitle(tr("答题人列表"));
     setAttribute(Qt::WA_TranslucentBackground);
     setStyleSheet("QDialog#ZUTAVAnswerStudentsList{background: transparent;}");
-    setFixedSize(670, 423);
+    // Short enough to leave the interaction bar below it uncovered; longer lists scroll.
+    setFixedSize(670, 240);
 
     auto* scrollArea = new QScrollArea(this);
     scrollArea->setObjectName("scrollArea");
@@ -157,7 +158,7 @@ void ZUFreeStuList::refresh()
     unanswered = byId.values();
     fillTable(m_replyTable, m_answerPart, m_answered.values());
     fillTable(m_unReplyTable, m_unAnswerPart, unanswered);
-    m_content->setFixedHeight(qMax(m_answerPart->height() + m_unAnswerPart->height() + 1, 403));
+    m_content->setFixedHeight(qMax(m_answerPart->height() + m_unAnswerPart->height() + 1, height()));
     m_answerCount->setText(QString::number(m_answered.size()) + tr("人"));
     m_unAnswerCount->setText(QString::number(unanswered.size()) + tr("人"));
 }

@@ -36,8 +36,8 @@ private:
     friend class TavSingleton<ZUFreeStuList>;
     ZUFreeStuList();
 
-    QWidget* makePart(const QString& name, const QString& colour, const QString& corner, QLabel** title,
-                      QLabel** count, QTableWidget** table);
+    QWidget* makePart(const QString& name, const QString& colour, const QString& corner, QLabel** title, QLabel** count,
+                      QTableWidget** table);
     static void fillTable(QTableWidget* table, QWidget* part, const QStringList& names);
 
     QMap<QString, QString> m_answered;

@@ -82,7 +82,9 @@ QVector<QStringList> ZUInteractReportSer::feedbackTable(const QList<InteractInfo
         QMap<QString, int> counts;
         for (const StuResultRow& r : rows)
             ++counts[r.result];
-        const int shown = row.answerType == ZUFreeAnswerSer::Vote ? 3 : row.answerType == ZUFreeAnswerSer::YesNo ? 2 : 5;
+        const int shown = row.answerType == ZUFreeAnswerSer::Vote ? 3
+            : row.answerType == ZUFreeAnswerSer::YesNo            ? 2
+                                                                  : 5;
         QStringList cells { cell(table.size() + 1), cell(interactName(row.answerType)), cell(rows.size()) };
         int counted = 0;
         for (int i = 0; i < kLetters.size(); ++i) {

@@ -74,8 +74,8 @@ ZUTAVAnswerList::ZUTAVAnswerList()
     connect(ZUHdManager::getInstance(), &ZUHdManager::sendTeacherData, this, &ZUTAVAnswerList::__getTeacherData);
 }
 
-void ZUTAVAnswerList::setAnswerNames(const QVector<QString>& options, const QVector<QStringList>& names,
-                                     int answerType, int interactID)
+void ZUTAVAnswerList::setAnswerNames(const QVector<QString>& options, const QVector<QStringList>& names, int answerType,
+                                     int interactID)
 {
     qDebug() << "enter setAnswerNames";
     if (!m_rightAnswer.isEmpty()) {
@@ -100,7 +100,7 @@ void ZUTAVAnswerList::setAnswerNames(const QVector<QString>& options, const QVec
         font.setPixelSize(answerType == ZUFreeAnswerSer::Single && options.at(k).size() == 1 ? 60 : 28);
         row->setOptionFont(font);
         const int height = row->setData(options.at(k), names.value(k));
-        if (options.at(k) == QLatin1String("抢答成功")) {
+        if (options.at(k) == QStringLiteral("抢答成功")) {
             m_tips->hide();
             placeMarker(row);
         }
@@ -152,7 +152,7 @@ void ZUTAVAnswerList::selectPreviousRow()
 void ZUTAVAnswerList::selectNextRow()
 {
     const int next = m_cursor + 1;
-    if (m_rows.isEmpty() || next >= m_rows.size() || m_rows.at(next)->optionText() == QLatin1String("未作答"))
+    if (m_rows.isEmpty() || next >= m_rows.size() || m_rows.at(next)->optionText() == QStringLiteral("未作答"))
         return;
     mark(next);
 }

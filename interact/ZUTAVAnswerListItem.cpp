@@ -59,7 +59,8 @@ ZUTAVAnswerListItem::ZUTAVAnswerListItem(QWidget* parent)
     line->setFrameShadow(QFrame::Sunken);
     line->setFixedHeight(1);
     line->setProperty("isLine", true);
-    connect(this, &ZUTAVAnswerListItem::clicked, this, &ZUTAVAnswerListItem::on_ZUTAVStatisticalTableItemDialog_clicked);
+    connect(this, &ZUTAVAnswerListItem::clicked, this,
+            &ZUTAVAnswerListItem::on_ZUTAVStatisticalTableItemDialog_clicked);
 }
 
 QString ZUTAVAnswerListItem::labelText() const

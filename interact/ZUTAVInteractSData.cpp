@@ -80,9 +80,11 @@ ZUTAVInteractSData::ZUTAVInteractSData()
     auto* data = new QVBoxLayout(dataWidget);
     data->setContentsMargins(30, 20, 30, 20);
     stutable = makeTable("stutable", { tr("排名"), tr("姓名"), tr("获赞数量"), tr("参与答题数") });
-    m_answerTable = makeTable("answerTable", { tr("序号"), tr("互动模式"), tr("参与人数"), tr("获赞人数"), tr("未做答") });
-    m_feedbackTable = makeTable("feedbackTable", { tr("序号"), tr("互动模式"), tr("参与人数"), "A", "B", "C", "D", "E",
-                                                   tr("其他"), tr("未作答") });
+    m_answerTable
+        = makeTable("answerTable", { tr("序号"), tr("互动模式"), tr("参与人数"), tr("获赞人数"), tr("未做答") });
+    m_feedbackTable
+        = makeTable("feedbackTable",
+                    { tr("序号"), tr("互动模式"), tr("参与人数"), "A", "B", "C", "D", "E", tr("其他"), tr("未作答") });
     for (QTableWidget* table : { stutable, m_answerTable, m_feedbackTable })
         data->addWidget(table);
     layout->addWidget(dataWidget, 1);
@@ -229,8 +231,7 @@ void ZUTAVInteractSData::__noneSelectBtn()
         table->hide();
 }
 
-void ZUTAVInteractSData::selectTab(QPushButton* button, QTableWidget* table, const char* icon, int columns,
-                                   int parts)
+void ZUTAVInteractSData::selectTab(QPushButton* button, QTableWidget* table, const char* icon, int columns, int parts)
 {
     __noneSelectBtn();
     table->show();

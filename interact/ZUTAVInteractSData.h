@@ -1,8 +1,8 @@
 #pragma once
 
 #include "InteractInfoRow.h"
-#include "ZUInteractReportSer.h"
 #include "Singleton.h"
+#include "ZUInteractReportSer.h"
 #include "ZUTAVDialogBase.h"
 
 #include <QList>
