@@ -98,6 +98,8 @@ QWidget* ZUFreeStuList::makePart(const QString& name, const QString& colour, con
     t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     t->setItemDelegate(new ZUTAVNoFocusDelegate(t));
+    for (int c = 0; c < t->columnCount(); ++c)
+        t->setColumnWidth(c, kColumn);
     t->setStyleSheet("QTableWidget{background: transparent; color: rgb(85, 85, 85); font: 17px \"微软雅黑\";}");
     row->addSpacing(12);
     row->insertWidget(0, bar);
@@ -132,18 +134,24 @@ void ZUFreeStuList::fillTable(QTableWidget* table, QWidget* part, const QStringL
 {
     const int columns = table->columnCount();
     const int rows = (names.size() + columns - 1) / columns;
-    table->clearContents();
-    table->setRowCount(rows);
-    for (int c = 0; c < columns; ++c)
-        table->setColumnWidth(c, kColumn);
-    for (int r = 0; r < rows; ++r)
-        table->setRowHeight(r, kRow);
-    table->setFixedHeight(rows * kRow);
-    part->setFixedHeight(qMax(rows * kRow + 20, 100));
-    for (int k = 0; k < names.size(); ++k) {
-        auto* item = new QTableWidgetItem(names.at(k));
-        item->setTextAlignment(Qt::AlignCenter);
-        table->setItem(k / columns, k % columns, item);
+    if (table->rowCount() != rows) {
+        table->setRowCount(rows);
+        for (int r = 0; r < rows; ++r)
+            table->setRowHeight(r, kRow);
+        table->setFixedHeight(rows * kRow);
+        part->setFixedHeight(qMax(rows * kRow + 20, 100));
+    }
+    // Cells keep their items: a whole class answering must not rebuild every name for every answer.
+    for (int k = 0; k < rows * columns; ++k) {
+        const QString name = names.value(k);
+        QTableWidgetItem* item = table->item(k / columns, k % columns);
+        if (!item) {
+            item = new QTableWidgetItem(name);
+            item->setTextAlignment(Qt::AlignCenter);
+            table->setItem(k / columns, k % columns, item);
+        } else if (item->text() != name) {
+            item->setText(name);
+        }
     }
 }
 
