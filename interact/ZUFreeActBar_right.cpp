@@ -110,8 +110,10 @@ ZUFreeActBar_right::ZUFreeActBar_right()
     closeBtn->setObjectName("closeBtn");
     closeBtn->setToolTip(tr("关闭"));
     closeBtn->setFocusPolicy(Qt::NoFocus);
-    closeBtn->setStyleSheet("QPushButton{border-image: url(./Resources/images/interactBar/close.png);border:0;}"
-                            "QPushButton:hover{border-image: url(./Resources/images/interactBar/close-h.png);}");
+    // The title-bar close pictures are white; on the white menu the cross is drawn in grey.
+    closeBtn->setText(QStringLiteral("✕"));
+    closeBtn->setStyleSheet("QPushButton{border:0;background:transparent;color:#9a9a9a;font: bold 18px;padding:0;}"
+                            "QPushButton:hover{color:#e05a4f;}");
     closeBtn->setGeometry(kFirstX + 9 * kStep + 2, (96 - 23) / 2, 26, 23);
     connect(interactS, &QPushButton::clicked, this, &ZUFreeActBar_right::interactS_clicked);
     connect(closeBtn, &QPushButton::clicked, this, &ZUFreeActBar_right::closeBtn_clicked);

@@ -37,6 +37,8 @@ ZUFreeCard::ZUFreeCard(const QString& formName, const QString& frameName, const 
         auto* option = new QLabel(line, frame);
         option->setStyleSheet("color: rgb(85, 85, 85); font: 30px \"微软雅黑\";");
         option->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // Clear of the mascot in the lower left corner.
+        option->setIndent(60);
         layout->addWidget(option);
     }
     layout->addStretch();

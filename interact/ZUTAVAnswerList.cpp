@@ -37,7 +37,7 @@ ZUTAVAnswerList::ZUTAVAnswerList()
     m_tips = new QLabel(bg_widget);
     m_tips->setObjectName("tipsLabel");
     m_tips->setPixmap(QPixmap("Resources/images/Table/tav_statistic_tips.png"));
-    m_tips->setGeometry(24, 16, 170, 48);
+    m_tips->setGeometry(460, 16, 300, 48);
 
     m_scroll = new QScrollArea(bg_widget);
     m_scroll->setObjectName("scrollArea");

@@ -28,7 +28,7 @@ ZUTAVAnswerListItem::ZUTAVAnswerListItem(QWidget* parent)
     m_option->setTextFormat(Qt::PlainText);
     m_option->setFont(QFont("Arial", 24));
     m_option->setStyleSheet("color: rgb(57, 186, 96);");
-    m_option->setGeometry(20, 0, 90, 108);
+    m_option->setGeometry(6, 0, 124, 108);
     m_count = new QLabel(this);
     m_count->setObjectName("NumLbl");
     m_count->setAlignment(Qt::AlignCenter);
@@ -50,7 +50,7 @@ ZUTAVAnswerListItem::ZUTAVAnswerListItem(QWidget* parent)
     m_names->setItemDelegate(new ZUTAVNoFocusDelegate(m_names));
     m_names->setStyleSheet("QTableWidget{background: transparent; color: rgb(85, 85, 85); font: 16pt;}");
     m_names->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_names->setGeometry(118, 0, kTableWidth, kRow);
+    m_names->setGeometry(134, 0, kTableWidth, kRow);
     for (int c = 0; c < m_names->columnCount(); ++c)
         m_names->setColumnWidth(c, kColumn);
     auto* line = new QFrame(this);
@@ -107,8 +107,8 @@ int ZUTAVAnswerListItem::setData(const QString& text, const QStringList& names)
     const int height = qMax(qMax(rows, 3) * kRow, tableHeight + 10);
     setFixedHeight(height);
     m_option->setText(wrapOption(text));
-    m_option->setGeometry(20, 0, 90, height);
-    m_names->move(118, qMax(0, (height - tableHeight) / 2));
+    m_option->setGeometry(6, 0, 124, height);
+    m_names->move(134, qMax(0, (height - tableHeight) / 2));
     m_count->move(width() - m_count->width() - 12, 10);
     if (QFrame* line = findChild<QFrame*>("line"))
         line->setGeometry(10, height - 1, width() - 20, 1);

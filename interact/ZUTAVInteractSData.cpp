@@ -131,6 +131,7 @@ QTableWidget* ZUTAVInteractSData::makeTable(const char* name, const QStringList&
     table->setSortingEnabled(false);
     table->verticalHeader()->hide();
     table->setShowGrid(false);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     table->horizontalHeader()->setFixedHeight(48);
@@ -213,6 +214,9 @@ void ZUTAVInteractSData::showReport()
     __answerData(db);
     __feedbackData(db);
     __initStuAnswerSta(db);
+    // Without a window manager full screen means nothing: the geometry is set as well.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->geometry());
     stuBtn_clicked();
     showFullScreen();
     database->closeDbCon(db);
