@@ -6,6 +6,7 @@
 #include "ZUFreeActStore.h"
 #include "ZUFreeCard.h"
 #include "ZUFreeFullWig.h"
+#include "ZUFreePanelParts.h"
 #include "ZUFreeStuList.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
@@ -17,30 +18,13 @@
 #include <QLabel>
 #include <QPushButton>
 
+using namespace ZUFreePanelParts;
+
 namespace {
 
 const int kWidth = 620;
 const int kHeight = 110;
 const int kFrameHeight = 96;
-
-QPushButton* roundButton(QWidget* parent, const char* name, const QString& tip, const QString& normal,
-                         const QString& pressed, int x)
-{
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(tip);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setStyleSheet(QString("QPushButton{border-image: url(./Resources/images/interactBar/%1.png);border:0;}"
-                                  "QPushButton:pressed{border-image: url(./Resources/images/interactBar/%2.png);}")
-                              .arg(normal, pressed));
-    button->setGeometry(x, (kFrameHeight - 48) / 2, 48, 48);
-    return button;
-}
-
-ZUHdApi* device()
-{
-    return ZUHdManager::getInstance()->currentApi();
-}
 
 } // namespace
 
@@ -83,12 +67,12 @@ ZUFreeActBar_left::ZUFreeActBar_left()
     m_stulist->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_stulist->setGeometry(238, 40, 62, 36);
 
-    m_start = roundButton(m_frame, "start", tr("开始"), "start-normal", "start-press", 306);
-    m_pause = roundButton(m_frame, "pause", tr("暂停"), "pause-nomal", "pause-press", 306);
-    m_end = roundButton(m_frame, "end", tr("停止"), "end-nomal", "end-press", 358);
-    m_graph = roundButton(m_frame, "graph", tr("图形"), "graph-nomal", "graph-press", 410);
-    m_list = roundButton(m_frame, "stulistBtn", tr("列表"), "list-nomal", "list-Press", 462);
-    m_join = roundButton(m_frame, "stujionBtn", tr("答题人"), "stujoin-nomal", "stujoin-press", 514);
+    m_start = roundButton(m_frame, "start", tr("开始"), "start-normal", "start-press", 306, kFrameHeight);
+    m_pause = roundButton(m_frame, "pause", tr("暂停"), "pause-nomal", "pause-press", 306, kFrameHeight);
+    m_end = roundButton(m_frame, "end", tr("停止"), "end-nomal", "end-press", 358, kFrameHeight);
+    m_graph = roundButton(m_frame, "graph", tr("图形"), "graph-nomal", "graph-press", 410, kFrameHeight);
+    m_list = roundButton(m_frame, "stulistBtn", tr("列表"), "list-nomal", "list-Press", 462, kFrameHeight);
+    m_join = roundButton(m_frame, "stujionBtn", tr("答题人"), "stujoin-nomal", "stujoin-press", 514, kFrameHeight);
     m_start->hide();
     connect(m_start, &QPushButton::clicked, this, &ZUFreeActBar_left::on_start_clicked);
     connect(m_pause, &QPushButton::clicked, this, &ZUFreeActBar_left::on_pause_clicked);
@@ -99,15 +83,7 @@ ZUFreeActBar_left::ZUFreeActBar_left()
 
     m_openRect = m_frame->geometry();
     m_closedRect = m_openRect.translated(m_openRect.width() + 1, 0);
-    for (QPropertyAnimation* anim : { &m_show, &m_hide }) {
-        anim->setTargetObject(m_frame);
-        anim->setPropertyName("geometry");
-        anim->setDuration(250);
-    }
-    m_show.setStartValue(m_closedRect);
-    m_show.setEndValue(m_openRect);
-    m_hide.setStartValue(m_openRect);
-    m_hide.setEndValue(m_closedRect);
+    prepareSlide(&m_show, &m_hide, m_frame, m_openRect, m_closedRect);
     connect(&m_hide, &QPropertyAnimation::finished, this, &ZUFreeActBar_left::__end_finish);
     connect(&m_clock, &QTimer::timeout, this, &ZUFreeActBar_left::timeout);
     connect(ZUFreeActBar::getInstance(), &ZUFreeActBar::dlgMove, this, &ZUFreeActBar_left::__dlgMove);
@@ -186,7 +162,7 @@ void ZUFreeActBar_left::startRound(int answerType)
 
 void ZUFreeActBar_left::setDial(const char* image)
 {
-    m_timeLabel->setStyleSheet(QString("border-image: url(./Resources/images/interactBar/%1.png);").arg(image));
+    m_timeLabel->setStyleSheet(dialStyle(image));
 }
 
 void ZUFreeActBar_left::showRunning(bool running)

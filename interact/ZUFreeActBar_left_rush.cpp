@@ -5,6 +5,7 @@
 #include "ZUFreeActBar.h"
 #include "ZUFreeActStore.h"
 #include "ZUFreeFullWig.h"
+#include "ZUFreePanelParts.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUSound.h"
@@ -15,30 +16,13 @@
 #include <QLabel>
 #include <QPushButton>
 
+using namespace ZUFreePanelParts;
+
 namespace {
 
 const int kWidth = 430;
 const int kHeight = 110;
 const int kFrameHeight = 96;
-
-QPushButton* rushButton(QWidget* parent, const char* name, const QString& tip, const QString& normal,
-                        const QString& pressed, int x)
-{
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(tip);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setStyleSheet(QString("QPushButton{border-image: url(./Resources/images/interactBar/%1.png);border:0;}"
-                                  "QPushButton:pressed{border-image: url(./Resources/images/interactBar/%2.png);}")
-                              .arg(normal, pressed));
-    button->setGeometry(x, (kFrameHeight - 48) / 2, 48, 48);
-    return button;
-}
-
-ZUHdApi* device()
-{
-    return ZUHdManager::getInstance()->currentApi();
-}
 
 } // namespace
 
@@ -83,10 +67,10 @@ ZUFreeActBar_left_rush::ZUFreeActBar_left_rush()
     m_dial->setObjectName("timeLabelRush");
     m_dial->setGeometry(182, 30, 36, 36);
 
-    m_start = rushButton(m_bar, "startRush", tr("开始"), "start-normal", "start-press", 224);
-    m_pause = rushButton(m_bar, "pauseRush", tr("暂停"), "pause-nomal", "pause-press", 224);
-    m_end = rushButton(m_bar, "endRush", tr("停止"), "end-nomal", "end-press", 276);
-    m_list = rushButton(m_bar, "stulistBtnRush", tr("列表"), "list-nomal", "list-Press", 328);
+    m_start = roundButton(m_bar, "startRush", tr("开始"), "start-normal", "start-press", 224, kFrameHeight);
+    m_pause = roundButton(m_bar, "pauseRush", tr("暂停"), "pause-nomal", "pause-press", 224, kFrameHeight);
+    m_end = roundButton(m_bar, "endRush", tr("停止"), "end-nomal", "end-press", 276, kFrameHeight);
+    m_list = roundButton(m_bar, "stulistBtnRush", tr("列表"), "list-nomal", "list-Press", 328, kFrameHeight);
     m_start->hide();
     connect(m_pause, &QPushButton::clicked, this, &ZUFreeActBar_left_rush::on_pause_clicked);
     connect(m_start, &QPushButton::clicked, this, &ZUFreeActBar_left_rush::on_start_clicked);
@@ -95,15 +79,7 @@ ZUFreeActBar_left_rush::ZUFreeActBar_left_rush()
 
     m_homeRect = m_bar->geometry();
     m_hiddenRect = m_homeRect.translated(m_homeRect.width() + 1, 0);
-    for (QPropertyAnimation* anim : { &m_show, &m_hide }) {
-        anim->setTargetObject(m_bar);
-        anim->setPropertyName("geometry");
-        anim->setDuration(250);
-    }
-    m_show.setStartValue(m_hiddenRect);
-    m_show.setEndValue(m_homeRect);
-    m_hide.setStartValue(m_homeRect);
-    m_hide.setEndValue(m_hiddenRect);
+    prepareSlide(&m_show, &m_hide, m_bar, m_homeRect, m_hiddenRect);
     connect(&m_hide, &QPropertyAnimation::finished, this, &ZUFreeActBar_left_rush::__end_finish);
     connect(&m_clock, &QTimer::timeout, this, &ZUFreeActBar_left_rush::timeout);
     connect(ZUFreeActBar::getInstance(), &ZUFreeActBar::dlgMove, this, &ZUFreeActBar_left_rush::__dlgMove);
@@ -114,7 +90,7 @@ ZUFreeActBar_left_rush::ZUFreeActBar_left_rush()
 
 void ZUFreeActBar_left_rush::setDial(const char* image)
 {
-    m_dial->setStyleSheet(QString("border-image: url(./Resources/images/interactBar/%1.png);").arg(image));
+    m_dial->setStyleSheet(dialStyle(image));
 }
 
 void ZUFreeActBar_left_rush::showRunning(bool running)

@@ -8,6 +8,7 @@
 #include "ZUFreeActBar_left_rush.h"
 #include "ZUFreeActStore.h"
 #include "ZUFreeFullWig.h"
+#include "ZUFreePanelParts.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUSound.h"
@@ -47,13 +48,6 @@ const TypeButton kTypes[] = {
     { "whetherA", "是否", "FeedbackType", "2" },    { "evaluateA", "评价", "FeedbackType", "3" },
 };
 
-QString imageStyle(const QString& name)
-{
-    return QString("QPushButton{border-image: url(./Resources/images/interactBar/%1.png);border:0;}"
-                   "QPushButton:pressed{border-image: url(./Resources/images/interactBar/%1-press.png);}")
-        .arg(name);
-}
-
 } // namespace
 
 ZUFreeActBar_right::ZUFreeActBar_right()
@@ -83,7 +77,7 @@ ZUFreeActBar_right::ZUFreeActBar_right()
         button->setToolTip(tr(kTypes[i].tip));
         button->setProperty("btnType", kTypes[i].key);
         button->setProperty("btnValue", kTypes[i].value);
-        button->setStyleSheet(imageStyle(kTypes[i].name));
+        button->setStyleSheet(ZUFreePanelParts::imageButtonStyle(kTypes[i].name, QString(kTypes[i].name) + "-press"));
         button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(kFirstX + i * kStep, kTop, kButton, kButton);
         m_buttons.append(button);
@@ -103,7 +97,7 @@ ZUFreeActBar_right::ZUFreeActBar_right()
     interactS = new QPushButton(rihtg_frame);
     interactS->setObjectName("interactS");
     interactS->setToolTip(tr("分析报表"));
-    interactS->setStyleSheet(imageStyle("interactS"));
+    interactS->setStyleSheet(ZUFreePanelParts::imageButtonStyle("interactS", "interactS-press"));
     interactS->setFocusPolicy(Qt::NoFocus);
     interactS->setGeometry(kFirstX + 8 * kStep, kTop, kButton, kButton);
     closeBtn = new QPushButton(rihtg_frame);
