@@ -22,18 +22,6 @@ QString dbPath()
     return TAVDatabase::databasePath();
 }
 
-// What stands at a path, without following a link: the link's target, "folder", the file's bytes or nothing.
-QByteArray standing(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink())
-        return "link to " + QFile::encodeName(info.symLinkTarget());
-    if (info.isDir())
-        return "folder";
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? "file " + file.readAll() : QByteArray("nothing");
-}
-
 void clearPath(const QString& path)
 {
     const QFileInfo info(path);
@@ -144,8 +132,8 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, logged);
         QVERIFY(place(kind));
-        const QByteArray before = standing(dbPath());
-        const QByteArray journal = standing(dbPath() + "-journal");
+        const QByteArray before = whatStandsAt(dbPath());
+        const QByteArray journal = whatStandsAt(dbPath() + "-journal");
 
         LogCapture log;
         TAVDatabase* database = TAVDatabase::getInstance();
@@ -159,8 +147,8 @@ private slots:
         }
         QVERIFY(!opened);
         QCOMPARE(database->freeCount(), 0);
-        QCOMPARE(standing(dbPath()), before);
-        QCOMPARE(standing(dbPath() + "-journal"), journal);
+        QCOMPARE(whatStandsAt(dbPath()), before);
+        QCOMPARE(whatStandsAt(dbPath() + "-journal"), journal);
         QVERIFY(!QFileInfo::exists(kFolder + "/share"));
         if (!logged.isEmpty())
             QVERIFY2(log.contains(logged), qPrintable(log.lines().join('\n')));
