@@ -205,8 +205,13 @@ void TAVDatabase::setAuthority()
 
 bool TAVDatabase::openLocalDb()
 {
-    if (!QFile::exists(databasePath()))
+    const QFileInfo file(databasePath());
+    if (!file.exists()) {
+        if (file.isSymLink())
+            qWarning().noquote() << QStringLiteral("****the database file is a link to nothing: ")
+                    + file.symLinkTarget();
         return false;
+    }
 
     dropPool();
     for (int i = 0; i < kPoolSize; ++i) {

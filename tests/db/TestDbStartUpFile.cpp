@@ -119,8 +119,8 @@ private slots:
         QTest::newRow("another program's file")
             << QString("foreign") << "lacks the tables TAV_AppInfo, TAV_TeacherInfo";
         QTest::newRow("a table missing") << QString("missing") << "lacks the tables TAV_SignStuInfo";
-        QTest::newRow("a folder") << QString("folder") << "";
-        QTest::newRow("link to a share not mounted") << QString("dangling") << "";
+        QTest::newRow("a folder") << QString("folder") << "open db fail";
+        QTest::newRow("link to a share not mounted") << QString("dangling") << "a link to nothing";
         QTest::newRow("empty file whose creation fails") << QString("empty, journal blocked") << "lacks the tables";
         QTest::newRow("a folder in the journal's place") << QString("journal blocked") << "disk I/O error";
         QTest::newRow("read-only file") << QString("read-only file") << "cannot be written";
