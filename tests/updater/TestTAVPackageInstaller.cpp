@@ -19,19 +19,12 @@ class TestTAVPackageInstaller : public QObject
     QScopedPointer<QTemporaryDir> m_root;
     QString m_programDir;
 
-    QString writePackage(const QVector<PackageMaker::RawEntry>& entries)
-    {
-        const QString path = m_root->filePath("package.7z");
-        return PackageMaker::writeRaw7z(path, entries) ? path : QString();
-    }
-
 private slots:
     void init()
     {
         m_root.reset(new QTemporaryDir);
         m_programDir = m_root->filePath("prog");
-        QVERIFY(writeFile(m_programDir + "/TAV", "old program", true) && writeFile(m_programDir + "/TAVSqlite.db", "db")
-                && writeFile(m_programDir + "/conf/TAVConfig.ini", "[ClientInfo]"));
+        QVERIFY(writeFile(m_programDir + "/TAV", "old program", true));
     }
 
     void refusal_data()
@@ -56,42 +49,11 @@ private slots:
         QCOMPARE(!TAVPackageInstaller::refusal(entry).isEmpty(), refused);
     }
 
-    void refusesPackageWithoutChange_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("database after the program") << QByteArray("TAVSqlite.db") << int(AE_IFREG) << "database";
-        QTest::newRow("configuration") << QByteArray("conf/TAVConfig.ini") << int(AE_IFREG) << "conf";
-        QTest::newRow("downloaded paper") << QByteArray("PaperData/1/q.png") << int(AE_IFREG) << "PaperData";
-        QTest::newRow("folders only") << QByteArray() << int(AE_IFDIR) << "no file";
-        QTest::newRow("nothing at all") << QByteArray() << 0 << "no file";
-    }
-
-    void refusesPackageWithoutChange()
-    {
-        QFETCH(QByteArray, name);
-        QFETCH(int, type);
-        QFETCH(QString, reason);
-        QVector<PackageMaker::RawEntry> entries;
-        if (type == AE_IFDIR)
-            entries = { { "Resources", AE_IFDIR, {}, 0755 }, { "Resources/images", AE_IFDIR, {}, 0755 } };
-        else if (type != 0)
-            entries = { { "TAV", AE_IFREG, "new program", 0755 }, { name, AE_IFREG, "replaced" } };
-        const QString package = writePackage(entries);
-        QVERIFY(!package.isEmpty());
-        const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
-        TAVPackageInstaller installer;
-        QString error;
-        QVERIFY(!installer.install(package, m_programDir, &error));
-        QVERIFY2(error.contains(reason), qPrintable(error));
-        QCOMPARE(PackageMaker::snapshot(m_root->path()), before);
-    }
-
     void unpacksOutsideCallingThread()
     {
         const QByteArray program = "new program " + QByteArray(300000, 'p');
-        const QString package = writePackage({ { "TAV", AE_IFREG, program, 0755 } });
+        const QString package = m_root->filePath("package.7z");
+        QVERIFY(PackageMaker::writeRaw7z(package, { { "TAV", AE_IFREG, program, 0755 } }));
         TAVPackageInstaller installer;
         QVector<QThread*> threads;
         QVector<qint64> bytes;

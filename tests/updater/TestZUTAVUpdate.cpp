@@ -85,6 +85,18 @@ class TestZUTAVUpdate : public QObject
         return QApplication::exec();
     }
 
+    // Waits until the stand-in TAV has started again in the program directory; then what the installation holds
+    // besides the stand-in's marker.
+    QMap<QString, QString> installationAfterRestart() const
+    {
+        const QString marker = m_programDir + "/started.txt", expected = QFileInfo(m_programDir).canonicalFilePath();
+        if (!QTest::qWaitFor([&] { return QString::fromUtf8(readFile(marker)) == expected; }, 10000))
+            return { { "started.txt", "TAV was not started again" } };
+        QMap<QString, QString> items = PackageMaker::snapshot(m_root->path());
+        items.remove("prog/started.txt");
+        return items;
+    }
+
     QString storedVersion() const
     {
         QSqlQuery query("SELECT version FROM TAV_AppInfo WHERE appID = '0'", QSqlDatabase::database("fixture"));
@@ -353,11 +365,7 @@ private slots:
         QCOMPARE(m_web.requestsTo(kPackagePath).size(), int(served != "package"));
         if (served == "foreign")
             QCOMPARE(updater.findChild<QLabel*>("ProgressLabel")->text(), QString("Downloading 2441KB / 2441KB"));
-        QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(readFile(m_programDir + "/started.txt")),
-                                  QFileInfo(m_programDir).canonicalFilePath(), 10000);
-        QMap<QString, QString> after = PackageMaker::snapshot(m_root->path());
-        after.remove("prog/started.txt");
-        QCOMPARE(after, before);
+        QCOMPARE(installationAfterRestart(), before);
         QCOMPARE(storedVersion(), QString("4.2.0"));
     }
 
@@ -397,11 +405,7 @@ private slots:
         QCOMPARE(code, 0);
         QCOMPARE(asked, how != "lost");
         QCOMPARE(m_boxes, QStringList("Information|Download failed, please try again.|Ok"));
-        QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(readFile(m_programDir + "/started.txt")),
-                                  QFileInfo(m_programDir).canonicalFilePath(), 10000);
-        QMap<QString, QString> after = PackageMaker::snapshot(m_root->path());
-        after.remove("prog/started.txt");
-        QCOMPARE(after, before); // no partial package left
+        QCOMPARE(installationAfterRestart(), before); // no partial package left
     }
 
     void progressBarMovesWhileUnpacking()
