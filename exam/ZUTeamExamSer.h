@@ -1,0 +1,64 @@
+#pragma once
+
+#include "ExamInfoRow.h"
+#include "Singleton.h"
+#include "StudentInfo.h"
+#include "ZUBaseExamSer.h"
+
+#include <QDateTime>
+#include <QString>
+
+class QTimer;
+class ZUTeamExamView;
+
+// Runs a loaded paper all at once: every answer item is open on the keypads under one countdown, which the
+// teacher can pause, stop, restart after a stop, and lengthen or shorten by whole minutes; each keypad
+// message names its item by its quiz number. States: 0 idle, 1 running, 2 paused, 3 stopped.
+class ZUTeamExamSer : public ZUBaseExamSer
+{
+    Q_OBJECT
+public:
+    static ZUTeamExamSer* getInstance() { return TavSingleton<ZUTeamExamSer>::instance(); }
+
+    static constexpr int kMaxExamTime = 7200;
+
+    // The run screen; null runs the quiz without one.
+    void setView(ZUTeamExamView* view) { m_view = view; }
+
+    // The remaining time becomes the quiz duration.
+    void resetExamTime();
+    // One minute more (up to two hours) or less (never down to 0); in every state.
+    void addExamTime();
+    void decExamTime();
+    // Each 0, or -1 with a text for the teacher.
+    int startExam(QString& error);
+    int stopExam(QString& error);
+    int pauseToStart(QString& error);
+    int stopToStart(QString& error);
+    void pauseExam();
+    // Saves the quiz when it was stopped, and goes back to idle.
+    void quitExam();
+
+    int state() const { return m_state; }
+    int remainingTime() const { return m_examTime; }
+    const ExamInfoRow& examRow() const { return m_examRow; }
+
+public slots:
+    void __timeout();
+    void __studentData(StudentInfo stuInfo);
+
+private:
+    friend class TavSingleton<ZUTeamExamSer>;
+    ZUTeamExamSer();
+
+    void logState(const char* operation) const;
+    bool refuseState(bool allowed, QString& error) const;
+    void showTime();
+
+    int m_state = 0;
+    int m_examTime = 0;
+    QTimer* m_timer;
+    QDateTime m_examStart;
+    ExamInfoRow m_examRow;
+    ZUTeamExamView* m_view = nullptr;
+};
