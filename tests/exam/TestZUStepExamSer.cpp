@@ -1,0 +1,224 @@
+// The question-by-question service: time settings, the receiver command of a start, the states, the
+// countdown, where each keypad answer goes, and saving at quit.
+#include "ExamTestSupport.h"
+#include "ZUExamMem.h"
+#include "ZUStepExamSer.h"
+
+using namespace ExamTestSupport;
+
+class TestZUStepExamSer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(DbTestSupport::freshDatabase());
+        QVERIFY(startService(m_service));
+        m_ser->setView(&m_view);
+    }
+
+    void init()
+    {
+        useClass(3);
+        m_sim = openReceiver();
+        m_view = RecordingView();
+    }
+
+    void cleanup()
+    {
+        m_ser->stopExam();
+        m_ser->quitExam();
+    }
+
+    void timeSettings_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<int>("duration");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("firstQuestionTime");
+        const QStringList ten { "A|B|C|D|A|B|C|D|A|B" };
+        QTest::newRow("4 s an item") << ten << 49 << "时间设置不合理，请重新设置" << 0;
+        QTest::newRow("5 s an item") << ten << 50 << "" << 50;
+        QTest::newRow("remainder dropped") << QStringList({ "A|B|C", "D" }) << 130 << "" << 96;
+        QTest::newRow("no items") << QStringList() << 600 << "无法获取试题信息" << 0;
+    }
+
+    void timeSettings()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(QString, error);
+        QVERIFY(loadPaper(m_service, *m_ser, answers));
+        QString text;
+        QFETCH(int, duration);
+        ZUExamMem::getInstance()->m_examDuration = duration;
+        QCOMPARE(m_ser->checkExamSettings(text), error.isEmpty() ? 0 : -1);
+        QCOMPARE(text, error);
+        if (error.isEmpty())
+            QTEST(m_ser->getExamTimeByQIndex(0), "firstQuestionTime");
+    }
+
+    void startCommandsTheReceiver_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("single") << "B"
+                                << "startQuiz 2 -1 -1 1";
+        QTest::newRow("multiple") << "BD"
+                                  << "startQuiz 3 -1 -1 1";
+        QTest::newRow("two singles") << "A|D"
+                                     << "startQuiz 2 2 -1 1";
+        QTest::newRow("a multiple among two") << "AC|B"
+                                              << "startQuiz 3 2 -1 1";
+    }
+
+    void startCommandsTheReceiver()
+    {
+        QFETCH(QString, answer);
+        start({ answer }, 0);
+        QTEST(m_sim->commands().value(0), "command");
+        QCOMPARE(m_ser->state(), 1);
+        QCOMPARE(m_view.times, QList<int>({ m_ser->getExamTimeByQIndex(0) }));
+    }
+
+    void answersAreFiledByItemAndState()
+    {
+        start({ "A|B|C", "D" }, 1);
+        // One item takes every quiz number; letters are stored once each, in order.
+        press(1, 7, "D");
+        press(2, 0, "DAAB");
+        QCOMPARE(recorded(1, 4) + recorded(2, 4), QString("DABD"));
+        QCOMPARE(m_view.answered.value("S01"), 1);
+        QString error = "kept";
+        QCOMPARE(m_ser->startExam(1, error), -1);
+        QCOMPARE(error, QString("kept"));
+
+        m_ser->pauseExam();
+        QCOMPARE(m_ser->state(), 2);
+        const int left = m_ser->remainingTime();
+        m_ser->__timeout();
+        QCOMPARE(m_ser->remainingTime(), left);
+        press(3, 1, "C"); // taken while paused
+        m_ser->pauseToStart();
+        m_ser->stopExam();
+        QCOMPARE(m_ser->state(), 3);
+        QCOMPARE(m_view.finished, 1);
+        QCOMPARE(m_view.times.last(), 0);
+        QCOMPARE(m_sim->commands().last(), QString("stopQuiz"));
+        press(1, 1, "A"); // stopped: dropped
+        QCOMPARE(recorded(3, 4) + recorded(1, 4), QString("CD"));
+
+        // Asked again, the question starts afresh; another question keeps its own.
+        QCOMPARE(m_ser->startExam(1, error), 0);
+        QCOMPARE(recorded(1, 4) + recorded(2, 4), QString());
+        m_ser->stopExam();
+        QCOMPARE(m_ser->startExam(0, error), 0);
+        DbTestSupport::LogCapture log;
+        m_view.answered.clear();
+        press(1, 4, "A"); // no fourth item
+        press(1, 0, "A");
+        press(1, 2, "Rush");
+        press(9, 2, "A"); // nobody's keypad
+        press(1, 2, "");
+        QVERIFY(log.contains("****the quiz number 0 names no item"));
+        QVERIFY(m_view.answered.isEmpty());
+        press(1, 2, "C");
+        press(1, 2, "B");
+        press(1, 3, "C");
+        QCOMPARE(recorded(1, 1) + recorded(1, 2) + recorded(1, 3), QString("BC"));
+        QCOMPARE(m_view.answered.value("S01"), 2);
+        QCOMPARE(m_ser->m_answerRecords["S01"].answerHistory(1), QStringList({ "C", "B" }));
+        m_ser->m_answerRecords.remove("S02");
+        press(2, 1, "A");
+        QVERIFY(log.contains("****no answer record for S02, the answer is dropped"));
+        QVERIFY(!m_ser->m_answerRecords.contains("S02"));
+    }
+
+    void countdownStopsTheQuestionAtZero()
+    {
+        start({ "A" }, 0, 6);
+        for (int tick = 0; tick < 7; ++tick)
+            m_ser->__timeout();
+        QCOMPARE(m_view.times, QList<int>({ 6, 5, 4, 3, 2, 1, 0, 0 }));
+        QCOMPARE(m_ser->state(), 3);
+        QCOMPARE(m_view.finished, 1);
+        QCOMPARE(m_sim->commands().last(), QString("stopQuiz"));
+    }
+
+    // Refused starts leave the service as it was, so the next question can still start.
+    void refusedStartsChangeNothing()
+    {
+        QVERIFY(loadPaper(m_service, *m_ser, { "A", "B" }, { 1, 0 }));
+        QString error;
+        QCOMPARE(m_ser->startExam(1, error), -1);
+        QCOMPARE(error, QString("无法获取试题信息"));
+        QCOMPARE(m_ser->startExam(5, error), -1);
+        m_sim->unplug();
+        QString message;
+        ZURf228Api::getInstance()->pollDevice(message);
+        QCOMPARE(m_ser->startExam(0, error), -1);
+        QCOMPARE(error, QString("无法获接收器信息，请检查接收器！"));
+        QCOMPARE(m_ser->state(), 0);
+        QVERIFY(m_sim->commands().filter("startQuiz").isEmpty());
+        m_sim->plug();
+        ZURf228Api::getInstance()->pollDevice(message);
+        QCOMPARE(m_ser->startExam(0, error), 0);
+    }
+
+    void quitSavesOnlyAStoppedQuiz()
+    {
+        const int quizzes = DbTestSupport::committedValue("select count(*) from TAV_ExamInfo").toInt();
+        m_ser->quitExam();
+        start({ "A|B", "C" }, 0);
+        press(1, 1, "A");
+        m_ser->quitExam(); // running: nothing
+        QCOMPARE(m_ser->state(), 1);
+        m_ser->stopExam();
+        m_ser->quitExam();
+        QCOMPARE(m_ser->state(), 0);
+        QCOMPARE(DbTestSupport::committedValue("select count(*) from TAV_ExamInfo").toInt(), quizzes + 1);
+        const QString last = "(select max(examID) from TAV_ExamInfo)";
+        QCOMPARE(
+            DbTestSupport::committedValue("select localRecordID || paperID from TAV_ExamInfo where examID = " + last)
+                .toString(),
+            QString("7T1"));
+        QCOMPARE(DbTestSupport::committedValue("select count(*) from TAV_ExamStuAnswer where examID = " + last).toInt(),
+                 9);
+        QCOMPARE(DbTestSupport::committedValue("select answer from TAV_ExamStuAnswer where answerTime is not null and "
+                                               "examID = "
+                                               + last)
+                     .toString(),
+                 QString("A"));
+    }
+
+private:
+    // Loads the paper, gives each item the time and starts the question.
+    void start(const QStringList& answers, int question, int itemTime = 600)
+    {
+        QVERIFY(loadPaper(m_service, *m_ser, answers));
+        ZUExamMem::getInstance()->m_examDuration = itemTime * m_ser->m_totalQ;
+        QString error;
+        QCOMPARE(m_ser->checkExamSettings(error), 0);
+        m_sim->clearCommands();
+        m_view = RecordingView();
+        QCOMPARE(m_ser->startExam(question, error), 0);
+    }
+
+    void press(int keypad, int quizNumber, const QString& data)
+    {
+        m_ser->__studentData({ keypad, quizNumber, 0, data });
+    }
+
+    QString recorded(int student, int item)
+    {
+        return m_ser->m_answerRecords.value(ExamTestSupport::student(student)).answerAt(item - 1);
+    }
+
+    TavWebService m_service;
+    ZUStepExamSer* m_ser = ZUStepExamSer::getInstance();
+    Rf21xSimulator* m_sim = nullptr;
+    RecordingView m_view;
+};
+
+TAV_DB_TEST_MAIN(TestZUStepExamSer)
+#include "TestZUStepExamSer.moc"

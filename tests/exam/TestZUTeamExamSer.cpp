@@ -1,0 +1,142 @@
+// The all-at-once service: the countdown lengthened and shortened, the states with their refusals, answers
+// filed by quiz number, and a stop at 0 seconds that the receiver refuses.
+#include "DialogAnswerer.h"
+#include "ExamTestSupport.h"
+#include "ZUExamMem.h"
+#include "ZUTeamExamSer.h"
+#include "ZUTipDlg.h"
+
+using namespace ExamTestSupport;
+
+class TestZUTeamExamSer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(DbTestSupport::freshDatabase());
+        QVERIFY(startService(m_service));
+        m_ser->setView(&m_view);
+    }
+
+    void init()
+    {
+        useClass(3);
+        m_sim = openReceiver();
+        QVERIFY(loadPaper(m_service, *m_ser, { "A|B|C", "D" }));
+        setTime(600);
+    }
+
+    void cleanup()
+    {
+        QString error;
+        m_ser->stopExam(error);
+        m_ser->quitExam();
+    }
+
+    void minutesAddedAndTakenAway_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<bool>("add");
+        QTest::addColumn<int>("to");
+        QTest::newRow("up to two hours") << 7140 << true << 7200;
+        QTest::newRow("not beyond") << 7141 << true << 7141;
+        QTest::newRow("down to a second") << 61 << false << 1;
+        QTest::newRow("never to nothing") << 60 << false << 60;
+    }
+
+    void minutesAddedAndTakenAway()
+    {
+        QFETCH(int, from);
+        QFETCH(bool, add);
+        QFETCH(int, to);
+        setTime(from);
+        add ? m_ser->addExamTime() : m_ser->decExamTime();
+        QCOMPARE(m_ser->remainingTime(), to);
+        QCOMPARE(m_view.times, to == from ? QList<int>() : QList<int>({ to }));
+    }
+
+    void statesAndAnswers()
+    {
+        QString error;
+        QCOMPARE(m_ser->pauseToStart(error) + m_ser->stopExam(error) + m_ser->stopToStart(error), -3);
+        QCOMPARE(error, QString("考试状态错误！"));
+        QCOMPARE(m_ser->startExam(error), 0);
+        QCOMPARE(m_sim->commands(), QStringList("startQuiz 3 4 -1 1"));
+        error.clear();
+        QCOMPARE(m_ser->startExam(error), -1);
+        QCOMPARE(error, QString("考试状态错误！"));
+
+        DbTestSupport::LogCapture log;
+        press(1, 5, "A"); // beyond the paper
+        press(1, 0, "A");
+        press(1, 4, "CAB");
+        press(1, 1, "B");
+        QVERIFY(log.contains("****the quiz number 0 names no item"));
+        QCOMPARE(recorded(1), QStringList({ "B", "", "", "ABC" }));
+        QCOMPARE(m_view.answered.value("S01"), 2);
+        QVERIFY(m_ser->m_answerRecords["S01"].usedTime() <= 1);
+
+        m_ser->pauseExam();
+        press(2, 2, "D"); // taken while paused
+        QCOMPARE(m_ser->pauseToStart(error), 0);
+        QCOMPARE(m_ser->stopExam(error), 0);
+        QCOMPARE(m_ser->state(), 3);
+        QCOMPARE(m_view.finished, 1);
+        press(2, 3, "A"); // stopped: dropped
+        QCOMPARE(recorded(2), QStringList({ "", "D", "", "" }));
+        // A restart goes on with the same answers and the same start.
+        QCOMPARE(m_ser->stopToStart(error), 0);
+        QCOMPARE(m_sim->commands().filter("startQuiz 3 4").size(), 2);
+        QCOMPARE(recorded(1), QStringList({ "B", "", "", "ABC" }));
+    }
+
+    void stopAtZeroThatTheReceiverRefuses()
+    {
+        setTime(6);
+        QString error;
+        QCOMPARE(m_ser->startExam(error), 0);
+        press(3, 2, "B");
+        m_sim->setResult("stopQuiz", 0);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        for (int tick = 0; tick < 6; ++tick)
+            m_ser->__timeout();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastTitle() + DialogAnswerer::lastText(), QString("信息调用硬件接口失败！"));
+        QCOMPARE(m_ser->state(), 3);
+        QCOMPARE(m_view.finished, 1); // the screen learns that the quiz stopped
+        QCOMPARE(m_view.times, QList<int>({ 5, 4, 3, 2, 1, 0 }));
+
+        m_sim->setResult("stopQuiz", 1);
+        QCOMPARE(m_ser->stopToStart(error), -1);
+        QCOMPARE(error, QString("时间设置不合理，请重新设置!"));
+        m_ser->addExamTime();
+        QCOMPARE(m_ser->stopToStart(error), 0);
+        QCOMPARE(m_ser->remainingTime(), 60);
+        QCOMPARE(recorded(3), QStringList({ "", "B", "", "" }));
+    }
+
+private:
+    void setTime(int seconds)
+    {
+        ZUExamMem::getInstance()->m_examDuration = seconds;
+        m_ser->resetExamTime();
+        m_view = RecordingView();
+    }
+
+    void press(int keypad, int quizNumber, const QString& data)
+    {
+        m_ser->__studentData({ keypad, quizNumber, 0, data });
+    }
+
+    QStringList recorded(int s) { return m_ser->m_answerRecords.value(student(s)).answers().toList(); }
+
+    TavWebService m_service;
+    ZUTeamExamSer* m_ser = ZUTeamExamSer::getInstance();
+    Rf21xSimulator* m_sim = nullptr;
+    RecordingView m_view;
+};
+
+TAV_DB_TEST_MAIN(TestZUTeamExamSer)
+#include "TestZUTeamExamSer.moc"
