@@ -14,10 +14,12 @@
 #include "ZUExamSer.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
+#include "ZUSound.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonArray>
+#include <QTimer>
 #include <QtDebug>
 
 #include <algorithm>
@@ -38,6 +40,7 @@ struct ZUBaseExamSer::Paper
 
 ZUBaseExamSer::ZUBaseExamSer(QObject* parent)
     : QObject(parent)
+    , m_timer(new QTimer(this))
 {
 }
 
@@ -48,27 +51,15 @@ int ZUBaseExamSer::getPaperInfo(const QString& paperID)
     qDebug() << "enter getPaperInfo";
     m_paperID = paperID;
     const TAVMemInfo* mem = TAVMemInfo::getInstance();
-    const QByteArray body = ZUExamSer::signedBody(
-        { { "username", mem->currentTeacher.username }, { "paperID", paperID }, { "version", mem->version } });
-    qDebug() << "send request paper msg to server";
-    QByteArray reply;
-    const int code = TAVNetEvent::getInstance()->post(QString::fromLatin1(ZUExamSer::kPaperPath), body, reply, -1);
-    qDebug() << "the res code is: " << code;
-    if (code != 200)
+    QJsonObject result;
+    if (!ZUExamSer::request(
+            ZUExamSer::kPaperPath,
+            { { "username", mem->currentTeacher.username }, { "paperID", paperID }, { "version", mem->version } },
+            result, false))
         return -1;
-    qDebug().noquote() << "the reveive msg is: " + QString::fromUtf8(reply);
-    const JsonReply parsed = JsonHelper::getInstance()->parseReply(reply);
-    if (parsed.errorCode == QLatin1String("500")) {
-        qDebug() << "parse content error";
-        return -1;
-    }
-    if (!parsed.success) {
-        qWarning() << "****the flag is false";
-        return -1;
-    }
 
     Paper paper;
-    if (!readPaper(parsed.result, paper))
+    if (!readPaper(result, paper))
         return -1;
     PaperPictureStore pictures; // removes what it fetched unless committed
     for (const QString& id : qAsConst(paper.questionIDs)) {
@@ -493,12 +484,52 @@ StudentAnswerRecord* ZUBaseExamSer::takeAnswer(const QString& dovaneID, int slot
     return &record.value();
 }
 
-void ZUBaseExamSer::saveQuiz(ExamInfoRow& row)
+void ZUBaseExamSer::logState(const char* operation) const
 {
-    row.endTime = nowText();
+    qDebug() << operation;
+    qDebug() << "the exam state is: " << m_state;
+}
+
+void ZUBaseExamSer::stampQuizStart()
+{
+    m_examRow.localRecordID = TAVMemInfo::getInstance()->currentRecord.localRecordID;
+    m_examRow.startTime = nowText();
+    m_examRow.paperID = m_replyPaperID;
+    m_examRow.status = 0;
+}
+
+void ZUBaseExamSer::countDown(int& seconds)
+{
+    seconds = qMax(0, seconds - 1);
+    if (seconds >= 1 && seconds <= 5)
+        ZUSound::getInstance()->playCountdown();
+}
+
+void ZUBaseExamSer::pauseExam()
+{
+    logState("enter pauseExam");
+    if (m_state != 1) {
+        qWarning() << "****the exam state is error";
+        return;
+    }
+    m_state = 2;
+    m_timer->stop();
+    ZUSound::getInstance()->playSuspendAnswer();
+}
+
+void ZUBaseExamSer::quitExam()
+{
+    logState("enter quitExam");
+    if (m_state != 3)
+        return;
+    m_state = 0;
+    m_timer->stop();
+    if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
+        api->stopQuiz();
+    m_examRow.endTime = nowText();
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
-    TAV_ExamInfo::getInstance()->insertExamInfo(db, row);
-    saveExamStudents(db, row.examID);
+    TAV_ExamInfo::getInstance()->insertExamInfo(db, m_examRow);
+    saveExamStudents(db, m_examRow.examID);
     database->closeDbCon(db);
 }

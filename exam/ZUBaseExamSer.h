@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <QVector>
 
+class QTimer;
 struct StudentInfo;
 
 // Common base of the two quiz services: the loaded paper (sections, questions, answer items and their
@@ -81,6 +82,14 @@ public:
     void saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
                             int examID) const;
 
+    // The run of either service: keypads still answer while paused.
+    void pauseExam();
+    // Back to idle; a stopped quiz is written with every student's rows in one transaction.
+    void quitExam();
+    // 0 idle, 1 running, 2 paused, 3 stopped.
+    int state() const { return m_state; }
+    const ExamInfoRow& examRow() const { return m_examRow; }
+
     // The model, replaced whole by getPaperInfo.
     QString m_paperID;
     QString m_replyPaperID;
@@ -106,8 +115,15 @@ protected:
     // Files the keypad text, as its distinct letters in order, into slot of the student's record and gives
     // the record and the number of items it has answered; null when nothing was stored.
     StudentAnswerRecord* takeAnswer(const QString& dovaneID, int slot, const QString& data, int& answered);
-    // Ends the quiz row now and writes it with every student's rows in one transaction.
-    void saveQuiz(ExamInfoRow& row);
+    void logState(const char* operation) const;
+    // The quiz row starts now, in the open lesson, on the loaded paper.
+    void stampQuizStart();
+    // A second less, never below 0, with the countdown sound over the last five.
+    static void countDown(int& seconds);
+
+    int m_state = 0;
+    QTimer* m_timer; // one second while running; each service connects it to its own tick
+    ExamInfoRow m_examRow;
 
 private:
     struct Paper;

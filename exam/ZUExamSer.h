@@ -3,7 +3,7 @@
 #include "PaperListItem.h"
 #include "Singleton.h"
 
-#include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -22,8 +22,11 @@ public:
     // Appends the entries of one page to papers; totalPage is written only on success. 0 or -1.
     int getPaperList(int page, int pageSize, int& totalPage, QList<PaperListItem>& papers);
 
-    // "name=value&..." as given (values unescaped), followed by "&sign=" and the signature of that text.
-    static QByteArray signedBody(const QList<QPair<QString, QString>>& params);
+    // Sends a paper request: "name=value&..." as given (values unescaped), "&sign=" and the signature of that
+    // text. Gives the reply's "result"; false, logged as the paper requests log it, when the request failed,
+    // the reply is not JSON or the service refused. Only the catalogue logs a failed request.
+    static bool request(const char* path, const QList<QPair<QString, QString>>& params, QJsonObject& result,
+                        bool logNetworkError);
 
 private:
     friend class TavSingleton<ZUExamSer>;

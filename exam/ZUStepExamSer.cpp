@@ -1,6 +1,5 @@
 #include "ZUStepExamSer.h"
 
-#include "TAVMemInfo.h"
 #include "ZUExamMem.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
@@ -11,16 +10,9 @@
 #include <QtDebug>
 
 ZUStepExamSer::ZUStepExamSer()
-    : m_timer(new QTimer(this))
 {
     connect(m_timer, &QTimer::timeout, this, &ZUStepExamSer::__timeout);
     connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this, &ZUStepExamSer::__studentData);
-}
-
-void ZUStepExamSer::logState(const char* operation) const
-{
-    qDebug() << operation;
-    qDebug() << "the exam state is: " << m_state;
 }
 
 int ZUStepExamSer::checkExamSettings(QString& error)
@@ -69,10 +61,7 @@ int ZUStepExamSer::startExam(int question, QString& error)
     m_state = 1;
     m_currentQuestion = question;
     m_questionStart = QDateTime::currentDateTime();
-    m_examRow.localRecordID = TAVMemInfo::getInstance()->currentRecord.localRecordID;
-    m_examRow.startTime = nowText();
-    m_examRow.paperID = m_replyPaperID;
-    m_examRow.status = 0;
+    stampQuizStart();
     __clearAnswerByQIndex(question);
     m_itemMap = itemMap;
     m_examTime = m_itemTime * count;
@@ -90,18 +79,6 @@ int ZUStepExamSer::startExam(int question, QString& error)
     m_timer->start(1000);
     ZUSound::getInstance()->playStartAnswer();
     return 0;
-}
-
-void ZUStepExamSer::pauseExam()
-{
-    logState("enter pauseExam");
-    if (m_state != 1) {
-        qWarning() << "****the exam state is error";
-        return;
-    }
-    m_state = 2;
-    m_timer->stop();
-    ZUSound::getInstance()->playSuspendAnswer();
 }
 
 void ZUStepExamSer::pauseToStart()
@@ -136,25 +113,11 @@ void ZUStepExamSer::stopExam()
     ZUSound::getInstance()->playStopAnswer();
 }
 
-void ZUStepExamSer::quitExam()
-{
-    logState("enter quitExam");
-    if (m_state != 3)
-        return;
-    m_state = 0;
-    m_timer->stop();
-    if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
-        api->stopQuiz();
-    saveQuiz(m_examRow);
-}
-
 void ZUStepExamSer::__timeout()
 {
     if (m_state != 1)
         return;
-    m_examTime = qMax(0, m_examTime - 1);
-    if (m_examTime >= 1 && m_examTime <= 5)
-        ZUSound::getInstance()->playCountdown();
+    countDown(m_examTime);
     if (m_examTime == 0)
         stopExam();
     if (m_view)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ExamInfoRow.h"
 #include "Singleton.h"
 #include "StudentInfo.h"
 #include "ZUBaseExamSer.h"
@@ -9,7 +8,6 @@
 #include <QMap>
 #include <QString>
 
-class QTimer;
 class ZUStepExamView;
 
 // Runs a loaded paper one question at a time on the keypads: starts, pauses, resumes and stops the current
@@ -31,16 +29,11 @@ public:
     // Starts the question (its earlier answers are forgotten); -1 when refused, error set unless the state
     // was wrong.
     int startExam(int question, QString& error);
-    void pauseExam();
     void pauseToStart();
     void stopExam();
-    // Saves the quiz when a question was stopped, and goes back to idle.
-    void quitExam();
 
-    int state() const { return m_state; }
     int currentQuestion() const { return m_currentQuestion; }
     int remainingTime() const { return m_examTime; }
-    const ExamInfoRow& examRow() const { return m_examRow; }
 
 public slots:
     void __timeout();
@@ -50,16 +43,11 @@ private:
     friend class TavSingleton<ZUStepExamSer>;
     ZUStepExamSer();
 
-    void logState(const char* operation) const;
-
     int m_itemTime = 0;
-    int m_state = 0;
     int m_currentQuestion = 0;
     int m_severalItems = 0;
     QMap<int, int> m_itemMap; // subQuestionID (the keypad's quiz number) -> mcsn
     int m_examTime = 0;
-    QTimer* m_timer;
     QDateTime m_questionStart;
-    ExamInfoRow m_examRow;
     ZUStepExamView* m_view = nullptr;
 };

@@ -1,6 +1,5 @@
 #include "ZUTeamExamSer.h"
 
-#include "TAVMemInfo.h"
 #include "ZUExamMem.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
@@ -12,24 +11,23 @@
 #include <QtDebug>
 
 ZUTeamExamSer::ZUTeamExamSer()
-    : m_timer(new QTimer(this))
 {
     connect(m_timer, &QTimer::timeout, this, &ZUTeamExamSer::__timeout);
     connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this, &ZUTeamExamSer::__studentData);
 }
 
-void ZUTeamExamSer::logState(const char* operation) const
+bool ZUTeamExamSer::allowed(bool inState, bool needsTime, QString& error) const
 {
-    qDebug() << operation;
-    qDebug() << "the exam state is: " << m_state;
-}
-
-bool ZUTeamExamSer::refuseState(bool allowed, QString& error) const
-{
-    if (allowed)
+    if (!inState) {
+        qWarning() << "****the exam state is error";
+        error = tr("考试状态错误！");
         return false;
-    qWarning() << "****the exam state is error";
-    error = tr("考试状态错误！");
+    }
+    if (needsTime && m_examTime == 0) {
+        qWarning() << "****the examtime is 0";
+        error = tr("时间设置不合理，请重新设置!");
+        return false;
+    }
     return true;
 }
 
@@ -67,14 +65,11 @@ int ZUTeamExamSer::startExam(QString& error)
         error = tr("无法获接收器信息，请检查接收器！");
         return -1;
     }
-    if (refuseState(m_state == 0, error))
+    if (!allowed(m_state == 0, false, error))
         return -1;
     m_state = 1;
     m_examStart = QDateTime::currentDateTime();
-    m_examRow.localRecordID = TAVMemInfo::getInstance()->currentRecord.localRecordID;
-    m_examRow.startTime = nowText();
-    m_examRow.paperID = m_replyPaperID;
-    m_examRow.status = 0;
+    stampQuizStart();
     if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
         api->startMultipleQuiz(m_totalQ);
     m_timer->start(1000);
@@ -82,28 +77,11 @@ int ZUTeamExamSer::startExam(QString& error)
     return 0;
 }
 
-void ZUTeamExamSer::pauseExam()
-{
-    logState("enter pauseExam");
-    if (m_state != 1) {
-        qWarning() << "****the exam state is error";
-        return;
-    }
-    m_state = 2;
-    m_timer->stop();
-    ZUSound::getInstance()->playSuspendAnswer();
-}
-
 int ZUTeamExamSer::pauseToStart(QString& error)
 {
     logState("enter pauseToStart");
-    if (refuseState(m_state == 2, error))
+    if (!allowed(m_state == 2, true, error))
         return -1;
-    if (m_examTime == 0) {
-        qWarning() << "****the examtime is 0";
-        error = tr("时间设置不合理，请重新设置!");
-        return -1;
-    }
     m_timer->start(1000);
     m_state = 1;
     ZUSound::getInstance()->playStartAnswer();
@@ -113,7 +91,7 @@ int ZUTeamExamSer::pauseToStart(QString& error)
 int ZUTeamExamSer::stopExam(QString& error)
 {
     logState("enter stopExam");
-    if (refuseState(m_state == 1 || m_state == 2, error))
+    if (!allowed(m_state == 1 || m_state == 2, false, error))
         return -1;
     m_state = 3;
     m_timer->stop();
@@ -131,13 +109,8 @@ int ZUTeamExamSer::stopExam(QString& error)
 int ZUTeamExamSer::stopToStart(QString& error)
 {
     logState("enter stopToStart");
-    if (refuseState(m_state == 3, error))
+    if (!allowed(m_state == 3, true, error))
         return -1;
-    if (m_examTime == 0) {
-        qWarning() << "****the examtime is 0";
-        error = tr("时间设置不合理，请重新设置!");
-        return -1;
-    }
     m_state = 1;
     m_timer->start(1000);
     if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
@@ -146,25 +119,11 @@ int ZUTeamExamSer::stopToStart(QString& error)
     return 0;
 }
 
-void ZUTeamExamSer::quitExam()
-{
-    logState("enter quitExam");
-    if (m_state != 3)
-        return;
-    m_state = 0;
-    m_timer->stop();
-    if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
-        api->stopQuiz();
-    saveQuiz(m_examRow);
-}
-
 void ZUTeamExamSer::__timeout()
 {
     if (m_state != 1)
         return;
-    m_examTime = qMax(0, m_examTime - 1);
-    if (m_examTime >= 1 && m_examTime <= 5)
-        ZUSound::getInstance()->playCountdown();
+    countDown(m_examTime);
     if (m_examTime == 0) {
         QString error;
         if (stopExam(error) != 0) {

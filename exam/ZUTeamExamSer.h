@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ExamInfoRow.h"
 #include "Singleton.h"
 #include "StudentInfo.h"
 #include "ZUBaseExamSer.h"
@@ -8,7 +7,6 @@
 #include <QDateTime>
 #include <QString>
 
-class QTimer;
 class ZUTeamExamView;
 
 // Runs a loaded paper all at once: every answer item is open on the keypads under one countdown, which the
@@ -35,13 +33,8 @@ public:
     int stopExam(QString& error);
     int pauseToStart(QString& error);
     int stopToStart(QString& error);
-    void pauseExam();
-    // Saves the quiz when it was stopped, and goes back to idle.
-    void quitExam();
 
-    int state() const { return m_state; }
     int remainingTime() const { return m_examTime; }
-    const ExamInfoRow& examRow() const { return m_examRow; }
 
 public slots:
     void __timeout();
@@ -51,14 +44,11 @@ private:
     friend class TavSingleton<ZUTeamExamSer>;
     ZUTeamExamSer();
 
-    void logState(const char* operation) const;
-    bool refuseState(bool allowed, QString& error) const;
+    // False with the teacher's text when the state does not allow the operation, or no time is left.
+    bool allowed(bool inState, bool needsTime, QString& error) const;
     void showTime();
 
-    int m_state = 0;
     int m_examTime = 0;
-    QTimer* m_timer;
     QDateTime m_examStart;
-    ExamInfoRow m_examRow;
     ZUTeamExamView* m_view = nullptr;
 };
