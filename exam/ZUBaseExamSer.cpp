@@ -498,6 +498,13 @@ void ZUBaseExamSer::stampQuizStart()
     m_examRow.status = 0;
 }
 
+void ZUBaseExamSer::runCountdown()
+{
+    m_state = 1;
+    m_timer->start(1000);
+    ZUSound::getInstance()->playStartAnswer();
+}
+
 void ZUBaseExamSer::countDown(int& seconds)
 {
     seconds = qMax(0, seconds - 1);

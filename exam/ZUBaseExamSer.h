@@ -118,6 +118,8 @@ protected:
     void logState(const char* operation) const;
     // The quiz row starts now, in the open lesson, on the loaded paper.
     void stampQuizStart();
+    // Running: the countdown ticks once a second, and the start sound plays.
+    void runCountdown();
     // A second less, never below 0, with the countdown sound over the last five.
     static void countDown(int& seconds);
 

@@ -76,8 +76,7 @@ int ZUStepExamSer::startExam(int question, QString& error)
         else
             api->startSingleQuiz(receiverCount);
     }
-    m_timer->start(1000);
-    ZUSound::getInstance()->playStartAnswer();
+    runCountdown();
     return 0;
 }
 
@@ -88,9 +87,7 @@ void ZUStepExamSer::pauseToStart()
         qWarning() << "****the exam state is error";
         return;
     }
-    m_timer->start(1000);
-    m_state = 1;
-    ZUSound::getInstance()->playStartAnswer();
+    runCountdown();
 }
 
 void ZUStepExamSer::stopExam()

@@ -67,13 +67,11 @@ int ZUTeamExamSer::startExam(QString& error)
     }
     if (!allowed(m_state == 0, false, error))
         return -1;
-    m_state = 1;
     m_examStart = QDateTime::currentDateTime();
     stampQuizStart();
     if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
         api->startMultipleQuiz(m_totalQ);
-    m_timer->start(1000);
-    ZUSound::getInstance()->playStartAnswer();
+    runCountdown();
     return 0;
 }
 
@@ -82,9 +80,7 @@ int ZUTeamExamSer::pauseToStart(QString& error)
     logState("enter pauseToStart");
     if (!allowed(m_state == 2, true, error))
         return -1;
-    m_timer->start(1000);
-    m_state = 1;
-    ZUSound::getInstance()->playStartAnswer();
+    runCountdown();
     return 0;
 }
 
@@ -111,11 +107,10 @@ int ZUTeamExamSer::stopToStart(QString& error)
     logState("enter stopToStart");
     if (!allowed(m_state == 3, true, error))
         return -1;
-    m_state = 1;
-    m_timer->start(1000);
+    // Answers go on accumulating, their seconds still counted from the first start.
     if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
         api->startMultipleQuiz(m_totalQ);
-    ZUSound::getInstance()->playStartAnswer();
+    runCountdown();
     return 0;
 }
 
