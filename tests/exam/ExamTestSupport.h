@@ -81,7 +81,7 @@ inline QJsonObject paperReply(const QStringList& answers, const QList<int>& coun
                          { "ksRPaperQuestion", items } };
 }
 
-// The paper service answers the next paper requests with this result.
+// The paper requests are answered with this result.
 inline void serveReply(TavWebService& service, const QJsonObject& result)
 {
     const QJsonObject reply { { "success", true }, { "result", result }, { "errorCode", "" } };
@@ -105,37 +105,41 @@ inline Rf21xSimulator* openReceiver()
     return sim;
 }
 
-// The quiz of the upload document carries exactly the service's answer records: a summary per student and,
-// per student and item, the current answer and time with the item's facts and the history behind it.
+// The values as text joined by spaces, to compare a row in one line.
+template<typename... T> QString row(const T&... values)
+{
+    return QStringList { QVariant(values).toString()... }.join(' ');
+}
+
+// The quiz of the upload document carries exactly the service's answer records: each student's time and, per
+// student and item, the current answer and time with the item's facts and the history behind it.
 inline QString differenceFromRecords(const QJsonObject& exam, const ZUBaseExamSer& ser)
 {
-    QMap<QString, QJsonObject> answers; // dovaneID + "/" + mcsn
-    for (const QJsonValue& value : exam.value("TAVExamStuAnswer").toArray())
-        answers.insert(value["dovaneID"].toString() + "/" + QString::number(value["mcsn"].toInt()), value.toObject());
-    QMap<QString, int> used;
-    for (const QJsonValue& value : exam.value("TAVExamStuInfo").toArray())
-        used.insert(value["dovaneID"].toString(), value["useTime"].toInt());
-    if (answers.size() != ser.m_answerRecords.size() * ser.m_totalQ || used.size() != ser.m_answerRecords.size())
-        return QString("%1 answers and %2 students").arg(answers.size()).arg(used.size());
+    QStringList sent, held;
+    for (const QJsonValue& v : exam["TAVExamStuInfo"].toArray())
+        sent << row(v["dovaneID"].toString(), v["useTime"].toInt());
+    for (const QJsonValue& v : exam["TAVExamStuAnswer"].toArray()) {
+        sent << row(v["dovaneID"].toString(), v["answer"].toString(), v["answerTime"].toString(),
+                    v["questionID"].toString(), v["sn"].toInt(), v["structID"].toInt(), v["subQuestionID"].toInt(),
+                    v["mcsn"].toInt());
+        for (const QJsonValue& h : v["TAVExamStuAnswerPro"].toArray())
+            sent.last() += row("", h["sequence"].toInt(), h["answer"].toString(), h["answerTime"].toString(),
+                               h["answerID"] == v["id"]);
+    }
+    for (auto it = ser.m_answerRecords.begin(); it != ser.m_answerRecords.end(); ++it)
+        held << row(it.key(), it->usedTime());
     for (auto it = ser.m_answerRecords.begin(); it != ser.m_answerRecords.end(); ++it) {
-        if (used.value(it.key(), -1) != it->usedTime())
-            return it.key() + " used time";
         for (int i = 0; i < ser.m_totalQ; ++i) {
-            const QJsonObject row = answers.value(it.key() + "/" + QString::number(i + 1));
             const QuestionRecord item = ser.getQuestionByQIndex(i);
-            const QJsonArray history = row.value("TAVExamStuAnswerPro").toArray();
-            bool same = row["answer"].toString() == it->answers().at(i)
-                && row["answerTime"].toString() == it->answerTimes().at(i)
-                && row["questionID"].toString() == item.questionID && row["sn"].toInt() == item.sn
-                && row["structID"].toInt() == item.structID && row["subQuestionID"].toInt() == item.subQuestionID
-                && history.size() == it->answerHistory(i).size();
-            for (int j = 0; same && j < history.size(); ++j)
-                same = history[j]["answer"].toString() == it->answerHistory(i).at(j)
-                    && history[j]["answerTime"].toString() == it->timeHistory(i).at(j)
-                    && history[j]["sequence"].toInt() == j + 1 && history[j]["answerID"] == row["id"];
-            if (!same)
-                return QString("%1 item %2: %3").arg(it.key()).arg(i + 1).arg(QString(QJsonDocument(row).toJson()));
+            held << row(it.key(), it->answers().at(i), it->answerTimes().at(i), item.questionID, item.sn, item.structID,
+                        item.subQuestionID, item.mcsn);
+            for (int j = 0; j < it->answerHistory(i).size(); ++j)
+                held.last() += row("", j + 1, it->answerHistory(i).at(j), it->timeHistory(i).at(j), true);
         }
+    }
+    for (int i = 0; i < qMax(sent.size(), held.size()); ++i) {
+        if (sent.value(i) != held.value(i))
+            return "sent: " + sent.value(i) + "\nheld: " + held.value(i);
     }
     return QString();
 }
