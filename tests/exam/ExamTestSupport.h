@@ -157,4 +157,33 @@ struct RecordingView : ZUStepExamView, ZUTeamExamView
     QMap<QString, int> answered;
 };
 
+// What the tests of a quiz service share: the database and the web service, then before each test a class of
+// three, the receiver, a fresh screen; and keypad presses.
+template<typename Service> class ServiceTest : public QObject
+{
+protected:
+    bool setUp()
+    {
+        m_ser->setView(&m_view);
+        return DbTestSupport::freshDatabase() && startService(m_service);
+    }
+    void prepare()
+    {
+        useClass(3);
+        m_sim = openReceiver();
+        m_view = RecordingView();
+    }
+    void press(int keypad, int quizNumber, const QString& data)
+    {
+        m_ser->__studentData({ keypad, quizNumber, 0, data });
+    }
+    // Student s's answers to the paper's items.
+    QStringList recorded(int s) const { return m_ser->m_answerRecords.value(student(s)).answers().toList(); }
+
+    TavWebService m_service;
+    Service* m_ser = Service::getInstance();
+    Rf21xSimulator* m_sim = nullptr;
+    RecordingView m_view;
+};
+
 } // namespace ExamTestSupport

@@ -6,25 +6,13 @@
 
 using namespace ExamTestSupport;
 
-class TestZUStepExamSer : public QObject
+class TestZUStepExamSer : public ServiceTest<ZUStepExamSer>
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(DbTestSupport::freshDatabase());
-        QVERIFY(startService(m_service));
-        m_ser->setView(&m_view);
-    }
-
-    void init()
-    {
-        useClass(3);
-        m_sim = openReceiver();
-        m_view = RecordingView();
-    }
-
+    void initTestCase() { QVERIFY(setUp()); }
+    void init() { prepare(); }
     void cleanup()
     {
         m_ser->stopExam();
@@ -38,38 +26,33 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::addColumn<int>("firstQuestionTime");
         const QStringList ten { "A|B|C|D|A|B|C|D|A|B" };
-        QTest::newRow("4 s an item") << ten << 49 << "时间设置不合理，请重新设置" << 0;
-        QTest::newRow("5 s an item") << ten << 50 << "" << 50;
-        QTest::newRow("remainder dropped") << QStringList({ "A|B|C", "D" }) << 130 << "" << 96;
-        QTest::newRow("no items") << QStringList() << 600 << "无法获取试题信息" << 0;
+        QTest::newRow("4 s an item") << ten << 49 << QString("时间设置不合理，请重新设置") << 0;
+        QTest::newRow("5 s an item") << ten << 50 << QString() << 50;
+        QTest::newRow("remainder dropped") << QStringList({ "A|B|C", "D" }) << 130 << QString() << 96;
+        QTest::newRow("no items") << QStringList() << 600 << QString("无法获取试题信息") << 0;
     }
 
     void timeSettings()
     {
         QFETCH(QStringList, answers);
-        QFETCH(QString, error);
-        QVERIFY(loadPaper(m_service, *m_ser, answers));
-        QString text;
         QFETCH(int, duration);
+        QVERIFY(loadPaper(m_service, *m_ser, answers));
         ZUExamMem::getInstance()->m_examDuration = duration;
-        QCOMPARE(m_ser->checkExamSettings(text), error.isEmpty() ? 0 : -1);
-        QCOMPARE(text, error);
-        if (error.isEmpty())
-            QTEST(m_ser->getExamTimeByQIndex(0), "firstQuestionTime");
+        QString error;
+        const int result = m_ser->checkExamSettings(error);
+        QCOMPARE(result == 0, error.isEmpty());
+        QTEST(error, "error");
+        QTEST(error.isEmpty() ? m_ser->getExamTimeByQIndex(0) : 0, "firstQuestionTime");
     }
 
     void startCommandsTheReceiver_data()
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("command");
-        QTest::newRow("single") << "B"
-                                << "startQuiz 2 -1 -1 1";
-        QTest::newRow("multiple") << "BD"
-                                  << "startQuiz 3 -1 -1 1";
-        QTest::newRow("two singles") << "A|D"
-                                     << "startQuiz 2 2 -1 1";
-        QTest::newRow("a multiple among two") << "AC|B"
-                                              << "startQuiz 3 2 -1 1";
+        QTest::newRow("single") << QString("B") << QString("startQuiz 2 -1 -1 1");
+        QTest::newRow("multiple") << QString("BD") << QString("startQuiz 3 -1 -1 1");
+        QTest::newRow("two singles") << QString("A|D") << QString("startQuiz 2 2 -1 1");
+        QTest::newRow("a multiple among two") << QString("AC|B") << QString("startQuiz 3 2 -1 1");
     }
 
     void startCommandsTheReceiver()
@@ -77,7 +60,6 @@ private slots:
         QFETCH(QString, answer);
         start({ answer }, 0);
         QTEST(m_sim->commands().value(0), "command");
-        QCOMPARE(m_ser->state(), 1);
         QCOMPARE(m_view.times, QList<int>({ m_ser->getExamTimeByQIndex(0) }));
     }
 
@@ -98,16 +80,15 @@ private slots:
         m_ser->pauseToStart();
         m_ser->quitExam(); // running: nothing
         m_ser->stopExam();
-        QCOMPARE(m_ser->state() * 10 + m_view.finished, 31);
-        QCOMPARE(m_view.times.last(), 0);
-        QCOMPARE(m_sim->commands().last(), QString("stopQuiz"));
+        QCOMPARE(row(m_ser->state(), m_view.finished, m_view.times.last(), m_sim->commands().last()),
+                 QString("3 1 0 stopQuiz"));
         press(1, 1, "A"); // stopped: dropped
-        QCOMPARE(recorded(1, 4) + recorded(2, 4) + recorded(3, 4), QString("DABDC"));
+        QCOMPARE(recorded(1).last() + recorded(2).last() + recorded(3).last(), QString("DABDC"));
         QCOMPARE(m_view.answered.value("S01"), 1);
 
         // Asked again, the question starts afresh.
         QCOMPARE(m_ser->startExam(1, error), 0);
-        QCOMPARE(recorded(1, 4) + recorded(2, 4), QString());
+        QCOMPARE(recorded(1).last() + recorded(2).last(), QString());
         m_ser->stopExam();
         QCOMPARE(m_ser->startExam(0, error), 0);
         DbTestSupport::LogCapture log;
@@ -119,7 +100,7 @@ private slots:
         press(1, 2, "C");
         press(1, 2, "B");
         press(1, 3, "C");
-        QCOMPARE(recorded(1, 1) + recorded(1, 2) + recorded(1, 3), QString("BC"));
+        QCOMPARE(recorded(1), QStringList({ "", "B", "C", "" }));
         QCOMPARE(m_view.answered.value("S01"), 2);
         QCOMPARE(m_ser->m_answerRecords["S01"].answerHistory(1), QStringList({ "C", "B" }));
         m_ser->m_answerRecords.remove("S02");
@@ -136,8 +117,7 @@ private slots:
         for (int tick = 0; tick < 7; ++tick)
             m_ser->__timeout();
         QCOMPARE(m_view.times, QList<int>({ 6, 5, 4, 3, 2, 1, 0, 0 }));
-        QCOMPARE(m_ser->state() * 10 + m_view.finished, 31);
-        QCOMPARE(m_sim->commands().last(), QString("stopQuiz"));
+        QCOMPARE(row(m_ser->state(), m_view.finished, m_sim->commands().last()), QString("3 1 stopQuiz"));
         m_ser->quitExam();
         m_ser->quitExam(); // idle: nothing more
         QCOMPARE(DbTestSupport::committedValue(quizzes).toInt(), saved + 1);
@@ -147,16 +127,14 @@ private slots:
     void refusedStartsChangeNothing()
     {
         QVERIFY(loadPaper(m_service, *m_ser, { "A", "B" }, { 1, 0 }));
-        QString error;
+        QString error, message;
         QCOMPARE(m_ser->startExam(5, error) + m_ser->startExam(1, error), -2);
         QCOMPARE(error, QString("无法获取试题信息"));
         m_sim->unplug();
-        QString message;
         ZURf228Api::getInstance()->pollDevice(message);
         QCOMPARE(m_ser->startExam(0, error), -1);
         QCOMPARE(error, QString("无法获接收器信息，请检查接收器！"));
-        QCOMPARE(m_ser->state(), 0);
-        QVERIFY(m_sim->commands().filter("startQuiz").isEmpty());
+        QVERIFY(m_ser->state() == 0 && m_sim->commands().filter("startQuiz").isEmpty());
         m_sim->plug();
         ZURf228Api::getInstance()->pollDevice(message);
         QCOMPARE(m_ser->startExam(0, error), 0);
@@ -174,21 +152,6 @@ private:
         m_view = RecordingView();
         QCOMPARE(m_ser->startExam(question, error), 0);
     }
-
-    void press(int keypad, int quizNumber, const QString& data)
-    {
-        m_ser->__studentData({ keypad, quizNumber, 0, data });
-    }
-
-    QString recorded(int student, int item)
-    {
-        return m_ser->m_answerRecords.value(ExamTestSupport::student(student)).answerAt(item - 1);
-    }
-
-    TavWebService m_service;
-    ZUStepExamSer* m_ser = ZUStepExamSer::getInstance();
-    Rf21xSimulator* m_sim = nullptr;
-    RecordingView m_view;
 };
 
 TAV_DB_TEST_MAIN(TestZUStepExamSer)
