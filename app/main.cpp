@@ -20,6 +20,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace {
 
@@ -52,6 +54,11 @@ void setupQssFile()
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Qt's own dialogs (the folder chooser among them) speak the program's Chinese.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qt_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(&qtTexts);
+    }
     installLogHandler();
     // The forms name the Windows UI font; here the CJK font installed with the program stands in for it.
     QFont::insertSubstitution(QStringLiteral("微软雅黑"), QStringLiteral("Noto Sans CJK SC"));
