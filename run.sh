@@ -58,6 +58,11 @@ if [ -z "${DISPLAY:-}" ]; then
     PIDS+=($!)
     export DISPLAY=":$DISPLAY_NUM"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
+    # A compositor, so that the see-through interaction windows look as they do on a teacher's desktop.
+    if command -v xcompmgr >/dev/null; then
+        xcompmgr >/dev/null 2>&1 &
+        PIDS+=($!)
+    fi
 fi
 
 cd "$BIN"

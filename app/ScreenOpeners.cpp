@@ -1,5 +1,6 @@
 #include "ScreenOpeners.h"
 
+#include "ZUFreeActBar.h"
 #include "ZUSetUpDlg.h"
 #include "ZUStuLinkDlg.h"
 #include "ZUStuSignDlg.h"
@@ -8,6 +9,9 @@
 void registerScreenOpeners()
 {
     ZUToolBarDlg* toolBar = ZUToolBarDlg::getInstance();
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::FreeInteraction,
+                             [](const QString&) { ZUFreeActBar::getInstance()->showFreeBar(); });
 
     toolBar->setScreenOpener(ZUToolBarDlg::Screen::SignIn, [](const QString& classText) {
         ZUStuSignDlg* sign = ZUStuSignDlg::getInstance();

@@ -56,6 +56,8 @@ QByteArray Rf21xSimulator::defaultDevicePath()
 Rf21xSimulator::Rf21xSimulator()
     : m_serial(defaultSerial())
     , m_path(defaultDevicePath())
+    , m_autoMinMs(kAutoAnswerMinMs)
+    , m_autoSpreadMs(kAutoAnswerSpreadMs)
 {
     m_clock.start();
 }
@@ -173,6 +175,13 @@ void Rf21xSimulator::setAutoKeypads(int n)
         m_renumbered.clear();
 }
 
+void Rf21xSimulator::setAutoAnswerDelay(int minMs, int spreadMs)
+{
+    QMutexLocker locker(&m_mutex);
+    m_autoMinMs = qMax(0, minMs);
+    m_autoSpreadMs = qMax(1, spreadMs);
+}
+
 int Rf21xSimulator::autoKeypads() const
 {
     QMutexLocker locker(&m_mutex);
@@ -197,6 +206,8 @@ void Rf21xSimulator::reset()
     m_results.clear();
     m_autoKeypads = 0;
     m_renumbered.clear();
+    m_autoMinMs = kAutoAnswerMinMs;
+    m_autoSpreadMs = kAutoAnswerSpreadMs;
 }
 
 QByteArray Rf21xSimulator::execute(const QByteArray& line)
@@ -440,7 +451,7 @@ void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
             answer.quizNumber = question;
             answer.hasData = true;
             answer.data = randomAnswer(quizType);
-            schedule(kAutoAnswerMinMs + random->bounded(kAutoAnswerSpreadMs), answer, false);
+            schedule(m_autoMinMs + random->bounded(m_autoSpreadMs), answer, false);
         }
     }
 }

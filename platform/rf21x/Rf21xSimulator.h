@@ -60,6 +60,8 @@ public:
     // 0 switches it off.
     void setAutoKeypads(int n);
     int autoKeypads() const;
+    // Demo answers come between minMs and minMs + spreadMs after a start (1500 and 3000 by default).
+    void setAutoAnswerDelay(int minMs, int spreadMs);
 
     // Library calls of rf21x_getMessage so far (idle polling shows here).
     qint64 messagePolls() const;
@@ -115,5 +117,7 @@ private:
     QHash<QString, int> m_results;
     int m_autoKeypads = 0;
     QList<int> m_renumbered; // keypads given a number outside 1..m_autoKeypads in demo mode
+    int m_autoMinMs;
+    int m_autoSpreadMs;
     qint64 m_polls = 0;
 };

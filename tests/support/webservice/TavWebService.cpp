@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QNetworkProxy>
@@ -50,6 +51,8 @@ bool TavWebService::loadDataFile(const QString& fileName)
     if (!document.isObject())
         return false;
     setData(document.object());
+    QMutexLocker lock(&m_state->mutex);
+    m_state->paperPictureDir = QFileInfo(fileName).absolutePath() + QStringLiteral("/paper/");
     return true;
 }
 

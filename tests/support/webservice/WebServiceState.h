@@ -26,7 +26,8 @@ struct WebServiceState
     QMap<QString, FailureSetting> failures; // by path; "*" matches every path
     QMap<QString, CannedReply> canned;
     QMap<QString, CannedReply> files;
-    QMap<QString, QByteArray> pictures; // generated PNGs by path
+    QMap<QString, QByteArray> pictures; // drawn avatars by path
+    QString paperPictureDir; // the question and explanation pictures drawn at build time
     QList<WebRequest> requests;
     QList<UploadedDocument> uploads;
     // Bindings made through the service, oldest first, and the file they are kept in (none: not kept).
