@@ -7,8 +7,8 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QJsonArray>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QNetworkProxy>
