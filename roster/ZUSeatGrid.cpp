@@ -88,6 +88,21 @@ bool ZUSeatGrid::swap(int fromRow, int fromCol, int toRow, int toCol)
 
 bool ZUSeatGrid::removeColumns(int count, int maxCols)
 {
+    return removeLastColumns(count, maxCols, kMaxRows);
+}
+
+// Rows are columns of the transposed grid: the last student seated is then found column by column, and the
+// students of the removed rows fill the last column down before new columns are opened.
+bool ZUSeatGrid::removeRows(int count, int maxCols)
+{
+    transpose();
+    const bool removed = removeLastColumns(count, kMaxRows, maxCols);
+    transpose();
+    return removed;
+}
+
+bool ZUSeatGrid::removeLastColumns(int count, int maxCols, int maxRows)
+{
     const int newCols = m_cols - count;
     if (count < 0 || newCols < 1 || newCols > maxCols)
         return false;
@@ -112,7 +127,7 @@ bool ZUSeatGrid::removeColumns(int count, int maxCols)
     const int inRow = qMin(newCols - lastCol - 1, moved.size());
     const int neededRows = lastRow + 1 + ceilDiv(moved.size() - inRow, newCols);
     const int newRows = qMax(m_rows, neededRows);
-    if (newRows > kMaxRows)
+    if (newRows > maxRows)
         return false;
     resize(newRows, newCols);
     for (int k = 0; k < moved.size(); ++k) {
@@ -124,42 +139,15 @@ bool ZUSeatGrid::removeColumns(int count, int maxCols)
     return true;
 }
 
-bool ZUSeatGrid::removeRows(int count, int maxCols)
+void ZUSeatGrid::transpose()
 {
-    const int newRows = m_rows - count;
-    if (count < 0 || newRows < 1)
-        return false;
-    QVector<SeatTile> moved;
-    for (int r = newRows; r < m_rows; ++r) {
-        for (int c = 0; c < m_cols; ++c) {
-            if (!seat(r, c).studentId.isEmpty())
-                moved.append(seat(r, c));
-        }
+    QVector<SeatTile> cells(m_cells.size());
+    for (int r = 0; r < m_rows; ++r) {
+        for (int c = 0; c < m_cols; ++c)
+            cells[c * m_rows + r] = seat(r, c);
     }
-    // The last student seated, column by column.
-    int lastCol = 0;
-    int lastRow = -1;
-    for (int c = 0; c < m_cols; ++c) {
-        for (int r = 0; r < newRows; ++r) {
-            if (!seat(r, c).studentId.isEmpty()) {
-                lastCol = c;
-                lastRow = r;
-            }
-        }
-    }
-    const int inCol = qMin(newRows - lastRow - 1, moved.size());
-    const int neededCols = lastCol + 1 + ceilDiv(moved.size() - inCol, newRows);
-    const int newCols = qMax(m_cols, neededCols);
-    if (newCols > maxCols)
-        return false;
-    resize(newRows, newCols);
-    for (int k = 0; k < moved.size(); ++k) {
-        if (k < inCol)
-            seat(lastRow + 1 + k, lastCol) = moved.at(k);
-        else
-            seat((k - inCol) % newRows, lastCol + 1 + (k - inCol) / newRows) = moved.at(k);
-    }
-    return true;
+    std::swap(m_rows, m_cols);
+    m_cells = cells;
 }
 
 QMap<QString, SeatPos> ZUSeatGrid::seatPlan() const

@@ -50,6 +50,8 @@ public:
 
 private:
     void resize(int rows, int cols);
+    bool removeLastColumns(int count, int maxCols, int maxRows);
+    void transpose();
 
     int m_rows = 0;
     int m_cols = 0;

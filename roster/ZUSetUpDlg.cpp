@@ -77,6 +77,27 @@ QHBoxLayout* footer(QPushButton* action, QPushButton* close)
     return row;
 }
 
+// The labels and fields of a tab: labels right-aligned in the first column.
+QGridLayout* formGrid()
+{
+    auto* grid = new QGridLayout();
+    grid->setContentsMargins(60, 50, 60, 0);
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(28);
+    grid->setColumnStretch(1, 1);
+    return grid;
+}
+
+QWidget* formPage(QWidget* page, QGridLayout* grid, QPushButton* action, QPushButton* close)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(20, 0, 20, 20);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addLayout(footer(action, close));
+    return page;
+}
+
 ZUNoSelSpinBox* timeField(const char* name, int max, const QString& suffix, QWidget* parent)
 {
     auto* box = new ZUNoSelSpinBox(parent);
@@ -137,10 +158,7 @@ void ZUSetUpDlg::buildForm()
 QWidget* ZUSetUpDlg::buildInteractionTab()
 {
     auto* page = new QWidget;
-    auto* grid = new QGridLayout();
-    grid->setContentsMargins(60, 50, 60, 0);
-    grid->setHorizontalSpacing(16);
-    grid->setVerticalSpacing(28);
+    QGridLayout* grid = formGrid();
 
     m_modeBox = new QComboBox(page);
     m_modeBox->setObjectName("ModeComboBox");
@@ -181,15 +199,8 @@ QWidget* ZUSetUpDlg::buildInteractionTab()
     grid->addLayout(timeRow, 2, 1);
     grid->addWidget(m_unAnswerBox, 3, 1);
     grid->addWidget(m_anonymousBox, 4, 1);
-    grid->setColumnStretch(1, 1);
-
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(20, 0, 20, 20);
-    layout->addLayout(grid);
-    layout->addStretch();
-    layout->addLayout(footer(pushButton("InteractionSaveBtn", tr("保存"), "primary", page),
-                             pushButton("InteractionCloseBtn", tr("关闭"), "plain", page)));
-    return page;
+    return formPage(page, grid, pushButton("InteractionSaveBtn", tr("保存"), "primary", page),
+                    pushButton("InteractionCloseBtn", tr("关闭"), "plain", page));
 }
 
 QWidget* ZUSetUpDlg::buildQuizTab()
@@ -212,23 +223,13 @@ QWidget* ZUSetUpDlg::buildQuizTab()
     m_testModeBox->setObjectName("TestModeComboBox");
     m_testModeBox->addItems({ tr("逐题作答"), tr("集中作答") });
 
-    auto* grid = new QGridLayout();
-    grid->setContentsMargins(60, 50, 60, 0);
-    grid->setHorizontalSpacing(16);
-    grid->setVerticalSpacing(28);
+    QGridLayout* grid = formGrid();
     grid->addWidget(new QLabel(tr("默认考试时间："), page), 0, 0, Qt::AlignRight);
     grid->addLayout(timeRow, 0, 1);
     grid->addWidget(new QLabel(tr("默认考试模式："), page), 1, 0, Qt::AlignRight);
     grid->addWidget(m_testModeBox, 1, 1, Qt::AlignLeft);
-    grid->setColumnStretch(1, 1);
-
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(20, 0, 20, 20);
-    layout->addLayout(grid);
-    layout->addStretch();
-    layout->addLayout(footer(pushButton("TestAssistantSaveBtn", tr("保存"), "primary", page),
-                             pushButton("TestAssistantCloseBtn", tr("关闭"), "plain", page)));
-    return page;
+    return formPage(page, grid, pushButton("TestAssistantSaveBtn", tr("保存"), "primary", page),
+                    pushButton("TestAssistantCloseBtn", tr("关闭"), "plain", page));
 }
 
 QWidget* ZUSetUpDlg::buildBindingTab()

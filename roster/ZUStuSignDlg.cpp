@@ -452,18 +452,17 @@ void ZUStuSignDlg::on_SignRowSpinBox_valueChanged(int newRows)
 
 void ZUStuSignDlg::on_ColDecBtn_clicked()
 {
-    if (!m_ser->grid().removeColumns(1, m_ser->maxCols()))
-        return;
-    m_layoutBusy = true;
-    showGrid();
-    m_colBox->setValue(m_ser->grid().cols());
-    m_rowBox->setValue(m_ser->grid().rows());
-    m_layoutBusy = false;
+    showResized(m_ser->grid().removeColumns(1, m_ser->maxCols()));
 }
 
 void ZUStuSignDlg::on_RowDecBtn_clicked()
 {
-    if (!m_ser->grid().removeRows(1, m_ser->maxCols()))
+    showResized(m_ser->grid().removeRows(1, m_ser->maxCols()));
+}
+
+void ZUStuSignDlg::showResized(bool resized)
+{
+    if (!resized)
         return;
     m_layoutBusy = true;
     showGrid();

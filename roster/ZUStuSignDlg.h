@@ -61,6 +61,8 @@ private:
     void closeSign();
     // Draws the grid of the service: cells, their sizes, and every seat.
     void showGrid();
+    // The grid after a removal of columns or rows, with the size fields following it.
+    void showResized(bool resized);
     void showSeat(int row, int col);
     void showCounts();
     void setIdleButtons(bool idle);
