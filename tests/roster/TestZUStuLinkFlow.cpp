@@ -65,7 +65,7 @@ private slots:
         TAVMemInfo::getInstance()->configMap.clear();
         m_sim->clearCommands();
         m_flow.setActive(true);
-        m_flow.setTickInterval(20);
+        m_flow.setTickInterval(10);
         m_flow.setKeypadBinder([](const QString& user, const QString& id, const QString& station, const QString& sn) {
             return ZUStuLinkSer::getInstance()->bindStuSn(user, id, station, sn);
         });
@@ -284,6 +284,27 @@ private slots:
         QCOMPARE(m_flow.boundCount(), 10);
         QCOMPARE(looks().count(Flow::Suc), 10);
         QCOMPARE(m_service.requestsTo("/tav/fastenMachine/tavClasReceiverBinding").size(), 1);
+    }
+
+    // In demo mode the simulated keypad confirms its number, presses a key, and answers under that number later.
+    void demoKeypadBindsItselfAndKeepsItsNumber()
+    {
+        m_sim->setAutoKeypads(1);
+        unboundRoster(1);
+        m_flow.startBinding(0, false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.tiles().at(0).look, int(Flow::Suc), 5000);
+        QCOMPARE(m_flow.tiles().at(0).sn, QString("2024080101"));
+        QCOMPARE(serviceKeypads(m_service).value("2024080101"), QString("2024080101@RF21X00001"));
+
+        m_sim->setAutoAnswerDelay(0, 10);
+        QSignalSpy keys(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData);
+        QVERIFY(ZURf228Api::getInstance()->startSingleQuiz(-1));
+        QTRY_COMPARE(keys.size(), 2);
+        QSet<int> keypads;
+        for (const QList<QVariant>& key : keys)
+            keypads.insert(key.first().value<StudentInfo>().keypadId);
+        QCOMPARE(keypads, QSet<int>({ 1, 2024080101 }));
+        m_sim->setAutoKeypads(0);
     }
 
     // The screen: closing waits for the binding, and gives the roster of the class in use back.
