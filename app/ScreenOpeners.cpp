@@ -4,6 +4,7 @@
 #include "ZUSetUpDlg.h"
 #include "ZUStuLinkDlg.h"
 #include "ZUStuSignDlg.h"
+#include "ZUTAVExamSetDlg.h"
 #include "ZUToolBarDlg.h"
 
 void registerScreenOpeners()
@@ -12,6 +13,9 @@ void registerScreenOpeners()
 
     toolBar->setScreenOpener(ZUToolBarDlg::Screen::FreeInteraction,
                              [](const QString&) { ZUFreeActBar::getInstance()->showFreeBar(); });
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::Quiz,
+                             [](const QString&) { ZUTAVExamSetDlg::getInstance()->showWithSettings(); });
 
     toolBar->setScreenOpener(ZUToolBarDlg::Screen::SignIn, [](const QString& classText) {
         ZUStuSignDlg* sign = ZUStuSignDlg::getInstance();

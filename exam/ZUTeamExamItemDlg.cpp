@@ -1,0 +1,176 @@
+#include "ZUTeamExamItemDlg.h"
+
+#include "ZUFormFrame.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QMovie>
+
+namespace {
+
+QString cardStyle(const char* picture)
+{
+    return QString("QWidget#BgWidget{border-image: url(%1);}")
+        .arg(ZUFormFrame::imagePath(QStringLiteral("teamExam/") + picture));
+}
+
+} // namespace
+
+ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
+    : ZUTableWidBaseDlg(parent)
+    , m_name(new QLabel(this))
+    , m_card(new QWidget(this))
+    , m_number(new QLabel(QStringLiteral("0"), m_card))
+    , m_pen(new QLabel(this))
+    , m_movingPen(new QLabel(this))
+    , m_pencil(new QMovie(ZUFormFrame::imagePath(QStringLiteral("teamExam/pencil.gif")), QByteArray(), this))
+{
+    setObjectName("ZUTeamExamItemDlg");
+    setWindowTitle("Dialog");
+    // A part of its seat cell, not a window of its own.
+    setWindowFlags(Qt::Widget);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFixedSize(67, 93);
+    m_name->setObjectName("NameLbl");
+    m_name->setGeometry(0, 4, 67, 20);
+    m_name->setTextFormat(Qt::PlainText);
+    m_name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_name->setStyleSheet("color: #555555;\nfont: 16px \"微软雅黑\";");
+    m_card->setObjectName("BgWidget");
+    m_card->setGeometry(0, 30, 53, 63);
+    m_card->setAttribute(Qt::WA_StyledBackground);
+    m_card->setStyleSheet(cardStyle("teamExam_item_blue.png"));
+    m_number->setObjectName("AnswerNumLbl");
+    m_number->setGeometry(0, 0, 41, 41);
+    m_number->setAlignment(Qt::AlignCenter);
+    m_number->setStyleSheet("font: 75 26px \"微软雅黑\";\ncolor: #ffffff;");
+    m_pen->setObjectName("PenLbl");
+    m_pen->setGeometry(38, 43, 25, 41);
+    m_pen->setPixmap(QPixmap(ZUFormFrame::imagePath(QStringLiteral("teamExam/teamExam_item_pencil.png"))));
+    m_movingPen->setObjectName("MovePenLbl");
+    m_movingPen->setGeometry(34, 40, 30, 41);
+    m_movingPen->setMovie(m_pencil);
+    m_movingPen->hide();
+    connect(m_pencil, &QMovie::finished, this, &ZUTeamExamItemDlg::__pencilMovieFinished);
+}
+
+void ZUTeamExamItemDlg::setStudent(const QString& id, const QString& name)
+{
+    m_id = id;
+    m_name->setText(name);
+    // A seat that changes hands takes the look its new student's state gives it.
+    m_name->setVisible(!id.isEmpty());
+    m_card->setVisible(!id.isEmpty());
+    if (id.isEmpty()) {
+        m_pencil->stop();
+        m_movingPen->hide();
+        m_pen->hide();
+        m_number->hide();
+        m_finished = false;
+    }
+}
+
+void ZUTeamExamItemDlg::getStudent(QString& id, QString& name) const
+{
+    id = m_id;
+    name = m_name->text();
+}
+
+void ZUTeamExamItemDlg::setSeat(int row, int col)
+{
+    m_row = row;
+    m_col = col;
+}
+
+void ZUTeamExamItemDlg::setAnswerState(int answered, bool finished, bool animate)
+{
+    if (isBlank())
+        return;
+    m_finished = finished;
+    m_number->setText(QString::number(answered));
+    m_number->setVisible(!finished);
+    m_card->setStyleSheet(cardStyle(finished ? "teamExam_item_green.png" : "teamExam_item_blue.png"));
+    if (animate) {
+        m_pen->hide();
+        m_movingPen->show();
+        m_pencil->start();
+    }
+}
+
+void ZUTeamExamItemDlg::getAnswerState(bool& finished, int& answered) const
+{
+    finished = m_finished;
+    answered = m_number->text().toInt();
+}
+
+void ZUTeamExamItemDlg::setExamState(int state)
+{
+    if (isBlank())
+        return;
+    switch (state) {
+    case 0:
+        m_pencil->stop();
+        m_pen->hide();
+        m_movingPen->hide();
+        m_number->setText(QStringLiteral("0"));
+        m_number->hide();
+        m_finished = false;
+        m_card->setStyleSheet(cardStyle("teamExam_item_blue.png"));
+        break;
+    case 1:
+    case 2:
+        m_number->setVisible(!m_finished);
+        if (!isWriting())
+            m_pen->show();
+        break;
+    case 3:
+        m_pencil->stop();
+        m_pen->hide();
+        m_movingPen->hide();
+        break;
+    default:
+        break;
+    }
+}
+
+bool ZUTeamExamItemDlg::isWriting() const
+{
+    return m_pencil->state() == QMovie::Running;
+}
+
+void ZUTeamExamItemDlg::__pencilMovieFinished()
+{
+    m_pencil->stop();
+    m_movingPen->hide();
+    m_pen->show();
+}
+
+void ZUTeamExamItemDlg::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        m_pressPos = e->pos();
+}
+
+void ZUTeamExamItemDlg::mouseMoveEvent(QMouseEvent* e)
+{
+    // A blank seat has nothing to carry.
+    if (isBlank() || !(e->buttons() & Qt::LeftButton))
+        return;
+    if ((e->pos() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    execSeatDrag(m_row, m_col, QPixmap());
+}
+
+void ZUTeamExamItemDlg::dragLeaveEvent(QDragLeaveEvent*) { }
+
+void ZUTeamExamItemDlg::dropEvent(QDropEvent* e)
+{
+    int row = 0;
+    int col = 0;
+    if (!readSeatMimeData(e->mimeData(), row, col))
+        return;
+    e->acceptProposedAction();
+    emit seatDropped(row, col, m_row, m_col);
+}
