@@ -9,6 +9,7 @@
 #include "TAVMemInfo.h"
 #include "TavWebService.h"
 #include "ZUBaseExamSer.h"
+#include "ZUExamResultViews.h"
 #include "ZUExamSer.h"
 #include "ZURf228Api.h"
 #include "ZUStepExamView.h"
@@ -16,6 +17,9 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
 #include <QtTest>
 
 namespace ExamTestSupport {
@@ -49,6 +53,47 @@ inline void useClass(int students)
         mem->studentMap.insert(row.dovaneID, row);
         mem->snMap.insert(row.sn, row.dovaneID);
     }
+}
+
+// useClass, as the class 101 "初二(1)班" of the simulated receiver, in the subject 数学.
+inline void useScreenClass(int students)
+{
+    useClass(students);
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    mem->currentClass.classID = 101;
+    mem->currentClass.className = QStringLiteral("初二(1)班");
+    mem->currentClass.stationSn = QString::fromLatin1(Rf21xSimulator::defaultSerial());
+    mem->currentSubjectName = QStringLiteral("数学");
+}
+
+// What a screen shows: a label's text, each button as '-' hidden, '0' disabled or '1' usable, the countdown.
+inline QString text(const QWidget* screen, const char* label)
+{
+    return screen->findChild<QLabel*>(label)->text();
+}
+inline QString buttons(const QWidget* screen, const QStringList& names)
+{
+    QString shown;
+    for (const QString& name : names) {
+        const auto* b = screen->findChild<QPushButton*>(name);
+        shown += !b->isVisible() ? '-' : b->isEnabled() ? '1' : '0';
+    }
+    return shown;
+}
+inline QString countdown(const QWidget* screen)
+{
+    const QString style = screen->findChild<QLabel*>("HourLbl")->styleSheet();
+    const QString colour = style.contains("green.png") ? "green" : style.contains("yellow.png") ? "yellow" : "red";
+    return text(screen, "HourLbl") + ":" + text(screen, "MinLbl") + ":" + text(screen, "SecLbl") + " " + colour;
+}
+// The teacher presses a button he can see and use.
+inline bool click(QWidget* screen, const char* name)
+{
+    auto* b = screen->findChild<QPushButton*>(name);
+    if (!b || !b->isVisible() || !b->isEnabled())
+        return false;
+    b->click();
+    return true;
 }
 
 // The reply for a paper "T1" of one question per answer text ("A|B" has two items unless counts says
@@ -155,6 +200,86 @@ struct RecordingView : ZUStepExamView, ZUTeamExamView
     QList<int> times;
     int finished = 0;
     QMap<QString, int> answered;
+};
+
+// Result windows that write down, one line each, what they were last given; the reports show themselves.
+struct RecordingViews : ZUExamResultViews
+{
+    RecordingViews()
+    {
+        for (int v = AnsweringPanel; v <= Ranking; ++v) {
+            windows.insert(v, new QWidget);
+            windows[v]->resize(300, 200);
+        }
+    }
+    QWidget* window(View view) override { return windows.value(view); }
+    void setAnswering(const QStringList& f, const QStringList& a, const QStringList& n, int items) override
+    {
+        last[AnsweringPanel] = QStringList { f.join(','), a.join(','), n.join(','), QString::number(items) }.join('|');
+    }
+    void setExplanation(const QPixmap& picture, const QString& answer) override
+    {
+        last[Explanation] = answer + (picture.isNull() ? "|no picture" : "|picture");
+    }
+    void setOptionNames(const QString& right, const QVector<QString>& options,
+                        const QVector<QStringList>& names) override
+    {
+        QStringList parts;
+        for (int i = 0; i < options.size(); ++i)
+            parts << options[i] + ":" + names.value(i).join(',');
+        last[OptionList] = right + "|" + parts.join(' ');
+    }
+    void setOptionChart(const QString& right, const QVector<double>& values, const QVector<QColor>& colours,
+                        const QVector<QString>& options) override
+    {
+        QStringList parts;
+        for (int i = 0; i < options.size(); ++i)
+            parts << QString("%1:%2:%3").arg(options[i]).arg(values.value(i)).arg(colours.value(i).name());
+        last[OptionChart] = right + "|" + parts.join(' ');
+    }
+    void setItemTable(const QStringList& rights, const QMap<int, QMap<QString, int>>& counts) override
+    {
+        QStringList parts;
+        for (auto it = counts.begin(); it != counts.end(); ++it) {
+            QStringList cells;
+            for (auto c = it->begin(); c != it->end(); ++c)
+                cells << QString("%1=%2").arg(c.key()).arg(c.value());
+            parts << QString::number(it.key()) + ":" + cells.join(',');
+        }
+        last[ItemTable] = rights.join(',') + "|" + parts.join(' ');
+    }
+    void setItemBars(const QStringList& rights, const QList<QuestionStatInfo>& stats) override
+    {
+        QStringList parts;
+        for (const QuestionStatInfo& s : stats)
+            parts << QString("%1/%2/%3").arg(s.rightCount).arg(s.wrongCount).arg(s.unansweredCount);
+        last[ItemBars] = rights.join(',') + "|" + parts.join(' ');
+    }
+    void showPaperAnalysis(const QList<QuestionStatInfo>& rows) override
+    {
+        QStringList numbers;
+        for (const QuestionStatInfo& r : rows)
+            numbers << QString::number(r.number);
+        last[PaperAnalysis] = numbers.join(' ');
+        windows[PaperAnalysis]->show();
+    }
+    void showRanking(const QList<StuRankingInfo>& rows) override
+    {
+        QStringList names;
+        for (const StuRankingInfo& r : rows)
+            names << QString("%1:%2").arg(r.name).arg(r.rightCount);
+        last[Ranking] = names.join(' ');
+        windows[Ranking]->show();
+    }
+    void hideAll()
+    {
+        for (QWidget* w : qAsConst(windows))
+            w->hide();
+        last.clear();
+    }
+
+    QMap<int, QWidget*> windows;
+    QMap<int, QString> last;
 };
 
 // What the tests of a quiz service share: the database and the web service, then before each test a class of

@@ -1,0 +1,297 @@
+// The question-by-question run screen driven as a teacher does, with the mouse and the remote, over a paper
+// of three questions (B; A|B|C; AC) and a class of four: its states and controls, navigation, zoom, the counts
+// of answering students, the receiver checks, every result button with the data it hands over, and the quiz
+// saved when the teacher leaves.
+#include "DialogAnswerer.h"
+#include "ExamTestSupport.h"
+#include "ToolbarTestSupport.h"
+#include "ZUExamMem.h"
+#include "ZUStepExamDlg.h"
+#include "ZUStepExamSer.h"
+#include "ZUTipDlg.h"
+#include "ZUToolBarDlg.h"
+
+using namespace ExamTestSupport;
+using DbTestSupport::committedValue;
+
+namespace {
+const QStringList kControls { "StartExamBtn",   "SuspendExamBtn", "StopExamBtn", "ExitExamBtn", "TestAnalyBtn",
+                              "StuInteractBtn", "ExplanationBtn", "ChartBtn",    "TableBtn",    "PersonBtn" };
+}
+
+class TestZUStepExamDlg : public QObject
+{
+    Q_OBJECT
+
+    TavWebService m_service;
+    RecordingViews m_views;
+    Rf21xSimulator* m_sim = nullptr;
+    ZUStepExamSer* m_ser = ZUStepExamSer::getInstance();
+    ZUStepExamDlg* m_dlg = nullptr;
+
+    // "StartExamBtn" clicks, "key:stop" presses the remote, "3:2:B" is keypad 3 answering item 2 with B, and
+    // "timeout" lets the question's time run out.
+    void act(const QString& step)
+    {
+        const QStringList press = step.split(':');
+        if (step.startsWith("key:"))
+            m_dlg->__getTeacherData(TeacherInfo { step.mid(4) });
+        else if (step == "timeout")
+            while (m_ser->state() == 1)
+                m_ser->__timeout();
+        else if (press.size() == 3)
+            m_ser->__studentData({ press[0].toInt(), press[1].toInt(), 0, press[2] });
+        else
+            QVERIFY2(click(m_dlg, qPrintable(step)), qPrintable(step));
+    }
+    void actAll(const QStringList& steps)
+    {
+        for (const QString& step : steps)
+            act(step);
+    }
+    QString savedAnswer(const QString& dovaneID, int mcsn) const
+    {
+        return committedValue("select answer from TAV_ExamStuAnswer where dovaneID = ? and mcsn = ? order by id desc",
+                              { dovaneID, mcsn })
+            .toString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(DbTestSupport::freshDatabase());
+        QVERIFY(startService(m_service));
+        ZUExamResultViews::install(&m_views);
+        m_dlg = ZUStepExamDlg::getInstance();
+    }
+
+    void init()
+    {
+        useScreenClass(4);
+        m_sim = openReceiver();
+        ZUExamMem* exam = ZUExamMem::getInstance();
+        exam->m_examDuration = 600; // 120 seconds an item
+        exam->m_questionNum = 3;
+        exam->m_allScores = 500;
+        exam->m_paperName = "第一单元";
+        exam->m_examSer = m_ser;
+        QVERIFY(loadPaper(m_service, *m_ser, { "B", "A|B|C", "AC" }));
+        QString error;
+        QCOMPARE(m_ser->checkExamSettings(error), 0);
+        m_dlg->showExam();
+    }
+
+    void cleanup()
+    {
+        if (m_ser->state() == 1 || m_ser->state() == 2)
+            m_ser->stopExam();
+        m_ser->quitExam();
+        m_dlg->hide();
+        m_views.hideAll();
+        QVERIFY(ToolbarTestSupport::dialogsAnswered());
+        DialogAnswerer::clear();
+    }
+
+    void controlsFollowTheQuestion_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("shown");
+        const QString idle = "0 00:02:00 red 1-01111110";
+        const QString running = "1 00:02:00 green -110000001";
+        const QString paused = "2 00:02:00 yellow 1-10000001";
+        const QString stopped = "3 00:00:00 red 1-11111110";
+        QTest::newRow("shown") << QStringList {} << idle;
+        QTest::newRow("started by mouse") << QStringList { "StartExamBtn" } << running;
+        QTest::newRow("started by remote") << QStringList { "key:start/pause" } << running;
+        QTest::newRow("paused by mouse") << QStringList { "StartExamBtn", "SuspendExamBtn" } << paused;
+        QTest::newRow("paused by remote") << QStringList { "key:start/pause", "key:start/pause" } << paused;
+        QTest::newRow("resumed") << QStringList { "StartExamBtn", "SuspendExamBtn", "key:start/pause" } << running;
+        QTest::newRow("stopped by mouse") << QStringList { "StartExamBtn", "StopExamBtn" } << stopped;
+        QTest::newRow("stopped by remote") << QStringList { "key:start/pause", "key:stop" } << stopped;
+        QTest::newRow("stopped while paused")
+            << QStringList { "StartExamBtn", "SuspendExamBtn", "key:stop" } << stopped;
+        QTest::newRow("time ran out") << QStringList { "StartExamBtn", "timeout" } << stopped;
+        QTest::newRow("started again") << QStringList { "StartExamBtn", "StopExamBtn", "StartExamBtn" } << running;
+        QTest::newRow("stop before start") << QStringList { "key:stop" } << idle;
+        QTest::newRow("power while running") << QStringList { "StartExamBtn", "key:power" } << running;
+        QTest::newRow("keys that do nothing") << QStringList { "key:ok", "key:mode", "key:f1" } << idle;
+    }
+
+    void controlsFollowTheQuestion()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, shown);
+        actAll(steps);
+        QCOMPARE(QString("%1 %2 %3").arg(m_dlg->state()).arg(countdown(m_dlg), buttons(m_dlg, kControls)), shown);
+        QCOMPARE(m_ser->state(), m_dlg->state());
+    }
+
+    void navigationWaitsForTheQuestionToEnd()
+    {
+        DbTestSupport::LogCapture log;
+        act("key:up");
+        QCOMPARE(text(m_dlg, "subNameLbl"), QString("1."));
+        act("NextBtn");
+        QCOMPARE(text(m_dlg, "subNameLbl") + text(m_dlg, "StructNameLbl"), QString("2.一.单项选择题"));
+        QCOMPARE(countdown(m_dlg), QString("00:06:00 red"));
+        actAll({ "key:down", "NextBtn" });
+        QCOMPARE(m_dlg->currentQuestion(), 2);
+        QVERIFY(!log.contains("****the exam state is start or pause"));
+        actAll({ "PrevioursBtn", "StartExamBtn", "NextBtn", "key:up" });
+        QCOMPARE(m_dlg->currentQuestion(), 1);
+        QCOMPARE(log.count("****the exam state is start or pause"), 2);
+        actAll({ "StopExamBtn", "key:up" });
+        QCOMPARE(text(m_dlg, "subNameLbl"), QString("1."));
+    }
+
+    void countdownAndZoom()
+    {
+        m_dlg->setTimeLabels(3725);
+        QCOMPARE(countdown(m_dlg), QString("01:02:05 red"));
+        const int own = m_ser->getQuestionPixmapByQuestion(0).width();
+        QVERIFY(own >= 100);
+        QCOMPARE(m_dlg->pictureWidth(), own);
+        act("EnlargeBtn");
+        act("EnlargeBtn");
+        QCOMPARE(m_dlg->pictureWidth(), int(own * 0.1 + int(own * 0.1 + own)));
+        QCOMPARE(m_dlg->findChild<QLabel*>("QuestionLbl")->pixmap(Qt::ReturnByValue).width(), m_dlg->pictureWidth());
+        for (int i = 0; i < 12; ++i)
+            act("NarrowBtn");
+        QVERIFY(m_dlg->pictureWidth() <= 0);
+        QVERIFY(m_dlg->findChild<QLabel*>("QuestionLbl")->pixmap(Qt::ReturnByValue).isNull());
+    }
+
+    void studentsMoveFromAnsweringToFinished()
+    {
+        actAll({ "NextBtn", "StartExamBtn", "1:1:A", "2:2:B" });
+        QCOMPARE(text(m_dlg, "AnswerPerLbl") + text(m_dlg, "IsAnPerNumLbl"), QString("0人2人"));
+        act("PersonBtn");
+        QCOMPARE(m_views.last.value(ZUExamResultViews::AnsweringPanel), QString("|N01,N02|N03,N04|3"));
+        actAll({ "1:2:B", "1:3:C", "1:3:D" });
+        QCOMPARE(text(m_dlg, "AnswerPerLbl") + text(m_dlg, "IsAnPerNumLbl"), QString("1人1人"));
+        QCOMPARE(m_views.last.value(ZUExamResultViews::AnsweringPanel), QString("N01|N02|N03,N04|3"));
+        // Started again, the question is asked afresh.
+        actAll({ "StopExamBtn", "StartExamBtn" });
+        QCOMPARE(text(m_dlg, "AnswerPerLbl") + text(m_dlg, "IsAnPerNumLbl"), QString("0人0人"));
+        QCOMPARE(m_ser->m_answerRecords.value(student(1)).answerAt(3), QString());
+    }
+
+    void receiverChecks()
+    {
+        TAVMemInfo::getInstance()->currentClass.stationSn = "RF21X09999";
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act("StartExamBtn");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("接收器与当前班级不匹配,\n无法进行考试!"));
+        QCOMPARE(m_dlg->state(), 0);
+
+        TAVMemInfo::getInstance()->currentClass.stationSn = QString::fromLatin1(Rf21xSimulator::defaultSerial());
+        actAll({ "StartExamBtn", "3:1:C" });
+        QString message;
+        m_sim->unplug();
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        ZURf228Api::getInstance()->pollDevice(message);
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("硬件异常已停止考试，\n请检查硬件状态!"));
+        QCOMPARE(m_dlg->state() * 10 + m_ser->state(), 33);
+        m_sim->plug();
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        ZURf228Api::getInstance()->pollDevice(message);
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("接收器连接成功,\n请点击\"开始考试\"!"));
+        QCOMPARE(m_ser->m_answerRecords.value(student(3)).answerAt(0), QString("C"));
+    }
+
+    void resultButtonsShowTheQuestion_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("shown");
+        const QStringList one { "StartExamBtn", "1:1:B", "2:1:B", "3:1:A", "StopExamBtn" };
+        const QStringList three { "NextBtn", "StartExamBtn", "1:1:A", "1:2:B",      "1:3:C",
+                                  "2:1:A",   "2:2:C",        "3:1:D", "StopExamBtn" };
+        QTest::newRow("option chart") << one + QStringList { "ChartBtn" } << int(ZUExamResultViews::OptionChart)
+                                      << "B|未作答:1:#e7e7e7 A:1:#54cf79 B:2:#f9ce61";
+        QTest::newRow("option chart by remote")
+            << one + QStringList { "key:result" } << int(ZUExamResultViews::OptionChart)
+            << "B|未作答:1:#e7e7e7 A:1:#54cf79 B:2:#f9ce61";
+        QTest::newRow("option names") << one + QStringList { "key:report" } << int(ZUExamResultViews::OptionList)
+                                      << "B|未作答:N04 A:N03 B:N01,N02";
+        QTest::newRow("plain answer") << one + QStringList { "key:question" } << int(ZUExamResultViews::Explanation)
+                                      << "B|picture";
+        QTest::newRow("item bars") << three + QStringList { "ChartBtn" } << int(ZUExamResultViews::ItemBars)
+                                   << "A,B,C|2/1/1 1/1/2 1/0/3";
+        QTest::newRow("item table") << three + QStringList { "TableBtn" } << int(ZUExamResultViews::ItemTable)
+                                    << "A,B,C|0:A=2,D=1,未作答=1 1:B=1,C=1,未作答=2 2:C=1,未作答=3";
+        QTest::newRow("numbered answers") << three + QStringList { "ExplanationBtn" }
+                                          << int(ZUExamResultViews::Explanation) << "1、A  2、B  3、C|picture";
+        QTest::newRow("paper analysis") << three + QStringList { "TestAnalyBtn" }
+                                        << int(ZUExamResultViews::PaperAnalysis) << "3 2 1 5 4";
+        QTest::newRow("ranking") << three + QStringList { "StuInteractBtn" } << int(ZUExamResultViews::Ranking)
+                                 << "N01:3 N02:1 ";
+    }
+
+    void resultButtonsShowTheQuestion()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, view);
+        QFETCH(QString, shown);
+        actAll(steps);
+        QVERIFY(m_views.last.value(view).startsWith(shown));
+        QVERIFY(m_views.windows[view]->isVisible());
+    }
+
+    void oneResultWindowAtATime()
+    {
+        QWidget* explanation = m_views.windows[ZUExamResultViews::Explanation];
+        QWidget* list = m_views.windows[ZUExamResultViews::OptionList];
+        actAll({ "ExplanationBtn", "TableBtn" });
+        QVERIFY(explanation->isHidden() && list->isVisible());
+        act("TableBtn");
+        QTRY_VERIFY(list->isHidden());
+        // While a question runs the reports stay shut, also when asked for directly.
+        act("StartExamBtn");
+        m_views.last.clear();
+        m_dlg->on_TestAnalyBtn_clicked();
+        m_dlg->on_StuInteractBtn_clicked();
+        QVERIFY(m_views.last.isEmpty());
+        // An open report keeps the remote away from the screen.
+        actAll({ "StopExamBtn", "TestAnalyBtn", "key:down" });
+        QCOMPARE(m_dlg->currentQuestion(), 0);
+    }
+
+    void leavingSavesTheQuizAndBringsBackTheToolBar()
+    {
+        const int quizzes = committedValue("select count(*) from TAV_ExamInfo").toInt();
+        actAll({ "StartExamBtn", "1:1:B", "StopExamBtn" });
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::No);
+        act("ExitExamBtn");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("确认要结束本次考试并退出?"));
+        QVERIFY(m_dlg->isVisible());
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act("key:power");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(committedValue("select count(*) from TAV_ExamInfo").toInt(), quizzes + 1);
+        QCOMPARE(savedAnswer(student(1), 1), QString("B"));
+    }
+
+    void closingMidQuestionKeepsWhatArrived()
+    {
+        actAll({ "NextBtn", "StartExamBtn", "2:3:C" });
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        m_dlg->close();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(m_ser->state(), 0);
+        QCOMPARE(savedAnswer(student(2), 4), QString("C"));
+        // Keys do not close the screen.
+        m_dlg->showExam();
+        QTest::keyClick(m_dlg, Qt::Key_Escape);
+        QVERIFY(m_dlg->isVisible());
+    }
+};
+
+TAV_DB_TEST_MAIN(TestZUStepExamDlg)
+#include "TestZUStepExamDlg.moc"

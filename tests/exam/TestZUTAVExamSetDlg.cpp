@@ -1,0 +1,274 @@
+// The quiz set-up against the local web service: the duration boxes from the settings and within their limits,
+// paging through a catalogue of three pages, choosing a paper, and starting either mode or being refused.
+#include "DialogAnswerer.h"
+#include "ExamTestSupport.h"
+#include "ToolbarTestSupport.h"
+#include "ZUExamMem.h"
+#include "ZUStepExamDlg.h"
+#include "ZUTAVExamSetDlg.h"
+#include "ZUTeamExamDlg.h"
+#include "ZUTeamExamSer.h"
+#include "ZUTipDlg.h"
+#include "ZUToolBarDlg.h"
+
+#include <QListWidget>
+#include <QSpinBox>
+
+using namespace ExamTestSupport;
+
+class TestZUTAVExamSetDlg : public QObject
+{
+    Q_OBJECT
+
+    TavWebService m_service;
+    QJsonObject m_demo;
+    ZUTAVExamSetDlg* m_dlg = nullptr;
+
+    QSpinBox* box(const char* name) const { return m_dlg->findChild<QSpinBox*>(name); }
+    QListWidget* list() const { return m_dlg->findChild<QListWidget*>("TestPapListWidget"); }
+    QString duration() const
+    {
+        return QString("%1:%2:%3")
+            .arg(box("HourSpinBox")->value())
+            .arg(box("MinSpinBox")->value())
+            .arg(box("SecSpinBox")->value());
+    }
+    QString ranges() const
+    {
+        QStringList shown;
+        for (const char* name : { "HourSpinBox", "MinSpinBox", "SecSpinBox" })
+            shown << QString("%1-%2").arg(box(name)->minimum()).arg(box(name)->maximum());
+        return shown.join(' ');
+    }
+    void open(const QString& seconds, const QString& mode)
+    {
+        TAVMemInfo::getInstance()->configMap = { { "TestTime", seconds }, { "TestMode", mode } };
+        m_dlg->showWithSettings();
+    }
+    int listRequests() const { return m_service.requestsTo(ZUExamSer::kPaperListPath).size(); }
+    bool openCatalogue() { return click(m_dlg, "ChoPapIconBtn") && list()->count() > 0; }
+    bool choose(int row)
+    {
+        list()->setCurrentRow(row);
+        return click(m_dlg, "ParChoSureBtn");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(DbTestSupport::freshDatabase());
+        QVERIFY(startService(m_service));
+        // Seventeen papers of the subject: three pages of seven.
+        m_demo = m_service.data();
+        QJsonArray papers = m_demo["papers"].toArray();
+        const QJsonObject first = papers.first().toObject();
+        for (int i = 2; i <= 16; ++i) {
+            QJsonObject copy = first;
+            copy["paperID"] = QString("P9%1").arg(i, 3, 10, QLatin1Char('0'));
+            copy["paperName"] = QString("练习%1").arg(i);
+            papers.append(copy);
+        }
+        m_demo["papers"] = papers;
+        m_dlg = ZUTAVExamSetDlg::getInstance();
+    }
+
+    void init()
+    {
+        m_service.setData(m_demo);
+        m_service.clearFailures();
+        m_service.clearRequests();
+        useScreenClass(3);
+        openReceiver();
+        open("900", "1");
+    }
+
+    void cleanup()
+    {
+        ZUStepExamDlg::getInstance()->hide();
+        ZUTeamExamDlg::getInstance()->hide();
+        m_dlg->hide();
+        QVERIFY(ToolbarTestSupport::dialogsAnswered());
+        DialogAnswerer::clear();
+    }
+
+    void durationFromTheSettings_data()
+    {
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("defaults") << "900"
+                                  << "1"
+                                  << "0:15:0 1 0-1 1-59 0-59";
+        QTest::newRow("two hours") << "7200"
+                                   << "1"
+                                   << "2:0:0 1 1-2 0-0 0-0";
+        QTest::newRow("an hour and some seconds") << "3630"
+                                                  << "0"
+                                                  << "1:0:30 0 1-1 0-59 0-59";
+        QTest::newRow("under a minute") << "45"
+                                        << "1"
+                                        << "0:1:45 1 0-1 1-59 0-59";
+        QTest::newRow("over two hours") << "9000"
+                                        << "2"
+                                        << "2:0:0 1 1-2 0-0 0-0";
+        QTest::newRow("missing") << ""
+                                 << ""
+                                 << "0:1:0 0 0-1 1-59 0-59";
+    }
+
+    void durationFromTheSettings()
+    {
+        QFETCH(QString, seconds);
+        QFETCH(QString, mode);
+        QFETCH(QString, shown);
+        open(seconds, mode);
+        QCOMPARE(QString("%1 %2 %3").arg(duration()).arg(m_dlg->mode()).arg(ranges()), shown);
+        QVERIFY(!findChildButton("StartTestBtn")->isEnabled());
+    }
+
+    // An earlier opening's narrowed ranges once turned 0:05:30 into 1:05:30.
+    void anEarlierDurationDoesNotBendTheNext()
+    {
+        open("3630", "1");
+        open("330", "1");
+        QCOMPARE(duration(), QString("0:5:30"));
+        QCOMPARE(m_dlg->duration(), 330);
+    }
+
+    void boxesHoldTheLimits_data()
+    {
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no hour needs a minute") << QStringList { "m0" } << "0:1:0";
+        QTest::newRow("two hours at most") << QStringList { "h1", "m0", "h2", "m5", "s9" } << "2:0:0";
+        QTest::newRow("not two hours with seconds") << QStringList { "h1", "m0", "s30", "h2" } << "1:0:30";
+        QTest::newRow("down from two hours") << QStringList { "h1", "m0", "h2", "h1", "m30" } << "1:30:0";
+        QTest::newRow("no hour after a full hour") << QStringList { "h1", "m0", "h0" } << "1:0:0";
+    }
+
+    void boxesHoldTheLimits()
+    {
+        QFETCH(QStringList, values);
+        QFETCH(QString, shown);
+        for (const QString& v : values) {
+            const char* name = v[0] == 'h' ? "HourSpinBox" : v[0] == 'm' ? "MinSpinBox" : "SecSpinBox";
+            box(name)->setValue(v.mid(1).toInt());
+        }
+        QCOMPARE(duration(), shown);
+    }
+
+    void pagesThroughTheCatalogue()
+    {
+        QVERIFY(openCatalogue());
+        QTRY_VERIFY(m_dlg->showsPaperPage());
+        QCOMPARE(text(m_dlg, "PageNumLbl") + QString::number(list()->count()), QString("17"));
+        act({ "UpBtn" });
+        QCOMPARE(text(m_dlg, "PageNumLbl"), QString("1"));
+        act({ "DownBtn", "DownBtn" });
+        QCOMPARE(text(m_dlg, "PageNumLbl") + QString::number(list()->count()), QString("33"));
+        QCOMPARE(list()->item(2)->text(), QString("练习16"));
+        const int requests = listRequests();
+        act({ "DownBtn", "UpBtn" });
+        QCOMPARE(text(m_dlg, "PageNumLbl") + list()->item(0)->text(), QString("2练习7"));
+        QCOMPARE(listRequests(), requests);
+    }
+
+    void failedRequestsKeepThePageInView()
+    {
+        QVERIFY(openCatalogue());
+        m_service.setFailure(ZUExamSer::kPaperListPath, WebFailure::Refuse);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act({ "DownBtn" });
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastTitle() + DialogAnswerer::lastText(), QString("错误获取试卷信息失败"));
+        QCOMPARE(text(m_dlg, "PageNumLbl") + list()->item(0)->text(), QString("1一次函数单元小测"));
+
+        open("900", "1");
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act({ "ChoPapIconBtn" });
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->showsPaperPage());
+    }
+
+    void choosingAPaperShowsItsFacts()
+    {
+        QVERIFY(openCatalogue());
+        DbTestSupport::LogCapture log;
+        act({ "ParChoSureBtn" });
+        QVERIFY(log.contains("****the select size is 0"));
+        QVERIFY(choose(0));
+        QCOMPARE(text(m_dlg, "TestNameTextEdit") + text(m_dlg, "TotalScoLbl") + text(m_dlg, "TestNumLbl"),
+                 QString("一次函数单元小测900分6题"));
+        QVERIFY(findChildButton("StartTestBtn")->isEnabled() && !m_dlg->showsPaperPage());
+        act({ "ChoPapBtn", "PapSetExitBtn" });
+        QCOMPARE(text(m_dlg, "TotalScoLbl") + text(m_dlg, "TestNumLbl"), QString("0分0题"));
+        QVERIFY(!findChildButton("StartTestBtn")->isEnabled());
+    }
+
+    void startOpensTheRunScreenOfTheMode_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<int>("questions"); // a paper of so many five-item questions; 0 for the demo paper
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("all at once") << "1"
+                                     << "2730" << 0 << "ZUTeamExamDlg 00:45:30 red";
+        QTest::newRow("question by question") << "0"
+                                              << "900" << 0 << "ZUStepExamDlg 00:01:52 red";
+        QTest::newRow("too short for the items") << "0"
+                                                 << "300" << 20 << "错误时间设置不合理，请重新设置";
+        QTest::newRow("paper not loaded") << "1"
+                                          << "900" << -1 << "错误加载试卷信息失败";
+    }
+
+    void startOpensTheRunScreenOfTheMode()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, seconds);
+        QFETCH(int, questions);
+        QFETCH(QString, shown);
+        if (questions > 0)
+            serveReply(m_service, paperReply(QVector<QString>(questions, "A|B|C|D|E").toList()));
+        if (questions < 0)
+            m_service.setFailure(ZUExamSer::kPaperPath, WebFailure::Refuse);
+        open(seconds, mode);
+        QVERIFY(openCatalogue());
+        QVERIFY(choose(0));
+        if (questions != 0)
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act({ "StartTestBtn" });
+        if (questions != 0) {
+            QVERIFY(DialogAnswerer::waitUntilAnswered());
+            QCOMPARE(DialogAnswerer::lastTitle() + DialogAnswerer::lastText(), shown);
+            QVERIFY(m_dlg->isVisible());
+            return;
+        }
+        QWidget* screen
+            = mode == "1" ? static_cast<QWidget*>(ZUTeamExamDlg::getInstance()) : ZUStepExamDlg::getInstance();
+        QVERIFY(screen->isVisible() && !m_dlg->isVisible());
+        QCOMPARE(screen->objectName() + " " + countdown(screen), shown);
+        QCOMPARE(ZUExamMem::getInstance()->m_paperName, QString("一次函数单元小测"));
+        QCOMPARE(ZUExamMem::getInstance()->m_allScores, 900);
+    }
+
+    void leavingBringsBackTheToolBar()
+    {
+        act({ "TestSetExitBtn" });
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        ZUToolBarDlg::getInstance()->hide();
+        open("900", "1");
+        m_dlg->close();
+        QVERIFY(ZUToolBarDlg::getInstance()->isVisible());
+    }
+
+private:
+    QPushButton* findChildButton(const char* name) const { return m_dlg->findChild<QPushButton*>(name); }
+    void act(const QStringList& names)
+    {
+        for (const QString& name : names)
+            QVERIFY2(click(m_dlg, qPrintable(name)), qPrintable(name));
+    }
+};
+
+TAV_DB_TEST_MAIN(TestZUTAVExamSetDlg)
+#include "TestZUTAVExamSetDlg.moc"
