@@ -146,6 +146,8 @@ void ZUTeamExamDlg::showExam()
 
 void ZUTeamExamDlg::fillExamInfo()
 {
+    // A new quiz: nobody has finished it yet.
+    m_finished.clear();
     m_state = 0;
     setControls(0);
     setTimeLabels(ZUExamMem::getInstance()->m_examDuration);

@@ -88,10 +88,10 @@ void ZUTeamExamItemDlg::setAnswerState(int answered, bool finished, bool animate
 {
     if (isBlank())
         return;
+    showCard(finished);
     m_finished = finished;
     m_number->setText(QString::number(answered));
     m_number->setVisible(!finished);
-    m_card->setStyleSheet(cardStyle(finished ? "teamExam_item_green.png" : "teamExam_item_blue.png"));
     if (animate) {
         m_pen->hide();
         m_movingPen->show();
@@ -116,8 +116,8 @@ void ZUTeamExamItemDlg::setExamState(int state)
         m_movingPen->hide();
         m_number->setText(QStringLiteral("0"));
         m_number->hide();
+        showCard(false);
         m_finished = false;
-        m_card->setStyleSheet(cardStyle("teamExam_item_blue.png"));
         break;
     case 1:
     case 2:
@@ -133,6 +133,15 @@ void ZUTeamExamItemDlg::setExamState(int state)
     default:
         break;
     }
+}
+
+void ZUTeamExamItemDlg::showCard(bool green)
+{
+    // A new style sheet restyles the card: only when it changes colour.
+    if (green == m_greenCard)
+        return;
+    m_greenCard = green;
+    m_card->setStyleSheet(cardStyle(green ? "teamExam_item_green.png" : "teamExam_item_blue.png"));
 }
 
 bool ZUTeamExamItemDlg::isWriting() const

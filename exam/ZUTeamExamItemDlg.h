@@ -44,6 +44,7 @@ protected:
 
 private:
     bool isBlank() const { return m_id.isEmpty(); }
+    void showCard(bool green);
 
     QLabel* m_name;
     QWidget* m_card;
@@ -56,4 +57,5 @@ private:
     int m_col = 0;
     QPoint m_pressPos;
     bool m_finished = false;
+    bool m_greenCard = false;
 };
