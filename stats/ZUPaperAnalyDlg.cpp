@@ -65,6 +65,8 @@ void ZUPaperAnalyDlg::setData(QList<QuestionStatInfo> rows)
         connect(details, &QPushButton::clicked, this, &ZUPaperAnalyDlg::DetailsBtnClicked);
     }
     fitColumns();
+    // A new report is read from its top.
+    t->scrollToTop();
 }
 
 void ZUPaperAnalyDlg::fitColumns()

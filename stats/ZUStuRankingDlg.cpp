@@ -75,6 +75,7 @@ void ZUStuRankingDlg::setData(QList<StuRankingInfo> rows)
             t->setItem(i, c, item);
         }
     }
+    t->scrollToTop();
 }
 
 void ZUStuRankingDlg::showLevitate()

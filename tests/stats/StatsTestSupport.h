@@ -27,6 +27,12 @@ struct Question
     int scores = 100;
 };
 
+// The views name their pictures relative to the program directory, as the program runs there.
+inline void useProgramDir()
+{
+    QDir::setCurrent(QStringLiteral(TAV_BIN_DIR));
+}
+
 inline QString studentID(int i)
 {
     return QStringLiteral("2024%1").arg(i + 1, 4, 10, QLatin1Char('0'));
@@ -40,6 +46,15 @@ inline QString studentName(int i)
     const QString first = surnames.mid(i % surnames.size(), 1);
     const QString second = given.mid((i * 7) % given.size(), 1);
     return i % 3 == 2 ? first + second + given.mid((i * 3 + 5) % given.size(), 1) : first + second;
+}
+
+// The names of students first .. first + n - 1.
+inline QStringList names(int n, int first = 0)
+{
+    QStringList list;
+    for (int i = first; i < first + n; ++i)
+        list << studentName(i);
+    return list;
 }
 
 // The class of the teacher state: students 0 .. n-1.
