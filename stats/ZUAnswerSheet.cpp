@@ -19,7 +19,7 @@ const char* const kStyle = "#AnRightProcessWid{background-color: #3dd3b1;"
 } // namespace
 
 ZUAnswerSheet::ZUAnswerSheet(QWidget* parent)
-    : QDialog(parent)
+    : ZUDialogPart(parent)
 {
     setObjectName("ZUAnswerSheet");
     resize(365, 26);

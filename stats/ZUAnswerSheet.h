@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "ZUDialogPart.h"
 
 class QLabel;
 class QWidget;
 
 // Three bars side by side sharing one width: how many students answered an item right (green), wrong (red) and
 // not at all (grey), each with its head count on it.
-class ZUAnswerSheet : public QDialog
+class ZUAnswerSheet : public ZUDialogPart
 {
     Q_OBJECT
 public:

@@ -14,7 +14,7 @@ ZUExamMDlgBase::ZUExamMDlgBase(const char* objectName)
     setWindowTitle(QString());
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(836, 432);
-    setStyleSheet("border:none");
+    setStyleSheet("*{border: none;}" + ZUExamMItemBase::styleRules());
     setSizeGripEnabled(false);
 
     auto* outer = new QVBoxLayout(this);
@@ -65,11 +65,17 @@ void ZUExamMDlgBase::clearRows()
 {
     qDeleteAll(m_rows);
     m_rows.clear();
+    // The new rows are laid out and shown together when the fill ends, not one at a time.
+    m_contents->hide();
+}
+
+void ZUExamMDlgBase::showRows()
+{
+    m_contents->show();
 }
 
 void ZUExamMDlgBase::appendRow(ZUExamMItemBase* row, int number, const QString& answer)
 {
-    row->setParent(m_contents);
     m_scrollVLay->insertWidget(m_scrollVLay->count() - 1, row);
     row->show();
     row->setNumber(number, answer);

@@ -20,8 +20,11 @@ public:
 protected:
     explicit ZUExamMDlgBase(const char* objectName);
 
-    // Deletes the rows of the last fill.
+    // Deletes the rows of the last fill; showRows shows the new ones when they are all there.
     void clearRows();
+    void showRows();
+    // Where the rows are made: made there, they take the window's look once.
+    QWidget* rowParent() const { return m_contents; }
     // Numbers the row and puts it under the others.
     void appendRow(ZUExamMItemBase* row, int number, const QString& answer);
     // Right of the list, for a legend.

@@ -46,8 +46,9 @@ void ZUExamMGraphDlg::setData(const QStringList& answers, const QList<QuestionSt
 {
     clearRows();
     for (int i = 0; i < stats.size(); ++i) {
-        auto* row = new ZUExamMGraphItemDlg;
+        auto* row = new ZUExamMGraphItemDlg(rowParent());
         appendRow(row, i + 1, answers.value(i));
         row->setData(stats.at(i).rightCount, stats.at(i).wrongCount, stats.at(i).unansweredCount);
     }
+    showRows();
 }

@@ -4,8 +4,8 @@
 
 #include <QHBoxLayout>
 
-ZUExamMGraphItemDlg::ZUExamMGraphItemDlg()
-    : ZUExamMItemBase(722, 40, 20)
+ZUExamMGraphItemDlg::ZUExamMGraphItemDlg(QWidget* parent)
+    : ZUExamMItemBase(parent, 722, 40, 20)
     , m_graph(new QWidget(this))
 {
     m_graph->setObjectName("GraphWidget");

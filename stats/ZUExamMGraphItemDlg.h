@@ -9,7 +9,7 @@ class ZUExamMGraphItemDlg : public ZUExamMItemBase
 {
     Q_OBJECT
 public:
-    ZUExamMGraphItemDlg();
+    explicit ZUExamMGraphItemDlg(QWidget* parent = nullptr);
 
     // Adds the bars for the counts, as wide as the row's room for them.
     void setData(int right, int wrong, int unanswered);

@@ -7,11 +7,10 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-ZUExamMItemBase::ZUExamMItemBase(int width, int spacing, int rightMargin)
-    : QDialog(nullptr, Qt::FramelessWindowHint)
+ZUExamMItemBase::ZUExamMItemBase(QWidget* parent, int width, int spacing, int rightMargin)
+    : ZUDialogPart(parent)
 {
     setObjectName("ZUTAVStatisticalTableItemDialog");
-    setStyleSheet("QDialog#ZUTAVStatisticalTableItemDialog{background: transparent;}");
     resize(width, 61);
     setFixedHeight(61);
     auto* outer = new QVBoxLayout(this);
@@ -28,9 +27,8 @@ ZUExamMItemBase::ZUExamMItemBase(int width, int spacing, int rightMargin)
     auto* numberLayout = new QHBoxLayout(numberBlock);
     numberLayout->setContentsMargins(5, 0, 0, 0);
     numberLayout->setSpacing(5);
-    m_number
-        = ZUStatsParts::label("AnswerTitleLbl", QString(), "font: 24px \"微软雅黑\";\ncolor: #c0c0c0;", numberBlock);
-    m_answer = ZUStatsParts::label("AnswerLbl", QString(), "font: 34px \"微软雅黑\";\ncolor: #39ba60;", numberBlock);
+    m_number = ZUStatsParts::label("AnswerTitleLbl", QString(), QString(), numberBlock);
+    m_answer = ZUStatsParts::label("AnswerLbl", QString(), QString(), numberBlock);
     for (QLabel* label : { m_number, m_answer }) {
         label->setEnabled(false);
         label->setWordWrap(true);
@@ -42,8 +40,17 @@ ZUExamMItemBase::ZUExamMItemBase(int width, int spacing, int rightMargin)
     auto* line = new QFrame(this);
     line->setObjectName("line");
     line->setFixedHeight(1);
-    line->setStyleSheet("background-color: #d8deea;");
     outer->addWidget(line);
+}
+
+QString ZUExamMItemBase::styleRules()
+{
+    return QStringLiteral(
+        "QDialog#ZUTAVStatisticalTableItemDialog{background: transparent;}"
+        "QLabel#AnswerTitleLbl{font: 24px \"微软雅黑\"; color: #c0c0c0;}"
+        "QLabel#AnswerLbl{font: 34px \"微软雅黑\"; color: #39ba60;}"
+        "QFrame#line{background-color: #d8deea;}"
+        "QTableWidget#AnswerNamesTableWidget{background-color: transparent; color: rgb(85, 85, 85);}");
 }
 
 void ZUExamMItemBase::setNumber(int number, const QString& answer)

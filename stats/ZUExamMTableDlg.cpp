@@ -12,8 +12,9 @@ void ZUExamMTableDlg::setData(const QStringList& answers, const QMap<int, QMap<Q
     clearRows();
     int number = 1;
     for (auto it = counts.constBegin(); it != counts.constEnd(); ++it) {
-        auto* row = new ZUExamMTableItemDlg;
+        auto* row = new ZUExamMTableItemDlg(rowParent());
         appendRow(row, number++, answers.value(it.key()));
         row->setData(it.value());
     }
+    showRows();
 }

@@ -11,7 +11,7 @@ class ZUExamMTableItemDlg : public ZUExamMItemBase
 {
     Q_OBJECT
 public:
-    ZUExamMTableItemDlg();
+    explicit ZUExamMTableItemDlg(QWidget* parent = nullptr);
 
     // A cell per option, in ascending option order; room for six.
     void setData(const QMap<QString, int>& counts);

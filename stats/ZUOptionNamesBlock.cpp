@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 ZUOptionNamesBlock::ZUOptionNamesBlock(QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint)
+    : ZUDialogPart(parent)
 {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ZUDialogPart.h"
+
 #include <QStringList>
 
 class QLabel;
@@ -9,7 +10,7 @@ class QTableWidget;
 // One option of an item with the students who chose it: the option, a pill with their number and the grid of
 // their names, with a rule below. The option name list and the persons tab of the question detail popup stack
 // these; they differ in look and in how many name columns they give.
-class ZUOptionNamesBlock : public QDialog
+class ZUOptionNamesBlock : public ZUDialogPart
 {
     Q_OBJECT
 public:

@@ -50,9 +50,9 @@ void ZUPaperAnalyDlg::setData(QList<QuestionStatInfo> rows)
         t->setItem(i, 2, centred(QString::number(r.number)));
         t->setItem(
             i, 3, centred(ZUStatsFigures::accuracyText(r.rightCount, r.rightCount + r.wrongCount + r.unansweredCount)));
-        t->setCellWidget(i, kBarColumn, new ZUAnswerSheet);
+        t->setCellWidget(i, kBarColumn, new ZUAnswerSheet(t->viewport()));
 
-        auto* details = new QPushButton;
+        auto* details = new QPushButton(t->viewport());
         details->setObjectName("detailsBtn");
         details->setFocusPolicy(Qt::NoFocus);
         details->setFixedHeight(60);
