@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(levitate->geometry().bottomRight(), ranking->table()->rect().bottomRight());
         QScrollBar* a = analysis->table()->verticalScrollBar();
         QScrollBar* r = ranking->table()->verticalScrollBar();
-        QVERIFY(a->maximum() > 0 && r->maximum() > 0);
+        QTRY_VERIFY(a->maximum() > 0 && r->maximum() > 0);
         QTest::mouseClick(levitate->upButton(), Qt::LeftButton);
         QCOMPARE(a->value() + r->value(), 0);
         QTest::mouseClick(levitate->downButton(), Qt::LeftButton);
