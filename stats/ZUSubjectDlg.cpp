@@ -131,6 +131,7 @@ void ZUSubjectDlg::buildPanel(QWidget* parent)
     m_topScrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_topScrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_topScrollArea->setWidgetResizable(true);
+    m_topScrollArea->setStyleSheet("QScrollArea{background: transparent;}");
     QWidget* area = ZUStatsParts::styledWidget("AreaWidg", "QWidget#AreaWidg{background: transparent;}", nullptr);
     auto* areaLayout = new QVBoxLayout(area);
     areaLayout->setContentsMargins(0, 0, 0, 0);
@@ -140,6 +141,7 @@ void ZUSubjectDlg::buildPanel(QWidget* parent)
     m_questionLbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     areaLayout->addWidget(m_questionLbl);
     m_topScrollArea->setWidget(area);
+    m_topScrollArea->viewport()->setAutoFillBackground(false);
     titleLayout->addWidget(m_topScrollArea);
 
     auto* answerRow = new QHBoxLayout;
