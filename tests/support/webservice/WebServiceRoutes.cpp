@@ -80,12 +80,46 @@ QJsonObject findPaper(const QJsonObject& data, const QString& paperID)
     return i < 0 ? QJsonObject() : papers.at(i).toObject();
 }
 
+QByteArray reshapedBody(const QByteArray& body, const QList<QPair<QString, QJsonValue>>& changes)
+{
+    QJsonValue root = QJsonDocument::fromJson(body).object();
+    for (const auto& change : changes)
+        root = WebServiceRoutes::reshaped(root, change.first.split('/'), 0, change.second);
+    return jsonBytes(root.toObject());
+}
+
 int itemCount(const QJsonObject& question)
 {
     return question.value("answer").toString().split('|').size();
 }
 
 } // namespace
+
+QJsonValue WebServiceRoutes::reshaped(const QJsonValue& node, const QStringList& keys, int at, const QJsonValue& value)
+{
+    if (at == keys.size())
+        return value;
+    const QString& key = keys.at(at);
+    if (node.isArray()) {
+        QJsonArray array = node.toArray();
+        const int index = key.toInt();
+        const QJsonValue child = reshaped(array.at(index), keys, at + 1, value);
+        if (index >= array.size())
+            array.append(child);
+        else if (child.isUndefined())
+            array.removeAt(index);
+        else
+            array.replace(index, child);
+        return array;
+    }
+    QJsonObject object = node.toObject();
+    const QJsonValue child = reshaped(object.value(key), keys, at + 1, value);
+    if (child.isUndefined())
+        object.remove(key);
+    else
+        object.insert(key, child);
+    return object;
+}
 
 QString WebRequest::param(const QString& name) const
 {
@@ -119,6 +153,13 @@ bool WebServiceRoutes::checkSign(const WebRequest& request)
     const QString sign = request.param("sign");
     QString signedText;
     if (signedParams().contains(request.path)) {
+        // A sender that escapes its values signs them as plain text.
+        const QStringList names = signedParams().value(request.path);
+        QString plain;
+        for (int i = 0; i < names.size(); ++i)
+            plain += (i ? "&" : "") + names.at(i) + "=" + request.param(names.at(i));
+        if (TavWebService::md5Hex(plain + "&" + key) == sign)
+            return true;
         // Values travel unescaped, so a value may hold "&" or "=": the signed text is the form as sent, up to
         // "&sign=", and it must name the parameters in their order.
         const QByteArray form = request.method == QLatin1String("POST") ? request.rawBody : request.query;
@@ -126,7 +167,6 @@ bool WebServiceRoutes::checkSign(const WebRequest& request)
         if (at < 0)
             return false;
         signedText = QString::fromUtf8(form.left(at));
-        const QStringList names = signedParams().value(request.path);
         int from = 0;
         for (int i = 0; i < names.size(); ++i) {
             const QString field = (i ? "&" : "") + names.at(i) + "=";
@@ -176,17 +216,19 @@ WebResponse WebServiceRoutes::handle(WebServiceState& state, WebRequest& request
         case WebFailure::NoAnswer:
             response.noAnswer = true;
             break;
+        case WebFailure::Oversized:
+            response.fillerSize = failure.size;
+            break;
+        case WebFailure::Trickle:
+            response = answer(state, request);
+            response.trickleMs = TavWebService::kTrickleMs;
+            break;
+        case WebFailure::Reshaped:
+            response = answer(state, request);
+            response.body = reshapedBody(response.body, failure.changes);
+            break;
         case WebFailure::None:
-            if (state.canned.contains(request.path)) {
-                const CannedReply canned = state.canned.value(request.path);
-                response.status = canned.status;
-                response.body = canned.body;
-                response.contentType = canned.contentType;
-            } else if (!request.signOk) {
-                response = reply(false, {}, QStringLiteral("SIGN-ERROR"));
-            } else {
-                response = route(state, request);
-            }
+            response = answer(state, request);
             break;
         }
         request.status = response.noAnswer ? 0 : response.status;
@@ -196,6 +238,21 @@ WebResponse WebServiceRoutes::handle(WebServiceState& state, WebRequest& request
             state.requests.removeFirst();
     }
     return response;
+}
+
+WebResponse WebServiceRoutes::answer(WebServiceState& state, const WebRequest& request)
+{
+    if (state.canned.contains(request.path)) {
+        const CannedReply canned = state.canned.value(request.path);
+        WebResponse response;
+        response.status = canned.status;
+        response.body = canned.body;
+        response.contentType = canned.contentType;
+        return response;
+    }
+    if (!request.signOk)
+        return reply(false, {}, QStringLiteral("SIGN-ERROR"));
+    return route(state, request);
 }
 
 WebResponse WebServiceRoutes::route(WebServiceState& state, const WebRequest& request)

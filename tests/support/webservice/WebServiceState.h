@@ -2,6 +2,7 @@
 
 #include "TavWebService.h"
 
+#include <QJsonValue>
 #include <QMutex>
 
 struct CannedReply
@@ -15,6 +16,8 @@ struct FailureSetting
 {
     WebFailure failure = WebFailure::None;
     QString errorCode;
+    qint64 size = 0; // Oversized
+    QList<QPair<QString, QJsonValue>> changes; // Reshaped: member path and its new value
 };
 
 // Everything the service knows, shared between the caller's thread and the server thread.
@@ -38,4 +41,6 @@ struct WebResponse
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
     bool noAnswer = false;
+    qint64 fillerSize = -1; // >= 0: the body is this many filler bytes, written as the client reads
+    int trickleMs = 0; // > 0: the body goes out one byte per interval
 };
