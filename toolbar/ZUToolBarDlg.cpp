@@ -120,6 +120,9 @@ void ZUToolBarDlg::buildForm()
     stateRow->setSpacing(6);
     m_versionLabel = new QLabel(mainFrame);
     m_versionLabel->setObjectName("versionLabel");
+    // The name and the version come from the server: shown as they are, never as markup.
+    m_teacherLabel->setTextFormat(Qt::PlainText);
+    m_versionLabel->setTextFormat(Qt::PlainText);
     m_statusLabel = new QLabel(mainFrame);
     m_statusLabel->setObjectName("statusLabel");
     m_statusLabel->setAlignment(Qt::AlignCenter);
@@ -140,6 +143,8 @@ void ZUToolBarDlg::buildForm()
     m_classBox->setObjectName("ClassListComboBox");
     m_subjectBox = new QComboBox(mainFrame);
     m_subjectBox->setObjectName("subjectComboBox");
+    ZUFormFrame::stylePopupList(m_classBox);
+    ZUFormFrame::stylePopupList(m_subjectBox);
     choice->addWidget(m_classBox);
     choice->addWidget(m_subjectBox);
     layout->addLayout(choice);
@@ -348,10 +353,12 @@ void ZUToolBarDlg::__initThumbnail()
     const QString file = QDir::fromNativeSeparators(dir + PlainFileName::make(teacher.username, "teacher") + ".jpg");
     if (TAVMemInfo::getInstance()->onlineFlag) {
         const QString tmp = dir + "tmp.png";
-        if (HttpDownFile::getInstance()->downFile(tmp, teacher.avatar)) {
+        if (HttpDownFile::getInstance()->downFile(tmp, teacher.avatar, kThumbnailMaxBytes, kThumbnailDeadlineMs)) {
             QFile::remove(file);
             QFile::rename(tmp, file);
             m_thumbnail->setStyleSheet(thumbnailStyle(file));
+        } else {
+            QFile::remove(tmp);
         }
         return;
     }
