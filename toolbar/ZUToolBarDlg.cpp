@@ -112,7 +112,6 @@ void ZUToolBarDlg::buildForm()
     m_teacherLabel = new QLabel(mainFrame);
     m_teacherLabel->setObjectName("teacherLabel");
     m_teacherLabel->setAlignment(Qt::AlignCenter);
-    m_teacherLabel->setWordWrap(true);
     layout->addWidget(m_teacherLabel);
 
     auto* stateRow = new QHBoxLayout();
@@ -253,7 +252,14 @@ void ZUToolBarDlg::__loadStatus()
 void ZUToolBarDlg::__initTeacherName()
 {
     qDebug() << "__initTeacherName";
-    m_teacherLabel->setText(tr("欢迎您，") + TAVMemInfo::getInstance()->currentTeacher.name + tr("老师"));
+    // However long the name the server sends, it keeps to its one line and leaves the buttons their room.
+    m_teacherLabel->ensurePolished();
+    const QFontMetrics metrics = m_teacherLabel->fontMetrics();
+    const QString greeting = tr("欢迎您，");
+    const QString title = tr("老师");
+    const int room = width() - 24 - metrics.horizontalAdvance(greeting + title);
+    const QString name = metrics.elidedText(TAVMemInfo::getInstance()->currentTeacher.name, Qt::ElideRight, room);
+    m_teacherLabel->setText(greeting + name + title);
 }
 
 void ZUToolBarDlg::__initVersion()
