@@ -1,9 +1,33 @@
 #include "ScreenOpeners.h"
 
+#include "ZUFreeActBar.h"
+#include "ZUSetUpDlg.h"
+#include "ZUStuLinkDlg.h"
+#include "ZUStuSignDlg.h"
 #include "ZUToolBarDlg.h"
 
 void registerScreenOpeners()
 {
     ZUToolBarDlg* toolBar = ZUToolBarDlg::getInstance();
-    Q_UNUSED(toolBar)
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::FreeInteraction,
+                             [](const QString&) { ZUFreeActBar::getInstance()->showFreeBar(); });
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::SignIn, [](const QString& classText) {
+        ZUStuSignDlg* sign = ZUStuSignDlg::getInstance();
+        sign->initSign(classText);
+        sign->show();
+    });
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::Settings, [](const QString&) {
+        ZUSetUpDlg* settings = ZUSetUpDlg::getInstance();
+        settings->loadSettings();
+        settings->show();
+    });
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::Binding, [](const QString&) {
+        ZUStuLinkDlg* binding = ZUStuLinkDlg::getInstance();
+        binding->onShow();
+        binding->raise();
+    });
 }

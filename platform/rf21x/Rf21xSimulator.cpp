@@ -56,6 +56,8 @@ QByteArray Rf21xSimulator::defaultDevicePath()
 Rf21xSimulator::Rf21xSimulator()
     : m_serial(defaultSerial())
     , m_path(defaultDevicePath())
+    , m_autoMinMs(kAutoAnswerMinMs)
+    , m_autoSpreadMs(kAutoAnswerSpreadMs)
 {
     m_clock.start();
 }
@@ -169,6 +171,15 @@ void Rf21xSimulator::setAutoKeypads(int n)
 {
     QMutexLocker locker(&m_mutex);
     m_autoKeypads = qBound(0, n, kMaxAutoKeypads);
+    if (m_autoKeypads == 0)
+        m_renumbered.clear();
+}
+
+void Rf21xSimulator::setAutoAnswerDelay(int minMs, int spreadMs)
+{
+    QMutexLocker locker(&m_mutex);
+    m_autoMinMs = qMax(0, minMs);
+    m_autoSpreadMs = qMax(1, spreadMs);
 }
 
 int Rf21xSimulator::autoKeypads() const
@@ -194,6 +205,9 @@ void Rf21xSimulator::reset()
     m_commands.clear();
     m_results.clear();
     m_autoKeypads = 0;
+    m_renumbered.clear();
+    m_autoMinMs = kAutoAnswerMinMs;
+    m_autoSpreadMs = kAutoAnswerSpreadMs;
 }
 
 QByteArray Rf21xSimulator::execute(const QByteArray& line)
@@ -367,6 +381,9 @@ int Rf21xSimulator::setKeypadId(RF21X_DEVICE device, int keypadId)
         press.hasData = true;
         press.data = randomAnswer(2);
         schedule(kSetIdPressMs, press, true);
+        // The keypad answers under its new number from now on.
+        if (keypadId > m_autoKeypads && !m_renumbered.contains(keypadId) && m_renumbered.size() < kMaxAutoKeypads)
+            m_renumbered.append(keypadId);
     }
     return result;
 }
@@ -422,7 +439,11 @@ void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
     dropAutoAnswers();
     const int questions = count > 1 ? count : 1;
     QRandomGenerator* random = QRandomGenerator::global();
-    for (int keypad = 1; keypad <= m_autoKeypads; ++keypad) {
+    QList<int> keypads;
+    for (int keypad = 1; keypad <= m_autoKeypads; ++keypad)
+        keypads.append(keypad);
+    keypads += m_renumbered;
+    for (int keypad : keypads) {
         for (int question = 1; question <= questions; ++question) {
             Message answer;
             answer.type = KeypadMessage;
@@ -430,7 +451,7 @@ void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
             answer.quizNumber = question;
             answer.hasData = true;
             answer.data = randomAnswer(quizType);
-            schedule(kAutoAnswerMinMs + random->bounded(kAutoAnswerSpreadMs), answer, false);
+            schedule(m_autoMinMs + random->bounded(m_autoSpreadMs), answer, false);
         }
     }
 }

@@ -56,9 +56,12 @@ public:
     void clearCommands();
     void setResult(const QString& command, int result);
 
-    // Demo mode: keypads 1..n answer by themselves; 0 switches it off.
+    // Demo mode: keypads 1..n answer by themselves, and so does every keypad given a new number meanwhile;
+    // 0 switches it off.
     void setAutoKeypads(int n);
     int autoKeypads() const;
+    // Demo answers come between minMs and minMs + spreadMs after a start (1500 and 3000 by default).
+    void setAutoAnswerDelay(int minMs, int spreadMs);
 
     // Library calls of rf21x_getMessage so far (idle polling shows here).
     qint64 messagePolls() const;
@@ -113,5 +116,8 @@ private:
     QStringList m_commands;
     QHash<QString, int> m_results;
     int m_autoKeypads = 0;
+    QList<int> m_renumbered; // keypads given a number outside 1..m_autoKeypads in demo mode
+    int m_autoMinMs;
+    int m_autoSpreadMs;
     qint64 m_polls = 0;
 };

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QNetworkProxy>
@@ -49,6 +51,8 @@ bool TavWebService::loadDataFile(const QString& fileName)
     if (!document.isObject())
         return false;
     setData(document.object());
+    QMutexLocker lock(&m_state->mutex);
+    m_state->paperPictureDir = QFileInfo(fileName).absolutePath() + QStringLiteral("/paper/");
     return true;
 }
 
@@ -57,12 +61,32 @@ void TavWebService::setData(const QJsonObject& data)
     QMutexLocker lock(&m_state->mutex);
     m_state->data = data;
     m_state->pictures.clear();
+    m_state->bindings = QJsonArray();
 }
 
 QJsonObject TavWebService::data() const
 {
     QMutexLocker lock(&m_state->mutex);
     return m_state->data;
+}
+
+bool TavWebService::setBindingsFile(const QString& fileName)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->bindingsFile = fileName;
+    QFile file(fileName);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    if (!document.isArray())
+        return false;
+    for (const QJsonValue& binding : document.array()) {
+        if (WebServiceRoutes::applyBinding(*m_state, binding.toObject()))
+            m_state->bindings.append(binding);
+    }
+    return true;
 }
 
 bool TavWebService::start(quint16 port)

@@ -2,9 +2,11 @@
 
 #include "WebServicePictures.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
+#include <QSaveFile>
 #include <QUrlQuery>
 
 namespace {
@@ -408,8 +410,13 @@ WebResponse WebServiceRoutes::paperContent(WebServiceState& state, const WebRequ
         const QString questionID = source.value("questionID").toString();
         QJsonObject question;
         question.insert("questionID", questionID);
-        question.insert("questionTextHTML", label + "@paper/" + questionID + "Text.png");
-        question.insert("questionResolveHTML", label + "@paper/" + questionID + "Resolve.png");
+        // A picture named empty in the data is left out of the reply, as a paper without it.
+        const QString text = source.value("textPicture").toString(questionID + "Text.png");
+        const QString resolve = source.value("resolvePicture").toString(questionID + "Resolve.png");
+        if (!text.isEmpty())
+            question.insert("questionTextHTML", label + "@paper/" + text);
+        if (!resolve.isEmpty())
+            question.insert("questionResolveHTML", label + "@paper/" + resolve);
         question.insert("questionAnswer", source.value("answer"));
         question.insert("subQuestions", itemCount(source));
         questions.append(question);
@@ -436,39 +443,74 @@ WebResponse WebServiceRoutes::paperContent(WebServiceState& state, const WebRequ
 
 WebResponse WebServiceRoutes::bindReceiver(WebServiceState& state, const WebRequest& request)
 {
-    QJsonArray classes = state.data.value("classes").toArray();
-    const int at = findIndex(classes, "classID", request.param("classID").toInt());
-    if (at < 0)
+    QJsonObject binding;
+    binding.insert("classID", request.param("classID").toInt());
+    binding.insert("stationSN", request.param("stationSN"));
+    if (!applyBinding(state, binding))
         return reply(false, {}, QStringLiteral("TAV-5"));
-    QJsonObject item = classes.at(at).toObject();
-    item.insert("baseStationID", request.param("stationSN"));
-    classes.replace(at, item);
-    state.data.insert("classes", classes);
+    keepBinding(state, binding);
     return reply(true);
 }
 
 WebResponse WebServiceRoutes::bindKeypad(WebServiceState& state, const WebRequest& request)
 {
+    QJsonObject binding;
+    binding.insert("dovaneID", request.param("dovaneID"));
+    binding.insert("sn", request.param("sn"));
+    binding.insert("stationSN", request.param("stationSN"));
+    if (!applyBinding(state, binding))
+        return reply(false, {}, QStringLiteral("TAV-6"));
+    keepBinding(state, binding);
+    return reply(true);
+}
+
+bool WebServiceRoutes::applyBinding(WebServiceState& state, const QJsonObject& binding)
+{
     QJsonArray classes = state.data.value("classes").toArray();
+    if (binding.contains("classID")) {
+        const int at = findIndex(classes, "classID", binding.value("classID"));
+        if (at < 0)
+            return false;
+        QJsonObject item = classes.at(at).toObject();
+        item.insert("baseStationID", binding.value("stationSN"));
+        classes.replace(at, item);
+        state.data.insert("classes", classes);
+        return true;
+    }
+    const QString dovaneID = binding.value("dovaneID").toString();
+    const QString sn = binding.value("sn").toString();
     bool found = false;
     for (int c = 0; c < classes.size(); ++c) {
         QJsonObject item = classes.at(c).toObject();
         QJsonArray students = item.value("students").toArray();
-        const int at = findIndex(students, "username", request.param("dovaneID"));
-        if (at < 0)
-            continue;
-        QJsonObject student = students.at(at).toObject();
-        student.insert("sn", request.param("sn"));
-        student.insert("baseStationID", request.param("stationSN"));
-        students.replace(at, student);
+        for (int s = 0; s < students.size(); ++s) {
+            QJsonObject student = students.at(s).toObject();
+            const bool isStudent = student.value("username").toString() == dovaneID;
+            // A keypad has one holder: whoever held it before loses it, in any class.
+            if (!isStudent && (sn.isEmpty() || student.value("sn").toString() != sn))
+                continue;
+            found = found || isStudent;
+            student.insert("sn", isStudent ? sn : QString());
+            student.insert("baseStationID", isStudent ? binding.value("stationSN").toString() : QString());
+            students.replace(s, student);
+        }
         item.insert("students", students);
         classes.replace(c, item);
-        found = true;
     }
     if (!found)
-        return reply(false, {}, QStringLiteral("TAV-6"));
+        return false;
     state.data.insert("classes", classes);
-    return reply(true);
+    return true;
+}
+
+void WebServiceRoutes::keepBinding(WebServiceState& state, const QJsonObject& binding)
+{
+    state.bindings.append(binding);
+    if (state.bindingsFile.isEmpty())
+        return;
+    QSaveFile file(state.bindingsFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(state.bindings).toJson()) < 0 || !file.commit())
+        qWarning("tav-web-service: cannot write %s", qPrintable(state.bindingsFile));
 }
 
 WebResponse WebServiceRoutes::upload(WebServiceState& state, const WebRequest& request)
@@ -526,28 +568,25 @@ WebResponse WebServiceRoutes::wordFile(const WebRequest& request)
 
 WebResponse WebServiceRoutes::picture(WebServiceState& state, const WebRequest& request)
 {
+    const QString name = request.path.section('/', -1);
+    if (request.path.startsWith("/paper/")) {
+        // Drawn at build time; the name is a plain file name of that folder.
+        QFile file(state.paperPictureDir + name);
+        if (request.path.count('/') != 2 || name.isEmpty() || name.startsWith('.') || state.paperPictureDir.isEmpty()
+            || !file.open(QIODevice::ReadOnly))
+            return notFound();
+        WebResponse response;
+        response.contentType = name.endsWith(".png") ? "image/png" : "image/jpeg";
+        response.body = file.readAll();
+        return response;
+    }
     if (!state.pictures.contains(request.path)) {
-        const QString name = request.path.section('/', -1);
         QByteArray png;
-        if (request.path.startsWith("/avatar/") && name.endsWith(".png")) {
+        if (name.endsWith(".png")) {
             const QString user = name.chopped(4);
             for (const QJsonValue& t : state.data.value("teachers").toArray()) {
                 if (t.toObject().value("userName").toString() == user)
                     png = WebServicePictures::avatar(t.toObject().value("teaName").toString());
-            }
-        } else {
-            for (const QJsonValue& p : state.data.value("papers").toArray()) {
-                for (const QJsonValue& q : p.toObject().value("questions").toArray()) {
-                    const QJsonObject question = q.toObject();
-                    const QString id = question.value("questionID").toString();
-                    const QString sn = QString::number(question.value("sn").toInt());
-                    if (name == id + "Text.png")
-                        png = WebServicePictures::card("第" + sn + "题", question.value("text").toString(),
-                                                       QColor(0x3b, 0x82, 0xc4));
-                    else if (name == id + "Resolve.png")
-                        png = WebServicePictures::card("第" + sn + "题 解析", question.value("resolve").toString(),
-                                                       QColor(0x2e, 0x9e, 0x5b));
-                }
             }
         }
         if (png.isEmpty())

@@ -12,6 +12,9 @@ public:
     // The value with the member at keys[at...] replaced by value (removed when value is undefined); an array
     // index one past the end appends.
     static QJsonValue reshaped(const QJsonValue& node, const QStringList& keys, int at, const QJsonValue& value);
+    // Applies one binding ({"classID", "stationSN"} or {"dovaneID", "sn", "stationSN"}) to the data; false
+    // when its class or student is unknown.
+    static bool applyBinding(WebServiceState& state, const QJsonObject& binding);
 
 private:
     static bool checkSign(const WebRequest& request);
@@ -23,6 +26,7 @@ private:
     static WebResponse paperContent(WebServiceState& state, const WebRequest& request);
     static WebResponse bindReceiver(WebServiceState& state, const WebRequest& request);
     static WebResponse bindKeypad(WebServiceState& state, const WebRequest& request);
+    static void keepBinding(WebServiceState& state, const QJsonObject& binding);
     static WebResponse upload(WebServiceState& state, const WebRequest& request);
     static WebResponse version(WebServiceState& state, const WebRequest& request);
     static WebResponse lessonPage(WebServiceState& state, const WebRequest& request);

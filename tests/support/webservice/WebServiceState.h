@@ -2,6 +2,7 @@
 
 #include "TavWebService.h"
 
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QMutex>
 
@@ -28,9 +29,13 @@ struct WebServiceState
     QMap<QString, FailureSetting> failures; // by path; "*" matches every path
     QMap<QString, CannedReply> canned;
     QMap<QString, CannedReply> files;
-    QMap<QString, QByteArray> pictures; // generated PNGs by path
+    QMap<QString, QByteArray> pictures; // drawn avatars by path
+    QString paperPictureDir; // the question and explanation pictures drawn at build time
     QList<WebRequest> requests;
     QList<UploadedDocument> uploads;
+    // Bindings made through the service, oldest first, and the file they are kept in (none: not kept).
+    QJsonArray bindings;
+    QString bindingsFile;
     int connections = 0;
 };
 
