@@ -156,8 +156,8 @@ private slots:
         QFETCH(QString, script);
         QFETCH(int, shown);
         QFETCH(QString, title);
-        m_service.setStaticFile(kPagePath, ("<html><body><script>" + script + "</script></body></html>").toUtf8(),
-                                "text/html;charset=UTF-8");
+        m_service.setCannedReply(kPagePath, 200,
+                                 ("<html><body><script>" + script + "</script></body></html>").toUtf8());
         for (int i = 0; i < shown; ++i)
             DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
         auto* view = m_paper->findChild<QWebView*>("webView");
