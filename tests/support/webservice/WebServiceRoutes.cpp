@@ -50,6 +50,15 @@ WebResponse reply(bool success, const QJsonObject& result = {}, const QString& e
     return response;
 }
 
+WebResponse cannedResponse(const CannedReply& canned)
+{
+    WebResponse response;
+    response.status = canned.status;
+    response.body = canned.body;
+    response.contentType = canned.contentType;
+    return response;
+}
+
 WebResponse notFound()
 {
     WebResponse response;
@@ -244,14 +253,8 @@ WebResponse WebServiceRoutes::handle(WebServiceState& state, WebRequest& request
 
 WebResponse WebServiceRoutes::answer(WebServiceState& state, const WebRequest& request)
 {
-    if (state.canned.contains(request.path)) {
-        const CannedReply canned = state.canned.value(request.path);
-        WebResponse response;
-        response.status = canned.status;
-        response.body = canned.body;
-        response.contentType = canned.contentType;
-        return response;
-    }
+    if (state.canned.contains(request.path))
+        return cannedResponse(state.canned.value(request.path));
     if (!request.signOk)
         return reply(false, {}, QStringLiteral("SIGN-ERROR"));
     return route(state, request);
@@ -259,13 +262,8 @@ WebResponse WebServiceRoutes::answer(WebServiceState& state, const WebRequest& r
 
 WebResponse WebServiceRoutes::route(WebServiceState& state, const WebRequest& request)
 {
-    if (state.files.contains(request.path)) {
-        const CannedReply file = state.files.value(request.path);
-        WebResponse response;
-        response.body = file.body;
-        response.contentType = file.contentType;
-        return response;
-    }
+    if (state.files.contains(request.path))
+        return cannedResponse(state.files.value(request.path));
     if (request.method == QLatin1String("CONNECT"))
         return WebResponse(); // a tunnel for a reachability probe: every host answers
     if (request.path == kLogin)
