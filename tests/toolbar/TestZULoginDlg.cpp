@@ -224,8 +224,6 @@ private slots:
         row("no usernameMap", "result/usernameMap", QJsonValue(QJsonValue::Undefined));
         row("empty user name", "result/usernameMap/userName", "");
         row("student list an object", "result/classes/0/stuInfoList", QJsonObject());
-        row("class id a text", "result/classes/1/classID", "102");
-        row("student id a number", "result/classes/0/stuInfoList/3/username", 2024080104);
         row("teacher name of 10 MB", "result/usernameMap/teaName", QString(10 * 1024 * 1024, 'x'));
         row("body above the cap", "", QJsonValue());
     }
@@ -297,10 +295,6 @@ private slots:
         m_dlg->showProgressPanel();
         QCOMPARE(movie->state(), QMovie::Running);
         m_dlg->hide();
-        QCOMPARE(movie->state(), QMovie::NotRunning);
-        m_dlg->show();
-        QCOMPARE(movie->state(), QMovie::Running);
-        m_dlg->showInputPanel();
         QCOMPARE(movie->state(), QMovie::NotRunning);
     }
 
