@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QVector>
 
@@ -16,6 +17,9 @@ struct Lesson
 struct Shape
 {
     int students = 2, signIns = 1, interactions = 1, quizzes = 1, items = 1;
+    // Set: the rows are timed as a real lesson from this time on (sign-ins, then an interaction a minute,
+    // then 15-minute quizzes, each keypad at its own second); unset: every row at kTime.
+    QDateTime lessonStart;
 };
 
 // Opens a lesson, writes its activities and, when a name is given, ends it with that name.
