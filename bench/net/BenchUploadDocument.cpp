@@ -43,10 +43,10 @@ int runScale(int scale, int rounds)
     shape.interactions = 40 * scale;
     shape.quizzes = 3 * scale;
     shape.items = 50;
-    shape.lessonStart = QDateTime(QDate(2024, 9, 2), QTime(8, 0));
     QElapsedTimer clock;
     clock.start();
-    const LessonFixture::Lesson lesson = LessonFixture::makeLesson(shape, QStringLiteral("数学-初二(1)班-大课"));
+    const LessonFixture::Lesson lesson = LessonFixture::makeLesson(shape, QStringLiteral("数学-初二(1)班-大课"),
+                                                                   QDateTime(QDate(2024, 9, 2), QTime(8, 0)));
     const double written = elapsedMs(clock);
 
     TAVDatabase* database = TAVDatabase::getInstance();

@@ -51,7 +51,7 @@ const int kQuizSeconds = 900;
 
 } // namespace
 
-Lesson makeLesson(const Shape& shape, const QString& endName)
+Lesson makeLesson(const Shape& shape, const QString& endName, const QDateTime& start)
 {
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
     ClassRecordRow record;
@@ -63,7 +63,7 @@ Lesson makeLesson(const Shape& shape, const QString& endName)
     Lesson lesson;
     lesson.recordID = TAV_ClassRecord::getInstance()->insertClassRecord(db, record);
 
-    Clock clock(shape.lessonStart);
+    Clock clock(start);
     for (int s = 0; s < shape.signIns; ++s) {
         TAV_SignInfo::getInstance()->insertSignInfo(db, record.stationSn);
         QMap<QString, QString> signedIn;
@@ -88,8 +88,9 @@ Lesson makeLesson(const Shape& shape, const QString& endName)
         TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
     }
     for (int q = 0; q < shape.quizzes; ++q, second += kQuizSeconds) {
-        ExamInfoRow exam { 0, lesson.recordID, clock.at(second), clock.at(second + kQuizSeconds),
-                           QStringLiteral("P1001"), 0 };
+        ExamInfoRow exam {
+            0, lesson.recordID, clock.at(second), clock.at(second + kQuizSeconds), QStringLiteral("P1001"), 0
+        };
         TAV_ExamInfo::getInstance()->insertExamInfo(db, exam);
         for (int i = 0; i < shape.students; ++i) {
             const QString id = studentID(i);
@@ -99,9 +100,8 @@ Lesson makeLesson(const Shape& shape, const QString& endName)
                 const int slot = kQuizSeconds / (shape.items + 1);
                 const int answeredAt = second + (item - 1) * slot + clock.within(2 * slot);
                 const QString answered = clock.at(answeredAt);
-                ExamStuAnswerRow answer {
-                    0, exam.examID, id, "B", 1, item, QString::number(1000 + item), 1, item, answered
-                };
+                ExamStuAnswerRow answer { 0, exam.examID, id,      "B", 1, item, QString::number(1000 + item),
+                                          1, item,        answered };
                 TAV_ExamStuAnswer::getInstance()->insertExamStuAnswer(db, answer);
                 const QString tried = clock.at(answeredAt - clock.within(qMax(1, slot)));
                 TAV_ExamStuAnswer_Pro::getInstance()->insertExamStuAnswerPro(db, { 0, answer.id, 1, "B", tried });

@@ -17,13 +17,12 @@ struct Lesson
 struct Shape
 {
     int students = 2, signIns = 1, interactions = 1, quizzes = 1, items = 1;
-    // Set: the rows are timed as a real lesson from this time on (sign-ins, then an interaction a minute,
-    // then 15-minute quizzes, each keypad at its own second); unset: every row at kTime.
-    QDateTime lessonStart;
 };
 
-// Opens a lesson, writes its activities and, when a name is given, ends it with that name.
-Lesson makeLesson(const Shape& shape, const QString& endName = QString());
+// Opens a lesson, writes its activities and, when a name is given, ends it with that name. With a start time
+// the rows are timed as a real lesson from then on (sign-ins, an interaction a minute, 15-minute quizzes, each
+// keypad at its own second); without one every row has kTime.
+Lesson makeLesson(const Shape& shape, const QString& endName = QString(), const QDateTime& start = QDateTime());
 // Committed count of "select count(*) from " + fromWhere.
 int rows(const QString& fromWhere);
 // Committed row counts of the nine lesson tables.
