@@ -3,6 +3,7 @@
 #include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -15,6 +16,7 @@ private slots:
     void resultByButton();
     void noticeClosesAfterItsSeconds_data();
     void noticeClosesAfterItsSeconds();
+    void noticeCountsWholeSeconds();
 };
 
 namespace {
@@ -128,6 +130,19 @@ void TestZUTipDlg::noticeClosesAfterItsSeconds()
     msg->timeout();
     QVERIFY(!msg->isVisible() && !msg->isCounting());
     QCOMPARE(msg->result(), int(ZUTAVAutoMsg::Cancel));
+}
+
+// The countdown ticks once a second: a notice of two seconds stays up for two seconds.
+void TestZUTipDlg::noticeCountsWholeSeconds()
+{
+    ZUTAVAutoMsg* msg = ZUTAVAutoMsg::getInstance();
+    QElapsedTimer clock;
+    clock.start();
+    msg->showMessage(QStringLiteral("信息提示"), QStringLiteral("答题结束"), 2, false);
+    QVERIFY(msg->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!msg->isVisible(), 6000);
+    // A coarse timer may fire up to 5 % early.
+    QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
 }
 
 QTEST_MAIN(TestZUTipDlg)
