@@ -12,7 +12,8 @@ fi
 
 ./scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+# Only what a run needs; ./test.sh builds the tests and benchmarks.
+cmake --build build -j"$(nproc)" --target TAV TAVUpdate keypad-sim tav-web-service tav_art
 
 BIN="$ROOT/build/bin"
 RUNTIME=$(mktemp -d /tmp/tav-run.XXXXXX)
@@ -23,24 +24,30 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The local web service stands in for the school's server: start it on a free loopback port
-# and point the program's ini file at it.
-if [ -x "$BIN/tav-web-service" ]; then
+# The local web service stands in for the school's server. It is used only while the ini file is the
+# build's default or one this script wrote; an ini file edited by hand (a real server) is kept as it is.
+INI="$BIN/conf/TAVConfig.ini"
+MARK="; written by run.sh for the local web service"
+if [ ! -f "$INI" ] || cmp -s "$INI" app/TAVConfig.ini || [ "$(head -n 1 "$INI")" = "$MARK" ]; then
     "$BIN/tav-web-service" --port-file "$RUNTIME/port" >"$RUNTIME/web.log" 2>&1 &
     PIDS+=($!)
     for _ in $(seq 100); do [ -s "$RUNTIME/port" ] && break; sleep 0.1; done
     PORT=$(cat "$RUNTIME/port")
     mkdir -p "$BIN/conf"
-    cat >"$BIN/conf/TAVConfig.ini" <<INI
+    HDTIME=$(sed -n 's/^hdTime=//p' app/TAVConfig.ini)
+    cat >"$INI" <<INI
+$MARK
 [ClientInfo]
 Domain=127.0.0.1
 ServerPort=$PORT
-hdTime=50
+hdTime=${HDTIME:-0}
 hdType=rf228
 INI
     # The version service and the picture host are fixed addresses of their own: reach them here too.
     export TAV_HTTP_PROXY="127.0.0.1:$PORT"
     echo "Local web service on 127.0.0.1:$PORT (log: $RUNTIME/web.log)"
+else
+    echo "Using $INI as edited (no local web service)."
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -51,6 +58,11 @@ if [ -z "${DISPLAY:-}" ]; then
     PIDS+=($!)
     export DISPLAY=":$DISPLAY_NUM"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
+    # A compositor, so that the see-through interaction windows look as they do on a teacher's desktop.
+    if command -v xcompmgr >/dev/null; then
+        xcompmgr >/dev/null 2>&1 &
+        PIDS+=($!)
+    fi
 fi
 
 cd "$BIN"

@@ -1,9 +1,12 @@
 #include "ScreenOpeners.h"
 
+#include "ZUFreeActBar.h"
 #include "ZUToolBarDlg.h"
 
 void registerScreenOpeners()
 {
     ZUToolBarDlg* toolBar = ZUToolBarDlg::getInstance();
-    Q_UNUSED(toolBar)
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::FreeInteraction,
+                             [](const QString&) { ZUFreeActBar::getInstance()->showFreeBar(); });
 }

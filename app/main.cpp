@@ -7,6 +7,7 @@
 #include "TAV_Config.h"
 #include "TavProxySetting.h"
 #include "TavSingleInstance.h"
+#include "ZUFreeStuList.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZULoginDlg.h"
@@ -20,6 +21,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace {
 
@@ -52,6 +55,11 @@ void setupQssFile()
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Qt's own dialogs (the folder chooser among them) speak the program's Chinese.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qt_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(&qtTexts);
+    }
     installLogHandler();
     // The forms name the Windows UI font; here the CJK font installed with the program stands in for it.
     QFont::insertSubstitution(QStringLiteral("微软雅黑"), QStringLiteral("Noto Sans CJK SC"));
@@ -118,7 +126,9 @@ int main(int argc, char* argv[])
     loginDlg.showProgressPanel();
 
     qDebug() << "startup";
-    // Made before the teacher can open it; the start-up process sits below the tool bar's library.
+    // Made before the teacher can open them; the start-up process sits below their libraries. The answered
+    // list collects keypad messages from now on.
+    ZUFreeStuList::getInstance();
     ZUMakePaper::getInstance();
     if (!ZUStartUpProcess::getInstance()->startUp()) {
         // The updater is running and refuses to work while this program holds the single-instance segment.

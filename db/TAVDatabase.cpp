@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -41,6 +42,69 @@ QSqlDatabase openConnection(const QString& name, const QString& options)
     return db;
 }
 
+// Removes a file that this start made; a link or a folder found there meanwhile stays.
+void removeOwnFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isFile() && !info.isSymLink())
+        QFile::remove(path);
+}
+
+// SQLite's own check of the file's structure; a file that is no database fails it at once.
+QString damage(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA quick_check")))
+        return QStringLiteral("quick_check: ") + TavStatement::errorText(query.lastError());
+    QStringList answers;
+    while (answers.size() < 3 && query.next())
+        answers << query.value(0).toString();
+    return answers == QStringList(QStringLiteral("ok")) ? QString()
+                                                        : QStringLiteral("quick_check: ") + answers.join("; ");
+}
+
+QString missingTables(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("select name from sqlite_master where type = 'table'")))
+        return QStringLiteral("no table list: ") + TavStatement::errorText(query.lastError());
+    QStringList missing = TavSchema::tableNames();
+    while (query.next())
+        missing.removeAll(query.value(0).toString());
+    return missing.isEmpty() ? QString() : QStringLiteral("it lacks the tables ") + missing.join(QStringLiteral(", "));
+}
+
+// A write that is rolled back at once: a read-only file, or a folder where SQLite cannot make its journal,
+// shows here instead of in every write of the teacher's lesson.
+QString writeProblem(QSqlDatabase db)
+{
+    if (!db.transaction())
+        return QStringLiteral("it cannot be written: ") + TavStatement::errorText(db.lastError());
+    QString problem;
+    {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("insert or replace into TAV_Config (keyName, keyNalue) values(?, ?)"));
+        query.addBindValue(QStringLiteral("~startUpWriteCheck"));
+        query.addBindValue(QString(""));
+        if (!query.exec())
+            problem = QStringLiteral("it cannot be written: ") + TavStatement::errorText(query.lastError());
+    }
+    if (!db.rollback() && problem.isEmpty())
+        problem = QStringLiteral("the write check is not rolled back: ") + TavStatement::errorText(db.lastError());
+    return problem;
+}
+
+// Empty when the file is a sound database of this program that can be written.
+QString fileProblem(QSqlDatabase db)
+{
+    QString problem = damage(db);
+    if (problem.isEmpty())
+        problem = missingTables(db);
+    if (problem.isEmpty())
+        problem = writeProblem(db);
+    return problem;
+}
+
 void removeConnection(const QString& name)
 {
     {
@@ -65,9 +129,37 @@ QString TAVDatabase::databasePath()
 bool TAVDatabase::createDb()
 {
     const QString path = databasePath();
-    if (QFile::exists(path))
-        return true;
+    const QString journal = path + QStringLiteral("-journal");
+    const QFileInfo standing(path);
+    const bool madeHere = !standing.exists() && !standing.isSymLink();
+    if (madeHere) {
+        // Made here before SQLite opens it, so that a failed creation removes only what this start made: never a
+        // link to a share that is not mounted, nor anything else that stood at the path.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            qWarning().noquote() << QStringLiteral("****createDb cannot make the file: ") + file.errorString();
+            return false;
+        }
+        file.close();
+    } else if (!standing.isFile() || standing.size() != 0) {
+        return true; // a database, or something that the pool's check refuses; either way left as it is
+    } else {
+        qWarning() << "****the database file is empty, a creation was cut off: its tables are made now";
+    }
 
+    const bool journalStood = QFileInfo::exists(journal) || QFileInfo(journal).isSymLink();
+    const bool ok = makeSchema();
+    if (!ok && madeHere) {
+        qWarning() << "****createDb failed, the unfinished database file is removed";
+        removeOwnFile(path);
+        if (!journalStood)
+            removeOwnFile(journal);
+    }
+    return ok;
+}
+
+bool TAVDatabase::makeSchema()
+{
     bool ok = false;
     {
         QSqlDatabase db = openConnection(QLatin1String(kCreateName), QString());
@@ -102,12 +194,6 @@ bool TAVDatabase::createDb()
         }
     }
     QSqlDatabase::removeDatabase(QLatin1String(kCreateName));
-
-    if (!ok) {
-        qWarning() << "****createDb failed, the unfinished database file is removed";
-        QFile::remove(path + QStringLiteral("-journal"));
-        QFile::remove(path);
-    }
     return ok;
 }
 
@@ -119,8 +205,13 @@ void TAVDatabase::setAuthority()
 
 bool TAVDatabase::openLocalDb()
 {
-    if (!QFile::exists(databasePath()))
+    const QFileInfo file(databasePath());
+    if (!file.exists()) {
+        if (file.isSymLink())
+            qWarning().noquote() << QStringLiteral("****the database file is a link to nothing: ")
+                    + file.symLinkTarget();
         return false;
+    }
 
     dropPool();
     for (int i = 0; i < kPoolSize; ++i) {
@@ -131,6 +222,13 @@ bool TAVDatabase::openLocalDb()
         }
         TavStatement::enableCache(db.connectionName());
         freeList.append(db);
+    }
+    const QString problem = fileProblem(freeList.first());
+    if (!problem.isEmpty()) {
+        // Nothing may borrow a connection to it; the file stays exactly as it is for the administrator.
+        qWarning().noquote() << QStringLiteral("****the database file cannot be used: ") + problem;
+        dropPool();
+        return false;
     }
     return true;
 }

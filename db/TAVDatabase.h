@@ -25,13 +25,16 @@ public:
     // Application directory + "/TAVSqlite.db".
     static QString databasePath();
 
-    // Makes a missing file with its tables and default rows, all in one transaction. A creation that fails
-    // is rolled back and the half-made file removed, so the next start tries again. An existing file is
-    // left untouched. False only when a new file could not be made.
+    // Makes a missing file with its tables and default rows, all in one transaction; an empty file (a creation
+    // cut off) gets them the same way. A creation that fails is rolled back, and a file this call made is
+    // removed, so the next start tries again. Whatever else stands at the path (a database, a link, a folder)
+    // is left untouched. False only when the tables could not be made.
     bool createDb();
     // Grants read and write on the file to every user who may use the program directory.
     void setAuthority();
-    // Opens the ten pooled connections. False when the file is missing or a connection does not open.
+    // Opens the ten pooled connections. False, with no connection kept, when the file is missing, a connection
+    // does not open, or the file is damaged, lacks a table of the schema or cannot be written; the file is
+    // never changed then.
     bool openLocalDb();
 
     // Borrows a pooled connection with a transaction begun; an invalid handle when none is free.
@@ -55,6 +58,7 @@ private:
     TAVDatabase() = default;
     ~TAVDatabase() override;
 
+    static bool makeSchema();
     void dropPool();
     bool isPooled(const QSqlDatabase& db) const;
     void dropThreadConnection();

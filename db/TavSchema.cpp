@@ -1,5 +1,7 @@
 #include "TavSchema.h"
 
+#include <QRegularExpression>
+
 QStringList TavSchema::statements()
 {
     QStringList list {
@@ -43,6 +45,18 @@ QStringList TavSchema::statements()
     for (const auto& row : defaultSettings())
         list << QStringLiteral("insert into TAV_Config values('%1', '%2')").arg(row.first, row.second);
     return list;
+}
+
+QStringList TavSchema::tableNames()
+{
+    static const QRegularExpression create(QStringLiteral("^create table (\\w+) "));
+    QStringList names;
+    for (const QString& statement : statements()) {
+        const QRegularExpressionMatch match = create.match(statement);
+        if (match.hasMatch())
+            names << match.captured(1);
+    }
+    return names;
 }
 
 QVector<QPair<QString, QString>> TavSchema::defaultSettings()

@@ -12,6 +12,8 @@ class TavSchema
 public:
     // The 18 table and default-row statements followed by one insert per settings row: 48 in all.
     static QStringList statements();
+    // The 17 tables of the statements, in their order of creation.
+    static QStringList tableNames();
     // The settings rows of a new file, key and value, in their order of insertion.
     static QVector<QPair<QString, QString>> defaultSettings();
 };

@@ -36,6 +36,8 @@ bool ZUStartUpProcess::checkUpdate(const VersionInfo& info)
     const QString localVersion = TAV_AppInfo::getInstance()->selectVersion(db);
     database->closeDbCon(db);
     TAVMemInfo::getInstance()->version = localVersion;
+    if (localVersion.isEmpty())
+        qWarning() << "****the installed version cannot be read, no update is offered";
 
     bool upToDate = true;
     compareVersion(localVersion, info.version, upToDate);
@@ -54,8 +56,9 @@ bool ZUStartUpProcess::checkUpdate(const VersionInfo& info)
 
 void ZUStartUpProcess::compareVersion(const QString& local, const QString& server, bool& upToDate)
 {
-    // An empty answer (service unreachable, no "result") offers nothing to install.
-    if (server.isEmpty()) {
+    // An empty answer (service unreachable, no "result") offers nothing to install. An empty installed version
+    // is a row that cannot be read, not an old program: an update offered on it would only stop the program.
+    if (server.isEmpty() || local.isEmpty()) {
         upToDate = true;
         return;
     }

@@ -22,7 +22,7 @@ public:
     bool startUp();
     // Same result as startUp.
     bool checkUpdate(const VersionInfo& info);
-    // upToDate ends false when an update is due.
+    // upToDate ends false when an update is due; never for an empty (unreadable) local version.
     static void compareVersion(const QString& local, const QString& server, bool& upToDate);
     // Starts "TAVUpdate" of the program directory, detached, with the package URL and the new version.
     bool startUpdater(const VersionInfo& info);

@@ -3,10 +3,12 @@
 
 #include "CodeTool.h"
 #include "Lib7z.h"
+#include "TAVPackageInstaller.h"
 #include "TavProxySetting.h"
 #include "TavSingleInstance.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
@@ -76,6 +79,10 @@ ZUTAVUpdate::ZUTAVUpdate(const QString& programDir)
         }
     });
     Lib7z::init();
+    m_installer = new TAVPackageInstaller(this);
+    connect(m_installer, &TAVPackageInstaller::progress, this,
+            [this](qint64 bytes, qint64 totalBytes) { showProgress(tr("Unpacking "), bytes, totalBytes); });
+    connect(m_installer, &TAVPackageInstaller::finished, this, &ZUTAVUpdate::__installFinished);
 }
 
 ZUTAVUpdate::~ZUTAVUpdate()
@@ -93,7 +100,7 @@ int ZUTAVUpdate::run(int argc, char** argv, const QString& programDir)
     QTranslator qtTranslator;
     QTranslator updateTranslator;
     if (QLocale::system().language() == QLocale::Chinese) {
-        if (qtTranslator.load(QDir::fromNativeSeparators(dir + "/language/zh_CN/qt_zh_CN.qm")))
+        if (loadQtTranslation(qtTranslator, dir))
             QCoreApplication::installTranslator(&qtTranslator);
         if (updateTranslator.load(QDir::fromNativeSeparators(dir + "/language/zh_CN/ZUTAVUpdate_zh_CN.qm")))
             QCoreApplication::installTranslator(&updateTranslator);
@@ -111,6 +118,13 @@ int ZUTAVUpdate::run(int argc, char** argv, const QString& programDir)
     updater.setSingleInstance(&instance);
     updater.start(argc, argv);
     return QApplication::exec();
+}
+
+bool ZUTAVUpdate::loadQtTranslation(QTranslator& translator, const QString& programDir)
+{
+    // Qt's catalogue pulls in the files of its modules from beside it: a copy without them does not load.
+    return translator.load(QDir::fromNativeSeparators(programDir + "/language/zh_CN/qt_zh_CN.qm"))
+        || translator.load(QStringLiteral("qt_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
 }
 
 void ZUTAVUpdate::start(int argc, char** argv)
@@ -278,29 +292,19 @@ void ZUTAVUpdate::HttpFinished()
         return;
     }
 
-    // Whatever arrived that is not a package we can unpack (an empty body, an error page served as the
-    // package, a damaged archive) fails the update the same way.
-    QFile archive(m_archivePath);
-    QString error;
-    bool extracted = false;
-    if (!archive.open(QIODevice::ReadOnly))
-        error = archive.errorString();
-    else if (!Lib7z::isSupportedArchive(&archive))
-        error = QStringLiteral("the package is no 7z archive");
-    else
-        extracted = Lib7z::extractArchive(&archive, m_programDir, nullptr, &error);
-    archive.close();
-    QFile::remove(m_archivePath);
-    hide();
-    if (!extracted) {
+    m_installer->start(m_archivePath, m_programDir);
+}
+
+void ZUTAVUpdate::__installFinished(bool installed, const QString& error)
+{
+    if (!installed) {
         // Nothing of the installation was replaced: the teacher gets the old program back.
         qWarning() << "****package extraction failed:" << m_archivePath << error;
-        showMessage(QMessageBox::Warning, tr("Information"), tr("Download failed, please try again."), false);
-        if (!m_manualMode)
-            restartProgram();
-        quitLater();
+        failDownload();
         return;
     }
+    QFile::remove(m_archivePath);
+    hide();
     if (!recordVersion(m_version))
         qWarning() << "****the new version was not recorded:" << m_version;
     if (m_manualMode) {
@@ -324,15 +328,32 @@ void ZUTAVUpdate::HttpReadyRead()
 
 void ZUTAVUpdate::UpdateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes)
 {
-    ui->ProgressLabel->setText(tr("Downloading ")
-                               + QString("%1KB / %2KB").arg(bytesRead / 1024).arg(totalBytes / 1024));
-    if (totalBytes > 0) {
-        ui->DownloadProgressBar->setMaximum(int(qMin<qlonglong>(totalBytes, INT_MAX)));
-        ui->DownloadProgressBar->setValue(int(qMin<qlonglong>(bytesRead, INT_MAX)));
-    } else {
+    showProgress(tr("Downloading "), bytesRead, totalBytes);
+}
+
+void ZUTAVUpdate::reject()
+{
+    cancelDownload();
+}
+
+void ZUTAVUpdate::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    cancelDownload();
+}
+
+void ZUTAVUpdate::showProgress(const QString& prefix, qint64 done, qint64 total)
+{
+    ui->ProgressLabel->setText(prefix + QString("%1KB / %2KB").arg(done / 1024).arg(total / 1024));
+    if (total <= 0) {
         // Unknown length: a busy bar.
         ui->DownloadProgressBar->setRange(0, 0);
+        return;
     }
+    // The bar counts in int: beyond that it counts kilobytes.
+    const qint64 unit = total > INT_MAX ? 1024 : 1;
+    ui->DownloadProgressBar->setRange(0, int(total / unit));
+    ui->DownloadProgressBar->setValue(int(qBound<qint64>(0, done, total) / unit));
 }
 
 bool ZUTAVUpdate::openDatabase() const
@@ -400,17 +421,42 @@ bool ZUTAVUpdate::recordVersion(const QString& version) const
 void ZUTAVUpdate::requestPackage(const QString& url)
 {
     qDebug() << "download the package" << url;
-    m_reply = m_manager->get(QNetworkRequest(QUrl(url)));
+    // Only a package from a web server: a file: address would install whatever lies on this PC.
+    const QUrl address(url);
+    const QString scheme = address.scheme().toLower();
+    if (!address.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        || address.host().isEmpty()) {
+        qWarning() << "****refused the package address" << url;
+        failDownload();
+        return;
+    }
+    m_reply = m_manager->get(QNetworkRequest(address));
     connect(m_reply, &QNetworkReply::finished, this, &ZUTAVUpdate::HttpFinished);
     connect(m_reply, &QNetworkReply::readyRead, this, &ZUTAVUpdate::HttpReadyRead);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &ZUTAVUpdate::UpdateDataReadProgress);
     show();
 }
 
+void ZUTAVUpdate::cancelDownload()
+{
+    if (!m_reply)
+        return;
+    qDebug() << "the download was cancelled";
+    m_reply->abort(); // ends in HttpFinished as a failed download
+}
+
 void ZUTAVUpdate::failDownload()
 {
     hide();
+    delete m_archive;
+    m_archive = nullptr;
+    if (!m_archivePath.isEmpty())
+        QFile::remove(m_archivePath);
     showMessage(QMessageBox::Warning, tr("Information"), tr("Download failed, please try again."), false);
+    // Started by the main program, which ended for the update: it must come back, and offers the update again
+    // at its next version check.
+    if (!m_manualMode)
+        restartProgram();
     quitLater();
 }
 

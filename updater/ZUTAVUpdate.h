@@ -4,10 +4,13 @@
 #include <QMap>
 #include <QString>
 
+class QCloseEvent;
 class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
+class QTranslator;
+class TAVPackageInstaller;
 class TavSingleInstance;
 
 namespace Ui {
@@ -31,6 +34,8 @@ public:
     // The whole program after the application object exists: translations, single-instance check, dialog,
     // event loop. Returns the exit code.
     static int run(int argc, char** argv, const QString& programDir);
+    // Qt's own Chinese texts: the program's copy under language/zh_CN, else the system's. True when loaded.
+    static bool loadQtTranslation(QTranslator& translator, const QString& programDir);
 
     void start(int argc, char** argv);
 
@@ -53,11 +58,20 @@ public slots:
     void HttpReadyRead();
     void UpdateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes);
 
+    // Escape and the close button end the download as a failed one; an install under way is finished first.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QString localVersion() const;
     bool recordVersion(const QString& version) const;
     bool openDatabase() const;
     void requestPackage(const QString& url);
+    void __installFinished(bool installed, const QString& error);
+    void showProgress(const QString& prefix, qint64 done, qint64 total);
+    void cancelDownload();
     void failDownload();
     void restartProgram() const;
     static void showMessage(int icon, const QString& title, const QString& text, bool yesButton);
@@ -69,6 +83,7 @@ private:
     QFile* m_archive = nullptr;
     QNetworkReply* m_versionReply = nullptr;
     QTimer* m_versionTimer = nullptr;
+    TAVPackageInstaller* m_installer = nullptr;
     TavSingleInstance* m_instance = nullptr;
     int m_versionTimeout = 30000;
     bool m_manualMode = false;

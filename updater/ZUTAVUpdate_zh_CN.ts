@@ -54,6 +54,10 @@
         <source>Downloading </source>
         <translation>正在下载 </translation>
     </message>
+    <message>
+        <source>Unpacking </source>
+        <translation>正在解压 </translation>
+    </message>
 </context>
 <context>
     <name>ZUTAVUpdateDialog</name>

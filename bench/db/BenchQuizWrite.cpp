@@ -1,7 +1,9 @@
 // Writes a finished quiz (60 students x 50 answer items, each answer with a history of two entries) through
-// the table classes on one borrowed connection and compares the write rate with plain prepared inserts of the
-// same rows in one transaction. Then reads back what the upload would send, marks the history uploaded and
-// deletes it, each with one statement per answer and with one statement per quiz.
+// the table classes on one borrowed connection and compares the time with plain prepared inserts of the same
+// rows in one transaction: the two writers run side by side in each round, and the ratio is the median of the
+// rounds' own ratios. Then reads back what the upload would send, marks the history uploaded and deletes it,
+// each with one statement per answer and with one statement per quiz.
+//
 // Run by hand: build/bench-bin/BenchQuizWrite [rounds]
 
 #include "TAVDatabase.h"
@@ -18,6 +20,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <QVector>
 
 #include <algorithm>
 #include <cstdio>
@@ -224,6 +227,13 @@ void keepBest(qint64& best, qint64 value)
     best = best < 0 ? value : std::min(best, value);
 }
 
+template<typename T> T median(QVector<T> values)
+{
+    std::sort(values.begin(), values.end());
+    const int n = values.size();
+    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
 double rate(qint64 nsecs, int rows)
 {
     return rows / (nsecs / 1e9);
@@ -237,7 +247,7 @@ int main(int argc, char* argv[])
         if (type != QtDebugMsg)
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });
-    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
     TAVDatabase* database = TAVDatabase::getInstance();
     QFile::remove(TAVDatabase::databasePath());
     if (!database->createDb() || !database->openLocalDb()) {
@@ -245,13 +255,25 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    qint64 bestTables = -1, bestPlain = -1, bestPerAnswer = -1, bestPerQuiz = -1;
+    QVector<qint64> tables, plain;
+    QVector<double> ratios;
+    qint64 bestPerAnswer = -1, bestPerQuiz = -1;
     qint64 bestMarkPerAnswer = -1, bestMarkPerQuiz = -1, bestDropPerAnswer = -1, bestDropPerQuiz = -1;
     int selected = 0;
     bool same = true;
     for (int round = 0; round < rounds; ++round) {
-        timed(database, clearQuizTables);
-        keepBest(bestTables, timed(database, writeWithTables));
+        // The two writers side by side, in turns first, so that the machine's load of the moment weighs on both.
+        qint64 byTables = 0, byPlain = 0;
+        for (int turn = 0; turn < 2; ++turn) {
+            timed(database, clearQuizTables);
+            if ((turn + round) % 2 == 0)
+                byTables = timed(database, writeWithTables);
+            else
+                byPlain = timed(database, writePlain);
+        }
+        tables << byTables;
+        plain << byPlain;
+        ratios << double(byTables) / double(byPlain);
 
         Gathered perAnswer, perQuiz;
         keepBest(bestPerAnswer, timed(database, [&](QSqlDatabase db) { perAnswer = selectPerAnswer(db); }));
@@ -268,15 +290,20 @@ int main(int argc, char* argv[])
         keepBest(bestDropPerAnswer, history(historyPerAnswer, true));
 
         timed(database, clearQuizTables);
-        keepBest(bestPlain, timed(database, writePlain));
+        timed(database, writePlain);
         keepBest(bestDropPerQuiz, history(historyPerQuiz, true));
     }
 
+    const qint64 medianTables = median(tables), medianPlain = median(plain);
     std::printf("rows written per quiz: %d (1 quiz, %d students, %d answers, %d history rows)\n", kRows, kStudents,
                 kStudents * kItems, kStudents * kItems * kHistory);
-    std::printf("table classes, one borrow:   %8.1f ms  %10.0f rows/s\n", bestTables / 1e6, rate(bestTables, kRows));
-    std::printf("plain prepared QSqlQuery:    %8.1f ms  %10.0f rows/s\n", bestPlain / 1e6, rate(bestPlain, kRows));
-    std::printf("ratio (table classes / plain time): %.2f\n", double(bestTables) / double(bestPlain));
+    std::printf("table classes, one borrow:   %8.1f ms  %10.0f rows/s  (median)\n", medianTables / 1e6,
+                rate(medianTables, kRows));
+    std::printf("plain prepared QSqlQuery:    %8.1f ms  %10.0f rows/s  (median)\n", medianPlain / 1e6,
+                rate(medianPlain, kRows));
+    std::printf("ratio (table classes / plain time), median of %d paired rounds: %.2f  (from %.2f to %.2f)\n", rounds,
+                median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()));
     std::printf("pending rows selected for upload: %d\n", selected);
     std::printf("  history select per answer: %8.1f ms  %10.0f rows/s\n", bestPerAnswer / 1e6,
                 rate(bestPerAnswer, selected));
@@ -287,6 +314,6 @@ int main(int argc, char* argv[])
     std::printf("  per answer: %8.1f ms   per quiz: %8.1f ms\n", bestMarkPerAnswer / 1e6, bestMarkPerQuiz / 1e6);
     std::printf("history rows deleted: %d\n", histories);
     std::printf("  per answer: %8.1f ms   per quiz: %8.1f ms\n", bestDropPerAnswer / 1e6, bestDropPerQuiz / 1e6);
-    std::printf("best of %d rounds\n", rounds);
+    std::printf("selects, marks and deletes: best of %d rounds\n", rounds);
     return selected == kRows && same ? 0 : 1;
 }

@@ -1,12 +1,14 @@
 #include "Lib7z.h"
 
 #include "ArchiveEntryName.h"
+#include "InstallJournal.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QSet>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QVector>
 
@@ -17,6 +19,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <langinfo.h>
 
 namespace {
@@ -24,12 +27,7 @@ namespace {
 const char kSignature[] = { '7', 'z', '\xBC', '\xAF', '\x27', '\x1C' };
 const qint64 kBlockSize = 64 * 1024;
 
-struct Entry
-{
-    QString relativePath;
-    bool isDirectory = false;
-    bool executable = false;
-};
+using Lib7z::Entry;
 
 struct DeviceSource
 {
@@ -143,6 +141,11 @@ public:
         }
         entry.isDirectory = type == AE_IFDIR;
         entry.executable = (archive_entry_perm(header) & 0111) != 0;
+        entry.size = entry.isDirectory ? 0 : archive_entry_size(header);
+        if (!entry.isDirectory && (!archive_entry_size_is_set(header) || entry.size < 0)) {
+            *error = QStringLiteral("Entry \"%1\" gives no size").arg(name);
+            return -1;
+        }
         return 1;
     }
 
@@ -155,7 +158,8 @@ public:
         return true;
     }
 
-    bool copyData(QFile& out, QString* error)
+    // Writes no more than the header announced, so that the checked total holds.
+    bool copyData(QFile& out, qint64 announced, const std::function<void(qint64)>& written, QString* error)
     {
         for (;;) {
             const void* block = nullptr;
@@ -169,11 +173,16 @@ public:
                 *error = QStringLiteral("Cannot unpack \"%1\": %2").arg(out.fileName(), lastError());
                 return false;
             }
+            if (offset < 0 || offset > announced || qint64(size) > announced - offset) {
+                *error = QStringLiteral("\"%1\" unpacks to more than its announced size").arg(out.fileName());
+                return false;
+            }
             if ((offset != out.pos() && !out.seek(offset))
                 || (size > 0 && out.write(static_cast<const char*>(block), qint64(size)) != qint64(size))) {
                 *error = QStringLiteral("Cannot write \"%1\": %2").arg(out.fileName(), out.errorString());
                 return false;
             }
+            written(qint64(size));
         }
     }
 
@@ -217,8 +226,37 @@ bool checkDestination(const QString& target, const Entry& entry, QString* error)
     return true;
 }
 
+// Tells the callback about the unpacked bytes each time another hundredth of the total is done.
+class ProgressReport
+{
+public:
+    ProgressReport(Lib7z::ExtractCallback* callback, qint64 totalBytes)
+        : m_callback(callback)
+        , m_total(totalBytes)
+    {
+        if (m_callback)
+            m_callback->unpacked(0, m_total);
+    }
+
+    void add(qint64 bytes)
+    {
+        m_done += bytes;
+        const qint64 hundredth = m_total > 0 ? m_done * 100 / m_total : 100;
+        if (m_callback && hundredth != m_reported) {
+            m_reported = hundredth;
+            m_callback->unpacked(m_done, m_total);
+        }
+    }
+
+private:
+    Lib7z::ExtractCallback* m_callback;
+    qint64 m_total;
+    qint64 m_done = 0;
+    qint64 m_reported = 0;
+};
+
 bool stage(QFileDevice* archive, const QVector<Entry>& entries, const QString& target, const QString& staging,
-           QString* error)
+           ProgressReport& progress, QString* error)
 {
     Reader reader(archive);
     if (!reader.open(error))
@@ -229,7 +267,8 @@ bool stage(QFileDevice* archive, const QVector<Entry>& entries, const QString& t
         const int r = reader.next(entry, error);
         if (r < 0)
             return false;
-        if (r == 0 || entry.relativePath != expected.relativePath || entry.isDirectory != expected.isDirectory) {
+        if (r == 0 || entry.relativePath != expected.relativePath || entry.isDirectory != expected.isDirectory
+            || entry.size != expected.size) {
             *error = QStringLiteral("The archive changed while it was unpacked");
             return false;
         }
@@ -252,7 +291,8 @@ bool stage(QFileDevice* archive, const QVector<Entry>& entries, const QString& t
             *error = QStringLiteral("Cannot create \"%1\": %2").arg(path, out.errorString());
             return false;
         }
-        if (!reader.copyData(out, error))
+        if (!reader.copyData(
+                out, expected.size, [&progress](qint64 bytes) { progress.add(bytes); }, error))
             return false;
         out.close();
         if (out.error() != QFileDevice::NoError) {
@@ -281,35 +321,56 @@ bool stage(QFileDevice* archive, const QVector<Entry>& entries, const QString& t
     return true;
 }
 
-// Renames replace the directory entry, so a running program keeps its old file until it ends.
+// Renames replace the directory entry, so a running program keeps its old file until it ends. A failure
+// part-way puts back every file replaced so far.
 bool install(const QVector<Entry>& entries, const QString& target, const QString& staging,
              Lib7z::ExtractCallback* callback, QString* error)
 {
-    const QDir targetDir(target);
+    QTemporaryDir backups(target + QStringLiteral("/.lib7z-backup-XXXXXX"));
+    if (!backups.isValid()) {
+        *error = QStringLiteral("Cannot create a backup folder in \"%1\": %2").arg(target, backups.errorString());
+        return false;
+    }
+    InstallJournal journal(target, backups.path());
     QSet<QString> done;
     for (const Entry& entry : entries) {
         if (done.contains(entry.relativePath))
             continue;
         done.insert(entry.relativePath);
-        const QString destination = target + QLatin1Char('/') + entry.relativePath;
-        if (entry.isDirectory) {
-            if (!targetDir.mkpath(entry.relativePath)) {
-                *error = QStringLiteral("Cannot create the folder \"%1\"").arg(destination);
-                return false;
+        const bool placed = entry.isDirectory ? journal.makeFolders(entry.relativePath, error)
+                                              : journal.makeFolders(QFileInfo(entry.relativePath).path(), error)
+                && journal.placeFile(staging + QLatin1Char('/') + entry.relativePath, entry.relativePath, error);
+        if (!placed) {
+            QString undoError;
+            if (!journal.rollBack(&undoError)) {
+                // What could not go back stays in the backup folder rather than being lost.
+                backups.setAutoRemove(false);
+                *error += QStringLiteral("; the installation could not be put back (%1), the replaced files are in "
+                                         "\"%2\"")
+                              .arg(undoError, backups.path());
             }
-            continue;
-        }
-        if (!targetDir.mkpath(QFileInfo(entry.relativePath).path())) {
-            *error = QStringLiteral("Cannot create the folder of \"%1\"").arg(destination);
             return false;
         }
-        const QByteArray from = QFile::encodeName(staging + QLatin1Char('/') + entry.relativePath);
-        if (::rename(from.constData(), QFile::encodeName(destination).constData()) != 0) {
-            *error = QStringLiteral("Cannot replace \"%1\": %2").arg(destination, qt_error_string(errno));
-            return false;
-        }
-        if (callback)
+        if (callback && !entry.isDirectory)
             callback->fileInstalled(entry.relativePath);
+    }
+    return true;
+}
+
+// Refuses before anything is written what would fill the disk or go beyond the limits.
+bool checkSize(const QString& target, qint64 totalBytes, const Lib7z::Limits& limits, QString* error)
+{
+    if (totalBytes > limits.maxBytes) {
+        *error = QStringLiteral("The archive unpacks to %1 bytes, more than %2").arg(totalBytes).arg(limits.maxBytes);
+        return false;
+    }
+    const qint64 room = QStorageInfo(target).bytesAvailable() - limits.spareBytes;
+    if (totalBytes > room) {
+        *error = QStringLiteral("The archive unpacks to %1 bytes; the disk of \"%2\" has room for %3")
+                     .arg(totalBytes)
+                     .arg(target)
+                     .arg(qMax<qint64>(room, 0));
+        return false;
     }
     return true;
 }
@@ -337,7 +398,17 @@ bool isSupportedArchive(QFileDevice* archive)
     return archive->seek(0) && signed7z;
 }
 
-bool extractArchive(QFileDevice* archive, const QString& targetDirectory, ExtractCallback* callback, QString* errorText)
+bool ExtractCallback::acceptEntries(const QVector<Entry>&, QString*)
+{
+    return true;
+}
+
+void ExtractCallback::unpacked(qint64, qint64) { }
+
+void ExtractCallback::fileInstalled(const QString&) { }
+
+bool extractArchive(QFileDevice* archive, const QString& targetDirectory, ExtractCallback* callback, QString* errorText,
+                    const Limits& limits)
 {
     QString localError;
     QString* error = errorText ? errorText : &localError;
@@ -354,6 +425,7 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
 
     // Every entry is read and judged before anything is written.
     QVector<Entry> entries;
+    qint64 totalBytes = 0;
     {
         Reader reader(archive);
         if (!reader.open(error))
@@ -365,6 +437,15 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
                 return false;
             if (r == 0)
                 break;
+            if (entries.size() >= limits.maxEntries) {
+                *error = QStringLiteral("The archive holds more than %1 entries").arg(limits.maxEntries);
+                return false;
+            }
+            totalBytes += entry.size;
+            if (totalBytes > limits.maxBytes) {
+                *error = QStringLiteral("The archive unpacks to more than %1 bytes").arg(limits.maxBytes);
+                return false;
+            }
             if (!reader.skipData(error))
                 return false;
             entries.append(entry);
@@ -374,6 +455,13 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
         if (!checkDestination(target, entry, error))
             return false;
     }
+    if (callback && !callback->acceptEntries(entries, error)) {
+        if (error->isEmpty())
+            *error = QStringLiteral("The archive was refused");
+        return false;
+    }
+    if (!checkSize(target, totalBytes, limits, error))
+        return false;
 
     // A damaged body is found while staging, before any file of the installation is touched.
     QTemporaryDir staging(target + QStringLiteral("/.lib7z-staging-XXXXXX"));
@@ -381,7 +469,8 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
         *error = QStringLiteral("Cannot create a staging folder in \"%1\": %2").arg(target, staging.errorString());
         return false;
     }
-    if (!stage(archive, entries, target, staging.path(), error))
+    ProgressReport progress(callback, totalBytes);
+    if (!stage(archive, entries, target, staging.path(), progress, error))
         return false;
     for (const Entry& entry : entries) {
         if (!checkDestination(target, entry, error))

@@ -1,18 +1,42 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 
 class QFileDevice;
 
 // Extraction of 7-Zip packages, over libarchive.
 namespace Lib7z {
 
-// Told about every file once it stands in its final place below the target directory.
+// One entry of an archive as its header describes it.
+struct Entry
+{
+    QString relativePath; // below the target folder, with "/"
+    bool isDirectory = false;
+    bool executable = false;
+    qint64 size = 0; // unpacked bytes; 0 for a folder
+};
+
+// Told what the archive holds before anything is written, and how the work goes. Every call comes from the
+// thread that runs extractArchive.
 class ExtractCallback
 {
 public:
     virtual ~ExtractCallback() = default;
-    virtual void fileInstalled(const QString& relativePath) = 0;
+    // Every entry, read and checked before anything is written; false with a reason refuses the archive.
+    virtual bool acceptEntries(const QVector<Entry>& entries, QString* reason);
+    // Bytes unpacked so far out of the total of every file; called at most about a hundred times.
+    virtual void unpacked(qint64 bytes, qint64 totalBytes);
+    // A file stands in its place below the target; a later failure still takes it back.
+    virtual void fileInstalled(const QString& relativePath);
+};
+
+// Bounds far above a real package, so that a small hostile archive cannot fill the disk or run for hours.
+struct Limits
+{
+    qint64 maxBytes = qint64(2) << 30;
+    int maxEntries = 100000;
+    qint64 spareBytes = qint64(64) << 20; // left free on the target's disk
 };
 
 // Makes the character type UTF-8 so that the UTF-16 names of 7z entries survive libarchive's
@@ -25,6 +49,6 @@ bool isSupportedArchive(QFileDevice* archive);
 // Unpacks every entry of the archive below targetDirectory, replacing existing files. Either every
 // entry is installed or nothing in targetDirectory changes; errorText then says why.
 bool extractArchive(QFileDevice* archive, const QString& targetDirectory, ExtractCallback* callback = nullptr,
-                    QString* errorText = nullptr);
+                    QString* errorText = nullptr, const Limits& limits = Limits());
 
 } // namespace Lib7z

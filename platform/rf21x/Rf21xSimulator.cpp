@@ -49,6 +49,8 @@ QByteArray Rf21xSimulator::defaultDevicePath()
 Rf21xSimulator::Rf21xSimulator()
     : m_serial(defaultSerial())
     , m_path(defaultDevicePath())
+    , m_autoMinMs(kAutoAnswerMinMs)
+    , m_autoSpreadMs(kAutoAnswerSpreadMs)
 {
     m_clock.start();
 }
@@ -164,6 +166,13 @@ void Rf21xSimulator::setAutoKeypads(int n)
     m_autoKeypads = qBound(0, n, kMaxAutoKeypads);
 }
 
+void Rf21xSimulator::setAutoAnswerDelay(int minMs, int spreadMs)
+{
+    QMutexLocker locker(&m_mutex);
+    m_autoMinMs = qMax(0, minMs);
+    m_autoSpreadMs = qMax(1, spreadMs);
+}
+
 int Rf21xSimulator::autoKeypads() const
 {
     QMutexLocker locker(&m_mutex);
@@ -187,6 +196,8 @@ void Rf21xSimulator::reset()
     m_commands.clear();
     m_results.clear();
     m_autoKeypads = 0;
+    m_autoMinMs = kAutoAnswerMinMs;
+    m_autoSpreadMs = kAutoAnswerSpreadMs;
 }
 
 bool Rf21xSimulator::parse(const QByteArray& line, Command* command, QByteArray* error)
@@ -445,7 +456,7 @@ void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
             answer.quizNumber = question;
             answer.hasData = true;
             answer.data = randomAnswer(quizType);
-            schedule(kAutoAnswerMinMs + random->bounded(kAutoAnswerSpreadMs), answer, false);
+            schedule(m_autoMinMs + random->bounded(m_autoSpreadMs), answer, false);
         }
     }
 }

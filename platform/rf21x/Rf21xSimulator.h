@@ -67,6 +67,8 @@ public:
     static constexpr int kSetIdPressMs = 1200;
     void setAutoKeypads(int n);
     int autoKeypads() const;
+    // Demo answers come between minMs and minMs + spreadMs after a start (1500 and 3000 by default).
+    void setAutoAnswerDelay(int minMs, int spreadMs);
 
     // Library calls of rf21x_getMessage so far (idle polling shows here).
     qint64 messagePolls() const;
@@ -131,5 +133,7 @@ private:
     QStringList m_commands;
     QHash<QString, int> m_results;
     int m_autoKeypads = 0;
+    int m_autoMinMs;
+    int m_autoSpreadMs;
     qint64 m_polls = 0;
 };

@@ -1,3 +1,4 @@
+#include "DbTestSupport.h"
 #include "ProgramDirCopy.h"
 
 #include <QtTest>
@@ -26,21 +27,66 @@ QStringList expectedStartUp()
     return lines;
 }
 
-// The start-up lines logged by the n-th start (from 0) in the copy, in their order.
-QStringList startUpOf(const ProgramDirCopy& dir, int n)
+const QString kAnswered = QStringLiteral("test answered box: ");
+
+// The texts logged by the n-th start (from 0) in the copy, in their order.
+QStringList logOf(const ProgramDirCopy& dir, int n)
 {
-    const QStringList steps = expectedStartUp();
     QStringList found;
     int start = -1;
     for (const QString& line : dir.logLines()) {
         const QString text = kLine.match(line).captured(2);
         start += text == kHeader ? 1 : 0;
-        if (start == n && steps.contains(text)) {
+        if (start == n) {
             found << text;
         }
     }
     return found;
 }
+
+// The start-up lines logged by the n-th start.
+QStringList startUpOf(const ProgramDirCopy& dir, int n)
+{
+    const QStringList steps = expectedStartUp();
+    QStringList found;
+    for (const QString& text : logOf(dir, n)) {
+        if (steps.contains(text)) {
+            found << text;
+        }
+    }
+    return found;
+}
+
+// Title and text of each message box that the n-th start showed (and a BoxAnswerer confirmed).
+QStringList boxesOf(const ProgramDirCopy& dir, int n)
+{
+    QStringList boxes = logOf(dir, n).filter(QRegularExpression("^" + kAnswered));
+    return boxes.replaceInStrings(kAnswered, QString());
+}
+
+// While it lives, every TAV started confirms its message boxes as a teacher would, and logs them.
+class BoxAnswerer
+{
+public:
+    BoxAnswerer()
+    {
+        for (const char* name : { "QT_PLUGIN_PATH", "QT_QPA_GENERIC_PLUGINS" }) {
+            m_previous << qgetenv(name);
+        }
+        qputenv("QT_PLUGIN_PATH", TAV_TEST_PLUGINS);
+        qputenv("QT_QPA_GENERIC_PLUGINS", "tavboxanswerer");
+    }
+    ~BoxAnswerer()
+    {
+        qputenv("QT_PLUGIN_PATH", m_previous.at(0));
+        qputenv("QT_QPA_GENERIC_PLUGINS", m_previous.at(1));
+    }
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+private:
+    QList<QByteArray> m_previous;
+};
 
 // Starts TAV in the copy and waits until its n-th start has logged the given number of start-up lines.
 QProcess* startTav(ProgramDirCopy& dir, int n, int lines = expectedStartUp().size())
@@ -60,6 +106,9 @@ class TestStartUp : public QObject
 private slots:
     void startUpLogsItsStepsInOrderEvenAfterKill();
     void secondStartIsRefused();
+    void missingIniWarnsAndStartUpGoesOn();
+    void unusableDatabaseEndsStartUp_data();
+    void unusableDatabaseEndsStartUp();
 };
 
 void TestStartUp::startUpLogsItsStepsInOrderEvenAfterKill()
@@ -93,6 +142,55 @@ void TestStartUp::secondStartIsRefused()
     QCOMPARE(startUpOf(dir, 1), refused);
     QCOMPARE(startUpOf(dir, 2), refused);
     QCOMPARE(first->state(), QProcess::Running);
+}
+
+void TestStartUp::missingIniWarnsAndStartUpGoesOn()
+{
+    ProgramDirCopy dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QVERIFY(QFile::remove(dir.filePath("conf/TAVConfig.ini")));
+    BoxAnswerer answerer;
+    QProcess* tav = startTav(dir, 0);
+    QCOMPARE(startUpOf(dir, 0), expectedStartUp());
+    QCOMPARE(boxesOf(dir, 0).value(0), QString("消息 / 未找到配置文件，请联系管理员"));
+    QCOMPARE(tav->state(), QProcess::Running);
+}
+
+void TestStartUp::unusableDatabaseEndsStartUp_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("not a database") << "not a database";
+    QTest::newRow("link to a share not mounted") << "dangling link";
+}
+
+void TestStartUp::unusableDatabaseEndsStartUp()
+{
+    QFETCH(QString, kind);
+    ProgramDirCopy dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString database = dir.filePath("TAVSqlite.db");
+    if (kind == "not a database") {
+        QFile file(database);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+    } else {
+        QVERIFY(QFile::link(dir.filePath("share/TAVSqlite.db"), database));
+    }
+    const QByteArray before = DbTestSupport::whatStandsAt(database);
+    QStringList stopped = expectedStartUp();
+    stopped = stopped.mid(0, stopped.indexOf("openLocalDb") + 1);
+
+    BoxAnswerer answerer;
+    // The next start finds the same and stops the same way: it never makes a database of its own.
+    for (int n = 0; n < 2; ++n) {
+        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+        QProcess* tav = dir.start("TAV");
+        QVERIFY2(tav->waitForFinished(20000), "TAV went on after the database failed to load");
+        QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
+        QCOMPARE(startUpOf(dir, n), stopped);
+        QCOMPARE(boxesOf(dir, n), QStringList("错误 / 数据库加载失败，请联系管理员"));
+    }
+    QCOMPARE(DbTestSupport::whatStandsAt(database), before);
+    QVERIFY(!QFileInfo::exists(dir.filePath("share")));
 }
 
 QTEST_GUILESS_MAIN(TestStartUp)

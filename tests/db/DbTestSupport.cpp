@@ -106,6 +106,17 @@ bool runOutside(const QString& sql, const QVariantList& values)
     return ok;
 }
 
+QByteArray whatStandsAt(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return "link to " + QFile::encodeName(info.symLinkTarget());
+    if (info.isDir())
+        return "folder";
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? "file " + file.readAll() : QByteArray("nothing");
+}
+
 LogCapture::LogCapture()
 {
     clear();

@@ -22,6 +22,10 @@ void resetTeacherState();
 QVariant committedValue(const QString& sql, const QVariantList& values = QVariantList());
 bool runOutside(const QString& sql, const QVariantList& values = QVariantList());
 
+// What stands at a path, a link not followed: "link to " and its target, "folder", "file " and the bytes, or
+// "nothing". Two calls compare equal when nothing there changed.
+QByteArray whatStandsAt(const QString& path);
+
 // Collects log messages while it lives.
 class LogCapture
 {

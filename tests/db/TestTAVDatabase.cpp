@@ -113,6 +113,25 @@ private slots:
         QCOMPARE(database->freeCount(), 10);
     }
 
+    void poolLendsTheLongestIdleFirst()
+    {
+        QVERIFY(freshDatabase());
+        TAVDatabase* database = TAVDatabase::getInstance();
+        // One connection held throughout: the others still come round in turn.
+        QSqlDatabase held = database->getDbCon();
+        QStringList order;
+        for (int i = 0; i < 10; ++i) {
+            QSqlDatabase db = database->getDbCon();
+            order << db.connectionName();
+            database->closeDbCon(db);
+        }
+        database->closeDbCon(held);
+        QCOMPARE(order.join(' '), QString("tav1 tav2 tav3 tav4 tav5 tav6 tav7 tav8 tav9 tav1"));
+        QSqlDatabase next = database->getDbCon();
+        database->closeDbCon(next);
+        QCOMPARE(next.connectionName(), QString("tav2"));
+    }
+
     void threadConnectionBelongsToItsThread()
     {
         QVERIFY(freshDatabase());

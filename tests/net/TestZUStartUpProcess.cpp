@@ -70,7 +70,7 @@ private slots:
         QTest::newRow("local of 3 characters") << QString("1.2") << "1.3.0" << false;
         QTest::newRow("local of 5 characters, two parts") << QString("10.20") << "10.30.0" << true;
         QTest::newRow("server of two parts") << QString("1.0.0") << "2.0" << false;
-        QTest::newRow("empty local") << QString("") << "4.2.0" << false;
+        QTest::newRow("empty (unreadable) local") << QString("") << "4.2.0" << true;
         QTest::newRow("letters read as 0") << QString("4.2.0") << "4.x.1" << true;
     }
     void compareVersion()
@@ -137,6 +137,29 @@ private slots:
                          "http://version.dovane.cn/package/TAVUpdate" + serverVersion + ".7z\n" + serverVersion + "\n");
         else
             QVERIFY(!QFile::exists(m_dir + "/updater-args.txt"));
+    }
+
+    void unreadableInstalledVersionOffersNothing_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("force");
+        QTest::newRow("no application row, forced offer") << QString("delete from TAV_AppInfo") << true;
+        QTest::newRow("empty version, offer to ask") << QString("update TAV_AppInfo set version = ''") << false;
+    }
+    void unreadableInstalledVersionOffersNothing()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, force);
+        QVERIFY(DbTestSupport::runOutside(change));
+        m_service.setVersionReply("4.3.0", "/package/TAVUpdate4.3.0.7z", force);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Close); // a wrong question must not hold the test
+        QTest::ignoreMessage(QtWarningMsg, "****the installed version cannot be read, no update is offered");
+
+        const bool goesOn = ZUStartUpProcess::getInstance()->startUp();
+        QVERIFY(DbTestSupport::freshDatabase());
+        QVERIFY(goesOn);
+        QCOMPARE(DialogAnswerer::answeredCount(), 0);
+        QVERIFY(!QFile::exists(m_dir + "/updater-args.txt"));
     }
 
     void forcedUpdateEndsTavAndFreesTheInstance()

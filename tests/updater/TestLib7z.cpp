@@ -1,16 +1,36 @@
 #include "Lib7z.h"
 #include "PackageMaker.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <archive_entry.h>
 
 #include <clocale>
+#include <functional>
+#include <unistd.h>
 
 using PackageMaker::readFile;
 using PackageMaker::writeFile;
+
+// Remembers what the extraction told it, and lets a test act once a file is in place.
+struct Recorder : Lib7z::ExtractCallback
+{
+    int progressCalls = 0;
+    QStringList installed;
+    std::function<void(const QString&)> onInstalled;
+
+    void unpacked(qint64, qint64) override { ++progressCalls; }
+    void fileInstalled(const QString& relativePath) override
+    {
+        installed.append(relativePath);
+        if (onInstalled)
+            onInstalled(relativePath);
+    }
+};
 
 // Extraction of update packages: what is installed, and that hostile or damaged packages change nothing.
 class TestLib7z : public QObject
@@ -22,10 +42,11 @@ class TestLib7z : public QObject
     QString m_outside; // must never be touched
     QByteArray m_program;
 
-    static bool extract(const QString& archivePath, const QString& target, QString* error)
+    static bool extract(const QString& archivePath, const QString& target, QString* error,
+                        Lib7z::ExtractCallback* callback = nullptr, const Lib7z::Limits& limits = {})
     {
         QFile archive(archivePath);
-        return archive.open(QIODevice::ReadOnly) && Lib7z::extractArchive(&archive, target, nullptr, error);
+        return archive.open(QIODevice::ReadOnly) && Lib7z::extractArchive(&archive, target, callback, error, limits);
     }
 
     QString makePackage(const QStringList& switches = {})
@@ -107,6 +128,9 @@ private slots:
         QTest::newRow("parent with backslashes") << QByteArray("..\\escape.txt") << int(AE_IFREG) << none << "";
         QTest::newRow("absolute name") << QByteArray("@outside/abs.txt") << int(AE_IFREG) << none << "";
         QTest::newRow("drive prefix") << QByteArray("C:\\escape.txt") << int(AE_IFREG) << none << "";
+        QTest::newRow("drive after a dot") << QByteArray("./C:evil.txt") << int(AE_IFREG) << none << "";
+        QTest::newRow("drive after dots and backslashes")
+            << QByteArray(".\\.\\c:evil.txt") << int(AE_IFREG) << none << "";
         QTest::newRow("unc prefix") << QByteArray("\\\\server\\share\\escape.txt") << int(AE_IFREG) << none << "";
         QTest::newRow("symbolic link") << QByteArray("link") << int(AE_IFLNK) << none << "";
         QTest::newRow("fifo") << QByteArray("pipe") << int(AE_IFIFO) << none << "";
@@ -149,6 +173,99 @@ private slots:
         QString error;
         QVERIFY(!extract(package, m_target, &error));
         QVERIFY(!error.isEmpty());
+        QCOMPARE(PackageMaker::snapshot(m_root->path()), before);
+    }
+
+    void failedInstallPutsEverythingBack_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QByteArray>("lastEntry");
+        QTest::newRow("folder without write permission") << "permission" << QByteArray("sub/late.txt");
+        // Root writes through permissions: a file appears where a folder must go once the others are in.
+        QTest::newRow("file in the way half-way") << "file" << QByteArray("late/late.txt");
+    }
+
+    void failedInstallPutsEverythingBack()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QByteArray, lastEntry);
+        if (obstacle == "permission" && ::geteuid() == 0)
+            QSKIP("running as root, which writes into a read-only folder; the other row fails the install");
+        // Replaced files and new folders come before the entry that cannot be placed.
+        const QString package = m_root->filePath("package.7z");
+        QVERIFY(PackageMaker::writeRaw7z(package,
+                                         { { "TAV", AE_IFREG, m_program + "v2", 0755 },
+                                           { "sub/深/中文.txt", AE_IFREG, "新内容" },
+                                           { "fresh/deeper/new.txt", AE_IFREG, "new" },
+                                           { "fresh/empty", AE_IFDIR, {}, 0755 },
+                                           { lastEntry, AE_IFREG, "late" } }));
+        Recorder recorder;
+        const QString blocker = m_target + "/late";
+        if (obstacle == "permission")
+            QVERIFY(QFile::setPermissions(m_target + "/sub", QFile::ReadOwner | QFile::ExeOwner));
+        else
+            recorder.onInstalled = [&](const QString& path) {
+                if (path == "fresh/deeper/new.txt")
+                    writeFile(blocker, "in the way");
+            };
+        const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
+        QString error;
+        const bool done = extract(package, m_target, &error, &recorder);
+        QFile::setPermissions(m_target + "/sub", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!done);
+        QVERIFY2(error.contains(lastEntry.left(4)) && !error.contains("put back"), qPrintable(error));
+        QCOMPARE(recorder.installed, QStringList({ "TAV", "sub/深/中文.txt", "fresh/deeper/new.txt" }));
+        QVERIFY(!QFileInfo::exists(blocker) || QFile::remove(blocker));
+        // The old program and text are back; the new folders and the staging and backup folders are gone.
+        QCOMPARE(PackageMaker::snapshot(m_root->path()), before);
+    }
+
+    void refusesOversizedPackageBeforeWriting_data()
+    {
+        QTest::addColumn<int>("entries"); // 4 files of 3000 bytes, the rest empty files
+        QTest::addColumn<int>("maxEntries");
+        QTest::addColumn<qint64>("maxBytes");
+        QTest::addColumn<qint64>("spareBytes");
+        QTest::addColumn<bool>("installed");
+        const Lib7z::Limits real;
+        QTest::newRow("at the limits") << 5 << 5 << qint64(12000) << qint64(0) << true;
+        QTest::newRow("more entries than the real limit")
+            << real.maxEntries + 1 << real.maxEntries << real.maxBytes << real.spareBytes << false;
+        QTest::newRow("more bytes than the limit") << 5 << 5 << qint64(11999) << real.spareBytes << false;
+        QTest::newRow("more than the disk has free")
+            << 5 << 5 << real.maxBytes << QStorageInfo(QDir::tempPath()).bytesAvailable() + (qint64(1) << 40) << false;
+    }
+
+    void refusesOversizedPackageBeforeWriting()
+    {
+        QFETCH(int, entries);
+        QFETCH(int, maxEntries);
+        QFETCH(qint64, maxBytes);
+        QFETCH(qint64, spareBytes);
+        QFETCH(bool, installed);
+        QVector<PackageMaker::RawEntry> raw;
+        for (int i = 0; i < entries; ++i)
+            raw.append({ "many/" + QByteArray::number(i), AE_IFREG, i < 4 ? QByteArray(3000, char('a' + i)) : "" });
+        const QString package = m_root->filePath("big.7z");
+        QVERIFY(PackageMaker::writeRaw7z(package, raw));
+        Lib7z::Limits limits;
+        limits.maxEntries = maxEntries;
+        limits.maxBytes = maxBytes;
+        limits.spareBytes = spareBytes;
+        const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
+        Recorder recorder;
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(extract(package, m_target, &error, &recorder, limits), installed);
+        QVERIFY(clock.elapsed() < 5000);
+        if (installed) {
+            QCOMPARE(recorder.installed.size(), entries);
+            QCOMPARE(readFile(m_target + "/many/3"), QByteArray(3000, 'd'));
+            return;
+        }
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(recorder.progressCalls, 0); // refused before a byte was unpacked
         QCOMPARE(PackageMaker::snapshot(m_root->path()), before);
     }
 };

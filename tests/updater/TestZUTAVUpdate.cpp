@@ -9,12 +9,43 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QNetworkProxy>
+#include <QProgressBar>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
+#include <archive_entry.h>
+
 using PackageMaker::readFile;
+
+// Answers a package request (as the proxy) with the first 100 KB of a million bytes, then closes the connection
+// or keeps it open and silent.
+class PartialPackageServer : public QTcpServer
+{
+public:
+    explicit PartialPackageServer(bool closeAfterPart)
+    {
+        connect(this, &QTcpServer::newConnection, this, [this, closeAfterPart] {
+            QTcpSocket* socket = nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, closeAfterPart] {
+                socket->setProperty("request", socket->property("request").toByteArray() + socket->readAll());
+                if (!socket->property("request").toByteArray().contains("\r\n\r\n")
+                    || socket->property("answered").toBool())
+                    return;
+                socket->setProperty("answered", true);
+                socket->write(
+                    "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: 1000000\r\n\r\n"
+                    + QByteArray(100000, '7'));
+                if (closeAfterPart)
+                    socket->disconnectFromHost();
+            });
+        });
+    }
+};
 
 // The updater program in both modes against the local web service, in a temporary program directory.
 class TestZUTAVUpdate : public QObject
@@ -52,6 +83,18 @@ class TestZUTAVUpdate : public QObject
             return ZUTAVUpdate::run(1 + args.size(), argv, m_programDir);
         updater->start(1 + args.size(), argv);
         return QApplication::exec();
+    }
+
+    // Waits until the stand-in TAV has started again in the program directory; then what the installation holds
+    // besides the stand-in's marker.
+    QMap<QString, QString> installationAfterRestart() const
+    {
+        const QString marker = m_programDir + "/started.txt", expected = QFileInfo(m_programDir).canonicalFilePath();
+        if (!QTest::qWaitFor([&] { return QString::fromUtf8(readFile(marker)) == expected; }, 10000))
+            return { { "started.txt", "TAV was not started again" } };
+        QMap<QString, QString> items = PackageMaker::snapshot(m_root->path());
+        items.remove("prog/started.txt");
+        return items;
     }
 
     QString storedVersion() const
@@ -187,14 +230,20 @@ private slots:
         QTest::addColumn<QString>("server"); // empty: the version service never answers
         QTest::addColumn<bool>("database");
         QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("url");
         const QString done = "Information|Update done.|Ok";
-        QTest::newRow("newer") << "4.2.1" << true << done;
+        QTest::newRow("newer") << "4.2.1" << true << done << kPackagePath;
         QTest::newRow("same") << "4.2.0" << true
-                              << "Information|The TAV application is the latest version,do not need to update.|Yes";
+                              << "Information|The TAV application is the latest version,do not need to update.|Yes"
+                              << kPackagePath;
         // Opening a missing database would create an empty one that the main program takes for its own.
-        QTest::newRow("no database") << "4.2.1" << false << done;
+        QTest::newRow("no database") << "4.2.1" << false << done << kPackagePath;
         QTest::newRow("no answer") << "" << true
-                                   << "Warning|Internet connection lost,Please check internet connection!|Ok";
+                                   << "Warning|Internet connection lost,Please check internet connection!|Ok"
+                                   << kPackagePath;
+        QTest::newRow("newer offered as a file")
+            << "4.2.1" << true << "Information|Download failed, please try again.|Ok"
+            << "file://" + m_shared.filePath("package.7z");
     }
 
     void manualModeDownloadsOnlyNewerVersion()
@@ -202,9 +251,10 @@ private slots:
         QFETCH(QString, server);
         QFETCH(bool, database);
         QFETCH(QString, box);
+        QFETCH(QString, url);
         QVERIFY(database || QFile::remove(m_programDir + "/TAVSqlite.db"));
         m_web.setStaticFile(kPackagePath, m_package);
-        m_web.setVersionReply(server, kPackagePath, false);
+        m_web.setVersionReply(server, url, false);
         if (server.isEmpty())
             m_web.setFailure("/bizserver/version/get", WebFailure::NoAnswer);
         ZUTAVUpdate updater(m_programDir);
@@ -214,7 +264,7 @@ private slots:
         const QList<WebRequest> asks = m_web.requestsTo("/bizserver/version/get");
         QVERIFY(asks.size() == 1 && asks.at(0).signOk);
         QCOMPARE(asks.at(0).param("version"), QString(database ? "4.2.0" : ""));
-        const bool newer = server == "4.2.1";
+        const bool newer = server == "4.2.1" && url == kPackagePath;
         QCOMPARE(m_web.requestsTo(kPackagePath).size(), int(newer));
         QCOMPARE(readFile(m_programDir + "/TAV"), newer ? m_newProgram : m_oldProgram);
         QCOMPARE(QFile::exists(m_programDir + "/TAVSqlite.db"), database);
@@ -225,50 +275,181 @@ private slots:
     void failedUpdateKeepsInstallation_data()
     {
         QTest::addColumn<QString>("served");
-        QTest::addColumn<bool>("restarts");
         QTest::addColumn<QString>("version");
-        QTest::newRow("server error") << "500" << false << "4.3.0";
-        QTest::newRow("not found") << "404" << false << "4.3.0";
-        // A package that arrived but cannot be unpacked: the teacher gets the old program back.
-        QTest::newRow("empty body") << "empty" << true << "4.3.0";
-        QTest::newRow("not a 7z archive") << "foreign" << true << "4.3.0";
-        QTest::newRow("damaged 7z") << "damaged" << true << "4.3.0";
+        QTest::addColumn<QString>("url"); // empty: the package's address at the web service
+        QTest::newRow("server error") << "500"
+                                      << "4.3.0"
+                                      << "";
+        QTest::newRow("not found") << "404"
+                                   << "4.3.0"
+                                   << "";
+        QTest::newRow("empty body") << "empty"
+                                    << "4.3.0"
+                                    << "";
+        QTest::newRow("not a 7z archive") << "foreign"
+                                          << "4.3.0"
+                                          << "";
+        QTest::newRow("damaged 7z") << "damaged"
+                                    << "4.3.0"
+                                    << "";
+        // What a package may not do: replace the teacher's data, or hold nothing to install.
+        QTest::newRow("package replacing the database") << "database"
+                                                        << "4.3.0"
+                                                        << "";
+        QTest::newRow("package replacing the configuration") << "conf"
+                                                             << "4.3.0"
+                                                             << "";
+        QTest::newRow("package without a file") << "folders"
+                                                << "4.3.0"
+                                                << "";
+        // Only web addresses: nothing is fetched from this PC or by another protocol.
+        QTest::newRow("file address") << "package"
+                                      << "4.3.0"
+                                      << "file://@package";
+        QTest::newRow("ftp address") << "package"
+                                     << "4.3.0"
+                                     << "ftp://download.dovane-tav.test/TAV-update.7z";
+        QTest::newRow("web address without host") << "package"
+                                                  << "4.3.0"
+                                                  << "http:///packages/TAV-update.7z";
+        QTest::newRow("no address") << "package"
+                                    << "4.3.0"
+                                    << "not a url";
         // The version names the archive file: nothing is downloaded.
-        QTest::newRow("version with parent folders") << "package" << false << "/../../escape";
-        QTest::newRow("version with double dot") << "package" << false << "4..3";
-        QTest::newRow("version too long") << "package" << false << QString(65, '4');
-        QTest::newRow("version with quote") << "package" << false << "4.3.0'";
-        QTest::newRow("empty version") << "package" << false << "";
+        QTest::newRow("version with parent folders") << "package"
+                                                     << "/../../escape"
+                                                     << "";
+        QTest::newRow("version with double dot") << "package"
+                                                 << "4..3"
+                                                 << "";
+        QTest::newRow("version too long") << "package" << QString(65, '4') << "";
+        QTest::newRow("version with quote") << "package"
+                                            << "4.3.0'"
+                                            << "";
+        QTest::newRow("empty version") << "package"
+                                       << ""
+                                       << "";
     }
 
+    // Started by the main program, which ended for the update, the updater always starts it again.
     void failedUpdateKeepsInstallation()
     {
         QFETCH(QString, served);
-        QFETCH(bool, restarts);
         QFETCH(QString, version);
+        QFETCH(QString, url);
+        const QString raw = m_shared.filePath("raw.7z");
+        const QMap<QString, QVector<PackageMaker::RawEntry>> rawPackages {
+            { "database", { { "TAV", AE_IFREG, m_newProgram, 0755 }, { "TAVSqlite.db", AE_IFREG, "not a database" } } },
+            { "conf", { { "TAV", AE_IFREG, m_newProgram, 0755 }, { "conf/TAVConfig.ini", AE_IFREG, "[ClientInfo]" } } },
+            { "folders", { { "Resources", AE_IFDIR, {}, 0755 } } }
+        };
+        QVERIFY(!rawPackages.contains(served) || PackageMaker::writeRaw7z(raw, rawPackages.value(served)));
         const QMap<QString, QByteArray> bodies { { "empty", QByteArray() },
                                                  { "foreign", QByteArray(2500000, 'z') },
-                                                 { "damaged", m_package.left(m_package.size() - 16) } };
+                                                 { "damaged", m_package.left(m_package.size() - 16) },
+                                                 { "database", readFile(raw) },
+                                                 { "conf", readFile(raw) },
+                                                 { "folders", readFile(raw) } };
         m_web.setStaticFile(kPackagePath, bodies.value(served, m_package));
         if (served == "500")
             m_web.setFailure(kPackagePath, WebFailure::Http500);
         else if (served == "404")
             m_web.setCannedReply(kPackagePath, 404, "<html>not found</html>");
+        url.replace("@package", m_shared.filePath("package.7z"));
         const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
 
         ZUTAVUpdate updater(m_programDir);
-        QCOMPARE(runUpdater({ kPackageUrl, version }, &updater), 0);
+        QCOMPARE(runUpdater({ url.isEmpty() ? kPackageUrl : url, version }, &updater), 0);
         QCOMPARE(m_boxes, QStringList("Information|Download failed, please try again.|Ok"));
         QVERIFY(!updater.isVisible());
         QCOMPARE(m_web.requestsTo(kPackagePath).size(), int(served != "package"));
         if (served == "foreign")
             QCOMPARE(updater.findChild<QLabel*>("ProgressLabel")->text(), QString("Downloading 2441KB / 2441KB"));
-        if (restarts)
-            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_programDir + "/started.txt"), 10000);
-        QMap<QString, QString> after = PackageMaker::snapshot(m_root->path());
-        after.remove("prog/started.txt");
-        QCOMPARE(after, before);
+        QCOMPARE(installationAfterRestart(), before);
         QCOMPARE(storedVersion(), QString("4.2.0"));
+    }
+
+    void abandonedDownloadRestartsProgram_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("connection lost") << "lost";
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("close button") << "close";
+    }
+
+    void abandonedDownloadRestartsProgram()
+    {
+        QFETCH(QString, how);
+        PartialPackageServer server(how == "lost");
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, "127.0.0.1", server.serverPort()));
+        const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
+
+        ZUTAVUpdate updater(m_programDir);
+        // Qt reports progress at most every 100 ms: the partial package on disk shows the part has arrived.
+        bool asked = false;
+        QTimer arrived;
+        arrived.callOnTimeout([&] {
+            if (how == "lost" || QFileInfo(m_programDir + "/TAVUpdate4.3.0.7z").size() < 100000)
+                return;
+            arrived.stop();
+            asked = true;
+            if (how == "escape")
+                QTest::keyClick(&updater, Qt::Key_Escape);
+            else
+                updater.close();
+        });
+        arrived.start(10);
+        const int code = runUpdater({ kPackageUrl, "4.3.0" }, &updater);
+        m_web.useAsApplicationProxy();
+        QCOMPARE(code, 0);
+        QCOMPARE(asked, how != "lost");
+        QCOMPARE(m_boxes, QStringList("Information|Download failed, please try again.|Ok"));
+        QCOMPARE(installationAfterRestart(), before); // no partial package left
+    }
+
+    void progressBarMovesWhileUnpacking()
+    {
+        m_web.setStaticFile(kPackagePath, m_package);
+        ZUTAVUpdate updater(m_programDir);
+        auto* bar = updater.findChild<QProgressBar*>("DownloadProgressBar");
+        auto* label = updater.findChild<QLabel*>("ProgressLabel");
+        QVector<int> values;
+        connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
+            if (label->text().startsWith("Unpacking ") && updater.isVisible())
+                values.append(value);
+        });
+        QCOMPARE(runUpdater({ kPackageUrl, "4.3.0" }, &updater), 0);
+        QCOMPARE(m_boxes, QStringList("Information|Update done, application will be restarted.|Yes"));
+        QVERIFY2(values.size() >= 3, qPrintable(QString::number(values.size())));
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        QCOMPARE(values.last(), bar->maximum());
+        QCOMPARE(label->text(), QString("Unpacking %1KB / %1KB").arg(bar->maximum() / 1024));
+        QCOMPARE(readFile(m_programDir + "/TAV"), m_newProgram);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_programDir + "/started.txt"), 10000);
+    }
+
+    void qtTranslationLoads_data()
+    {
+        QTest::addColumn<bool>("partialCopy");
+        QTest::newRow("none beside the program") << false;
+        // Qt's catalogue without the module files it pulls in does not load by itself.
+        QTest::newRow("a copy without its module files beside the program") << true;
+    }
+
+    void qtTranslationLoads()
+    {
+        QFETCH(bool, partialCopy);
+        const QString system = QLibraryInfo::location(QLibraryInfo::TranslationsPath) + "/qt_zh_CN.qm";
+        if (!QFileInfo::exists(system))
+            QSKIP("Qt's Chinese translations (qttranslations5-l10n) are not installed");
+        QVERIFY(!partialCopy
+                || PackageMaker::writeFile(m_programDir + "/language/zh_CN/qt_zh_CN.qm", readFile(system)));
+        QTranslator translator;
+        QVERIFY(ZUTAVUpdate::loadQtTranslation(translator, m_programDir));
+        // The buttons of Qt's own boxes and the file dialog's labels.
+        QCOMPARE(translator.translate("QPlatformTheme", "Cancel"), QString("取消"));
+        QVERIFY(!translator.translate("QFileDialog", "Look in:").isEmpty());
     }
 };
 

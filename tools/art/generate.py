@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes TAV's pictures, animations, event sounds and style sheet into a program directory.
+"""Writes TAV's pictures, animations, event sounds and style sheet into a program directory, and the
+pictures of the local web service's demo papers.
 
     generate.py --out build/bin     draw everything (a few seconds, the same bytes every run)
     generate.py --list              print the relative path of every file it writes, one a line
@@ -19,7 +20,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
-from tavart import animations, images, registry, sounds  # noqa: E402,F401  (the imports fill the registry)
+from PIL import Image  # noqa: E402
+
+from tavart import animations, images, papers, registry, sounds  # noqa: E402,F401  (the imports fill the registry)
 
 STYLE_SHEET = "ZUTAVApplication.qss"
 ICO_SIZES = [(16, 16), (24, 24), (32, 32), (48, 48), (64, 64), (128, 128), (256, 256)]
@@ -37,6 +40,10 @@ def _write(out, rel):
     ext = os.path.splitext(rel)[1].lower()
     if ext == ".png":
         made.save(tmp, format="PNG")
+    elif ext == ".jpg":
+        flat = Image.new("RGB", made.size, "white")
+        flat.paste(made, mask=made.getchannel("A"))
+        flat.save(tmp, format="JPEG", quality=90)
     elif ext == ".ico":
         made.save(tmp, format="ICO", sizes=ICO_SIZES)
     elif ext == ".gif":

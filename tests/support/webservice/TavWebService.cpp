@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QNetworkProxy>
@@ -48,6 +49,8 @@ bool TavWebService::loadDataFile(const QString& fileName)
     if (!document.isObject())
         return false;
     setData(document.object());
+    QMutexLocker lock(&m_state->mutex);
+    m_state->paperPictureDir = QFileInfo(fileName).absolutePath() + QStringLiteral("/paper/");
     return true;
 }
 

@@ -63,6 +63,7 @@ public:
     explicit TavWebService(QObject* parent = nullptr);
     ~TavWebService() override;
 
+    // Paper pictures are served from the folder "paper" beside the data file.
     bool loadDataFile(const QString& fileName);
     void setData(const QJsonObject& data);
     QJsonObject data() const;

@@ -24,32 +24,6 @@ QByteArray toPng(const QImage& image)
 
 } // namespace
 
-QByteArray WebServicePictures::card(const QString& heading, const QString& text, const QColor& accent)
-{
-    QImage image(640, 240, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(0, 0, 640, 48, accent);
-    painter.setPen(QPen(accent, 3));
-    painter.drawRect(1, 1, 637, 237);
-    if (canDrawText()) {
-        QFont font = painter.font();
-        font.setPixelSize(24);
-        font.setBold(true);
-        painter.setFont(font);
-        painter.setPen(Qt::white);
-        painter.drawText(QRect(16, 0, 608, 48), Qt::AlignVCenter | Qt::AlignLeft, heading);
-        font.setBold(false);
-        font.setPixelSize(22);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(QRect(16, 64, 608, 160), Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap, text);
-    }
-    painter.end();
-    return toPng(image);
-}
-
 QByteArray WebServicePictures::avatar(const QString& name)
 {
     QImage image(120, 120, QImage::Format_ARGB32);

@@ -1,13 +1,11 @@
 #pragma once
 
 #include <QByteArray>
-#include <QColor>
 #include <QString>
 
-// Small PNG pictures drawn at run time: question and explanation cards, teacher avatars.
+// Small PNG pictures drawn at run time: teacher avatars. (Paper pictures are drawn at build time.)
 class WebServicePictures
 {
 public:
-    static QByteArray card(const QString& heading, const QString& text, const QColor& accent);
     static QByteArray avatar(const QString& name);
 };

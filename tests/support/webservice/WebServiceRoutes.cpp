@@ -2,6 +2,7 @@
 
 #include "WebServicePictures.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
@@ -351,8 +352,13 @@ WebResponse WebServiceRoutes::paperContent(WebServiceState& state, const WebRequ
         const QString questionID = source.value("questionID").toString();
         QJsonObject question;
         question.insert("questionID", questionID);
-        question.insert("questionTextHTML", label + "@paper/" + questionID + "Text.png");
-        question.insert("questionResolveHTML", label + "@paper/" + questionID + "Resolve.png");
+        // A picture named empty in the data is left out of the reply, as a paper without it.
+        const QString text = source.value("textPicture").toString(questionID + "Text.png");
+        const QString resolve = source.value("resolvePicture").toString(questionID + "Resolve.png");
+        if (!text.isEmpty())
+            question.insert("questionTextHTML", label + "@paper/" + text);
+        if (!resolve.isEmpty())
+            question.insert("questionResolveHTML", label + "@paper/" + resolve);
         question.insert("questionAnswer", source.value("answer"));
         question.insert("subQuestions", itemCount(source));
         questions.append(question);
@@ -469,28 +475,25 @@ WebResponse WebServiceRoutes::wordFile(const WebRequest& request)
 
 WebResponse WebServiceRoutes::picture(WebServiceState& state, const WebRequest& request)
 {
+    const QString name = request.path.section('/', -1);
+    if (request.path.startsWith("/paper/")) {
+        // Drawn at build time; the name is a plain file name of that folder.
+        QFile file(state.paperPictureDir + name);
+        if (request.path.count('/') != 2 || name.isEmpty() || name.startsWith('.') || state.paperPictureDir.isEmpty()
+            || !file.open(QIODevice::ReadOnly))
+            return notFound();
+        WebResponse response;
+        response.contentType = name.endsWith(".png") ? "image/png" : "image/jpeg";
+        response.body = file.readAll();
+        return response;
+    }
     if (!state.pictures.contains(request.path)) {
-        const QString name = request.path.section('/', -1);
         QByteArray png;
-        if (request.path.startsWith("/avatar/") && name.endsWith(".png")) {
+        if (name.endsWith(".png")) {
             const QString user = name.chopped(4);
             for (const QJsonValue& t : state.data.value("teachers").toArray()) {
                 if (t.toObject().value("userName").toString() == user)
                     png = WebServicePictures::avatar(t.toObject().value("teaName").toString());
-            }
-        } else {
-            for (const QJsonValue& p : state.data.value("papers").toArray()) {
-                for (const QJsonValue& q : p.toObject().value("questions").toArray()) {
-                    const QJsonObject question = q.toObject();
-                    const QString id = question.value("questionID").toString();
-                    const QString sn = QString::number(question.value("sn").toInt());
-                    if (name == id + "Text.png")
-                        png = WebServicePictures::card("第" + sn + "题", question.value("text").toString(),
-                                                       QColor(0x3b, 0x82, 0xc4));
-                    else if (name == id + "Resolve.png")
-                        png = WebServicePictures::card("第" + sn + "题 解析", question.value("resolve").toString(),
-                                                       QColor(0x2e, 0x9e, 0x5b));
-                }
             }
         }
         if (png.isEmpty())

@@ -25,7 +25,8 @@ struct WebServiceState
     QMap<QString, FailureSetting> failures; // by path; "*" matches every path
     QMap<QString, CannedReply> canned;
     QMap<QString, CannedReply> files;
-    QMap<QString, QByteArray> pictures; // generated PNGs by path
+    QMap<QString, QByteArray> pictures; // drawn avatars by path
+    QString paperPictureDir; // the question and explanation pictures drawn at build time
     QList<WebRequest> requests;
     QList<UploadedDocument> uploads;
     int connections = 0;

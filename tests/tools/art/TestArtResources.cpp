@@ -28,7 +28,11 @@ const char* const kNamedFiles[][2] = {
       "AnswerBg.png actBtn.png centerBtn.png certerBtn_min.png chartbg.png close.png close-h.png highLight.png "
       "highLight-w.png star.png time_g.png time_y.png time_r.png tobrin1.png randombg.png bar_left_short.png "
       "cir_bg.png start-normal.png start-press.png end-nomal.png end-press.png list-nomal.png list-Press.png "
-      "pause-nomal.png pause-press.png" },
+      "pause-nomal.png pause-press.png graph-nomal.png graph-press.png stujoin-nomal.png stujoin-press.png "
+      "bar_left.png "
+      "menubg.png simpleSelA.png mulSelA.png digA.png rushA.png randomA.png decideA.png whetherA.png evaluateA.png "
+      "interactS.png simpleSelA-press.png mulSelA-press.png digA-press.png rushA-press.png randomA-press.png "
+      "decideA-press.png whetherA-press.png evaluateA-press.png interactS-press.png" },
     { "images/interactData", "logo.png stu-n.png stu-a.png answer-n.png answer-a.png feedback-n.png feedback-a.png" },
     { "images/Table", "tav_statistic_bg.png tav_statistic_tips.png tav_statistic_record.png" },
     { "images/testAssistant", "cho-p-icon.png" },

@@ -538,20 +538,23 @@ for _name, _glyph in (("stu", G.people), ("answer", G.bubble), ("feedback", G.ha
 # ---------------------------------------------------------------------------------------------
 @png(IMG + "Table/tav_statistic_bg.png")
 def statistic_bg():
+    # The title stays on the band; the tips picture beside it goes once a right answer is marked.
     w, h = 788, 627
     c = card_panel(w, h, r=16, band=None, margin=10)
     c.rrect((10, 8, w - 10, 72), 16, c.hgrad(GREEN, TEAL))
     c.rect((10, 40, w - 10, 72), c.hgrad(GREEN, TEAL))
     c.rect((10, 72, w - 10, 73), rgba(GREEN_DARK, 120))
+    G.listing(c, 34, 24, 30, WHITE, 3)
+    c.text((74, 40), "答题统计", 24, WHITE, bold=True, anchor="lm")
     return c.image()
 
 
 @png(IMG + "Table/tav_statistic_tips.png")
 def statistic_tips():
-    w, h = 170, 48
+    w, h = 300, 48
     c = Canvas(w, h)
-    G.listing(c, 10, 8, 32, WHITE, 3)
-    c.text((50, 24), "答题统计", 24, WHITE, bold=True, anchor="lm")
+    c.rrect((0, 8, w, h - 8), (h - 16) / 2, rgba(WHITE, 60))
+    c.text((w / 2, h / 2), "点击或按上下键标记正确答案", 16, WHITE, anchor="mm")
     return c.image()
 
 

@@ -1,6 +1,6 @@
 """Table of every file the generator writes, by its path under the program directory.
 
-Each maker returns what its kind needs: a PIL image for .png and .ico, a (frames, durations, loop)
+Each maker returns what its kind needs: a PIL image for .png, .jpg and .ico, a (frames, durations, loop)
 triple for .gif (loop None plays once, 0 repeats for ever), 16-bit mono samples for .wav.
 """
 
@@ -15,6 +15,10 @@ def _add(path, fn):
 
 
 def png(path):
+    return lambda fn: _add(path, fn)
+
+
+def jpg(path):
     return lambda fn: _add(path, fn)
 
 

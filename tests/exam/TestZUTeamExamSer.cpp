@@ -1,0 +1,117 @@
+// The all-at-once service: the countdown lengthened and shortened, the states with their refusals, answers
+// filed by quiz number, and a stop at 0 seconds that the receiver refuses.
+#include "DialogAnswerer.h"
+#include "ExamTestSupport.h"
+#include "ZUExamMem.h"
+#include "ZUTeamExamSer.h"
+#include "ZUTipDlg.h"
+
+using namespace ExamTestSupport;
+
+class TestZUTeamExamSer : public ServiceTest<ZUTeamExamSer>
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(setUp()); }
+    void init()
+    {
+        prepare();
+        QVERIFY(loadPaper(m_service, *m_ser, { "A|B|C", "D" }));
+        setTime(600);
+    }
+    void cleanup()
+    {
+        QString error;
+        m_ser->stopExam(error);
+        m_ser->quitExam();
+    }
+
+    void minutesAddedAndTakenAway_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<bool>("add");
+        QTest::addColumn<int>("to");
+        QTest::newRow("up to two hours") << 7140 << true << 7200;
+        QTest::newRow("not beyond") << 7141 << true << 7141;
+        QTest::newRow("down to a second") << 61 << false << 1;
+        QTest::newRow("never to nothing") << 60 << false << 60;
+    }
+
+    void minutesAddedAndTakenAway()
+    {
+        QFETCH(int, from);
+        QFETCH(bool, add);
+        QFETCH(int, to);
+        setTime(from);
+        add ? m_ser->addExamTime() : m_ser->decExamTime();
+        QCOMPARE(m_ser->remainingTime(), to);
+        QCOMPARE(m_view.times, to == from ? QList<int>() : QList<int>({ to }));
+    }
+
+    void statesAndAnswers()
+    {
+        QString error;
+        QCOMPARE(m_ser->pauseToStart(error) + m_ser->stopExam(error) + m_ser->stopToStart(error), -3);
+        QCOMPARE(error, QString("考试状态错误！"));
+        QCOMPARE(m_ser->startExam(error), 0);
+        QCOMPARE(m_sim->commands(), QStringList("startQuiz 3 4 -1 1"));
+        error.clear();
+        QCOMPARE(m_ser->startExam(error), -1);
+        QCOMPARE(error, QString("考试状态错误！"));
+
+        DbTestSupport::LogCapture log;
+        press(1, 5, "A"); // beyond the paper
+        press(1, 0, "A");
+        press(1, 4, "CAB");
+        press(1, 1, "B");
+        QVERIFY(log.contains("****the quiz number 0 names no item") && m_view.answered.value("S01") == 2);
+        QCOMPARE(recorded(1), QStringList({ "B", "", "", "ABC" }));
+        QVERIFY(m_ser->m_answerRecords["S01"].usedTime() <= 1);
+
+        m_ser->pauseExam();
+        press(2, 2, "D"); // taken while paused
+        QCOMPARE(m_ser->pauseToStart(error) + m_ser->stopExam(error), 0);
+        QCOMPARE(row(m_ser->state(), m_view.finished, m_sim->commands().last()), QString("3 1 stopQuiz"));
+        press(2, 3, "A"); // stopped: dropped
+        QCOMPARE(recorded(2), QStringList({ "", "D", "", "" }));
+        // A restart goes on with the same answers.
+        QCOMPARE(m_ser->stopToStart(error), 0);
+        QCOMPARE(m_sim->commands().filter("startQuiz 3 4").size(), 2);
+        QCOMPARE(recorded(1), QStringList({ "B", "", "", "ABC" }));
+    }
+
+    void stopAtZeroThatTheReceiverRefuses()
+    {
+        setTime(6);
+        QString error;
+        QCOMPARE(m_ser->startExam(error), 0);
+        press(3, 2, "B");
+        m_sim->setResult("stopQuiz", 0);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        for (int tick = 0; tick < 6; ++tick)
+            m_ser->__timeout();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastTitle() + DialogAnswerer::lastText(), QString("信息调用硬件接口失败！"));
+        QCOMPARE(row(m_ser->state(), m_view.finished), QString("3 1")); // the screen learns that it stopped
+        QCOMPARE(m_view.times, QList<int>({ 5, 4, 3, 2, 1, 0 }));
+
+        m_sim->setResult("stopQuiz", 1);
+        QCOMPARE(m_ser->stopToStart(error), -1);
+        QCOMPARE(error, QString("时间设置不合理，请重新设置!"));
+        m_ser->addExamTime();
+        QCOMPARE(m_ser->stopToStart(error) + m_ser->remainingTime(), 60);
+        QCOMPARE(recorded(3), QStringList({ "", "B", "", "" }));
+    }
+
+private:
+    void setTime(int seconds)
+    {
+        ZUExamMem::getInstance()->m_examDuration = seconds;
+        m_ser->resetExamTime();
+        m_view = RecordingView();
+    }
+};
+
+TAV_DB_TEST_MAIN(TestZUTeamExamSer)
+#include "TestZUTeamExamSer.moc"

@@ -1,0 +1,106 @@
+#pragma once
+
+// A class of students with keypads 1..n, an open lesson record, the settings the screens read, and the
+// simulated receiver behind the keypad road.
+#include "DbTestSupport.h"
+#include "DialogAnswerer.h"
+#include "Rf21xSimulator.h"
+#include "StudentInfoRow.h"
+#include "TAVMemInfo.h"
+#include "ZUHdManager.h"
+#include "ZURf228Api.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace InteractTestSupport {
+
+const int kRecord = 7;
+
+// Student i (from 1) is "S<i>" with dovaneID "D<i, two digits>" and keypad i; keypads above keypads stay unbound.
+inline void useClass(int students, int keypads = -1)
+{
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    mem->studentMap.clear();
+    mem->studentList.clear();
+    mem->snMap.clear();
+    if (keypads < 0)
+        keypads = students;
+    for (int i = 1; i <= students; ++i) {
+        StudentInfoRow s;
+        s.dovaneID = QString("D%1").arg(i, 2, 10, QLatin1Char('0'));
+        s.name = QString("S%1").arg(i);
+        s.classID = 1;
+        if (i <= keypads) {
+            s.sn = QString::number(i);
+            mem->snMap.insert(s.sn, s.dovaneID);
+        }
+        mem->studentMap.insert(s.dovaneID, s);
+        mem->studentList.append(s);
+    }
+}
+
+// A fresh database, an open lesson, a plugged receiver and default settings.
+inline bool freshLesson(int students = 5)
+{
+    if (!DbTestSupport::freshDatabase())
+        return false;
+    DbTestSupport::resetTeacherState();
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    mem->currentRecord.localRecordID = kRecord;
+    mem->currentRecord.startTime = "2026-01-05 08:00:00";
+    mem->configMap = { { "TimeLimit", "30" },
+                       { "AnswerMethod", "0" },
+                       { "FeedbackType", "0" },
+                       { "DoNotShowUnAnswer", "0" },
+                       { "AnonymousFeedback", "0" } };
+    useClass(students);
+    Rf21xSimulator::instance()->reset();
+    Rf21xSimulator::instance()->setAutoKeypads(0);
+    DialogAnswerer::clear();
+    return true;
+}
+
+// Opens the simulated receiver once per process; its control socket lives in a private folder.
+inline bool openReceiver()
+{
+    static QTemporaryDir dir;
+    qputenv("TAV_RF21X_SOCKET", dir.filePath("rf21x.sock").toUtf8());
+    ZURf228Api::getInstance()->initDevice();
+    return ZURf228Api::getInstance()->isConnected();
+}
+
+// Presses keys on the simulated keypads and waits until the keypad road has delivered every one of them.
+inline bool press(const QList<QPair<int, QByteArray>>& keys)
+{
+    int arrived = 0;
+    QObject guard;
+    QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &guard,
+                     [&arrived](StudentInfo) { ++arrived; });
+    for (const auto& key : keys) {
+        if (!Rf21xSimulator::instance()->pushKey(key.first, key.second))
+            return false;
+    }
+    const bool all = QTest::qWaitFor([&] { return arrived == keys.size(); }, 5000);
+    // The screens' own queued slots come after ours in the same pass.
+    QCoreApplication::processEvents();
+    return all;
+}
+
+inline void remote(const QByteArray& key)
+{
+    emit ZUHdManager::getInstance()->sendTeacherData(TeacherInfo { QString::fromLatin1(key) });
+    QCoreApplication::processEvents();
+}
+
+inline int count(const QString& sql, const QVariantList& values = {})
+{
+    return DbTestSupport::committedValue(sql, values).toInt();
+}
+
+inline QString text(const QString& sql, const QVariantList& values = {})
+{
+    return DbTestSupport::committedValue(sql, values).toString();
+}
+
+} // namespace InteractTestSupport

@@ -1,0 +1,252 @@
+#include "InteractTestSupport.h"
+#include "ZUFreeActBar.h"
+#include "ZUFreeActBar_left.h"
+#include "ZUFreeActBar_left_rush.h"
+#include "ZUFreeActBar_right.h"
+#include "ZUFreeFullWig.h"
+#include "ZUTAVAutoMsg.h"
+#include "ZUTAVLPPushbtn.h"
+#include "ZUTAVRandomStu.h"
+#include "ZUTipDlg.h"
+
+#include <QLabel>
+
+using namespace InteractTestSupport;
+
+// The interaction bar's states under the centre button and every remote key, quick starts, the menu's
+// defaults, and the random pick.
+class TestZUFreeActBar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void remoteKeyInEveryState_data();
+    void remoteKeyInEveryState();
+    void quickStarts_data();
+    void quickStarts();
+    void longPressSetsAndClearsTheDefault();
+    void randomPickStoresTheDrawnStudent();
+    void randomPickInAnEmptyClassDoesNothing();
+    void noReceiverStartsNothing();
+    void hostCoversOnlyItsVisibleChildren();
+
+private:
+    void enterState(int state);
+    void leaveRunningRounds();
+    ZUFreeActBar* m_bar = nullptr;
+};
+
+void TestZUFreeActBar::initTestCase()
+{
+    QVERIFY(openReceiver());
+    m_bar = ZUFreeActBar::getInstance();
+    ZUTAVRandomStu::getInstance()->setIntervals(1, 1);
+}
+
+void TestZUFreeActBar::leaveRunningRounds()
+{
+    if (m_bar->freeState() == ZUFreeActSer::Running)
+        ZUFreeActBar_left::getInstance()->stopRound();
+    if (m_bar->freeState() == ZUFreeActSer::RushRunning)
+        ZUFreeActBar_left_rush::getInstance()->on_end_clicked();
+}
+
+void TestZUFreeActBar::init()
+{
+    leaveRunningRounds();
+    QVERIFY(freshLesson());
+    m_bar->service()->setQuickStart(false);
+    m_bar->showFreeBar();
+    ZUFreeActBar_right::getInstance()->hide();
+}
+
+void TestZUFreeActBar::enterState(int state)
+{
+    ZUFreeActBar_right* menu = ZUFreeActBar_right::getInstance();
+    if (state == ZUFreeActSer::Collapsed)
+        return;
+    m_bar->onCenterButton(false);
+    if (state == ZUFreeActSer::Running || state == ZUFreeActSer::Ended)
+        menu->simpleSelA_clicked();
+    if (state == ZUFreeActSer::RushRunning || state == ZUFreeActSer::RushEnded)
+        menu->rushA_clicked();
+    if (state == ZUFreeActSer::Ended)
+        ZUFreeActBar_left::getInstance()->stopRound();
+    if (state == ZUFreeActSer::RushEnded)
+        ZUFreeActBar_left_rush::getInstance()->on_end_clicked();
+    if (state == ZUFreeActSer::Picking)
+        m_bar->setFreeState(ZUFreeActSer::Picking);
+    QCOMPARE(m_bar->freeState(), state);
+}
+
+void TestZUFreeActBar::remoteKeyInEveryState_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("after");
+
+    const QStringList keys { "power",       "mode", "question", "up",     "down", "ok",
+                             "start/pause", "stop", "report",   "result", "f1" };
+    // Where each key leads from each state; unlisted keys leave the state as it is.
+    const QMap<int, QMap<QString, int>> moves {
+        { 0, { { "power", 1 }, { "mode", 1 }, { "question", 1 } } },
+        { 1, { { "power", 0 } } },
+        { 2, { { "stop", 4 } } },
+        { 3, { { "stop", 5 } } },
+        { 4, { { "power", 1 }, { "start/pause", 2 } } },
+        { 5, { { "power", 1 }, { "start/pause", 3 } } },
+        { 6, {} },
+    };
+    for (int state = 0; state <= 6; ++state) {
+        for (const QString& key : keys) {
+            const QString name = QString("%1 %2").arg(state).arg(key);
+            QTest::newRow(name.toUtf8().constData()) << state << key << moves.value(state).value(key, state);
+        }
+    }
+}
+
+void TestZUFreeActBar::remoteKeyInEveryState()
+{
+    QFETCH(int, state);
+    QFETCH(QString, key);
+    enterState(state);
+    remote(key.toLatin1());
+    QFETCH(int, after);
+    QCOMPARE(m_bar->freeState(), after);
+    if (state == ZUFreeActSer::Picking)
+        m_bar->setFreeState(ZUFreeActSer::Menu);
+}
+
+void TestZUFreeActBar::quickStarts_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("title"); // of the running panel
+
+    QTest::newRow("single") << "mode"
+                            << "1" << 2 << "单项选择";
+    QTest::newRow("multiple") << "mode"
+                              << "2" << 2 << "多项选择";
+    QTest::newRow("digit") << "mode"
+                           << "3" << 2 << "数字作答";
+    QTest::newRow("rush") << "mode"
+                          << "4" << 3 << "";
+    QTest::newRow("random picks nobody") << "mode"
+                                         << "5" << 0 << "";
+    QTest::newRow("unknown method") << "mode"
+                                    << "9" << 0 << "";
+    QTest::newRow("vote") << "question"
+                          << "1" << 2 << "表决";
+    QTest::newRow("evaluation") << "question"
+                                << "3" << 2 << "评价";
+}
+
+void TestZUFreeActBar::quickStarts()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, setting);
+    QFETCH(int, state);
+    TAVMemInfo::getInstance()->configMap[key == "mode" ? "AnswerMethod" : "FeedbackType"] = setting;
+    remote(key.toLatin1());
+    QCOMPARE(m_bar->freeState(), state);
+    QVERIFY(m_bar->service()->quickStart());
+    QVERIFY(m_bar->isExpanded());
+    QFETCH(QString, title);
+    if (state == ZUFreeActSer::Running)
+        QCOMPARE(ZUFreeActBar_left::getInstance()->title(), title);
+    if (setting == "5")
+        QVERIFY(qAbs(m_bar->window()->windowOpacity() - 0.85) < 0.01);
+    QCOMPARE(count("select count(*) from TAV_InteractInfo where answerType = 4"), 0);
+    if (state == ZUFreeActSer::Collapsed)
+        return;
+
+    // A quick start closes straight back to the small button.
+    remote("stop");
+    remote("power");
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Collapsed));
+    QVERIFY(!m_bar->service()->quickStart());
+    QVERIFY(!ZUFreeActBar_right::getInstance()->isVisible());
+}
+
+void TestZUFreeActBar::longPressSetsAndClearsTheDefault()
+{
+    enterState(ZUFreeActSer::Menu);
+    ZUFreeActBar_right* menu = ZUFreeActBar_right::getInstance();
+    QLabel* mark = menu->findChild<QLabel*>("start_t_label");
+    QVERIFY(mark);
+    emit menu->typeButton(2)->zulpress(menu->typeButton(2));
+    QCOMPARE(text("select keyNalue from TAV_Config where keyName = 'AnswerMethod'"), QString("2"));
+    QVERIFY(mark->isVisible());
+    QCOMPARE(mark->geometry().right(), menu->typeButton(2)->geometry().right());
+    emit menu->typeButton(2)->zulpress(menu->typeButton(2));
+    QCOMPARE(text("select keyNalue from TAV_Config where keyName = 'AnswerMethod'"), QString("0"));
+    QVERIFY(!mark->isVisible());
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu)); // a long press starts nothing
+    remote("up");
+    QCOMPARE(menu->focusIndex(), 8);
+    remote("down");
+    QCOMPARE(menu->focusIndex(), 1);
+}
+
+void TestZUFreeActBar::randomPickStoresTheDrawnStudent()
+{
+    useClass(1);
+    enterState(ZUFreeActSer::Menu);
+    ZUFreeActBar_right::getInstance()->randomA_clicked();
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
+    QVERIFY(ZUFreeActBar_right::getInstance()->isVisible());
+    QCOMPARE(ZUTAVRandomStu::getInstance()->shownName(), QString("S1"));
+    QVERIFY(!ZUTAVRandomStu::getInstance()->isVisible());
+    QCOMPARE(count("select count(*) from TAV_InteractInfo where answerType = 4 and answer = '' and "
+                   "startTime = endTime and localRecordID = ?",
+                   { kRecord }),
+             1);
+    QCOMPARE(text("select dovaneID || '/' || result from TAV_StuResult"), QString("D01/"));
+    QVERIFY(Rf21xSimulator::instance()->commands().filter("startQuiz").isEmpty());
+}
+
+void TestZUFreeActBar::randomPickInAnEmptyClassDoesNothing()
+{
+    useClass(0);
+    enterState(ZUFreeActSer::Menu);
+    ZUFreeActBar_right::getInstance()->randomA_clicked();
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
+    QVERIFY(ZUTAVAutoMsg::getInstance()->isVisible());
+    QCOMPARE(count("select count(*) from TAV_InteractInfo"), 0);
+    ZUTAVAutoMsg::getInstance()->hide();
+}
+
+void TestZUFreeActBar::noReceiverStartsNothing()
+{
+    enterState(ZUFreeActSer::Menu);
+    Rf21xSimulator::instance()->unplug();
+    QString message;
+    ZURf228Api::getInstance()->pollDevice(message);
+    DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+    ZUFreeActBar_right::getInstance()->simpleSelA_clicked();
+    QVERIFY(DialogAnswerer::waitUntilAnswered());
+    QCOMPARE(DialogAnswerer::lastText(), QString("无法获接收器信息，请检查接收器"));
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
+    QCOMPARE(count("select count(*) from TAV_InteractInfo"), 0);
+    Rf21xSimulator::instance()->plug();
+    ZURf228Api::getInstance()->pollDevice(message);
+}
+
+void TestZUFreeActBar::hostCoversOnlyItsVisibleChildren()
+{
+    ZUFreeFullWig* host = ZUFreeFullWig::getInstance();
+    const QRect collapsed = m_bar->geometry();
+    m_bar->showFreeBar(); // entering again must not walk the small button across the screen
+    QCOMPARE(m_bar->geometry(), collapsed);
+    QCOMPARE(collapsed.size(), QSize(54, 54));
+    QCOMPARE(host->childrenRegion(), QRegion(collapsed));
+    enterState(ZUFreeActSer::Menu);
+    QVERIFY(host->childrenRegion().contains(ZUFreeActBar_right::getInstance()->geometry().center()));
+    QVERIFY(!host->childrenRegion().contains(QPoint(2, 2)));
+}
+
+TAV_DB_TEST_MAIN(TestZUFreeActBar)
+#include "TestZUFreeActBar.moc"

@@ -1,0 +1,276 @@
+#include "InteractTestSupport.h"
+#include "ZUFreeActBar.h"
+#include "ZUFreeActBar_left.h"
+#include "ZUFreeActBar_right.h"
+#include "ZUFreeCard.h"
+#include "ZUFreeStuList.h"
+#include "ZUTAVAnswerGraph.h"
+#include "ZUTAVAnswerList.h"
+#include "ZUTAVAnswerListItem.h"
+#include "ZUTAVPieHeader.h"
+#include "ZUTipDlg.h"
+
+#include <QLabel>
+#include <QTableWidget>
+
+using namespace InteractTestSupport;
+
+// Answering and feedback interactions over the simulated receiver: live counting, countdown, stop, the stored
+// rows, the graph, the list with its right answer, and the answered lists.
+class TestZUFreeActBar_left : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void answersCountLiveAndAreStoredOnce();
+    void countdownPausesAndEndsByItself();
+    void unplugMidInteractionKeepsWhatArrived();
+    void interactionThatCouldNotBeStoredLeavesNothing_data();
+    void interactionThatCouldNotBeStoredLeavesNothing();
+    void graphAndListToggleAfterTheEnd();
+    void markedRightAnswerIsWrittenWhenTheNextStarts();
+    void answerListRowsAndRemoteMarks();
+    void feedbackCardsAndAnonymousNames();
+    void answeredListsFollowKeypads();
+
+private:
+    void start(void (ZUFreeActBar_right::*type)());
+    ZUFreeActBar* m_bar = nullptr;
+    ZUFreeActBar_left* m_panel = nullptr;
+};
+
+void TestZUFreeActBar_left::initTestCase()
+{
+    QVERIFY(openReceiver());
+    m_bar = ZUFreeActBar::getInstance();
+    m_panel = ZUFreeActBar_left::getInstance();
+}
+
+void TestZUFreeActBar_left::init()
+{
+    QVERIFY(freshLesson());
+    if (m_bar->freeState() == ZUFreeActSer::Running)
+        m_panel->stopRound();
+    ZUTAVAnswerList::getInstance()->insertAnswerIntoDatabase();
+    m_bar->showFreeBar();
+}
+
+void TestZUFreeActBar_left::start(void (ZUFreeActBar_right::*type)())
+{
+    m_bar->onCenterButton(false);
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
+    (ZUFreeActBar_right::getInstance()->*type)();
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Running));
+}
+
+void TestZUFreeActBar_left::answersCountLiveAndAreStoredOnce()
+{
+    start(&ZUFreeActBar_right::mulSelA_clicked);
+    QCOMPARE(m_panel->title(), QString("多项选择"));
+    QCOMPARE(Rf21xSimulator::instance()->commands().filter("startQuiz").size(), 1);
+    QVERIFY(press({ { 1, "B" }, { 1, "CA" }, { 2, "DBAB" }, { 9, "A" }, { 3, "Rush" }, { 4, "" } }));
+    QCOMPARE(m_panel->answeredCountText(), QString("2"));
+    QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is null and answer = '-1'"), 1);
+
+    m_panel->on_end_clicked();
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Ended));
+    QVERIFY(Rf21xSimulator::instance()->commands().contains("stopQuiz"));
+    QVERIFY(press({ { 5, "A" } })); // after the stop
+    m_panel->stopRound();
+    QCOMPARE(m_panel->answeredCountText(), QString("2"));
+    QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is not null and localRecordID = ? and "
+                   "answerType = 1",
+                   { kRecord }),
+             1);
+    QCOMPARE(count("select count(*) from TAV_StuResult"), 2);
+    QCOMPARE(text("select group_concat(dovaneID || ':' || result, ' ') from TAV_StuResult"), QString("D01:AC D02:ABD"));
+}
+
+void TestZUFreeActBar_left::countdownPausesAndEndsByItself()
+{
+    TAVMemInfo::getInstance()->configMap["TimeLimit"] = "2";
+    start(&ZUFreeActBar_right::simpleSelA_clicked);
+    m_panel->on_pause_clicked();
+    QVERIFY(!m_panel->clockRunning());
+    QVERIFY(!m_panel->pauseVisible());
+    QVERIFY(press({ { 2, "C" } })); // a paused interaction still takes answers
+    QCOMPARE(m_panel->answeredCountText(), QString("1"));
+    m_panel->on_graph_clicked(); // nothing while seconds are left
+    QVERIFY(!ZUTAVAnswerGraph::getInstance()->isVisible());
+    remote("start/pause");
+    QVERIFY(m_panel->clockRunning());
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), 4000);
+    QCOMPARE(m_panel->remaining(), 0);
+    QCOMPARE(count("select count(*) from TAV_StuResult where result = 'C'"), 1);
+}
+
+void TestZUFreeActBar_left::unplugMidInteractionKeepsWhatArrived()
+{
+    TAVMemInfo::getInstance()->configMap["TimeLimit"] = "1";
+    start(&ZUFreeActBar_right::simpleSelA_clicked);
+    QVERIFY(press({ { 1, "A" } }));
+    Rf21xSimulator::instance()->unplug();
+    QString message;
+    ZURf228Api::getInstance()->pollDevice(message);
+    QCOMPARE(message, QString("硬件连接异常"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), 3000);
+    QCOMPARE(count("select count(*) from TAV_StuResult"), 1);
+    QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is null"), 0);
+    Rf21xSimulator::instance()->plug();
+    ZURf228Api::getInstance()->pollDevice(message);
+    QVERIFY(ZURf228Api::getInstance()->isConnected());
+}
+
+void TestZUFreeActBar_left::interactionThatCouldNotBeStoredLeavesNothing_data()
+{
+    QTest::addColumn<QString>("breakage");
+    QTest::newRow("row not inserted") << "drop table TAV_InteractInfo";
+    QTest::newRow("second result refused")
+        << "create trigger refuse before insert on TAV_StuResult when new.dovaneID = 'D02' "
+           "begin select raise(abort, 'refused'); end";
+}
+
+void TestZUFreeActBar_left::interactionThatCouldNotBeStoredLeavesNothing()
+{
+    QFETCH(QString, breakage);
+    const bool rowMissing = breakage.startsWith("drop");
+    if (rowMissing)
+        QVERIFY(DbTestSupport::runOutside(breakage));
+    start(&ZUFreeActBar_right::simpleSelA_clicked);
+    if (!rowMissing)
+        QVERIFY(DbTestSupport::runOutside(breakage));
+    QVERIFY(press({ { 1, "A" }, { 2, "B" }, { 3, "C" } }));
+    DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+    m_panel->stopRound();
+    QVERIFY(DialogAnswerer::waitUntilAnswered());
+    QCOMPARE(DialogAnswerer::lastText(), QString("本次互动未能保存，请联系管理员"));
+    QCOMPARE(count("select count(*) from TAV_StuResult"), 0);
+    if (!rowMissing)
+        QCOMPARE(count("select count(*) from TAV_InteractInfo"), 0);
+    QCOMPARE(m_panel->interaction().interactID, -1);
+}
+
+void TestZUFreeActBar_left::graphAndListToggleAfterTheEnd()
+{
+    start(&ZUFreeActBar_right::simpleSelA_clicked);
+    QVERIFY(press({ { 1, "A" }, { 2, "A" }, { 3, "B" } }));
+    m_panel->stopRound();
+    ZUTAVAnswerGraph* graph = ZUTAVAnswerGraph::getInstance();
+    ZUTAVAnswerList* list = ZUTAVAnswerList::getInstance();
+    remote("result");
+    QVERIFY(graph->isVisible());
+    QCOMPARE(graph->legend().size(), 3); // A, B, unanswered
+    remote("report");
+    QVERIFY(!graph->isVisible());
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->rows().size(), 3);
+    QCOMPARE(list->rows().first()->optionText(), QString("A"));
+    QCOMPARE(list->rows().last()->optionText(), QString("未作答"));
+    remote("report");
+    QTRY_VERIFY_WITH_TIMEOUT(!list->isVisible(), 2000);
+}
+
+void TestZUFreeActBar_left::markedRightAnswerIsWrittenWhenTheNextStarts()
+{
+    start(&ZUFreeActBar_right::simpleSelA_clicked);
+    const int first = m_panel->interaction().interactID;
+    QVERIFY(press({ { 1, "B" }, { 2, "A" }, { 3, "B" } }));
+    m_panel->stopRound();
+    m_panel->on_list_clicked();
+    ZUTAVAnswerList* list = ZUTAVAnswerList::getInstance();
+    list->rows().first()->on_ZUTAVStatisticalTableItemDialog_clicked();
+    QCOMPARE(list->rightAnswer(), QString("B"));
+    m_panel->on_start_clicked(); // restart of the same type
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Running));
+    QVERIFY(!list->isVisible());
+    QVERIFY(m_panel->interaction().interactID != first);
+    QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { first }), QString("B"));
+    QCOMPARE(count("select count(*) from TAV_InteractInfo"), 2);
+}
+
+void TestZUFreeActBar_left::answerListRowsAndRemoteMarks()
+{
+    ZUTAVAnswerList* list = ZUTAVAnswerList::getInstance();
+    QStringList eleven;
+    for (int i = 0; i < 11; ++i)
+        eleven << QString("N%1").arg(i);
+    list->setAnswerNames({ "未作答", "A", "ABCDE" }, { { "N" }, { "N1", "N2" }, eleven }, ZUFreeAnswerSer::Multiple, 3);
+    list->show();
+    QCOMPARE(list->rows().size(), 3);
+    ZUTAVAnswerListItem* top = list->rows().first();
+    QCOMPARE(top->labelText(), QString("ABCD\nE"));
+    QCOMPARE(top->countText(), QString("11人"));
+    QCOMPARE(top->namesTable()->height(), 118);
+    QCOMPARE(top->height(), 128);
+    QCOMPARE(list->rows().at(1)->height(), 108);
+
+    remote("up"); // no mark yet
+    QCOMPARE(list->cursor(), -1);
+    remote("down");
+    QCOMPARE(list->rightAnswer(), QString("ABCDE"));
+    remote("down");
+    QCOMPARE(list->rightAnswer(), QString("A"));
+    QCOMPARE(list->scrollPosition() >= 0, true);
+    remote("down"); // the unanswered row takes no mark
+    QCOMPARE(list->cursor(), 1);
+    list->rows().last()->on_ZUTAVStatisticalTableItemDialog_clicked();
+    QCOMPARE(list->rightAnswer(), QString("A"));
+    remote("up");
+    QCOMPARE(list->cursor(), 0);
+    list->setAnswerNames({ "B" }, { {} }, ZUFreeAnswerSer::Single, 4); // kept while a mark waits
+    QCOMPARE(list->rows().size(), 3);
+    list->hide();
+}
+
+void TestZUFreeActBar_left::feedbackCardsAndAnonymousNames()
+{
+    TAVMemInfo::getInstance()->configMap["AnonymousFeedback"] = "1";
+    start(&ZUFreeActBar_right::whetherA_clicked);
+    QVERIFY(ZUFreeWhether::getInstance()->isVisible());
+    QVERIFY(!ZUFreeDecide::getInstance()->isVisible());
+    QVERIFY(press({ { 1, "A" }, { 2, "E" } }));
+    m_panel->stopRound();
+    QVERIFY(!ZUFreeWhether::getInstance()->isVisible());
+    m_panel->on_list_clicked();
+    const QVector<ZUTAVAnswerListItem*>& rows = ZUTAVAnswerList::getInstance()->rows();
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows.at(0)->optionText(), QString("是"));
+    QCOMPARE(rows.at(1)->optionText(), QString("其他"));
+    QCOMPARE(rows.at(2)->optionText(), QString("未参与"));
+    QCOMPARE(rows.at(0)->namesTable()->item(0, 0)->text(), QString());
+    rows.at(0)->on_ZUTAVStatisticalTableItemDialog_clicked(); // feedback has no right answer
+    QCOMPARE(ZUTAVAnswerList::getInstance()->rightAnswer(), QString());
+    m_panel->on_start_clicked();
+    QVERIFY(ZUFreeWhether::getInstance()->isVisible());
+    m_panel->stopRound();
+}
+
+void TestZUFreeActBar_left::answeredListsFollowKeypads()
+{
+    useClass(13, 12); // the last student has no keypad
+    ZUFreeStuList* lists = ZUFreeStuList::getInstance();
+    start(&ZUFreeActBar_right::simpleSelA_clicked);
+    QCOMPARE(lists->answeredCount(), 0);
+    QList<QPair<int, QByteArray>> keys;
+    for (int i = 1; i <= 11; ++i)
+        keys.append({ i, "A" });
+    keys.append({ 1, "B" });
+    keys.append({ 20, "A" });
+    QVERIFY(press(keys));
+    QCOMPARE(lists->answeredCountText(), QString("11人"));
+    QCOMPARE(lists->unansweredCountText(), QString("2人"));
+    QCOMPARE(lists->answeredTable()->rowCount(), 3);
+    QCOMPARE(lists->answeredPartHeight(), 110);
+    QCOMPARE(lists->unansweredTable()->item(0, 1)->text(), QString("S13"));
+    remote("f1");
+    QVERIFY(lists->isVisible());
+    m_panel->stopRound();
+    remote("power"); // back to the menu: every window of the interaction goes
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
+    QTRY_VERIFY_WITH_TIMEOUT(!lists->isVisible() && !m_panel->isVisible(), 2000);
+}
+
+TAV_DB_TEST_MAIN(TestZUFreeActBar_left)
+#include "TestZUFreeActBar_left.moc"

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Lib7z.h"
+
+#include <QObject>
+#include <QString>
+
+class QThread;
+
+// Unpacks a downloaded update package over the installation in a thread of its own, so that the dialog keeps
+// painting. A package must hold a file, and may not replace what the teacher's work lives in: the database and
+// its journal, the configuration, the log, the downloaded pictures and papers.
+class TAVPackageInstaller : public QObject, public Lib7z::ExtractCallback
+{
+    Q_OBJECT
+public:
+    explicit TAVPackageInstaller(QObject* parent = nullptr);
+    // Waits for an install under way: it is never cut off half-way.
+    ~TAVPackageInstaller() override;
+
+    // Why an entry at relativePath may not be installed, or empty when it may.
+    static QString refusal(const QString& relativePath);
+
+    // Unpacks the package over programDir in a worker thread; finished() follows in this object's thread.
+    void start(const QString& archivePath, const QString& programDir);
+    bool isRunning() const;
+    // The same in the calling thread.
+    bool install(const QString& archivePath, const QString& programDir, QString* error);
+
+    bool acceptEntries(const QVector<Lib7z::Entry>& entries, QString* reason) override;
+    void unpacked(qint64 bytes, qint64 totalBytes) override;
+
+signals:
+    void progress(qint64 bytes, qint64 totalBytes);
+    void finished(bool installed, const QString& error);
+
+private:
+    QThread* m_thread = nullptr;
+    bool m_installed = false;
+    QString m_error;
+};
