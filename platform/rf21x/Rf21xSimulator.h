@@ -56,10 +56,11 @@ public:
     void clearCommands();
     void setResult(const QString& command, int result);
 
-    // Demo mode: keypads 1..n answer by themselves; 0 switches it off. After each start of answering every
-    // keypad answers each question once, between kAutoAnswerMinMs and kAutoAnswerMinMs + kAutoAnswerSpreadMs
-    // later (after a set-id press); a stop drops the answers not given yet. A set-id request is confirmed
-    // after kSetIdReplyMs, and the keypad presses once after kSetIdPressMs.
+    // Demo mode: keypads 1..n answer by themselves, and so does every keypad given a new number meanwhile;
+    // 0 switches it off. After each start of answering each of them answers every question once, by default
+    // between kAutoAnswerMinMs and kAutoAnswerMinMs + kAutoAnswerSpreadMs later (after a set-id press); a
+    // stop drops the answers not given yet. A set-id request is confirmed after kSetIdReplyMs, and the
+    // keypad presses once after kSetIdPressMs.
     static constexpr int kMaxAutoKeypads = 1000;
     static constexpr int kAutoAnswerMinMs = 1500;
     static constexpr int kAutoAnswerSpreadMs = 3000;
