@@ -34,6 +34,9 @@ ZUTAVAutoMsg::~ZUTAVAutoMsg()
 void ZUTAVAutoMsg::showMessage(const QString& title, const QString& text, int seconds, bool imageVisible)
 {
     setImageVisible(imageVisible);
+    // A notice that closes by itself replaces a question still open: the question's buttons go with it.
+    ui->confirmBtn->hide();
+    ui->cancelBtn->hide();
     ui->titleLabel->setText(title);
     ui->textLabel->setText(text);
     startCountdown(seconds);

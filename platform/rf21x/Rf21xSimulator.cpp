@@ -164,6 +164,8 @@ void Rf21xSimulator::setAutoKeypads(int n)
 {
     QMutexLocker locker(&m_mutex);
     m_autoKeypads = qBound(0, n, kMaxAutoKeypads);
+    if (m_autoKeypads == 0)
+        m_renumbered.clear();
 }
 
 void Rf21xSimulator::setAutoAnswerDelay(int minMs, int spreadMs)
@@ -196,6 +198,7 @@ void Rf21xSimulator::reset()
     m_commands.clear();
     m_results.clear();
     m_autoKeypads = 0;
+    m_renumbered.clear();
     m_autoMinMs = kAutoAnswerMinMs;
     m_autoSpreadMs = kAutoAnswerSpreadMs;
 }
@@ -393,6 +396,9 @@ int Rf21xSimulator::setKeypadId(RF21X_DEVICE device, int keypadId)
         press.hasData = true;
         press.data = randomAnswer(2);
         schedule(kSetIdPressMs, press, true);
+        // The keypad answers under its new number from now on.
+        if (keypadId > m_autoKeypads && !m_renumbered.contains(keypadId) && m_renumbered.size() < kMaxAutoKeypads)
+            m_renumbered.append(keypadId);
     }
     return result;
 }
@@ -448,7 +454,11 @@ void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
     dropAutoAnswers();
     const int questions = count > 1 ? count : 1;
     QRandomGenerator* random = QRandomGenerator::global();
-    for (int keypad = 1; keypad <= m_autoKeypads; ++keypad) {
+    QList<int> keypads;
+    for (int keypad = 1; keypad <= m_autoKeypads; ++keypad)
+        keypads.append(keypad);
+    keypads += m_renumbered;
+    for (int keypad : keypads) {
         for (int question = 1; question <= questions; ++question) {
             Message answer;
             answer.type = KeypadMessage;

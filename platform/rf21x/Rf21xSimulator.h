@@ -134,6 +134,7 @@ private:
     QStringList m_commands;
     QHash<QString, int> m_results;
     int m_autoKeypads = 0;
+    QList<int> m_renumbered; // keypads given a number outside 1..m_autoKeypads in demo mode
     int m_autoMinMs;
     int m_autoSpreadMs;
     qint64 m_polls = 0;

@@ -90,14 +90,19 @@ void TestZUTipDlg::resultByButton()
     if (box == Notice)
         notice->showMessage(QStringLiteral("信息提示"), QStringLiteral("答题结束"), 1, false);
     bool counting = true;
+    bool questionButtonsGone = true;
     DialogAnswerer::answerNextModal([&](QWidget*) {
         counting = notice->isCounting();
-        if (answer == ByCountdown)
+        if (answer == ByCountdown) {
             notice->showMessage(QStringLiteral("提示"), QStringLiteral("教师机绑定成功！"), 1, true);
+            for (QPushButton* b : notice->findChildren<QPushButton*>(QRegularExpression("^(confirm|cancel)Btn$")))
+                questionButtonsGone = questionButtonsGone && b->isHidden();
+        }
     });
     ZUTAVDialogBase* dlg = ask(Box(box), flags, answer, QStringLiteral("是否为课堂记录"));
     QCOMPARE(dlg->exec(), expected);
     QVERIFY(!counting);
+    QVERIFY(questionButtonsGone);
     QCOMPARE(DialogAnswerer::lastText(), QStringLiteral("是否为课堂记录"));
     for (QPushButton* b : dlg->findChildren<QPushButton*>(QRegularExpression("^(yes|no|confirm|cancel)Btn$")))
         QVERIFY(b->isHidden() && b->text() != QStringLiteral("是"));

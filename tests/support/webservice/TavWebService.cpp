@@ -1,5 +1,6 @@
 #include "TavWebService.h"
 
+#include "WebServiceRoutes.h"
 #include "WebServiceServer.h"
 #include "WebServiceState.h"
 
@@ -7,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QNetworkProxy>
@@ -59,12 +61,32 @@ void TavWebService::setData(const QJsonObject& data)
     QMutexLocker lock(&m_state->mutex);
     m_state->data = data;
     m_state->pictures.clear();
+    m_state->bindings = QJsonArray();
 }
 
 QJsonObject TavWebService::data() const
 {
     QMutexLocker lock(&m_state->mutex);
     return m_state->data;
+}
+
+bool TavWebService::setBindingsFile(const QString& fileName)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->bindingsFile = fileName;
+    QFile file(fileName);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    if (!document.isArray())
+        return false;
+    for (const QJsonValue& binding : document.array()) {
+        if (WebServiceRoutes::applyBinding(*m_state, binding.toObject()))
+            m_state->bindings.append(binding);
+    }
+    return true;
 }
 
 bool TavWebService::start(quint16 port)

@@ -68,6 +68,10 @@ public:
     void setData(const QJsonObject& data);
     QJsonObject data() const;
 
+    // Keeps the receiver and keypad bindings made through the service in this file, so that a restarted
+    // service still answers a login with them; those already in the file are applied to the data now.
+    bool setBindingsFile(const QString& fileName);
+
     bool start(quint16 port = 0); // 0 picks a free loopback port
     void stop();
     quint16 port() const;

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
+#include <QSaveFile>
 #include <QUrlQuery>
 
 namespace {
@@ -385,39 +386,74 @@ WebResponse WebServiceRoutes::paperContent(WebServiceState& state, const WebRequ
 
 WebResponse WebServiceRoutes::bindReceiver(WebServiceState& state, const WebRequest& request)
 {
-    QJsonArray classes = state.data.value("classes").toArray();
-    const int at = findIndex(classes, "classID", request.param("classID").toInt());
-    if (at < 0)
+    QJsonObject binding;
+    binding.insert("classID", request.param("classID").toInt());
+    binding.insert("stationSN", request.param("stationSN"));
+    if (!applyBinding(state, binding))
         return reply(false, {}, QStringLiteral("TAV-5"));
-    QJsonObject item = classes.at(at).toObject();
-    item.insert("baseStationID", request.param("stationSN"));
-    classes.replace(at, item);
-    state.data.insert("classes", classes);
+    keepBinding(state, binding);
     return reply(true);
 }
 
 WebResponse WebServiceRoutes::bindKeypad(WebServiceState& state, const WebRequest& request)
 {
+    QJsonObject binding;
+    binding.insert("dovaneID", request.param("dovaneID"));
+    binding.insert("sn", request.param("sn"));
+    binding.insert("stationSN", request.param("stationSN"));
+    if (!applyBinding(state, binding))
+        return reply(false, {}, QStringLiteral("TAV-6"));
+    keepBinding(state, binding);
+    return reply(true);
+}
+
+bool WebServiceRoutes::applyBinding(WebServiceState& state, const QJsonObject& binding)
+{
     QJsonArray classes = state.data.value("classes").toArray();
+    if (binding.contains("classID")) {
+        const int at = findIndex(classes, "classID", binding.value("classID"));
+        if (at < 0)
+            return false;
+        QJsonObject item = classes.at(at).toObject();
+        item.insert("baseStationID", binding.value("stationSN"));
+        classes.replace(at, item);
+        state.data.insert("classes", classes);
+        return true;
+    }
+    const QString dovaneID = binding.value("dovaneID").toString();
+    const QString sn = binding.value("sn").toString();
     bool found = false;
     for (int c = 0; c < classes.size(); ++c) {
         QJsonObject item = classes.at(c).toObject();
         QJsonArray students = item.value("students").toArray();
-        const int at = findIndex(students, "username", request.param("dovaneID"));
-        if (at < 0)
-            continue;
-        QJsonObject student = students.at(at).toObject();
-        student.insert("sn", request.param("sn"));
-        student.insert("baseStationID", request.param("stationSN"));
-        students.replace(at, student);
+        for (int s = 0; s < students.size(); ++s) {
+            QJsonObject student = students.at(s).toObject();
+            const bool isStudent = student.value("username").toString() == dovaneID;
+            // A keypad has one holder: whoever held it before loses it, in any class.
+            if (!isStudent && (sn.isEmpty() || student.value("sn").toString() != sn))
+                continue;
+            found = found || isStudent;
+            student.insert("sn", isStudent ? sn : QString());
+            student.insert("baseStationID", isStudent ? binding.value("stationSN").toString() : QString());
+            students.replace(s, student);
+        }
         item.insert("students", students);
         classes.replace(c, item);
-        found = true;
     }
     if (!found)
-        return reply(false, {}, QStringLiteral("TAV-6"));
+        return false;
     state.data.insert("classes", classes);
-    return reply(true);
+    return true;
+}
+
+void WebServiceRoutes::keepBinding(WebServiceState& state, const QJsonObject& binding)
+{
+    state.bindings.append(binding);
+    if (state.bindingsFile.isEmpty())
+        return;
+    QSaveFile file(state.bindingsFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(state.bindings).toJson()) < 0 || !file.commit())
+        qWarning("tav-web-service: cannot write %s", qPrintable(state.bindingsFile));
 }
 
 WebResponse WebServiceRoutes::upload(WebServiceState& state, const WebRequest& request)

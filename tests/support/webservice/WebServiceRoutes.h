@@ -9,6 +9,9 @@ class WebServiceRoutes
 public:
     static WebResponse handle(WebServiceState& state, WebRequest& request);
     static QList<QPair<QString, QString>> decodeForm(const QByteArray& form);
+    // Applies one binding ({"classID", "stationSN"} or {"dovaneID", "sn", "stationSN"}) to the data; false
+    // when its class or student is unknown.
+    static bool applyBinding(WebServiceState& state, const QJsonObject& binding);
 
 private:
     static bool checkSign(const WebRequest& request);
@@ -18,6 +21,7 @@ private:
     static WebResponse paperContent(WebServiceState& state, const WebRequest& request);
     static WebResponse bindReceiver(WebServiceState& state, const WebRequest& request);
     static WebResponse bindKeypad(WebServiceState& state, const WebRequest& request);
+    static void keepBinding(WebServiceState& state, const QJsonObject& binding);
     static WebResponse upload(WebServiceState& state, const WebRequest& request);
     static WebResponse version(WebServiceState& state, const WebRequest& request);
     static WebResponse lessonPage(WebServiceState& state, const WebRequest& request);

@@ -2,6 +2,7 @@
 
 #include "TavWebService.h"
 
+#include <QJsonArray>
 #include <QMutex>
 
 struct CannedReply
@@ -29,6 +30,9 @@ struct WebServiceState
     QString paperPictureDir; // the question and explanation pictures drawn at build time
     QList<WebRequest> requests;
     QList<UploadedDocument> uploads;
+    // Bindings made through the service, oldest first, and the file they are kept in (none: not kept).
+    QJsonArray bindings;
+    QString bindingsFile;
     int connections = 0;
 };
 
