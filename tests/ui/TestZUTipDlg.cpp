@@ -187,18 +187,20 @@ void TestZUTipDlg::noticeWithoutPictureIsOneCentredLine()
     notice->showMessage(QStringLiteral("提示"), QStringLiteral("教师机绑定成功！"), 3, true);
     QVERIFY(text->alignment() & Qt::AlignLeft);
     notice->hide();
-    // The countdown ticks once a second: a notice of two seconds stays up for two seconds.
-    void TestZUTipDlg::noticeCountsWholeSeconds()
-    {
-        ZUTAVAutoMsg* msg = ZUTAVAutoMsg::getInstance();
-        QElapsedTimer clock;
-        clock.start();
-        msg->showMessage(QStringLiteral("信息提示"), QStringLiteral("答题结束"), 2, false);
-        QVERIFY(msg->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!msg->isVisible(), 6000);
-        // A coarse timer may fire up to 5 % early.
-        QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
-    }
+}
 
-    QTEST_MAIN(TestZUTipDlg)
+// The countdown ticks once a second: a notice of two seconds stays up for two seconds.
+void TestZUTipDlg::noticeCountsWholeSeconds()
+{
+    ZUTAVAutoMsg* msg = ZUTAVAutoMsg::getInstance();
+    QElapsedTimer clock;
+    clock.start();
+    msg->showMessage(QStringLiteral("信息提示"), QStringLiteral("答题结束"), 2, false);
+    QVERIFY(msg->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!msg->isVisible(), 6000);
+    // A coarse timer may fire up to 5 % early.
+    QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
+}
+
+QTEST_MAIN(TestZUTipDlg)
 #include "TestZUTipDlg.moc"
