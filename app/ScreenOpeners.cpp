@@ -1,6 +1,9 @@
 #include "ScreenOpeners.h"
 
 #include "ZUFreeActBar.h"
+#include "ZUSetUpDlg.h"
+#include "ZUStuLinkDlg.h"
+#include "ZUStuSignDlg.h"
 #include "ZUToolBarDlg.h"
 
 void registerScreenOpeners()
@@ -9,4 +12,22 @@ void registerScreenOpeners()
 
     toolBar->setScreenOpener(ZUToolBarDlg::Screen::FreeInteraction,
                              [](const QString&) { ZUFreeActBar::getInstance()->showFreeBar(); });
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::SignIn, [](const QString& classText) {
+        ZUStuSignDlg* sign = ZUStuSignDlg::getInstance();
+        sign->initSign(classText);
+        sign->show();
+    });
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::Settings, [](const QString&) {
+        ZUSetUpDlg* settings = ZUSetUpDlg::getInstance();
+        settings->loadSettings();
+        settings->show();
+    });
+
+    toolBar->setScreenOpener(ZUToolBarDlg::Screen::Binding, [](const QString&) {
+        ZUStuLinkDlg* binding = ZUStuLinkDlg::getInstance();
+        binding->onShow();
+        binding->raise();
+    });
 }

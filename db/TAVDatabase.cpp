@@ -258,20 +258,22 @@ QSqlDatabase TAVDatabase::getDbCon()
     return db;
 }
 
-void TAVDatabase::closeDbCon(QSqlDatabase db)
+bool TAVDatabase::closeDbCon(QSqlDatabase db)
 {
     qDebug() << "close dbCon";
     if (!isPooled(db)) {
         qWarning() << "****closeDbCon: not a borrowed pool connection, ignored";
-        return;
+        return false;
     }
-    if (!db.commit()) {
+    const bool committed = db.commit();
+    if (!committed) {
         qWarning().noquote() << QStringLiteral("****closeDbCon database error: ")
                 + TavStatement::errorText(db.lastError());
         db.rollback();
         notify("提交数据库失败");
     }
     freeList.append(db);
+    return committed;
 }
 
 bool TAVDatabase::isPooled(const QSqlDatabase& db) const

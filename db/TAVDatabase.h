@@ -41,7 +41,8 @@ public:
     QSqlDatabase getDbCon();
     // Commits and gives the connection back. A failed commit is rolled back first, so the next borrower
     // starts clean. Handles that are not pooled connections (an invalid one included) are not taken.
-    void closeDbCon(QSqlDatabase db);
+    // True when the transaction was committed.
+    bool closeDbCon(QSqlDatabase db);
 
     // The calling thread's "tavThread" connection with a transaction begun; opened on first use.
     // Invalid when the file is missing, it does not open, or another running thread holds it.

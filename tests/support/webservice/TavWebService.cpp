@@ -1,5 +1,6 @@
 #include "TavWebService.h"
 
+#include "WebServiceRoutes.h"
 #include "WebServiceServer.h"
 #include "WebServiceState.h"
 
@@ -7,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QNetworkProxy>
@@ -59,12 +61,32 @@ void TavWebService::setData(const QJsonObject& data)
     QMutexLocker lock(&m_state->mutex);
     m_state->data = data;
     m_state->pictures.clear();
+    m_state->bindings = QJsonArray();
 }
 
 QJsonObject TavWebService::data() const
 {
     QMutexLocker lock(&m_state->mutex);
     return m_state->data;
+}
+
+bool TavWebService::setBindingsFile(const QString& fileName)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->bindingsFile = fileName;
+    QFile file(fileName);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    if (!document.isArray())
+        return false;
+    for (const QJsonValue& binding : document.array()) {
+        if (WebServiceRoutes::applyBinding(*m_state, binding.toObject()))
+            m_state->bindings.append(binding);
+    }
+    return true;
 }
 
 bool TavWebService::start(quint16 port)
@@ -122,13 +144,36 @@ void TavWebService::setFailure(const QString& path, WebFailure failure, const QS
     if (failure == WebFailure::None)
         m_state->failures.remove(path);
     else
-        m_state->failures.insert(path, { failure, errorCode });
+        m_state->failures.insert(path, { failure, errorCode, 0, {} });
 }
 
 void TavWebService::setCannedReply(const QString& path, int status, const QByteArray& body)
 {
     QMutexLocker lock(&m_state->mutex);
     m_state->canned.insert(path, { status, body, QByteArrayLiteral("text/html;charset=UTF-8") });
+}
+
+void TavWebService::setOversizedReply(const QString& path, qint64 bytes)
+{
+    QMutexLocker lock(&m_state->mutex);
+    FailureSetting setting;
+    setting.failure = WebFailure::Oversized;
+    setting.size = bytes;
+    m_state->failures.insert(path, setting);
+}
+
+void TavWebService::reshapeReply(const QString& path, const QString& member, const QJsonValue& value)
+{
+    QMutexLocker lock(&m_state->mutex);
+    FailureSetting& setting = m_state->failures[path];
+    if (setting.failure != WebFailure::Reshaped)
+        setting = FailureSetting { WebFailure::Reshaped, QString(), 0, {} };
+    setting.changes.append({ member, value });
+}
+
+QJsonObject TavWebService::reshaped(const QJsonObject& object, const QString& member, const QJsonValue& value)
+{
+    return WebServiceRoutes::reshaped(object, member.split('/'), 0, value).toObject();
 }
 
 void TavWebService::clearFailures()

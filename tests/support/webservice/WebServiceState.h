@@ -2,6 +2,8 @@
 
 #include "TavWebService.h"
 
+#include <QJsonArray>
+#include <QJsonValue>
 #include <QMutex>
 
 struct CannedReply
@@ -15,6 +17,8 @@ struct FailureSetting
 {
     WebFailure failure = WebFailure::None;
     QString errorCode;
+    qint64 size = 0; // Oversized
+    QList<QPair<QString, QJsonValue>> changes; // Reshaped: member path and its new value
 };
 
 // Everything the service knows, shared between the caller's thread and the server thread.
@@ -29,6 +33,9 @@ struct WebServiceState
     QString paperPictureDir; // the question and explanation pictures drawn at build time
     QList<WebRequest> requests;
     QList<UploadedDocument> uploads;
+    // Bindings made through the service, oldest first, and the file they are kept in (none: not kept).
+    QJsonArray bindings;
+    QString bindingsFile;
     int connections = 0;
 };
 
@@ -39,4 +46,6 @@ struct WebResponse
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
     bool noAnswer = false;
+    qint64 fillerSize = -1; // >= 0: the body is this many filler bytes, written as the client reads
+    int trickleMs = 0; // > 0: the body goes out one byte per interval
 };

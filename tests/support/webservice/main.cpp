@@ -23,7 +23,13 @@ int main(int argc, char** argv)
         QStringLiteral("port-file"), QStringLiteral("Write the chosen port into this file."), QStringLiteral("file"));
     const QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("Data file (JSON)."),
                                         QStringLiteral("file"), TavWebService::defaultDataFile());
+    const QCommandLineOption bindingsOption(
+        QStringLiteral("bindings"),
+        QStringLiteral(
+            "Keep the receiver and keypad bindings made through the service in this file (empty: not kept)."),
+        QStringLiteral("file"), QCoreApplication::applicationDirPath() + QStringLiteral("/webservice/bindings.json"));
     parser.addOption(portOption);
+    parser.addOption(bindingsOption);
     parser.addOption(portFileOption);
     parser.addOption(dataOption);
     parser.process(app);
@@ -33,6 +39,11 @@ int main(int argc, char** argv)
     TavWebService service;
     if (!service.loadDataFile(parser.value(dataOption))) {
         err << "cannot read the data file " << parser.value(dataOption) << Qt::endl;
+        return 1;
+    }
+    const QString bindings = parser.value(bindingsOption);
+    if (!bindings.isEmpty() && !service.setBindingsFile(bindings)) {
+        err << "cannot read the bindings file " << bindings << Qt::endl;
         return 1;
     }
     if (!service.start(static_cast<quint16>(parser.value(portOption).toUInt()))) {

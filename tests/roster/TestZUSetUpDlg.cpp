@@ -1,0 +1,243 @@
+// The settings dialog: values kept within their limits, what each tab stores, and a save that fails.
+#include "RosterTestSupport.h"
+
+#include "TAVDatabase.h"
+#include "TAV_Config.h"
+#include "ZUSetUpDlg.h"
+#include "ZUTipDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+
+using namespace RosterTestSupport;
+using DbTestSupport::committedValue;
+using DbTestSupport::runOutside;
+
+class TestZUSetUpDlg : public QObject
+{
+    Q_OBJECT
+
+    TavWebService m_service;
+    ZUSetUpDlg* m_dlg = nullptr;
+
+    template<typename T> T* child(const char* name) const { return m_dlg->findChild<T*>(name); }
+    QSpinBox* box(const char* name) const { return child<QSpinBox>(name); }
+    QString time() const
+    {
+        return QString("%1:%2:%3")
+            .arg(box("HourSpinBox")->value())
+            .arg(box("MinSpinBox")->value())
+            .arg(box("SecSpinBox")->value());
+    }
+    static QString stored(const char* key)
+    {
+        return committedValue("select keyNalue from TAV_Config where keyName = ?", { key }).toString();
+    }
+    // Writes one setting as if it had been stored earlier, and opens the dialog on it.
+    void openWith(const char* key, const QString& value)
+    {
+        QVERIFY(runOutside("update TAV_Config set keyNalue = ? where keyName = ?", { value, key }));
+        reload();
+        m_dlg->loadSettings();
+    }
+    static void reload()
+    {
+        QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+        TAV_Config::getInstance()->loadAll(db);
+        TAVDatabase::getInstance()->closeDbCon(db);
+    }
+    void save(const char* button, const QString& answer)
+    {
+        child<QPushButton>(button)->click();
+        QVERIFY(child<QPushButton>(button));
+        QTRY_VERIFY(ZUTipDlg::getInstance()->isVisible());
+        QCOMPARE(ZUTipDlg::getInstance()->findChild<QLabel*>("textLabel")->text(), answer);
+        ZUTipDlg::getInstance()->hide();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(startDemoService(m_service));
+        m_dlg = ZUSetUpDlg::getInstance();
+    }
+
+    void init()
+    {
+        QVERIFY(demoLesson(m_service, "fake"));
+        reload();
+        m_dlg->loadSettings();
+        m_dlg->show();
+    }
+
+    void cleanup()
+    {
+        m_dlg->hide();
+        QVERIFY(dialogsAnswered());
+    }
+
+    void quizTimeLoads_data()
+    {
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("minutesMin");
+        QTest::addColumn<int>("minutesMax");
+        QTest::newRow("default 900") << "900"
+                                     << "0:15:0" << 1 << 59;
+        QTest::newRow("two hours") << "7200"
+                                   << "2:0:0" << 0 << 0;
+        QTest::newRow("one hour and a half") << "5430"
+                                             << "1:30:30" << 0 << 59;
+        QTest::newRow("too short") << "30"
+                                   << "0:1:30" << 1 << 59;
+    }
+
+    void quizTimeLoads()
+    {
+        QFETCH(QString, seconds);
+        QFETCH(QString, shown);
+        QFETCH(int, minutesMin);
+        QFETCH(int, minutesMax);
+        openWith("TestTime", seconds);
+        QCOMPARE(time(), shown);
+        QCOMPARE(box("MinSpinBox")->minimum(), minutesMin);
+        QCOMPARE(box("MinSpinBox")->maximum(), minutesMax);
+        QCOMPARE(box("SecSpinBox")->maximum(), minutesMax);
+    }
+
+    // The limits of the time shown before must not clamp the time stored now.
+    void laterOpeningShowsTheStoredTime()
+    {
+        openWith("TestTime", "30");
+        openWith("TestTime", "900");
+        QCOMPARE(time(), QString("0:15:0"));
+        openWith("TestTime", "7200");
+        QCOMPARE(time(), QString("2:0:0"));
+    }
+
+    void quizTimeStaysBetweenAMinuteAndTwoHours()
+    {
+        openWith("TestTime", "900");
+        box("MinSpinBox")->setValue(0);
+        QCOMPARE(time(), QString("0:1:0")); // with the hour at 0 the minutes stop at 1
+        box("HourSpinBox")->setValue(1);
+        box("MinSpinBox")->setValue(0);
+        box("SecSpinBox")->setValue(30);
+        QCOMPARE(box("HourSpinBox")->minimum(), 1); // minutes 0 with seconds: the hour is held at 1
+        QCOMPARE(box("HourSpinBox")->maximum(), 1);
+        box("SecSpinBox")->setValue(0);
+        box("HourSpinBox")->setValue(2);
+        QCOMPARE(time(), QString("2:0:0"));
+        box("MinSpinBox")->setValue(5);
+        QCOMPARE(time(), QString("2:0:0"));
+        QCOMPARE(ZUSetUpSer::hourRange(0, 30).max, 1);
+    }
+
+    void timeLimit_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("missing") << ""
+                                 << "decTimeBtn" << 1;
+        QTest::newRow("0 shows 1") << "0"
+                                   << "addTimeBtn" << 2;
+        QTest::newRow("at 200") << "200"
+                                << "addTimeBtn" << 200;
+        QTest::newRow("over 200") << "500"
+                                  << "decTimeBtn" << 199;
+    }
+
+    void timeLimit()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, button);
+        QFETCH(int, shown);
+        openWith("TimeLimit", stored);
+        child<QPushButton>(qPrintable(button))->click();
+        QCOMPARE(box("InteractionTimeSpinBox")->value(), shown);
+    }
+
+    void interactionTabSaves()
+    {
+        child<QComboBox>("ModeComboBox")->setCurrentIndex(4);
+        child<QComboBox>("FeedbackTypeComboBox")->setCurrentIndex(3);
+        box("InteractionTimeSpinBox")->setValue(45);
+        child<QCheckBox>("ShowUnAnswerCheckBox")->setChecked(true);
+        child<QCheckBox>("AnonymousFeedbackCheckBox")->setChecked(true);
+        box("HourSpinBox")->setValue(1); // another tab: not saved here
+        save("InteractionSaveBtn", "配置保存成功");
+        QCOMPARE(stored("AnswerMethod"), QString("4"));
+        QCOMPARE(stored("FeedbackType"), QString("3"));
+        QCOMPARE(stored("TimeLimit"), QString("45"));
+        QCOMPARE(stored("DoNotShowUnAnswer"), QString("1"));
+        QCOMPARE(stored("AnonymousFeedback"), QString("1"));
+        QCOMPARE(stored("TestTime"), QString("900"));
+        QCOMPARE(TAVMemInfo::getInstance()->configMap.value("TimeLimit"), QString("45"));
+    }
+
+    void quizTabSaves()
+    {
+        box("MinSpinBox")->setValue(20);
+        box("SecSpinBox")->setValue(5);
+        child<QComboBox>("TestModeComboBox")->setCurrentIndex(0);
+        save("TestAssistantSaveBtn", "配置保存成功");
+        QCOMPARE(stored("TestTime"), QString("1205"));
+        QCOMPARE(stored("TestMode"), QString("0"));
+        // Opened again, an unsaved edit is gone.
+        box("MinSpinBox")->setValue(40);
+        m_dlg->loadSettings();
+        QCOMPARE(time(), QString("0:20:5"));
+    }
+
+    void soundTabKeepsFileNames()
+    {
+        auto* table = child<QTableWidget>("ParaSetTableWidget");
+        QCOMPARE(table->item(1, 1)->text(), QCoreApplication::applicationDirPath() + "/sound/start.wav");
+        child<QCheckBox>("CountdownCheckBox")->setChecked(false);
+        save("ParaSetSaveBtn", "配置保存成功");
+        QCOMPARE(stored("StartAnswerSound"), QString("start.wav"));
+        QCOMPARE(stored("CountdownPlay"), QString("0"));
+        QCOMPARE(stored("BindingfaiPlay"), QString("1"));
+        QCOMPARE(stored("SelectFuncSound"), QString("select-function.wav"));
+    }
+
+    // A save that fails leaves the stored settings and the settings map as they were, and says so.
+    void failedSaveChangesNothing()
+    {
+        QVERIFY(runOutside("create trigger refuseLimit before update on TAV_Config when new.keyName = 'TimeLimit' "
+                           "begin select raise(abort, 'locked'); end"));
+        child<QComboBox>("ModeComboBox")->setCurrentIndex(2);
+        box("InteractionTimeSpinBox")->setValue(60);
+        save("InteractionSaveBtn", "配置保存失败，设置未改变");
+        QCOMPARE(stored("AnswerMethod"), QString("0"));
+        QCOMPARE(stored("TimeLimit"), QString("30"));
+        QCOMPARE(TAVMemInfo::getInstance()->configMap.value("AnswerMethod"), QString("0"));
+        QVERIFY(runOutside("drop trigger refuseLimit"));
+    }
+
+    void missingSoundFileIsReported()
+    {
+        openWith("WarningPromptSound", "../TAVSqlite.db");
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        child<QPushButton>("WarningPlayBtn")->click();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("音乐文件不存在！"));
+    }
+
+    void receiverNumberFollowsTheDevice()
+    {
+        QCOMPARE(child<QLineEdit>("StationSnLineEdit")->text(), QString(kStation));
+        fakeReceiver()->serial.clear();
+        emit ZUHdManager::getInstance()->devChange(false);
+        QTRY_COMPARE(child<QLineEdit>("StationSnLineEdit")->text(), QString());
+    }
+};
+
+TAV_DB_TEST_MAIN(TestZUSetUpDlg)
+#include "TestZUSetUpDlg.moc"

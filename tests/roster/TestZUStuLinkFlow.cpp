@@ -1,0 +1,341 @@
+// The binding screen's road through set-id replies and key presses of the simulated receiver.
+#include "RosterTestSupport.h"
+
+#include "ZUStuLinkDlg.h"
+#include "ZUStuLinkFlow.h"
+#include "ZUStuLinkSer.h"
+#include "ZUTipDlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+using namespace RosterTestSupport;
+using Flow = ZUStuLinkFlow;
+
+class TestZUStuLinkFlow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TavWebService m_service;
+    Rf21xSimulator* m_sim = Rf21xSimulator::instance();
+    Flow m_flow;
+
+    // The first n students of class 101, without keypads, are the roster.
+    void unboundRoster(int n)
+    {
+        QVector<StudentInfoRow>& list = TAVMemInfo::getInstance()->studentList;
+        list.resize(n);
+        for (StudentInfoRow& student : list)
+            student.sn.clear();
+        m_flow.loadTiles(101);
+    }
+
+    bool armed(int index) const
+    {
+        return QTest::qWaitFor(
+            [this, index] { return m_flow.state() == Flow::SettingId && m_flow.currentIndex() == index; }, 5000);
+    }
+
+    bool commandSent(const QString& command) const { return m_sim->commands().contains(command); }
+
+    QList<int> looks() const
+    {
+        QList<int> list;
+        for (const Flow::Tile& tile : m_flow.tiles())
+            list << tile.look;
+        return list;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(startDemoService(m_service));
+        QVERIFY(startSimulatedReceiver(m_dir));
+        ZUHdManager* hd = ZUHdManager::getInstance();
+        connect(hd, &ZUHdManager::sendSetIdData, &m_flow, &Flow::setIdReceived);
+        connect(hd, &ZUHdManager::sendStudentData, &m_flow, &Flow::keyReceived);
+    }
+
+    void init()
+    {
+        QVERIFY(m_service.loadDataFile(TAV_SOURCE_DIR "/tests/support/webservice/demo.json"));
+        QVERIFY(demoLesson(m_service, "rf228"));
+        TAVMemInfo::getInstance()->configMap.clear();
+        m_sim->clearCommands();
+        m_flow.setActive(true);
+        m_flow.setTickInterval(10);
+        m_flow.setKeypadBinder([](const QString& user, const QString& id, const QString& station, const QString& sn) {
+            return ZUStuLinkSer::getInstance()->bindStuSn(user, id, station, sn);
+        });
+        QVERIFY(m_flow.reset());
+        m_flow.loadTiles(101);
+        QVERIFY(m_flow.isMatch());
+        QCOMPARE(m_flow.boundCount(), 10);
+    }
+
+    void cleanup()
+    {
+        if (m_flow.state() != Flow::Idle)
+            m_flow.reset();
+        QVERIFY(dialogsAnswered());
+    }
+
+    void fastBinding_data()
+    {
+        QTest::addColumn<QStringList>("replies"); // per tile: "key" (Success, then a key), "Fail", "silent"
+        QTest::addColumn<QList<int>>("looks");
+        QTest::newRow("every keypad answers")
+            << QStringList({ "key", "key", "key" }) << QList<int> { Flow::Suc, Flow::Suc, Flow::Suc };
+        QTest::newRow("second refuses its number")
+            << QStringList({ "key", "Fail", "key" }) << QList<int> { Flow::Suc, Flow::Default, Flow::Suc };
+        QTest::newRow("second never presses")
+            << QStringList({ "key", "silent", "key" }) << QList<int> { Flow::Suc, Flow::Default, Flow::Suc };
+    }
+
+    void fastBinding()
+    {
+        QFETCH(QStringList, replies);
+        QFETCH(QList<int>, looks);
+        unboundRoster(3);
+        QCOMPARE(m_flow.firstUnbound(), 0);
+        m_flow.startBinding(0, true);
+        for (int i = 0; i < replies.size(); ++i) {
+            QVERIFY2(armed(i), qPrintable(QString::number(i)));
+            const QString id = m_flow.tiles().at(i).dovaneID;
+            QVERIFY(commandSent("setKeypadId " + id));
+            QCOMPARE(m_flow.tiles().at(i).look, int(Flow::Fn));
+            m_sim->pushSetIdReply(replies.at(i) == "Fail" ? "Fail" : "Success");
+            if (replies.at(i) != "key")
+                continue;
+            QTRY_COMPARE(m_flow.state(), int(Flow::WaitingKey));
+            QCOMPARE(m_flow.tiles().at(i).look, int(Flow::Sign));
+            m_sim->pushKey(60 + i, "A");
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), 5000);
+        QCOMPARE(this->looks(), looks);
+        QCOMPARE(m_flow.boundCount(), looks.count(Flow::Suc));
+        // Bound or not, the local tables and the web service hold the same keypad for each student.
+        const QMap<QString, QString> service = serviceKeypads(m_service);
+        for (int i = 0; i < replies.size(); ++i) {
+            const QString id = m_flow.tiles().at(i).dovaneID;
+            QCOMPARE(localKeypad(id), service.value(id));
+            if (looks.at(i) == Flow::Suc)
+                QCOMPARE(localKeypad(id), QString("%1@%2").arg(60 + i).arg(kStation));
+        }
+    }
+
+    // During the key-press step any keypad is taken, also one a classmate holds.
+    void classmatesKeypadMovesToTheStudent()
+    {
+        m_flow.startBinding(0, false);
+        QVERIFY(armed(0));
+        QCOMPARE(m_flow.boundCount(), 9); // the armed tile is not counted
+        m_sim->pushSetIdReply("Success");
+        QTRY_COMPARE(m_flow.state(), int(Flow::WaitingKey));
+        m_sim->pushKey(5, "C");
+        QTRY_COMPARE(m_flow.state(), int(Flow::Idle));
+        QCOMPARE(m_flow.tiles().at(0).sn, QString("5"));
+        QCOMPARE(m_flow.tiles().at(0).look, int(Flow::Suc));
+        QCOMPARE(m_flow.tiles().at(4).sn, QString());
+        QCOMPARE(m_flow.tiles().at(4).look, int(Flow::Default));
+        QCOMPARE(m_flow.boundCount(), 9);
+        QCOMPARE(localKeypad("2024080105"), QString("@"));
+        QCOMPARE(serviceKeypads(m_service).value("2024080105"), QString("@"));
+        QCOMPARE(localKeypad("2024080101"), serviceKeypads(m_service).value("2024080101"));
+    }
+
+    // The tile runs out of time while the web service is asked; the reply must not drive the road back.
+    void replyAfterTheTileTimedOut_data()
+    {
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<bool>("autoNext");
+        QTest::addColumn<int>("state");
+        QTest::newRow("refused, single") << false << false << int(Flow::Idle);
+        QTest::newRow("refused, fast binding") << false << true << int(Flow::SettingId);
+        QTest::newRow("taken, single") << true << false << int(Flow::Idle);
+        QTest::newRow("taken, fast binding") << true << true << int(Flow::SettingId);
+    }
+
+    void replyAfterTheTileTimedOut()
+    {
+        QFETCH(bool, taken);
+        QFETCH(bool, autoNext);
+        QFETCH(int, state);
+        unboundRoster(2);
+        m_flow.setTickInterval(5);
+        m_flow.setKeypadBinder([this, taken](const QString&, const QString&, const QString&, const QString&) {
+            const bool timedOut = QTest::qWaitFor([this] { return m_flow.state() != Flow::Requesting; }, 5000);
+            return timedOut && taken ? ZUStuLinkSer::Success : ZUStuLinkSer::Failure;
+        });
+        m_flow.startBinding(0, autoNext);
+        QVERIFY(armed(0));
+        m_sim->pushSetIdReply("Success");
+        QTRY_COMPARE(m_flow.state(), int(Flow::WaitingKey));
+        m_sim->pushKey(33, "B");
+        QTRY_VERIFY(m_flow.state() != Flow::Requesting && m_flow.state() != Flow::WaitingKey);
+        QCOMPARE(m_flow.state(), state);
+        if (state == Flow::Idle)
+            QVERIFY(!m_flow.isBinding()); // the screen can close again
+        QCOMPARE(m_flow.tiles().at(0).look, taken ? int(Flow::Suc) : int(Flow::Default));
+        QCOMPARE(localKeypad("2024080101"), taken ? QString("33@RF21X00001") : QString("1@RF21X00001"));
+        // Key presses are taken again.
+        if (autoNext) {
+            m_sim->pushSetIdReply("Success");
+            QTRY_COMPARE(m_flow.state(), int(Flow::WaitingKey));
+            m_flow.setKeypadBinder([](const QString&, const QString&, const QString&, const QString&) {
+                return int(ZUStuLinkSer::Success);
+            });
+            m_sim->pushKey(34, "B");
+            QTRY_COMPARE(m_flow.state(), int(Flow::Idle));
+            QCOMPARE(m_flow.tiles().at(1).sn, QString("34"));
+        }
+    }
+
+    void studentIdThatIsNoKeypadNumber_data()
+    {
+        QTest::addColumn<QString>("id");
+        for (const char* id : { "abc", "0", "-3", "99999999999", "" })
+            QTest::newRow(id[0] ? id : "empty") << QString(id);
+    }
+
+    void studentIdThatIsNoKeypadNumber()
+    {
+        QFETCH(QString, id);
+        TAVMemInfo::getInstance()->studentList[0].dovaneID = id;
+        unboundRoster(2);
+        m_flow.startBinding(0, true);
+        QVERIFY(armed(1));
+        QCOMPARE(m_flow.tiles().at(0).look, int(Flow::Default));
+        QVERIFY(commandSent("setKeypadId 2024080102"));
+        for (const QString& command : m_sim->commands())
+            QVERIFY2(!command.startsWith("setKeypadId") || command == "setKeypadId 2024080102", qPrintable(command));
+        m_flow.requestStop();
+        m_sim->pushSetIdReply("Fail");
+        QTRY_COMPARE(m_flow.state(), int(Flow::Idle));
+    }
+
+    void teacherKeypad_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::newRow("bound") << "Success";
+        QTest::newRow("refused") << "Fail";
+        QTest::newRow("no reply") << "";
+    }
+
+    void teacherKeypad()
+    {
+        QFETCH(QString, reply);
+        QSignalSpy finished(&m_flow, &Flow::teacherBindFinished);
+        QCOMPARE(m_flow.bindTeacher(), Flow::TeacherStarted);
+        QVERIFY(commandSent("setKeypadId 0"));
+        QCOMPARE(m_flow.state(), int(Flow::TeacherId));
+        if (reply.isEmpty()) {
+            // The teacher closed the prompt: the screen is not left waiting for ever.
+            m_flow.teacherPromptClosed();
+            QCOMPARE(m_flow.state(), int(Flow::Idle));
+            return;
+        }
+        m_sim->pushSetIdReply(reply.toLatin1());
+        QVERIFY(finished.wait(3000));
+        QCOMPARE(finished.first().first().toBool(), reply == "Success");
+        QCOMPARE(m_flow.state(), int(Flow::Idle));
+    }
+
+    void teacherKeypadWaitsForTheStudentBinding()
+    {
+        m_flow.startBinding(0, false);
+        QVERIFY(armed(0));
+        QCOMPARE(m_flow.bindTeacher(), Flow::Busy);
+        QVERIFY(!commandSent("setKeypadId 0"));
+    }
+
+    void stopInTheKeypadIdStep_data()
+    {
+        QTest::addColumn<bool>("reply");
+        QTest::newRow("the receiver replies") << true;
+        QTest::newRow("the receiver stays silent") << false;
+    }
+
+    void stopInTheKeypadIdStep()
+    {
+        QFETCH(bool, reply);
+        m_flow.startBinding(2, false);
+        QVERIFY(armed(2));
+        m_flow.requestStop();
+        QCOMPARE(m_flow.state(), int(Flow::Stopping));
+        if (reply)
+            m_sim->pushSetIdReply("Success");
+        QTRY_COMPARE(m_flow.state(), int(Flow::Idle));
+        QCOMPARE(m_flow.tiles().at(2).look, int(Flow::Suc));
+        QCOMPARE(m_flow.boundCount(), 10);
+        QVERIFY(!commandSent("startQuiz 2 -1 -1 1"));
+    }
+
+    void classOfAnotherReceiver()
+    {
+        TAVMemInfo::getInstance()->classMap[101].stationSn = "RF-OLD";
+        m_flow.loadTiles(101);
+        QVERIFY(!m_flow.isMatch());
+        QCOMPARE(m_flow.boundCount(), 0);
+        QCOMPARE(looks().count(Flow::Default), 10);
+        QVERIFY(m_flow.bindClass());
+        QCOMPARE(m_flow.boundCount(), 10);
+        QCOMPARE(looks().count(Flow::Suc), 10);
+        QCOMPARE(m_service.requestsTo("/tav/fastenMachine/tavClasReceiverBinding").size(), 1);
+    }
+
+    // In demo mode the simulated keypad confirms its number, presses a key, and answers under that number later.
+    void demoKeypadBindsItselfAndKeepsItsNumber()
+    {
+        m_sim->setAutoKeypads(1);
+        unboundRoster(1);
+        m_flow.startBinding(0, false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.tiles().at(0).look, int(Flow::Suc), 5000);
+        QCOMPARE(m_flow.tiles().at(0).sn, QString("2024080101"));
+        QCOMPARE(serviceKeypads(m_service).value("2024080101"), QString("2024080101@RF21X00001"));
+
+        m_sim->setAutoAnswerDelay(0, 10);
+        QSignalSpy keys(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData);
+        QVERIFY(ZURf228Api::getInstance()->startSingleQuiz(-1));
+        QTRY_COMPARE(keys.size(), 2);
+        QSet<int> keypads;
+        for (const QList<QVariant>& key : keys)
+            keypads.insert(key.first().value<StudentInfo>().keypadId);
+        QCOMPARE(keypads, QSet<int>({ 1, 2024080101 }));
+        m_sim->setAutoKeypads(0);
+    }
+
+    // The screen: closing waits for the binding, and gives the roster of the class in use back.
+    void screenRefusesToCloseWhileBinding()
+    {
+        ZUStuLinkDlg* screen = ZUStuLinkDlg::getInstance();
+        screen->flow()->setTickInterval(20);
+        screen->onShow();
+        QVERIFY(screen->isVisible());
+        QCOMPARE(screen->items().size(), 10);
+        QCOMPARE(screen->findChild<QLabel*>("BindingdNumLbl")->text(), QString("10"));
+        QVERIFY(!screen->findChild<QPushButton*>("StuBindingBtn")->isEnabled());
+
+        screen->onItemClicked(screen->items().at(1));
+        QTRY_COMPARE(screen->flow()->state(), int(Flow::SettingId));
+        QCOMPARE(screen->findChild<QPushButton*>("StuBindingBtn")->text(), QString("学生机绑定停止"));
+        QVERIFY(screen->findChild<QPushButton*>("StuBindingBtn")->isEnabled()); // the binding can be stopped
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        m_sim->pushTeacherKey("power");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("正在绑定，请停止绑定后再关闭。"));
+        QVERIFY(screen->isVisible());
+
+        m_sim->pushSetIdReply("Fail");
+        QTRY_COMPARE(screen->flow()->state(), int(Flow::Idle));
+        TAVMemInfo::getInstance()->studentList.clear();
+        screen->on_StuLinkCloseBtn_clicked();
+        QVERIFY(!screen->isVisible());
+        QCOMPARE(TAVMemInfo::getInstance()->studentList.size(), 10);
+    }
+};
+
+TAV_DB_TEST_MAIN(TestZUStuLinkFlow)
+#include "TestZUStuLinkFlow.moc"
