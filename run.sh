@@ -25,10 +25,12 @@ cleanup() {
 trap cleanup EXIT
 
 # The local web service stands in for the school's server. It is used only while the ini file is the
-# build's default or one this script wrote; an ini file edited by hand (a real server) is kept as it is.
+# build's default, one this script wrote or one naming this machine; an ini file pointing at a real server is
+# kept as it is.
 INI="$BIN/conf/TAVConfig.ini"
 MARK="; written by run.sh for the local web service"
-if [ ! -f "$INI" ] || cmp -s "$INI" app/TAVConfig.ini || [ "$(head -n 1 "$INI")" = "$MARK" ]; then
+if [ ! -f "$INI" ] || cmp -s "$INI" app/TAVConfig.ini || [ "$(head -n 1 "$INI")" = "$MARK" ] \
+    || grep -Eq '^Domain=(127\.0\.0\.1|localhost)[[:space:]]*$' "$INI"; then
     "$BIN/tav-web-service" --port-file "$RUNTIME/port" >"$RUNTIME/web.log" 2>&1 &
     PIDS+=($!)
     for _ in $(seq 100); do [ -s "$RUNTIME/port" ] && break; sleep 0.1; done

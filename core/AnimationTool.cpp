@@ -1,5 +1,6 @@
 #include "AnimationTool.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPropertyAnimation>
 #include <QScreen>
@@ -50,6 +51,9 @@ void AnimationTool::animateWidget(int duration, QWidget* widget, int direction, 
         m_leaving->close();
     }
     m_leaving = show ? nullptr : widget;
+    if (QObject* previous = m_animation->targetObject())
+        previous->removeEventFilter(this);
+    widget->installEventFilter(this);
     m_animation->setTargetObject(widget);
     m_animation->setPropertyName("geometry");
     m_animation->setDuration(duration);
@@ -62,4 +66,16 @@ void AnimationTool::animateWidget(int duration, QWidget* widget, int direction, 
         connect(m_animation, &QPropertyAnimation::finished, widget, &QWidget::close);
     }
     m_animation->start();
+}
+
+bool AnimationTool::eventFilter(QObject* watched, QEvent* event)
+{
+    // Sliding a window nobody sees would only wake the interface thread for every frame.
+    if (event->type() == QEvent::Hide && watched == m_animation->targetObject()
+        && m_animation->state() == QAbstractAnimation::Running) {
+        m_animation->stop();
+        disconnect(m_animation, &QPropertyAnimation::finished, nullptr, nullptr);
+        m_leaving = nullptr;
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -12,6 +12,7 @@ class QPropertyAnimation;
 
 // Slides a window in from, or out to, an edge of the primary screen's work area. One animation is shared by
 // every slide: a new slide takes it over, and a window whose slide-out it interrupts is closed at once.
+// A window hidden while it slides stops its slide.
 class AnimationTool : public QObject
 {
     Q_OBJECT
@@ -28,6 +29,9 @@ public:
     // (off-screen, on-screen) rectangles of a widget of the given size at an edge of the work area;
     // both null for a direction that is not an edge we slide from.
     static QPair<QRect, QRect> slideGeometry(const QRect& available, const QSize& size, int direction);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPropertyAnimation* m_animation;

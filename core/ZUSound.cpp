@@ -24,7 +24,12 @@ QString ZUSound::soundFile(const QString& switchKey, const QString& fileKey) con
 void ZUSound::play(const QString& switchKey, const QString& fileKey)
 {
     const QString path = soundFile(switchKey, fileKey);
-    if (!path.isEmpty()) {
+    if (path.isEmpty()) {
+        return;
+    }
+    if (m_player) {
+        m_player(path);
+    } else {
         QSound::play(path);
     }
 }

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // Event sounds of the classroom screens. Each event has an on/off settings key and a file-name settings key;
 // the files live in the "sound" folder of the program directory.
 class ZUSound : public QObject
@@ -28,6 +30,12 @@ public:
     // name, or the file is missing.
     QString soundFile(const QString& switchKey, const QString& fileKey) const;
 
+    // What plays a file: QSound::play, unless replaced (tests listen instead, without a sound device).
+    using Player = std::function<void(const QString& path)>;
+    void setPlayer(Player player) { m_player = std::move(player); }
+
 private:
     void play(const QString& switchKey, const QString& fileKey);
+
+    Player m_player;
 };

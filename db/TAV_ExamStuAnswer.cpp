@@ -8,12 +8,12 @@ namespace {
 const QString kColumns = QStringLiteral("select id, examID, dovaneID, answer, subQuestionID, sn, questionID, "
                                         "structID, mcsn, answerTime from TAV_ExamStuAnswer");
 
-QList<ExamStuAnswerRow> readRows(TavStatement& st)
+// Hands each row of the result to add, in the statement's order.
+template<typename Add> void readRows(TavStatement& st, Add add)
 {
-    QList<ExamStuAnswerRow> list;
     st.setForwardOnly();
     if (!st.exec())
-        return list;
+        return;
     QSqlQuery& q = st.query();
     TavStatement::TimeReader readTime;
     while (q.next()) {
@@ -28,8 +28,14 @@ QList<ExamStuAnswerRow> readRows(TavStatement& st)
         row.structID = q.value(7).toInt();
         row.mcsn = q.value(8).toInt();
         row.answerTime = readTime(q.value(9));
-        list.append(row);
+        add(row);
     }
+}
+
+QList<ExamStuAnswerRow> readRows(TavStatement& st)
+{
+    QList<ExamStuAnswerRow> list;
+    readRows(st, [&list](const ExamStuAnswerRow& row) { list.append(row); });
     return list;
 }
 } // namespace
@@ -78,4 +84,17 @@ QList<ExamStuAnswerRow> TAV_ExamStuAnswer::selectByExam(QSqlDatabase db, int exa
     TavStatement st(db, kColumns + QStringLiteral(" where examID = ? order by id"));
     st.bind(examID);
     return readRows(st);
+}
+
+QMap<int, QList<ExamStuAnswerRow>> TAV_ExamStuAnswer::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
+{
+    QMap<int, QList<ExamStuAnswerRow>> byExam;
+    // One pass over the table in id order; the lesson's quizzes are looked up in a set made once.
+    TavStatement st(db,
+                    kColumns
+                        + QStringLiteral(" where status = ? and examID in "
+                                         "(select examID from TAV_ExamInfo where localRecordID = ?) order by id"));
+    st.bind(0).bind(localRecordID);
+    readRows(st, [&byExam](const ExamStuAnswerRow& row) { byExam[row.examID].append(row); });
+    return byExam;
 }

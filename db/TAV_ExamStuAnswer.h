@@ -4,6 +4,7 @@
 #include "Singleton.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
 
@@ -19,6 +20,9 @@ public:
     void setUploaded(QSqlDatabase db, int examID);
     void deleteByExam(QSqlDatabase db, int examID);
     QList<ExamStuAnswerRow> selectNotUploaded(QSqlDatabase db, int examID);
+    // Per quiz of the lesson record, what selectNotUploaded(quiz id) gives, in the same order, in one statement
+    // (the table has no index on examID). Quizzes without such rows have no entry.
+    QMap<int, QList<ExamStuAnswerRow>> selectNotUploadedByRecord(QSqlDatabase db, int localRecordID);
     QList<ExamStuAnswerRow> selectByExam(QSqlDatabase db, int examID);
 
 private:

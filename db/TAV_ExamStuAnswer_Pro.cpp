@@ -15,6 +15,27 @@ ExamStuAnswerProRow readRow(const QSqlQuery& q, TavStatement::TimeReader& readTi
     row.answerTime = readTime(q.value(4));
     return row;
 }
+
+// One pass over the history rows in id order, each answer found by its primary key.
+const QString kPendingOfPendingAnswers
+    = QStringLiteral("select p.id, p.answerID, p.sequence, p.answer, p.answerTime "
+                     "from TAV_ExamStuAnswer_Pro p inner join TAV_ExamStuAnswer a on a.id = p.answerID "
+                     "where p.status = ? and a.status = ? and ");
+
+template<typename Map> Map readByAnswer(TavStatement& st)
+{
+    Map byAnswer;
+    st.setForwardOnly();
+    if (!st.exec())
+        return byAnswer;
+    QSqlQuery& q = st.query();
+    TavStatement::TimeReader readTime;
+    while (q.next()) {
+        const ExamStuAnswerProRow row = readRow(q, readTime);
+        byAnswer[row.answerID].append(row);
+    }
+    return byAnswer;
+}
 } // namespace
 
 bool TAV_ExamStuAnswer_Pro::insertExamStuAnswerPro(QSqlDatabase db, ExamStuAnswerProRow row)
@@ -63,23 +84,20 @@ QList<ExamStuAnswerProRow> TAV_ExamStuAnswer_Pro::selectNotUploaded(QSqlDatabase
 
 QMap<int, QList<ExamStuAnswerProRow>> TAV_ExamStuAnswer_Pro::selectNotUploadedByExam(QSqlDatabase db, int examID)
 {
-    QMap<int, QList<ExamStuAnswerProRow>> byAnswer;
-    // One pass over the history rows in id order, each answer found by its primary key.
-    TavStatement st(db,
-                    QStringLiteral("select p.id, p.answerID, p.sequence, p.answer, p.answerTime "
-                                   "from TAV_ExamStuAnswer_Pro p inner join TAV_ExamStuAnswer a on a.id = p.answerID "
-                                   "where p.status = ? and a.status = ? and a.examID = ? order by p.id"));
+    TavStatement st(db, kPendingOfPendingAnswers + QStringLiteral("a.examID = ? order by p.id"));
     st.bind(0).bind(0).bind(examID);
-    st.setForwardOnly();
-    if (!st.exec())
-        return byAnswer;
-    QSqlQuery& q = st.query();
-    TavStatement::TimeReader readTime;
-    while (q.next()) {
-        const ExamStuAnswerProRow row = readRow(q, readTime);
-        byAnswer[row.answerID].append(row);
-    }
-    return byAnswer;
+    return readByAnswer<QMap<int, QList<ExamStuAnswerProRow>>>(st);
+}
+
+QHash<int, QList<ExamStuAnswerProRow>> TAV_ExamStuAnswer_Pro::selectNotUploadedByRecord(QSqlDatabase db,
+                                                                                        int localRecordID)
+{
+    TavStatement st(db,
+                    kPendingOfPendingAnswers
+                        + QStringLiteral("a.examID in (select examID from TAV_ExamInfo where localRecordID = ?) "
+                                         "order by p.id"));
+    st.bind(0).bind(0).bind(localRecordID);
+    return readByAnswer<QHash<int, QList<ExamStuAnswerProRow>>>(st);
 }
 
 void TAV_ExamStuAnswer_Pro::setUploadedByExam(QSqlDatabase db, int examID)

@@ -3,6 +3,7 @@
 #include "ExamStuAnswerProRow.h"
 #include "Singleton.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -27,6 +28,8 @@ public:
     // Per not-uploaded answer of the quiz, what selectNotUploaded(answer id) gives, in the same order.
     // Answers without such rows have no entry; empty on failure.
     QMap<int, QList<ExamStuAnswerProRow>> selectNotUploadedByExam(QSqlDatabase db, int examID);
+    // The same for every quiz of the lesson record at once; a lesson holds tens of thousands of answers.
+    QHash<int, QList<ExamStuAnswerProRow>> selectNotUploadedByRecord(QSqlDatabase db, int localRecordID);
     // setUploaded / deleteByAnswer for every answer of the quiz. Delete before the quiz's answer rows.
     void setUploadedByExam(QSqlDatabase db, int examID);
     void deleteByExam(QSqlDatabase db, int examID);

@@ -4,6 +4,24 @@
 
 #include <QtDebug>
 
+namespace {
+const QString kColumns = QStringLiteral("select dovaneID, examID, useTime from TAV_ExamStuInfo");
+
+template<typename Add> void readRows(TavStatement& st, Add add)
+{
+    if (!st.exec())
+        return;
+    QSqlQuery& q = st.query();
+    while (q.next()) {
+        ExamStuInfoRow row;
+        row.dovaneID = q.value(0).toString();
+        row.examID = q.value(1).toInt();
+        row.useTime = q.value(2).toInt();
+        add(row);
+    }
+}
+} // namespace
+
 bool TAV_ExamStuInfo::insertExamStuInfo(QSqlDatabase db, ExamStuInfoRow row)
 {
     if (row.examID < 0) {
@@ -32,19 +50,22 @@ void TAV_ExamStuInfo::deleteByExam(QSqlDatabase db, int examID)
 
 QList<ExamStuInfoRow> TAV_ExamStuInfo::selectNotUploaded(QSqlDatabase db, int examID)
 {
-    QList<ExamStuInfoRow> list;
-    TavStatement st(
-        db, QStringLiteral("select dovaneID, examID, useTime from TAV_ExamStuInfo where status = ? and examID = ?"));
+    TavStatement st(db, kColumns + QStringLiteral(" where status = ? and examID = ?"));
     st.bind(0).bind(examID);
-    if (!st.exec())
-        return list;
-    QSqlQuery& q = st.query();
-    while (q.next()) {
-        ExamStuInfoRow row;
-        row.dovaneID = q.value(0).toString();
-        row.examID = q.value(1).toInt();
-        row.useTime = q.value(2).toInt();
-        list.append(row);
-    }
+    QList<ExamStuInfoRow> list;
+    readRows(st, [&list](const ExamStuInfoRow& row) { list.append(row); });
     return list;
+}
+
+QMap<int, QList<ExamStuInfoRow>> TAV_ExamStuInfo::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
+{
+    // In table order, the order selectNotUploaded gets from its scan of the table.
+    TavStatement st(db,
+                    kColumns
+                        + QStringLiteral(" where status = ? and examID in "
+                                         "(select examID from TAV_ExamInfo where localRecordID = ?) order by rowid"));
+    st.bind(0).bind(localRecordID);
+    QMap<int, QList<ExamStuInfoRow>> byExam;
+    readRows(st, [&byExam](const ExamStuInfoRow& row) { byExam[row.examID].append(row); });
+    return byExam;
 }

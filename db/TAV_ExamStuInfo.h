@@ -4,6 +4,7 @@
 #include "Singleton.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
 
@@ -18,6 +19,8 @@ public:
     void setUploaded(QSqlDatabase db, int examID);
     void deleteByExam(QSqlDatabase db, int examID);
     QList<ExamStuInfoRow> selectNotUploaded(QSqlDatabase db, int examID);
+    // Per quiz of the lesson record, what selectNotUploaded(quiz id) gives, in the same order, in one statement.
+    QMap<int, QList<ExamStuInfoRow>> selectNotUploadedByRecord(QSqlDatabase db, int localRecordID);
 
 private:
     friend class TavSingleton<TAV_ExamStuInfo>;

@@ -8,22 +8,30 @@ namespace {
 const QString kColumns
     = QStringLiteral("select stuResultID, interactID, dovaneID, createDate, result, status from TAV_StuResult");
 
-QList<StuResultRow> readRows(TavStatement& st)
+// Hands each row of the result to add, in the statement's order.
+template<typename Add> void readRows(TavStatement& st, Add add)
 {
-    QList<StuResultRow> list;
+    st.setForwardOnly();
     if (!st.exec())
-        return list;
+        return;
     QSqlQuery& q = st.query();
+    TavStatement::TimeReader readTime;
     while (q.next()) {
         StuResultRow row;
         row.stuResultID = q.value(0).toInt();
         row.interactID = q.value(1).toInt();
         row.dovaneID = q.value(2).toString();
-        row.createDate = TavStatement::readTime(q.value(3));
+        row.createDate = readTime(q.value(3));
         row.result = q.value(4).toString();
         row.status = q.value(5).toBool();
-        list.append(row);
+        add(row);
     }
+}
+
+QList<StuResultRow> readRows(TavStatement& st)
+{
+    QList<StuResultRow> list;
+    readRows(st, [&list](const StuResultRow& row) { list.append(row); });
     return list;
 }
 } // namespace
@@ -54,6 +62,20 @@ QList<StuResultRow> TAV_StuResult::selectNotUploaded(QSqlDatabase db, int intera
     TavStatement st(db, kColumns + QStringLiteral(" where status = ? and interactID = ? order by stuResultID"));
     st.bind(0).bind(interactID);
     return readRows(st);
+}
+
+QMap<int, QList<StuResultRow>> TAV_StuResult::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
+{
+    QMap<int, QList<StuResultRow>> byInteraction;
+    // One pass over the table in id order; the lesson's interactions are looked up in a set made once.
+    TavStatement st(db,
+                    kColumns
+                        + QStringLiteral(" where status = ? and interactID in "
+                                         "(select interactID from TAV_InteractInfo where localRecordID = ?) "
+                                         "order by stuResultID"));
+    st.bind(0).bind(localRecordID);
+    readRows(st, [&byInteraction](const StuResultRow& row) { byInteraction[row.interactID].append(row); });
+    return byInteraction;
 }
 
 void TAV_StuResult::setUploaded(QSqlDatabase db, int stuResultID)

@@ -4,6 +4,7 @@
 #include "StuResultRow.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
 
@@ -17,6 +18,9 @@ public:
     bool insertStuResult(QSqlDatabase db, StuResultRow row);
     QList<StuResultRow> selectByInteract(QSqlDatabase db, int interactID);
     QList<StuResultRow> selectNotUploaded(QSqlDatabase db, int interactID);
+    // Per interaction of the lesson record, what selectNotUploaded(interaction id) gives, in the same order,
+    // in one statement (the table has no index on interactID). Interactions without such rows have no entry.
+    QMap<int, QList<StuResultRow>> selectNotUploadedByRecord(QSqlDatabase db, int localRecordID);
     void setUploaded(QSqlDatabase db, int stuResultID);
     void deleteByInteract(QSqlDatabase db, int interactID);
 

@@ -107,3 +107,15 @@ void TAV_StudentInfo::insertStudentInfoList(QSqlDatabase db, QVector<StudentInfo
     st.bind(ids).bind(classes).bind(names).bind(sns).bind(stationSns);
     st.execBatch(TavStatement::ErrorOnly);
 }
+
+void TAV_StudentInfo::deleteStudents(QSqlDatabase db, QVector<StudentInfoRow> students)
+{
+    QVariantList ids, classes;
+    for (const StudentInfoRow& s : qAsConst(students)) {
+        ids << TavStatement::text(s.dovaneID);
+        classes << s.classID;
+    }
+    TavStatement st(db, QStringLiteral("delete from TAV_StudentInfo where dovaneID = ? and classID = ?"));
+    st.bind(ids).bind(classes);
+    st.execBatch(TavStatement::ErrorOnly);
+}

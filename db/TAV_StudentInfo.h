@@ -27,6 +27,8 @@ public:
     void loadByClass(QSqlDatabase db, int classID);
     void deleteByClasses(QSqlDatabase db, QVector<ClassInfoRow> classes);
     void insertStudentInfoList(QSqlDatabase db, QVector<StudentInfoRow> students);
+    // Deletes the rows of exactly these students (by student and class), so they can be inserted anew.
+    void deleteStudents(QSqlDatabase db, QVector<StudentInfoRow> students);
 
 private:
     friend class TavSingleton<TAV_StudentInfo>;

@@ -30,11 +30,8 @@ StatementCache* cacheOf(const QSqlDatabase& db)
     return g_caches.value(db.connectionName(), nullptr);
 }
 
-// True when text is a time exactly as the table classes write it and QDateTime::fromString() with kTimeFormat
-// would read it back unchanged: a valid date and time that exists in the local time zone (not in a
-// daylight-saving gap). That parser looks the time zone up several times per call, which made reading a
-// quiz's answers slow; this costs one look-up.
-bool isWrittenTime(const QString& text)
+// The date and time of text when it is a time exactly as the table classes write it, on a real calendar day.
+bool splitWrittenTime(const QString& text, QDate* date, QTime* time)
 {
     static const char pattern[] = "0000-00-00 00:00:00";
     if (text.size() != int(sizeof(pattern)) - 1)
@@ -44,9 +41,19 @@ bool isWrittenTime(const QString& text)
         if (pattern[i] == '0' ? (c < '0' || c > '9') : c != ushort(pattern[i]))
             return false;
     }
-    const QDate date(text.midRef(0, 4).toInt(), text.midRef(5, 2).toInt(), text.midRef(8, 2).toInt());
-    const QTime time(text.midRef(11, 2).toInt(), text.midRef(14, 2).toInt(), text.midRef(17, 2).toInt());
-    return date.isValid() && time.isValid() && QDateTime(date, time).isValid();
+    *date = QDate(text.midRef(0, 4).toInt(), text.midRef(5, 2).toInt(), text.midRef(8, 2).toInt());
+    *time = QTime(text.midRef(11, 2).toInt(), text.midRef(14, 2).toInt(), text.midRef(17, 2).toInt());
+    return date->isValid() && time->isValid();
+}
+
+// True when text is a written time that QDateTime::fromString() with kTimeFormat would read back unchanged: one
+// that also exists in the local time zone (not in a daylight-saving gap). That parser looks the time zone up
+// several times per call, which made reading a quiz's answers slow; this costs one look-up.
+bool isWrittenTime(const QString& text)
+{
+    QDate date;
+    QTime time;
+    return splitWrittenTime(text, &date, &time) && QDateTime(date, time).isValid();
 }
 } // namespace
 
@@ -210,7 +217,27 @@ QString TavStatement::TimeReader::operator()(const QVariant& value)
         return QStringLiteral("");
     const QString stored = value.toString();
     auto it = m_read.constFind(stored);
-    if (it == m_read.constEnd())
-        it = m_read.insert(stored, readTime(value));
+    if (it == m_read.constEnd()) {
+        QDate date;
+        QTime time;
+        const bool unchanged = splitWrittenTime(stored, &date, &time) && existsLocally(date, time);
+        it = m_read.insert(stored, unchanged ? stored : readTime(value));
+    }
     return it.value();
+}
+
+bool TavStatement::TimeReader::existsLocally(const QDate& date, const QTime& time)
+{
+    // Clocks jump by whole minutes, so all seconds of a minute are on the clock or none are; the zone is then
+    // looked up twice per minute instead of once per second of a quiz. A jump inside the minute (a few zones
+    // before 1980) leaves every second of that minute to its own look-up.
+    enum { NoSecond, EverySecond, SomeSeconds };
+    const qint64 minute = date.toJulianDay() * 1440 + time.hour() * 60 + time.minute();
+    auto it = m_minutes.constFind(minute);
+    if (it == m_minutes.constEnd()) {
+        const bool first = QDateTime(date, QTime(time.hour(), time.minute(), 0)).isValid();
+        const bool last = QDateTime(date, QTime(time.hour(), time.minute(), 59)).isValid();
+        it = m_minutes.insert(minute, first != last ? SomeSeconds : first ? EverySecond : NoSecond);
+    }
+    return it.value() == EverySecond || (it.value() == SomeSeconds && QDateTime(date, time).isValid());
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QTime>
 #include <QVariant>
 #include <QVariantList>
 
@@ -64,14 +66,18 @@ public:
     static QString readTime(const QVariant& value);
 
     // readTime for the rows of one result. Each parse costs a time-zone lookup, and the thousands of answer
-    // rows of a quiz share a few hundred times, so every text is parsed once.
+    // rows of a quiz share a few hundred times within a few minutes: every text is read once, and the zone
+    // looked up once per minute.
     class TimeReader
     {
     public:
         QString operator()(const QVariant& value);
 
     private:
+        bool existsLocally(const QDate& date, const QTime& time);
+
         QHash<QString, QString> m_read;
+        QHash<qint64, int> m_minutes; // minute since day 0 -> which of its seconds exist in the local zone
     };
 
 private:

@@ -31,6 +31,8 @@ public:
     // Tests shorten the period and the reply time-out; set them before start().
     void setPeriodMs(int ms);
     void setReplyTimeoutMs(int ms) { m_replyTimeoutMs = ms; }
+    int periodMs() const { return m_periodMs; }
+    int replyTimeoutMs() const { return m_replyTimeoutMs; }
     // Ends the thread after the cycle under way, and waits for it.
     void stop();
 

@@ -13,7 +13,7 @@ HttpDownFile::HttpDownFile()
 {
 }
 
-bool HttpDownFile::downFile(const QString& localPath, const QString& url)
+bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64 maxBytes, int deadlineMs)
 {
     QFile file(localPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -26,6 +26,10 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url)
     QTimer stall;
     stall.setSingleShot(true);
     bool stalled = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    // Why a capped download was given up; empty while it runs within its caps.
+    QString overCap;
 
     // Everything below is bound to this call's reply and file; the loop ends only on the reply's own
     // finished(), after which the reply sends nothing more.
@@ -34,24 +38,45 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url)
         stall.start(m_stallTimeoutMs);
     });
     connect(reply, &QNetworkReply::downloadProgress, this, &HttpDownFile::updateDataReadProgress);
+    if (maxBytes >= 0) {
+        connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
+            if (overCap.isEmpty() && (received > maxBytes || total > maxBytes)) {
+                overCap = QString("more than %1 bytes").arg(maxBytes);
+                reply->abort();
+            }
+        });
+    }
+    connect(&deadline, &QTimer::timeout, &loop, [&] {
+        overCap = QString("not done within %1 ms").arg(deadlineMs);
+        reply->abort();
+    });
     connect(reply, &QNetworkReply::finished, &loop, [&] { loop.exit(0); });
     connect(&stall, &QTimer::timeout, &loop, [&] {
         stalled = true;
         reply->abort();
     });
     stall.start(m_stallTimeoutMs);
+    if (deadlineMs >= 0)
+        deadline.start(deadlineMs);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     stall.stop();
+    deadline.stop();
 
-    file.write(reply->readAll());
+    // An aborted reply is closed: there is nothing left to read.
+    if (reply->isOpen())
+        file.write(reply->readAll());
     file.flush();
     file.close();
+    if (!overCap.isEmpty()) {
+        qWarning().noquote() << "****download given up, " + overCap + ": " + url;
+        file.remove();
+    }
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const bool httpOk = !status.isValid() || (status.toInt() >= 200 && status.toInt() < 300);
-    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !stalled;
-    if (!ok) {
+    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !stalled && overCap.isEmpty();
+    if (!ok && overCap.isEmpty()) {
         qWarning().noquote() << QString("****download failed (%1, status %2): %3")
                                     .arg(stalled ? QStringLiteral("no data") : reply->errorString())
                                     .arg(status.toInt())

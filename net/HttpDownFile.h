@@ -24,7 +24,9 @@ public:
 
     // True only when the whole body arrived with a successful HTTP status; the file (created or truncated)
     // keeps whatever arrived in every case. False at once, with nothing requested, when it cannot be opened.
-    bool downFile(const QString& localPath, const QString& url);
+    // With a size cap (bytes) or a deadline (ms from the call), a download that passes either is given up
+    // and its partial file removed.
+    bool downFile(const QString& localPath, const QString& url, qint64 maxBytes = -1, int deadlineMs = -1);
 
     void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
 

@@ -168,7 +168,9 @@ void JsonTextWriter::writeLatin1String(const char* text, int length)
 QString JsonTextWriter::take()
 {
     m_text.resize(m_size);
-    m_text.squeeze();
+    // Copying a large document to trim a little room costs more than the room.
+    if (m_text.capacity() - m_size > m_size / 8)
+        m_text.squeeze();
     QString text = std::move(m_text);
     m_text = QString();
     m_data = nullptr;

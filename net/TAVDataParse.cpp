@@ -4,18 +4,26 @@
 #include "ClassInfoRow.h"
 #include "StudentInfoRow.h"
 #include "SubjectInfoRow.h"
+#include "TAVMemInfo.h"
 #include "TAV_AppInfo.h"
 #include "TAV_CSTeacherInfo.h"
 #include "TAV_ClassInfo.h"
 #include "TAV_StudentInfo.h"
 #include "TAV_SubjectInfo.h"
 #include "TAV_TeacherInfo.h"
+#include "TavStatement.h"
 #include "TeacherInfoRow.h"
 
+#include <QCoreApplication>
+#include <QDebug>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QMap>
 #include <QSet>
 #include <QVector>
+
+#include <climits>
+#include <cmath>
 
 namespace {
 
@@ -29,10 +37,126 @@ int number(const QJsonObject& object, const char* key)
     return object.value(QLatin1String(key)).toInt();
 }
 
+// Rows go into the tables in slices, so the window can be painted between them.
+constexpr int kRowsPerSlice = 5000;
+
+// Lets the interface paint now and then during a long import; user input waits, as in a blocking request.
+class PaintKeeper
+{
+public:
+    PaintKeeper() { m_clock.start(); }
+    void now()
+    {
+        if (m_clock.elapsed() < 40)
+            return;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_clock.restart();
+    }
+
+private:
+    QElapsedTimer m_clock;
+};
+
+// Reads the shape of one payload; the first problem found is kept.
+class ShapeCheck
+{
+public:
+    bool ok() const { return m_problem.isEmpty(); }
+    QString problem() const { return m_problem; }
+
+    void fail(const QString& where, const char* what)
+    {
+        if (ok())
+            m_problem = where + ": " + QLatin1String(what);
+    }
+
+    // A whole number that fits the int columns.
+    void id(const QJsonObject& object, const char* key, const QString& where)
+    {
+        const QJsonValue v = object.value(QLatin1String(key));
+        const double d = v.toDouble();
+        if (!v.isDouble() || d < INT_MIN || d > INT_MAX || std::floor(d) != d)
+            fail(where + "." + key, "not a whole number");
+    }
+
+    void requiredText(const QJsonObject& object, const char* key, const QString& where)
+    {
+        if (object.value(QLatin1String(key)).toString().isEmpty())
+            fail(where + "." + key, "missing or not a text");
+        texts(object, { key }, where);
+    }
+
+    // A text member may be missing or null (read as empty); anything else must be a text of bounded length.
+    void texts(const QJsonObject& object, std::initializer_list<const char*> keys, const QString& where)
+    {
+        for (const char* key : keys) {
+            const QJsonValue v = object.value(QLatin1String(key));
+            if (v.isString() && v.toString().size() > TAVDataParse::kMaxTextLength)
+                fail(where + "." + key, "text too long");
+        }
+    }
+
+    // A list member may be missing or null (no elements); anything else must be a list.
+    QJsonArray list(const QJsonObject& object, const char* key, const QString& where)
+    {
+        const QJsonValue v = object.value(QLatin1String(key));
+        if (!v.isArray() && !v.isUndefined() && !v.isNull())
+            fail(where + "." + key, "not a list");
+        return v.toArray();
+    }
+
+private:
+    QString m_problem;
+};
+
 } // namespace
 
-void TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, const QString& password)
+bool TAVDataParse::checkLoginData(const QJsonObject& result, QString* problem)
 {
+    ShapeCheck check;
+    const QJsonValue profile = result.value(QLatin1String("usernameMap"));
+    if (!profile.isObject())
+        check.fail("usernameMap", "not an object");
+    check.requiredText(profile.toObject(), "userName", "usernameMap");
+    check.texts(profile.toObject(), { "teaName", "mobile", "email", "avatar" }, "usernameMap");
+
+    const QJsonArray classes = check.list(result, "classes", "result");
+    for (int c = 0; c < classes.size() && check.ok(); ++c) {
+        if (!classes.at(c).isObject())
+            continue;
+        const QString where = QString("classes[%1]").arg(c);
+        const QJsonObject item = classes.at(c).toObject();
+        check.id(item, "classID", where);
+        check.id(item, "subject", where);
+        check.texts(item, { "className", "baseStationID" }, where);
+        const QJsonArray students = check.list(item, "stuInfoList", where);
+        for (int s = 0; s < students.size() && check.ok(); ++s) {
+            if (!students.at(s).isObject())
+                continue;
+            const QString at = where + QString(".stuInfoList[%1]").arg(s);
+            const QJsonObject student = students.at(s).toObject();
+            check.requiredText(student, "username", at);
+            check.id(student, "classID", at);
+            check.texts(student, { "name", "sn", "baseStationID" }, at);
+        }
+    }
+
+    const QJsonArray subjects = check.list(result, "subjectList", "result");
+    for (int i = 0; i < subjects.size() && check.ok(); ++i) {
+        if (!subjects.at(i).isObject())
+            continue;
+        const QString where = QString("subjectList[%1]").arg(i);
+        check.id(subjects.at(i).toObject(), "subjectID", where);
+        check.texts(subjects.at(i).toObject(), { "subjectName" }, where);
+    }
+    if (problem)
+        *problem = check.problem();
+    return check.ok();
+}
+
+bool TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, const QString& password)
+{
+    PaintKeeper painting;
     const QJsonObject profile = result.value(QLatin1String("usernameMap")).toObject();
     TeacherInfoRow teacher;
     teacher.username = text(profile, "userName");
@@ -41,8 +165,6 @@ void TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, co
     teacher.email = text(profile, "email");
     teacher.avatar = text(profile, "avatar");
     teacher.password = password;
-    TAV_TeacherInfo::getInstance()->saveTeacher(db, teacher);
-    TAV_AppInfo::getInstance()->setUserName(db, teacher.username);
 
     QVector<ClassInfoRow> classes;
     QVector<CSTeacherInfoRow> links;
@@ -90,6 +212,8 @@ void TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, co
                 continue;
             seenStudents.insert(key);
             students.append(student);
+            if (students.size() % 1000 == 0)
+                painting.now();
         }
     }
 
@@ -104,10 +228,47 @@ void TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, co
         subjects.append(row);
     }
 
-    TAV_StudentInfo::getInstance()->deleteByClasses(db, classes);
-    TAV_StudentInfo::getInstance()->insertStudentInfoList(db, students);
+    // Students filed under a class that is not in this reply replace their own rows only; the rest of that
+    // class is not this login's to touch.
+    QVector<StudentInfoRow> elsewhere;
+    for (const StudentInfoRow& student : qAsConst(students)) {
+        if (!classIndex.contains(student.classID))
+            elsewhere.append(student);
+    }
+
+    // The teacher state as it was, for a rollback: saving the teacher row also makes it the current teacher.
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    const TeacherInfoRow currentTeacher = mem->currentTeacher;
+    const QString userName = mem->userName;
+    const quint64 failuresBefore = TavStatement::failureCount();
+    {
+        TavStatement savepoint(db, QStringLiteral("savepoint tavLoginImport"));
+        if (!savepoint.exec())
+            return false;
+    }
+
+    TAV_TeacherInfo::getInstance()->saveTeacher(db, teacher);
+    TAV_AppInfo::getInstance()->setUserName(db, teacher.username);
+    TAV_StudentInfo* studentTable = TAV_StudentInfo::getInstance();
+    studentTable->deleteByClasses(db, classes);
+    if (!elsewhere.isEmpty())
+        studentTable->deleteStudents(db, elsewhere);
+    for (int at = 0; at < students.size() && TavStatement::failureCount() == failuresBefore; at += kRowsPerSlice) {
+        studentTable->insertStudentInfoList(db, students.mid(at, kRowsPerSlice));
+        painting.now();
+    }
     TAV_ClassInfo::getInstance()->saveClasses(db, classes);
     TAV_CSTeacherInfo::getInstance()->deleteByUser(db, teacher.username);
     TAV_CSTeacherInfo::getInstance()->insertCSTeacherInfoList(db, links);
     TAV_SubjectInfo::getInstance()->saveSubjects(db, subjects);
+
+    const bool stored = TavStatement::failureCount() == failuresBefore;
+    if (!stored) {
+        qWarning() << "****login data not stored, nothing of it kept";
+        TavStatement(db, QStringLiteral("rollback to tavLoginImport")).exec();
+        mem->currentTeacher = currentTeacher;
+        mem->userName = userName;
+    }
+    TavStatement(db, QStringLiteral("release tavLoginImport")).exec();
+    return stored;
 }

@@ -15,8 +15,19 @@ class TAVDataParse : public QObject
 public:
     static TAVDataParse* getInstance() { return TavSingleton<TAVDataParse>::instance(); }
 
-    // db: a borrowed connection with its transaction open; the caller commits it.
-    void parseLoginData(QSqlDatabase db, const QJsonObject& result, const QString& password);
+    // Texts longer than this are not names or addresses but a broken or hostile reply.
+    static constexpr int kMaxTextLength = 4096;
+
+    // Whether the payload has the shape the import relies on: "usernameMap" an object with a non-empty
+    // "userName"; "classes", "stuInfoList" and "subjectList" lists when present; every id a whole number
+    // (a student's "username" a non-empty text); texts texts of bounded length. Elements of a list that are
+    // not objects are skipped by the import and pass. problem receives what was wrong.
+    static bool checkLoginData(const QJsonObject& result, QString* problem = nullptr);
+
+    // db: a borrowed connection with its transaction open; the caller commits it. The payload goes in as a
+    // whole or not at all: when a statement fails, everything it wrote is rolled back, the teacher state is
+    // left as it was and the result is false. Check the payload with checkLoginData first.
+    bool parseLoginData(QSqlDatabase db, const QJsonObject& result, const QString& password);
 
 private:
     friend class TavSingleton<TAVDataParse>;

@@ -13,12 +13,15 @@ class QNetworkReply;
 // The blocking call of the interface thread: sends a request through TAVNetManager and waits in a nested
 // event loop that keeps user input out while painting, timers and queued signals go on.
 // Result: 200 when the server answered with HTTP status 200, otherwise -1 (other status, network error,
-// refused connection, time-out); the reply body is handed back in every case.
+// refused connection, time-out); the reply body is handed back in every case. A body larger than
+// TAVNetManager::kMaxReplyBytes is refused unread: ReplyTooLarge with an empty body.
 class TAVNetEvent : public QObject
 {
     Q_OBJECT
 public:
     static TAVNetEvent* getInstance() { return TavSingleton<TAVNetEvent>::instance(); }
+
+    static constexpr int ReplyTooLarge = -2;
 
     // The application signing key: a request's "sign" is the MD5 text of its signed text + "&" + this key.
     static QString signKey();

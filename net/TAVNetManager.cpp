@@ -45,8 +45,23 @@ void TAVNetManager::track(QNetworkReply* reply, int timeoutMs)
     timer->setSingleShot(true);
     timer->setTimerType(Qt::PreciseTimer);
     connect(timer, &QTimer::timeout, this, &TAVNetManager::handleTimeOut);
+    connect(reply, &QNetworkReply::downloadProgress, this,
+            [this, reply](qint64 received, qint64 total) { refuseIfTooLarge(reply, received, total); });
     m_timers.insert(timer, reply);
-    timer->start(timeoutMs == -1 ? kDefaultTimeoutMs : timeoutMs);
+    const int ms = timeoutMs == -1 ? kDefaultTimeoutMs : timeoutMs;
+    timer->start(ms);
+    emit requestStarted(reply->url(), ms);
+}
+
+void TAVNetManager::refuseIfTooLarge(QNetworkReply* reply, qint64 received, qint64 total)
+{
+    if ((received <= kMaxReplyBytes && total <= kMaxReplyBytes) || m_tooLarge.contains(reply))
+        return;
+    qWarning().noquote() << QString("****reply of more than %1 bytes refused: %2")
+                                .arg(kMaxReplyBytes)
+                                .arg(reply->url().toString(QUrl::RemoveQuery));
+    m_tooLarge.insert(reply);
+    reply->abort();
 }
 
 void TAVNetManager::replyFinished(QNetworkReply* reply)
@@ -60,8 +75,13 @@ void TAVNetManager::replyFinished(QNetworkReply* reply)
         }
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray body = reply->readAll();
+    // An aborted reply (timed out or refused) is closed: there is nothing to read.
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     reply->deleteLater();
+    if (m_tooLarge.remove(reply)) {
+        TAVNetEvent::getInstance()->setResult(reply, TAVNetEvent::ReplyTooLarge, QByteArray());
+        return;
+    }
     TAVNetEvent::getInstance()->setResult(reply, status == 200 ? 200 : -1, body);
 }
 

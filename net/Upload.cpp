@@ -54,24 +54,22 @@ QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force, bo
     if (signInfo.signID != -1)
         signStudents.insert(signInfo.signID, TAV_SignStuInfo::getInstance()->selectNotUploaded(db, signInfo.signID));
 
+    // One statement per table for the whole lesson, each giving the rows of every parent in the order the
+    // document lists them: a statement per interaction or quiz scanned its table once each. The maps may
+    // also hold rows of parents that are not held (a running interaction's results); those are never used.
+    interactResults = TAV_StuResult::getInstance()->selectNotUploadedByRecord(db, localRecordID);
     // A running interaction (a rush keeps its answer "1" from the start) gets its results only when it
     // stops; sent now, it would be marked uploaded and those results never sent.
     for (const InteractInfoRow& row : TAV_InteractInfo::getInstance()->selectNotUploaded(db, localRecordID)) {
-        if (row.endTime.isEmpty())
-            continue;
-        interactions.append(row);
-        interactResults.insert(row.interactID, TAV_StuResult::getInstance()->selectNotUploaded(db, row.interactID));
+        if (!row.endTime.isEmpty())
+            interactions.append(row);
     }
 
     exams = TAV_ExamInfo::getInstance()->selectNotUploaded(db, localRecordID);
-    for (const ExamInfoRow& exam : qAsConst(exams)) {
-        examStudents.insert(exam.examID, TAV_ExamStuInfo::getInstance()->selectNotUploaded(db, exam.examID));
-        const QList<ExamStuAnswerRow> answers = TAV_ExamStuAnswer::getInstance()->selectNotUploaded(db, exam.examID);
-        examAnswers.insert(exam.examID, answers);
-        const QMap<int, QList<ExamStuAnswerProRow>> history
-            = TAV_ExamStuAnswer_Pro::getInstance()->selectNotUploadedByExam(db, exam.examID);
-        for (const ExamStuAnswerRow& answer : answers)
-            answerHistory.insert(answer.id, history.value(answer.id));
+    if (!exams.isEmpty()) {
+        examStudents = TAV_ExamStuInfo::getInstance()->selectNotUploadedByRecord(db, localRecordID);
+        examAnswers = TAV_ExamStuAnswer::getInstance()->selectNotUploadedByRecord(db, localRecordID);
+        answerHistory = TAV_ExamStuAnswer_Pro::getInstance()->selectNotUploadedByRecord(db, localRecordID);
     }
 
     if (TavStatement::failureCount() != failures)

@@ -12,6 +12,7 @@
 #include "StuResultRow.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QMutex>
@@ -61,6 +62,6 @@ private:
     QList<ExamInfoRow> exams;
     QMap<int, QList<ExamStuInfoRow>> examStudents;
     QMap<int, QList<ExamStuAnswerRow>> examAnswers;
-    QMap<int, QList<ExamStuAnswerProRow>> answerHistory;
+    QHash<int, QList<ExamStuAnswerProRow>> answerHistory;
     QString offLineTime;
 };

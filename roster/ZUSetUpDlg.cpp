@@ -162,9 +162,11 @@ QWidget* ZUSetUpDlg::buildInteractionTab()
 
     m_modeBox = new QComboBox(page);
     m_modeBox->setObjectName("ModeComboBox");
+    ZUFormFrame::stylePopupList(m_modeBox);
     m_modeBox->addItems({ tr("无"), tr("A-J单选"), tr("A-J多选"), tr("数字"), tr("抢答"), tr("随机点名") });
     m_feedbackBox = new QComboBox(page);
     m_feedbackBox->setObjectName("FeedbackTypeComboBox");
+    ZUFormFrame::stylePopupList(m_feedbackBox);
     m_feedbackBox->addItems({ tr("无"), tr("表决"), tr("是否"), tr("评价") });
 
     m_timeBox = new ZUNoSelSpinBox(page);
@@ -221,6 +223,7 @@ QWidget* ZUSetUpDlg::buildQuizTab()
 
     m_testModeBox = new QComboBox(page);
     m_testModeBox->setObjectName("TestModeComboBox");
+    ZUFormFrame::stylePopupList(m_testModeBox);
     m_testModeBox->addItems({ tr("逐题作答"), tr("集中作答") });
 
     QGridLayout* grid = formGrid();

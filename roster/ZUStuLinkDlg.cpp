@@ -168,6 +168,7 @@ void ZUStuLinkDlg::buildForm()
     classLbl->setObjectName("ClassLbl");
     m_combo = new QComboBox(bar);
     m_combo->setObjectName("ClassNameListComboBox");
+    ZUFormFrame::stylePopupList(m_combo);
     auto* snTit = new QLabel(tr("接收器编号:"), bar);
     snTit->setObjectName("StationSnLbl");
     m_stationSn = new QLabel(bar);

@@ -6,6 +6,7 @@
 #include "ZUHdManager.h"
 #include "ZUHelpDlg.h"
 #include "ZULoginSer.h"
+#include "ZUMovieLabel.h"
 #include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
@@ -19,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMovie>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -139,6 +139,7 @@ void ZULoginDlg::buildForm()
     m_autoLogin->setObjectName("autoLoginCheckBox");
     m_errorLabel = new QLabel(m_inputPanel);
     m_errorLabel->setObjectName("errorLabel");
+    m_errorLabel->setTextFormat(Qt::PlainText);
     m_errorLabel->setMinimumHeight(20);
     m_loginBtn = new QPushButton(tr("登录"), m_inputPanel);
     m_loginBtn->setObjectName("LoginBtn");
@@ -166,12 +167,9 @@ void ZULoginDlg::buildForm()
     m_progressPanel->setObjectName("progressPanel");
     auto* progress = new QVBoxLayout(m_progressPanel);
     progress->setContentsMargins(40, 0, 40, 18);
-    auto* animation = new QLabel(m_progressPanel);
+    auto* animation = new ZUMovieLabel(ZUFormFrame::imagePath("Login/tav-login-inprogress-n.gif"), m_progressPanel);
     animation->setObjectName("progressAnimation");
     animation->setAlignment(Qt::AlignCenter);
-    m_movie = new QMovie(ZUFormFrame::imagePath("Login/tav-login-inprogress-n.gif"), QByteArray(), this);
-    animation->setMovie(m_movie);
-    m_movie->start();
     progress->addStretch();
     progress->addWidget(animation);
     progress->addStretch();

@@ -10,7 +10,6 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QMovie;
 class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
@@ -75,7 +74,6 @@ private:
 
     QFrame* m_inputPanel = nullptr;
     QFrame* m_progressPanel = nullptr;
-    QMovie* m_movie = nullptr;
     QLineEdit* m_userEdit = nullptr;
     QLineEdit* m_passwordEdit = nullptr;
     QCheckBox* m_autoLogin = nullptr;

@@ -1,6 +1,5 @@
 #include "ZULoginSer.h"
 
-#include "CodeTool.h"
 #include "JsonHelper.h"
 #include "TAVDataParse.h"
 #include "TAVDatabase.h"
@@ -9,6 +8,7 @@
 #include "TAV_AppInfo.h"
 #include "TAV_ClassInfo.h"
 #include "TAV_TeacherInfo.h"
+#include "Upload.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -74,16 +74,25 @@ int ZULoginSer::onLineLogin(const QString& username, const QString& password, QS
     TAV_TeacherInfo::getInstance()->setLoginDate(db, username, QDateTime::currentDateTime());
     TAVDatabase::getInstance()->closeDbCon(db);
 
-    const QString params = QString("username=%1&password=%2").arg(username, password);
-    const QString sign = CodeTool::md5Hex(params + "&" + TAVNetEvent::signKey());
-    const QByteArray body = (params + "&sign=" + sign).toUtf8();
+    // Signed over the plain values, sent escaped: "+", "&" and "%" in a name would arrive as something else.
+    const QString sign = TAVNetEvent::sign(QString("username=%1&password=%2").arg(username, password));
+    const QByteArray body = ("username=" + Upload::encodeFormValue(username)
+                             + "&password=" + Upload::encodeFormValue(password) + "&sign=" + sign)
+                                .toUtf8();
 
     qDebug() << "send login msg to server";
     QByteArray reply;
-    const int code = TAVNetEvent::getInstance()->post("/tav/fastenMachine/tokenLogin", body, reply, 10000);
+    const int code = TAVNetEvent::getInstance()->post("/tav/fastenMachine/tokenLogin", body, reply, kLoginTimeoutMs);
     qDebug().noquote() << "the res code is: " + QString::number(code);
 
     TAVMemInfo* mem = TAVMemInfo::getInstance();
+    const auto serverError = [&](const QString& why) {
+        qWarning().noquote() << "****login reply refused: " + why;
+        errorText = this->errorText(QString());
+        return Refused;
+    };
+    if (code == TAVNetEvent::ReplyTooLarge)
+        return serverError("too large");
     if (code != 200) {
         mem->onlineFlag = false;
         return Unreachable;
@@ -94,11 +103,17 @@ int ZULoginSer::onLineLogin(const QString& username, const QString& password, QS
     if (res.errorCode == QLatin1String("500"))
         return Unreachable;
     if (res.success) {
-        mem->onlineFlag = true;
+        QString problem;
+        if (!TAVDataParse::checkLoginData(res.result, &problem))
+            return serverError(problem);
         db = TAVDatabase::getInstance()->getDbCon();
-        TAVDataParse::getInstance()->parseLoginData(db, res.result, password);
-        TAV_ClassInfo::getInstance()->loadByUser(db, mem->currentTeacher.username);
+        const bool stored = TAVDataParse::getInstance()->parseLoginData(db, res.result, password);
+        if (stored)
+            TAV_ClassInfo::getInstance()->loadByUser(db, mem->currentTeacher.username);
         TAVDatabase::getInstance()->closeDbCon(db);
+        if (!stored)
+            return serverError("not stored");
+        mem->onlineFlag = true;
         return LoggedIn;
     }
     qDebug() << "online login fail";

@@ -15,11 +15,15 @@ public:
 
     static ZULoginSer* getInstance() { return TavSingleton<ZULoginSer>::instance(); }
 
+    static constexpr int kLoginTimeoutMs = 10000;
+
     void readSavedLogin(int& autologin, QString& username, QString& password);
     void saveLogin(int autologin, const QString& username, const QString& password);
     void clearLogin();
     bool checkOfflineLogin(const QString& username, const QString& password);
     QString errorText(const QString& errorCode) const;
+    // A reply that is too large, or whose payload fails TAVDataParse::checkLoginData or cannot be stored, is
+    // a server error: Refused with "服务器异常", and neither the tables nor the teacher state change.
     int onLineLogin(const QString& username, const QString& password, QString& errorText);
 
 private:

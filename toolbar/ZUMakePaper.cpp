@@ -7,6 +7,7 @@
 #include "TAVNetCheck.h"
 #include "TAVNetEvent.h"
 #include "ZUFormFrame.h"
+#include "ZUMakePaperPage.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 #include "ZUWebView.h"
@@ -16,8 +17,10 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QNetworkReply>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -33,7 +36,8 @@ ZUMakePaper::ZUMakePaper()
     setAttribute(Qt::WA_TranslucentBackground);
     setStyleSheet(ZUFormFrame::styleSheet(R"(
 #titleLabel { font-size: 16px; }
-#pageFrame { background-color: #ffffff; }
+#pageFrame, #neutralPage { background-color: #ffffff; }
+#neutralText { color: #999999; font-size: 16px; }
 )"));
 
     auto* layout = new QVBoxLayout(this);
@@ -45,9 +49,24 @@ ZUMakePaper::ZUMakePaper()
     page->setObjectName("pageFrame");
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(0, 0, 0, 0);
+    // Until the server's page has loaded, a page of our own stands in: WebKit's error page would show the
+    // teacher English text and the whole signed address.
+    m_stack = new QStackedWidget(page);
+    m_neutralPage = new QFrame(m_stack);
+    m_neutralPage->setObjectName("neutralPage");
+    auto* neutralLayout = new QVBoxLayout(m_neutralPage);
+    auto* neutralText = new QLabel(tr("正在打开备课页面…"), m_neutralPage);
+    neutralText->setObjectName("neutralText");
+    neutralText->setAlignment(Qt::AlignCenter);
+    neutralLayout->addWidget(neutralText);
     m_view = new ZUWebView(this);
     m_view->setObjectName("webView");
-    pageLayout->addWidget(m_view);
+    m_page = new ZUMakePaperPage(m_view);
+    m_view->setPage(m_page);
+    m_view->installEventFilter(this);
+    m_stack->addWidget(m_neutralPage);
+    m_stack->addWidget(m_view);
+    pageLayout->addWidget(m_stack);
     layout->addWidget(page);
 
     m_timer = new QTimer(this);
@@ -67,6 +86,21 @@ bool ZUMakePaper::pageTimerActive() const
     return m_timer->isActive();
 }
 
+int ZUMakePaper::pageTimerRemaining() const
+{
+    return m_timer->remainingTime();
+}
+
+bool ZUMakePaper::pageShown() const
+{
+    return m_stack->currentWidget() == m_view;
+}
+
+void ZUMakePaper::showNeutralPage()
+{
+    m_stack->setCurrentWidget(m_neutralPage);
+}
+
 QString ZUMakePaper::pageUrl(int phaseID, int subject) const
 {
     const QString creator = TAVMemInfo::getInstance()->currentTeacher.username;
@@ -79,6 +113,8 @@ QString ZUMakePaper::pageUrl(int phaseID, int subject) const
 
 void ZUMakePaper::showPaper(int phaseID, int subject)
 {
+    showNeutralPage();
+    m_page->resetDialogCount();
     m_view->setHtml(QString());
     __loadMakerPaper(phaseID, subject);
     m_timer->start(kPageTimeoutMs);
@@ -100,8 +136,12 @@ void ZUMakePaper::loadFinished(bool success)
     qDebug() << "loadFinished";
     if (!isVisible())
         return;
-    if (success)
+    // The blank page that stands between two loads is not the page asked for.
+    const QUrl url = m_view->url();
+    if (success && !url.isEmpty() && url != QUrl("about:blank")) {
         m_timer->stop();
+        m_stack->setCurrentWidget(m_view);
+    }
     CodeTool::logWithTime("ZUMakePaper end");
 }
 
@@ -119,6 +159,7 @@ void ZUMakePaper::timeout()
 void ZUMakePaper::on_closeBtn_clicked()
 {
     m_timer->stop();
+    showNeutralPage();
     m_view->setHtml(QString());
     ZUToolBarDlg::getInstance()->show();
     hide();
@@ -171,4 +212,11 @@ void ZUMakePaper::unsupportedContent(QNetworkReply* reply)
 void ZUMakePaper::keyPressEvent(QKeyEvent* event)
 {
     event->ignore();
+}
+
+bool ZUMakePaper::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress))
+        m_page->resetDialogCount();
+    return QDialog::eventFilter(watched, event);
 }

@@ -8,7 +8,9 @@
 #include <functional>
 
 class QNetworkReply;
+class QStackedWidget;
 class QTimer;
+class ZUMakePaperPage;
 class ZUWebView;
 
 // The web service's lesson-preparation pages for a class phase and a subject, full screen. Papers the page
@@ -31,6 +33,9 @@ public:
     // The folder question is asked through here, so that it can be answered without a file dialog.
     void setFolderChooser(std::function<QString()> chooser) { m_chooseFolder = std::move(chooser); }
     bool pageTimerActive() const;
+    int pageTimerRemaining() const;
+    // True once the page asked for has loaded; until then a neutral page of our own stands in for it.
+    bool pageShown() const;
 
 public slots:
     void on_closeBtn_clicked();
@@ -41,12 +46,18 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TavSingleton<ZUMakePaper>;
     ZUMakePaper();
 
+    void showNeutralPage();
+
     ZUWebView* m_view = nullptr;
+    ZUMakePaperPage* m_page = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    QWidget* m_neutralPage = nullptr;
     QTimer* m_timer = nullptr;
     std::function<QString()> m_chooseFolder;
 };

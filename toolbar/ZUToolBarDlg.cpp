@@ -112,7 +112,6 @@ void ZUToolBarDlg::buildForm()
     m_teacherLabel = new QLabel(mainFrame);
     m_teacherLabel->setObjectName("teacherLabel");
     m_teacherLabel->setAlignment(Qt::AlignCenter);
-    m_teacherLabel->setWordWrap(true);
     layout->addWidget(m_teacherLabel);
 
     auto* stateRow = new QHBoxLayout();
@@ -120,6 +119,9 @@ void ZUToolBarDlg::buildForm()
     stateRow->setSpacing(6);
     m_versionLabel = new QLabel(mainFrame);
     m_versionLabel->setObjectName("versionLabel");
+    // The name and the version come from the server: shown as they are, never as markup.
+    m_teacherLabel->setTextFormat(Qt::PlainText);
+    m_versionLabel->setTextFormat(Qt::PlainText);
     m_statusLabel = new QLabel(mainFrame);
     m_statusLabel->setObjectName("statusLabel");
     m_statusLabel->setAlignment(Qt::AlignCenter);
@@ -140,6 +142,8 @@ void ZUToolBarDlg::buildForm()
     m_classBox->setObjectName("ClassListComboBox");
     m_subjectBox = new QComboBox(mainFrame);
     m_subjectBox->setObjectName("subjectComboBox");
+    ZUFormFrame::stylePopupList(m_classBox);
+    ZUFormFrame::stylePopupList(m_subjectBox);
     choice->addWidget(m_classBox);
     choice->addWidget(m_subjectBox);
     layout->addLayout(choice);
@@ -248,7 +252,14 @@ void ZUToolBarDlg::__loadStatus()
 void ZUToolBarDlg::__initTeacherName()
 {
     qDebug() << "__initTeacherName";
-    m_teacherLabel->setText(tr("欢迎您，") + TAVMemInfo::getInstance()->currentTeacher.name + tr("老师"));
+    // However long the name the server sends, it keeps to its one line and leaves the buttons their room.
+    m_teacherLabel->ensurePolished();
+    const QFontMetrics metrics = m_teacherLabel->fontMetrics();
+    const QString greeting = tr("欢迎您，");
+    const QString title = tr("老师");
+    const int room = width() - 24 - metrics.horizontalAdvance(greeting + title);
+    const QString name = metrics.elidedText(TAVMemInfo::getInstance()->currentTeacher.name, Qt::ElideRight, room);
+    m_teacherLabel->setText(greeting + name + title);
 }
 
 void ZUToolBarDlg::__initVersion()
@@ -348,10 +359,12 @@ void ZUToolBarDlg::__initThumbnail()
     const QString file = QDir::fromNativeSeparators(dir + PlainFileName::make(teacher.username, "teacher") + ".jpg");
     if (TAVMemInfo::getInstance()->onlineFlag) {
         const QString tmp = dir + "tmp.png";
-        if (HttpDownFile::getInstance()->downFile(tmp, teacher.avatar)) {
+        if (HttpDownFile::getInstance()->downFile(tmp, teacher.avatar, kThumbnailMaxBytes, kThumbnailDeadlineMs)) {
             QFile::remove(file);
             QFile::rename(tmp, file);
             m_thumbnail->setStyleSheet(thumbnailStyle(file));
+        } else {
+            QFile::remove(tmp);
         }
         return;
     }

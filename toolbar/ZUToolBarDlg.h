@@ -31,6 +31,11 @@ public:
 
     static ZUToolBarDlg* getInstance() { return TavSingleton<ZUToolBarDlg>::instance(); }
 
+    // The teacher's picture is fetched while the bar waits: a picture larger than this, or one that has not
+    // arrived by then, is given up and the default shown.
+    static constexpr qint64 kThumbnailMaxBytes = 5 * 1024 * 1024;
+    static constexpr int kThumbnailDeadlineMs = 10000;
+
     void setScreenOpener(Screen screen, ScreenOpener opener);
     bool hasScreenOpener(Screen screen) const { return m_openers.contains(screen); }
     // Ending the program goes through here, so that it can be observed without ending a test.

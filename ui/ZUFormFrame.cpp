@@ -1,11 +1,13 @@
 #include "ZUFormFrame.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 QString ZUFormFrame::imagePath(const QString& relative)
@@ -22,9 +24,19 @@ QString ZUFormFrame::styleSheet(const QString& formRules)
 #minBtn:hover { border-image: url(@toolbar/tav-min-h.png); }
 #closeBtn { border: none; border-image: url(@Login/close.png); }
 #closeBtn:hover { border-image: url(@Login/close-h.png); }
+QComboBox { combobox-popup: 0; }
+QComboBox QAbstractItemView { background-color: #ffffff; border: 1px solid #39ba60; outline: 0px; padding: 2px 0px; }
+QComboBox QAbstractItemView::item { color: #333333; min-height: 28px; padding-left: 8px; border: none; }
+QComboBox QAbstractItemView::item:hover { color: #086223; background-color: #e8f6ec; }
+QComboBox QAbstractItemView::item:selected { color: #ffffff; background-color: #39ba60; }
 )";
     style += formRules;
     return style.replace("@", imagePath(QString()));
+}
+
+void ZUFormFrame::stylePopupList(QComboBox* box)
+{
+    box->setItemDelegate(new QStyledItemDelegate(box));
 }
 
 QVBoxLayout* ZUFormFrame::addMainFrame(QWidget* dialog, const QMargins& margins, bool shadow)
@@ -60,6 +72,7 @@ QVector<QPushButton*> ZUFormFrame::addTitleBar(QBoxLayout* layout, const QString
         headerLayout->setSpacing(spacing);
     auto* titleLabel = new QLabel(title, header);
     titleLabel->setObjectName("titleLabel");
+    titleLabel->setTextFormat(Qt::PlainText);
     headerLayout->addWidget(titleLabel);
     headerLayout->addStretch();
 

@@ -5,6 +5,7 @@
 #include <QVector>
 
 class QBoxLayout;
+class QComboBox;
 class QPushButton;
 class QVBoxLayout;
 class QWidget;
@@ -31,4 +32,6 @@ public:
     static QVector<QPushButton*> addTitleBar(QBoxLayout* layout, const QString& title, const QVector<Button>& buttons,
                                              int height = 38, const QMargins& margins = QMargins(14, 0, 8, 0),
                                              int spacing = -1);
+    // Lets the style rules draw the rows of the box's pop-up list (the platform's menu look ignores them).
+    static void stylePopupList(QComboBox* box);
 };

@@ -40,8 +40,16 @@ void ZUTAVAutoMsg::showMessage(const QString& title, const QString& text, int se
     ui->titleLabel->setText(title);
     ui->textLabel->setText(text);
     startCountdown(seconds);
+    fitContent();
     show();
     raise();
+}
+
+void ZUTAVAutoMsg::fitContent()
+{
+    // A notice of one line without buttons is a small box, not a large empty one.
+    ui->textLabel->setAlignment(ui->imageLabel->isHidden() ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    adjustSize();
 }
 
 void ZUTAVAutoMsg::setTitle(const QString& text)
@@ -84,6 +92,7 @@ int ZUTAVAutoMsg::exec()
     // prompt may still be closed earlier by its caller through showMessage.
     if (ui->confirmBtn->isHidden() && ui->cancelBtn->isHidden())
         ui->cancelBtn->show();
+    fitContent();
     ZUTAVDialogBase::exec();
     return m_result;
 }

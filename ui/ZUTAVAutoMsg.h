@@ -49,6 +49,7 @@ private:
 
     void reset();
     void startCountdown(int seconds);
+    void fitContent();
 
     Ui::ZUTAVAutoMsg* ui;
     QTimer m_timer;

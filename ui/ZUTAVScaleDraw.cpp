@@ -12,7 +12,8 @@ QwtText ZUTAVScaleDraw::label(double value) const
 {
     if (value < 0 || value > m_names.size() - 1)
         return QwtText();
-    return QwtText(QStringLiteral("   ") + m_names.at(static_cast<int>(value)));
+    // Names come from the server and the keypads: never read as markup.
+    return QwtText(QStringLiteral("   ") + m_names.at(static_cast<int>(value)), QwtText::PlainText);
 }
 
 void ZUTAVScaleDraw::drawLabel(QPainter* painter, double value) const

@@ -4,15 +4,18 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
 const int kMaxLineLength = 4096;
+const int kRelistenMs = 1000;
 
 QMutex s_mutex;
 QThread* s_thread = nullptr;
@@ -70,23 +73,61 @@ Rf21xControlChannel::Rf21xControlChannel(const QString& path)
 
 void Rf21xControlChannel::listen()
 {
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &Rf21xControlChannel::acceptConnections);
+    QString reason;
+    if (takeSocket(&reason) != Listening) {
+        qWarning().noquote() << "****rf21x control channel" << reason;
+        return;
+    }
+    qDebug() << "rf21x control channel listening at" << m_path;
+    // QLocalServer stops listening for good when one accept fails (out of file handles, say).
+    m_watch = new QTimer(this);
+    m_watch->setInterval(kRelistenMs);
+    connect(m_watch, &QTimer::timeout, this, &Rf21xControlChannel::listenAgainWhenLost);
+    m_watch->start();
+}
+
+void Rf21xControlChannel::listenAgainWhenLost()
+{
+    // A failed accept closes the server's socket and removes its file, while isListening() stays true; a file
+    // removed by someone else leaves clients just as unable to reach us.
+    if (QFileInfo::exists(m_path))
+        return;
+    if (!m_lost) {
+        qWarning().noquote() << "****rf21x control channel stopped listening:" << m_server->errorString();
+        m_lost = true;
+    }
+    m_server->close();
+    QString reason;
+    const Outcome outcome = takeSocket(&reason);
+    if (outcome == Listening) {
+        qDebug() << "rf21x control channel listening again at" << m_path;
+        m_lost = false;
+    } else if (outcome == ServedElsewhere) {
+        // Another receiver took the socket meanwhile: it is theirs now.
+        qWarning().noquote() << "****rf21x control channel" << reason;
+        m_watch->stop();
+    }
+}
+
+Rf21xControlChannel::Outcome Rf21xControlChannel::takeSocket(QString* reason)
+{
     // A socket file that still answers belongs to another running receiver: leave it alone.
     QLocalSocket probe;
     probe.connectToServer(m_path);
     if (probe.waitForConnected(200)) {
         probe.disconnectFromServer();
-        qWarning() << "****rf21x control channel already served at" << m_path;
-        return;
+        *reason = QStringLiteral("already served at ") + m_path;
+        return ServedElsewhere;
     }
     QLocalServer::removeServer(m_path);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_path)) {
-        qWarning() << "****rf21x control channel cannot listen at" << m_path << ":" << m_server->errorString();
-        return;
+        *reason = QStringLiteral("cannot listen at %1: %2").arg(m_path, m_server->errorString());
+        return Failed;
     }
-    connect(m_server, &QLocalServer::newConnection, this, &Rf21xControlChannel::acceptConnections);
-    qDebug() << "rf21x control channel listening at" << m_path;
+    return Listening;
 }
 
 void Rf21xControlChannel::acceptConnections()
@@ -99,6 +140,11 @@ void Rf21xControlChannel::acceptConnections()
                 if (!line.endsWith('\n'))
                     return refuseLongLine(socket);
                 socket->write(Rf21xSimulator::instance()->execute(line.trimmed()) + '\n');
+                // A client that sends and never reads would have its replies kept without end.
+                if (socket->bytesToWrite() > kMaxUnreadReplyBytes) {
+                    qWarning() << "****rf21x control channel drops a client that does not read its replies";
+                    return socket->abort();
+                }
             }
             if (socket->bytesAvailable() >= kMaxLineLength)
                 refuseLongLine(socket);

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QLocalServer;
+class QTimer;
 
 // Local socket through which a person (keypad-sim) or an outside test drives the simulated receiver, one
 // command line in, one reply line out. It runs in a thread of its own so that it answers whatever the
@@ -20,13 +21,23 @@ public:
     static void start();
     static void stop();
 
+    // Replies a client may leave unread beyond what the system buffers for it; past that it is dropped.
+    static constexpr qint64 kMaxUnreadReplyBytes = 64 * 1024;
+
 private slots:
     void listen();
+    void listenAgainWhenLost();
     void acceptConnections();
 
 private:
     explicit Rf21xControlChannel(const QString& path);
 
+    enum Outcome { Listening, ServedElsewhere, Failed };
+    // Listens at the path unless another running receiver answers there; *reason tells why it does not.
+    Outcome takeSocket(QString* reason);
+
     QString m_path;
     QLocalServer* m_server = nullptr;
+    QTimer* m_watch = nullptr;
+    bool m_lost = false;
 };

@@ -5,13 +5,6 @@
 
 namespace {
 
-const int kMaxAutoKeypads = 1000;
-// Demo keypads answer between these delays after a start, so that a set-id press comes first.
-const int kAutoAnswerMinMs = 1500;
-const int kAutoAnswerSpreadMs = 3000;
-const int kSetIdReplyMs = 400;
-const int kSetIdPressMs = 1200;
-
 QByteArray randomAnswer(int quizType)
 {
     static const char kLetters[] = "ABCD";
@@ -210,60 +203,82 @@ void Rf21xSimulator::reset()
     m_autoSpreadMs = kAutoAnswerSpreadMs;
 }
 
-QByteArray Rf21xSimulator::execute(const QByteArray& line)
+bool Rf21xSimulator::parse(const QByteArray& line, Command* command, QByteArray* error)
 {
     const QList<QByteArray> words = line.simplified().split(' ');
-    const QByteArray command = words.value(0);
     const int argc = words.size() - 1;
-    auto intArg = [&words](int index, bool* ok) { return words.value(index).toInt(ok); };
-    auto pushed = [](bool accepted) {
-        return accepted ? QByteArrayLiteral("OK") : QByteArrayLiteral("ERR receiver unplugged");
+    auto refuse = [error](const char* reason) {
+        *error = QByteArrayLiteral("ERR ") + reason;
+        return false;
     };
-    bool ok = true;
+    auto number = [&words](int index, int* value) {
+        bool ok = false;
+        *value = words.value(index).toInt(&ok);
+        return ok;
+    };
+    *command = Command();
+    command->name = words.value(0);
+    const QByteArray& name = command->name;
 
-    if (command.isEmpty())
-        return QByteArrayLiteral("ERR empty command");
-    if (command == "plug" && argc == 0) {
+    if (name.isEmpty())
+        return refuse("empty command");
+    if ((name == "plug" || name == "unplug") && argc == 0)
+        return true;
+    if ((name == "serial" || name == "teacher" || name == "setid") && argc == 1) {
+        command->text = words.at(1);
+        return true;
+    }
+    if (name == "key" && (argc == 2 || argc == 3)) {
+        command->text = words.at(2);
+        if (!number(1, &command->number))
+            return refuse("bad keypad id");
+        if (argc == 3 && !number(3, &command->quizNumber))
+            return refuse("bad quiz number");
+        return true;
+    }
+    if (name == "rush" && argc == 1)
+        return number(1, &command->number) || refuse("bad keypad id");
+    if (name == "raw" && argc == 1)
+        return number(1, &command->number) || refuse("bad message type");
+    if (name == "auto" && argc == 1) {
+        if (!number(1, &command->number) || command->number < 0 || command->number > kMaxAutoKeypads) {
+            *error
+                = QByteArrayLiteral("ERR auto takes a keypad count from 0 to ") + QByteArray::number(kMaxAutoKeypads);
+            return false;
+        }
+        return true;
+    }
+    *error = QByteArrayLiteral("ERR unknown command or wrong arguments: ") + line.simplified().left(80);
+    return false;
+}
+
+QByteArray Rf21xSimulator::execute(const QByteArray& line)
+{
+    Command command;
+    QByteArray error;
+    if (!parse(line, &command, &error))
+        return error;
+    const QByteArray& name = command.name;
+    bool accepted = true;
+    if (name == "plug")
         plug();
-        return QByteArrayLiteral("OK");
-    }
-    if (command == "unplug" && argc == 0) {
+    else if (name == "unplug")
         unplug();
-        return QByteArrayLiteral("OK");
-    }
-    if (command == "serial" && argc == 1) {
-        setSerial(words.at(1));
-        return QByteArrayLiteral("OK");
-    }
-    if (command == "key" && (argc == 2 || argc == 3)) {
-        const int id = intArg(1, &ok);
-        if (!ok)
-            return QByteArrayLiteral("ERR bad keypad id");
-        const int quizNumber = argc == 3 ? intArg(3, &ok) : 1;
-        if (!ok)
-            return QByteArrayLiteral("ERR bad quiz number");
-        return pushed(pushKey(id, words.at(2), quizNumber));
-    }
-    if (command == "rush" && argc == 1) {
-        const int id = intArg(1, &ok);
-        return ok ? pushed(pushRush(id)) : QByteArrayLiteral("ERR bad keypad id");
-    }
-    if (command == "teacher" && argc == 1)
-        return pushed(pushTeacherKey(words.at(1)));
-    if (command == "setid" && argc == 1)
-        return pushed(pushSetIdReply(words.at(1)));
-    if (command == "raw" && argc == 1) {
-        const int type = intArg(1, &ok);
-        return ok ? pushed(pushRaw(type)) : QByteArrayLiteral("ERR bad message type");
-    }
-    if (command == "auto" && argc == 1) {
-        const int n = intArg(1, &ok);
-        if (!ok || n < 0 || n > kMaxAutoKeypads)
-            return QByteArrayLiteral("ERR auto takes a keypad count from 0 to ") + QByteArray::number(kMaxAutoKeypads);
-        setAutoKeypads(n);
-        return QByteArrayLiteral("OK");
-    }
-    return QByteArrayLiteral("ERR unknown command or wrong arguments: ") + line.simplified().left(80);
+    else if (name == "serial")
+        setSerial(command.text);
+    else if (name == "key")
+        accepted = pushKey(command.number, command.text, command.quizNumber);
+    else if (name == "rush")
+        accepted = pushRush(command.number);
+    else if (name == "teacher")
+        accepted = pushTeacherKey(command.text);
+    else if (name == "setid")
+        accepted = pushSetIdReply(command.text);
+    else if (name == "raw")
+        accepted = pushRaw(command.number);
+    else if (name == "auto")
+        setAutoKeypads(command.number);
+    return accepted ? QByteArrayLiteral("OK") : QByteArrayLiteral("ERR receiver unplugged");
 }
 
 int Rf21xSimulator::hidDeviceCount() const

@@ -57,7 +57,15 @@ public:
     void setResult(const QString& command, int result);
 
     // Demo mode: keypads 1..n answer by themselves, and so does every keypad given a new number meanwhile;
-    // 0 switches it off.
+    // 0 switches it off. After each start of answering each of them answers every question once, by default
+    // between kAutoAnswerMinMs and kAutoAnswerMinMs + kAutoAnswerSpreadMs later (after a set-id press); a
+    // stop drops the answers not given yet. A set-id request is confirmed after kSetIdReplyMs, and the
+    // keypad presses once after kSetIdPressMs.
+    static constexpr int kMaxAutoKeypads = 1000;
+    static constexpr int kAutoAnswerMinMs = 1500;
+    static constexpr int kAutoAnswerSpreadMs = 3000;
+    static constexpr int kSetIdReplyMs = 400;
+    static constexpr int kSetIdPressMs = 1200;
     void setAutoKeypads(int n);
     int autoKeypads() const;
     // Demo answers come between minMs and minMs + spreadMs after a start (1500 and 3000 by default).
@@ -69,7 +77,17 @@ public:
     // Back to a plugged receiver with default serial and path, empty queue, no commands, default results.
     void reset();
 
-    // One control-channel line; the reply is "OK" or "ERR " and the reason.
+    // One control-channel line, "name arg ..."; numbers are read into number and quizNumber, a text into text.
+    struct Command
+    {
+        QByteArray name;
+        int number = 0;
+        int quizNumber = 1;
+        QByteArray text;
+    };
+    // False for a line that is no command, with the reply in error ("ERR " and the reason).
+    static bool parse(const QByteArray& line, Command* command, QByteArray* error);
+    // Runs one line; the reply is "OK" or "ERR " and the reason.
     QByteArray execute(const QByteArray& line);
 
     // Library side, called by the entry points.

@@ -3,6 +3,7 @@
 //   keypad-sim < lines.txt     one command per line from standard input
 
 #include "Rf21xControlChannel.h"
+#include "Rf21xSimulator.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,10 +14,46 @@ namespace {
 
 const int kTimeoutMs = 3000;
 
-const char kUsage[] = "usage: keypad-sim [COMMAND ARGS...]   (no arguments: one command per line from standard input)\n"
-                      "commands: plug | unplug | serial S | key ID DATA [QUIZNO] | rush ID | teacher KEY |\n"
-                      "          setid TEXT | raw TYPE | auto N\n"
-                      "socket: $TAV_RF21X_SOCKET, or rf21x-sim.sock in the program directory\n";
+// Exit statuses.
+const int kAllAccepted = 0;
+const int kSomeRefused = 1;
+const int kNotSent = 2;
+
+QString usage(const QString& socket)
+{
+    const auto seconds = [](int ms) { return QString::number(ms / 1000.0, 'f', 1); };
+    return QStringLiteral(
+               "usage: keypad-sim COMMAND [ARGS...]   send one command to the simulated receiver of the running TAV\n"
+               "       keypad-sim < FILE              send one command per line of standard input\n"
+               "\n"
+               "commands:\n"
+               "  plug | unplug          plug the receiver in or pull it out (TAV notices within about a second)\n"
+               "  serial S               serial number the receiver reports the next time TAV opens it\n"
+               "  key ID DATA [QUIZNO]   keypad ID answers DATA (A, ACD, 42, ...) to question QUIZNO (default 1)\n"
+               "  rush ID                keypad ID presses its rush key\n"
+               "  teacher KEY            the teacher remote presses KEY: power, mode, question, up, down, ok,\n"
+               "                         start/pause, stop, report, result or f1\n"
+               "  setid TEXT             the receiver's reply to a set-keypad-id request (Success or Fail)\n"
+               "  raw TYPE               a message of type TYPE without data (1 teacher, 2 keypad, 3 set-id)\n"
+               "  auto N                 keypads 1 to N answer by themselves (at most %1; auto 0 stops them):\n"
+               "                         whenever TAV starts answering, each of them answers every question\n"
+               "                         once (a quiz of K questions gets K answers from each keypad), at its\n"
+               "                         own moment %2 to %3 s after the start: one letter A-D for single\n"
+               "                         choice, a few letters for multiple choice, 0-99 for numbers. When TAV\n"
+               "                         stops answering, the answers not given yet are dropped. When TAV sets\n"
+               "                         a keypad id, the receiver replies Success after %4 s and the keypad\n"
+               "                         with that id presses a letter after %5 s, and answers under that id\n"
+               "                         from then on. TAV takes answers only from keypads bound to students\n"
+               "                         of the chosen class.\n"
+               "\n"
+               "Each command prints the receiver's reply, OK or ERR and the reason. Exit status: 0 when every\n"
+               "command was accepted, 1 when one was refused, 2 when nothing could be sent.\n"
+               "socket: $TAV_RF21X_SOCKET, or rf21x-sim.sock in the program directory; here %6\n")
+        .arg(Rf21xSimulator::kMaxAutoKeypads)
+        .arg(seconds(Rf21xSimulator::kAutoAnswerMinMs),
+             seconds(Rf21xSimulator::kAutoAnswerMinMs + Rf21xSimulator::kAutoAnswerSpreadMs),
+             seconds(Rf21xSimulator::kSetIdReplyMs), seconds(Rf21xSimulator::kSetIdPressMs), socket);
+}
 
 } // namespace
 
@@ -26,31 +63,47 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList args = app.arguments().mid(1);
+    const QString path = Rf21xControlChannel::socketPath();
     if (args.value(0) == QLatin1String("-h") || args.value(0) == QLatin1String("--help")) {
-        out << kUsage;
-        return 0;
+        out << usage(path);
+        return kAllAccepted;
     }
 
-    const QString path = Rf21xControlChannel::socketPath();
+    // A command from the arguments is checked here, so that a typing error gets the usage, TAV running or not.
+    const bool fromArguments = !args.isEmpty();
+    const QByteArray argumentLine = args.join(QLatin1Char(' ')).toUtf8();
+    if (fromArguments) {
+        Rf21xSimulator::Command command;
+        QByteArray error;
+        if (!Rf21xSimulator::parse(argumentLine, &command, &error)) {
+            err << "keypad-sim: " << error.mid(4) << "\n\n" << usage(path);
+            return kNotSent;
+        }
+    }
+
     QLocalSocket socket;
     socket.connectToServer(path);
     if (!socket.waitForConnected(kTimeoutMs)) {
-        err << "keypad-sim: no receiver at " << path << ": " << socket.errorString() << "\n";
-        return 2;
+        // No socket file, or one left behind by a program that ended.
+        if (socket.error() == QLocalSocket::ServerNotFoundError
+            || socket.error() == QLocalSocket::ConnectionRefusedError)
+            err << "keypad-sim: no running TAV at " << path << "\n\n" << usage(path);
+        else
+            err << "keypad-sim: cannot reach TAV at " << path << ": " << socket.errorString() << "\n";
+        return kNotSent;
     }
 
     QFile input;
-    if (args.isEmpty() && !input.open(stdin, QIODevice::ReadOnly)) {
+    if (!fromArguments && !input.open(stdin, QIODevice::ReadOnly)) {
         err << "keypad-sim: cannot read standard input\n";
-        return 2;
+        return kNotSent;
     }
 
     bool allAccepted = true;
-    bool fromArguments = !args.isEmpty();
     while (true) {
         QByteArray line;
         if (fromArguments) {
-            line = args.join(QLatin1Char(' ')).toUtf8();
+            line = argumentLine;
         } else {
             if (input.atEnd())
                 break;
@@ -62,7 +115,7 @@ int main(int argc, char* argv[])
         while (!socket.canReadLine()) {
             if (!socket.waitForReadyRead(kTimeoutMs)) {
                 err << "keypad-sim: no reply from " << path << "\n";
-                return 2;
+                return kNotSent;
             }
         }
         const QByteArray reply = socket.readLine().trimmed();
@@ -73,5 +126,5 @@ int main(int argc, char* argv[])
             break;
     }
     socket.disconnectFromServer();
-    return allAccepted ? 0 : 1;
+    return allAccepted ? kAllAccepted : kSomeRefused;
 }

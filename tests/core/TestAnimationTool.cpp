@@ -1,6 +1,7 @@
 #include "AnimationTool.h"
 
 #include <QGuiApplication>
+#include <QPropertyAnimation>
 #include <QScreen>
 #include <QtTest>
 
@@ -9,6 +10,7 @@ class TestAnimationTool : public QObject
     Q_OBJECT
 private slots:
     void interruptedSlideOutClosesOnlyItsWidget();
+    void hiddenWindowStopsItsSlide();
 };
 
 void TestAnimationTool::interruptedSlideOutClosesOnlyItsWidget()
@@ -30,6 +32,20 @@ void TestAnimationTool::interruptedSlideOutClosesOnlyItsWidget()
     QTRY_VERIFY_WITH_TIMEOUT(!coming.isVisible(), 5000);
     QCOMPARE(coming.geometry().bottom(), available.top() - 1);
     QVERIFY(leaving.isVisible());
+}
+
+// A slide of a window nobody sees any more would only keep waking the interface thread.
+void TestAnimationTool::hiddenWindowStopsItsSlide()
+{
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.show();
+    AnimationTool* tool = AnimationTool::getInstance();
+    tool->animateWidget(5000, &window, AnimationTool::Left, true);
+    auto* slide = tool->findChild<QPropertyAnimation*>();
+    QVERIFY(slide);
+    QCOMPARE(slide->state(), QAbstractAnimation::Running);
+    window.hide();
+    QCOMPARE(slide->state(), QAbstractAnimation::Stopped);
 }
 
 QTEST_MAIN(TestAnimationTool)

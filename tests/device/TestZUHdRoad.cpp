@@ -5,6 +5,7 @@
 #include "ZURF228SendThread.h"
 #include "ZURf228Api.h"
 
+#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@ private slots:
     void keypadSimLinesArriveInInterfaceThread_data();
     void keypadSimLinesArriveInInterfaceThread();
     void controlChannelDropsEndlessLine();
+    void eachAnswerArrivesWithinPasses();
     void unpluggedReceiverDeliversNothingUntilReplugged();
     void receiverBackBeforeNextPollKeepsDelivering();
     void autoKeypadsAnswerAndConfirmIds();
@@ -101,6 +103,33 @@ void TestZUHdRoad::controlChannelDropsEndlessLine()
     QTRY_VERIFY(socket.canReadLine());
     QCOMPARE(socket.readLine(), QByteArray("ERR line too long\n"));
     QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
+}
+
+// An answer that comes while the dispatcher delivers, sleeps between passes or waits, goes out with the next
+// pass: the next answer is sent the moment the last one arrived, so each lands in another phase.
+void TestZUHdRoad::eachAnswerArrivesWithinPasses()
+{
+    const int answers = 30;
+    QElapsedTimer clock;
+    qint64 sentAt = 0;
+    qint64 slowest = 0;
+    int arrived = 0;
+    QMetaObject::Connection next
+        = connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this, [&](StudentInfo info) {
+              if (info.keypadId != arrived + 1)
+                  return;
+              slowest = qMax(slowest, clock.elapsed() - sentAt);
+              if (++arrived < answers) {
+                  sentAt = clock.elapsed();
+                  m_sim->pushKey(arrived + 1, "A");
+              }
+          });
+    clock.start();
+    QVERIFY(m_sim->pushKey(1, "A"));
+    QTRY_COMPARE_WITH_TIMEOUT(arrived, answers, answers * 1000);
+    disconnect(next);
+    // An idle poll (10 ms) and a pass (10 ms), with room for a busy machine; a lost wake-up costs seconds.
+    QVERIFY2(slowest < 1000, qPrintable(QString("%1 ms").arg(slowest)));
 }
 
 // The threads keep running on an unplugged receiver and deliver again once it is back.

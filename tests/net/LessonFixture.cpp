@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QMap>
+#include <QRandomGenerator>
 
 namespace LessonFixture {
 
@@ -22,7 +23,35 @@ static QString studentID(int i)
     return QStringLiteral("20240801%1").arg(i + 1, 2, 10, QLatin1Char('0'));
 }
 
-Lesson makeLesson(const Shape& shape, const QString& endName)
+namespace {
+
+// Times of the rows: kTime throughout, or spread as a lesson from its start (seconds after it).
+class Clock
+{
+public:
+    explicit Clock(const QDateTime& start)
+        : m_start(start)
+    {
+    }
+    QString at(int seconds) const
+    {
+        return m_start.isValid() ? m_start.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : kTime;
+    }
+    // A keypad presses within the given number of seconds; always the same presses for the same lesson.
+    int within(int seconds) { return int(m_random.bounded(quint32(seconds))); }
+
+private:
+    QDateTime m_start;
+    QRandomGenerator m_random { 20240901 };
+};
+
+const int kSignInSeconds = 300;
+const int kInteractionSeconds = 60;
+const int kQuizSeconds = 900;
+
+} // namespace
+
+Lesson makeLesson(const Shape& shape, const QString& endName, const QDateTime& start)
 {
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
     ClassRecordRow record;
@@ -34,39 +63,48 @@ Lesson makeLesson(const Shape& shape, const QString& endName)
     Lesson lesson;
     lesson.recordID = TAV_ClassRecord::getInstance()->insertClassRecord(db, record);
 
+    Clock clock(start);
     for (int s = 0; s < shape.signIns; ++s) {
         TAV_SignInfo::getInstance()->insertSignInfo(db, record.stationSn);
         QMap<QString, QString> signedIn;
         for (int i = 0; i < shape.students; ++i)
-            signedIn.insert(studentID(i), kTime);
+            signedIn.insert(studentID(i), clock.at(s * kSignInSeconds + clock.within(kSignInSeconds)));
         TAV_SignStuInfo::getInstance()->insertSignStuInfoList(db, signedIn);
         TAV_SignInfo::getInstance()->setEndTime(db);
     }
-    for (int n = 0; n < shape.interactions; ++n) {
+    int second = shape.signIns * kSignInSeconds;
+    for (int n = 0; n < shape.interactions; ++n, second += kInteractionSeconds) {
         InteractInfoRow row;
         row.localRecordID = lesson.recordID;
-        row.startTime = row.createDate = kTime;
+        row.startTime = row.createDate = clock.at(second);
         row.answer = QStringLiteral("A");
         row.stationSn = record.stationSn;
         TAV_InteractInfo::getInstance()->insertInteractInfo(db, &row);
         for (int i = 0; i < shape.students; ++i) {
-            const StuResultRow result { 0, row.interactID, studentID(i), kTime, QString(QChar('A' + i % 4)), false };
+            const QString answered = clock.at(second + 1 + clock.within(kInteractionSeconds - 1));
+            const StuResultRow result { 0, row.interactID, studentID(i), answered, QString(QChar('A' + i % 4)), false };
             TAV_StuResult::getInstance()->insertStuResult(db, result);
         }
         TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
     }
-    for (int q = 0; q < shape.quizzes; ++q) {
-        ExamInfoRow exam { 0, lesson.recordID, kTime, kTime, QStringLiteral("P1001"), 0 };
+    for (int q = 0; q < shape.quizzes; ++q, second += kQuizSeconds) {
+        ExamInfoRow exam {
+            0, lesson.recordID, clock.at(second), clock.at(second + kQuizSeconds), QStringLiteral("P1001"), 0
+        };
         TAV_ExamInfo::getInstance()->insertExamInfo(db, exam);
         for (int i = 0; i < shape.students; ++i) {
             const QString id = studentID(i);
             TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { id, exam.examID, 60 + i });
             for (int item = 1; item <= shape.items; ++item) {
-                ExamStuAnswerRow answer {
-                    0, exam.examID, id, "B", 1, item, QString::number(1000 + item), 1, item, kTime
-                };
+                // Each keypad goes through the paper at its own pace; its history entry came a little earlier.
+                const int slot = kQuizSeconds / (shape.items + 1);
+                const int answeredAt = second + (item - 1) * slot + clock.within(2 * slot);
+                const QString answered = clock.at(answeredAt);
+                ExamStuAnswerRow answer { 0, exam.examID, id,      "B", 1, item, QString::number(1000 + item),
+                                          1, item,        answered };
                 TAV_ExamStuAnswer::getInstance()->insertExamStuAnswer(db, answer);
-                TAV_ExamStuAnswer_Pro::getInstance()->insertExamStuAnswerPro(db, { 0, answer.id, 1, "B", kTime });
+                const QString tried = clock.at(answeredAt - clock.within(qMax(1, slot)));
+                TAV_ExamStuAnswer_Pro::getInstance()->insertExamStuAnswerPro(db, { 0, answer.id, 1, "B", tried });
             }
         }
     }

@@ -36,6 +36,9 @@ private slots:
         QVERIFY(DbTestSupport::freshDatabase());
         QVERIFY(m_service.start());
         QVERIFY(NetTestSupport::useServer("127.0.0.1", m_service.port()));
+        // Unless shortened, lessons go out every two minutes and the service has ten seconds to answer.
+        QCOMPARE(AutoUploadThread::getInstance()->periodMs(), 120 * 1000);
+        QCOMPARE(AutoUploadThread::getInstance()->replyTimeoutMs(), 10 * 1000);
         AutoUploadThread::getInstance()->setPeriodMs(50);
         AutoUploadThread::getInstance()->setReplyTimeoutMs(800);
         AutoUploadThread::getInstance()->start();

@@ -4,6 +4,7 @@
 #include "NetTestSupport.h"
 #include "TAVNetCheck.h"
 #include "TAVNetEvent.h"
+#include "TAVNetManager.h"
 #include "TavWebService.h"
 
 #include <QElapsedTimer>
@@ -130,6 +131,39 @@ private slots:
                      qPrintable(QString("time-out %1: %2 ms").arg(timeouts[i]).arg(elapsed[i])));
     }
 
+    // A request given up is closed; reading it anyway only fills the log with "device not open".
+    void givenUpRequestIsNotRead()
+    {
+        m_service.setFailure("*", WebFailure::NoAnswer);
+        HttpDownFile::getInstance()->setStallTimeout(200);
+        DbTestSupport::LogCapture log;
+        QByteArray reply = "stale";
+        QCOMPARE(TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 200, reply), -1);
+        QVERIFY(!HttpDownFile::getInstance()->downFile(m_dir.filePath("given-up.bin"), url("/files/big.bin")));
+        QVERIFY(log.contains("net timeout, abort reply"));
+        QCOMPARE(log.count("device not open"), 0);
+    }
+
+    void oversizedReplyIsRefusedUnread_data()
+    {
+        QTest::addColumn<qint64>("size"); // of the body; 0: the normal reply
+        QTest::addColumn<int>("code");
+        QTest::newRow("normal reply") << qint64(0) << 200;
+        QTest::newRow("one byte above the cap") << TAVNetManager::kMaxReplyBytes + 1 << int(TAVNetEvent::ReplyTooLarge);
+        QTest::newRow("a gigabyte") << (qint64(1) << 30) << int(TAVNetEvent::ReplyTooLarge);
+    }
+    void oversizedReplyIsRefusedUnread()
+    {
+        QFETCH(qint64, size);
+        QFETCH(int, code);
+        if (size)
+            m_service.setOversizedReply(kLogin, size);
+        QByteArray reply = "stale";
+        QCOMPARE(TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 5000, reply), code);
+        QCOMPARE(reply.contains("\"teaName\""), size == 0);
+        QCOMPARE(reply.isEmpty(), size != 0);
+    }
+
     void nestedRequestKeepsItsOwnReply_data()
     {
         QTest::addColumn<bool>("outerIsSlow");
@@ -211,6 +245,34 @@ private slots:
         QCOMPARE(m_service.requests().size(), folder ? 1 : 0);
         if (ok)
             QCOMPARE(readFile(target), path == "/files/big.bin" ? m_big : QByteArray());
+    }
+
+    // A capped download (the teacher's picture) that passes its size or its time is dropped with its file.
+    void cappedDownloadDropsItsPartialFile_data()
+    {
+        QTest::addColumn<WebFailure>("failure");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("within both caps") << WebFailure::None << true;
+        QTest::newRow("larger than the cap") << WebFailure::Oversized << false;
+        QTest::newRow("too slow") << WebFailure::Trickle << false;
+    }
+    void cappedDownloadDropsItsPartialFile()
+    {
+        QFETCH(WebFailure, failure);
+        QFETCH(bool, ok);
+        const qint64 cap = 1024 * 1024;
+        if (failure == WebFailure::Oversized)
+            m_service.setOversizedReply("/files/big.bin", 2 * cap);
+        else
+            m_service.setFailure("/files/big.bin", failure);
+        const QString target = m_dir.filePath("capped.bin");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(HttpDownFile::getInstance()->downFile(target, url("/files/big.bin"), cap, 1000), ok);
+        QVERIFY(clock.elapsed() < 3000);
+        QCOMPARE(QFile::exists(target), ok);
+        if (ok)
+            QCOMPARE(readFile(target), m_big);
     }
 
     void failedDownloadLeavesTheNextFileAlone()

@@ -2,14 +2,21 @@
 #include "LessonFixture.h"
 #include "NetTestSupport.h"
 #include "TAVDatabase.h"
+#include "TAV_ClassRecord.h"
+#include "TAV_ExamInfo.h"
+#include "TAV_ExamStuAnswer.h"
+#include "TAV_ExamStuAnswer_Pro.h"
+#include "TAV_ExamStuInfo.h"
 #include "TAV_InteractInfo.h"
 #include "TAV_SignInfo.h"
+#include "TAV_StuResult.h"
 #include "TavWebService.h"
 #include "Upload.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlQuery>
 
 using namespace LessonFixture;
 
@@ -50,6 +57,77 @@ int addInteraction(int recordID, const QString& answer, bool ended)
         TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
     TAVDatabase::getInstance()->closeDbCon(db);
     return row.interactID;
+}
+
+// A member of every object of a document array, in order.
+QStringList members(const QJsonArray& array, const QStringList& keys)
+{
+    QStringList rows;
+    for (const QJsonValue& item : array) {
+        QStringList values;
+        for (const QString& key : keys)
+            values << item.toObject().value(key).toVariant().toString();
+        rows << values.join('|');
+    }
+    return rows;
+}
+
+template<typename Row, typename... Fields> QStringList fields(const QList<Row>& list, Fields Row::*... field)
+{
+    QStringList rows;
+    for (const Row& row : list)
+        rows << QStringList { QVariant(row.*field).toString()... }.join('|');
+    return rows;
+}
+
+// Two lessons written turn about, so that their rows interleave in every table, students in falling order,
+// and some rows sent already.
+int writeInterleavedLessons()
+{
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    ClassRecordRow record;
+    record.stationSn = "RF21X00001";
+    const int a = TAV_ClassRecord::getInstance()->insertClassRecord(db, record);
+    const int b = TAV_ClassRecord::getInstance()->insertClassRecord(db, record);
+    QList<int> interactions;
+    for (int lesson : { a, b, a, a }) {
+        InteractInfoRow row;
+        row.localRecordID = lesson;
+        row.answer = "C";
+        TAV_InteractInfo::getInstance()->insertInteractInfo(db, &row); // ends the one before: the last runs on
+        interactions << row.interactID;
+    }
+    for (int student = 5; student > 0; --student) {
+        for (int interaction : interactions) {
+            const StuResultRow result { 0, interaction, QString("s%1").arg(student), kTime, "AB", false };
+            TAV_StuResult::getInstance()->insertStuResult(db, result);
+        }
+    }
+    QList<int> quizzes;
+    for (int lesson : { a, b, a }) {
+        ExamInfoRow exam { 0, lesson, kTime, kTime, "P7", 0 };
+        quizzes << TAV_ExamInfo::getInstance()->insertExamInfo(db, exam);
+    }
+    QList<int> answers;
+    for (int student = 3; student > 0; --student) {
+        for (int quiz : quizzes) {
+            const QString id = QString("s%1").arg(student);
+            TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { id, quiz, 60 + student });
+            for (int item = 1; item <= 2; ++item) {
+                ExamStuAnswerRow answer { 0, quiz, id, "D", 1, item, "Q" + QString::number(item), 1, item, kTime };
+                answers << TAV_ExamStuAnswer::getInstance()->insertExamStuAnswer(db, answer);
+            }
+        }
+    }
+    for (int sequence = 1; sequence <= 2; ++sequence) {
+        for (auto answer = answers.crbegin(); answer != answers.crend(); ++answer)
+            TAV_ExamStuAnswer_Pro::getInstance()->insertExamStuAnswerPro(db, { 0, *answer, sequence, "A", kTime });
+    }
+    TAV_StuResult::getInstance()->setUploaded(db, 1);
+    QSqlQuery(db).exec("update TAV_ExamStuAnswer set status = 1 where id = " + QString::number(answers.at(0)));
+    QSqlQuery(db).exec("update TAV_ExamStuAnswer_Pro set status = 1 where id = 2");
+    TAVDatabase::getInstance()->closeDbCon(db);
+    return a;
 }
 } // namespace
 
@@ -94,6 +172,54 @@ private slots:
             value("select endTime from TAV_SignInfo where signID = 2"));
         const QString uuID = "1" + value("select UUID from TAV_ClassRecord");
         QCOMPARE(document, expected.replace("%O", offLine).replace("%T", kTime).replace("%U", uuID));
+    }
+
+    // Each interaction, quiz and answer carries its own pending rows in table order, read as one statement per
+    // interaction, quiz or answer would read them.
+    void documentHoldsEachParentsPendingRowsInTableOrder()
+    {
+        const int lesson = writeInterleavedLessons();
+        const QJsonObject data = dataOf(upload(lesson));
+        QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+        const QJsonArray interactions = data.value("TAVInteractInfo").toArray();
+        QCOMPARE(members(interactions, { "interactID" }), QStringList({ "1", "3" }));
+        int rows = 0;
+        for (const QJsonValue& interaction : interactions) {
+            const int id = interaction.toObject().value("interactID").toInt();
+            const QStringList expected = fields(TAV_StuResult::getInstance()->selectNotUploaded(db, id),
+                                                &StuResultRow::stuResultID, &StuResultRow::dovaneID);
+            QCOMPARE(members(interaction.toObject().value("TAVStuResult").toArray(), { "stuResultID", "dovaneID" }),
+                     expected);
+            rows += expected.size();
+        }
+        const QJsonArray quizzes = data.value("TAVExamInfo").toArray();
+        QCOMPARE(members(quizzes, { "examID" }), QStringList({ "1", "3" }));
+        for (const QJsonValue& quizValue : quizzes) {
+            const QJsonObject quiz = quizValue.toObject();
+            const int id = quiz.value("examID").toInt();
+            QCOMPARE(members(quiz.value("TAVExamStuInfo").toArray(), { "dovaneID", "useTime" }),
+                     fields(TAV_ExamStuInfo::getInstance()->selectNotUploaded(db, id), &ExamStuInfoRow::dovaneID,
+                            &ExamStuInfoRow::useTime));
+            const QJsonArray answers = quiz.value("TAVExamStuAnswer").toArray();
+            const QStringList expected
+                = fields(TAV_ExamStuAnswer::getInstance()->selectNotUploaded(db, id), &ExamStuAnswerRow::id,
+                         &ExamStuAnswerRow::dovaneID, &ExamStuAnswerRow::sn);
+            QCOMPARE(members(answers, { "id", "dovaneID", "sn" }), expected);
+            rows += expected.size();
+            for (const QJsonValue& answer : answers) {
+                const int answerID = answer.toObject().value("id").toInt();
+                const QStringList history
+                    = fields(TAV_ExamStuAnswer_Pro::getInstance()->selectNotUploaded(db, answerID),
+                             &ExamStuAnswerProRow::id, &ExamStuAnswerProRow::sequence);
+                QCOMPARE(members(answer.toObject().value("TAVExamStuAnswerPro").toArray(), { "id", "sequence" }),
+                         history);
+                rows += history.size();
+            }
+        }
+        TAVDatabase::getInstance()->closeDbCon(db);
+        // Five results of each of two interactions less one sent; six answers of each of two quizzes less one
+        // sent, each with two history entries less one sent.
+        QCOMPARE(rows, 9 + 11 + 21);
     }
 
     void bodyEscapesFormSpecialsAndSignsThePlainText_data()

@@ -2,6 +2,7 @@
 #include "ToolbarTestSupport.h"
 
 #include "Rf21xSimulator.h"
+#include "TAVNetManager.h"
 #include "ZULoginDlg.h"
 #include "ZURf228Api.h"
 #include "ZUTAVAutoMsg.h"
@@ -9,8 +10,12 @@
 #include "ZUToolBarDlg.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMovie>
+#include <QSignalSpy>
 
 using namespace ToolbarTestSupport;
 using DbTestSupport::committedValue;
@@ -46,6 +51,8 @@ class TestZULoginDlg : public QObject
 private slots:
     void initTestCase()
     {
+        // The progress animation, from the program directory of the build.
+        QFile::link(TAV_BIN_DIR "/Resources", QCoreApplication::applicationDirPath() + "/Resources");
         QVERIFY(startDemoService(m_service));
         m_dlg = new ZULoginDlg();
         m_dlg->setQuitHandler([](int) {});
@@ -202,6 +209,121 @@ private slots:
         QVERIFY(m_dlg->inputPanelVisible());
         QCOMPARE(edit("UserNameLineEdit")->text(), QString(kTeacher));
         QVERIFY(autoLogin()->isChecked());
+    }
+
+    // Replies a broken or hostile server may send: a server error, and nothing of an earlier login changes.
+    void hostileReplyIsServerError_data()
+    {
+        QTest::addColumn<QString>("member"); // reshaped in the normal reply; empty: an oversized body instead
+        QTest::addColumn<QJsonValue>("value");
+        auto row = [](const char* tag, const char* member, const QJsonValue& value) {
+            QTest::newRow(tag) << QString(member) << value;
+        };
+        row("result a list", "result", QJsonArray());
+        row("result null", "result", QJsonValue::Null);
+        row("no usernameMap", "result/usernameMap", QJsonValue(QJsonValue::Undefined));
+        row("empty user name", "result/usernameMap/userName", "");
+        row("student list an object", "result/classes/0/stuInfoList", QJsonObject());
+        row("teacher name of 10 MB", "result/usernameMap/teaName", QString(10 * 1024 * 1024, 'x'));
+        row("body above the cap", "", QJsonValue());
+    }
+
+    void hostileReplyIsServerError()
+    {
+        QFETCH(QString, member);
+        QFETCH(QJsonValue, value);
+        QVERIFY(loginDemoTeacher());
+        ZULoginSer::getInstance()->saveLogin(1, kTeacher, kPasswordMd5);
+        resetTeacherState();
+        if (member.isEmpty())
+            m_service.setOversizedReply(kLoginPath, TAVNetManager::kMaxReplyBytes + 1);
+        else
+            m_service.reshapeReply(kLoginPath, member, value);
+
+        login(kTeacher, kPassword);
+        QCOMPARE(m_dlg->errorText(), QString("服务器异常"));
+        QVERIFY(m_dlg->inputPanelVisible());
+        QVERIFY(!toolBar()->isVisible());
+        QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
+        QVERIFY(TAVMemInfo::getInstance()->currentTeacher.username.isEmpty());
+        QCOMPARE(savedLogin(), QStringList({ "1", kTeacher, kPasswordMd5 }));
+        QCOMPARE(committedValue("select name from TAV_TeacherInfo").toString(), QString("王明"));
+        QCOMPARE(committedValue("select count(*) from TAV_StudentInfo").toInt(), 18);
+        QCOMPARE(committedValue("select count(*) from TAV_CSTeacherInfo").toInt(), 3);
+    }
+
+    // Form characters in a user name reach the service as typed; the sign covers the plain text.
+    void userNameArrivesAsTyped_data()
+    {
+        QTest::addColumn<QString>("user");
+        for (const char* user : { "a+b", "a&b", "100%", "a=b", "a%26b", "王 老师" })
+            QTest::newRow(user) << QString::fromUtf8(user);
+    }
+
+    void userNameArrivesAsTyped()
+    {
+        QFETCH(QString, user);
+        const QJsonObject demo = m_service.data();
+        m_service.setData(TavWebService::reshaped(demo, "teachers/0/userName", user));
+        login(user, kPassword);
+        m_service.setData(demo);
+        const QList<WebRequest> sent = m_service.requestsTo(kLoginPath);
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().param("username"), user);
+        QVERIFY(sent.first().signOk);
+        QVERIFY(toolBar()->isVisible());
+        QCOMPARE(TAVMemInfo::getInstance()->currentTeacher.username, user);
+    }
+
+    void loginWaitsTenSeconds()
+    {
+        QSignalSpy sent(TAVNetManager::getInstance(), &TAVNetManager::requestStarted);
+        login(kTeacher, kPassword);
+        QVERIFY(toolBar()->isVisible());
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().at(0).toUrl().path(), kLoginPath);
+        QCOMPARE(sent.first().at(1).toInt(), 10000);
+    }
+
+    // The progress animation costs a frame timer only while someone can see it.
+    void progressAnimationRunsOnlyWhileShown()
+    {
+        QMovie* movie = m_dlg->findChild<QLabel*>("progressAnimation")->movie();
+        QVERIFY(movie);
+        m_dlg->showInputPanel();
+        QCOMPARE(movie->state(), QMovie::NotRunning);
+        m_dlg->showProgressPanel();
+        QCOMPARE(movie->state(), QMovie::Running);
+        m_dlg->hide();
+        QCOMPARE(movie->state(), QMovie::NotRunning);
+    }
+
+    // A school of 100,000 students logs in in seconds, the progress animation going on meanwhile.
+    void largeSchoolKeepsTheAnimationGoing()
+    {
+        QJsonArray students;
+        for (int i = 0; i < 100000; ++i) {
+            students.append(QJsonObject { { "username", QString::number(3000000000LL + i) },
+                                          { "name", "学生" },
+                                          { "sn", QString::number(i % 60 + 1) },
+                                          { "baseStationID", kStation } });
+        }
+        const QJsonObject demo = m_service.data();
+        // Class 102 is taught in one subject, so its students come once.
+        m_service.setData(TavWebService::reshaped(demo, "classes/1/students", students));
+        QMovie* movie = m_dlg->findChild<QLabel*>("progressAnimation")->movie();
+        QSignalSpy frames(movie, &QMovie::frameChanged);
+        QElapsedTimer clock;
+        clock.start();
+        login(kTeacher, kPassword);
+        const qint64 took = clock.elapsed();
+        m_service.setData(demo);
+        qInfo("login with 100,000 students took %lld ms, %d animation frames", took, int(frames.size()));
+        QCOMPARE(m_dlg->errorText(), QString());
+        QVERIFY(toolBar()->isVisible());
+        QCOMPARE(committedValue("select count(*) from TAV_StudentInfo where classID = 102").toInt(), 100000);
+        QVERIFY2(took < 10000, qPrintable(QString::number(took)));
+        QVERIFY2(frames.size() >= took / 500, qPrintable(QString("%1 frames in %2 ms").arg(frames.size()).arg(took)));
     }
 
     void receiverUnplugShowsNoticeWithinASecond()

@@ -7,6 +7,7 @@
 #include "ZUToolBarDlg.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebFrame>
 #include <QWebView>
@@ -100,6 +101,75 @@ private slots:
         QVERIFY(!m_paper->pageTimerActive());
         QVERIFY(!m_paper->isVisible());
         QVERIFY(ZUToolBarDlg::getInstance()->isVisible());
+    }
+
+    // Until the server's page has loaded, a neutral page of our own stands in for it: never WebKit's error
+    // page with the whole signed address.
+    void neutralPageUntilTheRealOneLoads_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::newRow("answers") << "answers";
+        QTest::newRow("silent") << "silent";
+        QTest::newRow("down") << "down";
+    }
+
+    void neutralPageUntilTheRealOneLoads()
+    {
+        QFETCH(QString, server);
+        if (server == "silent")
+            m_service.setFailure(kPagePath, WebFailure::NoAnswer);
+        else if (server == "down")
+            QVERIFY(useUnreachableServer());
+        QSignalSpy loaded(m_paper->findChild<QWebView*>("webView"), &QWebView::loadFinished);
+        m_paper->showPaper(2, 1);
+        QVERIFY(!m_paper->pageShown());
+        // The page gives up after 8 s.
+        QVERIFY(m_paper->pageTimerRemaining() > ZUMakePaper::kPageTimeoutMs - 1000);
+        QCOMPARE(ZUMakePaper::kPageTimeoutMs, 8000);
+        if (server == "silent") {
+            QVERIFY(!loaded.wait(500));
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() && !loaded.last().at(0).toBool() == (server == "down"), 5000);
+            QTest::qWait(50);
+        }
+        QCOMPARE(m_paper->pageShown(), server == "answers");
+        QCOMPARE(m_paper->pageTimerActive(), server != "answers");
+    }
+
+    // The server's scripts cannot lock the teacher in the full-screen page with their dialogs.
+    void scriptDialogsCannotLockThePage_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("shown"); // message boxes the teacher sees and answers with yes
+        QTest::addColumn<QString>("title"); // what the script leaves in document.title
+        QTest::newRow("alert in a loop")
+            << "for (var i = 0; i < 50; ++i) alert('第' + i + '次'); document.title = 'done';" << 3 << "done";
+        QTest::newRow("confirm in a loop")
+            << "var n = 0; for (var i = 0; i < 50; ++i) if (confirm('?')) ++n; document.title = 'yes ' + n;" << 3
+            << "yes 3";
+        QTest::newRow("prompt gets no answer") << "document.title = String(prompt('请输入密码', 'x'));" << 0 << "null";
+        QTest::newRow("markup shown as text") << "alert('<h1>HACKED</h1>'); document.title = 'done';" << 1 << "done";
+    }
+
+    void scriptDialogsCannotLockThePage()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, shown);
+        QFETCH(QString, title);
+        m_service.setCannedReply(kPagePath, 200,
+                                 ("<html><body><script>" + script + "</script></body></html>").toUtf8());
+        for (int i = 0; i < shown; ++i)
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        auto* view = m_paper->findChild<QWebView*>("webView");
+        m_paper->showPaper(2, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(view->title(), title, 5000);
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::answeredCount(), shown);
+        if (shown)
+            QCOMPARE(DialogAnswerer::lastTitle(), QString("备课"));
+        QVERIFY(m_paper->pageShown());
+        m_paper->on_closeBtn_clicked();
+        QVERIFY(!m_paper->isVisible());
     }
 
     void wordDownloadGoesIntoChosenFolder_data()

@@ -1,6 +1,7 @@
 // The tool bar and its lesson-record service.
 #include "ToolbarTestSupport.h"
 
+#include "TAVNetManager.h"
 #include "Upload.h"
 #include "ZUInputDlg.h"
 #include "ZUTipDlg.h"
@@ -8,11 +9,14 @@
 #include "ZUToolBarSer.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QSignalSpy>
 
 using namespace ToolbarTestSupport;
 using DbTestSupport::committedValue;
@@ -306,6 +310,111 @@ private slots:
         QVERIFY(TAVMemInfo::getInstance()->currentRecord.localRecordID > 0);
         QVERIFY(committedValue("select endTime from TAV_ClassRecord").isNull());
         QVERIFY(m_service.uploadedDocuments().isEmpty());
+    }
+
+    // A lesson already sent whole (status 1, nothing pending) still goes out once more when it ends.
+    void endingSendsTheLessonOnceMoreWithinTwoSeconds()
+    {
+        startLesson(ZUTipDlg::No);
+        QVERIFY(runOutside("update TAV_ClassRecord set status = 1"));
+        QSignalSpy sent(TAVNetManager::getInstance(), &TAVNetManager::requestStarted);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        button("exitBtn")->click();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(m_service.uploadedDocuments().size(), 1);
+        QCOMPARE(m_service.uploadedDocuments().first().flag, QString("1"));
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().at(0).toUrl().path(), kUploadPath);
+        QCOMPARE(sent.first().at(1).toInt(), 2000);
+    }
+
+    // The teacher's picture: fetched when online (within 5 MB and 10 s), the stored one offline.
+    void thumbnail_data()
+    {
+        QTest::addColumn<bool>("online");
+        QTest::addColumn<WebFailure>("failure"); // of the picture's address
+        QTest::addColumn<bool>("stored"); // a picture of an earlier login lies in the folder
+        QTest::addColumn<bool>("shown"); // the teacher's picture rather than the default
+        QTest::newRow("online") << true << WebFailure::None << false << true;
+        QTest::newRow("online, picture missing") << true << WebFailure::Http500 << true << false;
+        QTest::newRow("online, picture above 5 MB") << true << WebFailure::Oversized << false << false;
+        QTest::newRow("offline, stored picture") << false << WebFailure::None << true << true;
+        QTest::newRow("offline, nothing stored") << false << WebFailure::None << false << false;
+    }
+
+    void thumbnail()
+    {
+        QFETCH(bool, online);
+        QFETCH(WebFailure, failure);
+        QFETCH(bool, stored);
+        QFETCH(bool, shown);
+        const QString folder = QCoreApplication::applicationDirPath() + "/Thumbnails/";
+        const QString picture = folder + kTeacher + ".jpg";
+        QDir(folder).removeRecursively();
+        if (stored) {
+            QVERIFY(QDir().mkpath(folder));
+            QFile file(picture);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("earlier") > 0);
+        }
+        const QString avatar = "/avatar/" + QString(kTeacher) + ".png";
+        if (failure == WebFailure::Oversized)
+            m_service.setOversizedReply(avatar, ZUToolBarDlg::kThumbnailMaxBytes + 1024 * 1024);
+        else
+            m_service.setFailure(avatar, failure);
+        TAVMemInfo::getInstance()->onlineFlag = online;
+        m_bar->onShow();
+
+        const QString style = m_bar->findChild<QLabel*>("thumbnail")->styleSheet();
+        QVERIFY2(style.contains(shown ? picture : QString("Thumbnail-default.png")), qPrintable(style));
+        QCOMPARE(m_service.requestsTo(avatar).size(), int(online));
+        QVERIFY(!QFile::exists(folder + "tmp.png"));
+        if (online && shown)
+            QVERIFY(QFileInfo(picture).size() > 100);
+    }
+
+    // Texts of the server never turn into markup: a name in tags shows its tags.
+    void serverTextsShowAsPlainText()
+    {
+        const QString name = "<h1 style='color:red'>HACKED</h1>";
+        const QJsonObject demo = m_service.data();
+        QJsonObject hostile = TavWebService::reshaped(demo, "teachers/0/teaName", name);
+        hostile = TavWebService::reshaped(hostile, "classes/0/className", "<b>HACKED</b>");
+        m_service.setData(hostile);
+        const bool loggedIn = loginDemoTeacher();
+        m_service.setData(demo);
+        QVERIFY(loggedIn);
+        m_bar->onShow();
+        const QString greeting = m_bar->findChild<QLabel*>("teacherLabel")->text();
+        QVERIFY2(greeting.startsWith("欢迎您，<h1 style=") && greeting.endsWith("…老师"), qPrintable(greeting));
+        // The name keeps to its line: the buttons below keep their room.
+        QVERIFY(button("freeAct")->geometry().bottom() < button("PrepaLesBtn")->geometry().top());
+        QVERIFY(button("PrepaLesBtn")->geometry().bottom() < button("setupBtn")->geometry().top());
+        QCOMPARE(classBox()->itemText(0), QString("<b>HACKED</b>"));
+        int labels = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                if (!label->text().contains("<h1"))
+                    continue;
+                ++labels;
+                QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+            }
+        }
+        QCOMPARE(labels, 1);
+    }
+
+    // The class and subject lists open in the look of the program's forms.
+    void popupListTakesTheFormLook()
+    {
+        m_bar->onShow();
+        classBox()->showPopup();
+        QAbstractItemView* list = classBox()->view();
+        QTRY_VERIFY(list->isVisible());
+        const QRect row = list->visualRect(list->model()->index(classBox()->currentIndex(), 0));
+        const QImage image = list->viewport()->grab().toImage();
+        const QColor selected = image.pixelColor(row.left() + 2, row.center().y());
+        classBox()->hidePopup();
+        QCOMPARE(selected.name(), QString("#39ba60"));
+        QVERIFY(row.height() >= 28);
     }
 
     void uploadGivesUpWhileThreadHoldsMutex()

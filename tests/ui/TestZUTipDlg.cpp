@@ -3,6 +3,8 @@
 #include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -15,6 +17,10 @@ private slots:
     void resultByButton();
     void noticeClosesAfterItsSeconds_data();
     void noticeClosesAfterItsSeconds();
+    void textsShowAsPlainText_data();
+    void textsShowAsPlainText();
+    void noticeWithoutPictureIsOneCentredLine();
+    void noticeCountsWholeSeconds();
 };
 
 namespace {
@@ -133,6 +139,67 @@ void TestZUTipDlg::noticeClosesAfterItsSeconds()
     msg->timeout();
     QVERIFY(!msg->isVisible() && !msg->isCounting());
     QCOMPARE(msg->result(), int(ZUTAVAutoMsg::Cancel));
+}
+
+void TestZUTipDlg::textsShowAsPlainText_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::newRow("message box") << int(Tip);
+    QTest::newRow("input box") << int(Input);
+    QTest::newRow("notice") << int(Notice);
+}
+
+// The boxes show texts of the server and the keypads: tags stay text, whoever the caller is.
+void TestZUTipDlg::textsShowAsPlainText()
+{
+    QFETCH(int, box);
+    const QString markup = QStringLiteral("<h1 style='color:red'>HACKED</h1>");
+    QWidget* dlg = nullptr;
+    if (box == Tip) {
+        ZUTipDlg::getInstance()->setText(markup, markup);
+        dlg = ZUTipDlg::getInstance();
+    } else if (box == Input) {
+        ZUInputDlg::getInstance()->setText(markup, markup);
+        dlg = ZUInputDlg::getInstance();
+    } else {
+        ZUTAVAutoMsg::getInstance()->showMessage(markup, markup, 3, false);
+        dlg = ZUTAVAutoMsg::getInstance();
+    }
+    int shown = 0;
+    for (QLabel* label : dlg->findChildren<QLabel*>()) {
+        if (label->text() != markup)
+            continue;
+        ++shown;
+        QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+    }
+    QCOMPARE(shown, 2);
+    dlg->hide();
+}
+
+// A passing notice without a picture (the receiver's) is a small box with its line in the middle.
+void TestZUTipDlg::noticeWithoutPictureIsOneCentredLine()
+{
+    ZUTAVAutoMsg* notice = ZUTAVAutoMsg::getInstance();
+    notice->showMessage(QStringLiteral("接收器"), QStringLiteral("硬件连接异常"), 3, false);
+    auto* text = notice->findChild<QLabel*>(QStringLiteral("textLabel"));
+    QVERIFY(text->alignment() & Qt::AlignHCenter);
+    QVERIFY2(notice->height() <= 160, qPrintable(QString::number(notice->height())));
+    notice->showMessage(QStringLiteral("提示"), QStringLiteral("教师机绑定成功！"), 3, true);
+    QVERIFY(text->alignment() & Qt::AlignLeft);
+    notice->hide();
+}
+
+// The countdown ticks once a second: a notice of two seconds stays up for two seconds.
+void TestZUTipDlg::noticeCountsWholeSeconds()
+{
+    ZUTAVAutoMsg* msg = ZUTAVAutoMsg::getInstance();
+    QElapsedTimer clock;
+    clock.start();
+    msg->showMessage(QStringLiteral("信息提示"), QStringLiteral("答题结束"), 2, false);
+    QVERIFY(msg->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!msg->isVisible(), 6000);
+    // A coarse timer may fire up to 5 % early.
+    QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
 }
 
 QTEST_MAIN(TestZUTipDlg)

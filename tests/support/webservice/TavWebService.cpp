@@ -144,13 +144,36 @@ void TavWebService::setFailure(const QString& path, WebFailure failure, const QS
     if (failure == WebFailure::None)
         m_state->failures.remove(path);
     else
-        m_state->failures.insert(path, { failure, errorCode });
+        m_state->failures.insert(path, { failure, errorCode, 0, {} });
 }
 
 void TavWebService::setCannedReply(const QString& path, int status, const QByteArray& body)
 {
     QMutexLocker lock(&m_state->mutex);
     m_state->canned.insert(path, { status, body, QByteArrayLiteral("text/html;charset=UTF-8") });
+}
+
+void TavWebService::setOversizedReply(const QString& path, qint64 bytes)
+{
+    QMutexLocker lock(&m_state->mutex);
+    FailureSetting setting;
+    setting.failure = WebFailure::Oversized;
+    setting.size = bytes;
+    m_state->failures.insert(path, setting);
+}
+
+void TavWebService::reshapeReply(const QString& path, const QString& member, const QJsonValue& value)
+{
+    QMutexLocker lock(&m_state->mutex);
+    FailureSetting& setting = m_state->failures[path];
+    if (setting.failure != WebFailure::Reshaped)
+        setting = FailureSetting { WebFailure::Reshaped, QString(), 0, {} };
+    setting.changes.append({ member, value });
+}
+
+QJsonObject TavWebService::reshaped(const QJsonObject& object, const QString& member, const QJsonValue& value)
+{
+    return WebServiceRoutes::reshaped(object, member.split('/'), 0, value).toObject();
 }
 
 void TavWebService::clearFailures()

@@ -46,6 +46,9 @@ enum class WebFailure {
     Http500, // HTTP 500 with an HTML error page
     NotJson, // HTTP 200 with a body that is not JSON
     NoAnswer, // the connection stays open and nothing is sent
+    Oversized, // HTTP 200 with a body of filler bytes of the size given to setOversizedReply, length unannounced
+    Trickle, // the normal reply, its body sent one byte every kTrickleMs
+    Reshaped, // the normal reply with the members given to reshapeReply replaced or removed
 };
 Q_DECLARE_METATYPE(WebFailure)
 
@@ -59,6 +62,7 @@ public:
     static const char* signKey();
     static QString md5Hex(const QString& text);
     static QString defaultDataFile(); // the data file beside the program: <bin>/webservice/demo.json
+    static constexpr int kTrickleMs = 100;
 
     explicit TavWebService(QObject* parent = nullptr);
     ~TavWebService() override;
@@ -80,6 +84,14 @@ public:
 
     void setFailure(const QString& path, WebFailure failure, const QString& errorCode = QStringLiteral("TAV-9"));
     void setCannedReply(const QString& path, int status, const QByteArray& body);
+    // Failure Oversized for the path: bytes of filler, sent as the client reads, ended by closing the connection.
+    void setOversizedReply(const QString& path, qint64 bytes);
+    // Failure Reshaped for the path; every call adds one change. member names a place in the reply JSON, keys
+    // and array indexes joined by "/" ("result/classes/0/stuInfoList"); an index one past the end appends.
+    // An undefined value removes the member.
+    void reshapeReply(const QString& path, const QString& member, const QJsonValue& value);
+    // The change reshapeReply makes, applied to one object.
+    static QJsonObject reshaped(const QJsonObject& object, const QString& member, const QJsonValue& value);
     void clearFailures();
     void setStaticFile(const QString& path, const QByteArray& body,
                        const QByteArray& contentType = QByteArrayLiteral("application/octet-stream"));

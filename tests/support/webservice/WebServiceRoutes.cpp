@@ -50,6 +50,15 @@ WebResponse reply(bool success, const QJsonObject& result = {}, const QString& e
     return response;
 }
 
+WebResponse cannedResponse(const CannedReply& canned)
+{
+    WebResponse response;
+    response.status = canned.status;
+    response.body = canned.body;
+    response.contentType = canned.contentType;
+    return response;
+}
+
 WebResponse notFound()
 {
     WebResponse response;
@@ -82,12 +91,46 @@ QJsonObject findPaper(const QJsonObject& data, const QString& paperID)
     return i < 0 ? QJsonObject() : papers.at(i).toObject();
 }
 
+QByteArray reshapedBody(const QByteArray& body, const QList<QPair<QString, QJsonValue>>& changes)
+{
+    QJsonValue root = QJsonDocument::fromJson(body).object();
+    for (const auto& change : changes)
+        root = WebServiceRoutes::reshaped(root, change.first.split('/'), 0, change.second);
+    return jsonBytes(root.toObject());
+}
+
 int itemCount(const QJsonObject& question)
 {
     return question.value("answer").toString().split('|').size();
 }
 
 } // namespace
+
+QJsonValue WebServiceRoutes::reshaped(const QJsonValue& node, const QStringList& keys, int at, const QJsonValue& value)
+{
+    if (at == keys.size())
+        return value;
+    const QString& key = keys.at(at);
+    if (node.isArray()) {
+        QJsonArray array = node.toArray();
+        const int index = key.toInt();
+        const QJsonValue child = reshaped(array.at(index), keys, at + 1, value);
+        if (index >= array.size())
+            array.append(child);
+        else if (child.isUndefined())
+            array.removeAt(index);
+        else
+            array.replace(index, child);
+        return array;
+    }
+    QJsonObject object = node.toObject();
+    const QJsonValue child = reshaped(object.value(key), keys, at + 1, value);
+    if (child.isUndefined())
+        object.remove(key);
+    else
+        object.insert(key, child);
+    return object;
+}
 
 QString WebRequest::param(const QString& name) const
 {
@@ -121,6 +164,13 @@ bool WebServiceRoutes::checkSign(const WebRequest& request)
     const QString sign = request.param("sign");
     QString signedText;
     if (signedParams().contains(request.path)) {
+        // A sender that escapes its values signs them as plain text.
+        const QStringList names = signedParams().value(request.path);
+        QString plain;
+        for (int i = 0; i < names.size(); ++i)
+            plain += (i ? "&" : "") + names.at(i) + "=" + request.param(names.at(i));
+        if (TavWebService::md5Hex(plain + "&" + key) == sign)
+            return true;
         // Values travel unescaped, so a value may hold "&" or "=": the signed text is the form as sent, up to
         // "&sign=", and it must name the parameters in their order.
         const QByteArray form = request.method == QLatin1String("POST") ? request.rawBody : request.query;
@@ -128,7 +178,6 @@ bool WebServiceRoutes::checkSign(const WebRequest& request)
         if (at < 0)
             return false;
         signedText = QString::fromUtf8(form.left(at));
-        const QStringList names = signedParams().value(request.path);
         int from = 0;
         for (int i = 0; i < names.size(); ++i) {
             const QString field = (i ? "&" : "") + names.at(i) + "=";
@@ -178,17 +227,19 @@ WebResponse WebServiceRoutes::handle(WebServiceState& state, WebRequest& request
         case WebFailure::NoAnswer:
             response.noAnswer = true;
             break;
+        case WebFailure::Oversized:
+            response.fillerSize = failure.size;
+            break;
+        case WebFailure::Trickle:
+            response = answer(state, request);
+            response.trickleMs = TavWebService::kTrickleMs;
+            break;
+        case WebFailure::Reshaped:
+            response = answer(state, request);
+            response.body = reshapedBody(response.body, failure.changes);
+            break;
         case WebFailure::None:
-            if (state.canned.contains(request.path)) {
-                const CannedReply canned = state.canned.value(request.path);
-                response.status = canned.status;
-                response.body = canned.body;
-                response.contentType = canned.contentType;
-            } else if (!request.signOk) {
-                response = reply(false, {}, QStringLiteral("SIGN-ERROR"));
-            } else {
-                response = route(state, request);
-            }
+            response = answer(state, request);
             break;
         }
         request.status = response.noAnswer ? 0 : response.status;
@@ -200,15 +251,19 @@ WebResponse WebServiceRoutes::handle(WebServiceState& state, WebRequest& request
     return response;
 }
 
+WebResponse WebServiceRoutes::answer(WebServiceState& state, const WebRequest& request)
+{
+    if (state.canned.contains(request.path))
+        return cannedResponse(state.canned.value(request.path));
+    if (!request.signOk)
+        return reply(false, {}, QStringLiteral("SIGN-ERROR"));
+    return route(state, request);
+}
+
 WebResponse WebServiceRoutes::route(WebServiceState& state, const WebRequest& request)
 {
-    if (state.files.contains(request.path)) {
-        const CannedReply file = state.files.value(request.path);
-        WebResponse response;
-        response.body = file.body;
-        response.contentType = file.contentType;
-        return response;
-    }
+    if (state.files.contains(request.path))
+        return cannedResponse(state.files.value(request.path));
     if (request.method == QLatin1String("CONNECT"))
         return WebResponse(); // a tunnel for a reachability probe: every host answers
     if (request.path == kLogin)

@@ -5,7 +5,10 @@
 #include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
+
+#include <memory>
 
 namespace {
 
@@ -141,11 +144,59 @@ bool WebServiceServer::handleOne(QTcpSocket* socket, QByteArray& buffer)
         return false; // the connection hangs until the client gives up
 
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " " + reasonPhrase(response.status)
-        + "\r\nContent-Type: " + response.contentType
-        + "\r\nContent-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n";
+        + "\r\nContent-Type: " + response.contentType + "\r\nConnection: close\r\n";
+    // Filler goes without a length: the client learns the size only by reading it.
+    if (response.fillerSize < 0)
+        head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto& header : response.headers)
         head += header.first + ": " + header.second + "\r\n";
-    socket->write(head + "\r\n" + response.body);
-    socket->disconnectFromHost();
+    socket->write(head + "\r\n");
+    if (response.fillerSize >= 0)
+        sendFiller(socket, response.fillerSize);
+    else if (response.trickleMs > 0)
+        trickle(socket, response.body, response.trickleMs);
+    else
+        finish(socket, response.body);
     return false;
+}
+
+void WebServiceServer::finish(QTcpSocket* socket, const QByteArray& body)
+{
+    socket->write(body);
+    socket->disconnectFromHost();
+}
+
+// Filler goes out as the client takes it, so a body of gigabytes is never held here.
+void WebServiceServer::sendFiller(QTcpSocket* socket, qint64 size)
+{
+    auto remaining = std::make_shared<qint64>(size);
+    auto refill = [socket, remaining] {
+        static const QByteArray chunk(64 * 1024, 'x');
+        while (*remaining > 0 && socket->bytesToWrite() < 4 * chunk.size()) {
+            const qint64 n = qMin<qint64>(*remaining, chunk.size());
+            socket->write(chunk.constData(), n);
+            *remaining -= n;
+        }
+        if (*remaining == 0) {
+            *remaining = -1;
+            socket->disconnectFromHost();
+        }
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+    refill();
+}
+
+void WebServiceServer::trickle(QTcpSocket* socket, const QByteArray& body, int intervalMs)
+{
+    auto* timer = new QTimer(socket);
+    auto sent = std::make_shared<int>(0);
+    connect(timer, &QTimer::timeout, socket, [socket, timer, body, sent] {
+        if (*sent >= body.size()) {
+            timer->stop();
+            socket->disconnectFromHost();
+            return;
+        }
+        socket->write(body.mid((*sent)++, 1));
+    });
+    timer->start(intervalMs);
 }

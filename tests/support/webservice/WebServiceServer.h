@@ -25,6 +25,9 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     bool handleOne(QTcpSocket* socket, QByteArray& buffer);
+    static void finish(QTcpSocket* socket, const QByteArray& body);
+    static void sendFiller(QTcpSocket* socket, qint64 size);
+    static void trickle(QTcpSocket* socket, const QByteArray& body, int intervalMs);
 
     WebServiceState* m_state;
     QTcpServer* m_server = nullptr;

@@ -3,6 +3,7 @@
 #include "TavWebService.h"
 
 #include <QJsonArray>
+#include <QJsonValue>
 #include <QMutex>
 
 struct CannedReply
@@ -16,6 +17,8 @@ struct FailureSetting
 {
     WebFailure failure = WebFailure::None;
     QString errorCode;
+    qint64 size = 0; // Oversized
+    QList<QPair<QString, QJsonValue>> changes; // Reshaped: member path and its new value
 };
 
 // Everything the service knows, shared between the caller's thread and the server thread.
@@ -43,4 +46,6 @@ struct WebResponse
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
     bool noAnswer = false;
+    qint64 fillerSize = -1; // >= 0: the body is this many filler bytes, written as the client reads
+    int trickleMs = 0; // > 0: the body goes out one byte per interval
 };
