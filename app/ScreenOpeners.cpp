@@ -1,5 +1,6 @@
 #include "ScreenOpeners.h"
 
+#include "ExamResultViews.h"
 #include "ZUFreeActBar.h"
 #include "ZUSetUpDlg.h"
 #include "ZUStuLinkDlg.h"
@@ -14,6 +15,9 @@ void registerScreenOpeners()
     toolBar->setScreenOpener(ZUToolBarDlg::Screen::FreeInteraction,
                              [](const QString&) { ZUFreeActBar::getInstance()->showFreeBar(); });
 
+    // The quiz screens open the result windows through the views installed here.
+    static ExamResultViews examResultViews;
+    ZUExamResultViews::install(&examResultViews);
     toolBar->setScreenOpener(ZUToolBarDlg::Screen::Quiz,
                              [](const QString&) { ZUTAVExamSetDlg::getInstance()->showWithSettings(); });
 
