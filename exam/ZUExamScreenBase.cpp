@@ -1,5 +1,6 @@
 #include "ZUExamScreenBase.h"
 
+#include "ExamFormParts.h"
 #include "TAVMemInfo.h"
 #include "ZUBaseExamSer.h"
 #include "ZUExamMem.h"
@@ -26,9 +27,11 @@ namespace {
 const int kTimeWidth = 331;
 const int kControlWidth = 171;
 
+using ExamFormParts::label;
+
 QString screenStyle()
 {
-    return QString(R"(
+    return ExamFormParts::style(R"(
 #TopWidget { background-color: #39ba60; }
 #TopWidget QLabel { color: #ffffff; font: 16px "微软雅黑"; }
 #TopWidget QLabel#TestPapNameLbl { font: bold 20px "微软雅黑"; }
@@ -53,25 +56,16 @@ QString screenStyle()
 #ExamContWidget QPushButton:disabled, #ExamContWidget QPushButton#StartExamBtn:disabled,
 #ExamContWidget QPushButton#StopExamBtn:disabled { color: #ffffff; background-color: #a9a9a9; }
 #bottemLbl { border-image: url(@teamExam/right-bottom=bg.png); }
-)")
-        .replace("@", ZUFormFrame::imagePath(QString()));
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QString())
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    return label;
+)");
 }
 
 QLabel* iconLabel(QWidget* parent, const char* name, const QString& picture)
 {
-    QLabel* label = makeLabel(parent, name);
-    label->setFixedSize(20, 20);
-    label->setPixmap(QPixmap(ZUFormFrame::imagePath(picture)));
-    label->setScaledContents(true);
-    return label;
+    QLabel* icon = label(parent, name);
+    icon->setFixedSize(20, 20);
+    icon->setPixmap(QPixmap(ZUFormFrame::imagePath(picture)));
+    icon->setScaledContents(true);
+    return icon;
 }
 
 QString twoDigits(int value)
@@ -81,7 +75,7 @@ QString twoDigits(int value)
 
 } // namespace
 
-ZUExamScreenBase::ZUExamScreenBase(const char* objectName, const QString& title)
+ZUExamScreenBase::ZUExamScreenBase(const char* objectName, const QString& title, const char* centreName)
     : QDialog(nullptr)
 {
     setObjectName(objectName);
@@ -97,7 +91,9 @@ ZUExamScreenBase::ZUExamScreenBase(const char* objectName, const QString& title)
     auto* lower = new QHBoxLayout();
     lower->setSpacing(0);
     m_centre = new QWidget(this);
-    m_centre->setObjectName("centreWidget");
+    m_centre->setObjectName(centreName);
+    m_centre->setAttribute(Qt::WA_StyledBackground);
+    m_centreLayout = new QVBoxLayout(m_centre);
     lower->addWidget(m_centre, 1);
     auto* column = new QWidget(this);
     column->setObjectName("ExamContWidget");
@@ -106,6 +102,10 @@ ZUExamScreenBase::ZUExamScreenBase(const char* objectName, const QString& title)
     buildControlColumn(column);
     lower->addWidget(column);
     layout->addLayout(lower, 1);
+
+    ZUHdManager* hd = ZUHdManager::getInstance();
+    connect(hd, &ZUHdManager::sendTeacherData, this, &ZUExamScreenBase::__getTeacherData);
+    connect(hd, &ZUHdManager::devChange, this, &ZUExamScreenBase::__devChange);
 }
 
 void ZUExamScreenBase::buildTopBar(QVBoxLayout* layout)
@@ -129,13 +129,13 @@ void ZUExamScreenBase::buildTopBar(QVBoxLayout* layout)
     leftLayout->setContentsMargins(40, 18, 10, 18);
     leftLayout->setHorizontalSpacing(8);
     leftLayout->addWidget(iconLabel(left, "TestPapNameTitLbl", "teamExam/test-icon.png"), 0, 0);
-    m_paperName = makeLabel(left, "TestPapNameLbl");
+    m_paperName = label(left, "TestPapNameLbl");
     leftLayout->addWidget(m_paperName, 0, 1, 1, 4);
-    leftLayout->addWidget(makeLabel(left, "TestNumTitLbl", tr("试题总数：")), 1, 1);
-    m_questionNum = makeLabel(left, "TestNumLbl");
+    leftLayout->addWidget(label(left, "TestNumTitLbl", tr("试题总数：")), 1, 1);
+    m_questionNum = label(left, "TestNumLbl");
     leftLayout->addWidget(m_questionNum, 1, 2);
-    leftLayout->addWidget(makeLabel(left, "TestScoTitLbl", tr("试卷总分：")), 1, 3);
-    m_score = makeLabel(left, "TestScoLbl");
+    leftLayout->addWidget(label(left, "TestScoTitLbl", tr("试卷总分：")), 1, 3);
+    m_score = label(left, "TestScoLbl");
     leftLayout->addWidget(m_score, 1, 4);
     leftLayout->setColumnStretch(4, 1);
     topLayout->addWidget(left);
@@ -148,18 +148,18 @@ void ZUExamScreenBase::buildTopBar(QVBoxLayout* layout)
     timeLayout->setContentsMargins(10, 5, 10, 5);
     timeLayout->setSpacing(2);
     auto digits = [time](const char* name) {
-        QLabel* label = makeLabel(time, name, QStringLiteral("00"));
-        label->setFixedSize(96, 106);
-        label->setAlignment(Qt::AlignCenter);
-        return label;
+        QLabel* digits = label(time, name, QStringLiteral("00"));
+        digits->setFixedSize(96, 106);
+        digits->setAlignment(Qt::AlignCenter);
+        return digits;
     };
     m_hour = digits("HourLbl");
     m_min = digits("MinLbl");
     m_sec = digits("SecLbl");
     timeLayout->addWidget(m_hour);
-    timeLayout->addWidget(makeLabel(time, "HourMinLbl", QStringLiteral(":")));
+    timeLayout->addWidget(label(time, "HourMinLbl", QStringLiteral(":")));
     timeLayout->addWidget(m_min);
-    timeLayout->addWidget(makeLabel(time, "MinSecLbl", QStringLiteral(":")));
+    timeLayout->addWidget(label(time, "MinSecLbl", QStringLiteral(":")));
     timeLayout->addWidget(m_sec);
     topLayout->addWidget(time, 0, Qt::AlignBottom);
 
@@ -170,20 +170,20 @@ void ZUExamScreenBase::buildTopBar(QVBoxLayout* layout)
     auto* names = new QGridLayout();
     names->setHorizontalSpacing(8);
     names->addWidget(iconLabel(right, "ClassNameTitLbl", "teamExam/class-icon.png"), 0, 0);
-    m_className = makeLabel(right, "ClassNameLbl");
+    m_className = label(right, "ClassNameLbl");
     names->addWidget(m_className, 0, 1);
     names->addWidget(iconLabel(right, "SubjectTitLbl", "teamExam/subject-icon.png"), 1, 0);
-    m_subject = makeLabel(right, "SubjectLbl");
+    m_subject = label(right, "SubjectLbl");
     names->addWidget(m_subject, 1, 1);
     rightLayout->addLayout(names);
     rightLayout->addStretch();
     m_countsLayout = new QGridLayout();
     m_countsLayout->setVerticalSpacing(0);
-    m_countsLayout->addWidget(makeLabel(right, "AnswerPerTitLbl", tr("已答完人数：")), 0, 0, Qt::AlignRight);
-    m_finishedCount = makeLabel(right, "AnswerPerLbl", tr("0人"));
+    m_countsLayout->addWidget(label(right, "AnswerPerTitLbl", tr("已答完人数：")), 0, 0, Qt::AlignRight);
+    m_finishedCount = label(right, "AnswerPerLbl", tr("0人"));
     m_countsLayout->addWidget(m_finishedCount, 0, 1);
-    m_countsLayout->addWidget(makeLabel(right, "TotPerNumTitLbl", tr("班级总人数：")), 2, 0, Qt::AlignRight);
-    m_totalCount = makeLabel(right, "TotPerNumLbl", tr("0人"));
+    m_countsLayout->addWidget(label(right, "TotPerNumTitLbl", tr("班级总人数：")), 2, 0, Qt::AlignRight);
+    m_totalCount = label(right, "TotPerNumLbl", tr("0人"));
     m_countsLayout->addWidget(m_totalCount, 2, 1);
     rightLayout->addLayout(m_countsLayout);
     topLayout->addWidget(right, 1);
@@ -202,14 +202,14 @@ void ZUExamScreenBase::buildControlColumn(QWidget* column)
     auto* titleLayout = new QVBoxLayout(title);
     titleLayout->setContentsMargins(0, 0, 0, 10);
     titleLayout->addStretch();
-    titleLayout->addWidget(makeLabel(title, "ExamConChiLbl", tr("考试控制")), 0, Qt::AlignHCenter);
+    titleLayout->addWidget(label(title, "ExamConChiLbl", tr("考试控制")), 0, Qt::AlignHCenter);
     layout->addWidget(title);
     m_controlLayout = new QVBoxLayout();
     m_controlLayout->setSpacing(12);
     m_controlLayout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(m_controlLayout);
     layout->addStretch();
-    auto* bottom = makeLabel(column, "bottemLbl");
+    auto* bottom = label(column, "bottemLbl");
     bottom->setFixedSize(kControlWidth, 160);
     layout->addWidget(bottom);
 }
@@ -230,11 +230,7 @@ void ZUExamScreenBase::addReportButtons()
 
 QPushButton* ZUExamScreenBase::addControlButton(const char* name, const QString& text, const char* icon, int width)
 {
-    auto* button = new QPushButton(text, m_controlLayout->parentWidget());
-    button->setObjectName(name);
-    button->setFixedSize(width, 33);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setCursor(Qt::PointingHandCursor);
+    QPushButton* button = ExamFormParts::button(m_controlLayout->parentWidget(), name, text, QSize(width, 33));
     if (icon) {
         button->setIcon(QIcon(ZUFormFrame::imagePath(QStringLiteral("teamExam/") + icon)));
         button->setIconSize(QSize(18, 18));
@@ -245,7 +241,7 @@ QPushButton* ZUExamScreenBase::addControlButton(const char* name, const QString&
 
 QLabel* ZUExamScreenBase::addSeparator(const char* name)
 {
-    QLabel* line = makeLabel(m_controlLayout->parentWidget(), name, QString(64, QLatin1Char('-')));
+    QLabel* line = label(m_controlLayout->parentWidget(), name, QString(64, QLatin1Char('-')));
     line->setProperty("separator", true);
     line->setFixedHeight(4);
     line->setAlignment(Qt::AlignCenter);
@@ -352,9 +348,36 @@ void ZUExamScreenBase::tellReceiverChange(bool change)
         tip(tr("接收器与当前班级不匹配,\n无法进行考试!"));
 }
 
-bool ZUExamScreenBase::remoteAllowed() const
+void ZUExamScreenBase::__getTeacherData(TeacherInfo tdata)
 {
-    return isVisible() && !ZUTipDlg::getInstance()->isVisible();
+    if (isVisible() && !ZUTipDlg::getInstance()->isVisible())
+        onTeacherKey(tdata.data);
+}
+
+void ZUExamScreenBase::__devChange(bool change)
+{
+    if (!isVisible())
+        return;
+    if (!change)
+        stopRun();
+    tellReceiverChange(change);
+}
+
+void ZUExamScreenBase::pauseRun(ZUBaseExamSer& ser)
+{
+    if (m_state != 1)
+        return;
+    m_suspendBtn->hide();
+    m_startBtn->show();
+    ser.pauseExam();
+    m_state = 2;
+    setTimeColour(2);
+}
+
+void ZUExamScreenBase::exitExam()
+{
+    if ((m_state == 0 || m_state == 3) && confirm(tr("确认要结束本次考试并退出?")))
+        leave();
 }
 
 QWidget* ZUExamScreenBase::resultWindow(ZUExamResultViews::View view)
@@ -399,7 +422,11 @@ void ZUExamScreenBase::keyPressEvent(QKeyEvent*) { }
 
 void ZUExamScreenBase::closeEvent(QCloseEvent* e)
 {
-    // Only the exit of the screen ends a quiz, so that it is saved and the tool bar comes back.
+    // Closed by other means than its exit, the screen still ends the quiz the way exit does: what runs is stopped
+    // first, so that it is saved with every answer that came, and the tool bar comes back.
     e->ignore();
-    closeRequested();
+    if (!isVisible() || !confirm(tr("确认要结束本次考试并退出?")))
+        return;
+    stopRun();
+    leave();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TeacherInfo.h"
 #include "ZUExamResultViews.h"
 
 #include <QDialog>
@@ -23,8 +24,15 @@ public:
     // The countdown as hours, minutes and seconds of two digits at least.
     void showTime(int seconds);
 
+public slots:
+    // The teacher remote, heard while the screen is up and no message waits for an answer.
+    void __getTeacherData(TeacherInfo tdata);
+    // A receiver pulled out stops what runs; either way the teacher is told.
+    void __devChange(bool change);
+
 protected:
-    ZUExamScreenBase(const char* objectName, const QString& title);
+    // centreName names the white panel left of the control column that the screen fills.
+    ZUExamScreenBase(const char* objectName, const QString& title, const char* centreName);
 
     // Red when not started or finished, green while running, yellow while paused.
     void setTimeColour(int state);
@@ -42,8 +50,6 @@ protected:
     bool checkReceiver();
     // What the teacher is told after the receiver was plugged in (true) or pulled out (false).
     void tellReceiverChange(bool change);
-    // The teacher remote is listened to only while the screen is up and no message waits for an answer.
-    bool remoteAllowed() const;
 
     // The result window of a view, null without one; visible tells whether it is on screen.
     static QWidget* resultWindow(ZUExamResultViews::View view);
@@ -52,8 +58,15 @@ protected:
     void openPaperAnalysis(const ZUBaseExamSer& ser);
     void openRanking(const ZUBaseExamSer& ser);
 
-    // The teacher closing the window some other way than with its exit button.
-    virtual void closeRequested() = 0;
+    virtual void onTeacherKey(const QString& key) = 0;
+    // Stops what runs, as the stop button does; nothing when nothing runs.
+    virtual void stopRun() = 0;
+    // Ends the quiz (saved when it was stopped) and brings back the tool bar.
+    virtual void leave() = 0;
+    // The exit button: only when nothing runs, and after the teacher confirmed.
+    void exitExam();
+    // The pause button: the countdown stands still while the keypads go on answering.
+    void pauseRun(ZUBaseExamSer& ser);
 
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -67,7 +80,8 @@ protected:
 
     int m_state = 0;
 
-    QWidget* m_centre; // the area left of the control column, filled by the screen
+    QWidget* m_centre; // the panel left of the control column, filled by the screen
+    QVBoxLayout* m_centreLayout;
     QVBoxLayout* m_controlLayout; // the control column below its title
     QGridLayout* m_countsLayout; // the counts in the top bar
     QLabel* m_paperName;

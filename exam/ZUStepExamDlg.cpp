@@ -1,12 +1,12 @@
 #include "ZUStepExamDlg.h"
 
 #include "AnimationTool.h"
+#include "ExamFormParts.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_SubjectInfo.h"
 #include "ZUExamMem.h"
 #include "ZUFormFrame.h"
-#include "ZUHdManager.h"
 #include "ZUStepExamResults.h"
 #include "ZUStepExamSer.h"
 #include "ZUTAVAutoMsg.h"
@@ -26,7 +26,7 @@ const int kSlideMs = 250;
 
 QString centreStyle()
 {
-    return QString(R"(
+    return ExamFormParts::style(R"(
 #leftWidget { background-color: #ffffff; }
 #StructNameLbl { color: #555555; font: bold 26px "微软雅黑"; }
 #subNameLbl { color: #646464; font: bold 20px "微软雅黑"; }
@@ -40,14 +40,13 @@ QString centreStyle()
 #NextBtn { image: url(@analyze/down.png); }
 #btnFrame QPushButton, #btnFrame QPushButton:hover, #btnFrame QPushButton:disabled {
     background-color: transparent; border: none; padding: 0px; }
-)")
-        .replace("@", ZUFormFrame::imagePath(QString()));
+)");
 }
 
 } // namespace
 
 ZUStepExamDlg::ZUStepExamDlg()
-    : ZUExamScreenBase("ZUStepExamDlg", tr("逐题作答"))
+    : ZUExamScreenBase("ZUStepExamDlg", tr("逐题作答"), "leftWidget")
     , m_ser(ZUStepExamSer::getInstance())
 {
     setStyleSheet(styleSheet() + centreStyle());
@@ -66,22 +65,14 @@ ZUStepExamDlg::ZUStepExamDlg()
     QMetaObject::connectSlotsByName(this);
 
     m_ser->setView(this);
-    ZUHdManager* hd = ZUHdManager::getInstance();
-    connect(hd, &ZUHdManager::sendTeacherData, this, &ZUStepExamDlg::__getTeacherData);
-    connect(hd, &ZUHdManager::devChange, this, &ZUStepExamDlg::__devChange);
     setControls(0);
     setTimeColour(0);
 }
 
 void ZUStepExamDlg::buildCentre()
 {
-    auto* outer = new QHBoxLayout(m_centre);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* left = new QWidget(m_centre);
-    left->setObjectName("leftWidget");
-    left->setAttribute(Qt::WA_StyledBackground);
-    outer->addWidget(left);
-    auto* layout = new QVBoxLayout(left);
+    QWidget* left = m_centre;
+    QVBoxLayout* layout = m_centreLayout;
     layout->setContentsMargins(50, 24, 20, 24);
     layout->setSpacing(14);
     m_structName = new QLabel(left);
@@ -117,12 +108,8 @@ void ZUStepExamDlg::buildCentre()
                                                        { "PrevioursBtn", tr("上一题") },
                                                        { "NextBtn", tr("下一题") } };
     for (const auto& b : buttons) {
-        auto* button = new QPushButton(side);
-        button->setObjectName(b.first);
+        QPushButton* button = ExamFormParts::button(side, b.first, QString(), QSize(40, 40));
         button->setToolTip(b.second);
-        button->setFixedSize(40, 40);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setCursor(Qt::PointingHandCursor);
         sideLayout->addWidget(button);
     }
     row->addWidget(side, 0, Qt::AlignTop);
@@ -138,14 +125,10 @@ void ZUStepExamDlg::buildResultButtons()
     grid->setContentsMargins(10, 5, 10, 5);
     grid->setSpacing(10);
     auto make = [frame, grid](const char* name, const char* picture, const QString& tip, int row, int col) {
-        auto* button = new QPushButton(frame);
-        button->setObjectName(name);
+        QPushButton* button = ExamFormParts::button(frame, name, QString(), QSize(33, 33));
         button->setToolTip(tip);
-        button->setFixedSize(33, 33);
         button->setIcon(QIcon(ZUFormFrame::imagePath(QStringLiteral("stepExam/") + picture)));
         button->setIconSize(QSize(33, 33));
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setCursor(Qt::PointingHandCursor);
         grid->addWidget(button, row, col, Qt::AlignCenter);
         return button;
     };
@@ -331,13 +314,7 @@ void ZUStepExamDlg::on_StartExamBtn_clicked()
 
 void ZUStepExamDlg::on_SuspendExamBtn_clicked()
 {
-    if (m_state != 1)
-        return;
-    m_suspendBtn->hide();
-    m_startBtn->show();
-    m_ser->pauseExam();
-    m_state = 2;
-    setTimeColour(2);
+    pauseRun(*m_ser);
 }
 
 void ZUStepExamDlg::on_StopExamBtn_clicked()
@@ -354,20 +331,7 @@ void ZUStepExamDlg::on_ExitExamBtn_clicked()
 {
     qDebug() << "enter quitExam";
     qDebug() << "the exam state is: " << m_state;
-    if (m_state != 0 && m_state != 3)
-        return;
-    if (!confirm(tr("确认要结束本次考试并退出?")))
-        return;
-    leave();
-}
-
-void ZUStepExamDlg::closeRequested()
-{
-    if (!isVisible() || !confirm(tr("确认要结束本次考试并退出?")))
-        return;
-    // A question still open is stopped first, so that its answers are saved with the others.
-    on_StopExamBtn_clicked();
-    leave();
+    exitExam();
 }
 
 void ZUStepExamDlg::leave()
@@ -382,12 +346,10 @@ void ZUStepExamDlg::leave()
 
 // ---- the teacher remote and the receiver ---------------------------------------------------------------------
 
-void ZUStepExamDlg::__getTeacherData(TeacherInfo tdata)
+void ZUStepExamDlg::onTeacherKey(const QString& key)
 {
-    if (!remoteAllowed() || resultVisible(ZUExamResultViews::Ranking)
-        || resultVisible(ZUExamResultViews::PaperAnalysis))
+    if (resultVisible(ZUExamResultViews::Ranking) || resultVisible(ZUExamResultViews::PaperAnalysis))
         return;
-    const QString& key = tdata.data;
     const bool running = m_state == 1 || m_state == 2;
     if (key == QLatin1String("up"))
         on_PrevioursBtn_clicked();
@@ -407,15 +369,6 @@ void ZUStepExamDlg::__getTeacherData(TeacherInfo tdata)
         on_ExplanationBtn_clicked();
     else if (key == QLatin1String("f1") && running)
         on_PersonBtn_clicked();
-}
-
-void ZUStepExamDlg::__devChange(bool change)
-{
-    if (!isVisible())
-        return;
-    if (!change)
-        on_StopExamBtn_clicked();
-    tellReceiverChange(change);
 }
 
 // ---- the result windows --------------------------------------------------------------------------------------
@@ -472,16 +425,30 @@ void ZUStepExamDlg::on_PersonBtn_clicked()
     slide(panel, AnimationTool::Top, true);
 }
 
-void ZUStepExamDlg::on_ExplanationBtn_clicked()
+QWidget* ZUStepExamDlg::openAnswerWindow(ZUExamResultViews::View oneItemView, ZUExamResultViews::View severalView,
+                                         bool& oneItem)
 {
-    QWidget* window = adopt(ZUExamResultViews::Explanation);
+    QWidget* several = adopt(severalView);
+    QWidget* one = adopt(oneItemView);
+    QMap<int, int> scratch;
+    oneItem = m_ser->optionCountFor(m_current, scratch) == 1;
+    QWidget* window = oneItem ? one : several;
     if (!window)
-        return;
-    if (!window->isHidden()) {
+        return nullptr;
+    if (window->isVisible()) {
         slide(window, AnimationTool::Bottom, false);
-        return;
+        return nullptr;
     }
     closeOpenResultView();
+    return window;
+}
+
+void ZUStepExamDlg::on_ExplanationBtn_clicked()
+{
+    bool oneItem = false;
+    QWidget* window = openAnswerWindow(ZUExamResultViews::Explanation, ZUExamResultViews::Explanation, oneItem);
+    if (!window)
+        return;
     const QPixmap picture = m_ser->getResolvePixmapByQuestion(m_current);
     window->show();
     ZUExamResultViews::installed()->setExplanation(picture, ZUStepExamResults::explanationText(*m_ser, m_current));
@@ -490,18 +457,10 @@ void ZUStepExamDlg::on_ExplanationBtn_clicked()
 
 void ZUStepExamDlg::on_TableBtn_clicked()
 {
-    QWidget* table = adopt(ZUExamResultViews::ItemTable);
-    QWidget* list = adopt(ZUExamResultViews::OptionList);
-    QMap<int, int> scratch;
-    const bool oneItem = m_ser->optionCountFor(m_current, scratch) == 1;
-    QWidget* window = oneItem ? list : table;
+    bool oneItem = false;
+    QWidget* window = openAnswerWindow(ZUExamResultViews::OptionList, ZUExamResultViews::ItemTable, oneItem);
     if (!window)
         return;
-    if (window->isVisible()) {
-        slide(window, AnimationTool::Bottom, false);
-        return;
-    }
-    closeOpenResultView();
     ZUExamResultViews* views = ZUExamResultViews::installed();
     window->show();
     if (oneItem) {
@@ -516,18 +475,10 @@ void ZUStepExamDlg::on_TableBtn_clicked()
 
 void ZUStepExamDlg::on_ChartBtn_clicked()
 {
-    QWidget* bars = adopt(ZUExamResultViews::ItemBars);
-    QWidget* chart = adopt(ZUExamResultViews::OptionChart);
-    QMap<int, int> scratch;
-    const bool oneItem = m_ser->optionCountFor(m_current, scratch) == 1;
-    QWidget* window = oneItem ? chart : bars;
+    bool oneItem = false;
+    QWidget* window = openAnswerWindow(ZUExamResultViews::OptionChart, ZUExamResultViews::ItemBars, oneItem);
     if (!window)
         return;
-    if (window->isVisible()) {
-        slide(window, AnimationTool::Bottom, false);
-        return;
-    }
-    closeOpenResultView();
     ZUExamResultViews* views = ZUExamResultViews::installed();
     if (oneItem) {
         const ZUStepExamResults::OptionChart data = ZUStepExamResults::optionChart(*m_ser, m_current);

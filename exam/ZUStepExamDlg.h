@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Singleton.h"
-#include "TeacherInfo.h"
 #include "ZUExamScreenBase.h"
 #include "ZUStepExamView.h"
 
@@ -51,11 +50,11 @@ public slots:
     void on_ChartBtn_clicked();
     void on_EnlargeBtn_clicked();
     void on_NarrowBtn_clicked();
-    void __getTeacherData(TeacherInfo tdata);
-    void __devChange(bool change);
 
 protected:
-    void closeRequested() override;
+    void onTeacherKey(const QString& key) override;
+    void stopRun() override { on_StopExamBtn_clicked(); }
+    void leave() override;
 
 private:
     friend class TavSingleton<ZUStepExamDlg>;
@@ -69,12 +68,13 @@ private:
     // Which controls the teacher can use in a state.
     void setControls(int state);
     void showCounts();
-    // Ends the quiz: saved when a question has been stopped, and back to the tool bar.
-    void leave();
     // At most one result window of the current question is open; this closes it.
     void closeOpenResultView();
     // The result window becomes a part of this screen, so that it stays above it.
     QWidget* adopt(ZUExamResultViews::View view);
+    // The window of the current question's one item or of its several items, ready to be filled and slid in;
+    // null when there is none, or when it was open and now slides out.
+    QWidget* openAnswerWindow(ZUExamResultViews::View oneItemView, ZUExamResultViews::View severalView, bool& oneItem);
     void slide(QWidget* window, int edge, bool in);
     void fillAnsweringPanel();
 

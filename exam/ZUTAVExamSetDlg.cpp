@@ -1,6 +1,7 @@
 #include "ZUTAVExamSetDlg.h"
 
 #include "ExamDuration.h"
+#include "ExamFormParts.h"
 #include "TAVMemInfo.h"
 #include "ZUExamMem.h"
 #include "ZUFormFrame.h"
@@ -41,9 +42,12 @@ const char* const kOtherMode = "QPushButton { background-color: #ffffff; color: 
                                "QPushButton:hover, QPushButton:pressed { background-color: #e99c06; "
                                "color: #ffffff; border: 1px solid #e99c06; }";
 
+using ExamFormParts::button;
+using ExamFormParts::label;
+
 QString formStyle()
 {
-    return QString(R"(
+    return ExamFormParts::style(R"(
 #PageWidget { background: transparent; }
 #PaperSetWidget, #TestSettingWidget { background-color: #ffffff; }
 #setHeader { background-color: #39ba60; }
@@ -70,44 +74,29 @@ QString formStyle()
     font: bold 16px "微软雅黑"; padding: 0px; }
 #rightWidget QPushButton:hover { background-color: #4fcb75; }
 #PageNumLbl { color: #39ba60; font: bold 16px "微软雅黑"; }
-)")
-        .replace("@", ZUFormFrame::imagePath(QString()));
+)");
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QString())
+// One of the two pages: a green strip with its title and a close button on top; the page's layout follows.
+QWidget* makePage(QWidget* parent, const char* name, const char* titleName, const QString& title, const char* closeName)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, QSize size = QSize())
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
-    if (size.isValid())
-        button->setFixedSize(size);
-    return button;
-}
-
-// The green strip on top of a page: its title and a close button.
-QPushButton* addHeader(QVBoxLayout* layout, const char* titleName, const QString& title, const char* closeName)
-{
-    auto* header = new QWidget(layout->parentWidget());
+    auto* page = new QWidget(parent);
+    page->setObjectName(name);
+    page->setAttribute(Qt::WA_StyledBackground);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* header = new QWidget(page);
     header->setObjectName("setHeader");
     header->setAttribute(Qt::WA_StyledBackground);
     header->setFixedHeight(38);
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(14, 0, 8, 0);
-    row->addWidget(makeLabel(header, titleName, title));
+    row->addWidget(label(header, titleName, title));
     row->addStretch();
-    QPushButton* close = makeButton(header, closeName, QString(), QSize(26, 23));
-    row->addWidget(close);
+    row->addWidget(button(header, closeName, QString(), QSize(26, 23)));
     layout->addWidget(header);
-    return close;
+    return page;
 }
 
 } // namespace
@@ -147,7 +136,7 @@ void ZUTAVExamSetDlg::buildForm()
     QWidget* settings = buildSettingsPage(m_examWidget);
     settings->setGeometry(0, kPageHeight, kPageWidth, kPageHeight + 2);
 
-    m_loading = makeLabel(this, "loading");
+    m_loading = label(this, "loading");
     m_loading->setFixedSize(48, 48);
     m_loading->move((width() - 48) / 2, (height() - 48) / 2);
     m_movie = new QMovie(QCoreApplication::applicationDirPath() + "/Resources/gif/examload.gif", QByteArray(), this);
@@ -157,13 +146,8 @@ void ZUTAVExamSetDlg::buildForm()
 
 QWidget* ZUTAVExamSetDlg::buildPaperPage(QWidget* parent)
 {
-    auto* page = new QWidget(parent);
-    page->setObjectName("PaperSetWidget");
-    page->setAttribute(Qt::WA_StyledBackground);
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    addHeader(layout, "PapSetLbl", tr("选择试卷"), "SetCloseBtn");
+    QWidget* page = makePage(parent, "PaperSetWidget", "PapSetLbl", tr("选择试卷"), "SetCloseBtn");
+    auto* layout = static_cast<QVBoxLayout*>(page->layout());
 
     auto* body = new QHBoxLayout();
     body->setContentsMargins(0, 0, 0, 0);
@@ -184,14 +168,14 @@ QWidget* ZUTAVExamSetDlg::buildPaperPage(QWidget* parent)
     sideLayout->setContentsMargins(12, 16, 12, 16);
     sideLayout->setSpacing(14);
     auto add = [side, sideLayout](const char* name, const QString& text, const QString& tip) {
-        QPushButton* button = makeButton(side, name, text, QSize(32, 32));
-        button->setToolTip(tip);
-        sideLayout->addWidget(button);
+        QPushButton* pageButton = button(side, name, text, QSize(32, 32));
+        pageButton->setToolTip(tip);
+        sideLayout->addWidget(pageButton);
     };
     add("PapSetExitBtn", QStringLiteral("←"), tr("返回"));
     sideLayout->addStretch();
     add("UpBtn", QStringLiteral("▲"), tr("上一页"));
-    m_pageNum = makeLabel(side, "PageNumLbl", QStringLiteral("1"));
+    m_pageNum = label(side, "PageNumLbl", QStringLiteral("1"));
     m_pageNum->setFixedSize(32, 24);
     m_pageNum->setAlignment(Qt::AlignCenter);
     sideLayout->addWidget(m_pageNum);
@@ -205,18 +189,13 @@ QWidget* ZUTAVExamSetDlg::buildPaperPage(QWidget* parent)
 
 QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
 {
-    auto* page = new QWidget(parent);
-    page->setObjectName("TestSettingWidget");
-    page->setAttribute(Qt::WA_StyledBackground);
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    addHeader(layout, "TestSetLbl", tr("课间测设置"), "TestSetExitBtn");
+    QWidget* page = makePage(parent, "TestSettingWidget", "TestSetLbl", tr("课间测设置"), "TestSetExitBtn");
+    auto* layout = static_cast<QVBoxLayout*>(page->layout());
 
     auto* body = new QVBoxLayout();
     body->setContentsMargins(30, 18, 30, 22);
     body->setSpacing(14);
-    m_choPapIconBtn = makeButton(page, "ChoPapIconBtn", tr("去选卷"), QSize(120, 40));
+    m_choPapIconBtn = button(page, "ChoPapIconBtn", tr("去选卷"), QSize(120, 40));
     m_choPapIconBtn->setIcon(QIcon(ZUFormFrame::imagePath(QStringLiteral("testAssistant/cho-p-icon.png"))));
     m_choPapIconBtn->setIconSize(QSize(20, 20));
     body->addWidget(m_choPapIconBtn, 0, Qt::AlignHCenter);
@@ -225,10 +204,10 @@ QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
     m_choInfoWidget->setObjectName("ChoInfoWidget");
     auto* info = new QHBoxLayout(m_choInfoWidget);
     info->setContentsMargins(0, 0, 0, 0);
-    m_testName = makeLabel(m_choInfoWidget, "TestNameTextEdit");
+    m_testName = label(m_choInfoWidget, "TestNameTextEdit");
     m_testName->setWordWrap(true);
     info->addWidget(m_testName, 1);
-    info->addWidget(makeButton(m_choInfoWidget, "ChoPapBtn", tr("去选卷"), QSize(72, 33)));
+    info->addWidget(button(m_choInfoWidget, "ChoPapBtn", tr("去选卷"), QSize(72, 33)));
     body->addWidget(m_choInfoWidget);
 
     m_midWidget = new QWidget(page);
@@ -237,20 +216,20 @@ QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
     m_midWidget->setFixedHeight(36);
     auto* mid = new QHBoxLayout(m_midWidget);
     mid->setContentsMargins(12, 0, 12, 0);
-    mid->addWidget(makeLabel(m_midWidget, "TotalScoTitLbl", tr("总分数")));
-    m_totalScore = makeLabel(m_midWidget, "TotalScoLbl", tr("0分"));
+    mid->addWidget(label(m_midWidget, "TotalScoTitLbl", tr("总分数")));
+    m_totalScore = label(m_midWidget, "TotalScoLbl", tr("0分"));
     mid->addWidget(m_totalScore);
     mid->addStretch();
-    mid->addWidget(makeLabel(m_midWidget, "QuesNumTitLbl", tr("题目总数")));
-    m_testNum = makeLabel(m_midWidget, "TestNumLbl", tr("0题"));
+    mid->addWidget(label(m_midWidget, "QuesNumTitLbl", tr("题目总数")));
+    m_testNum = label(m_midWidget, "TestNumLbl", tr("0题"));
     mid->addWidget(m_testNum);
     body->addWidget(m_midWidget);
 
     auto* modeRow = new QHBoxLayout();
     modeRow->setSpacing(12);
-    modeRow->addWidget(makeLabel(page, "TestModeLbl", tr("考试模式：")));
-    m_teamBtn = makeButton(page, "TeamExamBtn", tr("集中作答"), QSize(96, 30));
-    m_stepBtn = makeButton(page, "StepExamBtn", tr("逐题作答"), QSize(96, 30));
+    modeRow->addWidget(label(page, "TestModeLbl", tr("考试模式：")));
+    m_teamBtn = button(page, "TeamExamBtn", tr("集中作答"), QSize(96, 30));
+    m_stepBtn = button(page, "StepExamBtn", tr("逐题作答"), QSize(96, 30));
     modeRow->addWidget(m_teamBtn);
     modeRow->addWidget(m_stepBtn);
     modeRow->addStretch();
@@ -258,7 +237,7 @@ QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
 
     auto* timeRow = new QHBoxLayout();
     timeRow->setSpacing(4);
-    timeRow->addWidget(makeLabel(page, "TestTimLbl", tr("考试时间：")));
+    timeRow->addWidget(label(page, "TestTimLbl", tr("考试时间：")));
     auto box = [page](const char* name, const QString& suffix, int max) {
         auto* spin = new ZUNoSelSpinBox(page);
         spin->setObjectName(name);
@@ -272,15 +251,15 @@ QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
     m_minBox = box("MinSpinBox", tr("分"), 59);
     m_secBox = box("SecSpinBox", tr("秒"), 59);
     timeRow->addWidget(m_hourBox);
-    timeRow->addWidget(makeLabel(page, "hourColon", QStringLiteral(":")));
+    timeRow->addWidget(label(page, "hourColon", QStringLiteral(":")));
     timeRow->addWidget(m_minBox);
-    timeRow->addWidget(makeLabel(page, "minColon", QStringLiteral(":")));
+    timeRow->addWidget(label(page, "minColon", QStringLiteral(":")));
     timeRow->addWidget(m_secBox);
     timeRow->addStretch();
     body->addLayout(timeRow);
     body->addStretch();
 
-    m_startBtn = makeButton(page, "StartTestBtn", tr("开始测验"), QSize(160, 40));
+    m_startBtn = button(page, "StartTestBtn", tr("开始测验"), QSize(160, 40));
     body->addWidget(m_startBtn, 0, Qt::AlignHCenter);
     layout->addLayout(body, 1);
     return page;

@@ -1,11 +1,10 @@
 #include "ZUTeamExamDlg.h"
 
+#include "ExamFormParts.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_StuSortInfo.h"
 #include "ZUExamMem.h"
-#include "ZUFormFrame.h"
-#include "ZUHdManager.h"
 #include "ZUTAVAutoMsg.h"
 #include "ZUTAVNoFocusDelegate.h"
 #include "ZUTeamExamItemDlg.h"
@@ -26,7 +25,7 @@ const int kCellHeight = 103;
 
 QString centreStyle()
 {
-    return QString(R"(
+    return ExamFormParts::style(R"(
 #BottemWidget { background-color: #ffffff; }
 #StuTableWidget { background-color: transparent; border: none; }
 #TimeAddBtn { border: none; border-image: url(@sign/tav_add_n.png); padding: 0px; }
@@ -34,14 +33,13 @@ QString centreStyle()
 #TimeDecLbl { border: none; border-image: url(@sign/tav_dec_n.png); padding: 0px; }
 #TimeDecLbl:hover { border-image: url(@sign/tav_dec_s.png); }
 #TimeImageLbl { border-image: url(@teamExam/time.png); }
-)")
-        .replace("@", ZUFormFrame::imagePath(QString()));
+)");
 }
 
 } // namespace
 
 ZUTeamExamDlg::ZUTeamExamDlg()
-    : ZUExamScreenBase("ZUTeamExamDlg", tr("集中作答"))
+    : ZUExamScreenBase("ZUTeamExamDlg", tr("集中作答"), "BottemWidget")
     , m_ser(ZUTeamExamSer::getInstance())
 {
     setStyleSheet(styleSheet() + centreStyle());
@@ -53,31 +51,21 @@ ZUTeamExamDlg::ZUTeamExamDlg()
     QMetaObject::connectSlotsByName(this);
 
     m_ser->setView(this);
-    ZUHdManager* hd = ZUHdManager::getInstance();
-    connect(hd, &ZUHdManager::sendTeacherData, this, &ZUTeamExamDlg::__getTeacherData);
-    connect(hd, &ZUHdManager::devChange, this, &ZUTeamExamDlg::__devChange);
     setControls(0);
     setTimeColour(0);
 }
 
 void ZUTeamExamDlg::buildCentre()
 {
-    auto* outer = new QHBoxLayout(m_centre);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* bottom = new QWidget(m_centre);
-    bottom->setObjectName("BottemWidget");
-    bottom->setAttribute(Qt::WA_StyledBackground);
-    outer->addWidget(bottom);
-    auto* layout = new QVBoxLayout(bottom);
-    layout->setContentsMargins(50, 24, 20, 10);
-    m_table = new ZUViewTableWidget(bottom);
+    m_centreLayout->setContentsMargins(50, 24, 20, 10);
+    m_table = new ZUViewTableWidget(m_centre);
     m_table->setObjectName("StuTableWidget");
     m_table->setShowGrid(false);
     m_table->horizontalHeader()->hide();
     m_table->verticalHeader()->hide();
     m_table->setFocusPolicy(Qt::NoFocus);
     m_table->setItemDelegate(new ZUTAVNoFocusDelegate(m_table));
-    layout->addWidget(m_table);
+    m_centreLayout->addWidget(m_table);
 }
 
 void ZUTeamExamDlg::buildTimeRow()
@@ -94,12 +82,8 @@ void ZUTeamExamDlg::buildTimeRow()
     const QList<QPair<const char*, QString>> buttons { { "TimeAddBtn", tr("加一分钟") },
                                                        { "TimeDecLbl", tr("减一分钟") } };
     for (const auto& b : buttons) {
-        auto* button = new QPushButton(row);
-        button->setObjectName(b.first);
+        QPushButton* button = ExamFormParts::button(row, b.first, QString(), QSize(29, 29));
         button->setToolTip(b.second);
-        button->setFixedSize(29, 29);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setCursor(Qt::PointingHandCursor);
         layout->addWidget(button);
     }
     m_controlLayout->addWidget(row, 0, Qt::AlignHCenter);
@@ -322,13 +306,7 @@ void ZUTeamExamDlg::on_StartExamBtn_clicked()
 
 void ZUTeamExamDlg::on_SuspendExamBtn_clicked()
 {
-    if (m_state != 1)
-        return;
-    m_suspendBtn->hide();
-    m_startBtn->show();
-    m_ser->pauseExam();
-    m_state = 2;
-    setTimeColour(2);
+    pauseRun(*m_ser);
 }
 
 void ZUTeamExamDlg::on_StopExamBtn_clicked()
@@ -343,19 +321,7 @@ void ZUTeamExamDlg::on_StopExamBtn_clicked()
 
 void ZUTeamExamDlg::on_ExitExamBtn_clicked()
 {
-    if (m_state != 0 && m_state != 3)
-        return;
-    if (confirm(tr("确认要结束本次考试并退出?")))
-        leave();
-}
-
-void ZUTeamExamDlg::closeRequested()
-{
-    if (!isVisible() || !confirm(tr("确认要结束本次考试并退出?")))
-        return;
-    // A quiz still running is stopped first, so that it is saved with every answer that came.
-    on_StopExamBtn_clicked();
-    leave();
+    exitExam();
 }
 
 void ZUTeamExamDlg::leave()
@@ -384,11 +350,9 @@ void ZUTeamExamDlg::on_StuInteractBtn_clicked()
 
 // ---- the teacher remote and the receiver ---------------------------------------------------------------------
 
-void ZUTeamExamDlg::__getTeacherData(TeacherInfo tdata)
+void ZUTeamExamDlg::onTeacherKey(const QString& key)
 {
-    if (!remoteAllowed())
-        return;
-    const QString& key = tdata.data;
+    // An open report takes only the key that closes it.
     if (resultVisible(ZUExamResultViews::Ranking)) {
         if (key == QLatin1String("report"))
             hideResult(ZUExamResultViews::Ranking);
@@ -413,13 +377,4 @@ void ZUTeamExamDlg::__getTeacherData(TeacherInfo tdata)
         on_StuInteractBtn_clicked();
     else if (key == QLatin1String("result"))
         on_TestAnalyBtn_clicked();
-}
-
-void ZUTeamExamDlg::__devChange(bool change)
-{
-    if (!isVisible())
-        return;
-    if (!change)
-        on_StopExamBtn_clicked();
-    tellReceiverChange(change);
 }

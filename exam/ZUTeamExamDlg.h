@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Singleton.h"
-#include "TeacherInfo.h"
 #include "ZUExamScreenBase.h"
 #include "ZUSeatGrid.h"
 #include "ZUTeamExamView.h"
@@ -50,11 +49,11 @@ public slots:
     void on_ExitExamBtn_clicked();
     void on_TestAnalyBtn_clicked();
     void on_StuInteractBtn_clicked();
-    void __getTeacherData(TeacherInfo tdata);
-    void __devChange(bool change);
 
 protected:
-    void closeRequested() override;
+    void onTeacherKey(const QString& key) override;
+    void stopRun() override { on_StopExamBtn_clicked(); }
+    void leave() override;
 
 private:
     friend class TavSingleton<ZUTeamExamDlg>;
@@ -69,7 +68,6 @@ private:
     ZUTeamExamItemDlg* makeTile(int row, int col);
     void setControls(int state);
     void setTilesState(int state);
-    void leave();
 
     ZUTeamExamSer* m_ser;
     ZUSeatGrid m_grid;

@@ -2,10 +2,7 @@
 
 #include "ZUFormFrame.h"
 
-#include <QApplication>
-#include <QDropEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QMovie>
 
 namespace {
@@ -76,12 +73,6 @@ void ZUTeamExamItemDlg::getStudent(QString& id, QString& name) const
 {
     id = m_id;
     name = m_name->text();
-}
-
-void ZUTeamExamItemDlg::setSeat(int row, int col)
-{
-    m_row = row;
-    m_col = col;
 }
 
 void ZUTeamExamItemDlg::setAnswerState(int answered, bool finished, bool animate)
@@ -156,30 +147,7 @@ void ZUTeamExamItemDlg::__pencilMovieFinished()
     m_pen->show();
 }
 
-void ZUTeamExamItemDlg::mousePressEvent(QMouseEvent* e)
+bool ZUTeamExamItemDlg::canDrag(QPixmap&) const
 {
-    if (e->button() == Qt::LeftButton)
-        m_pressPos = e->pos();
-}
-
-void ZUTeamExamItemDlg::mouseMoveEvent(QMouseEvent* e)
-{
-    // A blank seat has nothing to carry.
-    if (isBlank() || !(e->buttons() & Qt::LeftButton))
-        return;
-    if ((e->pos() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
-        return;
-    execSeatDrag(m_row, m_col, QPixmap());
-}
-
-void ZUTeamExamItemDlg::dragLeaveEvent(QDragLeaveEvent*) { }
-
-void ZUTeamExamItemDlg::dropEvent(QDropEvent* e)
-{
-    int row = 0;
-    int col = 0;
-    if (!readSeatMimeData(e->mimeData(), row, col))
-        return;
-    e->acceptProposedAction();
-    emit seatDropped(row, col, m_row, m_col);
+    return !isBlank();
 }

@@ -2,7 +2,6 @@
 
 #include "ZUTableWidBaseDlg.h"
 
-#include <QPoint>
 #include <QString>
 
 class QLabel;
@@ -20,27 +19,18 @@ public:
     // An empty id makes the seat blank.
     void setStudent(const QString& id, const QString& name);
     void getStudent(QString& id, QString& name) const;
-    void setSeat(int row, int col);
-    int row() const { return m_row; }
-    int col() const { return m_col; }
     void setAnswerState(int answered, bool finished, bool animate);
     void getAnswerState(bool& finished, int& answered) const;
     // The run screen's state: 0 not started, 1 running, 2 paused, 3 finished.
     void setExamState(int state);
     bool isWriting() const;
 
-signals:
-    // A seat payload was dropped here: the source seat, then this one.
-    void seatDropped(int fromRow, int fromCol, int toRow, int toCol);
-
 public slots:
     void __pencilMovieFinished();
 
 protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
-    void dragLeaveEvent(QDragLeaveEvent* e) override;
-    void dropEvent(QDropEvent* e) override;
+    // A blank seat has nothing to carry.
+    bool canDrag(QPixmap& picture) const override;
 
 private:
     bool isBlank() const { return m_id.isEmpty(); }
@@ -53,9 +43,6 @@ private:
     QLabel* m_movingPen;
     QMovie* m_pencil;
     QString m_id;
-    int m_row = 0;
-    int m_col = 0;
-    QPoint m_pressPos;
     bool m_finished = false;
     bool m_greenCard = false;
 };

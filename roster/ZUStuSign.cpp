@@ -1,9 +1,6 @@
 #include "ZUStuSign.h"
 
-#include <QApplication>
-#include <QDropEvent>
 #include <QLabel>
-#include <QMouseEvent>
 
 ZUStuSign::ZUStuSign(QWidget* parent)
     : ZUTableWidBaseDlg(parent)
@@ -60,40 +57,8 @@ void ZUStuSign::clearState()
     m_colour.clear();
 }
 
-void ZUStuSign::setSeat(int row, int col)
+bool ZUStuSign::canDrag(QPixmap& picture) const
 {
-    m_row = row;
-    m_col = col;
-}
-
-void ZUStuSign::mousePressEvent(QMouseEvent* e)
-{
-    if (e->button() == Qt::LeftButton)
-        m_pressPos = e->pos();
-}
-
-void ZUStuSign::mouseMoveEvent(QMouseEvent* e)
-{
-    if (!(e->buttons() & Qt::LeftButton))
-        return;
-    if ((e->pos() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
-        return;
-    execSeatDrag(m_row, m_col, m_dragPixmap);
-}
-
-void ZUStuSign::dragEnterEvent(QDragEnterEvent* e)
-{
-    ZUTableWidBaseDlg::dragEnterEvent(e);
-}
-
-void ZUStuSign::dragLeaveEvent(QDragLeaveEvent*) { }
-
-void ZUStuSign::dropEvent(QDropEvent* e)
-{
-    int row = 0;
-    int col = 0;
-    if (!readSeatMimeData(e->mimeData(), row, col))
-        return;
-    e->acceptProposedAction();
-    emit seatDropped(row, col, m_row, m_col);
+    picture = m_dragPixmap;
+    return true;
 }

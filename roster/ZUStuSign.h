@@ -3,7 +3,6 @@
 #include "ZUTableWidBaseDlg.h"
 
 #include <QPixmap>
-#include <QPoint>
 #include <QString>
 
 class QLabel;
@@ -21,8 +20,6 @@ public:
     void setState(const QString& image, const QString& colour);
     // No picture and no name: an empty seat.
     void clearState();
-    void setSeat(int row, int col);
-    QPair<int, int> seat() const { return qMakePair(m_row, m_col); }
 
     QString studentId() const { return m_studentId; }
     QString keypadSn() const { return m_keypadSn; }
@@ -30,16 +27,8 @@ public:
     QString image() const { return m_image; }
     QString colour() const { return m_colour; }
 
-signals:
-    // A seat payload was dropped here: the source seat, then this one.
-    void seatDropped(int fromRow, int fromCol, int toRow, int toCol);
-
 protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
-    void dragEnterEvent(QDragEnterEvent* e) override;
-    void dragLeaveEvent(QDragLeaveEvent* e) override;
-    void dropEvent(QDropEvent* e) override;
+    bool canDrag(QPixmap& picture) const override;
 
 private:
     QWidget* m_picture;
@@ -47,9 +36,6 @@ private:
     QPixmap m_dragPixmap;
     QString m_studentId;
     QString m_keypadSn;
-    int m_row = 0;
-    int m_col = 0;
-    QPoint m_pressPos;
     QString m_image;
     QString m_colour;
 };

@@ -1,8 +1,10 @@
 #include "ZUTableWidBaseDlg.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPixmap>
 
 namespace {
@@ -51,6 +53,34 @@ bool ZUTableWidBaseDlg::readSeatMimeData(const QMimeData* data, int& row, int& c
     return true;
 }
 
+void ZUTableWidBaseDlg::setSeat(int row, int col)
+{
+    m_row = row;
+    m_col = col;
+}
+
+bool ZUTableWidBaseDlg::canDrag(QPixmap&) const
+{
+    return true;
+}
+
+void ZUTableWidBaseDlg::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        m_pressPos = e->pos();
+}
+
+void ZUTableWidBaseDlg::mouseMoveEvent(QMouseEvent* e)
+{
+    if (!(e->buttons() & Qt::LeftButton))
+        return;
+    if ((e->pos() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    QPixmap picture;
+    if (canDrag(picture))
+        execSeatDrag(m_row, m_col, picture);
+}
+
 void ZUTableWidBaseDlg::execSeatDrag(int row, int col, const QPixmap& picture)
 {
     auto* drag = new QDrag(this);
@@ -72,4 +102,12 @@ void ZUTableWidBaseDlg::dragEnterEvent(QDragEnterEvent* e)
 
 void ZUTableWidBaseDlg::dragMoveEvent(QDragMoveEvent*) { }
 
-void ZUTableWidBaseDlg::dropEvent(QDropEvent*) { }
+void ZUTableWidBaseDlg::dropEvent(QDropEvent* e)
+{
+    int row = 0;
+    int col = 0;
+    if (!readSeatMimeData(e->mimeData(), row, col))
+        return;
+    e->acceptProposedAction();
+    emit seatDropped(row, col, m_row, m_col);
+}

@@ -10,6 +10,7 @@
 #include "TavWebService.h"
 #include "ZUBaseExamSer.h"
 #include "ZUExamResultViews.h"
+#include "ZUExamScreenBase.h"
 #include "ZUExamSer.h"
 #include "ZURf228Api.h"
 #include "ZUStepExamView.h"
@@ -94,6 +95,25 @@ inline bool click(QWidget* screen, const char* name)
         return false;
     b->click();
     return true;
+}
+
+// A teacher's steps on a run screen: "StartExamBtn" clicks, "key:stop" presses the remote, "3:2:B" is keypad 3
+// answering item 2 with B, "timeout" lets the time run out. Gives the first step that could not be taken.
+template<typename Service> QString act(ZUExamScreenBase* screen, Service* ser, const QStringList& steps)
+{
+    for (const QString& step : steps) {
+        const QStringList press = step.split(':');
+        if (step.startsWith("key:"))
+            screen->__getTeacherData(TeacherInfo { step.mid(4) });
+        else if (step == "timeout")
+            while (ser->state() == 1)
+                ser->__timeout();
+        else if (press.size() == 3)
+            ser->__studentData({ press[0].toInt(), press[1].toInt(), 0, press[2] });
+        else if (!click(screen, qPrintable(step)))
+            return step;
+    }
+    return QString();
 }
 
 // The reply for a paper "T1" of one question per answer text ("A|B" has two items unless counts says

@@ -29,26 +29,8 @@ class TestZUStepExamDlg : public QObject
     ZUStepExamSer* m_ser = ZUStepExamSer::getInstance();
     ZUStepExamDlg* m_dlg = nullptr;
 
-    // "StartExamBtn" clicks, "key:stop" presses the remote, "3:2:B" is keypad 3 answering item 2 with B, and
-    // "timeout" lets the question's time run out.
-    void act(const QString& step)
-    {
-        const QStringList press = step.split(':');
-        if (step.startsWith("key:"))
-            m_dlg->__getTeacherData(TeacherInfo { step.mid(4) });
-        else if (step == "timeout")
-            while (m_ser->state() == 1)
-                m_ser->__timeout();
-        else if (press.size() == 3)
-            m_ser->__studentData({ press[0].toInt(), press[1].toInt(), 0, press[2] });
-        else
-            QVERIFY2(click(m_dlg, qPrintable(step)), qPrintable(step));
-    }
-    void actAll(const QStringList& steps)
-    {
-        for (const QString& step : steps)
-            act(step);
-    }
+    void actAll(const QStringList& steps) { QCOMPARE(ExamTestSupport::act(m_dlg, m_ser, steps), QString()); }
+    void act(const QString& step) { actAll({ step }); }
     QString savedAnswer(const QString& dovaneID, int mcsn) const
     {
         return committedValue("select answer from TAV_ExamStuAnswer where dovaneID = ? and mcsn = ? order by id desc",

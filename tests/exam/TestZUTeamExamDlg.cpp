@@ -35,24 +35,8 @@ class TestZUTeamExamDlg : public QObject
     ZUTeamExamSer* m_ser = ZUTeamExamSer::getInstance();
     ZUTeamExamDlg* m_dlg = nullptr;
 
-    void act(const QString& step)
-    {
-        const QStringList press = step.split(':');
-        if (step.startsWith("key:"))
-            m_dlg->__getTeacherData(TeacherInfo { step.mid(4) });
-        else if (step == "timeout")
-            while (m_ser->state() == 1)
-                m_ser->__timeout();
-        else if (press.size() == 3)
-            m_ser->__studentData({ press[0].toInt(), press[1].toInt(), 0, press[2] });
-        else
-            QVERIFY2(click(m_dlg, qPrintable(step)), qPrintable(step));
-    }
-    void actAll(const QStringList& steps)
-    {
-        for (const QString& step : steps)
-            act(step);
-    }
+    void actAll(const QStringList& steps) { QCOMPARE(ExamTestSupport::act(m_dlg, m_ser, steps), QString()); }
+    void act(const QString& step) { actAll({ step }); }
     // The grid row by row ("/" between rows), a blank seat as ".".
     QString seating() const
     {
