@@ -1,0 +1,69 @@
+// The program's result windows opened from the question-by-question screen: each button or key shows its window
+// of stats/ inside the screen, filled, and the reports over it.
+#include "ExamResultViews.h"
+#include "ExamTestSupport.h"
+#include "ZUESAnswerWindow.h"
+#include "ZUExamMem.h"
+#include "ZUStepExamDlg.h"
+#include "ZUStepExamSer.h"
+
+using namespace ExamTestSupport;
+
+class TestExamResultViews : public QObject
+{
+    Q_OBJECT
+
+    TavWebService m_service;
+    ExamResultViews m_views;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(DbTestSupport::freshDatabase());
+        QVERIFY(startService(m_service));
+        ZUExamResultViews::install(&m_views);
+        useScreenClass(3);
+        openReceiver();
+        ZUExamMem::getInstance()->m_examDuration = 300;
+        ZUStepExamSer* ser = ZUStepExamSer::getInstance();
+        QVERIFY(loadPaper(m_service, *ser, { "C", "A|B" }));
+        QString error;
+        QCOMPARE(ser->checkExamSettings(error), 0);
+        ZUStepExamDlg::getInstance()->showExam();
+    }
+
+    void everyViewOpens_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("view");
+        const QStringList two { "NextBtn", "StartExamBtn", "1:1:A", "1:2:B", "StopExamBtn" };
+        QTest::newRow("answering") << QStringList { "StartExamBtn", "1:1:C", "PersonBtn" }
+                                   << int(ZUExamResultViews::AnsweringPanel);
+        QTest::newRow("option chart") << QStringList { "2:1:A", "StopExamBtn", "ChartBtn" }
+                                      << int(ZUExamResultViews::OptionChart);
+        QTest::newRow("option names") << QStringList { "TableBtn" } << int(ZUExamResultViews::OptionList);
+        QTest::newRow("explanation") << QStringList { "key:question" } << int(ZUExamResultViews::Explanation);
+        QTest::newRow("item bars") << two + QStringList { "ChartBtn" } << int(ZUExamResultViews::ItemBars);
+        QTest::newRow("item table") << QStringList { "TableBtn" } << int(ZUExamResultViews::ItemTable);
+        QTest::newRow("paper analysis") << QStringList { "TestAnalyBtn" } << int(ZUExamResultViews::PaperAnalysis);
+        QTest::newRow("ranking") << QStringList { "StuInteractBtn" } << int(ZUExamResultViews::Ranking);
+    }
+
+    void everyViewOpens()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, view);
+        ZUStepExamDlg* screen = ZUStepExamDlg::getInstance();
+        QCOMPARE(act(screen, ZUStepExamSer::getInstance(), steps), QString());
+        QWidget* window = m_views.window(ZUExamResultViews::View(view));
+        QTRY_VERIFY(window->isVisible());
+        // The question's windows belong to the screen; the reports stand on their own, full screen.
+        QCOMPARE(window->parentWidget() == screen, view < ZUExamResultViews::PaperAnalysis);
+        if (auto* options = qobject_cast<ZUESAnswerWindow*>(window))
+            QCOMPARE(options->rightAnswer(), QString("C"));
+        window->hide();
+    }
+};
+
+TAV_DB_TEST_MAIN(TestExamResultViews)
+#include "TestExamResultViews.moc"
