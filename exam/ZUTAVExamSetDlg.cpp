@@ -194,7 +194,9 @@ QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
 
     auto* body = new QVBoxLayout();
     body->setContentsMargins(30, 18, 30, 22);
-    body->setSpacing(14);
+    body->setSpacing(16);
+    // The settings stand in the middle of the page, chosen paper or not.
+    body->addStretch();
     m_choPapIconBtn = button(page, "ChoPapIconBtn", tr("去选卷"), QSize(120, 40));
     m_choPapIconBtn->setIcon(QIcon(ZUFormFrame::imagePath(QStringLiteral("testAssistant/cho-p-icon.png"))));
     m_choPapIconBtn->setIconSize(QSize(20, 20));
@@ -258,6 +260,7 @@ QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
     timeRow->addStretch();
     body->addLayout(timeRow);
     body->addStretch();
+    body->addSpacing(10);
 
     m_startBtn = button(page, "StartTestBtn", tr("开始测验"), QSize(160, 40));
     body->addWidget(m_startBtn, 0, Qt::AlignHCenter);
