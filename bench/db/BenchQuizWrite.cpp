@@ -6,6 +6,7 @@
 //
 // Run by hand: build/bench-bin/BenchQuizWrite [rounds]
 
+#include "BenchSupport.h"
 #include "TAVDatabase.h"
 #include "TAV_ExamInfo.h"
 #include "TAV_ExamStuAnswer.h"
@@ -26,6 +27,8 @@
 #include <cstdio>
 
 namespace {
+using BenchSupport::median;
+
 const int kStudents = 60;
 const int kItems = 50;
 const int kHistory = 2;
@@ -227,13 +230,6 @@ void keepBest(qint64& best, qint64 value)
     best = best < 0 ? value : std::min(best, value);
 }
 
-template<typename T> T median(QVector<T> values)
-{
-    std::sort(values.begin(), values.end());
-    const int n = values.size();
-    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
-}
-
 double rate(qint64 nsecs, int rows)
 {
     return rows / (nsecs / 1e9);
@@ -243,10 +239,7 @@ double rate(qint64 nsecs, int rows)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    BenchSupport::hideDebugLines();
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
     TAVDatabase* database = TAVDatabase::getInstance();
     QFile::remove(TAVDatabase::databasePath());

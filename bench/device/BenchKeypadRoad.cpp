@@ -5,6 +5,7 @@
 // Without --hd-time both receiver pauses run side by side, each in a process of its own (the pause is read
 // once per process): hdTime 0 (the configuration's default, a 2 ms pause) and 50. Default N: 60, 1000, 10000.
 
+#include "BenchSupport.h"
 #include "Rf21xSimulator.h"
 #include "ZUHdManager.h"
 #include "ZURF228ReceiverThread.h"
@@ -17,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -26,6 +26,8 @@
 #include <algorithm>
 
 namespace {
+
+using BenchSupport::percentile;
 
 const double kPassMs = 10.0;
 const int kIdleSeconds = 10;
@@ -36,13 +38,6 @@ const QList<int> kDefaultSizes = { 60, 1000, 10000 };
 const QList<int> kPauses = { 0, 50 };
 
 QTextStream out(stdout);
-
-double percentile(QVector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const int index = qBound(0, int(p * (values.size() - 1) + 0.5), int(values.size()) - 1);
-    return values.at(index);
-}
 
 // Design bound of a burst of n answers: answer i leaves no sooner than i steps after the first.
 double stepMs(int pauseMs)
@@ -195,8 +190,7 @@ int runBothPauses(const QStringList& sizes)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    // The device layer's debug lines would split the report.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    BenchSupport::hideDebugLines();
     QStringList args = app.arguments().mid(1);
     if (args.value(0) != "--hd-time")
         return runBothPauses(args);

@@ -4,6 +4,7 @@
 // the same rounds, alternating which goes first; the median of the per-round ratios is reported.
 // Run by hand: build/bench-bin/BenchExamScoring [rounds]
 
+#include "BenchSupport.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_ExamInfo.h"
@@ -18,6 +19,9 @@
 #include <cstdio>
 
 namespace {
+using BenchSupport::loadAverage;
+using BenchSupport::median;
+
 const int kStudents = 60;
 const int kItems = 50;
 const QStringList kLetters { "A", "B", "C", "D", "AC", "BD" };
@@ -140,27 +144,12 @@ int savedRows()
     return rows;
 }
 
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const int n = values.size();
-    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
-}
-
-QString loadAverage()
-{
-    QFile file("/proc/loadavg");
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(' ', 0, 2) : "?";
-}
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    BenchSupport::hideDebugLines();
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
     std::printf("load average before: %s\n", qPrintable(loadAverage()));
     QFile::remove(TAVDatabase::databasePath());

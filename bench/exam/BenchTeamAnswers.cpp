@@ -5,9 +5,11 @@
 // checks that every answer is on its tile.
 //   bench-team-answers [burst|road] [rounds]   (default: burst, 5 rounds; offscreen unless a platform is set)
 
+#include "BenchSupport.h"
 #include "Rf21xSimulator.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
+#include "TimedApplication.h"
 #include "ZUExamMem.h"
 #include "ZUHdManager.h"
 #include "ZURf228Api.h"
@@ -15,7 +17,6 @@
 #include "ZUTeamExamItemDlg.h"
 #include "ZUTeamExamSer.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -32,35 +33,6 @@ namespace {
 const int kStudents = 60;
 const int kItems = 50;
 QTextStream out(stdout);
-
-// Times every queued call and every paint the interface thread runs.
-class TimedApplication : public QApplication
-{
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* e) override
-    {
-        const bool call = e->type() == QEvent::MetaCall;
-        const bool paint = e->type() == QEvent::UpdateRequest || e->type() == QEvent::Paint;
-        if (!timing || (!call && !paint))
-            return QApplication::notify(receiver, e);
-        QElapsedTimer t;
-        t.start();
-        const bool done = QApplication::notify(receiver, e);
-        (call ? callNs : paintNs) += t.nsecsElapsed();
-        return done;
-    }
-    bool timing = false;
-    qint64 callNs = 0;
-    qint64 paintNs = 0;
-};
-
-double percentile(QVector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const int index = qBound(0, int(p * (values.size() - 1) + 0.5), int(values.size()) - 1);
-    return values.at(index);
-}
 
 QString student(int s)
 {
@@ -210,10 +182,8 @@ int main(int argc, char* argv[])
     }
     mem->currentClass.stationSn = api->serialNumber();
 
-    QFile loadavg("/proc/loadavg");
-    loadavg.open(QIODevice::ReadOnly);
     out << (road ? "keypad road" : "burst") << ", " << kStudents << " keypads x " << kItems << " items, platform "
-        << QGuiApplication::platformName() << ", load " << loadavg.readAll();
+        << QGuiApplication::platformName() << ", load " << BenchSupport::loadAverage() << "\n";
     out.flush();
     QVector<double> perAnswer;
     double paintTotal = 0;
@@ -234,9 +204,9 @@ int main(int argc, char* argv[])
     const int answers = perAnswer.size();
     out << QString("interface thread per answer: median %1 ms, p95 %2 ms, p99 %3 ms, max %4 ms; painting per answer "
                    "%5 ms; every answer on its tile\n")
-               .arg(percentile(perAnswer, 0.5), 0, 'f', 4)
-               .arg(percentile(perAnswer, 0.95), 0, 'f', 4)
-               .arg(percentile(perAnswer, 0.99), 0, 'f', 4)
+               .arg(BenchSupport::percentile(perAnswer, 0.5), 0, 'f', 4)
+               .arg(BenchSupport::percentile(perAnswer, 0.95), 0, 'f', 4)
+               .arg(BenchSupport::percentile(perAnswer, 0.99), 0, 'f', 4)
                .arg(*std::max_element(perAnswer.begin(), perAnswer.end()), 0, 'f', 3)
                .arg(paintTotal / answers, 0, 'f', 4);
     QFile::remove(TAVDatabase::databasePath());

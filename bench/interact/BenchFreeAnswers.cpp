@@ -4,9 +4,11 @@
 // own bound (one answer per delivery pass).
 //   bench-free-answers [N ...]   (default: 60 and 600; runs offscreen unless a platform is set)
 
+#include "BenchSupport.h"
 #include "Rf21xSimulator.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
+#include "TimedApplication.h"
 #include "ZUFreeActBar.h"
 #include "ZUFreeActBar_left.h"
 #include "ZUFreeActBar_right.h"
@@ -17,7 +19,6 @@
 #include "ZUTAVAnswerGraph.h"
 #include "ZUTAVAnswerList.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -31,32 +32,6 @@ namespace {
 
 const double kPassMs = 10.0;
 QTextStream out(stdout);
-
-// Times every queued call the interface thread runs.
-class TimedApplication : public QApplication
-{
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* e) override
-    {
-        if (!timing || e->type() != QEvent::MetaCall)
-            return QApplication::notify(receiver, e);
-        QElapsedTimer t;
-        t.start();
-        const bool done = QApplication::notify(receiver, e);
-        spentNs += t.nsecsElapsed();
-        return done;
-    }
-    bool timing = false;
-    qint64 spentNs = 0;
-};
-
-double percentile(QVector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const int index = qBound(0, int(p * (values.size() - 1) + 0.5), int(values.size()) - 1);
-    return values.at(index);
-}
 
 void useClass(int n)
 {
@@ -93,8 +68,8 @@ void runBurst(TimedApplication& app, int n, int pauseMs)
     QEventLoop loop;
     QObject counter; // connected after the screens, so it runs last for each answer
     QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &counter, [&](StudentInfo) {
-        perAnswer.append(app.spentNs / 1e6);
-        app.spentNs = 0;
+        perAnswer.append(app.callNs / 1e6);
+        app.callNs = 0;
         if (ZUFreeStuList::getInstance()->answeredCount() == n && lastShown < 0) {
             lastShown = clock.nsecsElapsed();
             loop.quit();
@@ -102,7 +77,7 @@ void runBurst(TimedApplication& app, int n, int pauseMs)
     });
     QTimer::singleShot(int(n * kPassMs * 3) + 5000, &loop, &QEventLoop::quit);
 
-    app.spentNs = 0;
+    app.callNs = 0;
     app.timing = true;
     clock.start();
     for (int i = 1; i <= n; ++i)
@@ -124,8 +99,8 @@ void runBurst(TimedApplication& app, int n, int pauseMs)
                    "last name %6 ms, keypad road bound %7 ms, ratio %8\n")
                .arg(n)
                .arg(counted)
-               .arg(percentile(perAnswer, 0.5), 0, 'f', 3)
-               .arg(percentile(perAnswer, 0.99), 0, 'f', 3)
+               .arg(BenchSupport::percentile(perAnswer, 0.5), 0, 'f', 3)
+               .arg(BenchSupport::percentile(perAnswer, 0.99), 0, 'f', 3)
                .arg(*std::max_element(perAnswer.begin(), perAnswer.end()), 0, 'f', 3)
                .arg(shownMs, 0, 'f', 1)
                .arg(bound, 0, 'f', 1)
@@ -160,9 +135,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     const int pauseMs = ZURF228ReceiverThread::getInstance()->pauseMs();
-    QFile loadavg("/proc/loadavg");
-    loadavg.open(QIODevice::ReadOnly);
-    out << "intake pause " << pauseMs << " ms, delivery pass " << kPassMs << " ms, load " << loadavg.readAll();
+    out << "intake pause " << pauseMs << " ms, delivery pass " << kPassMs << " ms, load " << BenchSupport::loadAverage()
+        << "\n";
 
     ZUFreeActBar::getInstance()->showFreeBar();
     QList<int> sizes;

@@ -6,6 +6,7 @@
 // thread after start-up; then the median of the further rounds.
 //   build/bench-bin/BenchUploadDocument [--rounds N] [--scale S ...]   (default: 10 rounds, scales 1 2 4)
 
+#include "BenchSupport.h"
 #include "DbTestSupport.h"
 #include "LessonFixture.h"
 #include "TAVDatabase.h"
@@ -14,12 +15,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonDocument>
-#include <QLoggingCategory>
 #include <QProcess>
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -31,8 +30,7 @@ double elapsedMs(const QElapsedTimer& clock)
 // One size in this process: the lesson written, then the first document and `rounds` more.
 int runScale(int scale, int rounds)
 {
-    // The pool's debug lines would bury the table.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    BenchSupport::hideDebugLines();
     if (!DbTestSupport::freshDatabase()) {
         std::fprintf(stderr, "cannot make the database\n");
         return 1;
@@ -50,7 +48,7 @@ int runScale(int scale, int rounds)
     const double written = elapsedMs(clock);
 
     TAVDatabase* database = TAVDatabase::getInstance();
-    std::vector<double> build;
+    QVector<double> build;
     double first = 0;
     double body = 0;
     QString document;
@@ -70,11 +68,11 @@ int runScale(int scale, int rounds)
         if (request.isEmpty())
             return 1;
     }
-    std::sort(build.begin(), build.end());
     const double megabytes = document.toUtf8().size() / 1e6;
-    const double median = build[build.size() / 2];
+    const double median = BenchSupport::median(build);
+    const auto [fastest, slowest] = std::minmax_element(build.cbegin(), build.cend());
     std::printf("%3dx  %6.2f MB  %8.1f  %8.1f  %6.1f..%-6.1f  %8.1f  %8.1f  %9.1f\n", scale, megabytes, first, median,
-                build.front(), build.back(), median / megabytes, body, written);
+                *fastest, *slowest, median / megabytes, body, written);
 
     // The document is written as text; it must stay the text Qt's own writer gives for the same tree.
     const QJsonDocument parsed = QJsonDocument::fromJson(document.toUtf8());

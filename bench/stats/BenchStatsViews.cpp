@@ -6,6 +6,7 @@
 //   build/bench-bin/BenchStatsViews            (runs itself once per view and round for the first openings)
 //   build/bench-bin/BenchStatsViews --once VIEW
 
+#include "BenchSupport.h"
 #include "StatsTestSupport.h"
 #include "ZUESAnswerGraphDlg.h"
 #include "ZUESAnswerListDlg.h"
@@ -30,6 +31,8 @@
 #include <functional>
 
 using namespace StatsTestSupport;
+using BenchSupport::loadAverage;
+using BenchSupport::median;
 
 namespace {
 
@@ -207,12 +210,6 @@ double timedOpen(const View& view, ZUBaseExamSer& ser)
     return ms;
 }
 
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
-
 // Milliseconds per step, each step painted, down the whole range and back.
 double scrollStep(const View& view, ZUBaseExamSer& ser)
 {
@@ -231,12 +228,6 @@ double scrollStep(const View& view, ZUBaseExamSer& ser)
     }
     window->hide();
     return median(steps);
-}
-
-QString loadAverage()
-{
-    QFile file("/proc/loadavg");
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(' ', 0, 2) : QString("?");
 }
 
 } // namespace
