@@ -7,11 +7,11 @@ namespace {
 
 const char* const kPalette[] = { "#54cf79", "#f9ce61", "#f98c50", "#8591e5", "#66d4ff" };
 
-// The question's first item; the item numbers of a question without items are -1.
-int firstItemIndex(const ZUBaseExamSer& ser, int question)
+// The options of the question's first item (at most `most`, -1 for all); none for a question without items.
+QList<OptionNamesInfo> firstItemOptions(const ZUBaseExamSer& ser, int question, int most)
 {
     const QList<QuestionRecord> items = ser.subQuestionsByQuestion(question);
-    return items.isEmpty() ? -1 : items.first().mcsn - 1;
+    return items.isEmpty() ? QList<OptionNamesInfo>() : ser.getAnswerNamesByQIndex(items.first().mcsn - 1, most);
 }
 
 QString firstRightAnswer(const ZUBaseExamSer& ser, int question)
@@ -49,10 +49,7 @@ ZUStepExamResults::OptionNames ZUStepExamResults::optionNames(const ZUBaseExamSe
 {
     OptionNames result;
     result.rightAnswer = firstRightAnswer(ser, question);
-    const int item = firstItemIndex(ser, question);
-    if (item < 0)
-        return result;
-    for (const OptionNamesInfo& entry : ser.getAnswerNamesByQIndex(item, -1)) {
+    for (const OptionNamesInfo& entry : firstItemOptions(ser, question, -1)) {
         result.options << entry.option;
         result.names << QStringList(entry.names);
     }
@@ -73,11 +70,8 @@ ZUStepExamResults::OptionChart ZUStepExamResults::optionChart(const ZUBaseExamSe
 {
     OptionChart result;
     result.rightAnswer = firstRightAnswer(ser, question);
-    const int item = firstItemIndex(ser, question);
-    if (item < 0)
-        return result;
     int palette = 0;
-    for (const OptionNamesInfo& entry : ser.getAnswerNamesByQIndex(item, kChartOptions)) {
+    for (const OptionNamesInfo& entry : firstItemOptions(ser, question, kChartOptions)) {
         result.values << double(entry.names.size());
         result.colours << optionColour(entry.option, palette);
         result.options << entry.option;
