@@ -1,6 +1,8 @@
 #include "ZUStatsFigures.h"
 
-#include "ZUBaseExamSer.h"
+#include "ZUStepExamResults.h"
+
+#include <QObject>
 
 #include <algorithm>
 #include <iterator>
@@ -117,20 +119,10 @@ QVector<LegendRow> legendRows(const QVector<double>& values, const QVector<QColo
 
 QVector<QColor> optionColors(const QStringList& options)
 {
-    static const char* const palette[] = { "#54cf79", "#f9ce61", "#f98c50", "#8591e5", "#66d4ff" };
-    const int paletteSize = int(sizeof(palette) / sizeof(palette[0]));
-    const QString none = ZUBaseExamSer::tr("未作答");
-    const QString other = ZUBaseExamSer::tr("其他");
     QVector<QColor> colors;
-    int k = 0;
-    for (const QString& option : options) {
-        if (option == none)
-            colors.append(QColor("#e7e7e7"));
-        else if (option == other)
-            colors.append(QColor("#e281ba"));
-        else
-            colors.append(QColor(palette[k++ % paletteSize]));
-    }
+    int palette = 0;
+    for (const QString& option : options)
+        colors.append(ZUStepExamResults::optionColour(option, palette));
     return colors;
 }
 
