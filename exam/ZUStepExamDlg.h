@@ -30,10 +30,7 @@ public:
     void onStudentAnswered(const QString& dovaneID, int answeredItems) override;
 
     int currentQuestion() const { return m_current; }
-    int questionCount() const { return m_questionCount; }
     int pictureWidth() const { return m_pictureWidth; }
-    const QVector<QString>& finishedStudents() const { return m_finished; }
-    const QVector<QString>& answeringStudents() const { return m_answering; }
 
 public slots:
     void on_NextBtn_clicked();

@@ -28,7 +28,6 @@ public:
 
     // 0 question by question, 1 all at once.
     int mode() const { return m_mode; }
-    QString chosenPaperID() const { return m_paperID; }
     const PaperCatalogue& catalogue() const { return m_catalogue; }
     // Seconds of the duration boxes.
     int duration() const;

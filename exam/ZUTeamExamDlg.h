@@ -38,7 +38,6 @@ public:
     // The tile of a cell; null outside the grid.
     ZUTeamExamItemDlg* tileAt(int row, int col) const;
     ZUTeamExamItemDlg* tileOf(const QString& dovaneID) const { return m_tiles.value(dovaneID); }
-    const QVector<QString>& finishedStudents() const { return m_finished; }
 
 public slots:
     void on_TimeAddBtn_clicked();

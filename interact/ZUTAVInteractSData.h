@@ -20,7 +20,6 @@ public:
     static ZUTAVInteractSData* getInstance() { return TavSingleton<ZUTAVInteractSData>::instance(); }
 
     void showReport();
-    QTableWidget* stuTable() const { return stutable; }
     QTableWidget* answerTable() const { return m_answerTable; }
     QTableWidget* feedbackTable() const { return m_feedbackTable; }
     QString classText() const;

@@ -50,11 +50,6 @@ QString ZUTAVRandomStu::shownName() const
     return m_name->text();
 }
 
-bool ZUTAVRandomStu::showsResult() const
-{
-    return m_name->styleSheet() == QLatin1String(kResult);
-}
-
 QString ZUTAVRandomStu::pick()
 {
     m_pool = TAVMemInfo::getInstance()->studentMap.values().toVector();

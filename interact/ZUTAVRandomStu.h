@@ -24,7 +24,6 @@ public:
     QString pick();
     void showName(const QString& name);
     QString shownName() const;
-    bool showsResult() const;
     // Tests run the roll and the close on shorter clocks.
     void setIntervals(int rollMs, int closeMs);
     void seed(quint32 value) { m_random.seed(value); }

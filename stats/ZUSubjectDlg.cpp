@@ -219,11 +219,6 @@ QWidget* ZUSubjectDlg::panel() const
     return m_showWidget;
 }
 
-QToolButton* ZUSubjectDlg::tabButton(int tab) const
-{
-    return m_tabs.value(tab);
-}
-
 int ZUSubjectDlg::currentTab() const
 {
     return !m_graphAny->isHidden() ? Graph : !m_staffDetails->isHidden() ? Persons : Explanation;

@@ -36,7 +36,6 @@ public:
     const QVector<ZUStaffAnyItem*>& staffItems() const { return m_staffItems; }
     // 0 graph, 1 persons, 2 explanation.
     int currentTab() const;
-    QToolButton* tabButton(int tab) const;
     QWidget* panel() const;
 
 public slots:

@@ -16,7 +16,6 @@ public:
 
     // The teacher opened or used the page: the dialogs that follow answer that.
     void resetDialogCount() { m_inARow = 0; }
-    int dialogsShown() const { return m_inARow; }
 
 protected:
     void javaScriptAlert(QWebFrame* frame, const QString& message) override;
