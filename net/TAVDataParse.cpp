@@ -86,7 +86,8 @@ public:
         texts(object, { key }, where);
     }
 
-    // A text member may be missing or null (read as empty); anything else must be a text of bounded length.
+    // A text member that is missing, null or not a text reads as empty, as the import has always read it; a text
+    // must be of bounded length.
     void texts(const QJsonObject& object, std::initializer_list<const char*> keys, const QString& where)
     {
         for (const char* key : keys) {
