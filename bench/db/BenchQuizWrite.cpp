@@ -7,6 +7,7 @@
 // Run by hand: build/bench-bin/BenchQuizWrite [rounds]
 
 #include "BenchSupport.h"
+#include "PlainQuizInserts.h"
 #include "TAVDatabase.h"
 #include "TAV_ExamInfo.h"
 #include "TAV_ExamStuAnswer.h"
@@ -88,47 +89,17 @@ int writeWithTables(QSqlDatabase db)
 // The same rows with four statements prepared once and run row by row.
 void writePlain(QSqlDatabase db)
 {
-    QSqlQuery exam(db), stu(db), answer(db), history(db);
-    exam.prepare("insert into TAV_ExamInfo (localRecordID, startTime, endTime, paperID, status) values(?, ?, ?, ?, ?)");
-    stu.prepare("insert into TAV_ExamStuInfo (dovaneID, examID, useTime, status) values(?, ?, ?, ?)");
-    answer.prepare("insert into TAV_ExamStuAnswer (examID, dovaneID, answer, subQuestionID, sn, questionID, "
-                   "structID, mcsn, answerTime, status) values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    history.prepare(
-        "insert into TAV_ExamStuAnswer_Pro (answerID, sequence, answer, answerTime, status) values(?, ?, ?, ?, ?)");
-    exam.addBindValue(1);
-    exam.addBindValue(QStringLiteral("2024-05-06 07:00:00"));
-    exam.addBindValue(QStringLiteral("2024-05-06 07:15:00"));
-    exam.addBindValue(QStringLiteral("paper-1"));
-    exam.addBindValue(0);
-    exam.exec();
-    const int examID = exam.lastInsertId().toInt();
+    PlainQuizInserts insert(db);
+    const int examID = insert.exam({ 1, QStringLiteral("2024-05-06 07:00:00"), QStringLiteral("2024-05-06 07:15:00"),
+                                     QStringLiteral("paper-1"), 0 });
     for (int s = 0; s < kStudents; ++s) {
-        stu.addBindValue(student(s));
-        stu.addBindValue(examID);
-        stu.addBindValue(600 + s);
-        stu.addBindValue(0);
-        stu.exec();
+        insert.student({ student(s), examID, 600 + s, 0 });
         for (int i = 1; i <= kItems; ++i) {
-            answer.addBindValue(examID);
-            answer.addBindValue(student(s));
-            answer.addBindValue(QStringLiteral("AC"));
-            answer.addBindValue(i);
-            answer.addBindValue(i);
-            answer.addBindValue(QStringLiteral("q%1").arg(i));
-            answer.addBindValue(1);
-            answer.addBindValue(i);
-            answer.addBindValue(answerTime(s, i));
-            answer.addBindValue(0);
-            answer.exec();
-            const int answerID = answer.lastInsertId().toInt();
-            for (int h = 1; h <= kHistory; ++h) {
-                history.addBindValue(answerID);
-                history.addBindValue(h);
-                history.addBindValue(h == 1 ? QStringLiteral("A") : QStringLiteral("AC"));
-                history.addBindValue(answerTime(s, i, h));
-                history.addBindValue(0);
-                history.exec();
-            }
+            const int answerID = insert.answer({ examID, student(s), QStringLiteral("AC"), i, i,
+                                                 QStringLiteral("q%1").arg(i), 1, i, answerTime(s, i), 0 });
+            for (int h = 1; h <= kHistory; ++h)
+                insert.history(
+                    { answerID, h, h == 1 ? QStringLiteral("A") : QStringLiteral("AC"), answerTime(s, i, h), 0 });
         }
     }
 }

@@ -5,6 +5,7 @@
 // Run by hand: build/bench-bin/BenchExamScoring [rounds]
 
 #include "BenchSupport.h"
+#include "PlainQuizInserts.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_ExamInfo.h"
@@ -97,35 +98,18 @@ QVariant timeValue(const QString& time)
 void savePlain(const ZUBaseExamSer& ser)
 {
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    QSqlQuery exam(db), stu(db), answer(db), history(db);
-    exam.prepare("insert into TAV_ExamInfo (localRecordID, startTime, endTime, paperID, status) values(?, ?, ?, ?, ?)");
-    stu.prepare("insert into TAV_ExamStuInfo (dovaneID, examID, useTime, status) values(?, ?, ?, ?)");
-    answer.prepare("insert into TAV_ExamStuAnswer (examID, dovaneID, answer, subQuestionID, sn, questionID, "
-                   "structID, mcsn, answerTime, status) values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    history.prepare(
-        "insert into TAV_ExamStuAnswer_Pro (answerID, sequence, answer, answerTime, status) values(?, ?, ?, ?, ?)");
-    for (const QVariant& v : QVariantList { 1, "2024-05-06 07:00:00", "2024-05-06 07:15:00", "paper-1", 0 })
-        exam.addBindValue(v);
-    exam.exec();
-    const int examID = exam.lastInsertId().toInt();
+    PlainQuizInserts insert(db);
+    const int examID = insert.exam({ 1, "2024-05-06 07:00:00", "2024-05-06 07:15:00", "paper-1", 0 });
     for (auto it = ser.m_answerRecords.begin(); it != ser.m_answerRecords.end(); ++it) {
-        for (const QVariant& v : QVariantList { it.key(), examID, it->usedTime(), 0 })
-            stu.addBindValue(v);
-        stu.exec();
+        insert.student({ it.key(), examID, it->usedTime(), 0 });
         for (int i = 0; i < kItems; ++i) {
             const QuestionRecord item = ser.m_relationMap.value(ser.m_relationIDs.at(i));
-            for (const QVariant& v :
-                 QVariantList { examID, it.key(), it->answers().at(i), item.subQuestionID, item.sn, item.questionID,
-                                item.structID, item.mcsn, timeValue(it->answerTimes().at(i)), 0 })
-                answer.addBindValue(v);
-            answer.exec();
-            const int answerID = answer.lastInsertId().toInt();
+            const int answerID
+                = insert.answer({ examID, it.key(), it->answers().at(i), item.subQuestionID, item.sn, item.questionID,
+                                  item.structID, item.mcsn, timeValue(it->answerTimes().at(i)), 0 });
             const QStringList answers = it->answerHistory(i), times = it->timeHistory(i);
-            for (int h = 0; h < answers.size(); ++h) {
-                for (const QVariant& v : QVariantList { answerID, h + 1, answers.at(h), timeValue(times.at(h)), 0 })
-                    history.addBindValue(v);
-                history.exec();
-            }
+            for (int h = 0; h < answers.size(); ++h)
+                insert.history({ answerID, h + 1, answers.at(h), timeValue(times.at(h)), 0 });
         }
     }
     TAVDatabase::getInstance()->closeDbCon(db);
