@@ -13,7 +13,7 @@ fi
 ./scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 # Only what a run needs; ./test.sh builds the tests and benchmarks.
-cmake --build build -j"$(nproc)" --target TAV TAVUpdate keypad-sim tav-web-service tav_art
+cmake --build build -j"${TAV_JOBS:-$(nproc)}" --target TAV TAVUpdate keypad-sim tav-web-service tav_art
 
 BIN="$ROOT/build/bin"
 RUNTIME=$(mktemp -d /tmp/tav-run.XXXXXX)

@@ -4,8 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
+# TAV_JOBS sets how many compile jobs and tests run at once (default: every core).
+JOBS=${TAV_JOBS:-$(nproc)}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)"
+cmake --build "$BUILD_DIR" -j"$JOBS"
 
 echo "Checking formatting..."
 files=$(git ls-files -- '*.cpp' '*.h' 2>/dev/null || find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
@@ -16,4 +18,4 @@ fi
 
 export QT_QPA_PLATFORM=offscreen
 cd "$BUILD_DIR"
-ctest --output-on-failure -j"$(nproc)" --timeout 300
+ctest --output-on-failure -j"$JOBS" --timeout 300

@@ -12,7 +12,7 @@
 class PaperCatalogue
 {
 public:
-    static const int kPageSize = 7;
+    static constexpr int kPageSize = 7;
 
     enum Step { Moved, Unchanged, Failed };
 

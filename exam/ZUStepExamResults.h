@@ -47,8 +47,8 @@ public:
         QList<QuestionStatInfo> stats;
     };
 
-    static const int kChartOptions = 5;
-    static const int kTableOptions = 4;
+    static constexpr int kChartOptions = 5;
+    static constexpr int kTableOptions = 4;
 
     // The names of the class's students in ascending dovaneID: finished, else answering, else not answered.
     static Groups answeringGroups(const QVector<QString>& finished, const QVector<QString>& answering);

@@ -21,7 +21,7 @@ struct SeatTile
 class ZUSeatGrid
 {
 public:
-    static const int kMaxRows = 99;
+    static constexpr int kMaxRows = 99;
 
     int rows() const { return m_rows; }
     int cols() const { return m_cols; }

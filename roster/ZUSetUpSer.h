@@ -48,11 +48,11 @@ public:
     };
 
     static const QVector<SoundEvent>& soundEvents();
-    static const int kAnswerMethods = 6;
-    static const int kFeedbackTypes = 4;
-    static const int kTestModes = 2;
-    static const int kMinTimeLimit = 1;
-    static const int kMaxTimeLimit = 200;
+    static constexpr int kAnswerMethods = 6;
+    static constexpr int kFeedbackTypes = 4;
+    static constexpr int kTestModes = 2;
+    static constexpr int kMinTimeLimit = 1;
+    static constexpr int kMaxTimeLimit = 200;
 
     // A missing or unreadable value reads as 0 and is then kept within its limits.
     static Values load(const QMap<QString, QString>& settings);

@@ -36,8 +36,8 @@ public:
     };
 
     // Ticks of both steps together; the key-press step keeps what the keypad-id step left, at least kMinTicks.
-    static const int kStartTicks = 105;
-    static const int kMinTicks = 6;
+    static constexpr int kStartTicks = 105;
+    static constexpr int kMinTicks = 6;
 
     // (username, dovaneID, stationSN, sn) -> ZUStuLinkSer::Success or Failure.
     using KeypadBinder = std::function<int(const QString&, const QString&, const QString&, const QString&)>;
