@@ -16,7 +16,8 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"${TAV_JOBS:-$(nproc)}" --target TAV TAVUpdate keypad-sim tav-web-service tav_art
 
 BIN="$ROOT/build/bin"
-RUNTIME=$(mktemp -d /tmp/tav-run.XXXXXX)
+# The service log and port file live in the temporary folder TMPDIR names (else /tmp).
+RUNTIME=$(mktemp -d "${TMPDIR:-/tmp}/tav-run.XXXXXX")
 PIDS=()
 cleanup() {
     for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
