@@ -31,6 +31,7 @@ private slots:
     void interactionThatCouldNotBeStoredLeavesNothing();
     void graphAndListToggleAfterTheEnd();
     void markedRightAnswerIsWrittenWhenTheNextStarts();
+    void digitAnswersAreStoredAsSentAndMarkedRight();
     void answerListRowsAndRemoteMarks();
     void feedbackCardsAndAnonymousNames();
     void answeredListsFollowKeypads();
@@ -188,6 +189,24 @@ void TestZUFreeActBar_left::markedRightAnswerIsWrittenWhenTheNextStarts()
     QVERIFY(m_panel->interaction().interactID != first);
     QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { first }), QString("B"));
     QCOMPARE(count("select count(*) from TAV_InteractInfo"), 2);
+}
+
+void TestZUFreeActBar_left::digitAnswersAreStoredAsSentAndMarkedRight()
+{
+    start(&ZUFreeActBar_right::digA_clicked);
+    const int id = m_panel->interaction().interactID;
+    QVERIFY(press({ { 1, "3.5" }, { 2, "-2" }, { 3, "3.5" }, { 4, "Rush" } }));
+    QCOMPARE(m_panel->answeredCountText(), QString("3"));
+    m_panel->stopRound();
+    QCOMPARE(text("select group_concat(dovaneID || ':' || result, ' ') from (select * from TAV_StuResult order by "
+                  "dovaneID)"),
+             QString("D01:3.5 D02:-2 D03:3.5"));
+    m_panel->on_list_clicked();
+    ZUTAVAnswerList* list = ZUTAVAnswerList::getInstance();
+    QCOMPARE(list->rows().first()->optionText(), QString("3.5"));
+    list->rows().first()->on_ZUTAVStatisticalTableItemDialog_clicked();
+    remote("power"); // closing the ended interaction writes the mark
+    QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { id }), QString("3.5"));
 }
 
 void TestZUFreeActBar_left::answerListRowsAndRemoteMarks()
