@@ -16,8 +16,14 @@ InteractInfoRow newRow(int answerType, const QString& answer);
 
 // Clears the lesson's pending right answers and inserts the row; the new id, or -1.
 int beginInteraction(InteractInfoRow* row);
-// Writes the results and ends the open interaction. Without a stored row (id -1), or when a result does not
-// go in, nothing of it stays: the results are rolled back and the row is removed. False then.
+// A result of the interaction begun last, as it comes in: written within keepMs together with those that
+// come with it (one commit for a burst), so that an interaction cut off by a crash keeps what had arrived.
+// A later result of the same student replaces the earlier one.
+void keepResult(const StuResultRow& result);
+constexpr int keepMs = 200;
+// Writes the results (over those kept so far) and ends the open interaction. Without a stored row (id -1),
+// or when a result does not go in, nothing of it stays: the results are rolled back and the row with every
+// result kept so far is removed. False then.
 bool finishInteraction(int interactID, const QList<StuResultRow>& results);
 // A random pick: the row, its end and the picked student's empty result. False when nothing was stored.
 bool storePick(InteractInfoRow* row, const QString& dovaneID);

@@ -71,15 +71,21 @@ bool ZUFreeAnswerSer::accept(const StudentInfo& info, const QMap<QString, QStrin
 QList<StuResultRow> ZUFreeAnswerSer::resultRows(int interactID, const QMap<QString, QString>& snMap) const
 {
     QList<StuResultRow> rows;
-    for (const FreeAnswer& a : m_answers) {
-        StuResultRow row;
-        row.interactID = interactID;
-        row.dovaneID = snMap.value(a.keypadId);
-        row.createDate = a.time;
-        row.result = a.answer;
-        rows.append(row);
-    }
+    for (const FreeAnswer& a : m_answers)
+        rows.append(resultRow(interactID, a.keypadId, snMap));
     return rows;
+}
+
+StuResultRow ZUFreeAnswerSer::resultRow(int interactID, const QString& keypadId,
+                                        const QMap<QString, QString>& snMap) const
+{
+    const FreeAnswer a = m_answers.value(keypadId);
+    StuResultRow row;
+    row.interactID = interactID;
+    row.dovaneID = snMap.value(a.keypadId);
+    row.createDate = a.time;
+    row.result = a.answer;
+    return row;
 }
 
 QString ZUFreeAnswerSer::typeName(int answerType)

@@ -56,6 +56,8 @@ public:
 
     // One result row per answering keypad, in keypad order.
     QList<StuResultRow> resultRows(int interactID, const QMap<QString, QString>& snMap) const;
+    // The result row of one answering keypad.
+    StuResultRow resultRow(int interactID, const QString& keypadId, const QMap<QString, QString>& snMap) const;
 
     static bool isFeedback(int answerType) { return answerType >= Vote && answerType <= Evaluate; }
     static QString typeName(int answerType);
