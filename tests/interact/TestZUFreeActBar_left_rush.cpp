@@ -20,6 +20,7 @@ private slots:
     void initTestCase();
     void init();
     void firstPressWinsAndTheRoundEndsThreeTicksLater();
+    void winnerEndsTheRoundOnTheThirdTick();
     void pressDuringPauseIsStoredBeforeTheNextRush();
     void roundWithoutPressEndsWithNotice();
     void listGroupsOnlyAfterTheEnd();
@@ -69,6 +70,21 @@ void TestZUFreeActBar_left_rush::firstPressWinsAndTheRoundEndsThreeTicksLater()
                   "stuResultID)"),
              QString("D03:1 D01:0 D04:0"));
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is null"), 0);
+}
+
+void TestZUFreeActBar_left_rush::winnerEndsTheRoundOnTheThirdTick()
+{
+    launch();
+    m_rush->on_pause_clicked(); // the clock's ticks are given by hand: none comes early or late
+    QVERIFY(press({ { 3, "Rush" } }));
+    QVERIFY(m_rush->winnerFound());
+    for (int tick = 1; tick <= 2; ++tick) {
+        m_rush->timeout();
+        QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushRunning));
+    }
+    m_rush->timeout();
+    QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushEnded));
+    QCOMPARE(text("select dovaneID || result from TAV_StuResult"), QString("D031"));
 }
 
 void TestZUFreeActBar_left_rush::pressDuringPauseIsStoredBeforeTheNextRush()

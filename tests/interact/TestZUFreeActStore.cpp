@@ -1,10 +1,12 @@
 #include "InteractTestSupport.h"
 #include "TAVDatabase.h"
 #include "TAV_ClassRecord.h"
+#include "TAV_InteractInfo.h"
 #include "Upload.h"
 #include "ZUFreeActBar.h"
 #include "ZUFreeActBar_left.h"
 #include "ZUFreeActBar_left_rush.h"
+#include "ZUFreeActStore.h"
 #include "ZUTAVInteractSData.h"
 #include "ZUToolBarSer.h"
 
@@ -84,8 +86,9 @@ QString resultsIn(const QJsonObject& interaction)
 
 } // namespace
 
-// An interaction cut off by a crash keeps the answers that had arrived: the upload and the report show them
-// once the interaction is closed by the lesson's end.
+// What the free interactions leave in the database: an interaction cut off by a crash keeps the answers that
+// had arrived (the upload and the report show them once the lesson's end closes it), one that could not be
+// stored is reported and leaves nothing, and an unmarked right answer does not hold back the upload.
 class TestZUFreeActStore : public QObject
 {
     Q_OBJECT
@@ -94,6 +97,10 @@ private slots:
     void initTestCase();
     void interruptedInteractionKeepsItsAnswers_data();
     void interruptedInteractionKeepsItsAnswers();
+    void failedStoreIsReportedAndLeavesNothing_data();
+    void failedStoreIsReportedAndLeavesNothing();
+    void unmarkedAnswerIsClearedByTheNextRound_data();
+    void unmarkedAnswerIsClearedByTheNextRound();
 };
 
 void TestZUFreeActStore::initTestCase()
@@ -163,6 +170,77 @@ void TestZUFreeActStore::interruptedInteractionKeepsItsAnswers()
     QFETCH(QStringList, reportRow);
     QCOMPARE(row, reportRow);
     report->hide();
+}
+
+void TestZUFreeActStore::failedStoreIsReportedAndLeavesNothing_data()
+{
+    QTest::addColumn<QString>("breakage");
+    QTest::addColumn<bool>("pick"); // a random pick, else an answering round
+    QTest::addColumn<int>("answers");
+
+    const QString noRow = "drop table TAV_InteractInfo";
+    const QString refused = "create trigger refuse before insert on TAV_StuResult when new.dovaneID = 'D02' "
+                            "begin select raise(abort, 'refused'); end";
+    QTest::newRow("round without its row, nobody answered") << noRow << false << 0;
+    QTest::newRow("round without its row, three answers") << noRow << false << 3;
+    QTest::newRow("round whose second result is refused") << refused << false << 3;
+    QTest::newRow("pick without its row") << noRow << true << 0;
+    QTest::newRow("pick whose result is refused") << refused << true << 0;
+}
+
+void TestZUFreeActStore::failedStoreIsReportedAndLeavesNothing()
+{
+    QVERIFY(freshLesson());
+    QFETCH(QString, breakage);
+    QVERIFY(DbTestSupport::runOutside(breakage));
+    QFETCH(bool, pick);
+    InteractInfoRow row = ZUFreeActStore::newRow(pick ? ZUFreeAnswerSer::Random : ZUFreeAnswerSer::Single, "-1");
+    bool stored;
+    if (pick) {
+        stored = ZUFreeActStore::storePick(&row, "D02");
+    } else {
+        ZUFreeActStore::beginInteraction(&row);
+        QFETCH(int, answers);
+        QList<StuResultRow> results;
+        for (int i = 1; i <= answers; ++i)
+            results.append({ 0, row.interactID, QString("D%1").arg(i, 2, 10, QLatin1Char('0')), "t", "A", false });
+        for (const StuResultRow& result : results)
+            ZUFreeActStore::keepResult(result);
+        stored = ZUFreeActStore::finishInteraction(row.interactID, results);
+    }
+    QVERIFY(!stored);
+    QCOMPARE(count("select count(*) from TAV_StuResult"), 0);
+    if (!breakage.startsWith("drop"))
+        QCOMPARE(count("select count(*) from TAV_InteractInfo"), 0);
+}
+
+void TestZUFreeActStore::unmarkedAnswerIsClearedByTheNextRound_data()
+{
+    QTest::addColumn<int>("nextType");
+    QTest::addColumn<QString>("nextAnswer");
+    QTest::newRow("next answering round") << int(ZUFreeAnswerSer::Multiple) << "-1";
+    QTest::newRow("next rush") << int(ZUFreeAnswerSer::Rush) << "1";
+}
+
+void TestZUFreeActStore::unmarkedAnswerIsClearedByTheNextRound()
+{
+    QVERIFY(freshLesson());
+    InteractInfoRow first = ZUFreeActStore::newRow(ZUFreeAnswerSer::Single, "-1");
+    ZUFreeActStore::beginInteraction(&first);
+    QVERIFY(ZUFreeActStore::finishInteraction(first.interactID, { { 0, first.interactID, "D01", "t", "A", false } }));
+    QFETCH(int, nextType);
+    QFETCH(QString, nextAnswer);
+    InteractInfoRow next = ZUFreeActStore::newRow(nextType, nextAnswer);
+    ZUFreeActStore::beginInteraction(&next);
+    QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { first.interactID }), QString(""));
+    QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { next.interactID }), nextAnswer);
+    // The first round now waits for nothing: the upload sends it with its result.
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    const QList<InteractInfoRow> offered = TAV_InteractInfo::getInstance()->selectNotUploaded(db, kRecord);
+    TAVDatabase::getInstance()->closeDbCon(db);
+    QVERIFY(!offered.isEmpty());
+    QCOMPARE(offered.first().interactID, first.interactID);
+    ZUFreeActStore::finishInteraction(next.interactID, {});
 }
 
 int main(int argc, char* argv[])
