@@ -67,7 +67,7 @@ int interruptedRound(const QString& kind)
     for (const Step& step : roundOf(kind)) {
         for (const auto& key : step.keys)
             emit ZUHdManager::getInstance()->sendStudentData(StudentInfo { key.first, 1, 0, key.second });
-        stored = stored && QTest::qWaitFor([&step] { return storedResults() == step.results; }, 20000);
+        stored = stored && QTest::qWaitFor([&step] { return storedResults() == step.results; }, kEventBoundMs);
     }
     std::puts(stored ? "ready" : "ready, answers not stored");
     std::fflush(stdout);
@@ -134,7 +134,7 @@ void TestZUFreeActStore::interruptedInteractionKeepsItsAnswers()
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), { "--interrupted-round", kind });
     QByteArray out;
-    while (!out.contains("ready") && child.waitForReadyRead(60000))
+    while (!out.contains("ready") && child.waitForReadyRead(2 * kEventBoundMs))
         out += child.readAll();
     QVERIFY2(out.contains("ready"), out.constData());
     child.kill();
