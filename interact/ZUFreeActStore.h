@@ -6,8 +6,9 @@
 #include <QList>
 #include <QString>
 
-// The database side of free interactions. Each call is one pooled connection and so one transaction; an
-// interaction and its results are written together or not at all, so the upload never sees half of one.
+// The database side of free interactions. Each call is one pooled connection and so one transaction. The
+// results of a running interaction go in as they come, yet the upload takes an interaction only once it has
+// ended, and its end writes the rest in the same transaction; one that cannot be stored whole leaves nothing.
 namespace ZUFreeActStore {
 
 QString now();
