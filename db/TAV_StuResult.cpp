@@ -36,7 +36,7 @@ QList<StuResultRow> readRows(TavStatement& st)
 }
 } // namespace
 
-bool TAV_StuResult::insertStuResult(QSqlDatabase db, StuResultRow row)
+bool TAV_StuResult::insertStuResult(QSqlDatabase db, StuResultRow row, int* stuResultID)
 {
     if (row.interactID < 0) {
         qWarning() << "****insertStuResult: no interaction, result not written";
@@ -47,7 +47,18 @@ bool TAV_StuResult::insertStuResult(QSqlDatabase db, StuResultRow row)
                                    "values(?, ?, ?, ?, ?)"));
     st.bind(row.interactID).bind(TavStatement::text(row.dovaneID)).bind(TavStatement::text(row.createDate));
     st.bind(TavStatement::text(row.result)).bind(0);
-    return st.exec();
+    if (!st.exec())
+        return false;
+    if (stuResultID)
+        *stuResultID = st.lastInsertId();
+    return true;
+}
+
+bool TAV_StuResult::updateResult(QSqlDatabase db, int stuResultID, const QString& result, const QString& createDate)
+{
+    TavStatement st(db, QStringLiteral("update TAV_StuResult set result = ?, createDate = ? where stuResultID = ?"));
+    st.bind(TavStatement::text(result)).bind(TavStatement::text(createDate)).bind(stuResultID);
+    return st.exec() && st.query().numRowsAffected() == 1;
 }
 
 QList<StuResultRow> TAV_StuResult::selectByInteract(QSqlDatabase db, int interactID)

@@ -14,8 +14,11 @@ class TAV_StuResult : public QObject
 public:
     static TAV_StuResult* getInstance() { return TavSingleton<TAV_StuResult>::instance(); }
 
-    // False on failure, and without writing when the interaction id is -1 (its insert failed).
-    bool insertStuResult(QSqlDatabase db, StuResultRow row);
+    // False on failure, and without writing when the interaction id is -1 (its insert failed). The new row's
+    // id goes to *stuResultID when one is given.
+    bool insertStuResult(QSqlDatabase db, StuResultRow row, int* stuResultID = nullptr);
+    // Sets result and createDate of the row stuResultID; true only when that row was there to change.
+    bool updateResult(QSqlDatabase db, int stuResultID, const QString& result, const QString& createDate);
     QList<StuResultRow> selectByInteract(QSqlDatabase db, int interactID);
     QList<StuResultRow> selectNotUploaded(QSqlDatabase db, int interactID);
     // Per interaction of the lesson record, what selectNotUploaded(interaction id) gives, in the same order,

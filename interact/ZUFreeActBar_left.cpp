@@ -259,8 +259,11 @@ void ZUFreeActBar_left::__setStudentData(StudentInfo stu_info)
 {
     if (ZUFreeActBar::getInstance()->freeState() != ZUFreeActSer::Running)
         return;
-    if (m_answers.accept(stu_info, TAVMemInfo::getInstance()->snMap, ZUFreeActStore::now()))
-        m_stulist->setText(QString::number(m_answers.count()));
+    const QMap<QString, QString>& snMap = TAVMemInfo::getInstance()->snMap;
+    if (!m_answers.accept(stu_info, snMap, ZUFreeActStore::now()))
+        return;
+    m_stulist->setText(QString::number(m_answers.count()));
+    ZUFreeActStore::keepResult(m_answers.resultRow(m_row.interactID, QString::number(stu_info.keypadId), snMap));
 }
 
 void ZUFreeActBar_left::on_graph_clicked()

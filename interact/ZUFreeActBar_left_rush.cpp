@@ -152,7 +152,10 @@ void ZUFreeActBar_left_rush::__setStudentData(StudentInfo stu_info)
     if (ZUFreeActBar::getInstance()->freeState() != ZUFreeActSer::RushRunning)
         return;
     const TAVMemInfo* mem = TAVMemInfo::getInstance();
-    if (m_presses.accept(stu_info, mem->snMap, ZUFreeActStore::now()) == ZUFreeRushSer::Ignored || m_winnerFound)
+    if (m_presses.accept(stu_info, mem->snMap, ZUFreeActStore::now()) == ZUFreeRushSer::Ignored)
+        return;
+    ZUFreeActStore::keepResult(m_presses.resultRow(m_presses.presses().size() - 1, m_row.interactID, mem->snMap));
+    if (m_winnerFound)
         return;
     m_winnerFound = true;
     m_remain = 3;

@@ -11,19 +11,83 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
+#include <QHash>
+#include <QTimer>
+#include <QVector>
 
 namespace ZUFreeActStore {
 
 namespace {
 
-// Results first, then the row goes: a failed result must not leave the interaction to be uploaded without it.
-bool writeResults(QSqlDatabase db, const QList<StuResultRow>& results)
+// The results of the interaction begun last: those waiting for their write, and the rows already written.
+struct KeptResults
 {
-    for (const StuResultRow& row : results) {
-        if (!TAV_StuResult::getInstance()->insertStuResult(db, row))
-            return false;
-    }
+    int interactID = -1;
+    QVector<StuResultRow> waiting; // in arrival order, one per student
+    QHash<QString, int> waitingAt; // dovaneID to its place in waiting
+    QHash<QString, int> written; // dovaneID to stuResultID
+    QTimer timer;
+};
+
+void writeWaiting();
+
+KeptResults& kept()
+{
+    static KeptResults* const results = [] {
+        auto* made = new KeptResults;
+        made->timer.setSingleShot(true);
+        made->timer.setInterval(keepMs);
+        QObject::connect(&made->timer, &QTimer::timeout, writeWaiting);
+        return made;
+    }();
+    return *results;
+}
+
+void forgetKept(int interactID)
+{
+    KeptResults& k = kept();
+    k.timer.stop();
+    k.interactID = interactID;
+    k.waiting.clear();
+    k.waitingAt.clear();
+    k.written.clear();
+}
+
+// A new row, or over the student's row written before.
+bool writeKept(QSqlDatabase db, const StuResultRow& row)
+{
+    KeptResults& k = kept();
+    const auto it = k.written.constFind(row.dovaneID);
+    if (it != k.written.constEnd() && TAV_StuResult::getInstance()->updateResult(db, *it, row.result, row.createDate))
+        return true;
+    int id = -1;
+    if (!TAV_StuResult::getInstance()->insertStuResult(db, row, &id))
+        return false;
+    k.written.insert(row.dovaneID, id);
     return true;
+}
+
+void writeWaiting()
+{
+    KeptResults& k = kept();
+    if (k.waiting.isEmpty())
+        return;
+    TAVDatabase* database = TAVDatabase::getInstance();
+    QSqlDatabase db = database->getDbCon();
+    if (!db.isValid()) {
+        k.timer.start();
+        return;
+    }
+    const QHash<QString, int> before = k.written;
+    for (const StuResultRow& row : qAsConst(k.waiting)) {
+        if (!writeKept(db, row))
+            qWarning() << "****free interaction" << k.interactID << ": result of" << row.dovaneID << "not kept";
+    }
+    k.waiting.clear();
+    k.waitingAt.clear();
+    // Rolled back: the end of the interaction writes them anew.
+    if (!database->closeDbCon(db))
+        k.written = before;
 }
 
 void dropInteraction(QSqlDatabase db, int interactID)
@@ -68,16 +132,42 @@ int beginInteraction(InteractInfoRow* row)
     database->closeDbCon(db);
     if (id == -1)
         qWarning() << "****free interaction not stored, type" << row->answerType;
+    forgetKept(id);
     return id;
+}
+
+void keepResult(const StuResultRow& result)
+{
+    KeptResults& k = kept();
+    if (result.interactID == -1 || result.interactID != k.interactID)
+        return;
+    const auto at = k.waitingAt.constFind(result.dovaneID);
+    if (at != k.waitingAt.constEnd()) {
+        k.waiting[*at] = result;
+    } else {
+        k.waitingAt.insert(result.dovaneID, k.waiting.size());
+        k.waiting.append(result);
+    }
+    if (!k.timer.isActive())
+        k.timer.start();
 }
 
 bool finishInteraction(int interactID, const QList<StuResultRow>& results)
 {
+    KeptResults& k = kept();
+    k.timer.stop();
+    k.waiting.clear();
+    k.waitingAt.clear();
+    if (k.interactID != interactID)
+        forgetKept(interactID);
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
     if (!db.isValid())
         return false;
-    bool stored = interactID != -1 && writeResults(db, results);
+    bool stored = interactID != -1;
+    for (int i = 0; stored && i < results.size(); ++i)
+        stored = writeKept(db, results.at(i));
+    forgetKept(-1);
     if (stored) {
         TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
     } else {
@@ -104,7 +194,7 @@ bool storePick(InteractInfoRow* row, const QString& dovaneID)
         result.interactID = row->interactID;
         result.dovaneID = dovaneID;
         result.createDate = row->createDate;
-        stored = writeResults(db, { result });
+        stored = TAV_StuResult::getInstance()->insertStuResult(db, result);
         if (!stored)
             dropInteraction(db, row->interactID);
     }

@@ -40,16 +40,15 @@ void ZUFreeAnswerSer::begin(int answerType)
 
 QString ZUFreeAnswerSer::normalise(int answerType, const QString& text)
 {
+    // A digit answer is kept exactly as the keypad sent it ("3.5", "-2"); only what no keypad sends is refused.
+    if (answerType == Digit) {
+        const bool control
+            = std::any_of(text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+        return text.trimmed().isEmpty() || text.size() > kLongestAnswer || control ? QString() : text;
+    }
     const QString t = text.trimmed();
     if (t.isEmpty() || t.size() > kLongestAnswer)
         return QString();
-    if (answerType == Digit) {
-        for (const QChar c : t) {
-            if (!c.isDigit() || c.unicode() > 127)
-                return QString();
-        }
-        return t;
-    }
     for (const QChar c : t) {
         if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
             return QString();
@@ -72,15 +71,21 @@ bool ZUFreeAnswerSer::accept(const StudentInfo& info, const QMap<QString, QStrin
 QList<StuResultRow> ZUFreeAnswerSer::resultRows(int interactID, const QMap<QString, QString>& snMap) const
 {
     QList<StuResultRow> rows;
-    for (const FreeAnswer& a : m_answers) {
-        StuResultRow row;
-        row.interactID = interactID;
-        row.dovaneID = snMap.value(a.keypadId);
-        row.createDate = a.time;
-        row.result = a.answer;
-        rows.append(row);
-    }
+    for (const FreeAnswer& a : m_answers)
+        rows.append(resultRow(interactID, a.keypadId, snMap));
     return rows;
+}
+
+StuResultRow ZUFreeAnswerSer::resultRow(int interactID, const QString& keypadId,
+                                        const QMap<QString, QString>& snMap) const
+{
+    const FreeAnswer a = m_answers.value(keypadId);
+    StuResultRow row;
+    row.interactID = interactID;
+    row.dovaneID = snMap.value(a.keypadId);
+    row.createDate = a.time;
+    row.result = a.answer;
+    return row;
 }
 
 QString ZUFreeAnswerSer::typeName(int answerType)

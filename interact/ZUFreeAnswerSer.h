@@ -47,7 +47,8 @@ public:
     // Takes one keypad message. False when it does not count: a keypad of no student of the class, a rush
     // press, or a text that is no answer of this type. A later answer of a keypad replaces its earlier one.
     bool accept(const StudentInfo& info, const QMap<QString, QString>& snMap, const QString& now);
-    // The answer as stored: digits unchanged, letters as their sorted distinct set; empty when malformed.
+    // The answer as stored: digits exactly as sent, letters as their sorted distinct set; empty when malformed
+    // or longer than 32 characters.
     static QString normalise(int answerType, const QString& text);
 
     const QMap<QString, FreeAnswer>& answers() const { return m_answers; }
@@ -55,6 +56,8 @@ public:
 
     // One result row per answering keypad, in keypad order.
     QList<StuResultRow> resultRows(int interactID, const QMap<QString, QString>& snMap) const;
+    // The result row of one answering keypad.
+    StuResultRow resultRow(int interactID, const QString& keypadId, const QMap<QString, QString>& snMap) const;
 
     static bool isFeedback(int answerType) { return answerType >= Vote && answerType <= Evaluate; }
     static QString typeName(int answerType);

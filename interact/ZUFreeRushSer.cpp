@@ -22,15 +22,20 @@ ZUFreeRushSer::Press ZUFreeRushSer::accept(const StudentInfo& info, const QMap<Q
 QList<StuResultRow> ZUFreeRushSer::resultRows(int interactID, const QMap<QString, QString>& snMap) const
 {
     QList<StuResultRow> rows;
-    for (const RushPress& press : m_presses) {
-        StuResultRow row;
-        row.interactID = interactID;
-        row.dovaneID = snMap.value(press.keypadId);
-        row.createDate = press.time;
-        row.result = rows.isEmpty() ? QStringLiteral("1") : QStringLiteral("0");
-        rows.append(row);
-    }
+    for (int i = 0; i < m_presses.size(); ++i)
+        rows.append(resultRow(i, interactID, snMap));
     return rows;
+}
+
+StuResultRow ZUFreeRushSer::resultRow(int index, int interactID, const QMap<QString, QString>& snMap) const
+{
+    const RushPress& press = m_presses.at(index);
+    StuResultRow row;
+    row.interactID = interactID;
+    row.dovaneID = snMap.value(press.keypadId);
+    row.createDate = press.time;
+    row.result = index == 0 ? QStringLiteral("1") : QStringLiteral("0");
+    return row;
 }
 
 FreeListRows ZUFreeRushSer::listRows(const QMap<QString, StudentInfoRow>& studentMap,

@@ -31,6 +31,8 @@ public:
     bool hasWinner() const { return !m_presses.isEmpty(); }
     // Result "1" for the first press, "0" for every later one, in press order.
     QList<StuResultRow> resultRows(int interactID, const QMap<QString, QString>& snMap) const;
+    // The result row of the press at index (0 is the winner's).
+    StuResultRow resultRow(int index, int interactID, const QMap<QString, QString>& snMap) const;
     // Groups for the answer list, "未参与" first and "抢答成功" last; empty groups are left out.
     FreeListRows listRows(const QMap<QString, StudentInfoRow>& studentMap, const QMap<QString, QString>& snMap) const;
 

@@ -31,6 +31,7 @@ private slots:
     void interactionThatCouldNotBeStoredLeavesNothing();
     void graphAndListToggleAfterTheEnd();
     void markedRightAnswerIsWrittenWhenTheNextStarts();
+    void digitAnswersAreStoredAsSentAndMarkedRight();
     void answerListRowsAndRemoteMarks();
     void feedbackCardsAndAnonymousNames();
     void answeredListsFollowKeypads();
@@ -101,7 +102,7 @@ void TestZUFreeActBar_left::countdownPausesAndEndsByItself()
     QVERIFY(!ZUTAVAnswerGraph::getInstance()->isVisible());
     remote("start/pause");
     QVERIFY(m_panel->clockRunning());
-    QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), kEventBoundMs);
     QCOMPARE(m_panel->remaining(), 0);
     QCOMPARE(count("select count(*) from TAV_StuResult where result = 'C'"), 1);
 }
@@ -110,12 +111,14 @@ void TestZUFreeActBar_left::unplugMidInteractionKeepsWhatArrived()
 {
     TAVMemInfo::getInstance()->configMap["TimeLimit"] = "1";
     start(&ZUFreeActBar_right::simpleSelA_clicked);
+    m_panel->on_pause_clicked(); // however slow the keypad road, the answer comes before the end
     QVERIFY(press({ { 1, "A" } }));
     Rf21xSimulator::instance()->unplug();
     QString message;
     ZURf228Api::getInstance()->pollDevice(message);
     QCOMPARE(message, QString("硬件连接异常"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), 3000);
+    m_panel->on_start_clicked();
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), kEventBoundMs);
     QCOMPARE(count("select count(*) from TAV_StuResult"), 1);
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is null"), 0);
     Rf21xSimulator::instance()->plug();
@@ -169,7 +172,7 @@ void TestZUFreeActBar_left::graphAndListToggleAfterTheEnd()
     QCOMPARE(list->rows().first()->optionText(), QString("A"));
     QCOMPARE(list->rows().last()->optionText(), QString("未作答"));
     remote("report");
-    QTRY_VERIFY_WITH_TIMEOUT(!list->isVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!list->isVisible(), kEventBoundMs);
 }
 
 void TestZUFreeActBar_left::markedRightAnswerIsWrittenWhenTheNextStarts()
@@ -188,6 +191,24 @@ void TestZUFreeActBar_left::markedRightAnswerIsWrittenWhenTheNextStarts()
     QVERIFY(m_panel->interaction().interactID != first);
     QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { first }), QString("B"));
     QCOMPARE(count("select count(*) from TAV_InteractInfo"), 2);
+}
+
+void TestZUFreeActBar_left::digitAnswersAreStoredAsSentAndMarkedRight()
+{
+    start(&ZUFreeActBar_right::digA_clicked);
+    const int id = m_panel->interaction().interactID;
+    QVERIFY(press({ { 1, "3.5" }, { 2, "-2" }, { 3, "3.5" }, { 4, "Rush" } }));
+    QCOMPARE(m_panel->answeredCountText(), QString("3"));
+    m_panel->stopRound();
+    QCOMPARE(text("select group_concat(dovaneID || ':' || result, ' ') from (select * from TAV_StuResult order by "
+                  "dovaneID)"),
+             QString("D01:3.5 D02:-2 D03:3.5"));
+    m_panel->on_list_clicked();
+    ZUTAVAnswerList* list = ZUTAVAnswerList::getInstance();
+    QCOMPARE(list->rows().first()->optionText(), QString("3.5"));
+    list->rows().first()->on_ZUTAVStatisticalTableItemDialog_clicked();
+    remote("power"); // closing the ended interaction writes the mark
+    QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { id }), QString("3.5"));
 }
 
 void TestZUFreeActBar_left::answerListRowsAndRemoteMarks()
@@ -269,7 +290,7 @@ void TestZUFreeActBar_left::answeredListsFollowKeypads()
     m_panel->stopRound();
     remote("power"); // back to the menu: every window of the interaction goes
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
-    QTRY_VERIFY_WITH_TIMEOUT(!lists->isVisible() && !m_panel->isVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!lists->isVisible() && !m_panel->isVisible(), kEventBoundMs);
 }
 
 TAV_DB_TEST_MAIN(TestZUFreeActBar_left)

@@ -89,9 +89,23 @@ void TestZUFreeAnswerSer::answersAreNormalisedByType_data()
                                 << "";
     QTest::newRow("lower case") << 0 << "a"
                                 << "";
-    QTest::newRow("letters in a digit answer") << 2 << "1A"
-                                               << "";
-    QTest::newRow("overlong text") << 1 << QString(40, 'A') << "";
+    QTest::newRow("decimal digit answer kept as sent") << 2 << "3.5"
+                                                       << "3.5";
+    QTest::newRow("negative digit answer kept as sent") << 2 << "-2"
+                                                        << "-2";
+    QTest::newRow("digit answer of 32 characters") << 2 << QString(32, '7') << QString(32, '7');
+    QTest::newRow("control character in a digit answer") << 2 << "3\n"
+                                                         << "";
+    QTest::newRow("digit answer of 33 characters") << 2 << QString(33, '7') << "";
+    QTest::newRow("choice of 32 letters") << 1 << QString(32, 'B') << "B";
+    QTest::newRow("overlong text") << 1 << QString(33, 'A') << "";
+    // A rush press is no answer in any type, digit answers taken as sent included.
+    QTest::newRow("rush press in a digit interaction") << 2 << "Rush"
+                                                       << "";
+    QTest::newRow("rush press in a multiple choice") << 1 << "Rush"
+                                                     << "";
+    QTest::newRow("rush press in a vote") << 5 << "Rush"
+                                          << "";
 }
 
 void TestZUFreeAnswerSer::answersAreNormalisedByType()
