@@ -3,6 +3,7 @@
 #include "ZUFormFrame.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
+#include "ZURichText.h"
 #include "ZUStuSign.h"
 #include "ZUStuSignSer.h"
 #include "ZUTipDlg.h"
@@ -116,10 +117,13 @@ void ZUStuSignDlg::buildForm()
     };
     leftLayout->addWidget(label("TitleTit", tr("学生签到")), 0, Qt::AlignHCenter);
     QLabel* instruction = label("InstructionLbl");
-    instruction->setText(
-        tr("<html><head/><body><p>*学生机签到方法：</p><p>1.直接使用&quot; <img src=\"%1\" />&quot;键；</p>"
-           "</body></html>")
-            .arg(ZUFormFrame::imagePath("sign/tav_sign_figer.png")));
+    ZURichText()
+        .text(tr("*学生机签到方法："))
+        .paragraph()
+        .text(tr("1.直接使用\" "))
+        .picture(ZUFormFrame::imagePath("sign/tav_sign_figer.png"))
+        .text(tr("\"键；"))
+        .showIn(instruction);
     instruction->setWordWrap(true);
     leftLayout->addWidget(instruction);
     leftLayout->addSpacing(10);
