@@ -4,6 +4,7 @@
 #include "TAVDatabase.h"
 #include "TAV_Config.h"
 #include "ZUSetUpDlg.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 
 #include <QCheckBox>
@@ -207,18 +208,71 @@ private slots:
         QCOMPARE(stored("SelectFuncSound"), QString("select-function.wav"));
     }
 
+    void failedSaveChangesNothing_data()
+    {
+        QTest::addColumn<bool>("commitRefused"); // else one key is refused
+        QTest::newRow("a key refused") << false;
+        QTest::newRow("commit refused") << true;
+    }
+
     // A save that fails leaves the stored settings and the settings map as they were, and says so.
     void failedSaveChangesNothing()
     {
-        QVERIFY(runOutside("create trigger refuseLimit before update on TAV_Config when new.keyName = 'TimeLimit' "
-                           "begin select raise(abort, 'locked'); end"));
+        QFETCH(bool, commitRefused);
         child<QComboBox>("ModeComboBox")->setCurrentIndex(2);
         box("InteractionTimeSpinBox")->setValue(60);
-        save("InteractionSaveBtn", "配置保存失败，设置未改变");
+        if (commitRefused) {
+            ReadLock lock;
+            QVERIFY(lock.isHeld());
+            DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel); // the database's own notice
+            save("InteractionSaveBtn", "配置保存失败，设置未改变");
+            QVERIFY(DialogAnswerer::waitUntilAnswered(30000));
+        } else {
+            QVERIFY(runOutside("create trigger refuseLimit before update on TAV_Config "
+                               "when new.keyName = 'TimeLimit' begin select raise(abort, 'locked'); end"));
+            save("InteractionSaveBtn", "配置保存失败，设置未改变");
+            QVERIFY(runOutside("drop trigger refuseLimit"));
+        }
         QCOMPARE(stored("AnswerMethod"), QString("0"));
         QCOMPARE(stored("TimeLimit"), QString("30"));
         QCOMPARE(TAVMemInfo::getInstance()->configMap.value("AnswerMethod"), QString("0"));
-        QVERIFY(runOutside("drop trigger refuseLimit"));
+        QCOMPARE(TAVMemInfo::getInstance()->configMap.value("TimeLimit"), QString("30"));
+    }
+
+    // Whatever a settings row holds, the values handed on stay within their limits (a combo index outside its
+    // list would show an empty box).
+    void loadKeepsValuesWithinLimits_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("loaded");
+        QTest::newRow("time limit above 200") << "TimeLimit"
+                                              << "5000" << 200;
+        QTest::newRow("time limit below 1") << "TimeLimit"
+                                            << "-7" << 1;
+        QTest::newRow("time limit not a number") << "TimeLimit"
+                                                 << "abc" << 1;
+        QTest::newRow("answer method past the list") << "AnswerMethod"
+                                                     << "6" << 0;
+        QTest::newRow("feedback type negative") << "FeedbackType"
+                                                << "-1" << 0;
+        QTest::newRow("quiz mode past the list") << "TestMode"
+                                                 << "2" << 0;
+        QTest::newRow("quiz mode in the list") << "TestMode"
+                                               << "1" << 1;
+    }
+
+    void loadKeepsValuesWithinLimits()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(int, loaded);
+        const ZUSetUpSer::Values values = ZUSetUpSer::load({ { key, value } });
+        const QMap<QString, int> read { { "TimeLimit", values.timeLimit },
+                                        { "AnswerMethod", values.answerMethod },
+                                        { "FeedbackType", values.feedbackType },
+                                        { "TestMode", values.testMode } };
+        QCOMPARE(read.value(key), loaded);
     }
 
     void missingSoundFileIsReported()
