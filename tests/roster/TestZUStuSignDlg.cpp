@@ -130,6 +130,8 @@ private slots:
         QCOMPARE(committedValue("select count(*) from TAV_SignInfo where endTime is null").toInt(), 1);
         press(1);
         const QString firstTime = m_dlg->service()->signedStudents().value("2024080101");
+        // A second press in a later second must not change the sign time.
+        QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss") != firstTime, 10000);
         press(2);
         press(1);
         press(99);
@@ -161,6 +163,23 @@ private slots:
         open();
         QCOMPARE(label("SignedNumLbl"), QString("0"));
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 5);
+    }
+
+    // Reset is for a finished sign-in: while one runs, its marks, its rows and the next opening are untouched.
+    void resetDuringASignInChangesNothing()
+    {
+        m_dlg->on_StartStopBtn_clicked();
+        press(1);
+        press(3);
+        m_dlg->service()->reset();
+        m_dlg->on_ReSetBtn_clicked();
+        QCOMPARE(m_dlg->service()->signedCount(), 2);
+        QCOMPARE(label("SignedNumLbl"), QString("2"));
+        QCOMPARE(m_dlg->tileAt(0, 2)->image(), ZUFormFrame::imagePath("sign/tav_sign_suc.png"));
+        m_dlg->on_StartStopBtn_clicked();
+        QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 2);
+        open();
+        QCOMPARE(label("SignedNumLbl"), QString("2"));
     }
 
     void attendanceAfterOpeningKeepsDecimals()
