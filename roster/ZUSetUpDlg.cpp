@@ -348,6 +348,8 @@ QWidget* ZUSetUpDlg::buildSoundTab()
     m_soundTable->setFocusPolicy(Qt::NoFocus);
     m_soundTable->setColumnWidth(0, 160);
     m_soundTable->setColumnWidth(1, 450);
+    // A path longer than its column loses the start of the folder, not the file name.
+    m_soundTable->setTextElideMode(Qt::ElideLeft);
     for (int row = 0; row < events.size(); ++row) {
         m_soundTable->setRowHeight(row, 33);
         auto* checkCell = new QWidget;

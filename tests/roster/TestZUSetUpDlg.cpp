@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 
 using namespace RosterTestSupport;
@@ -65,6 +66,10 @@ private slots:
     void initTestCase()
     {
         QVERIFY(startDemoService(m_service));
+        // The program's style sheet, as the program sets it at start.
+        QFile sheet(TAV_SOURCE_DIR "/tools/art/ZUTAVApplication.qss");
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
         m_dlg = ZUSetUpDlg::getInstance();
     }
 
@@ -215,6 +220,22 @@ private slots:
         QTest::newRow("commit refused") << true;
     }
 
+    // In a deep installation folder the path is too long for its column: what is cut is the folder's start,
+    // never the file name.
+    void soundFileNameShowsWhole()
+    {
+        auto* table = child<QTableWidget>("ParaSetTableWidget");
+        QTableWidgetItem* item = table->item(5, 1);
+        const QString file = ZUSetUpSer::fileName(item->text());
+        QCOMPARE(file, QString("5_SecondCountdowntime-3.wav"));
+        item->setText("/home/teacher/Programs/Classroom response/TAV 4.2.0 for the second floor/sound/" + file);
+        const QFontMetrics metrics(table->font());
+        const int room = table->columnWidth(1) - 2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
+        QVERIFY(metrics.horizontalAdvance(item->text()) > room);
+        const QString shown = metrics.elidedText(item->text(), table->textElideMode(), room);
+        QVERIFY2(shown.endsWith(file), qPrintable(shown));
+    }
+
     // A save that fails leaves the stored settings and the settings map as they were, and says so.
     void failedSaveChangesNothing()
     {
@@ -273,6 +294,43 @@ private slots:
                                         { "FeedbackType", values.feedbackType },
                                         { "TestMode", values.testMode } };
         QCOMPARE(read.value(key), loaded);
+    }
+
+    void listsShowEveryChoice_data()
+    {
+        QTest::addColumn<QString>("combo");
+        QTest::addColumn<int>("current");
+        QTest::newRow("answer mode, first chosen") << "ModeComboBox" << 0;
+        QTest::newRow("answer mode, last chosen") << "ModeComboBox" << 5;
+        QTest::newRow("feedback type") << "FeedbackTypeComboBox" << 3;
+        QTest::newRow("quiz mode, all at once chosen") << "TestModeComboBox" << 1;
+        QTest::newRow("quiz mode, one by one chosen") << "TestModeComboBox" << 0;
+    }
+
+    // An opened list shows all of its choices whole, whichever is chosen.
+    void listsShowEveryChoice()
+    {
+        QFETCH(QString, combo);
+        QFETCH(int, current);
+        auto* box = child<QComboBox>(qPrintable(combo));
+        m_dlg->findChild<QTabWidget*>("tabWidget")->setCurrentWidget(box->parentWidget());
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg));
+        box->setCurrentIndex(current);
+        box->showPopup();
+        QAbstractItemView* list = box->view();
+        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 10000);
+        for (int i = 0; i < box->count(); ++i) {
+            const QRect item = list->visualRect(box->model()->index(i, 0));
+            QVERIFY2(list->viewport()->rect().contains(item),
+                     qPrintable(QString("%1 at %2,%3 %4x%5 in %6 high")
+                                    .arg(box->itemText(i))
+                                    .arg(item.x())
+                                    .arg(item.y())
+                                    .arg(item.width())
+                                    .arg(item.height())
+                                    .arg(list->viewport()->height())));
+        }
+        box->hidePopup();
     }
 
     void missingSoundFileIsReported()
