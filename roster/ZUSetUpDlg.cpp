@@ -348,7 +348,9 @@ QWidget* ZUSetUpDlg::buildSoundTab()
     m_soundTable->setFocusPolicy(Qt::NoFocus);
     m_soundTable->setColumnWidth(0, 160);
     m_soundTable->setColumnWidth(1, 450);
-    // A path longer than its column loses the start of the folder, not the file name.
+    // A path is one line (wrapped at its slashes the file name would fall below the row); when it is longer
+    // than its column it loses the start of the folder, not the file name.
+    m_soundTable->setWordWrap(false);
     m_soundTable->setTextElideMode(Qt::ElideLeft);
     for (int row = 0; row < events.size(); ++row) {
         m_soundTable->setRowHeight(row, 33);

@@ -221,7 +221,7 @@ private slots:
     }
 
     // In a deep installation folder the path is too long for its column: what is cut is the folder's start,
-    // never the file name.
+    // never the file name, and the path stays on its one line.
     void soundFileNameShowsWhole()
     {
         auto* table = child<QTableWidget>("ParaSetTableWidget");
@@ -234,6 +234,8 @@ private slots:
         QVERIFY(metrics.horizontalAdvance(item->text()) > room);
         const QString shown = metrics.elidedText(item->text(), table->textElideMode(), room);
         QVERIFY2(shown.endsWith(file), qPrintable(shown));
+        // Wrapped at its slashes, the name would go to a second line, below the row.
+        QVERIFY(!table->wordWrap());
     }
 
     // A save that fails leaves the stored settings and the settings map as they were, and says so.
