@@ -57,7 +57,7 @@ class TestZUSetUpDlg : public QObject
     {
         child<QPushButton>(button)->click();
         QVERIFY(child<QPushButton>(button));
-        QTRY_VERIFY(ZUTipDlg::getInstance()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(ZUTipDlg::getInstance()->isVisible(), 20000);
         QCOMPARE(ZUTipDlg::getInstance()->findChild<QLabel*>("textLabel")->text(), answer);
         ZUTipDlg::getInstance()->hide();
     }
@@ -316,11 +316,11 @@ private slots:
         QFETCH(int, current);
         auto* box = child<QComboBox>(qPrintable(combo));
         m_dlg->findChild<QTabWidget*>("tabWidget")->setCurrentWidget(box->parentWidget());
-        QVERIFY(QTest::qWaitForWindowExposed(m_dlg));
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg, 20000));
         box->setCurrentIndex(current);
         box->showPopup();
         QAbstractItemView* list = box->view();
-        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 20000);
         for (int i = 0; i < box->count(); ++i) {
             const QRect item = list->visualRect(box->model()->index(i, 0));
             QVERIFY2(list->viewport()->rect().contains(item),
@@ -349,7 +349,7 @@ private slots:
         QCOMPARE(child<QLineEdit>("StationSnLineEdit")->text(), QString(kStation));
         fakeReceiver()->serial.clear();
         emit ZUHdManager::getInstance()->devChange(false);
-        QTRY_COMPARE(child<QLineEdit>("StationSnLineEdit")->text(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(child<QLineEdit>("StationSnLineEdit")->text(), QString(), 20000);
     }
 };
 

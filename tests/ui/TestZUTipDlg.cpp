@@ -264,7 +264,7 @@ void TestZUTipDlg::noticeCountsWholeSeconds()
     clock.start();
     msg->showMessage(QStringLiteral("信息提示"), QStringLiteral("答题结束"), 2, false);
     QVERIFY(msg->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!msg->isVisible(), 6000);
+    QTRY_VERIFY_WITH_TIMEOUT(!msg->isVisible(), 20000);
     // A coarse timer may fire up to 5 % early.
     QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
 }
