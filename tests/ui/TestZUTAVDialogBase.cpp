@@ -89,20 +89,25 @@ void TestZUTAVDialogBase::escapeIsIgnoredOtherKeysPass()
 // when the long press of the held one has come, one of the click would have come too.
 void TestZUTAVDialogBase::pressLengthPicksSignal()
 {
-    ZUTAVLPPushbtn clicked;
-    ZUTAVLPPushbtn held;
-    QSignalSpy clickedShort(&clicked, &ZUTAVLPPushbtn::zupress);
-    QSignalSpy clickedLong(&clicked, &ZUTAVLPPushbtn::zulpress);
-    QSignalSpy heldShort(&held, &ZUTAVLPPushbtn::zupress);
-    QSignalSpy heldLong(&held, &ZUTAVLPPushbtn::zulpress);
-    QTest::mouseClick(&clicked, Qt::LeftButton);
-    QTest::mousePress(&held, Qt::LeftButton);
+    QWidget window;
+    auto* clicked = new ZUTAVLPPushbtn(&window);
+    auto* held = new ZUTAVLPPushbtn(&window);
+    clicked->setGeometry(0, 0, 50, 50);
+    held->setGeometry(60, 0, 50, 50);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window, 20000));
+    QSignalSpy clickedShort(clicked, &ZUTAVLPPushbtn::zupress);
+    QSignalSpy clickedLong(clicked, &ZUTAVLPPushbtn::zulpress);
+    QSignalSpy heldShort(held, &ZUTAVLPPushbtn::zupress);
+    QSignalSpy heldLong(held, &ZUTAVLPPushbtn::zulpress);
+    QTest::mouseClick(clicked, Qt::LeftButton);
+    QTest::mousePress(held, Qt::LeftButton);
     QVERIFY(heldLong.wait(20000));
-    QTest::mouseRelease(&held, Qt::LeftButton);
+    QTest::mouseRelease(held, Qt::LeftButton);
     QCOMPARE(clickedShort.count(), 1);
     QCOMPARE(clickedLong.count(), 0);
     QCOMPARE(heldLong.count(), 1);
-    QCOMPARE(heldLong.first().first().value<ZUTAVLPPushbtn*>(), &held);
+    QCOMPARE(heldLong.first().first().value<ZUTAVLPPushbtn*>(), held);
     QCOMPARE(heldShort.count(), 0);
 }
 
