@@ -237,6 +237,29 @@ private slots:
         }
     }
 
+    // The receiver went and the screen closed while the web service was asked: the reply still records the
+    // binding, and the teacher state keeps the roster of the class in use, not the bound one's.
+    void replyAfterTheScreenClosed()
+    {
+        TAVMemInfo* mem = TAVMemInfo::getInstance();
+        mem->currentClass = mem->classMap.value(102);
+        m_flow.setKeypadBinder([this](const QString&, const QString&, const QString&, const QString&) {
+            m_flow.reset();
+            m_flow.setActive(false);
+            return int(ZUStuLinkSer::Success);
+        });
+        m_flow.startBinding(0, false);
+        QVERIFY(armed(0));
+        m_sim->pushSetIdReply("Success");
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::WaitingKey), kWaitMs);
+        m_sim->pushKey(33, "B");
+        QTRY_COMPARE_WITH_TIMEOUT(localKeypad("2024080101"), QString("33@RF21X00001"), kWaitMs);
+        QCOMPARE(m_flow.state(), int(Flow::Idle));
+        QVERIFY(!mem->studentList.isEmpty());
+        for (const StudentInfoRow& student : mem->studentList)
+            QCOMPARE(student.classID, 102);
+    }
+
     void studentIdThatIsNoKeypadNumber_data()
     {
         QTest::addColumn<QString>("id");
