@@ -40,11 +40,11 @@ int TAV_SignInfo::insertSignInfo(QSqlDatabase db, QString stationSn)
     return currentSignID;
 }
 
-void TAV_SignInfo::setEndTime(QSqlDatabase db)
+bool TAV_SignInfo::setEndTime(QSqlDatabase db)
 {
     TavStatement st(db, QStringLiteral("update TAV_SignInfo set endTime = ? where signID = ?"));
     st.bind(now()).bind(currentSignID);
-    st.exec(TavStatement::ErrorOnly);
+    return st.exec(TavStatement::ErrorOnly);
 }
 
 int TAV_SignInfo::selectLastSignID(QSqlDatabase db, int localRecordID)

@@ -18,7 +18,7 @@ public:
     // Starts a sign-in of the current lesson. Returns the new signID, or -1 on failure; then no sign-in is
     // current, so its students cannot land under an earlier sign-in.
     int insertSignInfo(QSqlDatabase db, QString stationSn);
-    void setEndTime(QSqlDatabase db);
+    bool setEndTime(QSqlDatabase db);
     // Newest sign-in of the lesson, finished or not; 0 when none, -1 on failure.
     int selectLastSignID(QSqlDatabase db, int localRecordID);
     // The newest finished sign-in when it is not uploaded yet; otherwise a row with signID -1.

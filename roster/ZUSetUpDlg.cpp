@@ -6,6 +6,7 @@
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUNoSelSpinBox.h"
+#include "ZURichText.h"
 #include "ZUStuLinkDlg.h"
 #include "ZUTipDlg.h"
 
@@ -111,7 +112,13 @@ ZUNoSelSpinBox* timeField(const char* name, int max, const QString& suffix, QWid
 
 QString keyPicture(const QString& name)
 {
-    return "<img src=\"" + ZUFormFrame::imagePath("setup/" + name) + "\" style=\"vertical-align: middle\"/>";
+    return ZUFormFrame::imagePath("setup/" + name);
+}
+
+// The steps of a binding instruction, one paragraph each.
+ZURichText steps()
+{
+    return ZURichText(QStringLiteral("margin: 3px 0;"));
 }
 
 } // namespace
@@ -269,21 +276,36 @@ QWidget* ZUSetUpDlg::buildBindingTab()
     auto* teaExplain = new QLabel(page);
     teaExplain->setObjectName("TeaBindingExplainLbl");
     teaExplain->setWordWrap(true);
-    const QString p = "<p style=\"margin: 3px 0;\">";
-    teaExplain->setText(p + tr("1.正确连接接收器并系统自动安装完驱动；") + "</p>" + p + tr("2.点击“教师机绑定按钮”；")
-                        + "</p>" + p + tr("3.教师机同时按") + keyPicture("tav_setup_up.png") + plus
-                        + keyPicture("tav_setup_pow.png") + tr("系统提示绑定成功；") + "</p>" + p
-                        + tr("4.如果教师机绑定未成功，须再次尝试绑定") + "</p>");
+    steps()
+        .text(tr("1.正确连接接收器并系统自动安装完驱动；"))
+        .paragraph()
+        .text(tr("2.点击“教师机绑定按钮”；"))
+        .paragraph()
+        .text(tr("3.教师机同时按"))
+        .picture(keyPicture("tav_setup_up.png"))
+        .text(plus)
+        .picture(keyPicture("tav_setup_pow.png"))
+        .text(tr("系统提示绑定成功；"))
+        .paragraph()
+        .text(tr("4.如果教师机绑定未成功，须再次尝试绑定"))
+        .showIn(teaExplain);
     auto* stuExplain = new QLabel(page);
     stuExplain->setObjectName("StuBindingExplainLbl");
     stuExplain->setWordWrap(true);
-    const QString keys = keyPicture("tav_setup_FN.png") + plus + keyPicture("tav_setup_5.png") + tr("后，再按")
-        + keyPicture("tav_setup_figer.png");
-    stuExplain->setText(p + tr("1.正确连接接收器并系统自动安装完驱动；") + "</p>" + p
-                        + tr("2.快速逐人绑定模式：点击“学生机快速绑定开始”按钮--&gt;对应学生机同时按下") + keys
-                        + tr("，完成绑定--&gt;依次完成") + "</p>" + p + tr("班级内全部学生机绑定；") + "</p>" + p
-                        + tr("3.快速单独绑定模式：点击任意学生图标按钮--&gt;对应学生机同时按下") + keys
-                        + tr("，完成该名学生绑定；") + "</p>");
+    auto keys = [plus](ZURichText& text) -> ZURichText& {
+        return text.picture(keyPicture("tav_setup_FN.png"))
+            .text(plus)
+            .picture(keyPicture("tav_setup_5.png"))
+            .text(tr("后，再按"))
+            .picture(keyPicture("tav_setup_figer.png"));
+    };
+    ZURichText stuSteps = steps();
+    stuSteps.text(tr("1.正确连接接收器并系统自动安装完驱动；"))
+        .paragraph()
+        .text(tr("2.快速逐人绑定模式：点击“学生机快速绑定开始”按钮-->对应学生机同时按下"));
+    keys(stuSteps).text(tr("，完成绑定-->依次完成")).paragraph().text(tr("班级内全部学生机绑定；"));
+    stuSteps.paragraph().text(tr("3.快速单独绑定模式：点击任意学生图标按钮-->对应学生机同时按下"));
+    keys(stuSteps).text(tr("，完成该名学生绑定；")).showIn(stuExplain);
 
     auto* explain = new QGridLayout();
     explain->setHorizontalSpacing(12);
@@ -326,6 +348,10 @@ QWidget* ZUSetUpDlg::buildSoundTab()
     m_soundTable->setFocusPolicy(Qt::NoFocus);
     m_soundTable->setColumnWidth(0, 160);
     m_soundTable->setColumnWidth(1, 450);
+    // A path is one line (wrapped at its slashes the file name would fall below the row); when it is longer
+    // than its column it loses the start of the folder, not the file name.
+    m_soundTable->setWordWrap(false);
+    m_soundTable->setTextElideMode(Qt::ElideLeft);
     for (int row = 0; row < events.size(); ++row) {
         m_soundTable->setRowHeight(row, 33);
         auto* checkCell = new QWidget;

@@ -3,6 +3,7 @@
 #include "TAVMemInfo.h"
 #include "ZUFormFrame.h"
 #include "ZUHdManager.h"
+#include "ZURichText.h"
 #include "ZUStuLinkFlow.h"
 #include "ZUStuLinkItem.h"
 #include "ZUStuLinkSer.h"
@@ -49,14 +50,15 @@ QDialog#ZUTAVStudentLinkDialog { background-color: rgb(240, 240, 240); }
 )");
 }
 
-QString paragraph(const QString& html)
+// The look of the screen's prompts in the notice: 14 pt black paragraphs.
+ZURichText prompt()
 {
-    return "<p style=\"font-size:14pt; color:#000000;\">" + html + "</p>";
+    return ZURichText(QStringLiteral("font-size:14pt; color:#000000;"));
 }
 
 QString keyImage(const QString& name)
 {
-    return "<img src=\"" + ZUFormFrame::imagePath("setup/" + name) + "\"/>";
+    return ZUFormFrame::imagePath("setup/" + name);
 }
 
 } // namespace
@@ -93,7 +95,7 @@ ZUStuLinkDlg::ZUStuLinkDlg()
     });
     connect(m_flow, &ZUStuLinkFlow::teacherBindFinished, this, [](bool success) {
         ZUTAVAutoMsg* msg = ZUTAVAutoMsg::getInstance();
-        msg->showMessage(tr("提示"), paragraph(success ? tr("教师机绑定成功！") : tr("教师机绑定失败！")), 2, true);
+        msg->showMessage(tr("提示"), prompt().text(success ? tr("教师机绑定成功！") : tr("教师机绑定失败！")), 2, true);
         msg->setImageVisible(true);
     });
 }
@@ -393,10 +395,18 @@ void ZUStuLinkDlg::on_StuBindingBtn_clicked()
     msg->setImageVisible(true);
     msg->showCancelButton();
     msg->showConfirmButton();
-    msg->setContent(paragraph(tr("请按照学生列表的提示，"))
-                    + paragraph(tr("依次按住学生机") + keyImage("tav_setup_FN.png") + "+" + keyImage("tav_setup_5.png")
-                                + "--&gt;" + keyImage("tav_setup_figer.png") + tr("键，"))
-                    + paragraph(tr("完成快速绑定！")));
+    msg->setContent(prompt()
+                        .text(tr("请按照学生列表的提示，"))
+                        .paragraph()
+                        .text(tr("依次按住学生机"))
+                        .picture(keyImage("tav_setup_FN.png"))
+                        .text("+")
+                        .picture(keyImage("tav_setup_5.png"))
+                        .text("-->")
+                        .picture(keyImage("tav_setup_figer.png"))
+                        .text(tr("键，"))
+                        .paragraph()
+                        .text(tr("完成快速绑定！")));
     msg->exec();
     // The receiver may have gone while the question was open.
     if (msg->result() == ZUTAVAutoMsg::Confirm && m_flow->isMatch())
@@ -449,9 +459,14 @@ void ZUStuLinkDlg::on_TeaBindBtn_clicked()
     }
     ZUTAVAutoMsg* msg = ZUTAVAutoMsg::getInstance();
     msg->setTitle(tr("提示"));
-    msg->setContent(paragraph(tr("确认接收器正确连接后，"))
-                    + paragraph(tr("同时按住教师机的") + keyImage("tav_setup_up.png") + "+"
-                                + keyImage("tav_setup_pow.png") + tr("键")));
+    msg->setContent(prompt()
+                        .text(tr("确认接收器正确连接后，"))
+                        .paragraph()
+                        .text(tr("同时按住教师机的"))
+                        .picture(keyImage("tav_setup_up.png"))
+                        .text("+")
+                        .picture(keyImage("tav_setup_pow.png"))
+                        .text(tr("键")));
     msg->setImageVisible(true);
     msg->exec();
     m_flow->teacherPromptClosed();

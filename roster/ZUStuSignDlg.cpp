@@ -3,6 +3,7 @@
 #include "ZUFormFrame.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
+#include "ZURichText.h"
 #include "ZUStuSign.h"
 #include "ZUStuSignSer.h"
 #include "ZUTipDlg.h"
@@ -116,10 +117,13 @@ void ZUStuSignDlg::buildForm()
     };
     leftLayout->addWidget(label("TitleTit", tr("学生签到")), 0, Qt::AlignHCenter);
     QLabel* instruction = label("InstructionLbl");
-    instruction->setText(
-        tr("<html><head/><body><p>*学生机签到方法：</p><p>1.直接使用&quot; <img src=\"%1\" />&quot;键；</p>"
-           "</body></html>")
-            .arg(ZUFormFrame::imagePath("sign/tav_sign_figer.png")));
+    ZURichText()
+        .text(tr("*学生机签到方法："))
+        .paragraph()
+        .text(tr("1.直接使用\" "))
+        .picture(ZUFormFrame::imagePath("sign/tav_sign_figer.png"))
+        .text(tr("\"键；"))
+        .showIn(instruction);
     instruction->setWordWrap(true);
     leftLayout->addWidget(instruction);
     leftLayout->addSpacing(10);
@@ -333,14 +337,10 @@ void ZUStuSignDlg::startSign()
         setIdleButtons(false);
         return;
     case ZUStuSignSer::NoReceiver:
-        m_tip->setButtons(ZUTipDlg::Yes, 0);
-        m_tip->setText(tr("无法获取接收器信息，\n请检查接收器"), tr("信息"));
-        m_tip->exec();
+        tell(tr("无法获取接收器信息，\n请检查接收器"), tr("信息"));
         return;
     case ZUStuSignSer::NotStarted:
-        m_tip->setButtons(ZUTipDlg::Yes, 0);
-        m_tip->setText(tr("签到未能开始，请重试"), tr("错误"));
-        m_tip->exec();
+        tell(tr("签到未能开始，请重试"), tr("错误"));
         return;
     }
 }
@@ -349,10 +349,22 @@ void ZUStuSignDlg::stopSign()
 {
     if (!m_ser->isSigning())
         return;
-    if (!m_ser->stop())
-        qWarning() << "****the signed students of this sign-in were not all stored";
+    const bool stored = m_ser->stop();
     m_startStopBtn->setText(tr("开始"));
     setIdleButtons(true);
+    if (!stored) {
+        // The seats keep their marks, so the next sign-in stores them.
+        qWarning() << "****the signed students of this sign-in were not stored";
+        tell(tr("签到未能保存，请重新开始签到"), tr("错误"));
+    }
+}
+
+void ZUStuSignDlg::tell(const QString& text, const QString& title)
+{
+    // Modal: this window is, and a box beside it could not be answered.
+    m_tip->setButtons(ZUTipDlg::Yes, 0);
+    m_tip->setText(text, title);
+    m_tip->exec();
 }
 
 void ZUStuSignDlg::on_StartStopBtn_clicked()

@@ -66,6 +66,7 @@ private:
     void showSeat(int row, int col);
     void showCounts();
     void setIdleButtons(bool idle);
+    void tell(const QString& text, const QString& title);
     bool receiverConnected() const;
 
     ZUStuSignSer* m_ser;

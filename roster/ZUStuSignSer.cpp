@@ -106,10 +106,16 @@ bool ZUStuSignSer::stop()
 {
     if (!m_signing)
         return false;
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    const bool written = TAV_SignStuInfo::getInstance()->insertSignStuInfoList(db, m_signed);
-    TAV_SignInfo::getInstance()->setEndTime(db);
-    const bool committed = TAVDatabase::getInstance()->closeDbCon(db);
+    TAVDatabase* database = TAVDatabase::getInstance();
+    QSqlDatabase db = database->getDbCon();
+    const bool written = TAV_SignStuInfo::getInstance()->insertSignStuInfoList(db, m_signed)
+        && TAV_SignInfo::getInstance()->setEndTime(db);
+    if (!written) {
+        // Stored whole or not at all: an ended sign-in without its students would go up as a complete one.
+        db.rollback();
+        db.transaction();
+    }
+    const bool committed = database->closeDbCon(db);
     m_signing = false;
     if (ZUHdApi* api = device())
         api->stopQuiz();

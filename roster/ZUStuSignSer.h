@@ -41,7 +41,8 @@ public:
     // A new sign-in of the lesson: the receiver starts answering and the sign-in row is written. Without the
     // row nothing starts: the receiver stops again.
     StartResult start();
-    // Stores the students signed so far under the running sign-in and ends it; false when the store failed.
+    // Stores the students signed so far under the running sign-in and ends it; false when they could not be
+    // stored, and then nothing of the stop is: the signed students stay marked for the next sign-in.
     bool stop();
     // Clears the signed marks (not the stored rows); the next opening of the lesson starts unsigned.
     void reset();

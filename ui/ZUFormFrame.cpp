@@ -36,6 +36,10 @@ QComboBox QAbstractItemView::item:selected { color: #ffffff; background-color: #
 
 void ZUFormFrame::stylePopupList(QComboBox* box)
 {
+    // The list's frame is laid out when the list is made, here, before the form's rules reach the box: the
+    // box must ask for a plain list already, or the list keeps a menu's margins it is not sized for and cuts
+    // off a line.
+    box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     box->setItemDelegate(new QStyledItemDelegate(box));
 }
 

@@ -1,11 +1,15 @@
 #include "ZUTAVAutoMsg.h"
 
 #include "Singleton.h"
+#include "ZURichText.h"
 #include "ui_ZUTAVAutoMsg.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHideEvent>
 #include <QIcon>
+#include <QLayout>
+#include <QScreen>
 
 ZUTAVAutoMsg* ZUTAVAutoMsg::getInstance()
 {
@@ -33,12 +37,23 @@ ZUTAVAutoMsg::~ZUTAVAutoMsg()
 
 void ZUTAVAutoMsg::showMessage(const QString& title, const QString& text, int seconds, bool imageVisible)
 {
+    setContent(text);
+    showCounting(title, seconds, imageVisible);
+}
+
+void ZUTAVAutoMsg::showMessage(const QString& title, const ZURichText& text, int seconds, bool imageVisible)
+{
+    setContent(text);
+    showCounting(title, seconds, imageVisible);
+}
+
+void ZUTAVAutoMsg::showCounting(const QString& title, int seconds, bool imageVisible)
+{
     setImageVisible(imageVisible);
     // A notice that closes by itself replaces a question still open: the question's buttons go with it.
     ui->confirmBtn->hide();
     ui->cancelBtn->hide();
     ui->titleLabel->setText(title);
-    ui->textLabel->setText(text);
     startCountdown(seconds);
     fitContent();
     show();
@@ -49,7 +64,13 @@ void ZUTAVAutoMsg::fitContent()
 {
     // A notice of one line without buttons is a small box, not a large empty one.
     ui->textLabel->setAlignment(ui->imageLabel->isHidden() ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    // The layouts keep the sizes of the previous text until the event loop runs: the box is sized for this one.
+    for (QLayout* inner : findChildren<QLayout*>())
+        inner->activate();
     adjustSize();
+    // adjustSize stops at two thirds of the screen; a long prompt may take the whole of it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(size().expandedTo(sizeHint().boundedTo(screen->availableSize())));
 }
 
 void ZUTAVAutoMsg::setTitle(const QString& text)
@@ -59,7 +80,16 @@ void ZUTAVAutoMsg::setTitle(const QString& text)
 
 void ZUTAVAutoMsg::setContent(const QString& text)
 {
+    ui->textLabel->setTextFormat(Qt::PlainText);
+    ui->textLabel->setWordWrap(true);
     ui->textLabel->setText(text);
+}
+
+void ZUTAVAutoMsg::setContent(const ZURichText& text)
+{
+    // A prompt of the program's own keeps its lines as written, so the box grows to show it whole.
+    ui->textLabel->setWordWrap(false);
+    text.showIn(ui->textLabel);
 }
 
 void ZUTAVAutoMsg::setImageVisible(bool visible)
@@ -145,5 +175,5 @@ void ZUTAVAutoMsg::reset()
     ui->confirmBtn->hide();
     ui->cancelBtn->hide();
     ui->titleLabel->clear();
-    ui->textLabel->clear();
+    setContent(QString());
 }

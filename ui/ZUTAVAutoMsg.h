@@ -5,6 +5,7 @@
 #include <QTimer>
 
 template<typename T> class TavSingleton;
+class ZURichText;
 
 namespace Ui {
 class ZUTAVAutoMsg;
@@ -19,10 +20,14 @@ public:
 
     static ZUTAVAutoMsg* getInstance();
 
+    // Texts are shown as they are (a server's or a keypad's text included); the program's own formatted
+    // prompts come as ZURichText.
     void showMessage(const QString& title, const QString& text, int seconds, bool imageVisible);
+    void showMessage(const QString& title, const ZURichText& text, int seconds, bool imageVisible);
 
     void setTitle(const QString& text);
     void setContent(const QString& text);
+    void setContent(const ZURichText& text);
     void setImageVisible(bool visible);
     void showConfirmButton();
     void showCancelButton();
@@ -48,6 +53,7 @@ private:
     ~ZUTAVAutoMsg() override;
 
     void reset();
+    void showCounting(const QString& title, int seconds, bool imageVisible);
     void startCountdown(int seconds);
     void fitContent();
 

@@ -5,9 +5,11 @@
 #include "ToolbarTestSupport.h"
 
 #include "Rf21xSimulator.h"
+#include "TAVDatabase.h"
 #include "ZURf228Api.h"
 #include "ZUToolBarSer.h"
 
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 namespace RosterTestSupport {
@@ -45,6 +47,35 @@ inline QMap<QString, QString> serviceKeypads(const TavWebService& service)
     }
     return keypads;
 }
+
+// Another connection in the middle of a read while it lives: no write of the program can commit meanwhile
+// (the program's connections give up after their busy time-out of 5 s).
+class ReadLock
+{
+public:
+    ReadLock()
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+        db.setDatabaseName(TAVDatabase::databasePath());
+        QSqlQuery q(db);
+        m_held = db.open() && q.exec(QStringLiteral("begin"))
+            && q.exec(QStringLiteral("select count(*) from TAV_Config")) && q.next();
+    }
+    ~ReadLock()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(kName);
+            QSqlQuery(db).exec(QStringLiteral("rollback"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(kName);
+    }
+    bool isHeld() const { return m_held; }
+
+private:
+    static constexpr const char* kName = "rosterReadLock";
+    bool m_held = false;
+};
 
 inline QString localKeypad(const QString& dovaneID)
 {

@@ -120,24 +120,28 @@ private slots:
     void removesColumns_data()
     {
         QTest::addColumn<int>("count");
+        QTest::addColumn<int>("rows"); // the grid grown to this many rows first
         QTest::addColumn<QString>("start"); // after swaps
         QTest::addColumn<bool>("removed");
         QTest::addColumn<QString>("expected");
         // S1..S5 on 2 x 3: the student of the last column sits down after the last one seated.
-        QTest::newRow("moved behind the last") << 5 << "" << true << "S1 S2\nS4 S5\nS3 .";
-        QTest::newRow("fits into the last row") << 4 << "" << true << "S1 S2\nS4 S3";
-        QTest::newRow("holes stay") << 4 << "0,0>1,2" << true << ". S2\nS4 S3\nS1 .";
-        QTest::newRow("only column") << 1 << "" << false << "S1";
+        QTest::newRow("moved behind the last") << 5 << 0 << "" << true << "S1 S2\nS4 S5\nS3 .";
+        QTest::newRow("fits into the last row") << 4 << 0 << "" << true << "S1 S2\nS4 S3";
+        QTest::newRow("holes stay") << 4 << 0 << "0,0>1,2" << true << ". S2\nS4 S3\nS1 .";
+        QTest::newRow("empty rows at the end stay") << 4 << 4 << "" << true << "S1 S2\nS4 S3\n. .\n. .";
+        QTest::newRow("only column") << 1 << 0 << "" << false << "S1";
     }
 
     void removesColumns()
     {
         QFETCH(int, count);
+        QFETCH(int, rows);
         QFETCH(QString, start);
         QFETCH(bool, removed);
         QFETCH(QString, expected);
         ZUSeatGrid grid;
         grid.seatAutomatically(students(count), 3);
+        grid.grow(rows, grid.cols());
         if (!start.isEmpty()) {
             const QStringList cells = start.split(QRegularExpression("[,>]"));
             grid.swap(cells.at(0).toInt(), cells.at(1).toInt(), cells.at(2).toInt(), cells.at(3).toInt());
@@ -159,6 +163,11 @@ private slots:
         QCOMPARE(picture(grid), "S1 S2\nS3 S4\nS5 .");
         grid.seatAutomatically(students(1), 2);
         QVERIFY(!grid.removeRows(1, 5));
+        // Empty columns at the end stay.
+        grid.seatAutomatically(students(5), 2);
+        grid.grow(3, 4);
+        QVERIFY(grid.removeRows(1, 5));
+        QCOMPARE(picture(grid), "S1 S2 S5 .\nS3 S4 . .");
     }
 
     void growsWithEmptySeats()

@@ -4,6 +4,7 @@
 #include "TAVDatabase.h"
 #include "TAV_Config.h"
 #include "ZUSetUpDlg.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 
 #include <QCheckBox>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 
 using namespace RosterTestSupport;
@@ -55,7 +57,7 @@ class TestZUSetUpDlg : public QObject
     {
         child<QPushButton>(button)->click();
         QVERIFY(child<QPushButton>(button));
-        QTRY_VERIFY(ZUTipDlg::getInstance()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(ZUTipDlg::getInstance()->isVisible(), 20000);
         QCOMPARE(ZUTipDlg::getInstance()->findChild<QLabel*>("textLabel")->text(), answer);
         ZUTipDlg::getInstance()->hide();
     }
@@ -64,6 +66,10 @@ private slots:
     void initTestCase()
     {
         QVERIFY(startDemoService(m_service));
+        // The program's style sheet, as the program sets it at start.
+        QFile sheet(TAV_SOURCE_DIR "/tools/art/ZUTAVApplication.qss");
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
         m_dlg = ZUSetUpDlg::getInstance();
     }
 
@@ -207,18 +213,126 @@ private slots:
         QCOMPARE(stored("SelectFuncSound"), QString("select-function.wav"));
     }
 
+    void failedSaveChangesNothing_data()
+    {
+        QTest::addColumn<bool>("commitRefused"); // else one key is refused
+        QTest::newRow("a key refused") << false;
+        QTest::newRow("commit refused") << true;
+    }
+
+    // In a deep installation folder the path is too long for its column: what is cut is the folder's start,
+    // never the file name, and the path stays on its one line.
+    void soundFileNameShowsWhole()
+    {
+        auto* table = child<QTableWidget>("ParaSetTableWidget");
+        QTableWidgetItem* item = table->item(5, 1);
+        const QString file = ZUSetUpSer::fileName(item->text());
+        QCOMPARE(file, QString("5_SecondCountdowntime-3.wav"));
+        item->setText("/home/teacher/Programs/Classroom response/TAV 4.2.0 for the second floor/sound/" + file);
+        const QFontMetrics metrics(table->font());
+        const int room = table->columnWidth(1) - 2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
+        QVERIFY(metrics.horizontalAdvance(item->text()) > room);
+        const QString shown = metrics.elidedText(item->text(), table->textElideMode(), room);
+        QVERIFY2(shown.endsWith(file), qPrintable(shown));
+        // Wrapped at its slashes, the name would go to a second line, below the row.
+        QVERIFY(!table->wordWrap());
+    }
+
     // A save that fails leaves the stored settings and the settings map as they were, and says so.
     void failedSaveChangesNothing()
     {
-        QVERIFY(runOutside("create trigger refuseLimit before update on TAV_Config when new.keyName = 'TimeLimit' "
-                           "begin select raise(abort, 'locked'); end"));
+        QFETCH(bool, commitRefused);
         child<QComboBox>("ModeComboBox")->setCurrentIndex(2);
         box("InteractionTimeSpinBox")->setValue(60);
-        save("InteractionSaveBtn", "配置保存失败，设置未改变");
+        if (commitRefused) {
+            ReadLock lock;
+            QVERIFY(lock.isHeld());
+            DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel); // the database's own notice
+            save("InteractionSaveBtn", "配置保存失败，设置未改变");
+            QVERIFY(DialogAnswerer::waitUntilAnswered(30000));
+        } else {
+            QVERIFY(runOutside("create trigger refuseLimit before update on TAV_Config "
+                               "when new.keyName = 'TimeLimit' begin select raise(abort, 'locked'); end"));
+            save("InteractionSaveBtn", "配置保存失败，设置未改变");
+            QVERIFY(runOutside("drop trigger refuseLimit"));
+        }
         QCOMPARE(stored("AnswerMethod"), QString("0"));
         QCOMPARE(stored("TimeLimit"), QString("30"));
         QCOMPARE(TAVMemInfo::getInstance()->configMap.value("AnswerMethod"), QString("0"));
-        QVERIFY(runOutside("drop trigger refuseLimit"));
+        QCOMPARE(TAVMemInfo::getInstance()->configMap.value("TimeLimit"), QString("30"));
+    }
+
+    // Whatever a settings row holds, the values handed on stay within their limits (a combo index outside its
+    // list would show an empty box).
+    void loadKeepsValuesWithinLimits_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("loaded");
+        QTest::newRow("time limit above 200") << "TimeLimit"
+                                              << "5000" << 200;
+        QTest::newRow("time limit below 1") << "TimeLimit"
+                                            << "-7" << 1;
+        QTest::newRow("time limit not a number") << "TimeLimit"
+                                                 << "abc" << 1;
+        QTest::newRow("answer method past the list") << "AnswerMethod"
+                                                     << "6" << 0;
+        QTest::newRow("feedback type negative") << "FeedbackType"
+                                                << "-1" << 0;
+        QTest::newRow("quiz mode past the list") << "TestMode"
+                                                 << "2" << 0;
+        QTest::newRow("quiz mode in the list") << "TestMode"
+                                               << "1" << 1;
+    }
+
+    void loadKeepsValuesWithinLimits()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(int, loaded);
+        const ZUSetUpSer::Values values = ZUSetUpSer::load({ { key, value } });
+        const QMap<QString, int> read { { "TimeLimit", values.timeLimit },
+                                        { "AnswerMethod", values.answerMethod },
+                                        { "FeedbackType", values.feedbackType },
+                                        { "TestMode", values.testMode } };
+        QCOMPARE(read.value(key), loaded);
+    }
+
+    void listsShowEveryChoice_data()
+    {
+        QTest::addColumn<QString>("combo");
+        QTest::addColumn<int>("current");
+        QTest::newRow("answer mode, first chosen") << "ModeComboBox" << 0;
+        QTest::newRow("answer mode, last chosen") << "ModeComboBox" << 5;
+        QTest::newRow("feedback type") << "FeedbackTypeComboBox" << 3;
+        QTest::newRow("quiz mode, all at once chosen") << "TestModeComboBox" << 1;
+        QTest::newRow("quiz mode, one by one chosen") << "TestModeComboBox" << 0;
+    }
+
+    // An opened list shows all of its choices whole, whichever is chosen.
+    void listsShowEveryChoice()
+    {
+        QFETCH(QString, combo);
+        QFETCH(int, current);
+        auto* box = child<QComboBox>(qPrintable(combo));
+        m_dlg->findChild<QTabWidget*>("tabWidget")->setCurrentWidget(box->parentWidget());
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg, 20000));
+        box->setCurrentIndex(current);
+        box->showPopup();
+        QAbstractItemView* list = box->view();
+        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 20000);
+        for (int i = 0; i < box->count(); ++i) {
+            const QRect item = list->visualRect(box->model()->index(i, 0));
+            QVERIFY2(list->viewport()->rect().contains(item),
+                     qPrintable(QString("%1 at %2,%3 %4x%5 in %6 high")
+                                    .arg(box->itemText(i))
+                                    .arg(item.x())
+                                    .arg(item.y())
+                                    .arg(item.width())
+                                    .arg(item.height())
+                                    .arg(list->viewport()->height())));
+        }
+        box->hidePopup();
     }
 
     void missingSoundFileIsReported()
@@ -235,7 +349,7 @@ private slots:
         QCOMPARE(child<QLineEdit>("StationSnLineEdit")->text(), QString(kStation));
         fakeReceiver()->serial.clear();
         emit ZUHdManager::getInstance()->devChange(false);
-        QTRY_COMPARE(child<QLineEdit>("StationSnLineEdit")->text(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(child<QLineEdit>("StationSnLineEdit")->text(), QString(), 20000);
     }
 };
 

@@ -12,6 +12,14 @@
 using namespace RosterTestSupport;
 using Flow = ZUStuLinkFlow;
 
+namespace {
+// Waits for the simulated receiver's threads, which a busy machine may hold up for a while.
+const int kWaitMs = 20000;
+// The flow's timers do not tick by themselves within a test: a test that needs a tile to run out of time ticks
+// it on (runOutOfTime), so no step races a timer.
+const int kManualTicks = 600000;
+} // namespace
+
 class TestZUStuLinkFlow : public QObject
 {
     Q_OBJECT
@@ -34,10 +42,26 @@ class TestZUStuLinkFlow : public QObject
     bool armed(int index) const
     {
         return QTest::qWaitFor(
-            [this, index] { return m_flow.state() == Flow::SettingId && m_flow.currentIndex() == index; }, 5000);
+            [this, index] { return m_flow.state() == Flow::SettingId && m_flow.currentIndex() == index; }, kWaitMs);
     }
 
     bool commandSent(const QString& command) const { return m_sim->commands().contains(command); }
+
+    // The receiver was told to take keys again (single choice: any key binds) after the command.
+    bool listensAfter(const QString& command) const
+    {
+        const QStringList sent = m_sim->commands();
+        const int at = sent.lastIndexOf(command);
+        return at >= 0 && sent.indexOf("startQuiz 2 -1 -1 1", at) > at;
+    }
+
+    // The key-press step's ticks run out now, as its timer would let them.
+    void runOutOfTime()
+    {
+        for (int i = 0;
+             i <= Flow::kStartTicks && (m_flow.state() == Flow::WaitingKey || m_flow.state() == Flow::Requesting); ++i)
+            m_flow.pushTick();
+    }
 
     QList<int> looks() const
     {
@@ -65,7 +89,7 @@ private slots:
         TAVMemInfo::getInstance()->configMap.clear();
         m_sim->clearCommands();
         m_flow.setActive(true);
-        m_flow.setTickInterval(10);
+        m_flow.setTickInterval(kManualTicks);
         m_flow.setKeypadBinder([](const QString& user, const QString& id, const QString& station, const QString& sn) {
             return ZUStuLinkSer::getInstance()->bindStuSn(user, id, station, sn);
         });
@@ -107,13 +131,17 @@ private slots:
             QVERIFY(commandSent("setKeypadId " + id));
             QCOMPARE(m_flow.tiles().at(i).look, int(Flow::Fn));
             m_sim->pushSetIdReply(replies.at(i) == "Fail" ? "Fail" : "Success");
-            if (replies.at(i) != "key")
+            if (replies.at(i) == "Fail")
                 continue;
-            QTRY_COMPARE(m_flow.state(), int(Flow::WaitingKey));
+            QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::WaitingKey), kWaitMs);
             QCOMPARE(m_flow.tiles().at(i).look, int(Flow::Sign));
-            m_sim->pushKey(60 + i, "A");
+            QVERIFY(listensAfter("setKeypadId " + id));
+            if (replies.at(i) == "silent")
+                runOutOfTime();
+            else
+                m_sim->pushKey(60 + i, "A");
         }
-        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), kWaitMs);
         QCOMPARE(this->looks(), looks);
         QCOMPARE(m_flow.boundCount(), looks.count(Flow::Suc));
         // Bound or not, the local tables and the web service hold the same keypad for each student.
@@ -133,9 +161,9 @@ private slots:
         QVERIFY(armed(0));
         QCOMPARE(m_flow.boundCount(), 9); // the armed tile is not counted
         m_sim->pushSetIdReply("Success");
-        QTRY_COMPARE(m_flow.state(), int(Flow::WaitingKey));
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::WaitingKey), kWaitMs);
         m_sim->pushKey(5, "C");
-        QTRY_COMPARE(m_flow.state(), int(Flow::Idle));
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), kWaitMs);
         QCOMPARE(m_flow.tiles().at(0).sn, QString("5"));
         QCOMPARE(m_flow.tiles().at(0).look, int(Flow::Suc));
         QCOMPARE(m_flow.tiles().at(4).sn, QString());
@@ -146,51 +174,90 @@ private slots:
         QCOMPARE(localKeypad("2024080101"), serviceKeypads(m_service).value("2024080101"));
     }
 
-    // The tile runs out of time while the web service is asked; the reply must not drive the road back.
+    // The tile runs out of time while the web service is asked. Meanwhile a fast binding goes on with the next
+    // tile, whose keypad takes its number: the late reply records its own binding and leaves the next tile's
+    // key-press step as it is, running to a key or to its own time-out.
     void replyAfterTheTileTimedOut_data()
     {
         QTest::addColumn<bool>("taken");
-        QTest::addColumn<bool>("autoNext");
-        QTest::addColumn<int>("state");
-        QTest::newRow("refused, single") << false << false << int(Flow::Idle);
-        QTest::newRow("refused, fast binding") << false << true << int(Flow::SettingId);
-        QTest::newRow("taken, single") << true << false << int(Flow::Idle);
-        QTest::newRow("taken, fast binding") << true << true << int(Flow::SettingId);
+        QTest::addColumn<QString>("then"); // "" (single binding), "key" or "time-out" of the next tile
+        for (const bool taken : { false, true }) {
+            const QString reply = taken ? "taken, " : "refused, ";
+            QTest::newRow(qPrintable(reply + "single")) << taken << "";
+            QTest::newRow(qPrintable(reply + "next tile pressed")) << taken << "key";
+            QTest::newRow(qPrintable(reply + "next tile runs out")) << taken << "time-out";
+        }
     }
 
     void replyAfterTheTileTimedOut()
     {
         QFETCH(bool, taken);
-        QFETCH(bool, autoNext);
-        QFETCH(int, state);
+        QFETCH(QString, then);
+        const bool autoNext = !then.isEmpty();
         unboundRoster(2);
-        m_flow.setTickInterval(5);
-        m_flow.setKeypadBinder([this, taken](const QString&, const QString&, const QString&, const QString&) {
-            const bool timedOut = QTest::qWaitFor([this] { return m_flow.state() != Flow::Requesting; }, 5000);
-            return timedOut && taken ? ZUStuLinkSer::Success : ZUStuLinkSer::Failure;
-        });
+        auto calls = std::make_shared<int>(0);
+        m_flow.setKeypadBinder(
+            [this, calls, taken, autoNext](const QString&, const QString&, const QString&, const QString&) {
+                if (++*calls > 1)
+                    return int(ZUStuLinkSer::Success);
+                runOutOfTime();
+                if (autoNext && m_flow.state() == Flow::SettingId)
+                    m_flow.setIdReceived(SetIdInfo { "Success" });
+                return taken ? int(ZUStuLinkSer::Success) : int(ZUStuLinkSer::Failure);
+            });
         m_flow.startBinding(0, autoNext);
         QVERIFY(armed(0));
         m_sim->pushSetIdReply("Success");
-        QTRY_COMPARE(m_flow.state(), int(Flow::WaitingKey));
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::WaitingKey), kWaitMs);
         m_sim->pushKey(33, "B");
-        QTRY_VERIFY(m_flow.state() != Flow::Requesting && m_flow.state() != Flow::WaitingKey);
-        QCOMPARE(m_flow.state(), state);
-        if (state == Flow::Idle)
-            QVERIFY(!m_flow.isBinding()); // the screen can close again
+        QTRY_COMPARE_WITH_TIMEOUT(*calls, 1, kWaitMs);
         QCOMPARE(m_flow.tiles().at(0).look, taken ? int(Flow::Suc) : int(Flow::Default));
         QCOMPARE(localKeypad("2024080101"), taken ? QString("33@RF21X00001") : QString("1@RF21X00001"));
-        // Key presses are taken again.
-        if (autoNext) {
-            m_sim->pushSetIdReply("Success");
-            QTRY_COMPARE(m_flow.state(), int(Flow::WaitingKey));
-            m_flow.setKeypadBinder([](const QString&, const QString&, const QString&, const QString&) {
-                return int(ZUStuLinkSer::Success);
-            });
-            m_sim->pushKey(34, "B");
-            QTRY_COMPARE(m_flow.state(), int(Flow::Idle));
-            QCOMPARE(m_flow.tiles().at(1).sn, QString("34"));
+        QCOMPARE(m_flow.boundCount(), taken ? 1 : 0);
+        if (!autoNext) {
+            QCOMPARE(m_flow.state(), int(Flow::Idle)); // the screen can close again
+            return;
         }
+        QCOMPARE(m_flow.state(), int(Flow::WaitingKey));
+        QCOMPARE(m_flow.currentIndex(), 1);
+        QCOMPARE(m_flow.tiles().at(1).look, int(Flow::Sign));
+        if (then == "key") {
+            m_sim->pushKey(34, "B");
+            QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), kWaitMs);
+            QCOMPARE(m_flow.tiles().at(1).sn, QString("34"));
+            QCOMPARE(m_flow.tiles().at(1).look, int(Flow::Suc));
+        } else {
+            // The next tile's own timer still counts its key-press step down.
+            const int countdown = m_flow.tiles().at(1).countdown;
+            m_flow.setTickInterval(5);
+            QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), kWaitMs);
+            QVERIFY(countdown > 0);
+            QCOMPARE(m_flow.tiles().at(1).look, int(Flow::Default));
+            QCOMPARE(m_flow.tiles().at(1).sn, QString());
+        }
+    }
+
+    // The receiver went and the screen closed while the web service was asked: the reply still records the
+    // binding, and the teacher state keeps the roster of the class in use, not the bound one's.
+    void replyAfterTheScreenClosed()
+    {
+        TAVMemInfo* mem = TAVMemInfo::getInstance();
+        mem->currentClass = mem->classMap.value(102);
+        m_flow.setKeypadBinder([this](const QString&, const QString&, const QString&, const QString&) {
+            m_flow.reset();
+            m_flow.setActive(false);
+            return int(ZUStuLinkSer::Success);
+        });
+        m_flow.startBinding(0, false);
+        QVERIFY(armed(0));
+        m_sim->pushSetIdReply("Success");
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::WaitingKey), kWaitMs);
+        m_sim->pushKey(33, "B");
+        QTRY_COMPARE_WITH_TIMEOUT(localKeypad("2024080101"), QString("33@RF21X00001"), kWaitMs);
+        QCOMPARE(m_flow.state(), int(Flow::Idle));
+        QVERIFY(!mem->studentList.isEmpty());
+        for (const StudentInfoRow& student : mem->studentList)
+            QCOMPARE(student.classID, 102);
     }
 
     void studentIdThatIsNoKeypadNumber_data()
@@ -213,7 +280,7 @@ private slots:
             QVERIFY2(!command.startsWith("setKeypadId") || command == "setKeypadId 2024080102", qPrintable(command));
         m_flow.requestStop();
         m_sim->pushSetIdReply("Fail");
-        QTRY_COMPARE(m_flow.state(), int(Flow::Idle));
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), kWaitMs);
     }
 
     void teacherKeypad_data()
@@ -238,7 +305,7 @@ private slots:
             return;
         }
         m_sim->pushSetIdReply(reply.toLatin1());
-        QVERIFY(finished.wait(3000));
+        QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(finished.first().first().toBool(), reply == "Success");
         QCOMPARE(m_flow.state(), int(Flow::Idle));
     }
@@ -263,11 +330,13 @@ private slots:
         QFETCH(bool, reply);
         m_flow.startBinding(2, false);
         QVERIFY(armed(2));
+        if (!reply)
+            m_flow.setTickInterval(10); // the stop waits 15 ticks for the reply
         m_flow.requestStop();
         QCOMPARE(m_flow.state(), int(Flow::Stopping));
         if (reply)
             m_sim->pushSetIdReply("Success");
-        QTRY_COMPARE(m_flow.state(), int(Flow::Idle));
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), kWaitMs);
         QCOMPARE(m_flow.tiles().at(2).look, int(Flow::Suc));
         QCOMPARE(m_flow.boundCount(), 10);
         QVERIFY(!commandSent("startQuiz 2 -1 -1 1"));
@@ -292,14 +361,14 @@ private slots:
         m_sim->setAutoKeypads(1);
         unboundRoster(1);
         m_flow.startBinding(0, false);
-        QTRY_COMPARE_WITH_TIMEOUT(m_flow.tiles().at(0).look, int(Flow::Suc), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.tiles().at(0).look, int(Flow::Suc), kWaitMs);
         QCOMPARE(m_flow.tiles().at(0).sn, QString("2024080101"));
         QCOMPARE(serviceKeypads(m_service).value("2024080101"), QString("2024080101@RF21X00001"));
 
         m_sim->setAutoAnswerDelay(0, 10);
         QSignalSpy keys(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData);
         QVERIFY(ZURf228Api::getInstance()->startSingleQuiz(-1));
-        QTRY_COMPARE(keys.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(keys.size(), 2, kWaitMs);
         QSet<int> keypads;
         for (const QList<QVariant>& key : keys)
             keypads.insert(key.first().value<StudentInfo>().keypadId);
@@ -311,7 +380,7 @@ private slots:
     void screenRefusesToCloseWhileBinding()
     {
         ZUStuLinkDlg* screen = ZUStuLinkDlg::getInstance();
-        screen->flow()->setTickInterval(20);
+        screen->flow()->setTickInterval(kManualTicks);
         screen->onShow();
         QVERIFY(screen->isVisible());
         QCOMPARE(screen->items().size(), 10);
@@ -319,17 +388,17 @@ private slots:
         QVERIFY(!screen->findChild<QPushButton*>("StuBindingBtn")->isEnabled());
 
         screen->onItemClicked(screen->items().at(1));
-        QTRY_COMPARE(screen->flow()->state(), int(Flow::SettingId));
+        QTRY_COMPARE_WITH_TIMEOUT(screen->flow()->state(), int(Flow::SettingId), kWaitMs);
         QCOMPARE(screen->findChild<QPushButton*>("StuBindingBtn")->text(), QString("学生机绑定停止"));
         QVERIFY(screen->findChild<QPushButton*>("StuBindingBtn")->isEnabled()); // the binding can be stopped
         DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
         m_sim->pushTeacherKey("power");
-        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(DialogAnswerer::waitUntilAnswered(kWaitMs));
         QCOMPARE(DialogAnswerer::lastText(), QString("正在绑定，请停止绑定后再关闭。"));
         QVERIFY(screen->isVisible());
 
         m_sim->pushSetIdReply("Fail");
-        QTRY_COMPARE(screen->flow()->state(), int(Flow::Idle));
+        QTRY_COMPARE_WITH_TIMEOUT(screen->flow()->state(), int(Flow::Idle), kWaitMs);
         TAVMemInfo::getInstance()->studentList.clear();
         screen->on_StuLinkCloseBtn_clicked();
         QVERIFY(!screen->isVisible());

@@ -58,7 +58,7 @@ void TestZUTAVPlot::barsFillTheCanvas()
     plot.setData(values, colors, names);
     QVERIFY(qFuzzyCompare(plot.axisScaleDiv(QwtPlot::xBottom).upperBound(), valueEnd));
     plot.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    QVERIFY(QTest::qWaitForWindowExposed(&plot, 20000));
     const QImage img = plot.canvas()->grab().toImage();
 
     for (int i = 0; i < values.size(); ++i) {

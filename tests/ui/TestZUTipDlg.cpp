@@ -1,5 +1,6 @@
 #include "DialogAnswerer.h"
 #include "ZUInputDlg.h"
+#include "ZURichText.h"
 #include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 
@@ -7,7 +8,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 
 class TestZUTipDlg : public QObject
 {
@@ -20,6 +23,8 @@ private slots:
     void textsShowAsPlainText_data();
     void textsShowAsPlainText();
     void noticeWithoutPictureIsOneCentredLine();
+    void ownPromptShowsWhole_data();
+    void ownPromptShowsWhole();
     void noticeCountsWholeSeconds();
 };
 
@@ -144,16 +149,23 @@ void TestZUTipDlg::noticeClosesAfterItsSeconds()
 void TestZUTipDlg::textsShowAsPlainText_data()
 {
     QTest::addColumn<int>("box");
-    QTest::newRow("message box") << int(Tip);
-    QTest::newRow("input box") << int(Input);
-    QTest::newRow("notice") << int(Notice);
+    QTest::addColumn<bool>("afterOwnPrompt");
+    QTest::newRow("message box") << int(Tip) << false;
+    QTest::newRow("input box") << int(Input) << false;
+    QTest::newRow("notice") << int(Notice) << false;
+    QTest::newRow("notice after a prompt of the program") << int(Notice) << true;
 }
 
-// The boxes show texts of the server and the keypads: tags stay text, whoever the caller is.
+// The boxes show texts of the server and the keypads: tags stay text, whoever the caller is, also when the
+// notice showed a formatted prompt of the program just before.
 void TestZUTipDlg::textsShowAsPlainText()
 {
     QFETCH(int, box);
+    QFETCH(bool, afterOwnPrompt);
     const QString markup = QStringLiteral("<h1 style='color:red'>HACKED</h1>");
+    if (afterOwnPrompt)
+        ZUTAVAutoMsg::getInstance()->showMessage(QStringLiteral("提示"), ZURichText().text(QStringLiteral("x")), 3,
+                                                 true);
     QWidget* dlg = nullptr;
     if (box == Tip) {
         ZUTipDlg::getInstance()->setText(markup, markup);
@@ -189,6 +201,61 @@ void TestZUTipDlg::noticeWithoutPictureIsOneCentredLine()
     notice->hide();
 }
 
+void TestZUTipDlg::ownPromptShowsWhole_data()
+{
+    QTest::addColumn<int>("paragraphs");
+    QTest::addColumn<bool>("modal");
+    QTest::newRow("one line, passing") << 1 << false;
+    QTest::newRow("three lines, asked") << 3 << true;
+    QTest::newRow("eight lines, passing") << 8 << false;
+    QTest::newRow("one line after eight, asked") << 1 << true;
+}
+
+// A prompt of the program: its lines with their pictures as written, every text run as text, the box sized
+// to the prompt it shows now (not to the one before).
+void TestZUTipDlg::ownPromptShowsWhole()
+{
+    QFETCH(int, paragraphs);
+    QFETCH(bool, modal);
+    QTemporaryDir dir;
+    QImage key(30, 22, QImage::Format_ARGB32);
+    key.fill(Qt::darkGray);
+    QVERIFY(key.save(dir.filePath("key.png")));
+    ZURichText prompt(QStringLiteral("font-size:14pt; color:#000000;"));
+    QStringList lines;
+    for (int i = 0; i < paragraphs; ++i) {
+        prompt.paragraph().text(QStringLiteral("第%1步：同时按住").arg(i + 1)).picture(dir.filePath("key.png"));
+        prompt.text(QStringLiteral("<b>键</b> & 再按"));
+        lines << QStringLiteral("第%1步：同时按住\uFFFC<b>键</b> & 再按").arg(i + 1);
+    }
+
+    ZUTAVAutoMsg* notice = ZUTAVAutoMsg::getInstance();
+    auto* label = notice->findChild<QLabel*>(QStringLiteral("textLabel"));
+    bool whole = false;
+    QString shown;
+    auto look = [&] {
+        QTextDocument doc;
+        doc.setHtml(label->text());
+        shown = label->textFormat() == Qt::RichText ? doc.toPlainText() : label->text();
+        whole = label->height() >= label->sizeHint().height() && label->width() >= label->sizeHint().width();
+    };
+    if (modal) {
+        notice->setContent(prompt);
+        DialogAnswerer::answerNextModal([&](QWidget* box) {
+            look();
+            box->close();
+        });
+        notice->exec();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+    } else {
+        notice->showMessage(QStringLiteral("提示"), prompt, 3, true);
+        look();
+        notice->hide();
+    }
+    QCOMPARE(shown, lines.join(QLatin1Char('\n')));
+    QVERIFY(whole);
+}
+
 // The countdown ticks once a second: a notice of two seconds stays up for two seconds.
 void TestZUTipDlg::noticeCountsWholeSeconds()
 {
@@ -197,7 +264,7 @@ void TestZUTipDlg::noticeCountsWholeSeconds()
     clock.start();
     msg->showMessage(QStringLiteral("信息提示"), QStringLiteral("答题结束"), 2, false);
     QVERIFY(msg->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!msg->isVisible(), 6000);
+    QTRY_VERIFY_WITH_TIMEOUT(!msg->isVisible(), 20000);
     // A coarse timer may fire up to 5 % early.
     QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
 }

@@ -15,7 +15,7 @@ void TestZUViewTableWidget::spinBoxTextNeverStaysSelected()
     ZUNoSelSpinBox spin;
     spin.setValue(30);
     spin.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&spin));
+    QVERIFY(QTest::qWaitForWindowExposed(&spin, 20000));
     spin.selectAll();
     QVERIFY(!spin.noSelLineEdit()->hasSelectedText());
     spin.stepUp();

@@ -16,10 +16,10 @@ void TestZUWebView::typingTakesKeyboardFromDialog()
     auto* view = new ZUWebView(&field);
     view->setFocusPolicy(Qt::NoFocus);
     field.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&field));
+    QVERIFY(QTest::qWaitForWindowExposed(&field, 20000));
     field.activateWindow();
     field.setFocus();
-    QTRY_VERIFY_WITH_TIMEOUT(field.hasFocus(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(field.hasFocus(), 20000);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QApplication::sendEvent(view, &press);
     QVERIFY(!field.hasFocus());
