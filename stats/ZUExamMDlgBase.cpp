@@ -63,8 +63,7 @@ ZUExamMDlgBase::ZUExamMDlgBase(const char* objectName)
 
 void ZUExamMDlgBase::keepRows(int count)
 {
-    while (m_rows.size() > count)
-        delete m_rows.takeLast();
+    ZUStatsParts::keepFirst(m_rows, count);
     // The rows are laid out and shown together when the fill ends, not one at a time.
     m_contents->hide();
 }
