@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGenericPlugin>
+#include <QMap>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSet>
@@ -15,20 +16,26 @@
 #include <QTimer>
 
 namespace {
-// The result windows by their object names.
-const QStringList kViews { "ZUPaperAnalyDlg", "ZUStuRankingDlg", "ZUSubjectDlg",
-                           "ZUExamSGraphDlg", "ZUExamSTableDlg", "ZUTAVStatisticalTableDialog",
-                           "ZUExamMGraphDlg", "ZUExamMTableDlg", "ZUExplanationDlg" };
+// The buttons that open result windows, with the object names of the windows each may open: the run screens'
+// six, the paper analysis's details buttons and the detail popup's tabs.
+const QMap<QString, QStringList> kOpeners {
+    { "TestAnalyBtn", { "ZUPaperAnalyDlg" } },
+    { "StuInteractBtn", { "ZUStuRankingDlg" } },
+    { "ChartBtn", { "ZUExamSGraphDlg", "ZUExamMGraphDlg" } },
+    { "TableBtn", { "ZUExamSTableDlg", "ZUExamMTableDlg" } },
+    { "PersonBtn", { "ZUTAVStatisticalTableDialog" } },
+    { "ExplanationBtn", { "ZUExplanationDlg" } },
+    { "detailsBtn", { "ZUSubjectDlg" } },
+    { "AnyBtn", { "ZUSubjectDlg" } },
+    { "DetBtn", { "ZUSubjectDlg" } },
+    { "ExpBtn", { "ZUSubjectDlg" } },
+};
 
-// The buttons that open them: the run screens' six, the paper analysis's details buttons and the detail popup's
-// tabs.
-const QStringList kOpeners { "TestAnalyBtn",   "StuInteractBtn", "ChartBtn", "TableBtn", "PersonBtn",
-                             "ExplanationBtn", "detailsBtn",     "AnyBtn",   "DetBtn",   "ExpBtn" };
-
-QString viewOf(QObject* object)
+// The window among views that the object belongs to, by object name; empty when none.
+QString viewOf(QObject* object, const QStringList& views)
 {
     for (QObject* o = object; o; o = o->parent()) {
-        if (kViews.contains(o->objectName()))
+        if (views.contains(o->objectName()))
             return o->objectName();
     }
     return QString();
@@ -51,11 +58,12 @@ protected:
         if (e->type() == QEvent::MouseButtonRelease && qobject_cast<QAbstractButton*>(watched)
             && kOpeners.contains(watched->objectName())) {
             m_button = watched->objectName();
+            m_views = kOpeners.value(m_button);
             m_view.clear();
             m_firstEnd = m_lastEnd = -1;
             m_clock.start();
         } else if (e->type() == QEvent::Paint && m_clock.isValid() && !m_pending) {
-            const QString view = viewOf(watched);
+            const QString view = viewOf(watched, m_views);
             if (!view.isEmpty() && (m_view.isEmpty() || view == m_view)) {
                 m_view = view;
                 m_pending = true;
@@ -75,8 +83,10 @@ protected:
 private:
     void report()
     {
-        const bool first = !m_opened.contains(m_view);
-        m_opened.insert(m_view);
+        // First: the first time this button opened this window in the process.
+        const QString opening = m_button + m_view;
+        const bool first = !m_opened.contains(opening);
+        m_opened.insert(opening);
         QTextStream(stderr) << "view clock: " << m_button << " -> " << m_view << (first ? " first" : " again")
                             << ": painted " << QString::number(m_firstEnd / 1e6, 'f', 1) << " ms, settled "
                             << QString::number(m_lastEnd / 1e6, 'f', 1) << " ms\n";
@@ -86,6 +96,7 @@ private:
     QElapsedTimer m_clock;
     QTimer m_quiet;
     QString m_button;
+    QStringList m_views;
     QString m_view;
     QSet<QString> m_opened;
     bool m_pending = false;
