@@ -10,6 +10,8 @@
 // Qt's offscreen screen is 800 x 600: run it under a display of 1920 x 1080, which it checks, e.g.
 //   Xvfb :170 -screen 0 1920x1080x24 -nolisten tcp &  DISPLAY=:170 build/bench-bin/BenchStatsViews
 //   build/bench-bin/BenchStatsViews --once VIEW | --again VIEW     (one view alone, e.g. for a profiler)
+// The same views in the program itself, on a class of 60 and a paper of 50 items: classroom-data.py writes the
+// local web service's data for them, and the plug-in of viewclock/ times every opening (see its source).
 
 #include "BenchSupport.h"
 #include "StatsTestSupport.h"
