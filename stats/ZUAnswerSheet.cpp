@@ -2,107 +2,78 @@
 
 #include "ZUStatsFigures.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QVBoxLayout>
+#include <QPainter>
+#include <QPixmap>
 
 namespace {
-// One style sheet for the whole bar: parsed once, not once per part.
-const char* const kStyle = "#AnRightProcessWid{background-color: #3dd3b1;"
-                           "background-image: url(./Resources/images/analyze/bar.png);}"
-                           "#AnErrorProcessWid{background-color: #ed635c;"
-                           "background-image: url(./Resources/images/analyze/bar.png);}"
-                           "#DoNotAnProcessWid{background-color: #9a9a9a;"
-                           "background-image: url(./Resources/images/analyze/bar.png);}"
-                           "QLabel{color: #ffffff;\nfont: 16px \"微软雅黑\";\npadding-left: 1px;\n}";
+const int kBarHeight = 26;
+// Where a count starts on its bar, as the labels that once stood there placed it.
+const int kCountIndent = 5;
+
+QFont countFont()
+{
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(16);
+    return font;
+}
+
+// The stripes laid over every bar.
+const QPixmap& stripes()
+{
+    static const QPixmap picture(QStringLiteral("./Resources/images/analyze/bar.png"));
+    return picture;
+}
 } // namespace
 
 ZUAnswerSheet::ZUAnswerSheet(QWidget* parent)
     : ZUDialogPart(parent)
 {
     setObjectName("ZUAnswerSheet");
-    resize(365, 26);
-    setStyleSheet(kStyle);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    m_right = addSegment("AnswerRightWidget", "AnRightProcessWid", "AnRightNumLbl");
-    m_wrong = addSegment("AnswerErrorWidget", "AnErrorProcessWid", "AnErrorNumLbl");
-    m_unanswered = addSegment("DoNotAnswerWidget", "DoNotAnProcessWid", "DoNotAnNumLbl");
-    layout->addStretch();
-}
-
-ZUAnswerSheet::Segment ZUAnswerSheet::addSegment(const char* segmentName, const char* barName, const char* countName)
-{
-    Segment s;
-    s.segment = new QWidget(this);
-    s.segment->setObjectName(segmentName);
-    auto* column = new QVBoxLayout(s.segment);
-    column->setContentsMargins(0, 0, 0, 0);
-    auto* bar = new QWidget(s.segment);
-    bar->setObjectName(barName);
-    bar->setAttribute(Qt::WA_StyledBackground);
-    bar->setFixedHeight(26);
-    column->addWidget(bar, 0, Qt::AlignVCenter);
-    auto* grid = new QGridLayout(bar);
-    grid->setContentsMargins(0, 0, 0, 0);
-    s.count = new QLabel(bar);
-    s.count->setObjectName(countName);
-    s.count->setTextFormat(Qt::PlainText);
-    grid->addWidget(s.count);
-    layout()->addWidget(s.segment);
-    return s;
+    resize(365, kBarHeight);
+    setMinimumHeight(kBarHeight);
+    // Only the bars are painted; the row behind them shows through.
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void ZUAnswerSheet::setData(int right, int wrong, int unanswered)
 {
     if (right + wrong + unanswered <= 0)
         return;
-    // Room for the widest of the three counts, in the labels' font.
-    m_right.count->ensurePolished();
+    // Room for the widest of the three counts, in the counts' font.
+    const QFontMetrics metrics(countFont());
     int minimum = 0;
     for (int count : { right, wrong, unanswered })
-        minimum = qMax(minimum, m_right.count->fontMetrics().horizontalAdvance(ZUStatsFigures::headCount(count)) + 6);
+        minimum = qMax(minimum, metrics.horizontalAdvance(ZUStatsFigures::headCount(count)) + 6);
     const ZUStatsFigures::SheetWidths widths
         = ZUStatsFigures::sheetWidths(right, wrong, unanswered, m_totalWidth, minimum);
-    m_right.segment->setFixedWidth(widths.right);
-    m_right.segment->move(5, 0);
-    m_wrong.segment->move(m_right.segment->x() + widths.right, 0);
-    m_wrong.segment->setFixedWidth(widths.wrong);
-    m_unanswered.segment->move(m_wrong.segment->x() + widths.wrong, 0);
-    m_unanswered.segment->setFixedWidth(widths.unanswered);
-    m_right.count->setText(ZUStatsFigures::headCount(right));
-    m_wrong.count->setText(ZUStatsFigures::headCount(wrong));
-    m_unanswered.count->setText(ZUStatsFigures::headCount(unanswered));
+    m_right = { widths.right, ZUStatsFigures::headCount(right) };
+    m_wrong = { widths.wrong, ZUStatsFigures::headCount(wrong) };
+    m_unanswered = { widths.unanswered, ZUStatsFigures::headCount(unanswered) };
+    update();
 }
 
-int ZUAnswerSheet::rightWidth() const
+void ZUAnswerSheet::paintEvent(QPaintEvent*)
 {
-    return m_right.segment->width();
-}
-
-int ZUAnswerSheet::wrongWidth() const
-{
-    return m_wrong.segment->width();
-}
-
-int ZUAnswerSheet::unansweredWidth() const
-{
-    return m_unanswered.segment->width();
-}
-
-QString ZUAnswerSheet::rightText() const
-{
-    return m_right.count->text();
-}
-
-QString ZUAnswerSheet::wrongText() const
-{
-    return m_wrong.count->text();
-}
-
-QString ZUAnswerSheet::unansweredText() const
-{
-    return m_unanswered.count->text();
+    QPainter painter(this);
+    painter.setFont(countFont());
+    const int top = (height() - kBarHeight) / 2;
+    int x = 0;
+    const struct
+    {
+        const Segment& segment;
+        QColor color;
+    } bars[] = { { m_right, QColor(0x3d, 0xd3, 0xb1) },
+                 { m_wrong, QColor(0xed, 0x63, 0x5c) },
+                 { m_unanswered, QColor(0x9a, 0x9a, 0x9a) } };
+    for (const auto& bar : bars) {
+        const QRect rect(x, top, bar.segment.width, kBarHeight);
+        x += bar.segment.width;
+        if (rect.width() <= 0)
+            continue;
+        painter.fillRect(rect, bar.color);
+        painter.drawTiledPixmap(rect, stripes(), QPoint(0, 0));
+        painter.setPen(Qt::white);
+        painter.drawText(rect.adjusted(kCountIndent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, bar.segment.text);
+    }
 }

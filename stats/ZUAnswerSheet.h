@@ -2,11 +2,11 @@
 
 #include "ZUDialogPart.h"
 
-class QLabel;
-class QWidget;
+#include <QString>
 
 // Three bars side by side sharing one width: how many students answered an item right (green), wrong (red) and
-// not at all (grey), each with its head count on it.
+// not at all (grey), each with its head count on it. The bars are painted, not made of widgets: a paper
+// analysis holds one per answer item.
 class ZUAnswerSheet : public ZUDialogPart
 {
     Q_OBJECT
@@ -19,20 +19,22 @@ public:
     // Sizes the bars by their counts; with no student at all nothing changes.
     void setData(int right, int wrong, int unanswered);
 
-    int rightWidth() const;
-    int wrongWidth() const;
-    int unansweredWidth() const;
-    QString rightText() const;
-    QString wrongText() const;
-    QString unansweredText() const;
+    int rightWidth() const { return m_right.width; }
+    int wrongWidth() const { return m_wrong.width; }
+    int unansweredWidth() const { return m_unanswered.width; }
+    QString rightText() const { return m_right.text; }
+    QString wrongText() const { return m_wrong.text; }
+    QString unansweredText() const { return m_unanswered.text; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     struct Segment
     {
-        QWidget* segment = nullptr;
-        QLabel* count = nullptr;
+        int width = 0;
+        QString text;
     };
-    Segment addSegment(const char* segmentName, const char* barName, const char* countName);
 
     int m_totalWidth = 365;
     Segment m_right;

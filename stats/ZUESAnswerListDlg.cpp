@@ -1,6 +1,7 @@
 #include "ZUESAnswerListDlg.h"
 
 #include "ZUESAnswerItem.h"
+#include "ZUStatsParts.h"
 
 #include <QDebug>
 #include <QScrollArea>
@@ -45,15 +46,19 @@ QWidget* ZUESAnswerListDlg::contents() const
 void ZUESAnswerListDlg::setAnswerNames(const QVector<QString>& options, const QVector<QStringList>& names)
 {
     qDebug() << "enter ZUESAnswerDlg setAnswerNames";
-    qDeleteAll(m_rows);
-    m_rows.clear();
+    ZUStatsParts::keepFirst(m_rows, options.size());
 
     int y = 0;
     for (int i = options.size() - 1; i >= 0; --i) {
-        auto* row = new ZUESAnswerItem;
-        m_scrollVLay->addWidget(row);
-        row->show();
-        m_rows.append(row);
+        // The rows of the last fill are filled again, top first; the list only grows when it needs more.
+        const int k = options.size() - 1 - i;
+        ZUESAnswerItem* row = m_rows.value(k);
+        if (!row) {
+            row = new ZUESAnswerItem;
+            m_scrollVLay->addWidget(row);
+            row->show();
+            m_rows.append(row);
+        }
         QFont font(QStringLiteral("微软雅黑"));
         font.setPixelSize(options.at(i).size() < 2 ? 60 : 28);
         row->setTitleFont(font);

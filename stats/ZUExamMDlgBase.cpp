@@ -61,11 +61,10 @@ ZUExamMDlgBase::ZUExamMDlgBase(const char* objectName)
     ZUStatsParts::addShadow(body, QColor(170, 170, 170, 180));
 }
 
-void ZUExamMDlgBase::clearRows()
+void ZUExamMDlgBase::keepRows(int count)
 {
-    qDeleteAll(m_rows);
-    m_rows.clear();
-    // The new rows are laid out and shown together when the fill ends, not one at a time.
+    ZUStatsParts::keepFirst(m_rows, count);
+    // The rows are laid out and shown together when the fill ends, not one at a time.
     m_contents->hide();
 }
 
@@ -74,10 +73,9 @@ void ZUExamMDlgBase::showRows()
     m_contents->show();
 }
 
-void ZUExamMDlgBase::appendRow(ZUExamMItemBase* row, int number, const QString& answer)
+void ZUExamMDlgBase::appendRow(ZUExamMItemBase* row)
 {
     m_scrollVLay->insertWidget(m_scrollVLay->count() - 1, row);
     row->show();
-    row->setNumber(number, answer);
     m_rows.append(row);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "ZUExamMItemBase.h"
+
 #include <QDialog>
 #include <QVector>
 
 class QHBoxLayout;
 class QScrollArea;
 class QVBoxLayout;
-class ZUExamMItemBase;
 
 // The window of a question with several answer items (836 x 432 at the bottom of the screen): a card with a dark
 // band on the left behind the item numbers and a scrolling list of one row per item, rebuilt by every fill.
@@ -20,17 +21,28 @@ public:
 protected:
     explicit ZUExamMDlgBase(const char* objectName);
 
-    // Deletes the rows of the last fill; showRows shows the new ones when they are all there.
-    void clearRows();
+    // A fill of count rows: the rows of the last fill are kept for it as far as they go and the rest deleted, so
+    // that showing the same question again builds nothing; showRows shows them when they are all filled.
+    void keepRows(int count);
     void showRows();
-    // Where the rows are made: made there, they take the window's look once.
-    QWidget* rowParent() const { return m_contents; }
-    // Numbers the row and puts it under the others.
-    void appendRow(ZUExamMItemBase* row, int number, const QString& answer);
+    // Row i of the fill, numbered: the kept one, or a new one under the others.
+    template<typename Row> Row* row(int i, int number, const QString& answer)
+    {
+        auto* row = static_cast<Row*>(m_rows.value(i));
+        if (!row) {
+            // Made in the list, it takes the window's look once.
+            row = new Row(m_contents);
+            appendRow(row);
+        }
+        row->setNumber(number, answer);
+        return row;
+    }
     // Right of the list, for a legend.
     QHBoxLayout* sideLayout() const { return m_side; }
 
 private:
+    void appendRow(ZUExamMItemBase* row);
+
     QScrollArea* m_scrollArea;
     QWidget* m_contents;
     QHBoxLayout* m_side;

@@ -44,11 +44,10 @@ ZUExamMGraphDlg::ZUExamMGraphDlg()
 
 void ZUExamMGraphDlg::setData(const QStringList& answers, const QList<QuestionStatInfo>& stats)
 {
-    clearRows();
+    keepRows(stats.size());
     for (int i = 0; i < stats.size(); ++i) {
-        auto* row = new ZUExamMGraphItemDlg(rowParent());
-        appendRow(row, i + 1, answers.value(i));
-        row->setData(stats.at(i).rightCount, stats.at(i).wrongCount, stats.at(i).unansweredCount);
+        row<ZUExamMGraphItemDlg>(i, i + 1, answers.value(i))
+            ->setData(stats.at(i).rightCount, stats.at(i).wrongCount, stats.at(i).unansweredCount);
     }
     showRows();
 }

@@ -19,8 +19,12 @@ ZUExamMGraphItemDlg::ZUExamMGraphItemDlg(QWidget* parent)
 
 void ZUExamMGraphItemDlg::setData(int right, int wrong, int unanswered)
 {
-    m_sheet = new ZUAnswerSheet;
+    // A kept row keeps its bar for the new counts; a bar of nobody shows nothing, so it is a fresh one.
+    if (!m_sheet || right + wrong + unanswered <= 0) {
+        delete m_sheet;
+        m_sheet = new ZUAnswerSheet;
+        m_graph->layout()->addWidget(m_sheet);
+    }
     m_sheet->setTotalWidth(m_graph->width());
     m_sheet->setData(right, wrong, unanswered);
-    m_graph->layout()->addWidget(m_sheet);
 }

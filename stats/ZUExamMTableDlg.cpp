@@ -9,12 +9,9 @@ ZUExamMTableDlg::ZUExamMTableDlg()
 
 void ZUExamMTableDlg::setData(const QStringList& answers, const QMap<int, QMap<QString, int>>& counts)
 {
-    clearRows();
-    int number = 1;
-    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it) {
-        auto* row = new ZUExamMTableItemDlg(rowParent());
-        appendRow(row, number++, answers.value(it.key()));
-        row->setData(it.value());
-    }
+    keepRows(counts.size());
+    int i = 0;
+    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it, ++i)
+        row<ZUExamMTableItemDlg>(i, i + 1, answers.value(it.key()))->setData(it.value());
     showRows();
 }

@@ -27,6 +27,8 @@ ZUExamMTableItemDlg::ZUExamMTableItemDlg(QWidget* parent)
 void ZUExamMTableItemDlg::setData(const QMap<QString, int>& counts)
 {
     m_table->setColumnCount(kColumns);
+    // A kept row may hold the cells of another item.
+    m_table->clearContents();
     const int cellWidth = m_table->width() / kColumns;
     int column = 0;
     for (auto it = counts.constBegin(); it != counts.constEnd() && column < kColumns; ++it, ++column) {

@@ -14,13 +14,6 @@
 namespace {
 const int kBarColumn = 4;
 const int kButtonColumn = 5;
-
-QTableWidgetItem* centred(const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment(Qt::AlignCenter);
-    return item;
-}
 } // namespace
 
 ZUPaperAnalyDlg::ZUPaperAnalyDlg()
@@ -30,9 +23,17 @@ ZUPaperAnalyDlg::ZUPaperAnalyDlg()
     auto* dataLayout = new QVBoxLayout(data);
     dataLayout->setContentsMargins(20, 20, 20, 0);
     dataLayout->setSpacing(0);
-    dataLayout->addWidget(
-        makeTable({ tr("大题题号"), tr("题型"), tr("题目"), tr("正确率"), tr("答题概况"), tr("试题分析数据详情") }, 50,
-                  "#ffffff"));
+    QTableWidget* t
+        = makeTable({ tr("大题题号"), tr("题型"), tr("题目"), tr("正确率"), tr("答题概况"), tr("试题分析数据详情") },
+                    50, "#ffffff");
+    // The details buttons' look, given once by their table rather than by each button.
+    t->setStyleSheet(
+        t->styleSheet()
+        + "QPushButton#detailsBtn{background: transparent; border: none;"
+          "background-image: url(./Resources/images/analyze/details-n.png);"
+          "background-repeat: no-repeat; background-position: center;}"
+          "QPushButton#detailsBtn:hover{background-image: url(./Resources/images/analyze/details-h.png);}");
+    dataLayout->addWidget(t);
     windowLayout()->addWidget(data, 1);
 }
 
@@ -40,33 +41,47 @@ void ZUPaperAnalyDlg::setData(QList<QuestionStatInfo> rows)
 {
     m_rows = rows;
     QTableWidget* t = table();
+    // Rows beyond the new ones go with their bars and buttons; the others keep theirs for the new figures, so
+    // that opening the report again builds nothing.
     t->setRowCount(rows.size());
     m_btnRowMap.clear();
     for (int i = 0; i < rows.size(); ++i) {
         const QuestionStatInfo& r = rows.at(i);
         t->setRowHeight(i, 60);
-        t->setItem(i, 0, centred(r.sectionNumeral));
-        t->setItem(i, 1, centred(r.sectionName));
-        t->setItem(i, 2, centred(QString::number(r.number)));
-        t->setItem(
-            i, 3, centred(ZUStatsFigures::accuracyText(r.rightCount, r.rightCount + r.wrongCount + r.unansweredCount)));
-        t->setCellWidget(i, kBarColumn, new ZUAnswerSheet(t->viewport()));
+        setCentred(i, 0, r.sectionNumeral);
+        setCentred(i, 1, r.sectionName);
+        setCentred(i, 2, QString::number(r.number));
+        setCentred(i, 3, ZUStatsFigures::accuracyText(r.rightCount, r.rightCount + r.wrongCount + r.unansweredCount));
+        // A bar of nobody shows nothing, so it is a fresh one.
+        if (!qobject_cast<ZUAnswerSheet*>(t->cellWidget(i, kBarColumn))
+            || r.rightCount + r.wrongCount + r.unansweredCount <= 0)
+            t->setCellWidget(i, kBarColumn, new ZUAnswerSheet(t->viewport()));
 
-        auto* details = new QPushButton(t->viewport());
-        details->setObjectName("detailsBtn");
-        details->setFocusPolicy(Qt::NoFocus);
-        details->setFixedHeight(60);
-        details->setStyleSheet("QPushButton{background: transparent; border: none;"
-                               "background-image: url(./Resources/images/analyze/details-n.png);"
-                               "background-repeat: no-repeat; background-position: center;}"
-                               "QPushButton:hover{background-image: url(./Resources/images/analyze/details-h.png);}");
-        t->setCellWidget(i, kButtonColumn, details);
+        auto* details = qobject_cast<QPushButton*>(t->cellWidget(i, kButtonColumn));
+        if (!details) {
+            details = new QPushButton(t->viewport());
+            details->setObjectName("detailsBtn");
+            details->setFocusPolicy(Qt::NoFocus);
+            details->setFixedHeight(60);
+            t->setCellWidget(i, kButtonColumn, details);
+            connect(details, &QPushButton::clicked, this, &ZUPaperAnalyDlg::DetailsBtnClicked);
+        }
         m_btnRowMap.insert(details, i);
-        connect(details, &QPushButton::clicked, this, &ZUPaperAnalyDlg::DetailsBtnClicked);
     }
     fitColumns();
     // A new report is read from its top.
     t->scrollToTop();
+}
+
+void ZUPaperAnalyDlg::setCentred(int row, int column, const QString& text)
+{
+    if (QTableWidgetItem* item = table()->item(row, column)) {
+        item->setText(text);
+        return;
+    }
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    table()->setItem(row, column, item);
 }
 
 void ZUPaperAnalyDlg::fitColumns()

@@ -37,6 +37,8 @@ private:
 
     // Column widths and the bars follow the table's width.
     void fitColumns();
+    // The text of a centred cell, made when the row is new.
+    void setCentred(int row, int column, const QString& text);
 
     QMap<QPushButton*, int> m_btnRowMap;
     QList<QuestionStatInfo> m_rows;

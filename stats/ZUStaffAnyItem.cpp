@@ -7,6 +7,7 @@
 
 ZUStaffAnyItem::ZUStaffAnyItem(int width, QWidget* parent)
     : ZUOptionNamesBlock(parent)
+    , m_width(width)
     , m_columns(ZUStatsFigures::columnsFor(width - 157))
 {
     setObjectName("ZUStaffAnyItem");

@@ -11,9 +11,12 @@ public:
     // width: the width of the tab the block is made for.
     ZUStaffAnyItem(int width, QWidget* parent);
 
+    int madeForWidth() const { return m_width; }
+
 protected:
     int nameColumns() const override { return m_columns; }
 
 private:
+    int m_width;
     int m_columns;
 };

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QBoxLayout;
 class QLabel;
@@ -25,5 +26,13 @@ QWidget* styledWidget(const char* name, const QString& style, QWidget* parent);
 QTableWidget* nameTable(const char* name, QWidget* parent);
 // Names row-major into the table's columns, one plain centred item each, rows of rowHeight pixels.
 void fillNames(QTableWidget* table, const QStringList& names, int columns, int rowHeight);
+
+// The rows of a list refilled in place: the first count stay for the new fill, the others are deleted. Building
+// rows is what opening a view costs; refilling them is cheap.
+template<typename Row> void keepFirst(QVector<Row*>& rows, int count)
+{
+    while (rows.size() > qMax(0, count))
+        delete rows.takeLast();
+}
 
 } // namespace ZUStatsParts

@@ -291,15 +291,22 @@ void ZUSubjectDlg::graphAnalysis()
 
 void ZUSubjectDlg::personAnalysis()
 {
-    qDeleteAll(m_staffItems);
-    m_staffItems.clear();
     const QList<OptionNamesInfo> list
         = service() ? service()->getAnswerNamesByQIndex(m_qIndex, -1) : QList<OptionNamesInfo>();
+    // Blocks made for another width have other columns.
+    if (!m_staffItems.isEmpty() && m_staffItems.first()->madeForWidth() != m_staffDetails->width())
+        ZUStatsParts::keepFirst(m_staffItems, 0);
+    ZUStatsParts::keepFirst(m_staffItems, list.size());
     for (int i = list.size() - 1; i >= 0; --i) {
-        auto* block = new ZUStaffAnyItem(m_staffDetails->width(), nullptr);
+        // The blocks of the last build are filled again, top first; more are made when needed.
+        const int k = list.size() - 1 - i;
+        ZUStaffAnyItem* block = m_staffItems.value(k);
+        if (!block) {
+            block = new ZUStaffAnyItem(m_staffDetails->width(), nullptr);
+            m_staffItems.append(block);
+            m_scrollVLay->addWidget(block);
+        }
         block->setData(list.at(i).option, list.at(i).names);
-        m_staffItems.append(block);
-        m_scrollVLay->addWidget(block);
     }
     m_scrollArea->verticalScrollBar()->setValue(0);
 }

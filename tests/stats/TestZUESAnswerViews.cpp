@@ -95,6 +95,31 @@ private slots:
         QCOMPARE(list->contents()->height(), 0);
     }
 
+    // The rows of the last fill are filled again: none may keep an option, a name or a height of it.
+    void listRefillKeepsNothingOfTheLastFill()
+    {
+        ZUESAnswerListDlg* list = ZUESAnswerListDlg::getInstance();
+        list->setAnswerNames({ "A", "B", "其他", "未作答" }, { names(40), names(13, 40), names(5, 53), names(2, 58) });
+        list->setAnswerNames({ "未作答", "C" }, { {}, names(3, 7) });
+        QCOMPARE(list->rows().size(), 2);
+        QCOMPARE(list->findChildren<ZUESAnswerItem*>().size(), 2);
+        QStringList shown;
+        for (ZUESAnswerItem* row : list->rows()) {
+            QStringList grid;
+            for (int r = 0; r < row->namesTable()->rowCount(); ++r) {
+                for (int c = 0; c < row->namesTable()->columnCount(); ++c) {
+                    if (const QTableWidgetItem* item = row->namesTable()->item(r, c))
+                        grid << item->text();
+                }
+            }
+            shown << row->titleLabel()->text() + ' ' + row->countLabel()->text() + ' '
+                    + QString::number(row->titleLabel()->font().pixelSize()) + ' ' + QString::number(row->height())
+                    + ' ' + grid.join(',');
+        }
+        QCOMPARE(shown, QStringList({ "C 3人 60 108 " + names(3, 7).join(','), "未作答 0人 28 108 " }));
+        QCOMPARE(list->contents()->height(), 108 * 2 + 9);
+    }
+
     void rowFollowsItsTableWidth_data()
     {
         QTest::addColumn<int>("names");

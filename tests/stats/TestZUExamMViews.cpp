@@ -63,6 +63,33 @@ private slots:
                  shown.section(' ', 3, 3) + shown.section(' ', 0, 0));
     }
 
+    // The bars are drawn where their widths say, in their colours, and nothing is drawn beyond them.
+    void barsArePaintedInTheirWidths()
+    {
+        QWidget row;
+        row.setStyleSheet("background-color: #ffffff;");
+        row.resize(400, 60);
+        auto* sheet = new ZUAnswerSheet(&row);
+        sheet->setGeometry(0, 0, 400, 60);
+        sheet->setTotalWidth(300);
+        sheet->setData(2, 1, 1);
+        const QImage picture = row.grab().toImage();
+        const auto colourAt = [&](int x) {
+            const QColor c = picture.pixelColor(x, 30);
+            if (c.red() > 240 && c.green() > 240 && c.blue() > 240)
+                return QString("white");
+            if (c.green() > c.red() + 40)
+                return QString("green");
+            if (c.red() > c.green() + 40)
+                return QString("red");
+            return qAbs(c.red() - c.green()) < 12 && qAbs(c.green() - c.blue()) < 12 ? QString("grey") : c.name();
+        };
+        QCOMPARE(QStringList({ colourAt(140), colourAt(190), colourAt(260), colourAt(310), colourAt(30 + 1) }),
+                 QStringList({ "green", "red", "grey", "white", "green" }));
+        // Above and below the bar the row shows through.
+        QCOMPARE(picture.pixelColor(140, 5), QColor(Qt::white));
+    }
+
     void barsWindowNumbersItsRows()
     {
         ZUExamMGraphDlg* dlg = ZUExamMGraphDlg::getInstance();
@@ -80,6 +107,34 @@ private slots:
         QCOMPARE(shown, QStringList({ "1.AC 40人15人5人 440", "2.B 0人0人60人 440", "3.D 1人0人0人 440" }));
         dlg->setData({}, {});
         QVERIFY(dlg->rows().isEmpty());
+    }
+
+    // Another question shown in the same window keeps its rows for speed: nothing of the last question may stay.
+    void refillShowsTheNewQuestionOnly()
+    {
+        ZUExamMTableDlg* table = ZUExamMTableDlg::getInstance();
+        table->setData({ "A", "B" },
+                       { { 0, { { "A", 10 }, { "B", 20 }, { "C", 5 }, { "其他", 4 }, { "未作答", 3 } } },
+                         { 1, { { "B", 30 } } } });
+        table->setData({ "D" }, { { 0, { { "D", 2 } } } });
+        QCOMPARE(table->rows().size(), 1);
+        QCOMPARE(table->findChildren<ZUExamMTableItemDlg*>().size(), 1);
+        const auto* row = static_cast<ZUExamMTableItemDlg*>(table->rows().first());
+        QStringList cells;
+        for (int c = 0; c < row->table()->columnCount(); ++c)
+            cells << cellText(row->table(), c);
+        QCOMPARE(row->numberText() + row->answerText() + ' ' + cells.join('|'), QString("1.D D.2|||||"));
+
+        ZUExamMGraphDlg* bars = ZUExamMGraphDlg::getInstance();
+        bars->setData({ "A", "C" }, { stat(1, 30, 20, 10), stat(2, 5, 5, 50) });
+        // A class without students answers nobody: no bar keeps the last counts.
+        bars->setData({ "B" }, { stat(1, 0, 0, 0) });
+        QCOMPARE(bars->findChildren<ZUAnswerSheet*>().size(), 1);
+        const ZUAnswerSheet* sheet = static_cast<ZUExamMGraphItemDlg*>(bars->rows().first())->sheet();
+        QCOMPARE(sheet->rightText() + sheet->wrongText() + sheet->unansweredText(), QString());
+        QCOMPARE(sheet->rightWidth() + sheet->wrongWidth() + sheet->unansweredWidth(), 0);
+        bars->setData({ "B", "D" }, { stat(1, 1, 2, 3), stat(2, 6, 0, 0) });
+        QCOMPARE(static_cast<ZUExamMGraphItemDlg*>(bars->rows().last())->sheet()->rightText(), QString("6人"));
     }
 
     void tableRowsShowEachOption()

@@ -88,6 +88,45 @@ private slots:
         QVERIFY(dlg->buttonRows().isEmpty());
     }
 
+    // Opening the report again keeps its rows for speed: every row must show the new figures and open its own
+    // item, whatever the last report held.
+    void analysisRefillShowsTheNewRows_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::newRow("fewer") << 50 << 3;
+        QTest::newRow("more") << 3 << 50;
+        QTest::newRow("as many") << 20 << 20;
+        QTest::newRow("none") << 0 << 5;
+    }
+    void analysisRefillShowsTheNewRows()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        ZUPaperAnalyDlg* dlg = ZUPaperAnalyDlg::getInstance();
+        dlg->show();
+        dlg->setData(items(before));
+        QList<QuestionStatInfo> rows;
+        for (int i = 0; i < after; ++i)
+            rows.append({ 100 + i, "三", "综合题", 60 - i, 50 - i, i, 10 });
+        dlg->setData(rows);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QTableWidget* table = dlg->table();
+        QCOMPARE(table->rowCount(), after);
+        QCOMPARE(dlg->findChildren<ZUAnswerSheet*>().size(), after);
+        QCOMPARE(dlg->buttonRows().size(), after);
+        for (int i = 0; i < after; ++i) {
+            const auto* bar = qobject_cast<ZUAnswerSheet*>(table->cellWidget(i, 4));
+            QCOMPARE(rowText(table, i).section('|', 0, 3) + ' ' + bar->rightText() + bar->wrongText()
+                         + bar->unansweredText(),
+                     QString("三|综合题|%1|%2% %3人%4人10人").arg(100 + i).arg((50 - i) * 100 / 60).arg(50 - i).arg(i));
+            QCOMPARE(dlg->buttonRows().value(static_cast<QPushButton*>(table->cellWidget(i, 5)), -1), i);
+        }
+        QTest::mouseClick(static_cast<QPushButton*>(table->cellWidget(after - 1, 5)), Qt::LeftButton);
+        QCOMPARE(ZUSubjectDlg::getInstance()->itemIndex(), 100 + after - 2);
+        ZUSubjectDlg::getInstance()->hide();
+    }
+
     void rankingShowsPlacesAndPodium()
     {
         ZUStuRankingDlg* dlg = ZUStuRankingDlg::getInstance();

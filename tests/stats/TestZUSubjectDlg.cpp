@@ -107,6 +107,28 @@ private slots:
         QCOMPARE(wide.namesTable()->columnCount(), 7);
     }
 
+    // The blocks of the last item are filled again for the next: none may keep its option, count or names.
+    void personsTabShowsTheNewItemOnly()
+    {
+        m_popup->showQuestion(1);
+        m_popup->on_DetBtn_clicked();
+        // Item 2 is left to the class: everybody in one group.
+        m_popup->showQuestion(2);
+        m_popup->on_DetBtn_clicked();
+        QCOMPARE(m_popup->staffItems().size(), 1);
+        QCOMPARE(m_popup->findChildren<ZUStaffAnyItem*>().size(), 1);
+        const ZUStaffAnyItem* block = m_popup->staffItems().first();
+        QCOMPARE(block->titleLabel()->text() + ' ' + block->countLabel()->text(), QString("未作答 30人"));
+        const QTableWidget* table = block->namesTable();
+        QCOMPARE(table->rowCount() * table->columnCount(), 30);
+        QCOMPARE(table->item(table->rowCount() - 1, table->columnCount() - 1)->text(), studentName(29));
+        m_popup->showQuestion(1);
+        m_popup->on_DetBtn_clicked();
+        QCOMPARE(m_popup->staffItems().last()->titleLabel()->text() + ' '
+                     + m_popup->staffItems().last()->namesTable()->item(0, 0)->text(),
+                 "未作答 " + studentName(26));
+    }
+
     void explanationTabScalesItsPicture()
     {
         m_popup->showQuestion(1);
