@@ -233,6 +233,12 @@ bool TAVDatabase::openLocalDb()
     return true;
 }
 
+void TAVDatabase::closeLocalDb()
+{
+    dropPool();
+    releaseThreadDbCon();
+}
+
 void TAVDatabase::dropPool()
 {
     freeList.clear();

@@ -36,6 +36,9 @@ public:
     // does not open, or the file is damaged, lacks a table of the schema or cannot be written; the file is
     // never changed then.
     bool openLocalDb();
+    // Ends the program's use of the file: the pooled connections are closed (the calling thread must own no
+    // borrowed one) and so is "tavThread" when the calling thread opened it.
+    void closeLocalDb();
 
     // Borrows a pooled connection with a transaction begun; an invalid handle when none is free.
     QSqlDatabase getDbCon();
