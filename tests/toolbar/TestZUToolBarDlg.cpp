@@ -249,7 +249,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         button("exitBtn")->click();
-        QVERIFY(clock.elapsed() < ZUToolBarSer::kUploadTimeoutMs + 1500);
+        // The class-close time-out, not the background upload's 10 s, with a margin for a busy machine.
+        QVERIFY(clock.elapsed() < ZUToolBarSer::kUploadTimeoutMs * 4);
         QVERIFY(DialogAnswerer::waitUntilAnswered());
         QCOMPARE(DialogAnswerer::lastText(),
                  classLesson ? QString("请输入本次课堂名称:") : QString("是否退出本次使用?"));
@@ -362,11 +363,19 @@ private slots:
         else
             m_service.setFailure(avatar, failure);
         TAVMemInfo::getInstance()->onlineFlag = online;
+        DbTestSupport::LogCapture log;
         m_bar->onShow();
 
         const QString style = m_bar->findChild<QLabel*>("thumbnail")->styleSheet();
         QVERIFY2(style.contains(shown ? picture : QString("Thumbnail-default.png")), qPrintable(style));
-        QCOMPARE(m_service.requestsTo(avatar).size(), int(online));
+        // The bar downloads once. An over-size picture is aborted while the service is still sending it, and
+        // Qt's HTTP layer may then send the same GET once more on its own; its answer reaches nothing.
+        QCOMPARE(log.count("download given up"), int(failure == WebFailure::Oversized));
+        const int requests = m_service.requestsTo(avatar).size();
+        if (failure == WebFailure::Oversized)
+            QVERIFY2(requests == 1 || requests == 2, qPrintable(QString::number(requests)));
+        else
+            QCOMPARE(requests, int(online));
         QVERIFY(!QFile::exists(folder + "tmp.png"));
         if (online && shown)
             QVERIFY(QFileInfo(picture).size() > 100);
