@@ -161,7 +161,10 @@ private slots:
             WithoutRoot ids(kind.startsWith("read-only"));
             if (kind.startsWith("read-only") && !WithoutRoot::canEnter(programDir()))
                 QSKIP("the temporary folder does not let other users through, so permissions cannot be tried");
-            database->createDb();
+            const bool created = database->createDb();
+            // A link is not a file of ours to make: it is left to the pool's check, not tried and failed.
+            if (kind == "dangling")
+                QVERIFY(created && !log.contains("cannot make the file"));
             opened = opened && database->openLocalDb();
         }
         QVERIFY(!opened);
