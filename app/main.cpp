@@ -133,6 +133,7 @@ int main(int argc, char* argv[])
     if (!ZUStartUpProcess::getInstance()->startUp()) {
         // The updater is running and refuses to work while this program holds the single-instance segment.
         AutoUploadThread::getInstance()->stop();
+        database->closeLocalDb();
         instance.release();
         return 0;
     }
@@ -140,8 +141,10 @@ int main(int argc, char* argv[])
     loginDlg.startUp();
 
     const int exitCode = QApplication::exec();
-    // The upload thread ends after the cycle under way, so no transaction is cut off at exit.
+    // The upload thread ends after the cycle under way, so no transaction is cut off at exit; then the clean
+    // exit is noted, and the next start does not read the whole database file.
     AutoUploadThread::getInstance()->stop();
+    database->closeLocalDb();
 
     // Locals go in reverse order: the segment is detached and the semaphore dropped before the application.
     return exitCode;

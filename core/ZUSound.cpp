@@ -2,7 +2,9 @@
 
 #include "TAVMemInfo.h"
 
+#include <QAudioDeviceInfo>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QFileInfo>
 #include <QSound>
 
@@ -29,9 +31,22 @@ void ZUSound::play(const QString& switchKey, const QString& fileKey)
     }
     if (m_player) {
         m_player(path);
-    } else {
+    } else if (hasSoundOutput()) {
         QSound::play(path);
     }
+}
+
+bool ZUSound::hasSoundOutput()
+{
+    // Without a sound server every play fails and says so in the log, thousands of times a day: one look, one
+    // line, and the event sounds stay silent for the rest of the run.
+    static const bool found = [] {
+        const bool output = !QAudioDeviceInfo::defaultOutputDevice().isNull();
+        if (!output)
+            qWarning() << "****no sound output: the event sounds stay silent";
+        return output;
+    }();
+    return found;
 }
 
 void ZUSound::playStartInteraction()

@@ -35,6 +35,7 @@ public:
     void setPlayer(Player player) { m_player = std::move(player); }
 
 private:
+    static bool hasSoundOutput();
     void play(const QString& switchKey, const QString& fileKey);
 
     Player m_player;

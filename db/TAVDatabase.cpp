@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -50,7 +51,9 @@ void removeOwnFile(const QString& path)
         QFile::remove(path);
 }
 
-// SQLite's own check of the file's structure; a file that is no database fails it at once.
+// SQLite's own check of the file's structure; a file that is no database fails it at once. It reads the whole
+// file, which takes long once many lessons wait for their upload, so it runs only when the last run may have
+// left the file damaged.
 QString damage(QSqlDatabase db)
 {
     QSqlQuery query(db);
@@ -61,6 +64,55 @@ QString damage(QSqlDatabase db)
         answers << query.value(0).toString();
     return answers == QStringList(QStringLiteral("ok")) ? QString()
                                                         : QStringLiteral("quick_check: ") + answers.join("; ");
+}
+
+// The check of every start: the file begins with SQLite's header, and the page count SQLite wrote there (when
+// it is current) agrees with the file's length, so a file cut short or overwritten is still refused.
+QString headerProblem(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read: ") + file.errorString();
+    const QByteArray head = file.read(100);
+    if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return QStringLiteral("file is not a database");
+    const auto number = [&head](int at, int bytes) {
+        quint32 value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value = value << 8 | quint8(head.at(at + i));
+        return value;
+    };
+    const qint64 pageSize = number(16, 2) == 1 ? 65536 : number(16, 2);
+    const qint64 pages = number(28, 4);
+    const bool countCurrent = number(24, 4) == number(92, 4);
+    if (pageSize < 512 || (countCurrent && pages != 0 && pages * pageSize != file.size()))
+        return QStringLiteral("database disk image is malformed: its header does not fit its length");
+    return QString();
+}
+
+// What the last clean exit left beside the file: its length and time of change then. A start that finds them
+// unchanged can trust the file as the program left it.
+QString cleanMarkPath()
+{
+    return TAVDatabase::databasePath() + QStringLiteral("-clean");
+}
+
+QByteArray fileStamp()
+{
+    const QFileInfo info(TAVDatabase::databasePath());
+    return QByteArray::number(info.size()) + ' ' + QByteArray::number(info.lastModified().toMSecsSinceEpoch());
+}
+
+// Removes the mark, so that a run that does not end cleanly leaves none; true when it told of the file as it is.
+bool takeCleanMark()
+{
+    QFile mark(cleanMarkPath());
+    if (!mark.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stamp = mark.read(64);
+    mark.close();
+    mark.remove();
+    return stamp == fileStamp() && !QFileInfo::exists(TAVDatabase::databasePath() + QStringLiteral("-journal"));
 }
 
 QString missingTables(QSqlDatabase db)
@@ -94,15 +146,38 @@ QString writeProblem(QSqlDatabase db)
     return problem;
 }
 
-// Empty when the file is a sound database of this program that can be written.
-QString fileProblem(QSqlDatabase db)
+// Empty when the file is a sound database of this program that can be written. Only a file the last run did not
+// close cleanly is read through in full.
+QString fileProblem(QSqlDatabase db, bool closedCleanly)
 {
-    QString problem = damage(db);
+    QString problem = closedCleanly ? headerProblem(TAVDatabase::databasePath()) : damage(db);
     if (problem.isEmpty())
         problem = missingTables(db);
     if (problem.isEmpty())
         problem = writeProblem(db);
     return problem;
+}
+
+// Adds the indexes a file lacks; without them the lesson reads still work, only slower.
+void addIndexes(QSqlDatabase db)
+{
+    if (!db.transaction())
+        return;
+    QSqlQuery query(db);
+    for (const QString& statement : TavSchema::indexStatements()) {
+        if (!query.exec(statement)) {
+            qWarning().noquote() << QStringLiteral("****database error: ") + TavStatement::errorText(query.lastError());
+            qWarning().noquote() << QStringLiteral("****the sql is: ") + statement;
+            query.finish();
+            db.rollback();
+            return;
+        }
+    }
+    query.finish();
+    if (!db.commit()) {
+        qWarning().noquote() << QStringLiteral("****database error: ") + TavStatement::errorText(db.lastError());
+        db.rollback();
+    }
 }
 
 void removeConnection(const QString& name)
@@ -214,6 +289,9 @@ bool TAVDatabase::openLocalDb()
     }
 
     dropPool();
+    const bool closedCleanly = takeCleanMark();
+    if (!closedCleanly)
+        qDebug() << "the last run did not close the database: the file is checked in full";
     for (int i = 0; i < kPoolSize; ++i) {
         QSqlDatabase db = openConnection(poolName(i), QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.isOpen()) {
@@ -223,14 +301,36 @@ bool TAVDatabase::openLocalDb()
         TavStatement::enableCache(db.connectionName());
         freeList.append(db);
     }
-    const QString problem = fileProblem(freeList.first());
+    const QString problem = fileProblem(freeList.first(), closedCleanly);
     if (!problem.isEmpty()) {
         // Nothing may borrow a connection to it; the file stays exactly as it is for the administrator.
         qWarning().noquote() << QStringLiteral("****the database file cannot be used: ") + problem;
         dropPool();
         return false;
     }
+    addIndexes(freeList.first());
+    m_opened = true;
     return true;
+}
+
+void TAVDatabase::closeLocalDb()
+{
+    // Clean only when no connection is out and no other thread still holds "tavThread": then every
+    // transaction has ended and the file is as the program wants it.
+    const bool clean = m_opened && freeList.size() == kPoolSize;
+    dropPool();
+    releaseThreadDbCon();
+    m_opened = false;
+    {
+        QMutexLocker locker(&threadMutex);
+        if (!clean || threadConnection.isValid())
+            return;
+    }
+    if (QFileInfo::exists(databasePath() + QStringLiteral("-journal")))
+        return;
+    QSaveFile mark(cleanMarkPath());
+    if (!mark.open(QIODevice::WriteOnly) || mark.write(fileStamp()) < 0 || !mark.commit())
+        qWarning().noquote() << QStringLiteral("****the clean exit is not noted: ") + mark.errorString();
 }
 
 void TAVDatabase::dropPool()

@@ -34,8 +34,14 @@ public:
     void setAuthority();
     // Opens the ten pooled connections. False, with no connection kept, when the file is missing, a connection
     // does not open, or the file is damaged, lacks a table of the schema or cannot be written; the file is
-    // never changed then.
+    // never changed then. The file is read through in full for damage only when the last run did not close it
+    // with closeLocalDb() or it changed since; otherwise its header is checked. A usable file gains the
+    // indexes it lacks.
     bool openLocalDb();
+    // Ends the program's use of the file at exit: closes the pooled connections and "tavThread" when the
+    // calling thread opened it. With every connection given back and the upload thread ended, it notes the
+    // clean exit beside the file, so that the next start need not read the whole file.
+    void closeLocalDb();
 
     // Borrows a pooled connection with a transaction begun; an invalid handle when none is free.
     QSqlDatabase getDbCon();
@@ -69,4 +75,5 @@ private:
     QSqlDatabase threadConnection;
     QPointer<QThread> threadOwner;
     QMutex threadMutex;
+    bool m_opened = false;
 };

@@ -89,12 +89,14 @@ QList<ExamStuAnswerRow> TAV_ExamStuAnswer::selectByExam(QSqlDatabase db, int exa
 QMap<int, QList<ExamStuAnswerRow>> TAV_ExamStuAnswer::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
 {
     QMap<int, QList<ExamStuAnswerRow>> byExam;
-    // One pass over the table in id order; the lesson's quizzes are looked up in a set made once.
+    // The lesson's quizzes, each with its answers in id order: both through their parent index, in the order
+    // those give, so nothing is sorted and stored lessons are not looked at.
     TavStatement st(db,
-                    kColumns
-                        + QStringLiteral(" where status = ? and examID in "
-                                         "(select examID from TAV_ExamInfo where localRecordID = ?) order by id"));
-    st.bind(0).bind(localRecordID);
+                    QStringLiteral("select a.id, a.examID, a.dovaneID, a.answer, a.subQuestionID, a.sn, a.questionID, "
+                                   "a.structID, a.mcsn, a.answerTime "
+                                   "from TAV_ExamInfo e inner join TAV_ExamStuAnswer a on a.examID = e.examID "
+                                   "where e.localRecordID = ? and a.status = ? order by e.examID, a.id"));
+    st.bind(localRecordID).bind(0);
     readRows(st, [&byExam](const ExamStuAnswerRow& row) { byExam[row.examID].append(row); });
     return byExam;
 }

@@ -92,11 +92,15 @@ QMap<int, QList<ExamStuAnswerProRow>> TAV_ExamStuAnswer_Pro::selectNotUploadedBy
 QHash<int, QList<ExamStuAnswerProRow>> TAV_ExamStuAnswer_Pro::selectNotUploadedByRecord(QSqlDatabase db,
                                                                                         int localRecordID)
 {
+    // Quiz by quiz, answer by answer, each history in id order, all through the parent indexes: nothing is
+    // sorted and stored lessons are not looked at.
     TavStatement st(db,
-                    kPendingOfPendingAnswers
-                        + QStringLiteral("a.examID in (select examID from TAV_ExamInfo where localRecordID = ?) "
-                                         "order by p.id"));
-    st.bind(0).bind(0).bind(localRecordID);
+                    QStringLiteral("select p.id, p.answerID, p.sequence, p.answer, p.answerTime "
+                                   "from TAV_ExamInfo e inner join TAV_ExamStuAnswer a on a.examID = e.examID "
+                                   "inner join TAV_ExamStuAnswer_Pro p on p.answerID = a.id "
+                                   "where e.localRecordID = ? and a.status = ? and p.status = ? "
+                                   "order by e.examID, a.id, p.id"));
+    st.bind(localRecordID).bind(0).bind(0);
     return readByAnswer<QHash<int, QList<ExamStuAnswerProRow>>>(st);
 }
 

@@ -59,12 +59,12 @@ QList<ExamStuInfoRow> TAV_ExamStuInfo::selectNotUploaded(QSqlDatabase db, int ex
 
 QMap<int, QList<ExamStuInfoRow>> TAV_ExamStuInfo::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
 {
-    // In table order, the order selectNotUploaded gets from its scan of the table.
+    // Each quiz's students in table order, the order selectNotUploaded gets from its scan of the table.
     TavStatement st(db,
-                    kColumns
-                        + QStringLiteral(" where status = ? and examID in "
-                                         "(select examID from TAV_ExamInfo where localRecordID = ?) order by rowid"));
-    st.bind(0).bind(localRecordID);
+                    QStringLiteral("select s.dovaneID, s.examID, s.useTime "
+                                   "from TAV_ExamInfo e inner join TAV_ExamStuInfo s on s.examID = e.examID "
+                                   "where e.localRecordID = ? and s.status = ? order by e.examID, s.rowid"));
+    st.bind(localRecordID).bind(0);
     QMap<int, QList<ExamStuInfoRow>> byExam;
     readRows(st, [&byExam](const ExamStuInfoRow& row) { byExam[row.examID].append(row); });
     return byExam;

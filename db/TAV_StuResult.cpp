@@ -78,13 +78,13 @@ QList<StuResultRow> TAV_StuResult::selectNotUploaded(QSqlDatabase db, int intera
 QMap<int, QList<StuResultRow>> TAV_StuResult::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
 {
     QMap<int, QList<StuResultRow>> byInteraction;
-    // One pass over the table in id order; the lesson's interactions are looked up in a set made once.
+    // The lesson's interactions, each with its results in id order: both through their parent index, in the
+    // order those give, so nothing is sorted and stored lessons are not looked at.
     TavStatement st(db,
-                    kColumns
-                        + QStringLiteral(" where status = ? and interactID in "
-                                         "(select interactID from TAV_InteractInfo where localRecordID = ?) "
-                                         "order by stuResultID"));
-    st.bind(0).bind(localRecordID);
+                    QStringLiteral("select r.stuResultID, r.interactID, r.dovaneID, r.createDate, r.result, r.status "
+                                   "from TAV_InteractInfo i inner join TAV_StuResult r on r.interactID = i.interactID "
+                                   "where i.localRecordID = ? and r.status = ? order by i.interactID, r.stuResultID"));
+    st.bind(localRecordID).bind(0);
     readRows(st, [&byInteraction](const StuResultRow& row) { byInteraction[row.interactID].append(row); });
     return byInteraction;
 }

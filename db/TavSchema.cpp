@@ -47,6 +47,21 @@ QStringList TavSchema::statements()
     return list;
 }
 
+QStringList TavSchema::indexStatements()
+{
+    static const char* const parents[][2] = {
+        { "TAV_InteractInfo", "localRecordID" }, { "TAV_StuResult", "interactID" },
+        { "TAV_SignInfo", "localRecordID" },     { "TAV_SignStuInfo", "signID" },
+        { "TAV_ExamInfo", "localRecordID" },     { "TAV_ExamStuInfo", "examID" },
+        { "TAV_ExamStuAnswer", "examID" },       { "TAV_ExamStuAnswer_Pro", "answerID" },
+    };
+    QStringList list;
+    for (const auto& parent : parents)
+        list << QStringLiteral("create index if not exists %1_%2 on %1 (%2)")
+                    .arg(QLatin1String(parent[0]), QLatin1String(parent[1]));
+    return list;
+}
+
 QStringList TavSchema::tableNames()
 {
     static const QRegularExpression create(QStringLiteral("^create table (\\w+) "));

@@ -63,6 +63,7 @@ TavStatement::TavStatement(const QSqlDatabase& db, const QString& sql)
     , m_errorPrefix(QStringLiteral("****database error: "))
     , m_sqlPrefix(QStringLiteral("****the sql is: "))
 {
+    m_values.reserve(12); // the widest insert binds ten values
     if (!db.isValid() || !db.isOpen())
         return;
     if (StatementCache* cache = cacheOf(db)) {
@@ -84,8 +85,9 @@ TavStatement::TavStatement(const QSqlDatabase& db, const QString& sql)
 
 TavStatement::~TavStatement()
 {
-    // A step that failed after the first row ends the loop of the reader as if the rows had run out.
-    if (m_ran && m_query->lastError().isValid())
+    // A step that failed after the first row ends the loop of the reader as if the rows had run out. Only a
+    // read steps after exec(); the check is left out for the thousands of inserts of a quiz.
+    if (m_ran && m_query->isSelect() && m_query->lastError().isValid())
         logFailure(errorText(m_query->lastError()), m_mode);
     if (m_cached) {
         // Ends a read still open, so the kept statement holds no lock on the file.

@@ -26,6 +26,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -37,6 +38,20 @@ namespace {
 QString thumbnailStyle(const QString& file)
 {
     return "border-image: url(" + file + ");border-radius: 60px;";
+}
+
+// True when the file is a picture the bar can draw, judged by its header alone.
+bool isDrawablePicture(const QString& file)
+{
+    const QSize size = QImageReader(file).size();
+    const bool drawable = size.isValid() && !size.isEmpty() && size.width() <= ZUToolBarDlg::kThumbnailMaxSide
+        && size.height() <= ZUToolBarDlg::kThumbnailMaxSide;
+    if (!drawable)
+        qWarning().noquote() << QString("****the teacher's picture is refused, %1 x %2 pixels: %3")
+                                    .arg(size.width())
+                                    .arg(size.height())
+                                    .arg(file);
+    return drawable;
 }
 
 QString defaultThumbnailStyle()
@@ -359,7 +374,8 @@ void ZUToolBarDlg::__initThumbnail()
     const QString file = QDir::fromNativeSeparators(dir + PlainFileName::make(teacher.username, "teacher") + ".jpg");
     if (TAVMemInfo::getInstance()->onlineFlag) {
         const QString tmp = dir + "tmp.png";
-        if (HttpDownFile::getInstance()->downFile(tmp, teacher.avatar, kThumbnailMaxBytes, kThumbnailDeadlineMs)) {
+        if (HttpDownFile::getInstance()->downFile(tmp, teacher.avatar, kThumbnailMaxBytes, kThumbnailDeadlineMs)
+            && isDrawablePicture(tmp)) {
             QFile::remove(file);
             QFile::rename(tmp, file);
             m_thumbnail->setStyleSheet(thumbnailStyle(file));
@@ -368,7 +384,7 @@ void ZUToolBarDlg::__initThumbnail()
         }
         return;
     }
-    if (QFile::exists(file))
+    if (QFile::exists(file) && isDrawablePicture(file))
         m_thumbnail->setStyleSheet(thumbnailStyle(file));
 }
 

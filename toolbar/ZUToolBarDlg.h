@@ -35,6 +35,9 @@ public:
     // arrived by then, is given up and the default shown.
     static constexpr qint64 kThumbnailMaxBytes = 5 * 1024 * 1024;
     static constexpr int kThumbnailDeadlineMs = 10000;
+    // A picture wider or higher than any classroom screen is refused before it is decoded: a small file can
+    // hold a picture that takes gigabytes once drawn.
+    static constexpr int kThumbnailMaxSide = 4096;
 
     void setScreenOpener(Screen screen, ScreenOpener opener);
     bool hasScreenOpener(Screen screen) const { return m_openers.contains(screen); }

@@ -192,11 +192,11 @@ int main(int argc, char* argv[])
     std::printf("judging every answer:                    %7.3f ms\n", median(judging));
     std::printf("statistics (report + every item's names): %7.3f ms\n", median(statistics));
     std::printf("ranking:                                 %7.3f ms\n", median(ranking));
-    std::printf("judging + statistics + ranking:          %7.3f ms  (aim: under 10 ms)\n", median(total));
+    std::printf("judging + statistics + ranking:          %7.3f ms  (goal: under 10 ms)\n", median(total));
     std::printf("saving, %d rows in one transaction:\n", expectedRows);
     std::printf("  quiz service (table classes):          %7.1f ms\n", median(service));
     std::printf("  plain prepared inserts:                %7.1f ms\n", median(plain));
-    std::printf("  median of per-round ratios:            %7.2f  (aim: within 1.5)\n", median(ratios));
+    std::printf("  median of per-round ratios:            %7.2f  (goal: within 1.15)\n", median(ratios));
     std::printf("load average after: %s (checksum %d)\n", qPrintable(loadAverage()), checksum);
     return rowsOk ? 0 : 1;
 }

@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 // Which file each classroom event plays, and which switch silences it.
@@ -15,6 +17,9 @@ private slots:
     void cleanupTestCase();
     void eachEventPlaysItsOwnSound_data();
     void eachEventPlaysItsOwnSound();
+    void soundNameStaysInTheSoundFolder_data();
+    void soundNameStaysInTheSoundFolder();
+    void missingSoundOutputIsLoggedOnce();
 
 private:
     using Play = void (ZUSound::*)();
@@ -98,6 +103,60 @@ void TestZUSound::eachEventPlaysItsOwnSound()
     QCOMPARE(played(kEvents[event].play), QString());
     const int other = (event + 1) % int(sizeof kEvents / sizeof kEvents[0]);
     QCOMPARE(played(kEvents[other].play), m_files.at(other));
+}
+
+// The file names come from the settings table, which a user may edit: none reaches outside the folder.
+void TestZUSound::soundNameStaysInTheSoundFolder_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("parent folder") << "..";
+    QTest::newRow("file beside the folder") << "../outside.wav";
+    QTest::newRow("absolute path") << QCoreApplication::applicationDirPath() + "/outside.wav";
+    QTest::newRow("sub-folder") << "sub/inside.wav";
+    QTest::newRow("empty") << "";
+}
+
+void TestZUSound::soundNameStaysInTheSoundFolder()
+{
+    QFETCH(QString, name);
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString& file : { dir + "/outside.wav", dir + "/sound/sub/inside.wav" }) {
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QMap<QString, QString>& settings = TAVMemInfo::getInstance()->configMap;
+    settings.insert("CountdownPlay", "1");
+    const QString kept = settings.value("CountdownSound");
+    settings.insert("CountdownSound", name);
+    const QString file = played(&ZUSound::playCountdown);
+    settings.insert("CountdownSound", kept);
+    QFile::remove(dir + "/outside.wav");
+    QDir(dir + "/sound/sub").removeRecursively();
+    QCOMPARE(file, QString());
+}
+
+namespace {
+QStringList g_warnings;
+void keepWarnings(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtDebugMsg)
+        g_warnings << message;
+}
+} // namespace
+
+// A classroom PC without a sound server: the failure is in the log once, not once per sound.
+void TestZUSound::missingSoundOutputIsLoggedOnce()
+{
+    QMap<QString, QString>& settings = TAVMemInfo::getInstance()->configMap;
+    settings.insert("CountdownPlay", "1");
+    g_warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarnings);
+    for (int i = 0; i < 5; ++i)
+        ZUSound::getInstance()->playCountdown(); // the real player
+    qInstallMessageHandler(previous);
+    for (const QString& kind : { QString("pa_context_connect"), QString("no sound output") })
+        QVERIFY2(g_warnings.filter(kind).size() <= 1, qPrintable(g_warnings.join('\n')));
 }
 
 QTEST_MAIN(TestZUSound)

@@ -162,7 +162,7 @@ private slots:
         {
             LogCapture log;
             DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
-            database->closeDbCon(db);
+            QVERIFY(!database->closeDbCon(db)); // callers tell the teacher it was not saved
             QVERIFY(log.contains("****closeDbCon database error: "));
         }
         QVERIFY(DialogAnswerer::waitUntilAnswered() && DialogAnswerer::lastText() == "提交数据库失败");
@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(db.connectionName(), QString("tav0"));
         QVERIFY(TAV_Config::getInstance()->setValue(db, "TestTime", "600"));
         QCOMPARE(TAVMemInfo::getInstance()->configMap.value("TimeLimit"), QString("30"));
-        database->closeDbCon(db);
+        QVERIFY(database->closeDbCon(db));
         QVERIFY(!log.contains("****"));
         QCOMPARE(committedValue("select keyNalue from TAV_Config where keyName = 'TestTime'").toString(),
                  QString("600"));

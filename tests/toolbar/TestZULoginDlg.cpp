@@ -275,6 +275,37 @@ private slots:
         QCOMPARE(TAVMemInfo::getInstance()->currentTeacher.username, user);
     }
 
+    // The service gets the password text as given, also where it holds form characters; the sign covers it.
+    void passwordArrivesAsGiven_data()
+    {
+        QTest::addColumn<QString>("password");
+        for (const QString& password : { QString("a&b"), QString("a+b"), QString("100%"), kPasswordMd5 })
+            QTest::newRow(qPrintable(password)) << password;
+    }
+
+    void passwordArrivesAsGiven()
+    {
+        QFETCH(QString, password);
+        QString error;
+        ZULoginSer::getInstance()->onLineLogin(kTeacher, password, error);
+        const QList<WebRequest> sent = m_service.requestsTo(kLoginPath);
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().param("password"), password);
+        QVERIFY(sent.first().signOk);
+    }
+
+    // A login the program could not keep locally is no login: offline use would find nothing of it.
+    void loginNotStoredIsRefused()
+    {
+        QVERIFY(DbTestSupport::runOutside("drop table TAV_CSTeacherInfo"));
+        login(kTeacher, kPassword);
+        QCOMPARE(m_dlg->errorText(), QString("服务器异常"));
+        QVERIFY(m_dlg->inputPanelVisible());
+        QVERIFY(!toolBar()->isVisible());
+        QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
+        QCOMPARE(savedLogin(), QStringList({ "0", "", "" }));
+    }
+
     void loginWaitsTenSeconds()
     {
         QSignalSpy sent(TAVNetManager::getInstance(), &TAVNetManager::requestStarted);

@@ -249,7 +249,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         button("exitBtn")->click();
-        QVERIFY(clock.elapsed() < ZUToolBarSer::kUploadTimeoutMs + 1500);
+        // The class-close time-out, not the background upload's 10 s, with a margin for a busy machine.
+        QVERIFY(clock.elapsed() < ZUToolBarSer::kUploadTimeoutMs * 4);
         QVERIFY(DialogAnswerer::waitUntilAnswered());
         QCOMPARE(DialogAnswerer::lastText(),
                  classLesson ? QString("请输入本次课堂名称:") : QString("是否退出本次使用?"));
@@ -334,12 +335,17 @@ private slots:
         QTest::addColumn<bool>("online");
         QTest::addColumn<WebFailure>("failure"); // of the picture's address
         QTest::addColumn<bool>("stored"); // a picture of an earlier login lies in the folder
+        QTest::addColumn<QSize>("pixels"); // of the picture served or stored; none: the service's own, 8 x 8
         QTest::addColumn<bool>("shown"); // the teacher's picture rather than the default
-        QTest::newRow("online") << true << WebFailure::None << false << true;
-        QTest::newRow("online, picture missing") << true << WebFailure::Http500 << true << false;
-        QTest::newRow("online, picture above 5 MB") << true << WebFailure::Oversized << false << false;
-        QTest::newRow("offline, stored picture") << false << WebFailure::None << true << true;
-        QTest::newRow("offline, nothing stored") << false << WebFailure::None << false << false;
+        const QSize huge(12000, 12000);
+        QTest::newRow("online") << true << WebFailure::None << false << QSize() << true;
+        QTest::newRow("online, picture missing") << true << WebFailure::Http500 << true << QSize() << false;
+        QTest::newRow("online, picture above 5 MB") << true << WebFailure::Oversized << false << QSize() << false;
+        QTest::newRow("online, 12000 x 12000 pixels") << true << WebFailure::None << false << huge << false;
+        QTest::newRow("online, 4096 x 4096 pixels") << true << WebFailure::None << false << QSize(4096, 4096) << true;
+        QTest::newRow("offline, stored picture") << false << WebFailure::None << true << QSize() << true;
+        QTest::newRow("offline, stored 12000 x 12000 pixels") << false << WebFailure::None << true << huge << false;
+        QTest::newRow("offline, nothing stored") << false << WebFailure::None << false << QSize() << false;
     }
 
     void thumbnail()
@@ -347,29 +353,51 @@ private slots:
         QFETCH(bool, online);
         QFETCH(WebFailure, failure);
         QFETCH(bool, stored);
+        QFETCH(QSize, pixels);
         QFETCH(bool, shown);
+        // A picture of the given size in few bytes, as a hostile or careless server could serve it.
+        const auto png = [](const QSize& size) {
+            QImage image(size, QImage::Format_Mono);
+            image.fill(0);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+            return bytes;
+        };
         const QString folder = QCoreApplication::applicationDirPath() + "/Thumbnails/";
         const QString picture = folder + kTeacher + ".jpg";
         QDir(folder).removeRecursively();
         if (stored) {
             QVERIFY(QDir().mkpath(folder));
             QFile file(picture);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("earlier") > 0);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(png(pixels.isValid() ? pixels : QSize(8, 8))) > 0);
         }
         const QString avatar = "/avatar/" + QString(kTeacher) + ".png";
+        if (online && pixels.isValid())
+            m_service.setStaticFile(avatar, png(pixels), "image/png");
         if (failure == WebFailure::Oversized)
             m_service.setOversizedReply(avatar, ZUToolBarDlg::kThumbnailMaxBytes + 1024 * 1024);
         else
             m_service.setFailure(avatar, failure);
         TAVMemInfo::getInstance()->onlineFlag = online;
+        DbTestSupport::LogCapture log;
         m_bar->onShow();
 
         const QString style = m_bar->findChild<QLabel*>("thumbnail")->styleSheet();
         QVERIFY2(style.contains(shown ? picture : QString("Thumbnail-default.png")), qPrintable(style));
-        QCOMPARE(m_service.requestsTo(avatar).size(), int(online));
+        // The bar downloads once. An over-size picture is aborted while the service is still sending it, and
+        // Qt's HTTP layer may then send the same GET once more on its own; its answer reaches nothing.
+        QCOMPARE(log.count("download given up"), int(failure == WebFailure::Oversized));
+        QCOMPARE(log.count("picture is refused"), int(pixels == QSize(12000, 12000)));
+        const int requests = m_service.requestsTo(avatar).size();
+        if (failure == WebFailure::Oversized)
+            QVERIFY2(requests == 1 || requests == 2, qPrintable(QString::number(requests)));
+        else
+            QCOMPARE(requests, int(online));
         QVERIFY(!QFile::exists(folder + "tmp.png"));
         if (online && shown)
-            QVERIFY(QFileInfo(picture).size() > 100);
+            QVERIFY(QFileInfo(picture).size() > 50);
     }
 
     // Texts of the server never turn into markup: a name in tags shows its tags.
