@@ -25,6 +25,8 @@ private slots:
     void eachAnswerArrivesWithinPasses();
     void unpluggedReceiverDeliversNothingUntilReplugged();
     void receiverBackBeforeNextPollKeepsDelivering();
+    void pressesBeforeANewActivityNeverReachIt_data();
+    void pressesBeforeANewActivityNeverReachIt();
     void autoKeypadsAnswerAndConfirmIds();
     void shutdownStopsThreadsAndClosesReceiver();
 
@@ -154,6 +156,42 @@ void TestZUHdRoad::receiverBackBeforeNextPollKeepsDelivering()
     m_sim->plug();
     QVERIFY(m_sim->pushKey(2, "C"));
     QTRY_COMPARE(m_recorder->got, QStringList("S2/1:C"));
+}
+
+// A flood of presses is taken in faster than it is published; whatever of it still waits when an activity
+// starts, or when the receiver is pulled and put back, never reaches the screens.
+void TestZUHdRoad::pressesBeforeANewActivityNeverReachIt_data()
+{
+    QTest::addColumn<QString>("begin");
+    QTest::newRow("single choice") << "single";
+    QTest::newRow("digits") << "digits";
+    QTest::newRow("receiver pulled and back") << "replug";
+}
+
+void TestZUHdRoad::pressesBeforeANewActivityNeverReachIt()
+{
+    QFETCH(QString, begin);
+    const int stale = 1000;
+    for (int keypad = 1; keypad <= stale; ++keypad)
+        QVERIFY(m_sim->pushKey(keypad, "A"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim->pendingMessages(), 0, 60000);
+    QVERIFY2(m_recorder->got.size() < stale / 2, "the flood should still be on its way");
+    if (begin == "single") {
+        QVERIFY(m_api->startSingleQuiz(-1));
+    } else if (begin == "digits") {
+        QVERIFY(m_api->startNumberQuiz());
+    } else {
+        QString message;
+        m_sim->unplug();
+        m_api->pollDevice(message);
+        m_sim->plug();
+        m_api->pollDevice(message);
+        QCOMPARE(message, QString("硬件连接成功"));
+    }
+    m_recorder->got.clear();
+    QVERIFY(m_sim->pushKey(5000, "Z"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->got.contains("S5000/1:Z"), 60000);
+    QCOMPARE(m_recorder->got, QStringList("S5000/1:Z"));
 }
 
 void TestZUHdRoad::autoKeypadsAnswerAndConfirmIds()
