@@ -170,11 +170,13 @@ void TestRf21xControlChannel::keypadSimHelpExplainsAutoKeypads()
 {
     const Run run = keypadSim({ "--help" });
     QCOMPARE(run.exitCode, 0);
-    // Who answers (keypads 1 to N), what (by answer mode), when (after a start, until a stop).
-    for (const char* part :
-         { "auto N                 keypads 1 to N answer by themselves (at most 1000; auto 0", "answers every question",
-           "1.5 to 4.5 s after the start", "one letter A-D", "0-99 for numbers",
-           "the answers not given yet are dropped", "Success after 0.4 s", "presses a letter after 1.2 s" }) {
+    // Who answers (keypads 1 to N), what (in the form the start asks for), when (after a start, until a stop),
+    // and how a keypad takes a new number.
+    for (const char* part : { "auto N                 keypads 1 to N answer by themselves (at most 1000; auto 0",
+                              "answers every question", "1.5 to 4.5 s after the start", "in the form asked",
+                              "one letter for single choice", "two or three letters for multiple choice",
+                              "0-99 for numbers", "the answers not given yet are dropped", "Success after 0.4 s",
+                              "presses a letter 0.3 s after TAV starts answering again", "also after TAV restarts" }) {
         QVERIFY2(run.out.simplified().contains(QString(part).simplified()), part);
     }
 }
