@@ -44,7 +44,7 @@ void TestZUHdRoad::initTestCase()
     m_api->initDevice();
     QVERIFY(ZURF228ReceiverThread::getInstance()->isRunning());
     QVERIFY(ZURF228SendThread::getInstance()->isRunning());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(Rf21xControlChannel::socketPath()), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(Rf21xControlChannel::socketPath()), 30000);
 }
 
 void TestZUHdRoad::init()
@@ -87,10 +87,10 @@ void TestZUHdRoad::keypadSimLinesArriveInInterfaceThread()
     process.start(TAV_BIN_DIR "/keypad-sim", args);
     process.write(input);
     process.closeWriteChannel();
-    QVERIFY(process.waitForFinished(10000));
+    QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.readAllStandardOutput(), output);
     QCOMPARE(process.exitCode(), exitCode);
-    QTRY_COMPARE(m_recorder->got.size(), arrived.size());
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->got.size(), arrived.size(), 30000);
     m_recorder->got.sort();
     QCOMPARE(m_recorder->got, arrived);
     QVERIFY(m_recorder->inOwnThread);
@@ -100,11 +100,11 @@ void TestZUHdRoad::controlChannelDropsEndlessLine()
 {
     QLocalSocket socket;
     socket.connectToServer(Rf21xControlChannel::socketPath());
-    QVERIFY(socket.waitForConnected(3000));
+    QVERIFY(socket.waitForConnected(30000));
     socket.write(QByteArray(5000, 'k'));
-    QTRY_VERIFY(socket.canReadLine());
+    QTRY_VERIFY_WITH_TIMEOUT(socket.canReadLine(), 30000);
     QCOMPARE(socket.readLine(), QByteArray("ERR line too long\n"));
-    QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
+    QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QLocalSocket::UnconnectedState, 30000);
 }
 
 // An answer that comes while the dispatcher delivers, sleeps between passes or waits, goes out with the next
@@ -128,10 +128,11 @@ void TestZUHdRoad::eachAnswerArrivesWithinPasses()
           });
     clock.start();
     QVERIFY(m_sim->pushKey(1, "A"));
-    QTRY_COMPARE_WITH_TIMEOUT(arrived, answers, answers * 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(arrived, answers, answers * 5000);
     disconnect(next);
-    // An idle poll (10 ms) and a pass (10 ms), with room for a busy machine; a lost wake-up costs seconds.
-    QVERIFY2(slowest < 1000, qPrintable(QString("%1 ms").arg(slowest)));
+    // A lost wake-up leaves an answer waiting for the next one, which here never comes; beyond that, an idle
+    // poll (10 ms) and a pass (10 ms), with wide room for a busy machine.
+    QVERIFY2(slowest < 5000, qPrintable(QString("%1 ms").arg(slowest)));
 }
 
 // The threads keep running on an unplugged receiver and deliver again once it is back.
@@ -141,12 +142,12 @@ void TestZUHdRoad::unpluggedReceiverDeliversNothingUntilReplugged()
     m_sim->unplug();
     m_api->pollDevice(message);
     QVERIFY(!m_sim->pushKey(1, "A"));
-    QVERIFY(!QTest::qWaitFor([this] { return !m_recorder->got.isEmpty(); }, 200));
     m_sim->plug();
     m_api->pollDevice(message);
     QCOMPARE(message, QString("硬件连接成功"));
     QVERIFY(m_sim->pushKey(1, "B"));
-    QTRY_COMPARE(m_recorder->got, QStringList("S1/1:B"));
+    // Only what came after the plug.
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->got, QStringList("S1/1:B"), 30000);
 }
 
 // Plugging is polled about once a second; a cable pulled and pushed back in between goes unnoticed.
@@ -155,7 +156,7 @@ void TestZUHdRoad::receiverBackBeforeNextPollKeepsDelivering()
     m_sim->unplug();
     m_sim->plug();
     QVERIFY(m_sim->pushKey(2, "C"));
-    QTRY_COMPARE(m_recorder->got, QStringList("S2/1:C"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->got, QStringList("S2/1:C"), 30000);
 }
 
 // A flood of presses is taken in faster than it is published; whatever of it still waits when an activity
