@@ -102,14 +102,17 @@ void TestRf21xSimulator::demoKeypadsAnswerInTheFormAsked_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("cardKeys"); // what most answers are made of
+    QTest::addColumn<bool>("bothForms"); // one letter and several
     QTest::newRow("single choice and the cards") << 2 << -1 << "^[A-D]$"
-                                                 << "^[AB]$";
+                                                 << "^[AB]$" << false;
+    QTest::newRow("single choice, three items") << 2 << 3 << "^[A-D]$"
+                                                << "" << false;
     QTest::newRow("multiple choice") << 3 << -1 << "^(?=..)A?B?C?D?$"
-                                     << "";
+                                     << "" << false;
     QTest::newRow("all-at-once quiz of three") << 3 << 3 << "^(?=.)A?B?C?D?$"
-                                               << "";
+                                               << "" << true;
     QTest::newRow("digits") << 4 << -1 << "^[0-9]{1,2}$"
-                            << "";
+                            << "" << false;
 }
 
 void TestRf21xSimulator::demoKeypadsAnswerInTheFormAsked()
@@ -118,6 +121,7 @@ void TestRf21xSimulator::demoKeypadsAnswerInTheFormAsked()
     QFETCH(int, count);
     QFETCH(QString, form);
     QFETCH(QString, cardKeys);
+    QFETCH(bool, bothForms);
     const int keypads = 200;
     m_sim->setAutoKeypads(keypads);
     QVERIFY(start(quizType, count));
@@ -125,11 +129,13 @@ void TestRf21xSimulator::demoKeypadsAnswerInTheFormAsked()
     QCOMPARE(m_sim->scheduledMessages(), keypads * questions);
     QMap<int, QSet<int>> questionsByKeypad;
     int onCardKeys = 0;
+    QSet<bool> severalLetters;
     for (const Message& answer : take(keypads * questions)) {
         QCOMPARE(answer.type, int(Rf21xSimulator::KeypadMessage));
         QVERIFY2(QRegularExpression(form).match(QString::fromLatin1(answer.data)).hasMatch(), answer.data.constData());
         onCardKeys += QRegularExpression(cardKeys).match(QString::fromLatin1(answer.data)).hasMatch() ? 1 : 0;
         questionsByKeypad[answer.keypadId].insert(answer.quizNumber);
+        severalLetters.insert(answer.data.size() > 1);
     }
     // Keypads 1 to N answer each question once.
     QCOMPARE(questionsByKeypad.size(), keypads);
@@ -137,6 +143,8 @@ void TestRf21xSimulator::demoKeypadsAnswerInTheFormAsked()
     QCOMPARE(questionsByKeypad.last().size(), questions);
     if (!cardKeys.isEmpty())
         QVERIFY2(onCardKeys * 100 > keypads * 85, qPrintable(QString::number(onCardKeys)));
+    if (quizType != 4)
+        QCOMPARE(severalLetters.size() == 2, bothForms);
 }
 
 // A demo keypad given a number presses once answering starts again, before the others answer, and answers
