@@ -1,25 +1,52 @@
 #include "ZUHdData.h"
 
+#include <QDebug>
 #include <QMutexLocker>
+
+template<typename T> void ZUHdData::append(Queue<T>& queue, const T& item, int limit, const char* what)
+{
+    if (queue.items.size() >= limit) {
+        // The oldest goes: it is the most out of date, and the newest answer of a keypad is the one kept.
+        queue.items.removeFirst();
+        if (!queue.overflowing) {
+            queue.overflowing = true;
+            qWarning().noquote() << QStringLiteral("****%1 queue full at %2: the oldest are dropped until it drains")
+                                        .arg(QLatin1String(what))
+                                        .arg(limit);
+        }
+    }
+    queue.items.append(item);
+}
+
+template<typename T> bool ZUHdData::takeFirst(Queue<T>& queue, T* item)
+{
+    if (queue.items.isEmpty())
+        return false;
+    *item = queue.items.takeFirst();
+    if (queue.items.isEmpty())
+        queue.overflowing = false;
+    return true;
+}
 
 void ZUHdData::appendTeacher(const QString& key)
 {
     QMutexLocker locker(&m_mutex);
-    m_teacherQueue.append(key);
+    append(m_teacherQueue, key, kMaxTeacherItems, "teacher key");
     m_condition.wakeAll();
 }
 
-void ZUHdData::appendStudent(const StudentInfo& info)
+void ZUHdData::appendStudent(const StudentInfo& info, quint64 generation)
 {
     QMutexLocker locker(&m_mutex);
-    m_studentQueue.append(info);
+    if (generation == m_generation)
+        append(m_studentQueue, info, kMaxStudentItems, "keypad message");
     m_condition.wakeAll();
 }
 
 void ZUHdData::appendSetId(const QString& reply)
 {
     QMutexLocker locker(&m_mutex);
-    m_setIdQueue.append(reply);
+    append(m_setIdQueue, reply, kMaxSetIdItems, "set-id reply");
     m_condition.wakeAll();
 }
 
@@ -27,6 +54,26 @@ void ZUHdData::wake()
 {
     QMutexLocker locker(&m_mutex);
     m_condition.wakeAll();
+}
+
+void ZUHdData::beginGeneration()
+{
+    QMutexLocker locker(&m_mutex);
+    ++m_generation;
+    m_studentQueue.items.clear();
+    m_studentQueue.overflowing = false;
+}
+
+quint64 ZUHdData::generation() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_generation;
+}
+
+bool ZUHdData::isCurrent(quint64 generation) const
+{
+    QMutexLocker locker(&m_mutex);
+    return generation == m_generation;
 }
 
 bool ZUHdData::waitForItems()
@@ -42,18 +89,11 @@ ZUHdData::Batch ZUHdData::takeFirstItems()
 {
     Batch batch;
     QMutexLocker locker(&m_mutex);
-    if (!m_teacherQueue.isEmpty()) {
-        batch.hasTeacher = true;
-        batch.teacher = m_teacherQueue.takeFirst();
-    }
-    if (!m_studentQueue.isEmpty()) {
-        batch.hasStudent = true;
-        batch.student = m_studentQueue.takeFirst();
-    }
-    if (!m_setIdQueue.isEmpty()) {
-        batch.hasSetId = true;
-        batch.setId = m_setIdQueue.takeFirst();
-    }
+    batch.hasTeacher = takeFirst(m_teacherQueue, &batch.teacher);
+    batch.hasStudent = takeFirst(m_studentQueue, &batch.student);
+    // Only messages of the current generation are queued.
+    batch.generation = m_generation;
+    batch.hasSetId = takeFirst(m_setIdQueue, &batch.setId);
     return batch;
 }
 
@@ -78,5 +118,5 @@ bool ZUHdData::stopRequested() const
 
 bool ZUHdData::allEmpty() const
 {
-    return m_teacherQueue.isEmpty() && m_studentQueue.isEmpty() && m_setIdQueue.isEmpty();
+    return m_teacherQueue.items.isEmpty() && m_studentQueue.items.isEmpty() && m_setIdQueue.items.isEmpty();
 }

@@ -12,8 +12,8 @@
 class ZUHdApi;
 
 // Picks the current keypad device by the ini key "hdType" and publishes what the keypads, the teacher
-// remote and the receiver report. The data signals come from the device dispatcher thread, so receivers in
-// the interface thread get them queued.
+// remote and the receiver report. The data signals are emitted in the interface thread (ZUHdRelay), a keypad
+// message only while no activity has started since the receiver took it.
 class ZUHdManager : public QObject
 {
     Q_OBJECT

@@ -27,9 +27,11 @@ ZURF228ReceiverThread::~ZURF228ReceiverThread()
 
 bool ZURF228ReceiverThread::pollOnce()
 {
+    ZUHdData* data = ZUHdData::getInstance();
+    // Noted before the library is asked: a message taken while an activity starts counts as older than it.
+    const quint64 generation = data->generation();
     if (!rf21x_getMessage(ZURf228Api::getInstance()->deviceHandle(), m_messageBuffer))
         return false;
-    ZUHdData* data = ZUHdData::getInstance();
     switch (rf21x_getMessageType(m_messageBuffer)) {
     case 1:
         data->appendTeacher(dataText());
@@ -40,7 +42,7 @@ bool ZURF228ReceiverThread::pollOnce()
         info.quizNumber = rf21x_getQuizNumber(m_messageBuffer);
         info.timeStamp = rf21x_getTimeStamp(m_messageBuffer);
         info.data = dataText();
-        data->appendStudent(info);
+        data->appendStudent(info, generation);
         break;
     }
     case 3:

@@ -1,7 +1,7 @@
 #include "ZURF228SendThread.h"
 
 #include "ZUHdData.h"
-#include "ZUHdManager.h"
+#include "ZUHdRelay.h"
 
 namespace {
 
@@ -16,15 +16,15 @@ ZURF228SendThread::ZURF228SendThread()
 
 bool ZURF228SendThread::deliverPass()
 {
+    ZUHdRelay* relay = ZUHdRelay::getInstance();
+    // The interface thread is behind: what waits stays queued, where a new activity still drops stale presses.
+    if (!relay->hasRoom())
+        return true;
     const ZUHdData::Batch batch = ZUHdData::getInstance()->takeFirstItems();
-    ZUHdManager* manager = ZUHdManager::getInstance();
-    if (batch.hasTeacher)
-        emit manager->sendTeacherData(TeacherInfo { batch.teacher });
-    if (batch.hasStudent)
-        emit manager->sendStudentData(batch.student);
-    if (batch.hasSetId)
-        emit manager->sendSetIdData(SetIdInfo { batch.setId });
-    return !batch.isEmpty();
+    if (batch.isEmpty())
+        return false;
+    relay->post(batch);
+    return true;
 }
 
 void ZURF228SendThread::run()

@@ -4,8 +4,9 @@
 
 #include <QThread>
 
-// Waits until a queue of ZUHdData has something and publishes it through ZUHdManager's signals, at most one
-// item of each kind per 10 ms pass, so teacher keys and set-id replies never wait behind a burst of answers.
+// Waits until a queue of ZUHdData has something and hands it to ZUHdRelay, which publishes it in the interface
+// thread: at most one item of each kind per 10 ms pass, so teacher keys and set-id replies never wait behind a
+// burst of answers.
 class ZURF228SendThread : public QThread
 {
     Q_OBJECT
@@ -13,8 +14,9 @@ class ZURF228SendThread : public QThread
 public:
     static ZURF228SendThread* getInstance() { return TavSingleton<ZURF228SendThread>::instance(); }
 
-    // One pass: emits the first teacher key, keypad message and set-id reply queued, in that order;
-    // false when all three queues were empty.
+    // One pass: posts the first teacher key, keypad message and set-id reply queued, to be published in that
+    // order; false when all three queues were empty. While the interface thread has too many passes still to
+    // publish, it takes nothing and returns true.
     bool deliverPass();
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "ZUHdData.h"
 #include "ZUHdManager.h"
+#include "ZUHdRelay.h"
 #include "ZURF228ReceiverThread.h"
 #include "ZURF228SendThread.h"
 
@@ -69,6 +70,8 @@ void ZURf228Api::pollDevice(QString& message)
         message = tr("硬件连接异常");
         m_connected = false;
     }
+    // What the keypads sent before the receiver went or came back belongs to no activity any more.
+    ZUHdData::getInstance()->beginGeneration();
     emit ZUHdManager::getInstance()->devChange(m_connected);
 }
 
@@ -94,22 +97,30 @@ int ZURf228Api::stopQuiz()
 
 int ZURf228Api::startSingleQuiz(int count)
 {
-    return rf21x_startQuiz(m_device, kQuizSingle, count, -1, 1);
+    return startAnswering(kQuizSingle, count);
 }
 
 int ZURf228Api::startMultipleQuiz(int count)
 {
-    return rf21x_startQuiz(m_device, kQuizMultiple, count, -1, 1);
+    return startAnswering(kQuizMultiple, count);
 }
 
 int ZURf228Api::startNumberQuiz()
 {
-    return rf21x_startQuiz(m_device, kQuizNumber, -1, -1, 1);
+    return startAnswering(kQuizNumber, -1);
 }
 
 int ZURf228Api::setKeypadId(int id)
 {
     return rf21x_setKeypadId(m_device, id);
+}
+
+int ZURf228Api::startAnswering(int quizType, int count)
+{
+    const int result = rf21x_startQuiz(m_device, quizType, count, -1, 1);
+    // Begun after the receiver took the start, so that nothing it held from before counts in the new activity.
+    ZUHdData::getInstance()->beginGeneration();
+    return result;
 }
 
 bool ZURf228Api::checkHidPresent()
@@ -141,6 +152,7 @@ QString ZURf228Api::readDeviceSerial()
 void ZURf228Api::startThreads()
 {
     ZUHdData::getInstance()->clearStop();
+    ZUHdRelay::getInstance();
     ZURF228ReceiverThread* receiver = ZURF228ReceiverThread::getInstance();
     if (!receiver->isRunning())
         receiver->start(QThread::InheritPriority);

@@ -40,6 +40,9 @@ private:
     friend class TavSingleton<ZURf228Api>;
     ZURf228Api() = default;
 
+    // Each start begins a new generation of keypad messages (ZUHdData).
+    int startAnswering(int quizType, int count);
+
     bool m_connected = false;
     QString m_serial;
     RF21X_DEVICE m_device = nullptr;

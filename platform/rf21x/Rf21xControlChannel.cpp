@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -36,6 +37,12 @@ QString Rf21xControlChannel::socketPath()
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
     return QCoreApplication::applicationDirPath() + QStringLiteral("/rf21x-sim.sock");
+}
+
+QString Rf21xControlChannel::numbersPath()
+{
+    const QFileInfo socket(socketPath());
+    return socket.dir().filePath(socket.completeBaseName() + QStringLiteral(".keypads"));
 }
 
 void Rf21xControlChannel::start()

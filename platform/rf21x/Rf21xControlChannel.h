@@ -16,6 +16,8 @@ class Rf21xControlChannel : public QObject
 public:
     // TAV_RF21X_SOCKET when set, otherwise "rf21x-sim.sock" in the program directory.
     static QString socketPath();
+    // Beside the socket, named after it: "rf21x-sim.keypads" holds the numbers given to the demo keypads.
+    static QString numbersPath();
 
     // Once per process; needs a QCoreApplication. The channel is stopped when the application object goes.
     static void start();

@@ -1,33 +1,12 @@
 #include "Rf21xSimulator.h"
 
+#include "Rf21xAutoAnswers.h"
+
+#include <QDebug>
+#include <QFile>
 #include <QMutexLocker>
 #include <QRandomGenerator>
-
-namespace {
-
-QByteArray randomAnswer(int quizType)
-{
-    static const char kLetters[] = "ABCD";
-    QRandomGenerator* random = QRandomGenerator::global();
-    switch (quizType) {
-    case 3: {
-        QByteArray answer;
-        while (answer.isEmpty()) {
-            for (int i = 0; i < 4; ++i) {
-                if (random->bounded(2))
-                    answer.append(kLetters[i]);
-            }
-        }
-        return answer;
-    }
-    case 4:
-        return QByteArray::number(random->bounded(100));
-    default:
-        return QByteArray(1, kLetters[random->bounded(4)]);
-    }
-}
-
-} // namespace
+#include <QSaveFile>
 
 Rf21xSimulator* Rf21xSimulator::instance()
 {
@@ -142,6 +121,12 @@ int Rf21xSimulator::pendingMessages() const
     return m_queue.size();
 }
 
+int Rf21xSimulator::scheduledMessages() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_scheduled.size();
+}
+
 QStringList Rf21xSimulator::commands() const
 {
     QMutexLocker locker(&m_mutex);
@@ -164,8 +149,19 @@ void Rf21xSimulator::setAutoKeypads(int n)
 {
     QMutexLocker locker(&m_mutex);
     m_autoKeypads = qBound(0, n, kMaxAutoKeypads);
-    if (m_autoKeypads == 0)
-        m_renumbered.clear();
+    if (m_autoKeypads > 0)
+        loadNumbers();
+}
+
+void Rf21xSimulator::setNumbersFile(const QString& path)
+{
+    QMutexLocker locker(&m_mutex);
+    if (path == m_numbersFile)
+        return;
+    m_numbersFile = path;
+    m_numbersLoaded = false;
+    if (m_autoKeypads > 0)
+        loadNumbers();
 }
 
 void Rf21xSimulator::setAutoAnswerDelay(int minMs, int spreadMs)
@@ -199,6 +195,11 @@ void Rf21xSimulator::reset()
     m_results.clear();
     m_autoKeypads = 0;
     m_renumbered.clear();
+    m_pendingPress = 0;
+    // Keypads back to their own numbers, also for the next run.
+    if (!m_numbersFile.isEmpty())
+        QFile::remove(m_numbersFile);
+    m_numbersLoaded = true;
     m_autoMinMs = kAutoAnswerMinMs;
     m_autoSpreadMs = kAutoAnswerSpreadMs;
 }
@@ -358,8 +359,18 @@ int Rf21xSimulator::startQuiz(RF21X_DEVICE device, int quizType, int count, int 
     if (!isOpen(device))
         return 0;
     const int result = resultFor(QStringLiteral("startQuiz"));
-    if (result && m_autoKeypads > 0)
+    if (!result)
+        return result;
+    // What the keypads sent before the start is no answer to it.
+    for (auto it = m_queue.begin(); it != m_queue.end();) {
+        if (it->type == KeypadMessage)
+            it = m_queue.erase(it);
+        else
+            ++it;
+    }
+    if (m_autoKeypads > 0)
         scheduleAutoAnswers(quizType, count);
+    m_pendingPress = 0;
     return result;
 }
 
@@ -383,22 +394,19 @@ int Rf21xSimulator::setKeypadId(RF21X_DEVICE device, int keypadId)
         return 0;
     const int result = resultFor(QStringLiteral("setKeypadId"));
     if (result && m_autoKeypads > 0) {
-        // The keypad confirms, then presses once; the binding screen restarts answering in between.
+        // The keypad confirms; its student presses a key once answering has started again. The teacher
+        // remote (0) only confirms.
         Message reply;
         reply.type = SetIdReply;
         reply.hasData = true;
         reply.data = QByteArrayLiteral("Success");
         schedule(kSetIdReplyMs, reply, true);
-        Message press;
-        press.type = KeypadMessage;
-        press.keypadId = keypadId;
-        press.quizNumber = 1;
-        press.hasData = true;
-        press.data = randomAnswer(2);
-        schedule(kSetIdPressMs, press, true);
+        m_pendingPress = qMax(0, keypadId);
         // The keypad answers under its new number from now on.
-        if (keypadId > m_autoKeypads && !m_renumbered.contains(keypadId) && m_renumbered.size() < kMaxAutoKeypads)
+        if (keypadId > 0 && !m_renumbered.contains(keypadId) && m_renumbered.size() < kMaxAutoKeypads) {
             m_renumbered.append(keypadId);
+            saveNumbers();
+        }
     }
     return result;
 }
@@ -452,23 +460,67 @@ void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
 {
     // A new start replaces the answers still pending from the previous one.
     dropAutoAnswers();
-    const int questions = count > 1 ? count : 1;
     QRandomGenerator* random = QRandomGenerator::global();
+    Rf21xAutoAnswers answers(random);
+    qint64 firstMs = m_autoMinMs;
+    if (m_pendingPress > 0) {
+        // The keypad that took a new number presses first: that press is what the binding waits for.
+        Message press;
+        press.type = KeypadMessage;
+        press.keypadId = m_pendingPress;
+        press.quizNumber = 1;
+        press.hasData = true;
+        press.data = answers.letter();
+        schedule(kSetIdPressMs, press, true);
+        firstMs += kSetIdPressMs + 1;
+    }
+    answers.plan(quizType, count);
     QList<int> keypads;
     for (int keypad = 1; keypad <= m_autoKeypads; ++keypad)
         keypads.append(keypad);
-    keypads += m_renumbered;
-    for (int keypad : keypads) {
-        for (int question = 1; question <= questions; ++question) {
+    for (int keypad : qAsConst(m_renumbered)) {
+        if (keypad > m_autoKeypads)
+            keypads.append(keypad);
+    }
+    for (int keypad : qAsConst(keypads)) {
+        for (int question = 1; question <= answers.questions(); ++question) {
             Message answer;
             answer.type = KeypadMessage;
             answer.keypadId = keypad;
             answer.quizNumber = question;
             answer.hasData = true;
-            answer.data = randomAnswer(quizType);
-            schedule(m_autoMinMs + random->bounded(m_autoSpreadMs), answer, false);
+            answer.data = answers.answer(question);
+            schedule(firstMs + random->bounded(m_autoSpreadMs), answer, false);
         }
     }
+}
+
+void Rf21xSimulator::loadNumbers()
+{
+    if (m_numbersLoaded)
+        return;
+    m_numbersLoaded = true;
+    QFile file(m_numbersFile);
+    if (m_numbersFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return;
+    while (!file.atEnd() && m_renumbered.size() < kMaxAutoKeypads) {
+        bool ok = false;
+        const int keypad = file.readLine().trimmed().toInt(&ok);
+        if (ok && keypad > 0 && !m_renumbered.contains(keypad))
+            m_renumbered.append(keypad);
+    }
+}
+
+void Rf21xSimulator::saveNumbers()
+{
+    if (m_numbersFile.isEmpty())
+        return;
+    QSaveFile file(m_numbersFile);
+    QByteArray lines;
+    for (int keypad : qAsConst(m_renumbered))
+        lines += QByteArray::number(keypad) + '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(lines) != lines.size() || !file.commit())
+        qWarning().noquote() << "****simulated keypads cannot keep their numbers in" << m_numbersFile;
 }
 
 void Rf21xSimulator::releaseDueMessages()

@@ -50,23 +50,28 @@ public:
     bool pushRaw(int type);
     bool pushMessage(const Message& message);
     int pendingMessages() const;
+    // Replies and demo answers that are still to come.
+    int scheduledMessages() const;
 
     // Commands as "name arg arg ...", oldest first; results by command name ("open", "startQuiz", ...).
     QStringList commands() const;
     void clearCommands();
     void setResult(const QString& command, int result);
 
-    // Demo mode: keypads 1..n answer by themselves, and so does every keypad given a new number meanwhile;
-    // 0 switches it off. After each start of answering each of them answers every question once, by default
-    // between kAutoAnswerMinMs and kAutoAnswerMinMs + kAutoAnswerSpreadMs later (after a set-id press); a
-    // stop drops the answers not given yet. A set-id request is confirmed after kSetIdReplyMs, and the
-    // keypad presses once after kSetIdPressMs.
+    // Demo mode: keypads 1..n answer by themselves, and so does every keypad given a new number in demo mode;
+    // 0 switches it off. After each start of answering each of them answers every question once, as
+    // Rf21xAutoAnswers has it, by default between kAutoAnswerMinMs and kAutoAnswerMinMs + kAutoAnswerSpreadMs
+    // later; a stop drops the answers not given yet. A set-id request is confirmed after kSetIdReplyMs, and
+    // the keypad presses once kSetIdPressMs after the next start, before the others answer. The new numbers
+    // are kept in the numbers file, as keypads keep theirs when the program ends.
     static constexpr int kMaxAutoKeypads = 1000;
     static constexpr int kAutoAnswerMinMs = 1500;
     static constexpr int kAutoAnswerSpreadMs = 3000;
     static constexpr int kSetIdReplyMs = 400;
-    static constexpr int kSetIdPressMs = 1200;
+    static constexpr int kSetIdPressMs = 300;
     void setAutoKeypads(int n);
+    // Where the numbers given to the demo keypads are kept; none (empty) by default.
+    void setNumbersFile(const QString& path);
     int autoKeypads() const;
     // Demo answers come between minMs and minMs + spreadMs after a start (1500 and 3000 by default).
     void setAutoAnswerDelay(int minMs, int spreadMs);
@@ -74,7 +79,8 @@ public:
     // Library calls of rf21x_getMessage so far (idle polling shows here).
     qint64 messagePolls() const;
 
-    // Back to a plugged receiver with default serial and path, empty queue, no commands, default results.
+    // Back to a plugged receiver with default serial and path, empty queue, no commands, default results,
+    // keypads with their own numbers.
     void reset();
 
     // One control-channel line, "name arg ..."; numbers are read into number and quizNumber, a text into text.
@@ -118,6 +124,8 @@ private:
     bool enqueue(Message message);
     void schedule(qint64 delayMs, const Message& message, bool keepOnStop);
     void scheduleAutoAnswers(int quizType, int count);
+    void loadNumbers();
+    void saveNumbers();
     void releaseDueMessages();
     void dropAutoAnswers();
     int now() const;
@@ -134,7 +142,10 @@ private:
     QStringList m_commands;
     QHash<QString, int> m_results;
     int m_autoKeypads = 0;
-    QList<int> m_renumbered; // keypads given a number outside 1..m_autoKeypads in demo mode
+    QList<int> m_renumbered; // numbers given to keypads in demo mode
+    int m_pendingPress = 0; // keypad that presses at the next start, after taking its number
+    QString m_numbersFile;
+    bool m_numbersLoaded = false;
     int m_autoMinMs;
     int m_autoSpreadMs;
     qint64 m_polls = 0;

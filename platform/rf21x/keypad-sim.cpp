@@ -38,13 +38,16 @@ QString usage(const QString& socket)
                "  auto N                 keypads 1 to N answer by themselves (at most %1; auto 0 stops them):\n"
                "                         whenever TAV starts answering, each of them answers every question\n"
                "                         once (a quiz of K questions gets K answers from each keypad), at its\n"
-               "                         own moment %2 to %3 s after the start: one letter A-D for single\n"
-               "                         choice, a few letters for multiple choice, 0-99 for numbers. When TAV\n"
-               "                         stops answering, the answers not given yet are dropped. When TAV sets\n"
-               "                         a keypad id, the receiver replies Success after %4 s and the keypad\n"
-               "                         with that id presses a letter after %5 s, and answers under that id\n"
-               "                         from then on. TAV takes answers only from keypads bound to students\n"
-               "                         of the chosen class.\n"
+               "                         own moment %2 to %3 s after the start, in the form asked: one letter\n"
+               "                         for single choice (A or B mostly, the keys of the yes/no, vote and\n"
+               "                         evaluation cards, now and then C or D), two or three letters for\n"
+               "                         multiple choice, 0-99 for numbers; most keypads agree on an answer\n"
+               "                         to each question. When TAV stops answering, the answers not given\n"
+               "                         yet are dropped. When TAV sets a keypad id, the receiver replies\n"
+               "                         Success after %4 s; the keypad with that id presses a letter %5 s\n"
+               "                         after TAV starts answering again and answers under that id from then\n"
+               "                         on, also after TAV restarts (the ids are kept in %7). TAV takes\n"
+               "                         answers only from keypads bound to students of the chosen class.\n"
                "\n"
                "Each command prints the receiver's reply, OK or ERR and the reason. Exit status: 0 when every\n"
                "command was accepted, 1 when one was refused, 2 when nothing could be sent.\n"
@@ -52,7 +55,8 @@ QString usage(const QString& socket)
         .arg(Rf21xSimulator::kMaxAutoKeypads)
         .arg(seconds(Rf21xSimulator::kAutoAnswerMinMs),
              seconds(Rf21xSimulator::kAutoAnswerMinMs + Rf21xSimulator::kAutoAnswerSpreadMs),
-             seconds(Rf21xSimulator::kSetIdReplyMs), seconds(Rf21xSimulator::kSetIdPressMs), socket);
+             seconds(Rf21xSimulator::kSetIdReplyMs), seconds(Rf21xSimulator::kSetIdPressMs), socket,
+             Rf21xControlChannel::numbersPath());
 }
 
 } // namespace

@@ -62,9 +62,12 @@ int RF21X_CALL rf21x_checkHidCable(const char* hidPath)
 
 RF21X_DEVICE RF21X_CALL rf21x_createDevice(int deviceType)
 {
-    // The control channel comes up with the first device, inside a running program.
-    if (QCoreApplication::instance())
+    // The control channel comes up with the first device, inside a running program, and the demo keypads find
+    // the numbers they were given before.
+    if (QCoreApplication::instance()) {
         Rf21xControlChannel::start();
+        Rf21xSimulator::instance()->setNumbersFile(Rf21xControlChannel::numbersPath());
+    }
     return Rf21xSimulator::instance()->createDevice(deviceType);
 }
 

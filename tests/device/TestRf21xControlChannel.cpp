@@ -75,7 +75,7 @@ void TestRf21xControlChannel::initTestCase()
     m_socket = m_dir.filePath("rf21x.sock");
     qputenv("TAV_RF21X_SOCKET", m_socket.toUtf8());
     Rf21xControlChannel::start();
-    QTRY_VERIFY(QFile::exists(m_socket));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_socket), 30000);
 }
 
 void TestRf21xControlChannel::init()
@@ -93,7 +93,7 @@ TestRf21xControlChannel::Run TestRf21xControlChannel::keypadSim(const QStringLis
     process.start(TAV_BIN_DIR "/keypad-sim", args);
     process.closeWriteChannel();
     Run run;
-    if (!process.waitForFinished(10000))
+    if (!process.waitForFinished(60000))
         return run;
     run.exitCode = process.exitCode();
     run.out = QString::fromUtf8(process.readAllStandardOutput());
@@ -105,11 +105,11 @@ QByteArray TestRf21xControlChannel::ask(const QByteArray& line)
 {
     QLocalSocket socket;
     socket.connectToServer(m_socket);
-    if (!socket.waitForConnected(1000))
+    if (!socket.waitForConnected(10000))
         return QByteArray();
     socket.write(line + '\n');
     while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(1000))
+        if (!socket.waitForReadyRead(10000))
             return QByteArray();
     }
     return socket.readLine().trimmed();
@@ -170,11 +170,13 @@ void TestRf21xControlChannel::keypadSimHelpExplainsAutoKeypads()
 {
     const Run run = keypadSim({ "--help" });
     QCOMPARE(run.exitCode, 0);
-    // Who answers (keypads 1 to N), what (by answer mode), when (after a start, until a stop).
-    for (const char* part :
-         { "auto N                 keypads 1 to N answer by themselves (at most 1000; auto 0", "answers every question",
-           "1.5 to 4.5 s after the start", "one letter A-D", "0-99 for numbers",
-           "the answers not given yet are dropped", "Success after 0.4 s", "presses a letter after 1.2 s" }) {
+    // Who answers (keypads 1 to N), what (in the form the start asks for), when (after a start, until a stop),
+    // and how a keypad takes a new number.
+    for (const char* part : { "auto N                 keypads 1 to N answer by themselves (at most 1000; auto 0",
+                              "answers every question", "1.5 to 4.5 s after the start", "in the form asked",
+                              "one letter for single choice", "two or three letters for multiple choice",
+                              "0-99 for numbers", "the answers not given yet are dropped", "Success after 0.4 s",
+                              "presses a letter 0.3 s after TAV starts answering again", "also after TAV restarts" }) {
         QVERIFY2(run.out.simplified().contains(QString(part).simplified()), part);
     }
 }
@@ -197,7 +199,7 @@ void TestRf21xControlChannel::channelListensAgainAfterFailedAccept()
     ::close(held.takeLast());
     const int client = connectTo(m_socket);
     // The channel gives up its socket file once the accept failed.
-    const bool lost = QTest::qWaitFor([this] { return !QFile::exists(m_socket); }, 5000);
+    const bool lost = QTest::qWaitFor([this] { return !QFile::exists(m_socket); }, 30000);
     if (client >= 0)
         ::close(client);
     for (int fd : qAsConst(held))
@@ -206,7 +208,7 @@ void TestRf21xControlChannel::channelListensAgainAfterFailedAccept()
     QVERIFY(client >= 0);
     QVERIFY(lost);
 
-    QTRY_COMPARE_WITH_TIMEOUT(ask("plug"), QByteArray("OK"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ask("plug"), QByteArray("OK"), 30000);
 }
 
 // Replies kept for a client that sends and never reads grew without bound.
@@ -227,7 +229,7 @@ void TestRf21xControlChannel::channelDropsClientThatNeverReads()
             sent += n;
         } else if (errno == EAGAIN) {
             pollfd writable { client, POLLOUT, 0 };
-            if (::poll(&writable, 1, 2000) == 0)
+            if (::poll(&writable, 1, 10000) == 0)
                 break; // the channel reads no more and has not dropped us
         } else {
             dropped = errno == EPIPE || errno == ECONNRESET;

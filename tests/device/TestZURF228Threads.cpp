@@ -1,5 +1,7 @@
 #include "Rf21xSimulator.h"
 #include "SignalRecorder.h"
+#include "ZUHdData.h"
+#include "ZUHdRelay.h"
 #include "ZURF228ReceiverThread.h"
 #include "ZURF228SendThread.h"
 #include "ZURf228Api.h"
@@ -23,9 +25,15 @@ private slots:
     void receiverSortsEachMessage();
     void pauseFollowsHdTime_data();
     void pauseFollowsHdTime();
+    void startDropsPressesOnTheirWay_data();
+    void startDropsPressesOnTheirWay();
+    void fullQueueDropsOldestAndSaysSoOnce_data();
+    void fullQueueDropsOldestAndSaysSoOnce();
+    void dispatcherWaitsForInterfaceThread();
 
 private:
-    QStringList deliverAll(); // what each pass emitted
+    QStringList deliverAll(); // what each pass published
+    void pushAndTake(const QByteArrayList& lines);
 
     QTemporaryDir m_dir;
     Rf21xSimulator* m_sim = Rf21xSimulator::instance();
@@ -61,10 +69,19 @@ QStringList TestZURF228Threads::deliverAll()
     QStringList passes;
     m_recorder->got.clear();
     while (m_sender->deliverPass()) {
+        QCoreApplication::sendPostedEvents();
         passes << m_recorder->got.join(' ');
         m_recorder->got.clear();
     }
     return passes;
+}
+
+void TestZURF228Threads::pushAndTake(const QByteArrayList& lines)
+{
+    for (const QByteArray& line : lines) {
+        QCOMPARE(m_sim->execute(line), QByteArray("OK"));
+        QVERIFY(m_receiver->pollOnce());
+    }
 }
 
 void TestZURF228Threads::receiverSortsEachMessage_data()
@@ -88,10 +105,7 @@ void TestZURF228Threads::receiverSortsEachMessage()
 {
     QFETCH(QByteArrayList, lines);
     QFETCH(QStringList, passes);
-    for (const QByteArray& line : lines) {
-        QCOMPARE(m_sim->execute(line), QByteArray("OK"));
-        QVERIFY(m_receiver->pollOnce());
-    }
+    pushAndTake(lines);
     QVERIFY(!m_receiver->pollOnce());
     QCOMPARE(deliverAll(), passes);
 }
@@ -119,7 +133,7 @@ void TestZURF228Threads::pauseFollowsHdTime()
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(QCoreApplication::applicationFilePath(),
                     { QString("pauseFollowsHdTime:") + QTest::currentDataTag() });
-        QVERIFY(child.waitForFinished(30000));
+        QVERIFY(child.waitForFinished(120000));
         QVERIFY2(child.exitCode() == 0, child.readAll().constData());
         return;
     }
@@ -142,8 +156,120 @@ void TestZURF228Threads::pauseFollowsHdTime()
     clock.start();
     for (int keypad = 1; keypad <= 3; ++keypad)
         QVERIFY(m_sim->pushKey(keypad, "A"));
-    QTRY_VERIFY_WITH_TIMEOUT(thirdAt >= 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(thirdAt >= 0, 30000);
     QVERIFY2(thirdAt >= 2 * pause, qPrintable(QString::number(thirdAt)));
+}
+
+// A start of answering drops the presses received before it, whether still queued or already posted to the
+// interface thread; teacher keys and set-id replies go on. Without a start the presses are all published.
+void TestZURF228Threads::startDropsPressesOnTheirWay_data()
+{
+    QTest::addColumn<QString>("begin");
+    QTest::addColumn<int>("postedPasses"); // taken out of the queues before the start
+    QTest::addColumn<QStringList>("published");
+    const QStringList onePass { "T:ok S3/1:C I:Success" };
+    const QStringList afterPosted { "T:ok", "I:Success", "S3/1:C" };
+    QTest::newRow("queued, single choice") << "single" << 0 << onePass;
+    QTest::newRow("queued, multiple choice") << "multiple" << 0 << onePass;
+    QTest::newRow("queued, digits") << "digits" << 0 << onePass;
+    QTest::newRow("posted, single choice") << "single" << 2 << afterPosted;
+    QTest::newRow("posted, digits") << "digits" << 2 << afterPosted;
+    QTest::newRow("one posted, one queued") << "multiple" << 1 << afterPosted;
+    const QStringList all { "T:ok S1/1:A I:Success", "S2/1:B", "S3/1:C" };
+    QTest::newRow("no start") << "none" << 0 << all;
+    QTest::newRow("a stop keeps them") << "stop" << 0 << all;
+}
+
+void TestZURF228Threads::startDropsPressesOnTheirWay()
+{
+    QFETCH(QString, begin);
+    QFETCH(int, postedPasses);
+    QFETCH(QStringList, published);
+    ZURf228Api* api = ZURf228Api::getInstance();
+    pushAndTake({ "key 1 A", "teacher ok", "key 2 B", "setid Success" });
+    for (int pass = 0; pass < postedPasses; ++pass)
+        QVERIFY(m_sender->deliverPass());
+    if (begin == "single")
+        QVERIFY(api->startSingleQuiz(-1));
+    else if (begin == "multiple")
+        QVERIFY(api->startMultipleQuiz(3));
+    else if (begin == "digits")
+        QVERIFY(api->startNumberQuiz());
+    else if (begin == "stop")
+        QVERIFY(api->stopQuiz());
+    pushAndTake({ "key 3 C" });
+    QCoreApplication::sendPostedEvents();
+    QStringList got = m_recorder->got;
+    got += deliverAll();
+    QCOMPARE(got, published);
+}
+
+namespace {
+
+int s_overflowLines = 0;
+QtMessageHandler s_previousHandler = nullptr;
+
+void countOverflowLines(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.startsWith("****") && text.contains("queue full"))
+        ++s_overflowLines;
+    s_previousHandler(type, context, text);
+}
+
+} // namespace
+
+// Each queue keeps its newest items and tells of an overflow once, until it has drained.
+void TestZURF228Threads::fullQueueDropsOldestAndSaysSoOnce_data()
+{
+    QTest::addColumn<QString>("line"); // %1: running number
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("item");
+    QTest::newRow("keypad messages") << "key %1 A" << int(ZUHdData::kMaxStudentItems) << "S%1/1:A";
+    QTest::newRow("teacher keys") << "teacher k%1" << int(ZUHdData::kMaxTeacherItems) << "T:k%1";
+    QTest::newRow("set-id replies") << "setid r%1" << int(ZUHdData::kMaxSetIdItems) << "I:r%1";
+}
+
+void TestZURF228Threads::fullQueueDropsOldestAndSaysSoOnce()
+{
+    QFETCH(QString, line);
+    QFETCH(int, limit);
+    QFETCH(QString, item);
+    const int over = 3;
+    s_overflowLines = 0;
+    s_previousHandler = qInstallMessageHandler(countOverflowLines);
+    QStringList published;
+    for (int round = 1; round <= 2; ++round) {
+        for (int i = 1; i <= limit + over; ++i) {
+            QVERIFY(m_sim->execute(line.arg(i).toUtf8()) == "OK");
+            QVERIFY(m_receiver->pollOnce());
+        }
+        published = deliverAll();
+    }
+    qInstallMessageHandler(s_previousHandler);
+    // Two overflows, one line each.
+    QCOMPARE(s_overflowLines, 2);
+    QCOMPARE(published.size(), limit);
+    QCOMPARE(published.first(), item.arg(over + 1));
+    QCOMPARE(published.last(), item.arg(limit + over));
+}
+
+// While the interface thread has not published what was posted, the dispatcher posts no more.
+void TestZURF228Threads::dispatcherWaitsForInterfaceThread()
+{
+    const int answers = ZUHdRelay::kMaxPosted + 10;
+    QByteArrayList lines;
+    for (int keypad = 1; keypad <= answers; ++keypad)
+        lines << "key " + QByteArray::number(keypad) + " A";
+    pushAndTake(lines);
+    for (int pass = 0; pass < answers; ++pass)
+        QVERIFY(m_sender->deliverPass());
+    QCOMPARE(m_recorder->got.size(), 0);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(m_recorder->got.size(), int(ZUHdRelay::kMaxPosted));
+    QCOMPARE(m_recorder->got.last(), QString("S%1/1:A").arg(ZUHdRelay::kMaxPosted));
+    const QStringList rest = deliverAll();
+    QCOMPARE(rest.size(), 10);
+    QCOMPARE(rest.first(), QString("S%1/1:A").arg(ZUHdRelay::kMaxPosted + 1));
 }
 
 QTEST_GUILESS_MAIN(TestZURF228Threads)

@@ -198,7 +198,7 @@ void TestZURf228Api::answeringPassesStatusOfTheLibrary()
 void TestZURf228Api::cleanupTestCase()
 {
     if (m_api->deviceHandle())
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(Rf21xControlChannel::socketPath()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(Rf21xControlChannel::socketPath()), 30000);
 }
 
 QTEST_GUILESS_MAIN(TestZURf228Api)
