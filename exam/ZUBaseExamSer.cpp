@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtDebug>
 
@@ -477,11 +478,25 @@ StudentAnswerRecord* ZUBaseExamSer::takeAnswer(const QString& dovaneID, int slot
         qWarning().noquote() << "****no answer record for " + dovaneID + ", the answer is dropped";
         return nullptr;
     }
-    const QString answer = CodeTool::getInstance()->sortedDistinctChars(data);
-    if (answer.isEmpty())
+    const QString answer = keypadAnswer(data);
+    if (answer.isEmpty()) {
+        if (!data.isEmpty())
+            qWarning().noquote() << "****the answer of " + dovaneID + " is longer than any answer, it is dropped";
         return nullptr; // an empty press answers nothing
+    }
     record->recordAnswer(slot, answer, answered);
     return &record.value();
+}
+
+QString ZUBaseExamSer::keypadAnswer(const QString& data)
+{
+    if (data.size() > kLongestAnswer)
+        return QString();
+    // A number ("12", "3.5", "-2") is the value keyed, in its order; choice letters count once each, in order.
+    static const QRegularExpression number(QStringLiteral("^-?([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+    if (number.match(data).hasMatch())
+        return data;
+    return CodeTool::getInstance()->sortedDistinctChars(data);
 }
 
 void ZUBaseExamSer::logState(const char* operation) const

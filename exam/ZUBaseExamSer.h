@@ -112,8 +112,13 @@ protected:
     static QString receiverSerial();
     // The student whose keypad sent the message; empty for a keypad of no student of the class, or a rush.
     static QString studentOfKeypad(const StudentInfo& stuInfo);
-    // Files the keypad text, as its distinct letters in order, into slot of the student's record and gives
-    // the record and the number of items it has answered; null when nothing was stored.
+    // The longest keypad text that is taken as an answer.
+    static constexpr int kLongestAnswer = 32;
+    // What a keypad text answers: a number as keyed, otherwise its distinct characters in order; empty when
+    // the text is empty or longer than kLongestAnswer.
+    static QString keypadAnswer(const QString& data);
+    // Files the keypad text, as keypadAnswer makes it, into slot of the student's record and gives the record
+    // and the number of items it has answered; null when nothing was stored.
     StudentAnswerRecord* takeAnswer(const QString& dovaneID, int slot, const QString& data, int& answered);
     void logState(const char* operation) const;
     // The quiz row starts now, in the open lesson, on the loaded paper.

@@ -81,6 +81,56 @@ private slots:
         QCOMPARE(recorded(1), QStringList({ "B", "", "", "ABC" }));
     }
 
+    // Choice letters are held once each, in order; a number is held as the keypad sent it, so a digit answer can
+    // be marked right. Nothing is kept of a press that answers nothing or is longer than any answer.
+    void keypadTextIsFiledAsMeant_data()
+    {
+        QTest::addColumn<QString>("rightAnswer");
+        QTest::addColumn<QString>("pressed");
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<int>("right");
+        QTest::newRow("letters in order") << "ABD"
+                                          << "DBAB"
+                                          << "ABD" << 1;
+        QTest::newRow("decimal") << "3.5"
+                                 << "3.5"
+                                 << "3.5" << 1;
+        QTest::newRow("negative") << "-21"
+                                  << "-21"
+                                  << "-21" << 1;
+        QTest::newRow("digits in their order") << "21"
+                                               << "21"
+                                               << "21" << 1;
+        QTest::newRow("a repeated digit") << "100"
+                                          << "100"
+                                          << "100" << 1;
+        QTest::newRow("wrong number") << "3.5"
+                                      << "35"
+                                      << "35" << 0;
+        QTest::newRow("longest number") << QString(32, '9') << QString(32, '9') << QString(32, '9') << 1;
+        QTest::newRow("too long") << "1" << QString(33, '1') << "" << 0;
+        QTest::newRow("nothing") << "1"
+                                 << ""
+                                 << "" << 0;
+    }
+
+    void keypadTextIsFiledAsMeant()
+    {
+        QFETCH(QString, rightAnswer);
+        QFETCH(QString, pressed);
+        QVERIFY(loadPaper(m_service, *m_ser, { rightAnswer }));
+        setTime(600);
+        QString error;
+        QCOMPARE(m_ser->startExam(error), 0);
+        press(2, 1, pressed);
+        QTEST(recorded(2).value(0), "held");
+        QCOMPARE(m_view.answered.contains("S02"), !recorded(2).value(0).isEmpty());
+        StuRankingInfo score;
+        m_ser->computeStudentScore("S02", score);
+        QTEST(score.rightCount, "right");
+        QCOMPARE(score.score, score.rightCount * 100);
+    }
+
     void stopAtZeroThatTheReceiverRefuses()
     {
         setTime(6);
