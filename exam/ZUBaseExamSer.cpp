@@ -141,6 +141,10 @@ bool ZUBaseExamSer::readPaper(const QJsonObject& result, Paper& paper)
         paper.questionItems.insert(item.questionID, item);
     }
 
+    if (paper.questionIDs.isEmpty() || paper.relationIDs.isEmpty()) {
+        qWarning() << "****the paper has no questions or no answer items";
+        return false;
+    }
     // Keypads, answer records and saved rows all take an item's slot from its mcsn: items numbered otherwise
     // than 1, 2, ... in reply order would file answers under the wrong item.
     for (int i = 0; i < paper.relationIDs.size(); ++i) {

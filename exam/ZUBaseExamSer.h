@@ -34,8 +34,9 @@ class ZUBaseExamSer : public QObject
 public:
     explicit ZUBaseExamSer(QObject* parent = nullptr);
 
-    // Fetches the paper, checks the whole reply and fetches every picture; the model and the answer records
-    // are replaced only when all of it succeeded, so a failed load leaves the last paper as it was. 0 or -1.
+    // Fetches the paper, checks the whole reply (a paper without questions or answer items is refused) and
+    // fetches every picture; the model and the answer records are replaced only when all of it succeeded, so a
+    // failed load leaves the last paper as it was. 0 or -1.
     int getPaperInfo(const QString& paperID);
 
     // By question index.

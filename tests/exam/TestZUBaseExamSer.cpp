@@ -104,6 +104,16 @@ private slots:
             << "****the picture name is not plain";
         QTest::newRow("items out of order") << none << changed(two, "ksRPaperQuestion", 0, "mcsn", 2)
                                             << "****the mcsn of the items is not 1, 2, ... in order";
+        // A paper without questions or answer items would run a quiz of nothing.
+        const QString empty = "****the paper has no questions or no answer items";
+        QTest::newRow("result null") << none << QJsonObject { { "null", true } } << empty;
+        QTest::newRow("empty result") << none << QJsonObject() << empty;
+        QJsonObject noItems = two;
+        noItems.insert("ksRPaperQuestion", QJsonArray());
+        QTest::newRow("no answer items") << none << noItems << empty;
+        QJsonObject noQuestions = two;
+        noQuestions.insert("ksQuestion", QJsonArray());
+        QTest::newRow("no questions") << none << noQuestions << empty;
     }
 
     void failedLoadKeepsTheLastPaperAndNoFiles()
@@ -113,7 +123,9 @@ private slots:
         QFETCH(QString, logLine);
         QCOMPARE(m_ser.getPaperInfo("P1002"), 0);
         const QStringList files = paperFiles();
-        if (failure == int(WebFailure::None))
+        if (reply.contains("null"))
+            m_service.setCannedReply(ZUExamSer::kPaperPath, 200, R"({"success": true, "result": null})");
+        else if (failure == int(WebFailure::None))
             serveReply(m_service, reply);
         else
             m_service.setFailure(ZUExamSer::kPaperPath, WebFailure(failure));
@@ -140,6 +152,27 @@ private slots:
         QCOMPARE(
             row(papers.size(), papers[0].paperID, papers[0].allScores, papers[0].questionNumCount, papers[1].paperID),
             QString("2 P1001 900 6 P1002"));
+    }
+
+    // An entry without a text id would list as a row that loads the paper "".
+    void catalogueLeavesOutPapersWithoutAnId_data()
+    {
+        QTest::addColumn<QJsonValue>("paperID");
+        QTest::newRow("missing") << QJsonValue();
+        QTest::newRow("a number") << QJsonValue(1001);
+        QTest::newRow("empty") << QJsonValue("");
+        QTest::newRow("null") << QJsonValue(QJsonValue::Null);
+    }
+
+    void catalogueLeavesOutPapersWithoutAnId()
+    {
+        QFETCH(QJsonValue, paperID);
+        m_service.reshapeReply(ZUExamSer::kPaperListPath, "result/paper/0/paperID", paperID);
+        QList<PaperListItem> papers;
+        int total = 0;
+        QCOMPARE(ZUExamSer::getInstance()->getPaperList(1, 7, total, papers), 0);
+        QCOMPARE(papers.size(), 1);
+        QCOMPARE(papers[0].paperID + papers[0].paperName, QString("P1002有理数运算练习"));
     }
 
     void countsAndOrdersItems()

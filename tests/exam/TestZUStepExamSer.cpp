@@ -29,7 +29,6 @@ private slots:
         QTest::newRow("4 s an item") << ten << 49 << QString("时间设置不合理，请重新设置") << 0;
         QTest::newRow("5 s an item") << ten << 50 << QString() << 50;
         QTest::newRow("remainder dropped") << QStringList({ "A|B|C", "D" }) << 130 << QString() << 96;
-        QTest::newRow("no items") << QStringList() << 600 << QString("无法获取试题信息") << 0;
     }
 
     void timeSettings()
