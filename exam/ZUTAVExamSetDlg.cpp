@@ -25,6 +25,7 @@
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <QtDebug>
 
@@ -398,7 +399,8 @@ void ZUTAVExamSetDlg::showPapers(const QList<PaperListItem>& papers)
     for (const PaperListItem& paper : papers) {
         auto* item = new QListWidgetItem(paper.paperName, m_paperList);
         item->setData(Qt::UserRole, paper.paperID);
-        item->setToolTip(paper.paperName);
+        // A tool tip that looks like markup is drawn as rich text; the name is the server's, so it stays text.
+        item->setToolTip(Qt::convertFromPlainText(paper.paperName, Qt::WhiteSpaceNormal));
     }
     m_pageNum->setText(QString::number(m_catalogue.currentPage()));
 }

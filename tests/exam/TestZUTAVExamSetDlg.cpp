@@ -13,6 +13,7 @@
 
 #include <QListWidget>
 #include <QSpinBox>
+#include <QTextDocument>
 
 using namespace ExamTestSupport;
 
@@ -203,6 +204,28 @@ private slots:
         act({ "ChoPapBtn", "PapSetExitBtn" });
         QCOMPARE(text(m_dlg, "TotalScoLbl") + text(m_dlg, "TestNumLbl"), QString("0分0题"));
         QVERIFY(!findChildButton("StartTestBtn")->isEnabled());
+    }
+
+    // A name from the server is text: no headline, no picture read from a path.
+    void paperNamesShowAsTheyAre()
+    {
+        const QString name = "<h1>期中</h1><img src=\"/etc/hostname\"> & 测验";
+        QJsonObject data = m_demo;
+        QJsonArray papers = data["papers"].toArray();
+        QJsonObject first = papers.first().toObject();
+        first["paperName"] = name;
+        papers.replace(0, first);
+        data["papers"] = papers;
+        m_service.setData(data);
+        QVERIFY(openCatalogue());
+        const QString tip = list()->item(0)->toolTip();
+        QTextDocument shown;
+        Qt::mightBeRichText(tip) ? shown.setHtml(tip) : shown.setPlainText(tip);
+        QCOMPARE(shown.toPlainText(), name);
+        QCOMPARE(list()->item(0)->text(), name);
+        QVERIFY(choose(0));
+        const QLabel* chosen = m_dlg->findChild<QLabel*>("TestNameTextEdit");
+        QCOMPARE(chosen->text() + QString::number(chosen->textFormat()), name + QString::number(Qt::PlainText));
     }
 
     void startOpensTheRunScreenOfTheMode_data()
