@@ -409,19 +409,21 @@ QList<OptionNamesInfo> ZUBaseExamSer::getAnswerNamesByQIndex(int item, int maxOp
     return options;
 }
 
-void ZUBaseExamSer::saveExamStudents(QSqlDatabase db, int examID) const
+bool ZUBaseExamSer::saveExamStudents(QSqlDatabase db, int examID) const
 {
     if (examID < 0) {
         qWarning() << "****the quiz row was not written, its students and answers are not saved";
-        return;
+        return false;
     }
     for (auto it = m_answerRecords.constBegin(); it != m_answerRecords.constEnd(); ++it) {
-        TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { it.key(), examID, it.value().usedTime() });
-        saveStudentAnswers(db, it.key(), it.value(), examID);
+        if (!TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { it.key(), examID, it.value().usedTime() })
+            || !saveStudentAnswers(db, it.key(), it.value(), examID))
+            return false;
     }
+    return true;
 }
 
-void ZUBaseExamSer::saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
+bool ZUBaseExamSer::saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
                                        int examID) const
 {
     TAV_ExamStuAnswer* answers = TAV_ExamStuAnswer::getInstance();
@@ -441,12 +443,15 @@ void ZUBaseExamSer::saveStudentAnswers(QSqlDatabase db, const QString& dovaneID,
                                item.mcsn,
                                record.answerTimes().at(i) };
         if (answers->insertExamStuAnswer(db, row) < 0)
-            continue; // no answer row, so nothing for its history to hang on
+            return false;
         const QStringList entries = record.answerHistory(i);
         const QStringList times = record.timeHistory(i);
-        for (int j = 0; j < entries.size(); ++j)
-            history->insertExamStuAnswerPro(db, { 0, row.id, j + 1, entries.at(j), times.value(j) });
+        for (int j = 0; j < entries.size(); ++j) {
+            if (!history->insertExamStuAnswerPro(db, { 0, row.id, j + 1, entries.at(j), times.value(j) }))
+                return false;
+        }
     }
+    return true;
 }
 
 // ---- shared by the quiz services -------------------------------------------------------------------------
@@ -543,19 +548,37 @@ void ZUBaseExamSer::pauseExam()
     ZUSound::getInstance()->playSuspendAnswer();
 }
 
-void ZUBaseExamSer::quitExam()
+bool ZUBaseExamSer::quitExam()
 {
     logState("enter quitExam");
     if (m_state != 3)
-        return;
-    m_state = 0;
+        return m_state == 0;
     m_timer->stop();
     if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
         api->stopQuiz();
     m_examRow.endTime = nowText();
+    if (!saveQuiz()) {
+        qWarning() << "****the quiz is not saved, it stays for another try";
+        return false;
+    }
+    m_state = 0;
+    return true;
+}
+
+bool ZUBaseExamSer::saveQuiz()
+{
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
-    TAV_ExamInfo::getInstance()->insertExamInfo(db, m_examRow);
-    saveExamStudents(db, m_examRow.examID);
-    database->closeDbCon(db);
+    if (!db.isValid())
+        return false;
+    ExamInfoRow row = m_examRow;
+    const bool written = TAV_ExamInfo::getInstance()->insertExamInfo(db, row) >= 0 && saveExamStudents(db, row.examID);
+    // A quiz goes in whole or not at all, so that another try writes it once. Rolled back here (or already by
+    // SQLite on a full disk), the commit that gives the connection back fails and tells the teacher.
+    if (!written)
+        db.rollback();
+    if (!database->closeDbCon(db) || !written)
+        return false;
+    m_examRow.examID = row.examID;
+    return true;
 }

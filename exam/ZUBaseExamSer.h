@@ -78,15 +78,16 @@ public:
     // then the answers from the fewest students to the most.
     QList<OptionNamesInfo> getAnswerNamesByQIndex(int item, int maxOptions) const;
     // Writes every student's summary, answers and answer histories under the quiz; nothing without a quiz
-    // row (examID below 0).
-    void saveExamStudents(QSqlDatabase db, int examID) const;
-    void saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
+    // row (examID below 0). False at the first row that could not be written.
+    bool saveExamStudents(QSqlDatabase db, int examID) const;
+    bool saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
                             int examID) const;
 
     // The run of either service: keypads still answer while paused.
     void pauseExam();
-    // Back to idle; a stopped quiz is written with every student's rows in one transaction.
-    void quitExam();
+    // Back to idle; a stopped quiz is written with every student's rows in one transaction. A quiz that could
+    // not be written stays stopped, answers and all, for another try: false then (true when idle afterwards).
+    bool quitExam();
     // 0 idle, 1 running, 2 paused, 3 stopped.
     int state() const { return m_state; }
     const ExamInfoRow& examRow() const { return m_examRow; }
@@ -137,6 +138,8 @@ private:
     struct Paper;
     static bool readPaper(const QJsonObject& result, Paper& paper);
     static QString itemRightAnswer(const QString& questionAnswer, int subQuestionID);
+    // The quiz row and every student's rows, committed together or not at all.
+    bool saveQuiz();
     static QPixmap picture(const QString& fileName);
 
     QuestionDetailRecord detailOf(int question) const;

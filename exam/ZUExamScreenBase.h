@@ -61,7 +61,8 @@ protected:
     virtual void onTeacherKey(const QString& key) = 0;
     // Stops what runs, as the stop button does; nothing when nothing runs.
     virtual void stopRun() = 0;
-    // Ends the quiz (saved when it was stopped) and brings back the tool bar.
+    // Ends the quiz (saved when it was stopped) and brings back the tool bar. A quiz that could not be saved
+    // keeps the screen, so that the teacher can leave again once the cause is gone.
     virtual void leave() = 0;
     // The exit button: only when nothing runs, and after the teacher confirmed.
     void exitExam();

@@ -337,7 +337,8 @@ void ZUStepExamDlg::on_ExitExamBtn_clicked()
 void ZUStepExamDlg::leave()
 {
     closeOpenResultView();
-    m_ser->quitExam();
+    if (!m_ser->quitExam())
+        return;
     m_answering.clear();
     m_finished.clear();
     showToolBar();

@@ -6,6 +6,7 @@
 #include "DbTestSupport.h"
 #include "NetTestSupport.h"
 #include "Rf21xSimulator.h"
+#include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TavWebService.h"
 #include "ZUBaseExamSer.h"
@@ -20,6 +21,7 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QWidget>
 #include <QtTest>
 
@@ -158,6 +160,25 @@ inline bool loadPaper(TavWebService& service, ZUBaseExamSer& ser, const QStringL
 {
     serveReply(service, paperReply(answers, counts));
     return ser.getPaperInfo("T1") == 0;
+}
+
+// Runs the statement on every pooled connection, where the program's own writes go.
+inline void onEveryConnection(const QString& sql)
+{
+    TAVDatabase* database = TAVDatabase::getInstance();
+    QList<QSqlDatabase> borrowed;
+    while (database->freeCount() > 0)
+        borrowed << database->getDbCon();
+    for (const QSqlDatabase& db : qAsConst(borrowed)) {
+        QSqlQuery(db).exec(sql);
+        database->closeDbCon(db);
+    }
+}
+
+// The database file cannot grow any more, as on a full disk; or it can again.
+inline void fillDisk(bool full)
+{
+    onEveryConnection(full ? "PRAGMA max_page_count = 1" : "PRAGMA max_page_count = 1073741823");
 }
 
 // The simulated receiver, opened as the current device, with an empty command log.

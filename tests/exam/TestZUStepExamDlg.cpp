@@ -8,6 +8,7 @@
 #include "ZUExamMem.h"
 #include "ZUStepExamDlg.h"
 #include "ZUStepExamSer.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 
@@ -257,6 +258,40 @@ private slots:
         QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
         QCOMPARE(committedValue("select count(*) from TAV_ExamInfo").toInt(), quizzes + 1);
         QCOMPARE(savedAnswer(student(1), 1), QString("B"));
+    }
+
+    // A save that fails (a full disk) loses nothing: the screen stays, and the teacher leaves again later.
+    void aQuizThatCannotBeSavedWaitsForAnotherTry()
+    {
+        const QString counts = "select (select count(*) from TAV_ExamInfo) || ' ' || "
+                               "(select count(*) from TAV_ExamStuAnswer)";
+        const QString before = committedValue(counts).toString();
+        ZUToolBarDlg::getInstance()->hide();
+        // A class large enough that its rows need more room than the file has left.
+        useScreenClass(60);
+        QVERIFY(loadPaper(m_service, *m_ser, { "B", "A|B|C", "AC" }));
+        QString error;
+        QCOMPARE(m_ser->checkExamSettings(error), 0);
+        m_dlg->showExam();
+        actAll({ "StartExamBtn", "1:1:B", "2:1:D", "StopExamBtn" });
+        fillDisk(true);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+        act("ExitExamBtn");
+        fillDisk(false);
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("提交数据库失败"));
+        QVERIFY(m_dlg->isVisible() && !ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(row(m_dlg->state(), m_ser->state(), buttons(m_dlg, { "ExitExamBtn" })), QString("3 3 1"));
+        QCOMPARE(committedValue(counts).toString(), before);
+
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act("ExitExamBtn");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        const QStringList was = before.split(' ');
+        QCOMPARE(committedValue(counts).toString(), row(was[0].toInt() + 1, was[1].toInt() + 60 * 5));
+        QCOMPARE(savedAnswer(student(1), 1) + savedAnswer(student(2), 1), QString("BD"));
     }
 
     void closingMidQuestionKeepsWhatArrived()
