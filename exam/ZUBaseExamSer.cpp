@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QTimer>
@@ -47,9 +48,19 @@ ZUBaseExamSer::ZUBaseExamSer(QObject* parent)
 
 // ---- paper service ---------------------------------------------------------------------------------------
 
-int ZUBaseExamSer::getPaperInfo(const QString& paperID)
+bool ZUBaseExamSer::wanted(const std::function<bool()>& goOn)
+{
+    if (!goOn || goOn())
+        return true;
+    qWarning() << "****the paper load was given up";
+    return false;
+}
+
+int ZUBaseExamSer::getPaperInfo(const QString& paperID, const std::function<bool()>& goOn)
 {
     qDebug() << "enter getPaperInfo";
+    QElapsedTimer loading;
+    loading.start();
     m_paperID = paperID;
     const TAVMemInfo* mem = TAVMemInfo::getInstance();
     QJsonObject result;
@@ -60,14 +71,21 @@ int ZUBaseExamSer::getPaperInfo(const QString& paperID)
         return -1;
 
     Paper paper;
-    if (!readPaper(result, paper))
+    if (!readPaper(result, paper) || !wanted(goOn))
         return -1;
     PaperPictureStore pictures; // removes what it fetched unless committed
     for (const QString& id : qAsConst(paper.questionIDs)) {
         const QuestionDetailRecord& detail = paper.detailMap[id];
-        if (!pictures.download(detail.questionUrl, detail.questionFile)
-            || !pictures.download(detail.resolveUrl, detail.resolveFile))
-            return -1;
+        for (const auto& picture :
+             { qMakePair(detail.questionUrl, detail.questionFile), qMakePair(detail.resolveUrl, detail.resolveFile) }) {
+            const int left = m_loadLimitMs - int(loading.elapsed());
+            if (left <= 0) {
+                qWarning() << "****the paper took longer than" << m_loadLimitMs << "ms to load";
+                return -1;
+            }
+            if (!pictures.download(picture.first, picture.second, left) || !wanted(goOn))
+                return -1;
+        }
     }
     if (!pictures.commit())
         return -1;
@@ -179,7 +197,8 @@ QPixmap ZUBaseExamSer::picture(const QString& fileName)
 {
     if (fileName.isEmpty())
         return QPixmap();
-    return QPixmap(QCoreApplication::applicationDirPath() + QStringLiteral("/PaperData/") + fileName);
+    return PaperPictureStore::picture(QCoreApplication::applicationDirPath() + QStringLiteral("/PaperData/")
+                                      + fileName);
 }
 
 int ZUBaseExamSer::getQuestionSnByQuestion(int question) const

@@ -19,6 +19,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class QTimer;
 struct StudentInfo;
 
@@ -34,10 +36,15 @@ class ZUBaseExamSer : public QObject
 public:
     explicit ZUBaseExamSer(QObject* parent = nullptr);
 
+    // The longest a paper may take to load, pictures and all.
+    static constexpr int kPaperLoadMs = 60000;
+
     // Fetches the paper, checks the whole reply (a paper without questions or answer items is refused) and
-    // fetches every picture; the model and the answer records are replaced only when all of it succeeded, so a
-    // failed load leaves the last paper as it was. 0 or -1.
-    int getPaperInfo(const QString& paperID);
+    // fetches every picture, all within the load limit; the model and the answer records are replaced only
+    // when all of it succeeded, so a failed load leaves the last paper as it was. goOn, when given, is asked
+    // between the steps whether the load is still wanted; false gives it up. 0 or -1.
+    int getPaperInfo(const QString& paperID, const std::function<bool()>& goOn = nullptr);
+    void setLoadLimit(int ms) { m_loadLimitMs = ms; }
 
     // By question index.
     int getQuestionSnByQuestion(int question) const;
@@ -131,12 +138,14 @@ protected:
     static void countDown(int& seconds);
 
     int m_state = 0;
+    int m_loadLimitMs = kPaperLoadMs;
     QTimer* m_timer; // one second while running; each service connects it to its own tick
     ExamInfoRow m_examRow;
 
 private:
     struct Paper;
     static bool readPaper(const QJsonObject& result, Paper& paper);
+    static bool wanted(const std::function<bool()>& goOn);
     static QString itemRightAnswer(const QString& questionAnswer, int subQuestionID);
     // The quiz row and every student's rows, committed together or not at all.
     bool saveQuiz();

@@ -2,6 +2,7 @@
 
 #include "AnimationTool.h"
 #include "ExamFormParts.h"
+#include "PaperPictureStore.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_SubjectInfo.h"
@@ -259,7 +260,11 @@ void ZUStepExamDlg::on_PrevioursBtn_clicked()
 void ZUStepExamDlg::on_EnlargeBtn_clicked()
 {
     const QPixmap picture = m_ser->getQuestionPixmapByQuestion(m_current);
-    m_pictureWidth = int(picture.width() * 0.1 + m_pictureWidth);
+    const int width = int(picture.width() * 0.1 + m_pictureWidth);
+    // Every step costs time and memory by the size it reaches: none beyond what a screen can use.
+    if (!picture.isNull() && !PaperPictureStore::fitsScreen(picture.size() * (double(width) / picture.width())))
+        return;
+    m_pictureWidth = width;
     showPicture(m_pictureWidth > 0 && !picture.isNull()
                     ? picture.scaledToWidth(m_pictureWidth, Qt::SmoothTransformation)
                     : QPixmap());

@@ -1,7 +1,12 @@
 // The paper model, its loading from the web service (and every way that fails), and what is computed from
 // the answers: statistics, scores, ranking, the students behind each answer, and the saved rows.
 #include "ExamTestSupport.h"
+#include "PaperPictureStore.h"
 #include "TAVDatabase.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QImage>
 
 using namespace ExamTestSupport;
 
@@ -135,6 +140,63 @@ private slots:
         QCOMPARE(m_ser.m_replyPaperID, QString("P1002"));
         QCOMPARE(m_ser.m_totalQ, 3);
         QCOMPARE(m_ser.m_answerRecords.first().count(), 3);
+        QCOMPARE(paperFiles(), files);
+    }
+
+    // Pictures that would fill the disk, the memory or the time of the teacher fail the paper as any failed
+    // load does; the largest picture a classroom screen can use still loads.
+    void picturesOutOfBoundsFailTheLoad_data()
+    {
+        QTest::addColumn<QString>("picture"); // the second question's explanation
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("logLine");
+        QTest::newRow("too many bytes") << "bytes" << -1 << "****download given up, more than";
+        QTest::newRow("too slow") << "slow" << -1 << "****download given up, not done within";
+        QTest::newRow("too many pixels") << "5000x5000" << -1 << "****the picture is larger than a screen can use";
+        QTest::newRow("too wide") << "9000x100" << -1 << "****the picture is larger than a screen can use";
+        QTest::newRow("too high") << "100x9000" << -1 << "****the picture is larger than a screen can use";
+        QTest::newRow("largest") << "4096x4096" << 0 << "";
+        QTest::newRow("longest") << "1000x8192" << 0 << "";
+    }
+
+    void picturesOutOfBoundsFailTheLoad()
+    {
+        QFETCH(QString, picture);
+        QFETCH(int, result);
+        QCOMPARE(m_ser.getPaperInfo("P1002"), 0);
+        const QStringList files = paperFiles();
+        QString reference = "img@paper/1001Resolve.png";
+        if (picture == "bytes") {
+            m_service.setOversizedReply("/paper/1001Resolve.png", PaperPictureStore::kMaxPictureBytes + 1);
+        } else if (picture == "slow") {
+            m_service.setFailure("/paper/1001Resolve.png", WebFailure::Trickle);
+            m_ser.setLoadLimit(1500);
+        } else {
+            const QStringList size = picture.split('x');
+            QImage image(size[0].toInt(), size[1].toInt(), QImage::Format_Mono);
+            image.fill(1);
+            QByteArray png;
+            QBuffer buffer(&png);
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
+            m_service.setStaticFile("/paper/big.png", png, "image/png");
+            reference = "img@paper/big.png";
+        }
+        serveReply(m_service, changed(paperReply({ "A", "B" }), "ksQuestion", 1, "questionResolveHTML", reference));
+        DbTestSupport::LogCapture log;
+        QElapsedTimer waited;
+        waited.start();
+        QCOMPARE(m_ser.getPaperInfo("T1"), result);
+        m_ser.setLoadLimit(ZUBaseExamSer::kPaperLoadMs);
+        // Far beyond the bound of 1.5 s, yet short of the picture's own time of hours.
+        QVERIFY(waited.elapsed() < 60000);
+        QFETCH(QString, logLine);
+        QVERIFY2(logLine.isEmpty() || log.contains(logLine), qPrintable(log.lines().join('\n')));
+        if (result == 0) {
+            QCOMPARE(m_ser.getResolvePixmapByQuestion(1).size(),
+                     QSize(picture.section('x', 0, 0).toInt(), picture.section('x', 1, 1).toInt()));
+            return;
+        }
+        QCOMPARE(m_ser.m_replyPaperID, QString("P1002"));
         QCOMPARE(paperFiles(), files);
     }
 

@@ -4,6 +4,7 @@
 // saved when the teacher leaves.
 #include "DialogAnswerer.h"
 #include "ExamTestSupport.h"
+#include "PaperPictureStore.h"
 #include "ToolbarTestSupport.h"
 #include "ZUExamMem.h"
 #include "ZUStepExamDlg.h"
@@ -142,6 +143,24 @@ private slots:
             act("NarrowBtn");
         QVERIFY(m_dlg->pictureWidth() <= 0);
         QVERIFY(m_dlg->findChild<QLabel*>("QuestionLbl")->pixmap(Qt::ReturnByValue).isNull());
+    }
+
+    // Each step costs time and memory by the size it reaches: it stops at the largest picture a screen can use.
+    void zoomStopsAtWhatAScreenCanUse()
+    {
+        const QLabel* shown = m_dlg->findChild<QLabel*>("QuestionLbl");
+        const int own = m_ser->getQuestionPixmapByQuestion(0).width();
+        for (int i = 0; i < 100; ++i)
+            act("EnlargeBtn");
+        const QSize largest = shown->pixmap(Qt::ReturnByValue).size();
+        QVERIFY2(PaperPictureStore::fitsScreen(largest),
+                 qPrintable(QString("%1x%2").arg(largest.width()).arg(largest.height())));
+        QCOMPARE(m_dlg->pictureWidth(), largest.width());
+        // Within one step of the bound.
+        const QSize next = largest * (double(largest.width() + own / 10) / largest.width());
+        QVERIFY(!PaperPictureStore::fitsScreen(next));
+        act("NarrowBtn");
+        QCOMPARE(m_dlg->pictureWidth(), int(largest.width() - own * 0.1));
     }
 
     void studentsMoveFromAnsweringToFinished()

@@ -274,6 +274,33 @@ private slots:
         QCOMPARE(ZUExamMem::getInstance()->m_allScores, 900);
     }
 
+    // While a paper loads only the close button works; it gives the load up, and the earlier paper stays.
+    void closingWhileAPaperLoadsGivesItUp()
+    {
+        ZUTeamExamSer* team = ZUTeamExamSer::getInstance();
+        QCOMPARE(team->getPaperInfo("P1002"), 0);
+        ZUToolBarDlg::getInstance()->hide();
+        QVERIFY(openCatalogue());
+        QVERIFY(choose(0));
+        m_service.clearRequests();
+        QString usable;
+        // Fires inside the first wait of the load, as a click would be taken in between its steps.
+        QTimer::singleShot(0, m_dlg, [&] {
+            usable = buttons(m_dlg, { "StartTestBtn", "TeamExamBtn", "TestSetExitBtn" });
+            click(m_dlg, "TestSetExitBtn");
+        });
+        act({ "StartTestBtn" });
+        QCOMPARE(usable, QString("001"));
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QVERIFY(!ZUTeamExamDlg::getInstance()->isVisible());
+        QCOMPARE(m_service.requestsTo("/paper/1001Text.png").size(), 0);
+        QCOMPARE(team->m_replyPaperID, QString("P1002"));
+        // Opened again, the dialog works as before.
+        open("900", "1");
+        QVERIFY(openCatalogue() && choose(0));
+        QVERIFY(findChildButton("StartTestBtn")->isEnabled() && findChildButton("TeamExamBtn")->isEnabled());
+    }
+
     void leavingBringsBackTheToolBar()
     {
         act({ "TestSetExitBtn" });
