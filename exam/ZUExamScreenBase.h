@@ -40,7 +40,8 @@ protected:
     void fillPaperInfo();
     // Covers the primary screen's work area and comes to the front.
     void showFullArea();
-    void showToolBar();
+    // Hides the screen with the paper's reports and brings back the tool bar.
+    void closeScreen();
 
     // The message box with the yes button only, modal.
     void tip(const QString& text);
@@ -55,6 +56,8 @@ protected:
     static QWidget* resultWindow(ZUExamResultViews::View view);
     static bool resultVisible(ZUExamResultViews::View view);
     static void hideResult(ZUExamResultViews::View view);
+    // Above every other window, and the active one.
+    static void bringToFront(ZUExamResultViews::View view);
     void openPaperAnalysis(const ZUBaseExamSer& ser);
     void openRanking(const ZUBaseExamSer& ser);
 

@@ -346,8 +346,7 @@ void ZUStepExamDlg::leave()
         return;
     m_answering.clear();
     m_finished.clear();
-    showToolBar();
-    hide();
+    closeScreen();
 }
 
 // ---- the teacher remote and the receiver ---------------------------------------------------------------------

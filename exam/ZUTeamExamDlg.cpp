@@ -329,8 +329,7 @@ void ZUTeamExamDlg::leave()
     if (!m_ser->quitExam())
         return;
     m_finished.clear();
-    showToolBar();
-    hide();
+    closeScreen();
 }
 
 void ZUTeamExamDlg::on_TestAnalyBtn_clicked()

@@ -6,6 +6,9 @@
 #include "ZUExamMem.h"
 #include "ZUStepExamDlg.h"
 #include "ZUStepExamSer.h"
+#include "ZUSubjectDlg.h"
+
+#include <QTableWidget>
 
 using namespace ExamTestSupport;
 
@@ -62,6 +65,26 @@ private slots:
         if (auto* options = qobject_cast<ZUESAnswerWindow*>(window))
             QCOMPARE(options->rightAnswer(), QString("C"));
         window->hide();
+    }
+
+    // The report is raised each time it opens; a question's details opened from it come over it every time.
+    void detailsOpenOverTheReport()
+    {
+        ZUStepExamDlg* screen = ZUStepExamDlg::getInstance();
+        ZUSubjectDlg* details = ZUSubjectDlg::getInstance();
+        RaiseCounter raised(details);
+        for (int time = 1; time <= 2; ++time) {
+            QCOMPARE(act(screen, ZUStepExamSer::getInstance(), { "TestAnalyBtn" }), QString());
+            auto* table = m_views.window(ZUExamResultViews::PaperAnalysis)->findChild<QTableWidget*>("anyTabelWidget");
+            auto* button = qobject_cast<QPushButton*>(table->cellWidget(0, 5));
+            QVERIFY(button);
+            button->click();
+            QVERIFY(details->isVisible());
+            QCOMPARE(raised.raised, time);
+            QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), details, 20000);
+            details->hide();
+        }
+        m_views.window(ZUExamResultViews::PaperAnalysis)->hide();
     }
 };
 

@@ -323,6 +323,18 @@ struct RecordingViews : ZUExamResultViews
     QMap<int, QString> last;
 };
 
+// Counts how often the window was raised above the others.
+struct RaiseCounter : QObject
+{
+    explicit RaiseCounter(QWidget* window) { window->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        raised += e->type() == QEvent::ZOrderChange;
+        return false;
+    }
+    int raised = 0;
+};
+
 // What the tests of a quiz service share: the database and the web service, then before each test a class of
 // three, the receiver, a fresh screen; and keypad presses.
 template<typename Service> class ServiceTest : public QObject

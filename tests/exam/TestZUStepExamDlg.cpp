@@ -262,6 +262,25 @@ private slots:
         QCOMPARE(m_dlg->currentQuestion(), 0);
     }
 
+    // Shown again, a report would stay below the screen raised since; it comes to the front, and goes with the
+    // screen.
+    void reportsOpenInFrontAndCloseWithTheScreen()
+    {
+        QWidget* analysis = m_views.windows[ZUExamResultViews::PaperAnalysis];
+        QWidget* ranking = m_views.windows[ZUExamResultViews::Ranking];
+        RaiseCounter analysisRaised(analysis), rankingRaised(ranking);
+        act("TestAnalyBtn");
+        QVERIFY(analysis->isVisible() && analysisRaised.raised == 1);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), analysis, 20000);
+        act("StuInteractBtn");
+        QVERIFY(ranking->isVisible() && rankingRaised.raised == 1);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), ranking, 20000);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act("ExitExamBtn");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && analysis->isHidden() && ranking->isHidden());
+    }
+
     void leavingSavesTheQuizAndBringsBackTheToolBar()
     {
         const int quizzes = committedValue("select count(*) from TAV_ExamInfo").toInt();

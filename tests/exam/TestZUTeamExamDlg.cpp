@@ -251,6 +251,23 @@ private slots:
         QVERIFY(ranking->isVisible() && analysis->isHidden());
     }
 
+    // Shown again, a report would stay below the screen raised since; it comes to the front, and goes with the
+    // screen however the screen is left.
+    void reportsOpenInFrontAndCloseWithTheScreen()
+    {
+        QWidget* analysis = m_views.windows[ZUExamResultViews::PaperAnalysis];
+        QWidget* ranking = m_views.windows[ZUExamResultViews::Ranking];
+        RaiseCounter analysisRaised(analysis), rankingRaised(ranking);
+        actAll({ "key:result", "key:result", "StuInteractBtn" });
+        QVERIFY(ranking->isVisible() && rankingRaised.raised == 1 && analysisRaised.raised == 1);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), ranking, 20000);
+        analysis->show();
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        m_dlg->close();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && analysis->isHidden() && ranking->isHidden());
+    }
+
     void pulledReceiverStopsTheQuizWhichIsSaved()
     {
         QString message;
