@@ -13,6 +13,8 @@
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 
+#include <QScreen>
+
 using namespace ExamTestSupport;
 using DbTestSupport::committedValue;
 
@@ -161,6 +163,33 @@ private slots:
         QVERIFY(!PaperPictureStore::fitsScreen(next));
         act("NarrowBtn");
         QCOMPARE(m_dlg->pictureWidth(), int(largest.width() - own * 0.1));
+    }
+
+    // The class keeps reading the question while the teacher looks who has answered.
+    void answeringPanelLeavesTheQuestionInView()
+    {
+        // As the program's panel: a window higher than the bar above the question, see-through above its card.
+        QWidget* panel = m_views.windows[ZUExamResultViews::AnsweringPanel];
+        panel->resize(300, 400);
+        QWidget card(panel);
+        card.setGeometry(0, 300, 300, 100);
+        const QWidget* area = m_dlg->findChild<QWidget*>("scrollArea");
+        const auto areaShown = [&] { return QRect(area->mapTo(m_dlg, QPoint()), area->size()); };
+        const auto cardShown = [&] { return QRect(card.mapTo(m_dlg, QPoint()), card.size()); };
+        const QRect whole = areaShown();
+        const int height = m_dlg->height();
+        actAll({ "StartExamBtn", "PersonBtn" });
+        QVERIFY(panel->isVisible() && panel->parentWidget() == m_dlg);
+        // Once it stands at its place on an edge of the screen.
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QTRY_VERIFY_WITH_TIMEOUT(panel->geometry().top() == 0 || panel->geometry().bottom() == available.bottom(),
+                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!areaShown().intersects(cardShown()), 20000);
+        // The question gave the room; the window did not grow past the screen for it.
+        QVERIFY(areaShown().height() > 0 && m_dlg->height() == height);
+        act("key:f1");
+        QTRY_VERIFY_WITH_TIMEOUT(panel->isHidden() && areaShown() == whole, 20000);
+        panel->resize(300, 200);
     }
 
     void studentsMoveFromAnsweringToFinished()
