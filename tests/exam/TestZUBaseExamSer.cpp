@@ -200,6 +200,32 @@ private slots:
         QCOMPARE(paperFiles(), files);
     }
 
+    // Item scores are hundredths of a point: a student with every item right has the paper's total.
+    void demoPapersFullMarksAreTheirTotal_data()
+    {
+        QTest::addColumn<QString>("paperID");
+        QTest::addColumn<int>("total");
+        QFile file(TAV_BIN_DIR "/webservice/demo.json");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        for (const QJsonValue& paper : QJsonDocument::fromJson(file.readAll())["papers"].toArray())
+            QTest::newRow(qPrintable(paper["paperID"].toString()))
+                << paper["paperID"].toString() << paper["allScores"].toString().toInt();
+    }
+
+    void demoPapersFullMarksAreTheirTotal()
+    {
+        QFETCH(QString, paperID);
+        QFETCH(int, total);
+        QCOMPARE(m_ser.getPaperInfo(paperID), 0);
+        int answered = 0;
+        for (int i = 0; i < m_ser.m_totalQ; ++i)
+            m_ser.m_answerRecords["S01"].recordAnswer(i, m_ser.getRightAnswerByQIndex(i), answered);
+        StuRankingInfo full;
+        m_ser.computeStudentScore("S01", full);
+        QCOMPARE(full.rightCount, m_ser.m_totalQ);
+        QCOMPARE(full.score, total * 100);
+    }
+
     void cataloguePagesAppend()
     {
         QList<PaperListItem> papers;
