@@ -109,6 +109,18 @@ private slots:
             << "****the picture name is not plain";
         QTest::newRow("items out of order") << none << changed(two, "ksRPaperQuestion", 0, "mcsn", 2)
                                             << "****the mcsn of the items is not 1, 2, ... in order";
+        // Two items of one number would share a slot of every answer record.
+        const QJsonObject three = paperReply({ "A", "B", "C" });
+        QTest::newRow("an item number repeated") << none << changed(three, "ksRPaperQuestion", 1, "mcsn", 1)
+                                                 << "****the mcsn of the items is not 1, 2, ... in order";
+        QTest::newRow("the last item number repeated") << none << changed(three, "ksRPaperQuestion", 2, "mcsn", 2)
+                                                       << "****the mcsn of the items is not 1, 2, ... in order";
+        QTest::newRow("explanation name leaving the folder")
+            << none << changed(two, "ksQuestion", 1, "questionResolveHTML", "img@paper/1001Resolve.p/../../ng")
+            << "****the picture name is not plain";
+        QTest::newRow("explanation name with a command")
+            << none << changed(two, "ksQuestion", 0, "questionResolveHTML", "img@paper/1001Resolve.png;rm")
+            << "****the picture name is not plain";
         // A paper without questions or answer items would run a quiz of nothing.
         const QString empty = "****the paper has no questions or no answer items";
         QTest::newRow("result null") << none << QJsonObject { { "null", true } } << empty;
@@ -135,8 +147,14 @@ private slots:
         else
             m_service.setFailure(ZUExamSer::kPaperPath, WebFailure(failure));
         DbTestSupport::LogCapture log;
+        m_service.clearRequests();
         QCOMPARE(m_ser.getPaperInfo("T1"), -1);
         QVERIFY2(logLine.isEmpty() || log.contains(logLine), qPrintable(log.lines().join('\n')));
+        // The reply is checked whole before any picture is fetched.
+        int picturesAsked = 0;
+        for (const WebRequest& request : m_service.requests())
+            picturesAsked += request.path.startsWith("/paper/");
+        QCOMPARE(picturesAsked > 0, logLine.startsWith("****download"));
         QCOMPARE(m_ser.m_replyPaperID, QString("P1002"));
         QCOMPARE(m_ser.m_totalQ, 3);
         QCOMPARE(m_ser.m_answerRecords.first().count(), 3);

@@ -122,6 +122,28 @@ private slots:
         QCOMPARE(DbTestSupport::committedValue(quizzes).toInt(), saved + 1);
     }
 
+    // Each quit writes a quiz row of its own, and every student's rows under that row's new id.
+    void quitWritesTheQuizUnderItsOwnId()
+    {
+        const QString rowsOf = "select (select count(*) from TAV_ExamStuInfo where examID = ?) || ' ' || "
+                               "(select count(*) from TAV_ExamStuAnswer where examID = ?) || ' ' || "
+                               "(select count(*) from TAV_ExamStuAnswer where examID <= 0)";
+        for (int quiz = 0; quiz < 2; ++quiz) {
+            start({ "A|B", "C" }, 0);
+            press(2, 2, "B");
+            m_ser->stopExam();
+            QVERIFY(m_ser->quitExam());
+            const int examID = DbTestSupport::committedValue("select max(examID) from TAV_ExamInfo").toInt();
+            QCOMPARE(m_ser->examRow().examID, examID);
+            QCOMPARE(DbTestSupport::committedValue(rowsOf, { examID, examID }).toString(), QString("3 9 0"));
+            QCOMPARE(DbTestSupport::committedValue("select answer from TAV_ExamStuAnswer where examID = ? and "
+                                                   "dovaneID = 'S02' and mcsn = 2",
+                                                   { examID })
+                         .toString(),
+                     QString("B"));
+        }
+    }
+
     // Refused starts leave the service as it was, so the next question can still start.
     void refusedStartsChangeNothing()
     {

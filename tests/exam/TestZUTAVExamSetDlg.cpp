@@ -238,6 +238,11 @@ private slots:
                                      << "2730" << 0 << "ZUTeamExamDlg 00:45:30 red";
         QTest::newRow("question by question") << "0"
                                               << "900" << 0 << "ZUStepExamDlg 00:01:52 red";
+        // An hour counts 3600 seconds: 4530 shared out over the paper's eight items.
+        QTest::newRow("all at once over an hour") << "1"
+                                                  << "3630" << 0 << "ZUTeamExamDlg 01:00:30 red";
+        QTest::newRow("question by question over an hour") << "0"
+                                                           << "4530" << 0 << "ZUStepExamDlg 00:09:26 red";
         QTest::newRow("too short for the items") << "0"
                                                  << "300" << 20 << "错误时间设置不合理，请重新设置";
         QTest::newRow("paper not loaded") << "1"
