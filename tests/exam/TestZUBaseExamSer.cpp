@@ -169,7 +169,8 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("logLine");
         QTest::newRow("too many bytes") << "bytes" << -1 << "****download given up, more than";
-        QTest::newRow("too slow") << "slow" << -1 << "****download given up, not done within";
+        // Given up in the picture, or before it when a busy machine spent the time on the reply.
+        QTest::newRow("too slow") << "slow" << -1 << "****download given up, not done within|****the paper took longer";
         QTest::newRow("too many pixels") << "5000x5000" << -1 << "****the picture is larger than a screen can use";
         QTest::newRow("too wide") << "9000x100" << -1 << "****the picture is larger than a screen can use";
         QTest::newRow("too high") << "100x9000" << -1 << "****the picture is larger than a screen can use";
@@ -208,7 +209,10 @@ private slots:
         // Far beyond the bound of 1.5 s, yet short of the picture's own time of hours.
         QVERIFY(waited.elapsed() < 60000);
         QFETCH(QString, logLine);
-        QVERIFY2(logLine.isEmpty() || log.contains(logLine), qPrintable(log.lines().join('\n')));
+        bool logged = logLine.isEmpty();
+        for (const QString& line : logLine.split('|', Qt::SkipEmptyParts))
+            logged = logged || log.contains(line);
+        QVERIFY2(logged, qPrintable(log.lines().join('\n')));
         if (result == 0) {
             QCOMPARE(m_ser.getResolvePixmapByQuestion(1).size(),
                      QSize(picture.section('x', 0, 0).toInt(), picture.section('x', 1, 1).toInt()));

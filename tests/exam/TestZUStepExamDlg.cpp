@@ -279,7 +279,7 @@ private slots:
         actAll({ "ExplanationBtn", "TableBtn" });
         QVERIFY(explanation->isHidden() && list->isVisible());
         act("TableBtn");
-        QTRY_VERIFY(list->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(list->isHidden(), 20000);
         // While a question runs the reports stay shut, also when asked for directly.
         act("StartExamBtn");
         m_views.last.clear();

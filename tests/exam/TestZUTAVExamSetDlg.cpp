@@ -161,7 +161,7 @@ private slots:
     void pagesThroughTheCatalogue()
     {
         QVERIFY(openCatalogue());
-        QTRY_VERIFY(m_dlg->showsPaperPage());
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->showsPaperPage(), 20000);
         QCOMPARE(text(m_dlg, "PageNumLbl") + QString::number(list()->count()), QString("17"));
         act({ "UpBtn" });
         QCOMPARE(text(m_dlg, "PageNumLbl"), QString("1"));
