@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QtDebug>
 
@@ -45,11 +46,44 @@ PaperPictureStore::~PaperPictureStore()
     discard();
 }
 
-bool PaperPictureStore::download(const QString& url, const QString& fileName)
+bool PaperPictureStore::fitsScreen(const QSize& size)
+{
+    return size.isValid() && size.width() <= kMaxPictureSide && size.height() <= kMaxPictureSide
+        && qint64(size.width()) * size.height() <= kMaxPicturePixels;
+}
+
+namespace {
+// False for a picture that is larger than a screen can use, or whose size cannot be told before decoding it.
+bool usable(QImageReader& reader)
+{
+    return !reader.canRead() || PaperPictureStore::fitsScreen(reader.size());
+}
+} // namespace
+
+QPixmap PaperPictureStore::picture(const QString& path)
+{
+    QImageReader reader(path);
+    if (!usable(reader))
+        return QPixmap();
+    return QPixmap::fromImageReader(&reader);
+}
+
+bool PaperPictureStore::download(const QString& url, const QString& fileName, int deadlineMs)
 {
     if (!m_staged.contains(fileName))
         m_staged.append(fileName);
-    return HttpDownFile::getInstance()->downFile(folder() + fileName + kStaging, url);
+    const QString path = folder() + fileName + kStaging;
+    if (!HttpDownFile::getInstance()->downFile(path, url, kMaxPictureBytes, deadlineMs))
+        return false;
+    QImageReader reader(path);
+    if (!usable(reader)) {
+        qWarning().noquote() << QString("****the picture is larger than a screen can use (%1 x %2): %3")
+                                    .arg(reader.size().width())
+                                    .arg(reader.size().height())
+                                    .arg(url);
+        return false;
+    }
+    return true;
 }
 
 bool PaperPictureStore::commit()

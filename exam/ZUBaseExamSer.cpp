@@ -18,7 +18,9 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtDebug>
 
@@ -46,9 +48,19 @@ ZUBaseExamSer::ZUBaseExamSer(QObject* parent)
 
 // ---- paper service ---------------------------------------------------------------------------------------
 
-int ZUBaseExamSer::getPaperInfo(const QString& paperID)
+bool ZUBaseExamSer::wanted(const std::function<bool()>& goOn)
+{
+    if (!goOn || goOn())
+        return true;
+    qWarning() << "****the paper load was given up";
+    return false;
+}
+
+int ZUBaseExamSer::getPaperInfo(const QString& paperID, const std::function<bool()>& goOn)
 {
     qDebug() << "enter getPaperInfo";
+    QElapsedTimer loading;
+    loading.start();
     m_paperID = paperID;
     const TAVMemInfo* mem = TAVMemInfo::getInstance();
     QJsonObject result;
@@ -59,14 +71,21 @@ int ZUBaseExamSer::getPaperInfo(const QString& paperID)
         return -1;
 
     Paper paper;
-    if (!readPaper(result, paper))
+    if (!readPaper(result, paper) || !wanted(goOn))
         return -1;
     PaperPictureStore pictures; // removes what it fetched unless committed
     for (const QString& id : qAsConst(paper.questionIDs)) {
         const QuestionDetailRecord& detail = paper.detailMap[id];
-        if (!pictures.download(detail.questionUrl, detail.questionFile)
-            || !pictures.download(detail.resolveUrl, detail.resolveFile))
-            return -1;
+        for (const auto& picture :
+             { qMakePair(detail.questionUrl, detail.questionFile), qMakePair(detail.resolveUrl, detail.resolveFile) }) {
+            const int left = m_loadLimitMs - int(loading.elapsed());
+            if (left <= 0) {
+                qWarning() << "****the paper took longer than" << m_loadLimitMs << "ms to load";
+                return -1;
+            }
+            if (!pictures.download(picture.first, picture.second, left) || !wanted(goOn))
+                return -1;
+        }
     }
     if (!pictures.commit())
         return -1;
@@ -140,6 +159,10 @@ bool ZUBaseExamSer::readPaper(const QJsonObject& result, Paper& paper)
         paper.questionItems.insert(item.questionID, item);
     }
 
+    if (paper.questionIDs.isEmpty() || paper.relationIDs.isEmpty()) {
+        qWarning() << "****the paper has no questions or no answer items";
+        return false;
+    }
     // Keypads, answer records and saved rows all take an item's slot from its mcsn: items numbered otherwise
     // than 1, 2, ... in reply order would file answers under the wrong item.
     for (int i = 0; i < paper.relationIDs.size(); ++i) {
@@ -174,7 +197,8 @@ QPixmap ZUBaseExamSer::picture(const QString& fileName)
 {
     if (fileName.isEmpty())
         return QPixmap();
-    return QPixmap(QCoreApplication::applicationDirPath() + QStringLiteral("/PaperData/") + fileName);
+    return PaperPictureStore::picture(QCoreApplication::applicationDirPath() + QStringLiteral("/PaperData/")
+                                      + fileName);
 }
 
 int ZUBaseExamSer::getQuestionSnByQuestion(int question) const
@@ -404,19 +428,21 @@ QList<OptionNamesInfo> ZUBaseExamSer::getAnswerNamesByQIndex(int item, int maxOp
     return options;
 }
 
-void ZUBaseExamSer::saveExamStudents(QSqlDatabase db, int examID) const
+bool ZUBaseExamSer::saveExamStudents(QSqlDatabase db, int examID) const
 {
     if (examID < 0) {
         qWarning() << "****the quiz row was not written, its students and answers are not saved";
-        return;
+        return false;
     }
     for (auto it = m_answerRecords.constBegin(); it != m_answerRecords.constEnd(); ++it) {
-        TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { it.key(), examID, it.value().usedTime() });
-        saveStudentAnswers(db, it.key(), it.value(), examID);
+        if (!TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { it.key(), examID, it.value().usedTime() })
+            || !saveStudentAnswers(db, it.key(), it.value(), examID))
+            return false;
     }
+    return true;
 }
 
-void ZUBaseExamSer::saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
+bool ZUBaseExamSer::saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
                                        int examID) const
 {
     TAV_ExamStuAnswer* answers = TAV_ExamStuAnswer::getInstance();
@@ -436,12 +462,15 @@ void ZUBaseExamSer::saveStudentAnswers(QSqlDatabase db, const QString& dovaneID,
                                item.mcsn,
                                record.answerTimes().at(i) };
         if (answers->insertExamStuAnswer(db, row) < 0)
-            continue; // no answer row, so nothing for its history to hang on
+            return false;
         const QStringList entries = record.answerHistory(i);
         const QStringList times = record.timeHistory(i);
-        for (int j = 0; j < entries.size(); ++j)
-            history->insertExamStuAnswerPro(db, { 0, row.id, j + 1, entries.at(j), times.value(j) });
+        for (int j = 0; j < entries.size(); ++j) {
+            if (!history->insertExamStuAnswerPro(db, { 0, row.id, j + 1, entries.at(j), times.value(j) }))
+                return false;
+        }
     }
+    return true;
 }
 
 // ---- shared by the quiz services -------------------------------------------------------------------------
@@ -477,11 +506,25 @@ StudentAnswerRecord* ZUBaseExamSer::takeAnswer(const QString& dovaneID, int slot
         qWarning().noquote() << "****no answer record for " + dovaneID + ", the answer is dropped";
         return nullptr;
     }
-    const QString answer = CodeTool::getInstance()->sortedDistinctChars(data);
-    if (answer.isEmpty())
+    const QString answer = keypadAnswer(data);
+    if (answer.isEmpty()) {
+        if (!data.isEmpty())
+            qWarning().noquote() << "****the answer of " + dovaneID + " is longer than any answer, it is dropped";
         return nullptr; // an empty press answers nothing
+    }
     record->recordAnswer(slot, answer, answered);
     return &record.value();
+}
+
+QString ZUBaseExamSer::keypadAnswer(const QString& data)
+{
+    if (data.size() > kLongestAnswer)
+        return QString();
+    // A number ("12", "3.5", "-2") is the value keyed, in its order; choice letters count once each, in order.
+    static const QRegularExpression number(QStringLiteral("^-?([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+    if (number.match(data).hasMatch())
+        return data;
+    return CodeTool::getInstance()->sortedDistinctChars(data);
 }
 
 void ZUBaseExamSer::logState(const char* operation) const
@@ -524,19 +567,37 @@ void ZUBaseExamSer::pauseExam()
     ZUSound::getInstance()->playSuspendAnswer();
 }
 
-void ZUBaseExamSer::quitExam()
+bool ZUBaseExamSer::quitExam()
 {
     logState("enter quitExam");
     if (m_state != 3)
-        return;
-    m_state = 0;
+        return m_state == 0;
     m_timer->stop();
     if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
         api->stopQuiz();
     m_examRow.endTime = nowText();
+    if (!saveQuiz()) {
+        qWarning() << "****the quiz is not saved, it stays for another try";
+        return false;
+    }
+    m_state = 0;
+    return true;
+}
+
+bool ZUBaseExamSer::saveQuiz()
+{
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
-    TAV_ExamInfo::getInstance()->insertExamInfo(db, m_examRow);
-    saveExamStudents(db, m_examRow.examID);
-    database->closeDbCon(db);
+    if (!db.isValid())
+        return false;
+    ExamInfoRow row = m_examRow;
+    const bool written = TAV_ExamInfo::getInstance()->insertExamInfo(db, row) >= 0 && saveExamStudents(db, row.examID);
+    // A quiz goes in whole or not at all, so that another try writes it once. Rolled back here (or already by
+    // SQLite on a full disk), the commit that gives the connection back fails and tells the teacher.
+    if (!written)
+        db.rollback();
+    if (!database->closeDbCon(db) || !written)
+        return false;
+    m_examRow.examID = row.examID;
+    return true;
 }

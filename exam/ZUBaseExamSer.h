@@ -19,6 +19,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class QTimer;
 struct StudentInfo;
 
@@ -34,9 +36,15 @@ class ZUBaseExamSer : public QObject
 public:
     explicit ZUBaseExamSer(QObject* parent = nullptr);
 
-    // Fetches the paper, checks the whole reply and fetches every picture; the model and the answer records
-    // are replaced only when all of it succeeded, so a failed load leaves the last paper as it was. 0 or -1.
-    int getPaperInfo(const QString& paperID);
+    // The longest a paper may take to load, pictures and all.
+    static constexpr int kPaperLoadMs = 60000;
+
+    // Fetches the paper, checks the whole reply (a paper without questions or answer items is refused) and
+    // fetches every picture, all within the load limit; the model and the answer records are replaced only
+    // when all of it succeeded, so a failed load leaves the last paper as it was. goOn, when given, is asked
+    // between the steps whether the load is still wanted; false gives it up. 0 or -1.
+    int getPaperInfo(const QString& paperID, const std::function<bool()>& goOn = nullptr);
+    void setLoadLimit(int ms) { m_loadLimitMs = ms; }
 
     // By question index.
     int getQuestionSnByQuestion(int question) const;
@@ -77,15 +85,16 @@ public:
     // then the answers from the fewest students to the most.
     QList<OptionNamesInfo> getAnswerNamesByQIndex(int item, int maxOptions) const;
     // Writes every student's summary, answers and answer histories under the quiz; nothing without a quiz
-    // row (examID below 0).
-    void saveExamStudents(QSqlDatabase db, int examID) const;
-    void saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
+    // row (examID below 0). False at the first row that could not be written.
+    bool saveExamStudents(QSqlDatabase db, int examID) const;
+    bool saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
                             int examID) const;
 
     // The run of either service: keypads still answer while paused.
     void pauseExam();
-    // Back to idle; a stopped quiz is written with every student's rows in one transaction.
-    void quitExam();
+    // Back to idle; a stopped quiz is written with every student's rows in one transaction. A quiz that could
+    // not be written stays stopped, answers and all, for another try: false then (true when idle afterwards).
+    bool quitExam();
     // 0 idle, 1 running, 2 paused, 3 stopped.
     int state() const { return m_state; }
     const ExamInfoRow& examRow() const { return m_examRow; }
@@ -112,8 +121,13 @@ protected:
     static QString receiverSerial();
     // The student whose keypad sent the message; empty for a keypad of no student of the class, or a rush.
     static QString studentOfKeypad(const StudentInfo& stuInfo);
-    // Files the keypad text, as its distinct letters in order, into slot of the student's record and gives
-    // the record and the number of items it has answered; null when nothing was stored.
+    // The longest keypad text that is taken as an answer.
+    static constexpr int kLongestAnswer = 32;
+    // What a keypad text answers: a number as keyed, otherwise its distinct characters in order; empty when
+    // the text is empty or longer than kLongestAnswer.
+    static QString keypadAnswer(const QString& data);
+    // Files the keypad text, as keypadAnswer makes it, into slot of the student's record and gives the record
+    // and the number of items it has answered; null when nothing was stored.
     StudentAnswerRecord* takeAnswer(const QString& dovaneID, int slot, const QString& data, int& answered);
     void logState(const char* operation) const;
     // The quiz row starts now, in the open lesson, on the loaded paper.
@@ -124,13 +138,17 @@ protected:
     static void countDown(int& seconds);
 
     int m_state = 0;
+    int m_loadLimitMs = kPaperLoadMs;
     QTimer* m_timer; // one second while running; each service connects it to its own tick
     ExamInfoRow m_examRow;
 
 private:
     struct Paper;
     static bool readPaper(const QJsonObject& result, Paper& paper);
+    static bool wanted(const std::function<bool()>& goOn);
     static QString itemRightAnswer(const QString& questionAnswer, int subQuestionID);
+    // The quiz row and every student's rows, committed together or not at all.
+    bool saveQuiz();
     static QPixmap picture(const QString& fileName);
 
     QuestionDetailRecord detailOf(int question) const;

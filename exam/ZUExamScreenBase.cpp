@@ -296,9 +296,13 @@ void ZUExamScreenBase::showFullArea()
     layout()->activate();
 }
 
-void ZUExamScreenBase::showToolBar()
+void ZUExamScreenBase::closeScreen()
 {
+    // The paper's reports are windows of their own: left open they would stand over the tool bar.
+    hideResult(ZUExamResultViews::PaperAnalysis);
+    hideResult(ZUExamResultViews::Ranking);
     ZUToolBarDlg::getInstance()->show();
+    hide();
 }
 
 void ZUExamScreenBase::tip(const QString& text)
@@ -398,6 +402,16 @@ void ZUExamScreenBase::hideResult(ZUExamResultViews::View view)
         window->hide();
 }
 
+void ZUExamScreenBase::bringToFront(ZUExamResultViews::View view)
+{
+    // Shown again, a window keeps its old place in the stack, below this screen that was raised since; without
+    // a window manager nothing else would lift it.
+    if (QWidget* window = resultWindow(view)) {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
 void ZUExamScreenBase::openPaperAnalysis(const ZUBaseExamSer& ser)
 {
     ZUExamResultViews* views = ZUExamResultViews::installed();
@@ -406,6 +420,7 @@ void ZUExamScreenBase::openPaperAnalysis(const ZUBaseExamSer& ser)
     QList<QuestionStatInfo> rows;
     ser.questionReport(rows);
     views->showPaperAnalysis(rows);
+    bringToFront(ZUExamResultViews::PaperAnalysis);
 }
 
 void ZUExamScreenBase::openRanking(const ZUBaseExamSer& ser)
@@ -414,8 +429,10 @@ void ZUExamScreenBase::openRanking(const ZUBaseExamSer& ser)
     if (!views)
         return;
     QList<StuRankingInfo> rows;
-    if (ser.studentReport(rows) == 0)
+    if (ser.studentReport(rows) == 0) {
         views->showRanking(rows);
+        bringToFront(ZUExamResultViews::Ranking);
+    }
 }
 
 void ZUExamScreenBase::keyPressEvent(QKeyEvent*) { }

@@ -40,7 +40,8 @@ protected:
     void fillPaperInfo();
     // Covers the primary screen's work area and comes to the front.
     void showFullArea();
-    void showToolBar();
+    // Hides the screen with the paper's reports and brings back the tool bar.
+    void closeScreen();
 
     // The message box with the yes button only, modal.
     void tip(const QString& text);
@@ -55,13 +56,16 @@ protected:
     static QWidget* resultWindow(ZUExamResultViews::View view);
     static bool resultVisible(ZUExamResultViews::View view);
     static void hideResult(ZUExamResultViews::View view);
+    // Above every other window, and the active one.
+    static void bringToFront(ZUExamResultViews::View view);
     void openPaperAnalysis(const ZUBaseExamSer& ser);
     void openRanking(const ZUBaseExamSer& ser);
 
     virtual void onTeacherKey(const QString& key) = 0;
     // Stops what runs, as the stop button does; nothing when nothing runs.
     virtual void stopRun() = 0;
-    // Ends the quiz (saved when it was stopped) and brings back the tool bar.
+    // Ends the quiz (saved when it was stopped) and brings back the tool bar. A quiz that could not be saved
+    // keeps the screen, so that the teacher can leave again once the cause is gone.
     virtual void leave() = 0;
     // The exit button: only when nothing runs, and after the teacher confirmed.
     void exitExam();

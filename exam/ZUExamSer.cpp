@@ -55,6 +55,11 @@ int ZUExamSer::getPaperList(int page, int pageSize, int& totalPage, QList<PaperL
     qDebug() << "the totalIndex is :" << totalPage;
     for (const QJsonValue& value : result.value("paper").toArray()) {
         const QJsonObject paper = value.toObject();
+        // Only a paper with an id can be loaded.
+        if (paper.value("paperID").toString().isEmpty()) {
+            qWarning() << "****a paper without an id is left out of the list";
+            continue;
+        }
         papers.append({ paper.value("paperID").toString(), paper.value("paperName").toString(),
                         paper.value("allScores").toString(), paper.value("questionNumCount").toInt() });
     }

@@ -19,7 +19,7 @@ public:
     static constexpr const char* kPaperListPath = "/tav/testPaper/findPaperList";
     static constexpr const char* kPaperPath = "/tav/testPaper/getPaperByPaperID";
 
-    // Appends the entries of one page to papers; totalPage is written only on success. 0 or -1.
+    // Appends the entries of one page that carry an id to papers; totalPage is written only on success. 0 or -1.
     int getPaperList(int page, int pageSize, int& totalPage, QList<PaperListItem>& papers);
 
     // Sends a paper request: "name=value&..." as given (values unescaped), "&sign=" and the signature of that

@@ -2,6 +2,7 @@
 
 #include "AnimationTool.h"
 #include "ExamFormParts.h"
+#include "PaperPictureStore.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_SubjectInfo.h"
@@ -12,10 +13,12 @@
 #include "ZUTAVAutoMsg.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <QtDebug>
@@ -23,6 +26,9 @@
 namespace {
 
 const int kSlideMs = 250;
+// Around the question; below it, room is made for the answering panel while it is open.
+const QMargins kCentreMargins(50, 24, 20, 24);
+const int kPanelGap = 10;
 
 QString centreStyle()
 {
@@ -73,7 +79,7 @@ void ZUStepExamDlg::buildCentre()
 {
     QWidget* left = m_centre;
     QVBoxLayout* layout = m_centreLayout;
-    layout->setContentsMargins(50, 24, 20, 24);
+    layout->setContentsMargins(kCentreMargins);
     layout->setSpacing(14);
     m_structName = new QLabel(left);
     m_structName->setObjectName("StructNameLbl");
@@ -259,7 +265,11 @@ void ZUStepExamDlg::on_PrevioursBtn_clicked()
 void ZUStepExamDlg::on_EnlargeBtn_clicked()
 {
     const QPixmap picture = m_ser->getQuestionPixmapByQuestion(m_current);
-    m_pictureWidth = int(picture.width() * 0.1 + m_pictureWidth);
+    const int width = int(picture.width() * 0.1 + m_pictureWidth);
+    // Every step costs time and memory by the size it reaches: none beyond what a screen can use.
+    if (!picture.isNull() && !PaperPictureStore::fitsScreen(picture.size() * (double(width) / picture.width())))
+        return;
+    m_pictureWidth = width;
     showPicture(m_pictureWidth > 0 && !picture.isNull()
                     ? picture.scaledToWidth(m_pictureWidth, Qt::SmoothTransformation)
                     : QPixmap());
@@ -337,11 +347,11 @@ void ZUStepExamDlg::on_ExitExamBtn_clicked()
 void ZUStepExamDlg::leave()
 {
     closeOpenResultView();
-    m_ser->quitExam();
+    if (!m_ser->quitExam())
+        return;
     m_answering.clear();
     m_finished.clear();
-    showToolBar();
-    hide();
+    closeScreen();
 }
 
 // ---- the teacher remote and the receiver ---------------------------------------------------------------------
@@ -390,7 +400,7 @@ void ZUStepExamDlg::closeOpenResultView()
 {
     QWidget* panel = resultWindow(ZUExamResultViews::AnsweringPanel);
     if (panel && !panel->isHidden()) {
-        slide(panel, AnimationTool::Top, false);
+        slideAnsweringPanel(panel, false);
         return;
     }
     for (ZUExamResultViews::View view :
@@ -417,12 +427,33 @@ void ZUStepExamDlg::on_PersonBtn_clicked()
     if (!panel)
         return;
     if (!panel->isHidden()) {
-        slide(panel, AnimationTool::Top, false);
+        slideAnsweringPanel(panel, false);
         return;
     }
     panel->show();
     fillAnsweringPanel();
-    slide(panel, AnimationTool::Top, true);
+    slideAnsweringPanel(panel, true);
+}
+
+void ZUStepExamDlg::slideAnsweringPanel(QWidget* panel, bool in)
+{
+    // The class goes on reading the question while the teacher looks who has answered: the panel stands at the
+    // bottom of the screen, and the question gives it the room it draws in (the window may be see-through
+    // above its card).
+    QMargins margins = kCentreMargins;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (in && screen) {
+        const QRect place
+            = AnimationTool::slideGeometry(screen->availableGeometry(), panel->size(), AnimationTool::Bottom).second;
+        const int drawnTop = place.top() + (panel->childrenRect().isNull() ? 0 : panel->childrenRect().top());
+        const int centreBottom = m_centre->mapTo(this, QPoint(0, m_centre->height())).y();
+        // Never more than the question can give up: on a low screen the window must not grow past it.
+        const int spare
+            = m_centre->height() - m_centre->minimumSizeHint().height() + m_centreLayout->contentsMargins().bottom();
+        margins.setBottom(qBound(margins.bottom(), centreBottom - drawnTop + kPanelGap, qMax(margins.bottom(), spare)));
+    }
+    m_centreLayout->setContentsMargins(margins);
+    slide(panel, AnimationTool::Bottom, in);
 }
 
 QWidget* ZUStepExamDlg::openAnswerWindow(ZUExamResultViews::View oneItemView, ZUExamResultViews::View severalView,

@@ -74,6 +74,8 @@ private:
     QWidget* openAnswerWindow(ZUExamResultViews::View oneItemView, ZUExamResultViews::View severalView, bool& oneItem);
     void slide(QWidget* window, int edge, bool in);
     void fillAnsweringPanel();
+    // In, it stands below the question, which makes room for it; out, the question has the room back.
+    void slideAnsweringPanel(QWidget* panel, bool in);
 
     ZUStepExamSer* m_ser;
     int m_questionCount = 0;

@@ -25,6 +25,7 @@
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <QtDebug>
 
@@ -192,7 +193,10 @@ QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
     QWidget* page = makePage(parent, "TestSettingWidget", "TestSetLbl", tr("课间测设置"), "TestSetExitBtn");
     auto* layout = static_cast<QVBoxLayout*>(page->layout());
 
-    auto* body = new QVBoxLayout();
+    // Everything below the title strip, which stays usable while a paper loads.
+    m_settingsBody = new QWidget(page);
+    m_settingsBody->setObjectName("TestSetBodyWidget");
+    auto* body = new QVBoxLayout(m_settingsBody);
     body->setContentsMargins(30, 18, 30, 22);
     body->setSpacing(16);
     // The settings stand in the middle of the page, chosen paper or not.
@@ -264,7 +268,7 @@ QWidget* ZUTAVExamSetDlg::buildSettingsPage(QWidget* parent)
 
     m_startBtn = button(page, "StartTestBtn", tr("开始测验"), QSize(160, 40));
     body->addWidget(m_startBtn, 0, Qt::AlignHCenter);
-    layout->addLayout(body, 1);
+    layout->addWidget(m_settingsBody, 1);
     return page;
 }
 
@@ -398,7 +402,8 @@ void ZUTAVExamSetDlg::showPapers(const QList<PaperListItem>& papers)
     for (const PaperListItem& paper : papers) {
         auto* item = new QListWidgetItem(paper.paperName, m_paperList);
         item->setData(Qt::UserRole, paper.paperID);
-        item->setToolTip(paper.paperName);
+        // A tool tip that looks like markup is drawn as rich text; the name is the server's, so it stays text.
+        item->setToolTip(Qt::convertFromPlainText(paper.paperName, Qt::WhiteSpaceNormal));
     }
     m_pageNum->setText(QString::number(m_catalogue.currentPage()));
 }
@@ -483,6 +488,7 @@ void ZUTAVExamSetDlg::animationFinish()
 
 void ZUTAVExamSetDlg::on_TestSetExitBtn_clicked()
 {
+    m_loadWanted = false;
     hide();
     ZUToolBarDlg::getInstance()->show();
 }
@@ -490,13 +496,39 @@ void ZUTAVExamSetDlg::on_TestSetExitBtn_clicked()
 void ZUTAVExamSetDlg::closeEvent(QCloseEvent* e)
 {
     // Closed by the window system: the tool bar comes back as with the close button.
+    m_loadWanted = false;
     ZUTAVDialogBase::closeEvent(e);
     ZUToolBarDlg::getInstance()->show();
 }
 
+bool ZUTAVExamSetDlg::loadPaper(ZUBaseExamSer& ser)
+{
+    m_loadWanted = true;
+    m_loadingPaper = true;
+    setLoading(true);
+    m_settingsBody->setEnabled(false);
+    // Between the steps of the load, what the teacher did meanwhile is taken in: the close button gives the
+    // load up, and the earlier paper stays.
+    const int loaded = ser.getPaperInfo(m_paperID, [this] {
+        QCoreApplication::processEvents();
+        return m_loadWanted;
+    });
+    m_settingsBody->setEnabled(true);
+    setLoading(false);
+    m_loadingPaper = false;
+    if (!m_loadWanted)
+        return false;
+    if (loaded != 0) {
+        showError(tr("加载试卷信息失败"));
+        return false;
+    }
+    return true;
+}
+
 void ZUTAVExamSetDlg::on_StartTestBtn_clicked()
 {
-    setLoading(true);
+    if (m_loadingPaper)
+        return;
     ZUExamMem* exam = ZUExamMem::getInstance();
     exam->m_examDuration = duration();
     const PaperListItem paper = m_catalogue.paper(m_paperID);
@@ -507,12 +539,8 @@ void ZUTAVExamSetDlg::on_StartTestBtn_clicked()
     if (m_mode == 1) {
         ZUTeamExamSer* team = ZUTeamExamSer::getInstance();
         exam->m_examSer = team;
-        const int loaded = team->getPaperInfo(m_paperID);
-        setLoading(false);
-        if (loaded != 0) {
-            showError(tr("加载试卷信息失败"));
+        if (!loadPaper(*team))
             return;
-        }
         team->resetExamTime();
         ZUTeamExamDlg::getInstance()->showExam();
         hide();
@@ -521,12 +549,8 @@ void ZUTAVExamSetDlg::on_StartTestBtn_clicked()
 
     ZUStepExamSer* step = ZUStepExamSer::getInstance();
     exam->m_examSer = step;
-    const int loaded = step->getPaperInfo(m_paperID);
-    setLoading(false);
-    if (loaded != 0) {
-        showError(tr("加载试卷信息失败"));
+    if (!loadPaper(*step))
         return;
-    }
     QString error;
     if (step->checkExamSettings(error) != 0) {
         showError(error);

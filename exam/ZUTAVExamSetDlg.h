@@ -13,6 +13,7 @@ class QPropertyAnimation;
 class QPushButton;
 class QSpinBox;
 class QWidget;
+class ZUBaseExamSer;
 
 // The small window "课间测" in which the teacher prepares an in-class quiz: a paper from the web service's
 // catalogue, the answering mode and the duration. Starting loads the paper into the service of the mode and
@@ -69,17 +70,23 @@ private:
     void addShadow();
     void setLoading(bool loading);
     void showError(const QString& text);
+    // The chosen paper into the service; false when it failed (the teacher is told) or the teacher closed the
+    // dialog meanwhile.
+    bool loadPaper(ZUBaseExamSer& ser);
 
     PaperCatalogue m_catalogue;
     QString m_paperID;
     int m_mode = 1;
     bool m_paperPageShown = false;
+    bool m_loadingPaper = false;
+    bool m_loadWanted = false;
     QMovie* m_movie = nullptr;
     QPropertyAnimation* m_slide = nullptr;
 
     QWidget* m_pageWidget = nullptr;
     QWidget* m_examWidget = nullptr;
     QWidget* m_paperPage = nullptr;
+    QWidget* m_settingsBody = nullptr;
     QLabel* m_loading = nullptr;
     QPushButton* m_choPapIconBtn = nullptr;
     QWidget* m_choInfoWidget = nullptr;

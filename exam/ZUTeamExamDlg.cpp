@@ -326,10 +326,10 @@ void ZUTeamExamDlg::on_ExitExamBtn_clicked()
 
 void ZUTeamExamDlg::leave()
 {
-    m_ser->quitExam();
+    if (!m_ser->quitExam())
+        return;
     m_finished.clear();
-    showToolBar();
-    hide();
+    closeScreen();
 }
 
 void ZUTeamExamDlg::on_TestAnalyBtn_clicked()

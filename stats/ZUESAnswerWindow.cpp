@@ -30,8 +30,8 @@ ZUESAnswerWindow::ZUESAnswerWindow(const char* objectName, const QString& bodySt
     headerLayout->setContentsMargins(20, 0, 0, 0);
     headerLayout->addWidget(
         ZUStatsParts::label("label", tr("正确答案："), "color: rgb(255, 255, 255);\nfont: 26px \"微软雅黑\";", header));
-    m_rightAnswer
-        = ZUStatsParts::label("rightAnswerL", QString(), "color: rgb(49, 147, 0);\nfont: 26px \"微软雅黑\";", header);
+    // A light green: the answer must read on the dark strip from the back of a classroom.
+    m_rightAnswer = ZUStatsParts::label("rightAnswerL", QString(), "color: #7ee08f;\nfont: 26px \"微软雅黑\";", header);
     headerLayout->addWidget(m_rightAnswer, 1);
     cardLayout->addWidget(header);
 

@@ -118,5 +118,8 @@ void ZUPaperAnalyDlg::DetailsBtnClicked()
     const int number = table()->item(row.value(), 2)->text().toInt();
     ZUSubjectDlg* popup = ZUSubjectDlg::getInstance();
     popup->show();
+    // Above this report, which is raised each time it opens.
+    popup->raise();
+    popup->activateWindow();
     popup->showQuestion(number);
 }

@@ -6,6 +6,12 @@
 #include "ZUExamMem.h"
 #include "ZUStepExamDlg.h"
 #include "ZUStepExamSer.h"
+#include "ZUSubjectDlg.h"
+
+#include <QLabel>
+#include <QTableWidget>
+
+#include <cmath>
 
 using namespace ExamTestSupport;
 
@@ -62,6 +68,56 @@ private slots:
         if (auto* options = qobject_cast<ZUESAnswerWindow*>(window))
             QCOMPARE(options->rightAnswer(), QString("C"));
         window->hide();
+    }
+
+    // The right answer stands on the dark strip of the option windows: it must read from the back of a classroom.
+    void rightAnswerReadsOnItsStrip_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::newRow("chart") << int(ZUExamResultViews::OptionChart);
+        QTest::newRow("names") << int(ZUExamResultViews::OptionList);
+    }
+
+    void rightAnswerReadsOnItsStrip()
+    {
+        QFETCH(int, view);
+        QWidget* window = m_views.window(ZUExamResultViews::View(view));
+        auto* answer = window->findChild<QLabel*>("rightAnswerL");
+        QVERIFY(answer);
+        window->show();
+        window->ensurePolished();
+        answer->ensurePolished();
+        const QColor text = answer->palette().color(answer->foregroundRole());
+        const QColor strip = answer->parentWidget()->grab().toImage().pixelColor(2, 2);
+        window->hide();
+        // Contrast as the web's accessibility guidelines count it; 4.5 is their bound for plain text.
+        const auto luminance = [](const QColor& c) {
+            const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+        };
+        const double a = luminance(text), b = luminance(strip);
+        const double contrast = (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
+        QVERIFY2(contrast >= 4.5, qPrintable(QString("%1 on %2: %3").arg(text.name(), strip.name()).arg(contrast)));
+    }
+
+    // The report is raised each time it opens; a question's details opened from it come over it every time.
+    void detailsOpenOverTheReport()
+    {
+        ZUStepExamDlg* screen = ZUStepExamDlg::getInstance();
+        ZUSubjectDlg* details = ZUSubjectDlg::getInstance();
+        RaiseCounter raised(details);
+        for (int time = 1; time <= 2; ++time) {
+            QCOMPARE(act(screen, ZUStepExamSer::getInstance(), { "TestAnalyBtn" }), QString());
+            auto* table = m_views.window(ZUExamResultViews::PaperAnalysis)->findChild<QTableWidget*>("anyTabelWidget");
+            auto* button = qobject_cast<QPushButton*>(table->cellWidget(0, 5));
+            QVERIFY(button);
+            button->click();
+            QVERIFY(details->isVisible());
+            QCOMPARE(raised.raised, time);
+            QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), details, 20000);
+            details->hide();
+        }
+        m_views.window(ZUExamResultViews::PaperAnalysis)->hide();
     }
 };
 

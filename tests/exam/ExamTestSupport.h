@@ -6,6 +6,7 @@
 #include "DbTestSupport.h"
 #include "NetTestSupport.h"
 #include "Rf21xSimulator.h"
+#include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TavWebService.h"
 #include "ZUBaseExamSer.h"
@@ -20,6 +21,7 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QWidget>
 #include <QtTest>
 
@@ -158,6 +160,25 @@ inline bool loadPaper(TavWebService& service, ZUBaseExamSer& ser, const QStringL
 {
     serveReply(service, paperReply(answers, counts));
     return ser.getPaperInfo("T1") == 0;
+}
+
+// Runs the statement on every pooled connection, where the program's own writes go.
+inline void onEveryConnection(const QString& sql)
+{
+    TAVDatabase* database = TAVDatabase::getInstance();
+    QList<QSqlDatabase> borrowed;
+    while (database->freeCount() > 0)
+        borrowed << database->getDbCon();
+    for (const QSqlDatabase& db : qAsConst(borrowed)) {
+        QSqlQuery(db).exec(sql);
+        database->closeDbCon(db);
+    }
+}
+
+// The database file cannot grow any more, as on a full disk; or it can again.
+inline void fillDisk(bool full)
+{
+    onEveryConnection(full ? "PRAGMA max_page_count = 1" : "PRAGMA max_page_count = 1073741823");
 }
 
 // The simulated receiver, opened as the current device, with an empty command log.
@@ -300,6 +321,18 @@ struct RecordingViews : ZUExamResultViews
 
     QMap<int, QWidget*> windows;
     QMap<int, QString> last;
+};
+
+// Counts how often the window was raised above the others.
+struct RaiseCounter : QObject
+{
+    explicit RaiseCounter(QWidget* window) { window->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        raised += e->type() == QEvent::ZOrderChange;
+        return false;
+    }
+    int raised = 0;
 };
 
 // What the tests of a quiz service share: the database and the web service, then before each test a class of

@@ -82,7 +82,7 @@ private:
     {
         m_view.answered.clear();
         const auto done = [&] { return m_view.answered.size() == 10 && m_view.answered.values().count(items) == 10; };
-        return started == 0 && QTest::qWaitFor(done, 5000);
+        return started == 0 && QTest::qWaitFor(done, 60000);
     }
 
     TavWebService m_service;

@@ -33,6 +33,26 @@ private slots:
         record.sumQuestionSeconds();
         QCOMPARE(record.usedTime(), 42);
     }
+
+    // The used time is the sum of the questions' times as they stand, however often it is taken: the step quiz
+    // takes it at every stop.
+    void usedTimeIsTheSumOfTheQuestionsNow()
+    {
+        StudentAnswerRecord record(2);
+        record.sumQuestionSeconds();
+        QCOMPARE(record.usedTime(), 0);
+        record.setQuestionSeconds(0, 12);
+        record.sumQuestionSeconds();
+        record.sumQuestionSeconds();
+        QCOMPARE(record.usedTime(), 12);
+        record.setQuestionSeconds(1, 30);
+        record.setQuestionSeconds(0, 7); // the question asked again
+        record.sumQuestionSeconds();
+        QCOMPARE(record.usedTime(), 37);
+        record.setUsedTime(99);
+        record.sumQuestionSeconds();
+        QCOMPARE(record.usedTime(), 37);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStudentAnswerRecord)

@@ -1,7 +1,12 @@
 // The paper model, its loading from the web service (and every way that fails), and what is computed from
 // the answers: statistics, scores, ranking, the students behind each answer, and the saved rows.
 #include "ExamTestSupport.h"
+#include "PaperPictureStore.h"
 #include "TAVDatabase.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QImage>
 
 using namespace ExamTestSupport;
 
@@ -104,6 +109,28 @@ private slots:
             << "****the picture name is not plain";
         QTest::newRow("items out of order") << none << changed(two, "ksRPaperQuestion", 0, "mcsn", 2)
                                             << "****the mcsn of the items is not 1, 2, ... in order";
+        // Two items of one number would share a slot of every answer record.
+        const QJsonObject three = paperReply({ "A", "B", "C" });
+        QTest::newRow("an item number repeated") << none << changed(three, "ksRPaperQuestion", 1, "mcsn", 1)
+                                                 << "****the mcsn of the items is not 1, 2, ... in order";
+        QTest::newRow("the last item number repeated") << none << changed(three, "ksRPaperQuestion", 2, "mcsn", 2)
+                                                       << "****the mcsn of the items is not 1, 2, ... in order";
+        QTest::newRow("explanation name leaving the folder")
+            << none << changed(two, "ksQuestion", 1, "questionResolveHTML", "img@paper/1001Resolve.p/../../ng")
+            << "****the picture name is not plain";
+        QTest::newRow("explanation name with a command")
+            << none << changed(two, "ksQuestion", 0, "questionResolveHTML", "img@paper/1001Resolve.png;rm")
+            << "****the picture name is not plain";
+        // A paper without questions or answer items would run a quiz of nothing.
+        const QString empty = "****the paper has no questions or no answer items";
+        QTest::newRow("result null") << none << QJsonObject { { "null", true } } << empty;
+        QTest::newRow("empty result") << none << QJsonObject() << empty;
+        QJsonObject noItems = two;
+        noItems.insert("ksRPaperQuestion", QJsonArray());
+        QTest::newRow("no answer items") << none << noItems << empty;
+        QJsonObject noQuestions = two;
+        noQuestions.insert("ksQuestion", QJsonArray());
+        QTest::newRow("no questions") << none << noQuestions << empty;
     }
 
     void failedLoadKeepsTheLastPaperAndNoFiles()
@@ -113,17 +140,112 @@ private slots:
         QFETCH(QString, logLine);
         QCOMPARE(m_ser.getPaperInfo("P1002"), 0);
         const QStringList files = paperFiles();
-        if (failure == int(WebFailure::None))
+        if (reply.contains("null"))
+            m_service.setCannedReply(ZUExamSer::kPaperPath, 200, R"({"success": true, "result": null})");
+        else if (failure == int(WebFailure::None))
             serveReply(m_service, reply);
         else
             m_service.setFailure(ZUExamSer::kPaperPath, WebFailure(failure));
         DbTestSupport::LogCapture log;
+        m_service.clearRequests();
         QCOMPARE(m_ser.getPaperInfo("T1"), -1);
         QVERIFY2(logLine.isEmpty() || log.contains(logLine), qPrintable(log.lines().join('\n')));
+        // The reply is checked whole before any picture is fetched.
+        int picturesAsked = 0;
+        for (const WebRequest& request : m_service.requests())
+            picturesAsked += request.path.startsWith("/paper/");
+        QCOMPARE(picturesAsked > 0, logLine.startsWith("****download"));
         QCOMPARE(m_ser.m_replyPaperID, QString("P1002"));
         QCOMPARE(m_ser.m_totalQ, 3);
         QCOMPARE(m_ser.m_answerRecords.first().count(), 3);
         QCOMPARE(paperFiles(), files);
+    }
+
+    // Pictures that would fill the disk, the memory or the time of the teacher fail the paper as any failed
+    // load does; the largest picture a classroom screen can use still loads.
+    void picturesOutOfBoundsFailTheLoad_data()
+    {
+        QTest::addColumn<QString>("picture"); // the second question's explanation
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("logLine");
+        QTest::newRow("too many bytes") << "bytes" << -1 << "****download given up, more than";
+        // Given up in the picture, or before it when a busy machine spent the time on the reply.
+        QTest::newRow("too slow") << "slow" << -1 << "****download given up, not done within|****the paper took longer";
+        QTest::newRow("too many pixels") << "5000x5000" << -1 << "****the picture is larger than a screen can use";
+        QTest::newRow("too wide") << "9000x100" << -1 << "****the picture is larger than a screen can use";
+        QTest::newRow("too high") << "100x9000" << -1 << "****the picture is larger than a screen can use";
+        QTest::newRow("largest") << "4096x4096" << 0 << "";
+        QTest::newRow("longest") << "1000x8192" << 0 << "";
+    }
+
+    void picturesOutOfBoundsFailTheLoad()
+    {
+        QFETCH(QString, picture);
+        QFETCH(int, result);
+        QCOMPARE(m_ser.getPaperInfo("P1002"), 0);
+        const QStringList files = paperFiles();
+        QString reference = "img@paper/1001Resolve.png";
+        if (picture == "bytes") {
+            m_service.setOversizedReply("/paper/1001Resolve.png", PaperPictureStore::kMaxPictureBytes + 1);
+        } else if (picture == "slow") {
+            m_service.setFailure("/paper/1001Resolve.png", WebFailure::Trickle);
+            m_ser.setLoadLimit(1500);
+        } else {
+            const QStringList size = picture.split('x');
+            QImage image(size[0].toInt(), size[1].toInt(), QImage::Format_Mono);
+            image.fill(1);
+            QByteArray png;
+            QBuffer buffer(&png);
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
+            m_service.setStaticFile("/paper/big.png", png, "image/png");
+            reference = "img@paper/big.png";
+        }
+        serveReply(m_service, changed(paperReply({ "A", "B" }), "ksQuestion", 1, "questionResolveHTML", reference));
+        DbTestSupport::LogCapture log;
+        QElapsedTimer waited;
+        waited.start();
+        QCOMPARE(m_ser.getPaperInfo("T1"), result);
+        m_ser.setLoadLimit(ZUBaseExamSer::kPaperLoadMs);
+        // Far beyond the bound of 1.5 s, yet short of the picture's own time of hours.
+        QVERIFY(waited.elapsed() < 60000);
+        QFETCH(QString, logLine);
+        bool logged = logLine.isEmpty();
+        for (const QString& line : logLine.split('|', Qt::SkipEmptyParts))
+            logged = logged || log.contains(line);
+        QVERIFY2(logged, qPrintable(log.lines().join('\n')));
+        if (result == 0) {
+            QCOMPARE(m_ser.getResolvePixmapByQuestion(1).size(),
+                     QSize(picture.section('x', 0, 0).toInt(), picture.section('x', 1, 1).toInt()));
+            return;
+        }
+        QCOMPARE(m_ser.m_replyPaperID, QString("P1002"));
+        QCOMPARE(paperFiles(), files);
+    }
+
+    // Item scores are hundredths of a point: a student with every item right has the paper's total.
+    void demoPapersFullMarksAreTheirTotal_data()
+    {
+        QTest::addColumn<QString>("paperID");
+        QTest::addColumn<int>("total");
+        QFile file(TAV_BIN_DIR "/webservice/demo.json");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        for (const QJsonValue& paper : QJsonDocument::fromJson(file.readAll())["papers"].toArray())
+            QTest::newRow(qPrintable(paper["paperID"].toString()))
+                << paper["paperID"].toString() << paper["allScores"].toString().toInt();
+    }
+
+    void demoPapersFullMarksAreTheirTotal()
+    {
+        QFETCH(QString, paperID);
+        QFETCH(int, total);
+        QCOMPARE(m_ser.getPaperInfo(paperID), 0);
+        int answered = 0;
+        for (int i = 0; i < m_ser.m_totalQ; ++i)
+            m_ser.m_answerRecords["S01"].recordAnswer(i, m_ser.getRightAnswerByQIndex(i), answered);
+        StuRankingInfo full;
+        m_ser.computeStudentScore("S01", full);
+        QCOMPARE(full.rightCount, m_ser.m_totalQ);
+        QCOMPARE(full.score, total * 100);
     }
 
     void cataloguePagesAppend()
@@ -140,6 +262,27 @@ private slots:
         QCOMPARE(
             row(papers.size(), papers[0].paperID, papers[0].allScores, papers[0].questionNumCount, papers[1].paperID),
             QString("2 P1001 900 6 P1002"));
+    }
+
+    // An entry without a text id would list as a row that loads the paper "".
+    void catalogueLeavesOutPapersWithoutAnId_data()
+    {
+        QTest::addColumn<QJsonValue>("paperID");
+        QTest::newRow("missing") << QJsonValue();
+        QTest::newRow("a number") << QJsonValue(1001);
+        QTest::newRow("empty") << QJsonValue("");
+        QTest::newRow("null") << QJsonValue(QJsonValue::Null);
+    }
+
+    void catalogueLeavesOutPapersWithoutAnId()
+    {
+        QFETCH(QJsonValue, paperID);
+        m_service.reshapeReply(ZUExamSer::kPaperListPath, "result/paper/0/paperID", paperID);
+        QList<PaperListItem> papers;
+        int total = 0;
+        QCOMPARE(ZUExamSer::getInstance()->getPaperList(1, 7, total, papers), 0);
+        QCOMPARE(papers.size(), 1);
+        QCOMPARE(papers[0].paperID + papers[0].paperName, QString("P1002有理数运算练习"));
     }
 
     void countsAndOrdersItems()

@@ -4,12 +4,16 @@
 // saved when the teacher leaves.
 #include "DialogAnswerer.h"
 #include "ExamTestSupport.h"
+#include "PaperPictureStore.h"
 #include "ToolbarTestSupport.h"
 #include "ZUExamMem.h"
 #include "ZUStepExamDlg.h"
 #include "ZUStepExamSer.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
+
+#include <QScreen>
 
 using namespace ExamTestSupport;
 using DbTestSupport::committedValue;
@@ -143,6 +147,51 @@ private slots:
         QVERIFY(m_dlg->findChild<QLabel*>("QuestionLbl")->pixmap(Qt::ReturnByValue).isNull());
     }
 
+    // Each step costs time and memory by the size it reaches: it stops at the largest picture a screen can use.
+    void zoomStopsAtWhatAScreenCanUse()
+    {
+        const QLabel* shown = m_dlg->findChild<QLabel*>("QuestionLbl");
+        const int own = m_ser->getQuestionPixmapByQuestion(0).width();
+        for (int i = 0; i < 100; ++i)
+            act("EnlargeBtn");
+        const QSize largest = shown->pixmap(Qt::ReturnByValue).size();
+        QVERIFY2(PaperPictureStore::fitsScreen(largest),
+                 qPrintable(QString("%1x%2").arg(largest.width()).arg(largest.height())));
+        QCOMPARE(m_dlg->pictureWidth(), largest.width());
+        // Within one step of the bound.
+        const QSize next = largest * (double(largest.width() + own / 10) / largest.width());
+        QVERIFY(!PaperPictureStore::fitsScreen(next));
+        act("NarrowBtn");
+        QCOMPARE(m_dlg->pictureWidth(), int(largest.width() - own * 0.1));
+    }
+
+    // The class keeps reading the question while the teacher looks who has answered.
+    void answeringPanelLeavesTheQuestionInView()
+    {
+        // As the program's panel: a window higher than the bar above the question, see-through above its card.
+        QWidget* panel = m_views.windows[ZUExamResultViews::AnsweringPanel];
+        panel->resize(300, 400);
+        QWidget card(panel);
+        card.setGeometry(0, 300, 300, 100);
+        const QWidget* area = m_dlg->findChild<QWidget*>("scrollArea");
+        const auto areaShown = [&] { return QRect(area->mapTo(m_dlg, QPoint()), area->size()); };
+        const auto cardShown = [&] { return QRect(card.mapTo(m_dlg, QPoint()), card.size()); };
+        const QRect whole = areaShown();
+        const int height = m_dlg->height();
+        actAll({ "StartExamBtn", "PersonBtn" });
+        QVERIFY(panel->isVisible() && panel->parentWidget() == m_dlg);
+        // Once it stands at its place on an edge of the screen.
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QTRY_VERIFY_WITH_TIMEOUT(panel->geometry().top() == 0 || panel->geometry().bottom() == available.bottom(),
+                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!areaShown().intersects(cardShown()), 20000);
+        // The question gave the room; the window did not grow past the screen for it.
+        QVERIFY(areaShown().height() > 0 && m_dlg->height() == height);
+        act("key:f1");
+        QTRY_VERIFY_WITH_TIMEOUT(panel->isHidden() && areaShown() == whole, 20000);
+        panel->resize(300, 200);
+    }
+
     void studentsMoveFromAnsweringToFinished()
     {
         actAll({ "NextBtn", "StartExamBtn", "1:1:A", "2:2:B" });
@@ -230,7 +279,7 @@ private slots:
         actAll({ "ExplanationBtn", "TableBtn" });
         QVERIFY(explanation->isHidden() && list->isVisible());
         act("TableBtn");
-        QTRY_VERIFY(list->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(list->isHidden(), 20000);
         // While a question runs the reports stay shut, also when asked for directly.
         act("StartExamBtn");
         m_views.last.clear();
@@ -240,6 +289,25 @@ private slots:
         // An open report keeps the remote away from the screen.
         actAll({ "StopExamBtn", "TestAnalyBtn", "key:down" });
         QCOMPARE(m_dlg->currentQuestion(), 0);
+    }
+
+    // Shown again, a report would stay below the screen raised since; it comes to the front, and goes with the
+    // screen.
+    void reportsOpenInFrontAndCloseWithTheScreen()
+    {
+        QWidget* analysis = m_views.windows[ZUExamResultViews::PaperAnalysis];
+        QWidget* ranking = m_views.windows[ZUExamResultViews::Ranking];
+        RaiseCounter analysisRaised(analysis), rankingRaised(ranking);
+        act("TestAnalyBtn");
+        QVERIFY(analysis->isVisible() && analysisRaised.raised == 1);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), analysis, 20000);
+        act("StuInteractBtn");
+        QVERIFY(ranking->isVisible() && rankingRaised.raised == 1);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), ranking, 20000);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act("ExitExamBtn");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && analysis->isHidden() && ranking->isHidden());
     }
 
     void leavingSavesTheQuizAndBringsBackTheToolBar()
@@ -257,6 +325,40 @@ private slots:
         QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
         QCOMPARE(committedValue("select count(*) from TAV_ExamInfo").toInt(), quizzes + 1);
         QCOMPARE(savedAnswer(student(1), 1), QString("B"));
+    }
+
+    // A save that fails (a full disk) loses nothing: the screen stays, and the teacher leaves again later.
+    void aQuizThatCannotBeSavedWaitsForAnotherTry()
+    {
+        const QString counts = "select (select count(*) from TAV_ExamInfo) || ' ' || "
+                               "(select count(*) from TAV_ExamStuAnswer)";
+        const QString before = committedValue(counts).toString();
+        ZUToolBarDlg::getInstance()->hide();
+        // A class large enough that its rows need more room than the file has left.
+        useScreenClass(60);
+        QVERIFY(loadPaper(m_service, *m_ser, { "B", "A|B|C", "AC" }));
+        QString error;
+        QCOMPARE(m_ser->checkExamSettings(error), 0);
+        m_dlg->showExam();
+        actAll({ "StartExamBtn", "1:1:B", "2:1:D", "StopExamBtn" });
+        fillDisk(true);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+        act("ExitExamBtn");
+        fillDisk(false);
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("提交数据库失败"));
+        QVERIFY(m_dlg->isVisible() && !ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(row(m_dlg->state(), m_ser->state(), buttons(m_dlg, { "ExitExamBtn" })), QString("3 3 1"));
+        QCOMPARE(committedValue(counts).toString(), before);
+
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act("ExitExamBtn");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        const QStringList was = before.split(' ');
+        QCOMPARE(committedValue(counts).toString(), row(was[0].toInt() + 1, was[1].toInt() + 60 * 5));
+        QCOMPARE(savedAnswer(student(1), 1) + savedAnswer(student(2), 1), QString("BD"));
     }
 
     void closingMidQuestionKeepsWhatArrived()

@@ -29,7 +29,6 @@ private slots:
         QTest::newRow("4 s an item") << ten << 49 << QString("时间设置不合理，请重新设置") << 0;
         QTest::newRow("5 s an item") << ten << 50 << QString() << 50;
         QTest::newRow("remainder dropped") << QStringList({ "A|B|C", "D" }) << 130 << QString() << 96;
-        QTest::newRow("no items") << QStringList() << 600 << QString("无法获取试题信息") << 0;
     }
 
     void timeSettings()
@@ -121,6 +120,28 @@ private slots:
         m_ser->quitExam();
         m_ser->quitExam(); // idle: nothing more
         QCOMPARE(DbTestSupport::committedValue(quizzes).toInt(), saved + 1);
+    }
+
+    // Each quit writes a quiz row of its own, and every student's rows under that row's new id.
+    void quitWritesTheQuizUnderItsOwnId()
+    {
+        const QString rowsOf = "select (select count(*) from TAV_ExamStuInfo where examID = ?) || ' ' || "
+                               "(select count(*) from TAV_ExamStuAnswer where examID = ?) || ' ' || "
+                               "(select count(*) from TAV_ExamStuAnswer where examID <= 0)";
+        for (int quiz = 0; quiz < 2; ++quiz) {
+            start({ "A|B", "C" }, 0);
+            press(2, 2, "B");
+            m_ser->stopExam();
+            QVERIFY(m_ser->quitExam());
+            const int examID = DbTestSupport::committedValue("select max(examID) from TAV_ExamInfo").toInt();
+            QCOMPARE(m_ser->examRow().examID, examID);
+            QCOMPARE(DbTestSupport::committedValue(rowsOf, { examID, examID }).toString(), QString("3 9 0"));
+            QCOMPARE(DbTestSupport::committedValue("select answer from TAV_ExamStuAnswer where examID = ? and "
+                                                   "dovaneID = 'S02' and mcsn = 2",
+                                                   { examID })
+                         .toString(),
+                     QString("B"));
+        }
     }
 
     // Refused starts leave the service as it was, so the next question can still start.

@@ -13,6 +13,7 @@
 
 #include <QListWidget>
 #include <QSpinBox>
+#include <QTextDocument>
 
 using namespace ExamTestSupport;
 
@@ -160,7 +161,7 @@ private slots:
     void pagesThroughTheCatalogue()
     {
         QVERIFY(openCatalogue());
-        QTRY_VERIFY(m_dlg->showsPaperPage());
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->showsPaperPage(), 20000);
         QCOMPARE(text(m_dlg, "PageNumLbl") + QString::number(list()->count()), QString("17"));
         act({ "UpBtn" });
         QCOMPARE(text(m_dlg, "PageNumLbl"), QString("1"));
@@ -205,6 +206,28 @@ private slots:
         QVERIFY(!findChildButton("StartTestBtn")->isEnabled());
     }
 
+    // A name from the server is text: no headline, no picture read from a path.
+    void paperNamesShowAsTheyAre()
+    {
+        const QString name = "<h1>期中</h1><img src=\"/etc/hostname\"> & 测验";
+        QJsonObject data = m_demo;
+        QJsonArray papers = data["papers"].toArray();
+        QJsonObject first = papers.first().toObject();
+        first["paperName"] = name;
+        papers.replace(0, first);
+        data["papers"] = papers;
+        m_service.setData(data);
+        QVERIFY(openCatalogue());
+        const QString tip = list()->item(0)->toolTip();
+        QTextDocument shown;
+        Qt::mightBeRichText(tip) ? shown.setHtml(tip) : shown.setPlainText(tip);
+        QCOMPARE(shown.toPlainText(), name);
+        QCOMPARE(list()->item(0)->text(), name);
+        QVERIFY(choose(0));
+        const QLabel* chosen = m_dlg->findChild<QLabel*>("TestNameTextEdit");
+        QCOMPARE(chosen->text() + QString::number(chosen->textFormat()), name + QString::number(Qt::PlainText));
+    }
+
     void startOpensTheRunScreenOfTheMode_data()
     {
         QTest::addColumn<QString>("mode");
@@ -215,6 +238,11 @@ private slots:
                                      << "2730" << 0 << "ZUTeamExamDlg 00:45:30 red";
         QTest::newRow("question by question") << "0"
                                               << "900" << 0 << "ZUStepExamDlg 00:01:52 red";
+        // An hour counts 3600 seconds: 4530 shared out over the paper's eight items.
+        QTest::newRow("all at once over an hour") << "1"
+                                                  << "3630" << 0 << "ZUTeamExamDlg 01:00:30 red";
+        QTest::newRow("question by question over an hour") << "0"
+                                                           << "4530" << 0 << "ZUStepExamDlg 00:09:26 red";
         QTest::newRow("too short for the items") << "0"
                                                  << "300" << 20 << "错误时间设置不合理，请重新设置";
         QTest::newRow("paper not loaded") << "1"
@@ -249,6 +277,33 @@ private slots:
         QCOMPARE(screen->objectName() + " " + countdown(screen), shown);
         QCOMPARE(ZUExamMem::getInstance()->m_paperName, QString("一次函数单元小测"));
         QCOMPARE(ZUExamMem::getInstance()->m_allScores, 900);
+    }
+
+    // While a paper loads only the close button works; it gives the load up, and the earlier paper stays.
+    void closingWhileAPaperLoadsGivesItUp()
+    {
+        ZUTeamExamSer* team = ZUTeamExamSer::getInstance();
+        QCOMPARE(team->getPaperInfo("P1002"), 0);
+        ZUToolBarDlg::getInstance()->hide();
+        QVERIFY(openCatalogue());
+        QVERIFY(choose(0));
+        m_service.clearRequests();
+        QString usable;
+        // Fires inside the first wait of the load, as a click would be taken in between its steps.
+        QTimer::singleShot(0, m_dlg, [&] {
+            usable = buttons(m_dlg, { "StartTestBtn", "TeamExamBtn", "TestSetExitBtn" });
+            click(m_dlg, "TestSetExitBtn");
+        });
+        act({ "StartTestBtn" });
+        QCOMPARE(usable, QString("001"));
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QVERIFY(!ZUTeamExamDlg::getInstance()->isVisible());
+        QCOMPARE(m_service.requestsTo("/paper/1001Text.png").size(), 0);
+        QCOMPARE(team->m_replyPaperID, QString("P1002"));
+        // Opened again, the dialog works as before.
+        open("900", "1");
+        QVERIFY(openCatalogue() && choose(0));
+        QVERIFY(findChildButton("StartTestBtn")->isEnabled() && findChildButton("TeamExamBtn")->isEnabled());
     }
 
     void leavingBringsBackTheToolBar()

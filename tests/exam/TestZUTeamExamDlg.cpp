@@ -7,6 +7,7 @@
 #include "TAV_StuSortInfo.h"
 #include "ToolbarTestSupport.h"
 #include "ZUExamMem.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTeamExamDlg.h"
 #include "ZUTeamExamItemDlg.h"
 #include "ZUTeamExamSer.h"
@@ -250,6 +251,23 @@ private slots:
         QVERIFY(ranking->isVisible() && analysis->isHidden());
     }
 
+    // Shown again, a report would stay below the screen raised since; it comes to the front, and goes with the
+    // screen however the screen is left.
+    void reportsOpenInFrontAndCloseWithTheScreen()
+    {
+        QWidget* analysis = m_views.windows[ZUExamResultViews::PaperAnalysis];
+        QWidget* ranking = m_views.windows[ZUExamResultViews::Ranking];
+        RaiseCounter analysisRaised(analysis), rankingRaised(ranking);
+        actAll({ "key:result", "key:result", "StuInteractBtn" });
+        QVERIFY(ranking->isVisible() && rankingRaised.raised == 1 && analysisRaised.raised == 1);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), ranking, 20000);
+        analysis->show();
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        m_dlg->close();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && analysis->isHidden() && ranking->isHidden());
+    }
+
     void pulledReceiverStopsTheQuizWhichIsSaved()
     {
         QString message;
@@ -274,6 +292,35 @@ private slots:
                  QString("B"));
         m_sim->plug();
         ZURf228Api::getInstance()->pollDevice(message);
+    }
+
+    // Closed with a full disk, the quiz stops but stays on screen until the teacher leaves once it can be saved.
+    void aQuizThatCannotBeSavedWaitsForAnotherTry()
+    {
+        const QString quizzes = "select count(*) from TAV_ExamInfo";
+        const int before = committedValue(quizzes).toInt();
+        ZUToolBarDlg::getInstance()->hide();
+        open(60); // rows that need more room than the file has left
+        actAll({ "StartExamBtn", "4:4:D" });
+        fillDisk(true);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+        m_dlg->close();
+        fillDisk(false);
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("提交数据库失败"));
+        QVERIFY(m_dlg->isVisible() && !ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(row(m_dlg->state(), m_ser->state(), committedValue(quizzes).toInt()), row(3, 3, before));
+
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        act("ExitExamBtn");
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(committedValue(quizzes).toInt(), before + 1);
+        QCOMPARE(committedValue("select count(*) from TAV_ExamStuAnswer where examID = (select max(examID) from "
+                                "TAV_ExamInfo) and answer = 'D'")
+                     .toInt(),
+                 1);
     }
 
     void closingMidQuizKeepsWhatArrived()
