@@ -5,6 +5,7 @@
 // (its pencil put down), and beside it the queued calls that file the answers (median, p95, p99), painting,
 // timers (the animations) and layout; then the windows' repaints, and checks that every answer is on its tile.
 //   bench/on-xvfb.sh build/bench-bin/bench-team-answers [rounds]   (default: 3 rounds, medians)
+//   bench/on-xvfb.sh build/bench-bin/bench-team-answers --screenshot FILE   (the screen halfway through; no figures)
 
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
@@ -34,6 +35,7 @@ const double kGoalMs = 0.5;
 // The last pencils are put down within a second of the last answer.
 const int kSettleTimeoutMs = 5000;
 QTextStream out(stdout);
+QString screenshot; // saved halfway through the next round, when named
 
 QString student(int s)
 {
@@ -127,7 +129,11 @@ bool runRound(TimedApplication& app, QVector<double>& perCall, Round& round)
     QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &counter, [&](StudentInfo) {
         perCall.append(app.callNs / 1e6);
         app.callNs = 0;
-        ++arrived;
+        if (++arrived == answers / 2 && !screenshot.isEmpty()) {
+            InterfaceClock::runFor(50);
+            out << (InterfaceClock::saveScreen(screenshot) ? "saved " : "could not save ") << screenshot << "\n";
+            screenshot.clear();
+        }
     });
     // Item by item, as keypads answering the paper in order do.
     for (int item = 1; item <= kItems; ++item) {
@@ -179,7 +185,9 @@ int main(int argc, char* argv[])
         out << "the program's style sheet is missing beside the benchmark\n";
         return 1;
     }
-    const int rounds = qMax(1, app.arguments().value(1, "3").toInt());
+    const bool shot = app.arguments().value(1) == QLatin1String("--screenshot");
+    screenshot = shot ? app.arguments().value(2) : QString();
+    const int rounds = shot ? 1 : qMax(1, app.arguments().value(1, "3").toInt());
     QTemporaryDir dir;
     qputenv("TAV_RF21X_SOCKET", dir.filePath("rf21x.sock").toUtf8());
 
@@ -220,6 +228,10 @@ int main(int argc, char* argv[])
                    .arg(round.wallMs, 0, 'f', 1)
                    .arg(round.cpuMs, 0, 'f', 3);
         out.flush();
+    }
+    if (shot) {
+        QFile::remove(TAVDatabase::databasePath());
+        return 0;
     }
     const double cpu = medianOf(done, &Round::cpuMs);
     out << QString("interface CPU per answer, everything counted: %1 ms, %2% of a core while the answers come in\n"

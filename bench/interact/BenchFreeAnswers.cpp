@@ -6,6 +6,8 @@
 // the queued calls (median, p99), painting, timers and layout; then the time from the last press to the last
 // name drawn against the keypad road's own bound.
 //   bench/on-xvfb.sh build/bench-bin/bench-free-answers [--rounds R] [N ...]   (default: 3 rounds of 60, 200, 600)
+//   bench/on-xvfb.sh build/bench-bin/bench-free-answers --screenshot FILE [N]   (the screen halfway through a burst
+//                                                                                of N, default 60; no figures)
 
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
@@ -37,6 +39,7 @@ const double kGoalMs = 1.0;
 const int kSettleMs = 100;
 const QList<int> kGoalSizes = { 60, 200 };
 QTextStream out(stdout);
+QString screenshot; // saved halfway through the next burst, when named
 
 void useClass(int n)
 {
@@ -119,7 +122,11 @@ Round runBurst(TimedApplication& app, int n)
     QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &counter, [&](StudentInfo) {
         perCall.append(app.callNs / 1e6);
         app.callNs = 0;
-        ++arrived;
+        if (++arrived == n / 2 && !screenshot.isEmpty()) {
+            InterfaceClock::runFor(50);
+            out << (InterfaceClock::saveScreen(screenshot) ? "saved " : "could not save ") << screenshot << "\n";
+            screenshot.clear();
+        }
     });
     for (int i = 1; i <= n; ++i)
         Rf21xSimulator::instance()->pushKey(i, QByteArray(1, "ABCD"[i % 4]));
@@ -185,6 +192,10 @@ int main(int argc, char* argv[])
     if (args.value(0) == QLatin1String("--rounds")) {
         rounds = qMax(1, args.value(1).toInt());
         args = args.mid(2);
+    } else if (args.value(0) == QLatin1String("--screenshot")) {
+        screenshot = args.value(1);
+        rounds = 1;
+        args = args.mid(2, 1);
     }
     QTemporaryDir dir;
     qputenv("TAV_RF21X_SOCKET", dir.filePath("rf21x.sock").toUtf8());
@@ -217,6 +228,11 @@ int main(int argc, char* argv[])
         sizes << arg.toInt();
     if (sizes.isEmpty())
         sizes = { 60, 200, 600 };
+    if (!screenshot.isEmpty()) {
+        const Round round = runBurst(app, sizes.first());
+        QFile::remove(TAVDatabase::databasePath());
+        return round.complete ? 0 : 1;
+    }
     QMap<int, double> cpuBySize;
     for (int n : qAsConst(sizes)) {
         if (n <= 0)

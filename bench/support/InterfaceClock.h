@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QPixmap>
 #include <QScreen>
 #include <QSize>
 #include <QTextStream>
@@ -81,6 +82,13 @@ inline bool useTheProgramsLook()
         return false;
     qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
     return true;
+}
+
+// Saves what the primary screen shows; false when it could not be written.
+inline bool saveScreen(const QString& fileName)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen && screen->grabWindow(0).save(fileName, "PNG");
 }
 
 // Runs the event loop until done() holds, looking every 20 ms, or until timeoutMs has passed; false on the
