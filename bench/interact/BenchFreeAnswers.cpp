@@ -26,7 +26,7 @@
 #include <QAbstractItemView>
 #include <QFile>
 #include <QMap>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 

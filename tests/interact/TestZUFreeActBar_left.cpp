@@ -11,6 +11,7 @@
 #include "ZUTipDlg.h"
 
 #include <QLabel>
+#include <QTableView>
 #include <QTableWidget>
 
 using namespace InteractTestSupport;
@@ -261,9 +262,9 @@ void TestZUFreeActBar_left::answeredListsFollowKeypads()
     QVERIFY(press(keys));
     QCOMPARE(lists->answeredCountText(), QString("11人"));
     QCOMPARE(lists->unansweredCountText(), QString("2人"));
-    QCOMPARE(lists->answeredTable()->rowCount(), 3);
+    QCOMPARE(lists->answeredTable()->model()->rowCount(), 3);
     QCOMPARE(lists->answeredPartHeight(), 110);
-    QCOMPARE(lists->unansweredTable()->item(0, 1)->text(), QString("S13"));
+    QCOMPARE(lists->unansweredTable()->model()->index(0, 1).data().toString(), QString("S13"));
     remote("f1");
     QVERIFY(lists->isVisible());
     m_panel->stopRound();
