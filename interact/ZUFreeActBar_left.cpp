@@ -25,6 +25,8 @@ namespace {
 const int kWidth = 620;
 const int kHeight = 110;
 const int kFrameHeight = 96;
+// A whole class answering at the receiver's pace would otherwise repaint the panel a hundred times a second.
+const int kCountFrameMs = 40;
 
 } // namespace
 
@@ -86,6 +88,9 @@ ZUFreeActBar_left::ZUFreeActBar_left()
     prepareSlide(&m_show, &m_hide, m_frame, m_openRect, m_closedRect);
     connect(&m_hide, &QPropertyAnimation::finished, this, &ZUFreeActBar_left::__end_finish);
     connect(&m_clock, &QTimer::timeout, this, &ZUFreeActBar_left::timeout);
+    m_countPace.setSingleShot(true);
+    m_countPace.setInterval(kCountFrameMs);
+    connect(&m_countPace, &QTimer::timeout, this, &ZUFreeActBar_left::__countPaced);
     connect(ZUFreeActBar::getInstance(), &ZUFreeActBar::dlgMove, this, &ZUFreeActBar_left::__dlgMove);
     connect(ZUHdManager::getInstance(), &ZUHdManager::sendTeacherData, this, &ZUFreeActBar_left::__getTeacherData);
     connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this, &ZUFreeActBar_left::__setStudentData);
@@ -148,6 +153,8 @@ void ZUFreeActBar_left::startRound(int answerType)
     m_clock.start(1000);
     showRunning(true);
     setDial("time_g");
+    m_countPace.stop();
+    m_countDue = false;
     m_stulist->setText("0");
     m_countCaption->setText(ZUFreeAnswerSer::answeredCaption(answerType));
 
@@ -241,6 +248,10 @@ void ZUFreeActBar_left::stopRound()
 
     m_clock.stop();
     m_remaining = 0;
+    if (m_countDue)
+        showCount();
+    m_countPace.stop();
+    m_countDue = false;
     showRunning(false);
     setDial("time_r");
     m_answerTime->setText("0");
@@ -259,8 +270,28 @@ void ZUFreeActBar_left::__setStudentData(StudentInfo stu_info)
 {
     if (ZUFreeActBar::getInstance()->freeState() != ZUFreeActSer::Running)
         return;
-    if (m_answers.accept(stu_info, TAVMemInfo::getInstance()->snMap, ZUFreeActStore::now()))
-        m_stulist->setText(QString::number(m_answers.count()));
+    if (!m_answers.accept(stu_info, TAVMemInfo::getInstance()->snMap, ZUFreeActStore::now()))
+        return;
+    if (m_countPace.isActive()) {
+        m_countDue = true;
+        return;
+    }
+    showCount();
+    m_countPace.start();
+}
+
+void ZUFreeActBar_left::showCount()
+{
+    m_stulist->setText(QString::number(m_answers.count()));
+}
+
+void ZUFreeActBar_left::__countPaced()
+{
+    if (!m_countDue)
+        return;
+    m_countDue = false;
+    showCount();
+    m_countPace.start();
 }
 
 void ZUFreeActBar_left::on_graph_clicked()
