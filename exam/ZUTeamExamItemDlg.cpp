@@ -1,6 +1,7 @@
 #include "ZUTeamExamItemDlg.h"
 
 #include "ZUFormFrame.h"
+#include "ZUPictureLabel.h"
 #include "ZUSharedMovie.h"
 
 #include <QLabel>
@@ -34,8 +35,8 @@ ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
     , m_name(new QLabel(this))
     , m_card(new QWidget(this))
     , m_number(new QLabel(QStringLiteral("0"), m_card))
-    , m_pen(new QLabel(this))
-    , m_movingPen(new QLabel(this))
+    , m_pen(new ZUPictureLabel(this))
+    , m_movingPen(new ZUPictureLabel(this))
     , m_pencil(ZUSharedMovie::forFile(ZUFormFrame::imagePath(QStringLiteral("teamExam/pencil.gif"))))
 {
     setObjectName("ZUTeamExamItemDlg");
@@ -57,6 +58,9 @@ ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
     place(m_number, 0, 0, 41, 41);
     m_number->setAlignment(Qt::AlignCenter);
     m_number->setStyleSheet("font: 75 26px \"微软雅黑\";\ncolor: #ffffff;");
+    // The labels' backgrounds are clear: not painted, they cost nothing when a pencil beside them moves.
+    m_name->setAttribute(Qt::WA_NoSystemBackground);
+    m_number->setAttribute(Qt::WA_NoSystemBackground);
     m_pen->setObjectName("PenLbl");
     place(m_pen, 38, 43, 25, 41);
     m_pen->setPixmap(stillPencil());
