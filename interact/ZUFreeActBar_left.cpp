@@ -68,6 +68,9 @@ ZUFreeActBar_left::ZUFreeActBar_left()
     m_stulist->setStyleSheet("color: rgb(255, 137, 10); font: bold 26px \"微软雅黑\";");
     m_stulist->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_stulist->setGeometry(238, 40, 62, 36);
+    // The two figures that change while answers come in are clear: they paint no background of their own.
+    m_answerTime->setAttribute(Qt::WA_NoSystemBackground);
+    m_stulist->setAttribute(Qt::WA_NoSystemBackground);
 
     m_start = roundButton(m_frame, "start", tr("开始"), "start-normal", "start-press", 306, kFrameHeight);
     m_pause = roundButton(m_frame, "pause", tr("暂停"), "pause-nomal", "pause-press", 306, kFrameHeight);
