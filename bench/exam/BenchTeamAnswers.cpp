@@ -161,14 +161,6 @@ bool runRound(TimedApplication& app, QVector<double>& perCall, Round& round)
     return complete;
 }
 
-template<typename F> double medianOf(const QVector<Round>& rounds, F field)
-{
-    QVector<double> values;
-    for (const Round& r : rounds)
-        values << r.*field;
-    return BenchSupport::median(values);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -178,13 +170,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     TimedApplication app(argc, argv);
-    BenchSupport::hideDebugLines();
-    if (!InterfaceClock::onClassroomScreen(out))
+    if (!InterfaceClock::readyToMeasure(out))
         return 2;
-    if (!InterfaceClock::useTheProgramsLook()) {
-        out << "the program's style sheet is missing beside the benchmark\n";
-        return 1;
-    }
     const bool shot = app.arguments().value(1) == QLatin1String("--screenshot");
     screenshot = shot ? app.arguments().value(2) : QString();
     const int rounds = shot ? 1 : qMax(1, app.arguments().value(1, "3").toInt());
@@ -233,23 +220,22 @@ int main(int argc, char* argv[])
         QFile::remove(TAVDatabase::databasePath());
         return 0;
     }
-    const double cpu = medianOf(done, &Round::cpuMs);
+    const double cpu = BenchSupport::medianOf(done, &Round::cpuMs);
     out << QString("interface CPU per answer, everything counted: %1 ms, %2% of a core while the answers come in\n"
                    "queued calls per answer: median %3 ms, p95 %4 ms, p99 %5 ms; per answer painting %6 ms, timers "
                    "%7 ms, layout %8 ms; %11 window repaints per answer; every answer on its tile\n"
                    "goal: below %9 ms per answer: %10\n")
                .arg(cpu, 0, 'f', 3)
-               .arg(medianOf(done, &Round::cpuMs) * kStudents * kItems / medianOf(done, &Round::wallMs) * 100, 0, 'f',
-                    1)
+               .arg(cpu * kStudents * kItems / BenchSupport::medianOf(done, &Round::wallMs) * 100, 0, 'f', 1)
                .arg(BenchSupport::percentile(perCall, 0.5), 0, 'f', 4)
                .arg(BenchSupport::percentile(perCall, 0.95), 0, 'f', 4)
                .arg(BenchSupport::percentile(perCall, 0.99), 0, 'f', 4)
-               .arg(medianOf(done, &Round::paintMs), 0, 'f', 3)
-               .arg(medianOf(done, &Round::timerMs), 0, 'f', 3)
-               .arg(medianOf(done, &Round::layoutMs), 0, 'f', 3)
+               .arg(BenchSupport::medianOf(done, &Round::paintMs), 0, 'f', 3)
+               .arg(BenchSupport::medianOf(done, &Round::timerMs), 0, 'f', 3)
+               .arg(BenchSupport::medianOf(done, &Round::layoutMs), 0, 'f', 3)
                .arg(kGoalMs, 0, 'f', 1)
                .arg(cpu < kGoalMs ? "met" : "missed")
-               .arg(medianOf(done, &Round::repaints), 0, 'f', 2);
+               .arg(BenchSupport::medianOf(done, &Round::repaints), 0, 'f', 2);
     out << "load " << BenchSupport::loadAverage() << "\n";
     QFile::remove(TAVDatabase::databasePath());
     return 0;

@@ -163,14 +163,6 @@ Round runBurst(TimedApplication& app, int n)
     return round;
 }
 
-template<typename F> double medianOf(const QVector<Round>& rounds, F field)
-{
-    QVector<double> values;
-    for (const Round& r : rounds)
-        values << r.*field;
-    return BenchSupport::median(values);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -180,13 +172,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     TimedApplication app(argc, argv);
-    BenchSupport::hideDebugLines();
-    if (!InterfaceClock::onClassroomScreen(out))
+    if (!InterfaceClock::readyToMeasure(out))
         return 2;
-    if (!InterfaceClock::useTheProgramsLook()) {
-        out << "the program's style sheet is missing beside the benchmark\n";
-        return 1;
-    }
     QStringList args = app.arguments().mid(1);
     int rounds = 3;
     if (args.value(0) == QLatin1String("--rounds")) {
@@ -244,8 +231,8 @@ int main(int argc, char* argv[])
                 return 1;
             done << round;
         }
-        const double cpu = medianOf(done, &Round::cpuMs);
-        const double shown = medianOf(done, &Round::shownMs);
+        const double cpu = BenchSupport::medianOf(done, &Round::cpuMs);
+        const double shown = BenchSupport::medianOf(done, &Round::shownMs);
         const double bound = (n - 1) * qMax(double(pauseMs), kPassMs);
         cpuBySize.insert(n, cpu);
         out << QString("N=%1  interface CPU per answer, everything counted: %2 ms\n"
@@ -254,15 +241,15 @@ int main(int argc, char* argv[])
                        "       last press to the lists last painted %8 ms, keypad road bound %9 ms, ratio %10\n")
                    .arg(n)
                    .arg(cpu, 0, 'f', 3)
-                   .arg(medianOf(done, &Round::callMedianMs), 0, 'f', 3)
-                   .arg(medianOf(done, &Round::callP99Ms), 0, 'f', 3)
-                   .arg(medianOf(done, &Round::paintMs), 0, 'f', 3)
-                   .arg(medianOf(done, &Round::timerMs), 0, 'f', 3)
-                   .arg(medianOf(done, &Round::layoutMs), 0, 'f', 3)
+                   .arg(BenchSupport::medianOf(done, &Round::callMedianMs), 0, 'f', 3)
+                   .arg(BenchSupport::medianOf(done, &Round::callP99Ms), 0, 'f', 3)
+                   .arg(BenchSupport::medianOf(done, &Round::paintMs), 0, 'f', 3)
+                   .arg(BenchSupport::medianOf(done, &Round::timerMs), 0, 'f', 3)
+                   .arg(BenchSupport::medianOf(done, &Round::layoutMs), 0, 'f', 3)
                    .arg(shown, 0, 'f', 1)
                    .arg(bound, 0, 'f', 1)
                    .arg(shown / bound, 0, 'f', 3)
-                   .arg(medianOf(done, &Round::repaints), 0, 'f', 2);
+                   .arg(BenchSupport::medianOf(done, &Round::repaints), 0, 'f', 2);
         out.flush();
     }
     for (int n : kGoalSizes) {

@@ -3,6 +3,8 @@
 // What the interface benchmarks share: the interface thread's CPU time with everything counted (queued calls,
 // timers and the animations they drive, layout, painting), the classroom screen they must run on, and waiting
 // for the screen to settle.
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -81,6 +83,20 @@ inline bool useTheProgramsLook()
     if (!file.open(QIODevice::ReadOnly))
         return false;
     qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+    return true;
+}
+
+// After the application object: the program's debug lines kept out of the report, the classroom screen and the
+// program's look; false, having said why, when one of them is missing.
+inline bool readyToMeasure(QTextStream& out)
+{
+    BenchSupport::hideDebugLines();
+    if (!onClassroomScreen(out))
+        return false;
+    if (!useTheProgramsLook()) {
+        out << "the program's style sheet is missing beside the benchmark\n";
+        return false;
+    }
     return true;
 }
 
