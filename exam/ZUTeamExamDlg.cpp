@@ -5,8 +5,9 @@
 #include "TAVMemInfo.h"
 #include "TAV_StuSortInfo.h"
 #include "ZUExamMem.h"
+#include "ZUPlainTextDelegate.h"
+#include "ZURepaintPacer.h"
 #include "ZUTAVAutoMsg.h"
-#include "ZUTAVNoFocusDelegate.h"
 #include "ZUTeamExamItemDlg.h"
 #include "ZUTeamExamSer.h"
 #include "ZUViewTableWidget.h"
@@ -22,6 +23,9 @@ namespace {
 
 const int kCellWidth = 87;
 const int kCellHeight = 103;
+// A hundred answers a second reach the seats: they are drawn at the pencils' own pace, one frame every 70 ms,
+// which shows every pencil frame and keeps a seat's count at most that long behind its keypad.
+const int kFrameMs = 70;
 
 QString centreStyle()
 {
@@ -51,6 +55,7 @@ ZUTeamExamDlg::ZUTeamExamDlg()
     QMetaObject::connectSlotsByName(this);
 
     m_ser->setView(this);
+    new ZURepaintPacer(this, kFrameMs);
     setControls(0);
     setTimeColour(0);
 }
@@ -64,7 +69,8 @@ void ZUTeamExamDlg::buildCentre()
     m_table->horizontalHeader()->hide();
     m_table->verticalHeader()->hide();
     m_table->setFocusPolicy(Qt::NoFocus);
-    m_table->setItemDelegate(new ZUTAVNoFocusDelegate(m_table));
+    // The cells hold seats only: nothing to draw beneath them whenever a pencil moves.
+    m_table->setItemDelegate(new ZUPlainTextDelegate(m_table));
     m_centreLayout->addWidget(m_table);
 }
 

@@ -1,11 +1,26 @@
 #include "ZUTeamExamItemDlg.h"
 
 #include "ZUFormFrame.h"
+#include "ZUPictureLabel.h"
+#include "ZUSharedMovie.h"
 
 #include <QLabel>
-#include <QMovie>
 
 namespace {
+
+// A label of fixed size changes its text or picture without asking its seat to lay out again.
+void place(QWidget* widget, int x, int y, int width, int height)
+{
+    widget->move(x, y);
+    widget->setFixedSize(width, height);
+}
+
+// The still pencil of every seat, read once.
+const QPixmap& stillPencil()
+{
+    static const QPixmap pencil(ZUFormFrame::imagePath(QStringLiteral("teamExam/teamExam_item_pencil.png")));
+    return pencil;
+}
 
 QString cardStyle(const char* picture)
 {
@@ -20,9 +35,9 @@ ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
     , m_name(new QLabel(this))
     , m_card(new QWidget(this))
     , m_number(new QLabel(QStringLiteral("0"), m_card))
-    , m_pen(new QLabel(this))
-    , m_movingPen(new QLabel(this))
-    , m_pencil(new QMovie(ZUFormFrame::imagePath(QStringLiteral("teamExam/pencil.gif")), QByteArray(), this))
+    , m_pen(new ZUPictureLabel(this))
+    , m_movingPen(new ZUPictureLabel(this))
+    , m_pencil(ZUSharedMovie::forFile(ZUFormFrame::imagePath(QStringLiteral("teamExam/pencil.gif"))))
 {
     setObjectName("ZUTeamExamItemDlg");
     setWindowTitle("Dialog");
@@ -31,26 +46,27 @@ ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(67, 93);
     m_name->setObjectName("NameLbl");
-    m_name->setGeometry(0, 4, 67, 20);
+    place(m_name, 0, 4, 67, 20);
     m_name->setTextFormat(Qt::PlainText);
     m_name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_name->setStyleSheet("color: #555555;\nfont: 16px \"微软雅黑\";");
     m_card->setObjectName("BgWidget");
-    m_card->setGeometry(0, 30, 53, 63);
+    place(m_card, 0, 30, 53, 63);
     m_card->setAttribute(Qt::WA_StyledBackground);
     m_card->setStyleSheet(cardStyle("teamExam_item_blue.png"));
     m_number->setObjectName("AnswerNumLbl");
-    m_number->setGeometry(0, 0, 41, 41);
+    place(m_number, 0, 0, 41, 41);
     m_number->setAlignment(Qt::AlignCenter);
     m_number->setStyleSheet("font: 75 26px \"微软雅黑\";\ncolor: #ffffff;");
+    // The labels' backgrounds are clear: not painted, they cost nothing when a pencil beside them moves.
+    m_name->setAttribute(Qt::WA_NoSystemBackground);
+    m_number->setAttribute(Qt::WA_NoSystemBackground);
     m_pen->setObjectName("PenLbl");
-    m_pen->setGeometry(38, 43, 25, 41);
-    m_pen->setPixmap(QPixmap(ZUFormFrame::imagePath(QStringLiteral("teamExam/teamExam_item_pencil.png"))));
+    place(m_pen, 38, 43, 25, 41);
+    m_pen->setPixmap(stillPencil());
     m_movingPen->setObjectName("MovePenLbl");
-    m_movingPen->setGeometry(34, 40, 30, 41);
-    m_movingPen->setMovie(m_pencil);
+    place(m_movingPen, 34, 40, 30, 41);
     m_movingPen->hide();
-    connect(m_pencil, &QMovie::finished, this, &ZUTeamExamItemDlg::__pencilMovieFinished);
 }
 
 void ZUTeamExamItemDlg::setStudent(const QString& id, const QString& name)
@@ -61,7 +77,7 @@ void ZUTeamExamItemDlg::setStudent(const QString& id, const QString& name)
     m_name->setVisible(!id.isEmpty());
     m_card->setVisible(!id.isEmpty());
     if (id.isEmpty()) {
-        m_pencil->stop();
+        m_pencil->stop(m_movingPen);
         m_movingPen->hide();
         m_pen->hide();
         m_number->hide();
@@ -83,10 +99,11 @@ void ZUTeamExamItemDlg::setAnswerState(int answered, bool finished, bool animate
     m_finished = finished;
     m_number->setText(QString::number(answered));
     m_number->setVisible(!finished);
-    if (animate) {
-        m_pen->hide();
+    // The two pencils swap pictures rather than being shown and hidden: showing a label makes Qt ask the window
+    // system where the pointer is, a round trip for every answer.
+    if (animate && m_pencil->play(m_movingPen, [this] { __pencilMovieFinished(); })) {
+        m_pen->clear();
         m_movingPen->show();
-        m_pencil->start();
     }
 }
 
@@ -102,7 +119,7 @@ void ZUTeamExamItemDlg::setExamState(int state)
         return;
     switch (state) {
     case 0:
-        m_pencil->stop();
+        m_pencil->stop(m_movingPen);
         m_pen->hide();
         m_movingPen->hide();
         m_number->setText(QStringLiteral("0"));
@@ -113,11 +130,13 @@ void ZUTeamExamItemDlg::setExamState(int state)
     case 1:
     case 2:
         m_number->setVisible(!m_finished);
-        if (!isWriting())
+        if (!isWriting()) {
+            m_pen->setPixmap(stillPencil());
             m_pen->show();
+        }
         break;
     case 3:
-        m_pencil->stop();
+        m_pencil->stop(m_movingPen);
         m_pen->hide();
         m_movingPen->hide();
         break;
@@ -137,13 +156,14 @@ void ZUTeamExamItemDlg::showCard(bool green)
 
 bool ZUTeamExamItemDlg::isWriting() const
 {
-    return m_pencil->state() == QMovie::Running;
+    return m_pencil->isPlaying(m_movingPen);
 }
 
 void ZUTeamExamItemDlg::__pencilMovieFinished()
 {
-    m_pencil->stop();
-    m_movingPen->hide();
+    m_pencil->stop(m_movingPen);
+    m_movingPen->clear();
+    m_pen->setPixmap(stillPencil());
     m_pen->show();
 }
 

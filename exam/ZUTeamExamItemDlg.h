@@ -5,11 +5,12 @@
 #include <QString>
 
 class QLabel;
-class QMovie;
+class ZUSharedMovie;
 
 // One seat of the all-at-once quiz's grid: the student's name over a card that counts the questions answered
-// (green once all are), and a pencil that shows the quiz running and writes whenever an answer arrives. A seat
-// without a student shows nothing but still takes drops; dragging a seat onto another asks to swap the two.
+// (green once all are), and a pencil that shows the quiz running and writes whenever an answer arrives; a pencil
+// still writing goes on writing. A seat without a student shows nothing but still takes drops; dragging a seat
+// onto another asks to swap the two.
 class ZUTeamExamItemDlg : public ZUTableWidBaseDlg
 {
     Q_OBJECT
@@ -41,7 +42,7 @@ private:
     QLabel* m_number;
     QLabel* m_pen;
     QLabel* m_movingPen;
-    QMovie* m_pencil;
+    ZUSharedMovie* m_pencil; // one for every seat
     QString m_id;
     bool m_finished = false;
     bool m_greenCard = false;

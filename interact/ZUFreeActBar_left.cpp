@@ -25,6 +25,8 @@ namespace {
 const int kWidth = 620;
 const int kHeight = 110;
 const int kFrameHeight = 96;
+// A whole class answering at the receiver's pace would otherwise repaint the panel a hundred times a second.
+const int kCountFrameMs = 40;
 
 } // namespace
 
@@ -66,6 +68,9 @@ ZUFreeActBar_left::ZUFreeActBar_left()
     m_stulist->setStyleSheet("color: rgb(255, 137, 10); font: bold 26px \"微软雅黑\";");
     m_stulist->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_stulist->setGeometry(238, 40, 62, 36);
+    // The two figures that change while answers come in are clear: they paint no background of their own.
+    m_answerTime->setAttribute(Qt::WA_NoSystemBackground);
+    m_stulist->setAttribute(Qt::WA_NoSystemBackground);
 
     m_start = roundButton(m_frame, "start", tr("开始"), "start-normal", "start-press", 306, kFrameHeight);
     m_pause = roundButton(m_frame, "pause", tr("暂停"), "pause-nomal", "pause-press", 306, kFrameHeight);
@@ -86,6 +91,9 @@ ZUFreeActBar_left::ZUFreeActBar_left()
     prepareSlide(&m_show, &m_hide, m_frame, m_openRect, m_closedRect);
     connect(&m_hide, &QPropertyAnimation::finished, this, &ZUFreeActBar_left::__end_finish);
     connect(&m_clock, &QTimer::timeout, this, &ZUFreeActBar_left::timeout);
+    m_countPace.setSingleShot(true);
+    m_countPace.setInterval(kCountFrameMs);
+    connect(&m_countPace, &QTimer::timeout, this, &ZUFreeActBar_left::__countPaced);
     connect(ZUFreeActBar::getInstance(), &ZUFreeActBar::dlgMove, this, &ZUFreeActBar_left::__dlgMove);
     connect(ZUHdManager::getInstance(), &ZUHdManager::sendTeacherData, this, &ZUFreeActBar_left::__getTeacherData);
     connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this, &ZUFreeActBar_left::__setStudentData);
@@ -148,6 +156,8 @@ void ZUFreeActBar_left::startRound(int answerType)
     m_clock.start(1000);
     showRunning(true);
     setDial("time_g");
+    m_countPace.stop();
+    m_countDue = false;
     m_stulist->setText("0");
     m_countCaption->setText(ZUFreeAnswerSer::answeredCaption(answerType));
 
@@ -241,6 +251,10 @@ void ZUFreeActBar_left::stopRound()
 
     m_clock.stop();
     m_remaining = 0;
+    if (m_countDue)
+        showCount();
+    m_countPace.stop();
+    m_countDue = false;
     showRunning(false);
     setDial("time_r");
     m_answerTime->setText("0");
@@ -262,8 +276,27 @@ void ZUFreeActBar_left::__setStudentData(StudentInfo stu_info)
     const QMap<QString, QString>& snMap = TAVMemInfo::getInstance()->snMap;
     if (!m_answers.accept(stu_info, snMap, ZUFreeActStore::now()))
         return;
-    m_stulist->setText(QString::number(m_answers.count()));
     ZUFreeActStore::keepResult(m_answers.resultRow(m_row.interactID, QString::number(stu_info.keypadId), snMap));
+    if (m_countPace.isActive()) {
+        m_countDue = true;
+        return;
+    }
+    showCount();
+    m_countPace.start();
+}
+
+void ZUFreeActBar_left::showCount()
+{
+    m_stulist->setText(QString::number(m_answers.count()));
+}
+
+void ZUFreeActBar_left::__countPaced()
+{
+    if (!m_countDue)
+        return;
+    m_countDue = false;
+    showCount();
+    m_countPace.start();
 }
 
 void ZUFreeActBar_left::on_graph_clicked()

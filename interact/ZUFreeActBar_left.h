@@ -66,6 +66,9 @@ private:
     void startRound(int answerType);
     void setDial(const char* image);
     void showRunning(bool running);
+    // The answered count follows the answers at most 25 times a second, and exactly once they stop.
+    void showCount();
+    void __countPaced();
     static void hideCards();
     static QWidget* cardFor(int answerType);
 
@@ -75,6 +78,8 @@ private:
     QPropertyAnimation m_hide;
     QEventLoop m_loop;
     QTimer m_clock;
+    QTimer m_countPace;
+    bool m_countDue = false;
     int m_remaining = 0;
     ZUFreeAnswerSer m_answers;
     InteractInfoRow m_row;

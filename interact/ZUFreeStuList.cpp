@@ -2,19 +2,23 @@
 
 #include "TAVMemInfo.h"
 #include "ZUHdManager.h"
-#include "ZUTAVNoFocusDelegate.h"
+#include "ZUNameGridModel.h"
+#include "ZUPlainTextDelegate.h"
+#include "ZURepaintPacer.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollArea>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
 const int kTableWidth = 558;
 const int kColumn = 103;
 const int kRow = 30;
+// Nothing in the lists moves: names drawn 25 times a second keep up with a whole class answering.
+const int kFrameMs = 40;
 } // namespace
 
 ZUFreeStuList::ZUFreeStuList()
@@ -41,10 +45,12 @@ ZUFreeStuList::ZUFreeStuList()
     auto* layout = new QVBoxLayout(m_content);
     layout->setContentsMargins(12, 0, 12, 0);
     layout->setSpacing(1);
+    m_answeredNames = new ZUNameGridModel(kTableWidth / kColumn, this);
+    m_unansweredNames = new ZUNameGridModel(kTableWidth / kColumn, this);
     m_answerPart = makePart("AnswerWidget", "rgb(57, 186, 96)", "border-top-left-radius: 10px;", &m_answerTitle,
-                            &m_answerCount, &m_replyTable);
+                            &m_answerCount, &m_replyTable, m_answeredNames);
     m_unAnswerPart = makePart("UnAnswerWidget", "rgb(153, 153, 153)", "border-bottom-left-radius: 10px;",
-                              &m_unAnswerTitle, &m_unAnswerCount, &m_unReplyTable);
+                              &m_unAnswerTitle, &m_unAnswerCount, &m_unReplyTable, m_unansweredNames);
     m_answerTitle->setObjectName("AnswerTitleLbl");
     m_answerCount->setObjectName("AnseweredNumLbl");
     m_replyTable->setObjectName("ReplyTableWidget");
@@ -58,11 +64,12 @@ ZUFreeStuList::ZUFreeStuList()
     setTitles(tr("已答题 "), tr("未答题 "));
 
     connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this, &ZUFreeStuList::ReceiveStudentData);
+    new ZURepaintPacer(this, kFrameMs);
     refresh();
 }
 
 QWidget* ZUFreeStuList::makePart(const QString& name, const QString& colour, const QString& corner, QLabel** title,
-                                 QLabel** count, QTableWidget** table)
+                                 QLabel** count, QTableView** table, ZUNameGridModel* names)
 {
     auto* part = new QWidget(m_content);
     part->setObjectName(name);
@@ -83,11 +90,15 @@ QWidget* ZUFreeStuList::makePart(const QString& name, const QString& colour, con
         label->setStyleSheet("color: white; font: bold 16px \"微软雅黑\"; background: transparent;");
         barLayout->addWidget(label);
     }
+    // One line of fixed height: a new head count must not lay the list out again.
+    (*count)->setWordWrap(false);
+    (*count)->ensurePolished();
+    (*count)->setFixedSize(56, (*count)->fontMetrics().height() + 2);
     barLayout->addStretch();
-    *table = new QTableWidget(part);
-    QTableWidget* t = *table;
+    *table = new QTableView(part);
+    QTableView* t = *table;
+    t->setModel(names);
     t->setFixedWidth(kTableWidth);
-    t->setColumnCount(kTableWidth / kColumn);
     t->setShowGrid(false);
     t->setSelectionMode(QAbstractItemView::NoSelection);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -97,10 +108,12 @@ QWidget* ZUFreeStuList::makePart(const QString& name, const QString& colour, con
     t->verticalHeader()->hide();
     t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    t->setItemDelegate(new ZUTAVNoFocusDelegate(t));
-    for (int c = 0; c < t->columnCount(); ++c)
-        t->setColumnWidth(c, kColumn);
-    t->setStyleSheet("QTableWidget{background: transparent; color: rgb(85, 85, 85); font: 17px \"微软雅黑\";}");
+    t->setItemDelegate(new ZUPlainTextDelegate(t));
+    t->horizontalHeader()->setMinimumSectionSize(kColumn);
+    t->horizontalHeader()->setDefaultSectionSize(kColumn);
+    t->verticalHeader()->setMinimumSectionSize(kRow);
+    t->verticalHeader()->setDefaultSectionSize(kRow);
+    t->setStyleSheet("QTableView{background: transparent; color: rgb(85, 85, 85); font: 17px \"微软雅黑\";}");
     row->addSpacing(12);
     row->insertWidget(0, bar);
     row->addWidget(t, 0, Qt::AlignTop);
@@ -126,49 +139,49 @@ void ZUFreeStuList::ReceiveStudentData(StudentInfo stu)
     const auto keypad = mem->snMap.constFind(QString::number(stu.keypadId));
     if (keypad == mem->snMap.constEnd() || m_answered.contains(*keypad))
         return;
-    m_answered.insert(*keypad, mem->studentMap.value(*keypad).name);
-    refresh();
-}
-
-void ZUFreeStuList::fillTable(QTableWidget* table, QWidget* part, const QStringList& names)
-{
-    const int columns = table->columnCount();
-    const int rows = (names.size() + columns - 1) / columns;
-    if (table->rowCount() != rows) {
-        table->setRowCount(rows);
-        for (int r = 0; r < rows; ++r)
-            table->setRowHeight(r, kRow);
-        table->setFixedHeight(rows * kRow);
-        part->setFixedHeight(qMax(rows * kRow + 20, 100));
+    const QString name = mem->studentMap.value(*keypad).name;
+    m_answered.insert(*keypad, name);
+    // Another class since the grids were built: build them again.
+    if (!m_class.isSharedWith(mem->studentList)) {
+        refresh();
+        return;
     }
-    // Cells keep their items: a whole class answering must not rebuild every name for every answer.
-    for (int k = 0; k < rows * columns; ++k) {
-        const QString name = names.value(k);
-        QTableWidgetItem* item = table->item(k / columns, k % columns);
-        if (!item) {
-            item = new QTableWidgetItem(name);
-            item->setTextAlignment(Qt::AlignCenter);
-            table->setItem(k / columns, k % columns, item);
-        } else if (item->text() != name) {
-            item->setText(name);
-        }
-    }
+    m_answeredNames->insert(*keypad, name);
+    m_unansweredNames->remove(*keypad);
+    fitParts();
 }
 
 void ZUFreeStuList::refresh()
 {
-    QStringList unanswered;
-    QMap<QString, QString> byId;
-    for (const StudentInfoRow& s : TAVMemInfo::getInstance()->studentList) {
+    m_class = TAVMemInfo::getInstance()->studentList;
+    QVector<QPair<QString, QString>> unanswered;
+    for (const StudentInfoRow& s : qAsConst(m_class)) {
         if (!m_answered.contains(s.dovaneID))
-            byId.insert(s.dovaneID, s.name);
+            unanswered.append({ s.dovaneID, s.name });
     }
-    unanswered = byId.values();
-    fillTable(m_replyTable, m_answerPart, m_answered.values());
-    fillTable(m_unReplyTable, m_unAnswerPart, unanswered);
+    QVector<QPair<QString, QString>> answered;
+    for (auto it = m_answered.cbegin(); it != m_answered.cend(); ++it)
+        answered.append({ it.key(), it.value() });
+    m_answeredNames->setNames(answered);
+    m_unansweredNames->setNames(unanswered);
+    fitParts();
+}
+
+void ZUFreeStuList::fitTable(QTableView* table, QWidget* part)
+{
+    // Unchanged heights cost nothing here.
+    const int rows = table->model()->rowCount();
+    table->setFixedHeight(rows * kRow);
+    part->setFixedHeight(qMax(rows * kRow + 20, 100));
+}
+
+void ZUFreeStuList::fitParts()
+{
+    fitTable(m_replyTable, m_answerPart);
+    fitTable(m_unReplyTable, m_unAnswerPart);
     m_content->setFixedHeight(qMax(m_answerPart->height() + m_unAnswerPart->height() + 1, height()));
-    m_answerCount->setText(QString::number(m_answered.size()) + tr("人"));
-    m_unAnswerCount->setText(QString::number(unanswered.size()) + tr("人"));
+    m_answerCount->setText(QString::number(m_answeredNames->count()) + tr("人"));
+    m_unAnswerCount->setText(QString::number(m_unansweredNames->count()) + tr("人"));
 }
 
 QString ZUFreeStuList::answeredCountText() const

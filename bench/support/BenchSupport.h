@@ -31,6 +31,16 @@ template<typename T> T median(QVector<T> values)
     return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
 }
 
+// The median of one field over a list of records (rounds of a benchmark, say).
+template<typename R, typename T> T medianOf(const QVector<R>& records, T R::*field)
+{
+    QVector<T> values;
+    values.reserve(records.size());
+    for (const R& r : records)
+        values << r.*field;
+    return median(values);
+}
+
 // The load averages of the last 1, 5 and 15 minutes; "?" where the system has none.
 inline QString loadAverage()
 {

@@ -15,6 +15,7 @@
 #include "ZUToolBarDlg.h"
 
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QTableWidget>
 
@@ -60,6 +61,18 @@ class TestZUTeamExamDlg : public QObject
         m_dlg->tileOf(student(s))->getAnswerState(finished, count);
         return finished ? "done" : QString::number(count);
     }
+    // What the pencils of a seat show: "still" or "writing" or "none" (neither drawn).
+    QString pencil(int s) const
+    {
+        const ZUTeamExamItemDlg* tile = m_dlg->tileOf(student(s));
+        const auto* still = tile->findChild<QLabel*>("PenLbl");
+        const auto* moving = tile->findChild<QLabel*>("MovePenLbl");
+        const bool stillShown = still->isVisibleTo(tile) && !still->pixmap(Qt::ReturnByValue).isNull();
+        const bool movingShown = moving->isVisibleTo(tile) && !moving->pixmap(Qt::ReturnByValue).isNull();
+        return QString(stillShown ? "still" : "") + (movingShown ? "writing" : "") + (tile->isWriting() ? "!" : "")
+            + (!stillShown && !movingShown ? "none" : "");
+    }
+
     QTableWidget* table() const { return m_dlg->findChild<QTableWidget*>("StuTableWidget"); }
     void drop(const QByteArray& payload, int row, int col)
     {
@@ -91,6 +104,9 @@ class TestZUTeamExamDlg : public QObject
 private slots:
     void initTestCase()
     {
+        // The seats draw the program's pictures, found beside the program.
+        const QString pictures = QCoreApplication::applicationDirPath() + "/Resources";
+        QVERIFY(QFile::exists(pictures) || QFile::link(TAV_BIN_DIR "/Resources", pictures));
         QVERIFY(DbTestSupport::freshDatabase());
         QVERIFY(startService(m_service));
         ZUExamResultViews::install(&m_views);
@@ -172,6 +188,31 @@ private slots:
         QCOMPARE(answered(1) + answered(2) + text(m_dlg, "AnswerPerLbl"), QString("310人"));
         actAll({ "1:4:D", "1:4:A", "1:9:A" });
         QCOMPARE(answered(1) + text(m_dlg, "AnswerPerLbl"), QString("done1人"));
+    }
+
+    void pencilWritesOnceForAnswersCloseTogether()
+    {
+        QCOMPARE(pencil(1), QString("none"));
+        act("StartExamBtn");
+        QCOMPARE(pencil(1), QString("still"));
+        act("1:1:A");
+        QCOMPARE(pencil(1), QString("writing!"));
+        const auto* moving = m_dlg->tileOf(student(1))->findChild<QLabel*>("MovePenLbl");
+        const qint64 first = moving->pixmap(Qt::ReturnByValue).cacheKey();
+        QTRY_VERIFY_WITH_TIMEOUT(moving->pixmap(Qt::ReturnByValue).cacheKey() != first, 5000);
+        const qint64 later = moving->pixmap(Qt::ReturnByValue).cacheKey();
+        // Another answer while it writes: it writes on, not from the start again.
+        act("1:2:B");
+        QCOMPARE(answered(1), QString("2"));
+        QCOMPARE(pencil(1), QString("writing!"));
+        QCOMPARE(moving->pixmap(Qt::ReturnByValue).cacheKey(), later);
+        // Put down once the writing is done, and away when the quiz stops.
+        QTRY_COMPARE_WITH_TIMEOUT(pencil(1), QString("still"), 5000);
+        act("1:3:C");
+        QCOMPARE(pencil(1), QString("writing!"));
+        act("StopExamBtn");
+        QCOMPARE(pencil(1), QString("none"));
+        QCOMPARE(pencil(2), QString("none"));
     }
 
     void draggingSwapsSeats_data()
