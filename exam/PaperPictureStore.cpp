@@ -68,12 +68,13 @@ QPixmap PaperPictureStore::picture(const QString& path)
     return QPixmap::fromImageReader(&reader);
 }
 
-bool PaperPictureStore::download(const QString& url, const QString& fileName, int deadlineMs)
+bool PaperPictureStore::download(const QString& url, const QString& fileName, int deadlineMs,
+                                 const std::function<bool()>& goOn)
 {
     if (!m_staged.contains(fileName))
         m_staged.append(fileName);
     const QString path = folder() + fileName + kStaging;
-    if (!HttpDownFile::getInstance()->downFile(path, url, kMaxPictureBytes, deadlineMs))
+    if (!HttpDownFile::getInstance()->downFile(path, url, kMaxPictureBytes, deadlineMs, goOn))
         return false;
     QImageReader reader(path);
     if (!usable(reader)) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The question and explanation pictures of the paper being loaded, in the program directory's "PaperData"
 // folder. A picture is fetched under a staging name and takes its own name only when every picture of the
 // paper has arrived, so the folder never holds a part of a picture, nor a picture of a paper that failed.
@@ -39,8 +41,9 @@ public:
     ~PaperPictureStore();
 
     // Fetches within deadlineMs a file of at most kMaxPictureBytes that is not a picture larger than a screen
-    // can use.
-    bool download(const QString& url, const QString& fileName, int deadlineMs);
+    // can use; goOn, asked while it arrives, gives it up by answering false.
+    bool download(const QString& url, const QString& fileName, int deadlineMs,
+                  const std::function<bool()>& goOn = nullptr);
     // Gives every fetched picture its own name; false (and nothing staged left) when one cannot be moved.
     bool commit();
     void discard();

@@ -83,7 +83,7 @@ int ZUBaseExamSer::getPaperInfo(const QString& paperID, const std::function<bool
                 qWarning() << "****the paper took longer than" << m_loadLimitMs << "ms to load";
                 return -1;
             }
-            if (!pictures.download(picture.first, picture.second, left) || !wanted(goOn))
+            if (!pictures.download(picture.first, picture.second, left, goOn) || !wanted(goOn))
                 return -1;
         }
     }

@@ -42,7 +42,7 @@ public:
     // Fetches the paper, checks the whole reply (a paper without questions or answer items is refused) and
     // fetches every picture, all within the load limit; the model and the answer records are replaced only
     // when all of it succeeded, so a failed load leaves the last paper as it was. goOn, when given, is asked
-    // between the steps whether the load is still wanted; false gives it up. 0 or -1.
+    // between the steps and while a picture arrives whether the load is still wanted; false gives it up. 0 or -1.
     int getPaperInfo(const QString& paperID, const std::function<bool()>& goOn = nullptr);
     void setLoadLimit(int ms) { m_loadLimitMs = ms; }
 

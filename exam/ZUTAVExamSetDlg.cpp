@@ -507,8 +507,8 @@ bool ZUTAVExamSetDlg::loadPaper(ZUBaseExamSer& ser)
     m_loadingPaper = true;
     setLoading(true);
     m_settingsBody->setEnabled(false);
-    // Between the steps of the load, what the teacher did meanwhile is taken in: the close button gives the
-    // load up, and the earlier paper stays.
+    // Between the steps of the load and while a picture arrives, what the teacher did meanwhile is taken in:
+    // the close button gives the load up, and the earlier paper stays.
     const int loaded = ser.getPaperInfo(m_paperID, [this] {
         QCoreApplication::processEvents();
         return m_loadWanted;

@@ -13,7 +13,8 @@ HttpDownFile::HttpDownFile()
 {
 }
 
-bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64 maxBytes, int deadlineMs)
+bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64 maxBytes, int deadlineMs,
+                            const std::function<bool()>& goOn)
 {
     QFile file(localPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -50,6 +51,14 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64
         overCap = QString("not done within %1 ms").arg(deadlineMs);
         reply->abort();
     });
+    // The loop holds the user's input back; the caller's question is where it takes it in.
+    QTimer ask;
+    connect(&ask, &QTimer::timeout, &loop, [&] {
+        if (overCap.isEmpty() && !reply->isFinished() && !goOn()) {
+            overCap = QStringLiteral("no longer wanted");
+            reply->abort();
+        }
+    });
     connect(reply, &QNetworkReply::finished, &loop, [&] { loop.exit(0); });
     connect(&stall, &QTimer::timeout, &loop, [&] {
         stalled = true;
@@ -58,10 +67,13 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64
     stall.start(m_stallTimeoutMs);
     if (deadlineMs >= 0)
         deadline.start(deadlineMs);
+    if (goOn)
+        ask.start(kAskMs);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     stall.stop();
     deadline.stop();
+    ask.stop();
 
     // An aborted reply is closed: there is nothing left to read.
     if (reply->isOpen())

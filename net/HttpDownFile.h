@@ -6,6 +6,8 @@
 #include <QNetworkReply>
 #include <QString>
 
+#include <functional>
+
 class QEventLoop;
 class QFile;
 class QNetworkAccessManager;
@@ -25,8 +27,11 @@ public:
     // True only when the whole body arrived with a successful HTTP status; the file (created or truncated)
     // keeps whatever arrived in every case. False at once, with nothing requested, when it cannot be opened.
     // With a size cap (bytes) or a deadline (ms from the call), a download that passes either is given up
-    // and its partial file removed.
-    bool downFile(const QString& localPath, const QString& url, qint64 maxBytes = -1, int deadlineMs = -1);
+    // and its partial file removed. goOn, when given, is asked every kAskMs while the transfer runs (it may
+    // take in the user's input): false gives the download up the same way.
+    bool downFile(const QString& localPath, const QString& url, qint64 maxBytes = -1, int deadlineMs = -1,
+                  const std::function<bool()>& goOn = nullptr);
+    static constexpr int kAskMs = 100;
 
     void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
 

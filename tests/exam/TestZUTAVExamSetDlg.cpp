@@ -11,6 +11,7 @@
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QSpinBox>
 #include <QTextDocument>
@@ -304,6 +305,33 @@ private slots:
         open("900", "1");
         QVERIFY(openCatalogue() && choose(0));
         QVERIFY(findChildButton("StartTestBtn")->isEnabled() && findChildButton("TeamExamBtn")->isEnabled());
+    }
+
+    void closingWhileAPictureArrivesGivesItUp()
+    {
+        ZUTeamExamSer* team = ZUTeamExamSer::getInstance();
+        QCOMPARE(team->getPaperInfo("P1002"), 0);
+        ZUToolBarDlg::getInstance()->hide();
+        QVERIFY(openCatalogue());
+        QVERIFY(choose(0));
+        // The first picture comes a byte at a time: its transfer alone would outlast the paper's load limit.
+        m_service.setFailure("/paper/1001Text.png", WebFailure::Trickle);
+        QMetaObject::Connection clickOnArrival
+            = connect(&m_service, &TavWebService::requestReceived, m_dlg, [this](const WebRequest& request) {
+                  if (request.path == "/paper/1001Text.png")
+                      click(m_dlg, "TestSetExitBtn");
+              });
+        QElapsedTimer clock;
+        clock.start();
+        act({ "StartTestBtn" });
+        disconnect(clickOnArrival);
+        QCOMPARE(m_service.requestsTo("/paper/1001Text.png").size(), 1);
+        // Given up while the picture arrived, not at the load limit.
+        QVERIFY2(clock.elapsed() < ZUBaseExamSer::kPaperLoadMs / 2, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QVERIFY(!ZUTeamExamDlg::getInstance()->isVisible());
+        QCOMPARE(team->m_replyPaperID, QString("P1002"));
+        QVERIFY(QDir(QCoreApplication::applicationDirPath() + "/PaperData").entryList({ "*.part" }).isEmpty());
     }
 
     void leavingBringsBackTheToolBar()
