@@ -1,24 +1,13 @@
 #pragma once
 
-#include "ClassRecordRow.h"
-#include "ExamInfoRow.h"
-#include "ExamStuAnswerProRow.h"
-#include "ExamStuAnswerRow.h"
-#include "ExamStuInfoRow.h"
-#include "InteractInfoRow.h"
-#include "SignInfoRow.h"
-#include "SignStuInfoRow.h"
 #include "Singleton.h"
-#include "StuResultRow.h"
 
 #include <QByteArray>
-#include <QHash>
-#include <QList>
-#include <QMap>
 #include <QMutex>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVector>
 
 // The lesson-record upload document: gathers what of a lesson record still has to be sent, builds the
 // JSON document of the form field "recordResult", and afterwards marks the sent rows or drops the lesson.
@@ -51,17 +40,17 @@ private:
     friend class TavSingleton<Upload>;
     Upload() = default;
 
-    QString writeDocument() const;
+    // What of the lesson record the document holds, kept for marking it sent; the rows themselves go straight
+    // into the document as they are read.
+    struct Held
+    {
+        int recordID = -1;
+        int signID = -1;
+        QVector<int> interactIDs;
+        QVector<int> resultIDs;
+        QVector<int> examIDs;
+    };
 
     QMutex m_uploadMutex;
-    ClassRecordRow record;
-    SignInfoRow signInfo;
-    QMap<int, QList<SignStuInfoRow>> signStudents;
-    QList<InteractInfoRow> interactions;
-    QMap<int, QList<StuResultRow>> interactResults;
-    QList<ExamInfoRow> exams;
-    QMap<int, QList<ExamStuInfoRow>> examStudents;
-    QMap<int, QList<ExamStuAnswerRow>> examAnswers;
-    QHash<int, QList<ExamStuAnswerProRow>> answerHistory;
-    QString offLineTime;
+    Held m_held;
 };

@@ -29,7 +29,7 @@ private slots:
     {
         JsonTextWriter json(1);
         json.beginObject();
-        json.key(QLatin1String("units"));
+        json.key(u"units");
         json.beginArray();
         QJsonArray units;
         for (int code = 0; code <= 0xffff; ++code) {
@@ -62,9 +62,9 @@ private slots:
         JsonTextWriter json(1);
         json.beginObject();
         if (value.isString())
-            json.member(QLatin1String("k"), value.toString());
+            json.member(u"k", value.toString());
         else
-            json.member(QLatin1String("k"), value.toInt());
+            json.member(u"k", value.toInt());
         json.endObject();
         QCOMPARE(json.take(), qtText(QJsonObject { { "k", value } }));
     }
