@@ -66,8 +66,16 @@ inline int writeEscape(char16_t* out, char16_t c)
 } // namespace
 
 JsonTextWriter::JsonTextWriter(int capacity)
+    : JsonTextWriter(QString(), capacity)
 {
-    m_text.resize(qMax(capacity, 16));
+}
+
+JsonTextWriter::JsonTextWriter(QString room, int capacity)
+    : m_text(std::move(room))
+{
+    if (!m_text.isDetached())
+        m_text = QString();
+    m_text.resize(qMax(qMax(capacity, 16), m_text.capacity()));
     m_data = reinterpret_cast<char16_t*>(m_text.data());
     m_capacity = m_text.size();
 }

@@ -235,6 +235,8 @@ QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force, bo
     if (ok)
         *ok = true;
     m_held = Held();
+    QString room = std::move(m_room);
+    m_room = QString();
     // A table that could not be read looks like one with nothing pending: marking or deleting after it
     // would drop rows never sent. Holding no record makes updateFinishStatus and deleteLocalRecord no-ops.
     const auto readFailed = [&]() {
@@ -280,7 +282,8 @@ QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force, bo
     }
 
     // Members go in name order, the order QJsonObject gave them when the document was built as a tree.
-    Document d { JsonTextWriter(kDocumentStart), QString::number(record.localRecordID) + record.UUID, offLineTime };
+    Document d { JsonTextWriter(std::move(room), kDocumentStart), QString::number(record.localRecordID) + record.UUID,
+                 offLineTime };
     d.json.beginObject();
     d.json.key(u"data");
     d.json.beginObject();
@@ -293,7 +296,8 @@ QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force, bo
     if (TavStatement::failureCount() != failures)
         return readFailed();
     m_held = held;
-    return d.json.take();
+    m_room = d.json.take();
+    return m_room;
 }
 
 void Upload::updateFinishStatus(QSqlDatabase db)

@@ -24,6 +24,7 @@ public:
 
     // The document of the lesson record, or empty text when there is nothing to send. When a read failed,
     // *ok is false, the text is empty and nothing is held, so the next two calls leave every row alone.
+    // A caller that drops the last document before the next call lets it be written into the same memory.
     QString getUploadData(QSqlDatabase db, int localRecordID, bool force, bool* ok = nullptr);
     // Marks everything the last getUploadData held as uploaded.
     void updateFinishStatus(QSqlDatabase db);
@@ -53,4 +54,7 @@ private:
 
     QMutex m_uploadMutex;
     Held m_held;
+    // The last document, whose memory the next one is written into once its caller has let it go; given back
+    // when there is nothing to send.
+    QString m_room;
 };

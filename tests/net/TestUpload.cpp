@@ -486,6 +486,19 @@ private slots:
         QCOMPARE(rows("TAV_ExamInfo where status = 0"), 0);
     }
 
+    // A caller may still hold its document when the next one is made (the upload thread keeps its own until the
+    // next cycle); the next is then written elsewhere.
+    void documentHeldByACallerStaysAsItWas()
+    {
+        const Lesson lesson = makeLesson({ 3, 1, 2, 1, 2 });
+        const QString held = upload(lesson.recordID);
+        const QString copy(held.constData(), held.size());
+        addInteraction(lesson.recordID, "D", true);
+        const QString next = upload(lesson.recordID);
+        QCOMPARE(held, copy);
+        QCOMPARE(dataOf(next).value("TAVInteractInfo").toArray().size(), 3);
+    }
+
     void onlyPendingRowsAreSentAgain()
     {
         const Lesson lesson = makeLesson(Shape());
