@@ -82,6 +82,7 @@ void writeHistory(JsonTextWriter& json, TavRowCursor& steps, bool& more, int ans
 void writeQuizzes(Document& d, QSqlDatabase db, int localRecordID, const QList<ExamInfoRow>& exams)
 {
     using Answer = TAV_ExamStuAnswer::Pending;
+    using Step = TAV_ExamStuAnswer_Pro::Pending;
     using Student = TAV_ExamStuInfo::Pending;
     JsonTextWriter& json = d.json;
     json.key(u"TAVExamInfo");
@@ -104,8 +105,9 @@ void writeQuizzes(Document& d, QSqlDatabase db, int localRecordID, const QList<E
         json.beginArray();
         for (; moreAnswers && answers.number(Answer::ExamID) <= exam.examID; moreAnswers = answers.next()) {
             const int id = answers.number(Answer::Id);
+            // An answer of a quiz that is not sent now goes by with its history.
             if (answers.number(Answer::ExamID) < exam.examID) {
-                while (moreSteps && steps.number(TAV_ExamStuAnswer_Pro::Pending::AnswerID) == id)
+                while (moreSteps && steps.number(Step::AnswerID) == id)
                     moreSteps = steps.next();
                 continue;
             }
