@@ -8,12 +8,12 @@ namespace {
 const QString kColumns = QStringLiteral("select id, examID, dovaneID, answer, subQuestionID, sn, questionID, "
                                         "structID, mcsn, answerTime from TAV_ExamStuAnswer");
 
-// Hands each row of the result to add, in the statement's order.
-template<typename Add> void readRows(TavStatement& st, Add add)
+QList<ExamStuAnswerRow> readRows(TavStatement& st)
 {
+    QList<ExamStuAnswerRow> list;
     st.setForwardOnly();
     if (!st.exec())
-        return;
+        return list;
     QSqlQuery& q = st.query();
     TavStatement::TimeReader readTime;
     while (q.next()) {
@@ -28,14 +28,8 @@ template<typename Add> void readRows(TavStatement& st, Add add)
         row.structID = q.value(7).toInt();
         row.mcsn = q.value(8).toInt();
         row.answerTime = readTime(q.value(9));
-        add(row);
+        list.append(row);
     }
-}
-
-QList<ExamStuAnswerRow> readRows(TavStatement& st)
-{
-    QList<ExamStuAnswerRow> list;
-    readRows(st, [&list](const ExamStuAnswerRow& row) { list.append(row); });
     return list;
 }
 } // namespace
@@ -86,17 +80,16 @@ QList<ExamStuAnswerRow> TAV_ExamStuAnswer::selectByExam(QSqlDatabase db, int exa
     return readRows(st);
 }
 
-QMap<int, QList<ExamStuAnswerRow>> TAV_ExamStuAnswer::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
+TavRowCursor TAV_ExamStuAnswer::pendingOfRecord(QSqlDatabase db, int localRecordID)
 {
-    QMap<int, QList<ExamStuAnswerRow>> byExam;
     // The lesson's quizzes, each with its answers in id order: both through their parent index, in the order
     // those give, so nothing is sorted and stored lessons are not looked at.
-    TavStatement st(db,
-                    QStringLiteral("select a.id, a.examID, a.dovaneID, a.answer, a.subQuestionID, a.sn, a.questionID, "
-                                   "a.structID, a.mcsn, a.answerTime "
-                                   "from TAV_ExamInfo e inner join TAV_ExamStuAnswer a on a.examID = e.examID "
-                                   "where e.localRecordID = ? and a.status = ? order by e.examID, a.id"));
-    st.bind(localRecordID).bind(0);
-    readRows(st, [&byExam](const ExamStuAnswerRow& row) { byExam[row.examID].append(row); });
-    return byExam;
+    TavRowCursor rows(
+        db,
+        QStringLiteral("select a.id, a.examID, a.dovaneID, a.answer, a.subQuestionID, a.sn, a.questionID, "
+                       "a.structID, a.mcsn, a.answerTime "
+                       "from TAV_ExamInfo e inner join TAV_ExamStuAnswer a on a.examID = e.examID "
+                       "where e.localRecordID = ? and a.status = ? order by e.examID, a.id"));
+    rows.bind(localRecordID).bind(0);
+    return rows;
 }

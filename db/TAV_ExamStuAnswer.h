@@ -2,9 +2,9 @@
 
 #include "ExamStuAnswerRow.h"
 #include "Singleton.h"
+#include "TavRowCursor.h"
 
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
 
@@ -20,9 +20,13 @@ public:
     void setUploaded(QSqlDatabase db, int examID);
     void deleteByExam(QSqlDatabase db, int examID);
     QList<ExamStuAnswerRow> selectNotUploaded(QSqlDatabase db, int examID);
-    // Per quiz of the lesson record, what selectNotUploaded(quiz id) gives, in the same order, in one statement
-    // (the table has no index on examID). Quizzes without such rows have no entry.
-    QMap<int, QList<ExamStuAnswerRow>> selectNotUploadedByRecord(QSqlDatabase db, int localRecordID);
+    // What selectNotUploaded gives for each quiz of the lesson record, quiz by quiz, in one statement, as rows of
+    // a cursor with the columns of Pending.
+    struct Pending
+    {
+        enum Column { Id, ExamID, DovaneID, Answer, SubQuestionID, Sn, QuestionID, StructID, Mcsn, AnswerTime };
+    };
+    TavRowCursor pendingOfRecord(QSqlDatabase db, int localRecordID);
     QList<ExamStuAnswerRow> selectByExam(QSqlDatabase db, int examID);
 
 private:

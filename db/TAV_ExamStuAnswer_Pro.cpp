@@ -22,9 +22,9 @@ const QString kPendingOfPendingAnswers
                      "from TAV_ExamStuAnswer_Pro p inner join TAV_ExamStuAnswer a on a.id = p.answerID "
                      "where p.status = ? and a.status = ? and ");
 
-template<typename Map> Map readByAnswer(TavStatement& st)
+QMap<int, QList<ExamStuAnswerProRow>> readByAnswer(TavStatement& st)
 {
-    Map byAnswer;
+    QMap<int, QList<ExamStuAnswerProRow>> byAnswer;
     st.setForwardOnly();
     if (!st.exec())
         return byAnswer;
@@ -86,22 +86,21 @@ QMap<int, QList<ExamStuAnswerProRow>> TAV_ExamStuAnswer_Pro::selectNotUploadedBy
 {
     TavStatement st(db, kPendingOfPendingAnswers + QStringLiteral("a.examID = ? order by p.id"));
     st.bind(0).bind(0).bind(examID);
-    return readByAnswer<QMap<int, QList<ExamStuAnswerProRow>>>(st);
+    return readByAnswer(st);
 }
 
-QHash<int, QList<ExamStuAnswerProRow>> TAV_ExamStuAnswer_Pro::selectNotUploadedByRecord(QSqlDatabase db,
-                                                                                        int localRecordID)
+TavRowCursor TAV_ExamStuAnswer_Pro::pendingOfRecord(QSqlDatabase db, int localRecordID)
 {
     // Quiz by quiz, answer by answer, each history in id order, all through the parent indexes: nothing is
     // sorted and stored lessons are not looked at.
-    TavStatement st(db,
-                    QStringLiteral("select p.id, p.answerID, p.sequence, p.answer, p.answerTime "
-                                   "from TAV_ExamInfo e inner join TAV_ExamStuAnswer a on a.examID = e.examID "
-                                   "inner join TAV_ExamStuAnswer_Pro p on p.answerID = a.id "
-                                   "where e.localRecordID = ? and a.status = ? and p.status = ? "
-                                   "order by e.examID, a.id, p.id"));
-    st.bind(localRecordID).bind(0).bind(0);
-    return readByAnswer<QHash<int, QList<ExamStuAnswerProRow>>>(st);
+    TavRowCursor rows(db,
+                      QStringLiteral("select p.id, p.answerID, p.sequence, p.answer, p.answerTime "
+                                     "from TAV_ExamInfo e inner join TAV_ExamStuAnswer a on a.examID = e.examID "
+                                     "inner join TAV_ExamStuAnswer_Pro p on p.answerID = a.id "
+                                     "where e.localRecordID = ? and a.status = ? and p.status = ? "
+                                     "order by e.examID, a.id, p.id"));
+    rows.bind(localRecordID).bind(0).bind(0);
+    return rows;
 }
 
 void TAV_ExamStuAnswer_Pro::setUploadedByExam(QSqlDatabase db, int examID)

@@ -2,8 +2,8 @@
 
 #include "ExamStuAnswerProRow.h"
 #include "Singleton.h"
+#include "TavRowCursor.h"
 
-#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -28,8 +28,13 @@ public:
     // Per not-uploaded answer of the quiz, what selectNotUploaded(answer id) gives, in the same order.
     // Answers without such rows have no entry; empty on failure.
     QMap<int, QList<ExamStuAnswerProRow>> selectNotUploadedByExam(QSqlDatabase db, int examID);
-    // The same for every quiz of the lesson record at once; a lesson holds tens of thousands of answers.
-    QHash<int, QList<ExamStuAnswerProRow>> selectNotUploadedByRecord(QSqlDatabase db, int localRecordID);
+    // The same for every quiz of the lesson record at once (a lesson holds tens of thousands of answers), quiz by
+    // quiz and answer by answer, as rows of a cursor with the columns of Pending.
+    struct Pending
+    {
+        enum Column { Id, AnswerID, Sequence, Answer, AnswerTime };
+    };
+    TavRowCursor pendingOfRecord(QSqlDatabase db, int localRecordID);
     // setUploaded / deleteByAnswer for every answer of the quiz. Delete before the quiz's answer rows.
     void setUploadedByExam(QSqlDatabase db, int examID);
     void deleteByExam(QSqlDatabase db, int examID);

@@ -7,18 +7,20 @@
 namespace {
 const QString kColumns = QStringLiteral("select dovaneID, examID, useTime from TAV_ExamStuInfo");
 
-template<typename Add> void readRows(TavStatement& st, Add add)
+QList<ExamStuInfoRow> readRows(TavStatement& st)
 {
+    QList<ExamStuInfoRow> list;
     if (!st.exec())
-        return;
+        return list;
     QSqlQuery& q = st.query();
     while (q.next()) {
         ExamStuInfoRow row;
         row.dovaneID = q.value(0).toString();
         row.examID = q.value(1).toInt();
         row.useTime = q.value(2).toInt();
-        add(row);
+        list.append(row);
     }
+    return list;
 }
 } // namespace
 
@@ -52,20 +54,16 @@ QList<ExamStuInfoRow> TAV_ExamStuInfo::selectNotUploaded(QSqlDatabase db, int ex
 {
     TavStatement st(db, kColumns + QStringLiteral(" where status = ? and examID = ?"));
     st.bind(0).bind(examID);
-    QList<ExamStuInfoRow> list;
-    readRows(st, [&list](const ExamStuInfoRow& row) { list.append(row); });
-    return list;
+    return readRows(st);
 }
 
-QMap<int, QList<ExamStuInfoRow>> TAV_ExamStuInfo::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
+TavRowCursor TAV_ExamStuInfo::pendingOfRecord(QSqlDatabase db, int localRecordID)
 {
     // Each quiz's students in table order, the order selectNotUploaded gets from its scan of the table.
-    TavStatement st(db,
-                    QStringLiteral("select s.dovaneID, s.examID, s.useTime "
-                                   "from TAV_ExamInfo e inner join TAV_ExamStuInfo s on s.examID = e.examID "
-                                   "where e.localRecordID = ? and s.status = ? order by e.examID, s.rowid"));
-    st.bind(localRecordID).bind(0);
-    QMap<int, QList<ExamStuInfoRow>> byExam;
-    readRows(st, [&byExam](const ExamStuInfoRow& row) { byExam[row.examID].append(row); });
-    return byExam;
+    TavRowCursor rows(db,
+                      QStringLiteral("select s.dovaneID, s.examID, s.useTime "
+                                     "from TAV_ExamInfo e inner join TAV_ExamStuInfo s on s.examID = e.examID "
+                                     "where e.localRecordID = ? and s.status = ? order by e.examID, s.rowid"));
+    rows.bind(localRecordID).bind(0);
+    return rows;
 }

@@ -2,9 +2,9 @@
 
 #include "ExamStuInfoRow.h"
 #include "Singleton.h"
+#include "TavRowCursor.h"
 
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
 
@@ -19,8 +19,13 @@ public:
     void setUploaded(QSqlDatabase db, int examID);
     void deleteByExam(QSqlDatabase db, int examID);
     QList<ExamStuInfoRow> selectNotUploaded(QSqlDatabase db, int examID);
-    // Per quiz of the lesson record, what selectNotUploaded(quiz id) gives, in the same order, in one statement.
-    QMap<int, QList<ExamStuInfoRow>> selectNotUploadedByRecord(QSqlDatabase db, int localRecordID);
+    // What selectNotUploaded gives for each quiz of the lesson record, quiz by quiz, in one statement, as rows of
+    // a cursor with the columns of Pending.
+    struct Pending
+    {
+        enum Column { DovaneID, ExamID, UseTime };
+    };
+    TavRowCursor pendingOfRecord(QSqlDatabase db, int localRecordID);
 
 private:
     friend class TavSingleton<TAV_ExamStuInfo>;

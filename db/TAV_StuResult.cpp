@@ -8,12 +8,12 @@ namespace {
 const QString kColumns
     = QStringLiteral("select stuResultID, interactID, dovaneID, createDate, result, status from TAV_StuResult");
 
-// Hands each row of the result to add, in the statement's order.
-template<typename Add> void readRows(TavStatement& st, Add add)
+QList<StuResultRow> readRows(TavStatement& st)
 {
+    QList<StuResultRow> list;
     st.setForwardOnly();
     if (!st.exec())
-        return;
+        return list;
     QSqlQuery& q = st.query();
     TavStatement::TimeReader readTime;
     while (q.next()) {
@@ -24,14 +24,8 @@ template<typename Add> void readRows(TavStatement& st, Add add)
         row.createDate = readTime(q.value(3));
         row.result = q.value(4).toString();
         row.status = q.value(5).toBool();
-        add(row);
+        list.append(row);
     }
-}
-
-QList<StuResultRow> readRows(TavStatement& st)
-{
-    QList<StuResultRow> list;
-    readRows(st, [&list](const StuResultRow& row) { list.append(row); });
     return list;
 }
 } // namespace
@@ -75,18 +69,17 @@ QList<StuResultRow> TAV_StuResult::selectNotUploaded(QSqlDatabase db, int intera
     return readRows(st);
 }
 
-QMap<int, QList<StuResultRow>> TAV_StuResult::selectNotUploadedByRecord(QSqlDatabase db, int localRecordID)
+TavRowCursor TAV_StuResult::pendingOfRecord(QSqlDatabase db, int localRecordID)
 {
-    QMap<int, QList<StuResultRow>> byInteraction;
     // The lesson's interactions, each with its results in id order: both through their parent index, in the
     // order those give, so nothing is sorted and stored lessons are not looked at.
-    TavStatement st(db,
-                    QStringLiteral("select r.stuResultID, r.interactID, r.dovaneID, r.createDate, r.result, r.status "
-                                   "from TAV_InteractInfo i inner join TAV_StuResult r on r.interactID = i.interactID "
-                                   "where i.localRecordID = ? and r.status = ? order by i.interactID, r.stuResultID"));
-    st.bind(localRecordID).bind(0);
-    readRows(st, [&byInteraction](const StuResultRow& row) { byInteraction[row.interactID].append(row); });
-    return byInteraction;
+    TavRowCursor rows(
+        db,
+        QStringLiteral("select r.stuResultID, r.interactID, r.dovaneID, r.createDate, r.result "
+                       "from TAV_InteractInfo i inner join TAV_StuResult r on r.interactID = i.interactID "
+                       "where i.localRecordID = ? and r.status = ? order by i.interactID, r.stuResultID"));
+    rows.bind(localRecordID).bind(0);
+    return rows;
 }
 
 void TAV_StuResult::setUploaded(QSqlDatabase db, int stuResultID)

@@ -2,9 +2,9 @@
 
 #include "Singleton.h"
 #include "StuResultRow.h"
+#include "TavRowCursor.h"
 
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
 
@@ -21,9 +21,13 @@ public:
     bool updateResult(QSqlDatabase db, int stuResultID, const QString& result, const QString& createDate);
     QList<StuResultRow> selectByInteract(QSqlDatabase db, int interactID);
     QList<StuResultRow> selectNotUploaded(QSqlDatabase db, int interactID);
-    // Per interaction of the lesson record, what selectNotUploaded(interaction id) gives, in the same order,
-    // in one statement (the table has no index on interactID). Interactions without such rows have no entry.
-    QMap<int, QList<StuResultRow>> selectNotUploadedByRecord(QSqlDatabase db, int localRecordID);
+    // What selectNotUploaded gives for each interaction of the lesson record, interaction by interaction, in one
+    // statement, as rows of a cursor with the columns of Pending.
+    struct Pending
+    {
+        enum Column { StuResultID, InteractID, DovaneID, CreateDate, Result };
+    };
+    TavRowCursor pendingOfRecord(QSqlDatabase db, int localRecordID);
     void setUploaded(QSqlDatabase db, int stuResultID);
     void deleteByInteract(QSqlDatabase db, int interactID);
 

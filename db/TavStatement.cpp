@@ -30,20 +30,27 @@ StatementCache* cacheOf(const QSqlDatabase& db)
     return g_caches.value(db.connectionName(), nullptr);
 }
 
-// The date and time of text when it is a time exactly as the table classes write it, on a real calendar day.
-bool splitWrittenTime(const QString& text, QDate* date, QTime* time)
+// The fields of text when it is a time exactly as the table classes write it, on a real calendar day.
+bool splitWrittenTime(QStringView text, TavStatement::WrittenTime* t)
 {
-    static const char pattern[] = "0000-00-00 00:00:00";
-    if (text.size() != int(sizeof(pattern)) - 1)
+    // "yyyy-MM-dd HH:mm:ss": the separators, then every other place a digit.
+    if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ' || text[13] != u':'
+        || text[16] != u':')
         return false;
-    for (int i = 0; i < text.size(); ++i) {
-        const ushort c = text.at(i).unicode();
-        if (pattern[i] == '0' ? (c < '0' || c > '9') : c != ushort(pattern[i]))
-            return false;
-    }
-    *date = QDate(text.midRef(0, 4).toInt(), text.midRef(5, 2).toInt(), text.midRef(8, 2).toInt());
-    *time = QTime(text.midRef(11, 2).toInt(), text.midRef(14, 2).toInt(), text.midRef(17, 2).toInt());
-    return date->isValid() && time->isValid();
+    bool digits = true;
+    const auto digit = [&](int at) {
+        const unsigned d = text[at].unicode() - unsigned('0');
+        digits &= d <= 9;
+        return int(d);
+    };
+    const auto two = [&](int at) { return digit(at) * 10 + digit(at + 1); };
+    *t = { two(0) * 100 + two(2), two(5), two(8), two(11), two(14), two(17) };
+    return digits && QDate::isValid(t->year, t->month, t->day) && QTime::isValid(t->hour, t->minute, t->second);
+}
+
+QDate dateOf(const TavStatement::WrittenTime& t)
+{
+    return QDate(t.year, t.month, t.day);
 }
 
 // True when text is a written time that QDateTime::fromString() with kTimeFormat would read back unchanged: one
@@ -51,9 +58,8 @@ bool splitWrittenTime(const QString& text, QDate* date, QTime* time)
 // several times per call, which made reading a quiz's answers slow; this costs one look-up.
 bool isWrittenTime(const QString& text)
 {
-    QDate date;
-    QTime time;
-    return splitWrittenTime(text, &date, &time) && QDateTime(date, time).isValid();
+    TavStatement::WrittenTime t;
+    return splitWrittenTime(text, &t) && QDateTime(dateOf(t), QTime(t.hour, t.minute, t.second)).isValid();
 }
 } // namespace
 
@@ -161,6 +167,13 @@ quint64 TavStatement::failureCount()
     return t_failures;
 }
 
+void TavStatement::reportFailure(const QString& driverText, const QString& sql)
+{
+    ++t_failures;
+    qWarning().noquote() << QStringLiteral("****database error: ") + driverText;
+    qWarning().noquote() << QStringLiteral("****the sql is: ") + sql;
+}
+
 void TavStatement::logFailure(const QString& driverText, LogMode mode) const
 {
     ++t_failures;
@@ -219,27 +232,35 @@ QString TavStatement::TimeReader::operator()(const QVariant& value)
         return QStringLiteral("");
     const QString stored = value.toString();
     auto it = m_read.constFind(stored);
-    if (it == m_read.constEnd()) {
-        QDate date;
-        QTime time;
-        const bool unchanged = splitWrittenTime(stored, &date, &time) && existsLocally(date, time);
-        it = m_read.insert(stored, unchanged ? stored : readTime(value));
-    }
+    if (it == m_read.constEnd())
+        it = m_read.insert(stored, readsUnchanged(stored) ? stored : readTime(value));
     return it.value();
 }
 
-bool TavStatement::TimeReader::existsLocally(const QDate& date, const QTime& time)
+bool TavStatement::TimeReader::readsUnchanged(QStringView text)
+{
+    WrittenTime t;
+    return splitWrittenTime(text, &t) && existsLocally(t);
+}
+
+bool TavStatement::TimeReader::existsLocally(const WrittenTime& t)
 {
     // Clocks jump by whole minutes, so all seconds of a minute are on the clock or none are; the zone is then
     // looked up twice per minute instead of once per second of a quiz. A jump inside the minute (a few zones
     // before 1980) leaves every second of that minute to its own look-up.
     enum { NoSecond, EverySecond, SomeSeconds };
-    const qint64 minute = date.toJulianDay() * 1440 + time.hour() * 60 + time.minute();
-    auto it = m_minutes.constFind(minute);
-    if (it == m_minutes.constEnd()) {
-        const bool first = QDateTime(date, QTime(time.hour(), time.minute(), 0)).isValid();
-        const bool last = QDateTime(date, QTime(time.hour(), time.minute(), 59)).isValid();
-        it = m_minutes.insert(minute, first != last ? SomeSeconds : first ? EverySecond : NoSecond);
+    const qint64 minute = ((qint64(t.year) * 13 + t.month) * 32 + t.day) * 1440 + t.hour * 60 + t.minute;
+    // Rows read in order mostly share the minute of the row before.
+    if (minute != m_lastMinute) {
+        auto it = m_minutes.constFind(minute);
+        if (it == m_minutes.constEnd()) {
+            const bool first = QDateTime(dateOf(t), QTime(t.hour, t.minute, 0)).isValid();
+            const bool last = QDateTime(dateOf(t), QTime(t.hour, t.minute, 59)).isValid();
+            it = m_minutes.insert(minute, first != last ? SomeSeconds : first ? EverySecond : NoSecond);
+        }
+        m_lastMinute = minute;
+        m_lastMinuteSeconds = it.value();
     }
-    return it.value() == EverySecond || (it.value() == SomeSeconds && QDateTime(date, time).isValid());
+    return m_lastMinuteSeconds == EverySecond
+        || (m_lastMinuteSeconds == SomeSeconds && QDateTime(dateOf(t), QTime(t.hour, t.minute, t.second)).isValid());
 }

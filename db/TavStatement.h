@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringView>
 #include <QTime>
 #include <QVariant>
 #include <QVariantList>
@@ -58,12 +59,22 @@ public:
     static void enableCache(const QString& connectionName);
     static void dropCache(const QString& connectionName);
 
+    // Counts a failed statement of the calling thread and logs the two lines every table class shares, for reads
+    // that do not go through this class.
+    static void reportFailure(const QString& driverText, const QString& sql);
+
     // Failed statements of the calling thread so far, a fetch that broke off after a good start included.
     // A group of reads whose results only count whole compares it before and after.
     static quint64 failureCount();
 
     // Reads a date-time column back as "yyyy-MM-dd HH:mm:ss"; NULL or an unreadable value gives "".
     static QString readTime(const QVariant& value);
+
+    // A time as the table classes write it, "yyyy-MM-dd HH:mm:ss", in its fields.
+    struct WrittenTime
+    {
+        int year, month, day, hour, minute, second;
+    };
 
     // readTime for the rows of one result. Each parse costs a time-zone lookup, and the thousands of answer
     // rows of a quiz share a few hundred times within a few minutes: every text is read once, and the zone
@@ -72,12 +83,16 @@ public:
     {
     public:
         QString operator()(const QVariant& value);
+        // True when a stored text reads back as it is: a time as the table classes write it, on the clock.
+        bool readsUnchanged(QStringView text);
 
     private:
-        bool existsLocally(const QDate& date, const QTime& time);
+        bool existsLocally(const WrittenTime& time);
 
         QHash<QString, QString> m_read;
-        QHash<qint64, int> m_minutes; // minute since day 0 -> which of its seconds exist in the local zone
+        QHash<qint64, int> m_minutes; // a minute of the calendar -> which of its seconds exist in the local zone
+        qint64 m_lastMinute = -1;
+        int m_lastMinuteSeconds = 0;
     };
 
 private:

@@ -89,6 +89,7 @@ void AutoUploadThread::runCycle()
     record = first;
     qDebug() << "AutoUploadThread****get upload data";
     bool read = true;
+    data.clear(); // the last cycle's document, so that this one may use its memory
     data = uploader->getUploadData(db, record.localRecordID, false, &read);
     database->closeThreadDbCon(db);
     if (!read)

@@ -1,6 +1,7 @@
 #include "JsonTextWriter.h"
 
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -65,8 +66,16 @@ inline int writeEscape(char16_t* out, char16_t c)
 } // namespace
 
 JsonTextWriter::JsonTextWriter(int capacity)
+    : JsonTextWriter(QString(), capacity)
 {
-    m_text.resize(qMax(capacity, 16));
+}
+
+JsonTextWriter::JsonTextWriter(QString room, int capacity)
+    : m_text(std::move(room))
+{
+    if (!m_text.isDetached())
+        m_text = QString();
+    m_text.resize(qMax(qMax(capacity, 16), m_text.capacity()));
     m_data = reinterpret_cast<char16_t*>(m_text.data());
     m_capacity = m_text.size();
 }
@@ -79,12 +88,19 @@ void JsonTextWriter::grow(qint64 n)
     m_capacity = m_text.size();
 }
 
-void JsonTextWriter::key(QLatin1String name)
+void JsonTextWriter::writeKey(const char16_t* name, int length)
 {
-    separate();
-    writeLatin1String(name.data(), name.size());
-    *room(1) = u':';
-    ++m_size;
+    char16_t* out = room(length + 4);
+    if (m_needComma)
+        *out++ = u',';
+    *out++ = u'"';
+    for (int i = 0; i < length; ++i)
+        Q_ASSERT(!needsEscape(name[i]) && (name[i] < 0xd800 || name[i] >= 0xe000));
+    std::memcpy(out, name, size_t(length) * sizeof(char16_t));
+    out += length;
+    *out++ = u'"';
+    *out++ = u':';
+    m_size = int(out - m_data);
     m_needComma = false;
 }
 
@@ -110,10 +126,10 @@ void JsonTextWriter::value(int number)
     m_needComma = true;
 }
 
-void JsonTextWriter::value(const QString& text)
+void JsonTextWriter::value(QStringView text)
 {
     separate();
-    writeString(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+    writeString(reinterpret_cast<const char16_t*>(text.utf16()), int(text.size()));
     m_needComma = true;
 }
 
@@ -139,38 +155,10 @@ void JsonTextWriter::writeString(const char16_t* text, int length)
     m_size += int(out - start);
 }
 
-void JsonTextWriter::writeLatin1String(const char* text, int length)
-{
-    char16_t* out = room(qint64(length) * 6 + 2);
-    *out++ = u'"';
-    // Member names are plain words: copy first, escape only when a name turns out to need it.
-    bool plain = true;
-    for (int i = 0; i < length; ++i) {
-        const char16_t c = static_cast<unsigned char>(text[i]);
-        out[i] = c;
-        plain &= !needsEscape(c);
-    }
-    if (plain) {
-        out += length;
-    } else {
-        for (int i = 0; i < length; ++i) {
-            const char16_t c = static_cast<unsigned char>(text[i]);
-            if (needsEscape(c))
-                out += writeEscape(out, c);
-            else
-                *out++ = c;
-        }
-    }
-    *out++ = u'"';
-    m_size = int(out - m_data);
-}
-
 QString JsonTextWriter::take()
 {
+    // The room left is not trimmed: the text is sent and dropped soon, and trimming copies it whole.
     m_text.resize(m_size);
-    // Copying a large document to trim a little room costs more than the room.
-    if (m_text.capacity() - m_size > m_size / 8)
-        m_text.squeeze();
     QString text = std::move(m_text);
     m_text = QString();
     m_data = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QLatin1String>
 #include <QString>
+#include <QStringView>
 
 // Writes compact JSON text straight into a QString, the same text that QString::fromUtf8 of
 // QJsonDocument::toJson(QJsonDocument::Compact) gives for the same tree: the web service compares the
@@ -11,25 +11,30 @@ class JsonTextWriter
 {
 public:
     explicit JsonTextWriter(int capacity = 256);
+    // Writes into the memory of room when nothing else holds it: a document as large as the last one then needs
+    // no fresh memory, whose every page costs a fault.
+    JsonTextWriter(QString room, int capacity);
 
     void beginObject() { open(u'{'); }
     void endObject() { close(u'}'); }
     void beginArray() { open(u'['); }
     void endArray() { close(u']'); }
 
-    // The name of the next member; its value follows.
-    void key(QLatin1String name);
+    // The name of the next member, a plain word (nothing in it to escape) as every name of our documents is;
+    // its value follows.
+    template<int N> void key(const char16_t (&name)[N]) { writeKey(name, N - 1); }
     void value(int number);
-    void value(const QString& text);
+    // A null text is written as "", as QJsonValue writes a null QString.
+    void value(QStringView text);
 
-    void member(QLatin1String name, int number)
+    template<int N> void member(const char16_t (&name)[N], int number)
     {
-        key(name);
+        writeKey(name, N - 1);
         value(number);
     }
-    void member(QLatin1String name, const QString& text)
+    template<int N> void member(const char16_t (&name)[N], QStringView text)
     {
-        key(name);
+        writeKey(name, N - 1);
         value(text);
     }
 
@@ -65,8 +70,8 @@ private:
         ++m_size;
         m_needComma = true;
     }
+    void writeKey(const char16_t* name, int length);
     void writeString(const char16_t* text, int length);
-    void writeLatin1String(const char* text, int length);
 
     QString m_text;
     char16_t* m_data = nullptr;

@@ -1,24 +1,13 @@
 #pragma once
 
-#include "ClassRecordRow.h"
-#include "ExamInfoRow.h"
-#include "ExamStuAnswerProRow.h"
-#include "ExamStuAnswerRow.h"
-#include "ExamStuInfoRow.h"
-#include "InteractInfoRow.h"
-#include "SignInfoRow.h"
-#include "SignStuInfoRow.h"
 #include "Singleton.h"
-#include "StuResultRow.h"
 
 #include <QByteArray>
-#include <QHash>
-#include <QList>
-#include <QMap>
 #include <QMutex>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVector>
 
 // The lesson-record upload document: gathers what of a lesson record still has to be sent, builds the
 // JSON document of the form field "recordResult", and afterwards marks the sent rows or drops the lesson.
@@ -35,6 +24,7 @@ public:
 
     // The document of the lesson record, or empty text when there is nothing to send. When a read failed,
     // *ok is false, the text is empty and nothing is held, so the next two calls leave every row alone.
+    // A caller that drops the last document before the next call lets it be written into the same memory.
     QString getUploadData(QSqlDatabase db, int localRecordID, bool force, bool* ok = nullptr);
     // Marks everything the last getUploadData held as uploaded.
     void updateFinishStatus(QSqlDatabase db);
@@ -51,17 +41,20 @@ private:
     friend class TavSingleton<Upload>;
     Upload() = default;
 
-    QString writeDocument() const;
+    // What of the lesson record the document holds, kept for marking it sent; the rows themselves go straight
+    // into the document as they are read.
+    struct Held
+    {
+        int recordID = -1;
+        int signID = -1;
+        QVector<int> interactIDs;
+        QVector<int> resultIDs;
+        QVector<int> examIDs;
+    };
 
     QMutex m_uploadMutex;
-    ClassRecordRow record;
-    SignInfoRow signInfo;
-    QMap<int, QList<SignStuInfoRow>> signStudents;
-    QList<InteractInfoRow> interactions;
-    QMap<int, QList<StuResultRow>> interactResults;
-    QList<ExamInfoRow> exams;
-    QMap<int, QList<ExamStuInfoRow>> examStudents;
-    QMap<int, QList<ExamStuAnswerRow>> examAnswers;
-    QHash<int, QList<ExamStuAnswerProRow>> answerHistory;
-    QString offLineTime;
+    Held m_held;
+    // The last document, whose memory the next one is written into once its caller has let it go; given back
+    // when there is nothing to send.
+    QString m_room;
 };

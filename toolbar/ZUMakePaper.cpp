@@ -13,6 +13,7 @@
 #include "ZUWebView.h"
 
 #include <QDebug>
+#include <QFile>
 #include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
@@ -198,7 +199,7 @@ void ZUMakePaper::unsupportedContent(QNetworkReply* reply)
         return;
     }
 
-    const bool ok = HttpDownFile::getInstance()->downFile(file, url);
+    const bool ok = downloadWord(url, file);
     ZUTipDlg* tip = ZUTipDlg::getInstance();
     tip->setButtons(2, ok ? 1 : 0);
     tip->setButtonText(2, tr("确认"));
@@ -207,6 +208,24 @@ void ZUMakePaper::unsupportedContent(QNetworkReply* reply)
     else
         tip->setText(tr("备课页面加载失败"), tr("错误"));
     tip->exec();
+}
+
+bool ZUMakePaper::downloadWord(const QString& url, const QString& file)
+{
+    // Into a file of its own first: a failed download leaves the teacher's folder as it was, with no piece of a
+    // paper under the paper's name.
+    const QString part = file + ".part";
+    if (!HttpDownFile::getInstance()->downFile(part, url, m_wordMaxBytes, m_wordDeadlineMs)) {
+        QFile::remove(part);
+        return false;
+    }
+    QFile::remove(file);
+    if (!QFile::rename(part, file)) {
+        qWarning().noquote() << "****cannot keep the paper " + file;
+        QFile::remove(part);
+        return false;
+    }
+    return true;
 }
 
 void ZUMakePaper::keyPressEvent(QKeyEvent* event)

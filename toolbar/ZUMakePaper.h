@@ -22,6 +22,10 @@ class ZUMakePaper : public QDialog
 public:
     // A page that has not loaded by then is given up.
     static constexpr int kPageTimeoutMs = 8000;
+    // A Word paper, pictures and all, stays well below this size; one that has not come within the time is given up,
+    // so that the page (which waits for the download) does not stay frozen.
+    static constexpr qint64 kWordMaxBytes = 50 * 1024 * 1024;
+    static constexpr int kWordDeadlineMs = 120000;
 
     static ZUMakePaper* getInstance() { return TavSingleton<ZUMakePaper>::instance(); }
 
@@ -32,6 +36,11 @@ public:
     static QString wordFilePath(const QString& folder, const QString& url);
     // The folder question is asked through here, so that it can be answered without a file dialog.
     void setFolderChooser(std::function<QString()> chooser) { m_chooseFolder = std::move(chooser); }
+    void setWordBounds(qint64 maxBytes, int deadlineMs)
+    {
+        m_wordMaxBytes = maxBytes;
+        m_wordDeadlineMs = deadlineMs;
+    }
     bool pageTimerActive() const;
     int pageTimerRemaining() const;
     // True once the page asked for has loaded; until then a neutral page of our own stands in for it.
@@ -53,6 +62,7 @@ private:
     ZUMakePaper();
 
     void showNeutralPage();
+    bool downloadWord(const QString& url, const QString& file);
 
     ZUWebView* m_view = nullptr;
     ZUMakePaperPage* m_page = nullptr;
@@ -60,4 +70,6 @@ private:
     QWidget* m_neutralPage = nullptr;
     QTimer* m_timer = nullptr;
     std::function<QString()> m_chooseFolder;
+    qint64 m_wordMaxBytes = kWordMaxBytes;
+    int m_wordDeadlineMs = kWordDeadlineMs;
 };

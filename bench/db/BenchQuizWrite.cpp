@@ -107,18 +107,16 @@ void writePlain(QSqlDatabase db)
 // What the upload reads of the lesson's quizzes, as Upload::getUploadData calls it: rows read.
 int selectForUpload(QSqlDatabase db)
 {
-    int rows = 0;
-    for (const ExamInfoRow& quiz : TAV_ExamInfo::getInstance()->selectNotUploaded(db, 1)) {
-        Q_UNUSED(quiz)
-        ++rows;
-    }
-    for (const auto& list : TAV_ExamStuInfo::getInstance()->selectNotUploadedByRecord(db, 1))
-        rows += list.size();
-    for (const auto& list : TAV_ExamStuAnswer::getInstance()->selectNotUploadedByRecord(db, 1))
-        rows += list.size();
-    for (const auto& list : TAV_ExamStuAnswer_Pro::getInstance()->selectNotUploadedByRecord(db, 1))
-        rows += list.size();
-    return rows;
+    const auto count = [](TavRowCursor rows) {
+        int n = 0;
+        while (rows.next())
+            ++n;
+        return n;
+    };
+    return TAV_ExamInfo::getInstance()->selectNotUploaded(db, 1).size()
+        + count(TAV_ExamStuInfo::getInstance()->pendingOfRecord(db, 1))
+        + count(TAV_ExamStuAnswer::getInstance()->pendingOfRecord(db, 1))
+        + count(TAV_ExamStuAnswer_Pro::getInstance()->pendingOfRecord(db, 1));
 }
 
 // Marking a sent quiz uploaded and dropping it, as Upload::updateFinishStatus and deleteLocalRecord do.

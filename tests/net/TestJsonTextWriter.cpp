@@ -29,7 +29,7 @@ private slots:
     {
         JsonTextWriter json(1);
         json.beginObject();
-        json.key(QLatin1String("units"));
+        json.key(u"units");
         json.beginArray();
         QJsonArray units;
         for (int code = 0; code <= 0xffff; ++code) {
@@ -62,11 +62,41 @@ private slots:
         JsonTextWriter json(1);
         json.beginObject();
         if (value.isString())
-            json.member(QLatin1String("k"), value.toString());
+            json.member(u"k", value.toString());
         else
-            json.member(QLatin1String("k"), value.toInt());
+            json.member(u"k", value.toInt());
         json.endObject();
         QCOMPARE(json.take(), qtText(QJsonObject { { "k", value } }));
+    }
+
+    // The memory of the last document is written into only when nothing else holds it.
+    void roomIsWrittenIntoOnlyWhenNotHeldElsewhere_data()
+    {
+        QTest::addColumn<bool>("heldElsewhere");
+        QTest::newRow("let go") << false;
+        QTest::newRow("held elsewhere") << true;
+    }
+    void roomIsWrittenIntoOnlyWhenNotHeldElsewhere()
+    {
+        QFETCH(bool, heldElsewhere);
+        JsonTextWriter first(1);
+        first.beginArray();
+        first.value(QString(5000, QChar('x')));
+        first.endArray();
+        QString room = first.take();
+        const QString before(room.constData(), room.size()); // a copy of its own
+        const QString holder = heldElsewhere ? room : QString();
+        const QChar* const memory = room.constData();
+
+        JsonTextWriter second(std::move(room), 1);
+        second.beginObject();
+        second.member(u"k", QStringLiteral("数学"));
+        second.endObject();
+        const QString written = second.take();
+        QCOMPARE(written, qtText(QJsonObject { { "k", QStringLiteral("数学") } }));
+        QCOMPARE(written.constData() == memory, !heldElsewhere);
+        if (heldElsewhere)
+            QCOMPARE(holder, before);
     }
 };
 

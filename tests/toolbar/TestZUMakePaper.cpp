@@ -6,7 +6,10 @@
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 
+#include <QDir>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebFrame>
@@ -15,6 +18,8 @@
 using namespace ToolbarTestSupport;
 
 const QString kPagePath = QStringLiteral("/tav/group/findKsPapers");
+const QString kWordPath = QStringLiteral("/tav/group/getWordUrl");
+const QString kPaperFile = QStringLiteral("一次函数单元小测.doc");
 
 class TestZUMakePaper : public QObject
 {
@@ -38,6 +43,7 @@ private slots:
 
     void cleanup()
     {
+        m_paper->setWordBounds(ZUMakePaper::kWordMaxBytes, ZUMakePaper::kWordDeadlineMs);
         QVERIFY(dialogsAnswered());
         m_paper->on_closeBtn_clicked();
         ZUToolBarDlg::getInstance()->hide();
@@ -200,14 +206,67 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 5000);
         QVERIFY(DialogAnswerer::waitUntilAnswered());
 
-        QFile doc(folder.filePath("一次函数单元小测.doc"));
+        QFile doc(folder.filePath(kPaperFile));
         QCOMPARE(doc.exists(), chooseFolder);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), int(chooseFolder));
         QCOMPARE(DialogAnswerer::answeredCount(), int(chooseFolder));
         if (chooseFolder) {
             QCOMPARE(DialogAnswerer::lastText(), QString("试卷下载完成"));
             QVERIFY(doc.open(QIODevice::ReadOnly));
             QVERIFY(doc.readAll().contains("一次函数单元小测"));
         }
+        QVERIFY(m_paper->isVisible());
+    }
+
+    // A Word paper too large, too slow or refused gives the page's download error and leaves the folder as it
+    // was: no piece of the paper, and an earlier paper of that name kept.
+    void failedWordDownloadLeavesTheFolderAsItWas_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("larger than a paper") << "large";
+        QTest::newRow("slower than its time") << "slow";
+        QTest::newRow("refused by the server") << "refused";
+    }
+
+    void failedWordDownloadLeavesTheFolderAsItWas()
+    {
+        QFETCH(QString, failure);
+        QTemporaryDir folder;
+        QFile earlier(folder.filePath(kPaperFile));
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier paper") > 0);
+        earlier.close();
+        m_paper->setFolderChooser([&] { return folder.path(); });
+        m_paper->showPaper(2, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(m_paper->pageShown(), 5000);
+        const QString link = m_paper->findChild<QWebView*>("webView")
+                                 ->page()
+                                 ->mainFrame()
+                                 ->evaluateJavaScript("document.querySelector('a').href")
+                                 .toString();
+        QVERIFY(link.contains(kWordPath));
+
+        if (failure == "large") {
+            m_service.setOversizedReply(kWordPath, ZUMakePaper::kWordMaxBytes + 1);
+        } else if (failure == "slow") {
+            // The paper comes a byte every 100 ms, so it takes seconds; the bound here is one.
+            m_service.setFailure(kWordPath, WebFailure::Trickle);
+            m_paper->setWordBounds(ZUMakePaper::kWordMaxBytes, 1000);
+        } else {
+            m_service.setFailure(kWordPath, WebFailure::Http500);
+        }
+        // What the page hands over when the link is followed: its own reply for the address.
+        QNetworkAccessManager network;
+        QScopedPointer<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(link))));
+        reply->abort();
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        m_paper->unsupportedContent(reply.data());
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastTitle(), QString("错误"));
+        QCOMPARE(DialogAnswerer::lastText(), QString("备课页面加载失败"));
+
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList({ kPaperFile }));
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier paper"));
         QVERIFY(m_paper->isVisible());
     }
 };
