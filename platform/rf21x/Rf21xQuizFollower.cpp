@@ -1,5 +1,7 @@
 #include "Rf21xQuizFollower.h"
 
+#include "Rf21xAutoAnswers.h"
+
 QList<Rf21xAnswerKey::Item> Rf21xQuizFollower::start(const Rf21xAnswerKey& key, int quizType, int count,
                                                      bool* newServing)
 {
@@ -14,11 +16,11 @@ QList<Rf21xAnswerKey::Item> Rf21xQuizFollower::start(const Rf21xAnswerKey& key, 
         *newServing = true;
     }
     // Digit answering is a free interaction: the quiz is over.
-    if (quizType != SingleChoice && quizType != MultipleChoice)
+    if (quizType != Rf21xAutoAnswers::SingleChoice && quizType != Rf21xAutoAnswers::MultipleChoice)
         m_following = false;
     if (!m_following)
         return {};
-    if (quizType == MultipleChoice && count == key.items().size())
+    if (quizType == Rf21xAutoAnswers::MultipleChoice && count == key.items().size())
         return key.items();
 
     const QList<QList<Rf21xAnswerKey::Item>> questions = key.questions();
@@ -52,5 +54,5 @@ bool Rf21xQuizFollower::opens(const QList<Rf21xAnswerKey::Item>& question, int q
     int keys = 0;
     for (const Rf21xAnswerKey::Item& item : question)
         keys += item.answer.size();
-    return (quizType == MultipleChoice) == (keys > items);
+    return (quizType == Rf21xAutoAnswers::MultipleChoice) == (keys > items);
 }

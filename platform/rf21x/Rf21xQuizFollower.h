@@ -13,9 +13,6 @@
 class Rf21xQuizFollower
 {
 public:
-    // The receiver's quiz types, as Rf21xAutoAnswers has them.
-    enum QuizType { SingleChoice = 2, MultipleChoice = 3, Digits = 4 };
-
     // The items the start opens, in the order of the quiz numbers the keypads send; empty when the start is
     // no quiz on the key. *newServing is set when the key is a serving not followed before.
     QList<Rf21xAnswerKey::Item> start(const Rf21xAnswerKey& key, int quizType, int count, bool* newServing);

@@ -13,7 +13,6 @@ class TestRf21xQuizFollower : public QObject
 private slots:
     void startsOpenThePaperAsTheQuizGoes_data();
     void startsOpenThePaperAsTheQuizGoes();
-    void keyReadsAsServed();
 
 private:
     QTemporaryDir m_dir;
@@ -71,30 +70,6 @@ void TestRf21xQuizFollower::startsOpenThePaperAsTheQuizGoes()
             QVERIFY(seen == "all" || item.question == opened.first().question);
         QVERIFY2(seen == step.section('=', 1), qPrintable(step + " opened " + seen));
     }
-}
-
-// What the keypads learn of each item, and a file that is no key is none.
-void TestRf21xQuizFollower::keyReadsAsServed()
-{
-    const QString path = m_dir.filePath("key.json");
-    const QDateTime served = QDateTime::fromString("2024-09-02T08:15:30.250Z", Qt::ISODateWithMs);
-    QVERIFY(writeAnswerKey(path, { "AC|B", "12" }, served));
-    const Rf21xAnswerKey key = Rf21xAnswerKey::read(path);
-    QCOMPARE(key.served(), served);
-    QStringList items;
-    for (const Rf21xAnswerKey::Item& item : key.items())
-        items << QString("%1/%2 %3 %4").arg(item.mcsn).arg(item.question).arg(QString(item.answer)).arg(item.form);
-    QCOMPARE(items, QStringList({ "1/1 AC 1", "2/1 B 0", "3/2 12 2" }));
-    QCOMPARE(key.questions().size(), 2);
-
-    for (const QByteArray& notKey : { QByteArray(), QByteArray("{\"items\": []}"), QByteArray("[1, 2]") }) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(notKey);
-        file.close();
-        QVERIFY(Rf21xAnswerKey::read(path).isEmpty());
-    }
-    QVERIFY(Rf21xAnswerKey::read(m_dir.filePath("missing.json")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestRf21xQuizFollower)
