@@ -1,7 +1,5 @@
 #include "Rf21xSimulator.h"
 
-#include "Rf21xAutoAnswers.h"
-
 #include <QDebug>
 #include <QFile>
 #include <QMutexLocker>
@@ -30,6 +28,8 @@ Rf21xSimulator::Rf21xSimulator()
     , m_path(defaultDevicePath())
     , m_autoMinMs(kAutoAnswerMinMs)
     , m_autoSpreadMs(kAutoAnswerSpreadMs)
+    , m_since(QDateTime::currentDateTimeUtc())
+    , m_answers(QRandomGenerator::global())
 {
     m_clock.start();
 }
@@ -164,6 +164,12 @@ void Rf21xSimulator::setNumbersFile(const QString& path)
         loadNumbers();
 }
 
+void Rf21xSimulator::setAnswerKeyFile(const QString& path)
+{
+    QMutexLocker locker(&m_mutex);
+    m_answerKeyFile = path;
+}
+
 void Rf21xSimulator::setAutoAnswerDelay(int minMs, int spreadMs)
 {
     QMutexLocker locker(&m_mutex);
@@ -202,6 +208,8 @@ void Rf21xSimulator::reset()
     m_numbersLoaded = true;
     m_autoMinMs = kAutoAnswerMinMs;
     m_autoSpreadMs = kAutoAnswerSpreadMs;
+    m_since = QDateTime::currentDateTimeUtc();
+    m_follower = Rf21xQuizFollower();
 }
 
 bool Rf21xSimulator::parse(const QByteArray& line, Command* command, QByteArray* error)
@@ -368,8 +376,9 @@ int Rf21xSimulator::startQuiz(RF21X_DEVICE device, int quizType, int count, int 
         else
             ++it;
     }
+    const QList<Rf21xAnswerKey::Item> opened = followQuiz(quizType, count);
     if (m_autoKeypads > 0)
-        scheduleAutoAnswers(quizType, count);
+        scheduleAutoAnswers(quizType, count, opened);
     m_pendingPress = 0;
     return result;
 }
@@ -381,8 +390,10 @@ int Rf21xSimulator::stopQuiz(RF21X_DEVICE device)
     if (!isOpen(device))
         return 0;
     const int result = resultFor(QStringLiteral("stopQuiz"));
-    if (result)
+    if (result) {
         dropAutoAnswers();
+        m_follower.stop();
+    }
     return result;
 }
 
@@ -456,12 +467,23 @@ void Rf21xSimulator::schedule(qint64 delayMs, const Message& message, bool keepO
     m_scheduled.insert(m_clock.elapsed() + delayMs, entry);
 }
 
-void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
+QList<Rf21xAnswerKey::Item> Rf21xSimulator::followQuiz(int quizType, int count)
+{
+    Rf21xAnswerKey key = Rf21xAnswerKey::read(m_answerKeyFile);
+    if (key.served() < m_since)
+        key = Rf21xAnswerKey();
+    bool newServing = false;
+    const QList<Rf21xAnswerKey::Item> opened = m_follower.start(key, quizType, count, &newServing);
+    if (newServing)
+        m_answers.learnKey(key.items());
+    return opened;
+}
+
+void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count, const QList<Rf21xAnswerKey::Item>& opened)
 {
     // A new start replaces the answers still pending from the previous one.
     dropAutoAnswers();
     QRandomGenerator* random = QRandomGenerator::global();
-    Rf21xAutoAnswers answers(random);
     qint64 firstMs = m_autoMinMs;
     if (m_pendingPress > 0) {
         // The keypad that took a new number presses first: that press is what the binding waits for.
@@ -470,11 +492,10 @@ void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
         press.keypadId = m_pendingPress;
         press.quizNumber = 1;
         press.hasData = true;
-        press.data = answers.letter();
+        press.data = m_answers.letter();
         schedule(kSetIdPressMs, press, true);
         firstMs += kSetIdPressMs + 1;
     }
-    answers.plan(quizType, count);
     QList<int> keypads;
     for (int keypad = 1; keypad <= m_autoKeypads; ++keypad)
         keypads.append(keypad);
@@ -482,14 +503,18 @@ void Rf21xSimulator::scheduleAutoAnswers(int quizType, int count)
         if (keypad > m_autoKeypads)
             keypads.append(keypad);
     }
+    if (opened.isEmpty())
+        m_answers.plan(quizType, count);
+    else
+        m_answers.plan(opened, keypads.size());
     for (int keypad : qAsConst(keypads)) {
-        for (int question = 1; question <= answers.questions(); ++question) {
+        for (int question = 1; question <= m_answers.questions(); ++question) {
             Message answer;
             answer.type = KeypadMessage;
             answer.keypadId = keypad;
             answer.quizNumber = question;
             answer.hasData = true;
-            answer.data = answers.answer(question);
+            answer.data = m_answers.answer(question);
             schedule(firstMs + random->bounded(m_autoSpreadMs), answer, false);
         }
     }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Rf21xAutoAnswers.h"
+#include "Rf21xQuizFollower.h"
 #include "rf21x_api.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
@@ -60,10 +63,11 @@ public:
 
     // Demo mode: keypads 1..n answer by themselves, and so does every keypad given a new number in demo mode;
     // 0 switches it off. After each start of answering each of them answers every question once, as
-    // Rf21xAutoAnswers has it, by default between kAutoAnswerMinMs and kAutoAnswerMinMs + kAutoAnswerSpreadMs
-    // later; a stop drops the answers not given yet. A set-id request is confirmed after kSetIdReplyMs, and
-    // the keypad presses once kSetIdPressMs after the next start, before the others answer. The new numbers
-    // are kept in the numbers file, as keypads keep theirs when the program ends.
+    // Rf21xAutoAnswers has it (with the key of a quiz's paper when the answer key file holds it), by default between
+    // kAutoAnswerMinMs and kAutoAnswerMinMs + kAutoAnswerSpreadMs later; a stop drops the answers not given yet. A
+    // set-id request is confirmed after kSetIdReplyMs, and the keypad presses once kSetIdPressMs after the next start,
+    // before the others answer. The new numbers are kept in the numbers file, as keypads keep theirs when the program
+    // ends.
     static constexpr int kMaxAutoKeypads = 1000;
     static constexpr int kAutoAnswerMinMs = 1500;
     static constexpr int kAutoAnswerSpreadMs = 3000;
@@ -72,6 +76,9 @@ public:
     void setAutoKeypads(int n);
     // Where the numbers given to the demo keypads are kept; none (empty) by default.
     void setNumbersFile(const QString& path);
+    // Where the local web service writes the key of the paper it served; read at each start of answering. A
+    // key served before this receiver came up (or was reset) belongs to an earlier run and is not used.
+    void setAnswerKeyFile(const QString& path);
     int autoKeypads() const;
     // Demo answers come between minMs and minMs + spreadMs after a start (1500 and 3000 by default).
     void setAutoAnswerDelay(int minMs, int spreadMs);
@@ -123,7 +130,8 @@ private:
     bool isOpen(RF21X_DEVICE device) const;
     bool enqueue(Message message);
     void schedule(qint64 delayMs, const Message& message, bool keepOnStop);
-    void scheduleAutoAnswers(int quizType, int count);
+    QList<Rf21xAnswerKey::Item> followQuiz(int quizType, int count);
+    void scheduleAutoAnswers(int quizType, int count, const QList<Rf21xAnswerKey::Item>& opened);
     void loadNumbers();
     void saveNumbers();
     void releaseDueMessages();
@@ -148,5 +156,9 @@ private:
     bool m_numbersLoaded = false;
     int m_autoMinMs;
     int m_autoSpreadMs;
+    QString m_answerKeyFile;
+    QDateTime m_since; // keys served before are an earlier run's
+    Rf21xQuizFollower m_follower;
+    Rf21xAutoAnswers m_answers;
     qint64 m_polls = 0;
 };

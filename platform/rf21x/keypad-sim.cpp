@@ -2,6 +2,7 @@
 //   keypad-sim key 7 AB        one command from the arguments
 //   keypad-sim < lines.txt     one command per line from standard input
 
+#include "Rf21xAnswerKey.h"
 #include "Rf21xControlChannel.h"
 #include "Rf21xSimulator.h"
 
@@ -42,8 +43,13 @@ QString usage(const QString& socket)
                "                         for single choice (A or B mostly, the keys of the yes/no, vote and\n"
                "                         evaluation cards, now and then C or D), two or three letters for\n"
                "                         multiple choice, 0-99 for numbers; most keypads agree on an answer\n"
-               "                         to each question. When TAV stops answering, the answers not given\n"
-               "                         yet are dropped. When TAV sets a keypad id, the receiver replies\n"
+               "                         to each question. A quiz on the paper the local web service served\n"
+               "                         last since TAV started is answered as its key asks, each item in its\n"
+               "                         own form (one letter, several or a number): most items right for half\n"
+               "                         to four fifths of the keypads, about one in four mostly wrong;\n"
+               "                         question by question the keypads follow the paper's order, mostly\n"
+               "                         forward (the key: %8). When TAV stops answering, the answers not\n"
+               "                         given yet are dropped. When TAV sets a keypad id, the receiver replies\n"
                "                         Success after %4 s; the keypad with that id presses a letter %5 s\n"
                "                         after TAV starts answering again and answers under that id from then\n"
                "                         on, also after TAV restarts (the ids are kept in %7). TAV takes\n"
@@ -56,7 +62,7 @@ QString usage(const QString& socket)
         .arg(seconds(Rf21xSimulator::kAutoAnswerMinMs),
              seconds(Rf21xSimulator::kAutoAnswerMinMs + Rf21xSimulator::kAutoAnswerSpreadMs),
              seconds(Rf21xSimulator::kSetIdReplyMs), seconds(Rf21xSimulator::kSetIdPressMs), socket,
-             Rf21xControlChannel::numbersPath());
+             Rf21xControlChannel::numbersPath(), Rf21xAnswerKey::servedPath());
 }
 
 } // namespace

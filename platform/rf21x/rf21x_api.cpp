@@ -1,5 +1,6 @@
 #include "rf21x_api.h"
 
+#include "Rf21xAnswerKey.h"
 #include "Rf21xControlChannel.h"
 #include "Rf21xSimulator.h"
 
@@ -63,10 +64,11 @@ int RF21X_CALL rf21x_checkHidCable(const char* hidPath)
 RF21X_DEVICE RF21X_CALL rf21x_createDevice(int deviceType)
 {
     // The control channel comes up with the first device, inside a running program, and the demo keypads find
-    // the numbers they were given before.
+    // the numbers they were given before and the key of the paper the local web service serves.
     if (QCoreApplication::instance()) {
         Rf21xControlChannel::start();
         Rf21xSimulator::instance()->setNumbersFile(Rf21xControlChannel::numbersPath());
+        Rf21xSimulator::instance()->setAnswerKeyFile(Rf21xAnswerKey::servedPath());
     }
     return Rf21xSimulator::instance()->createDevice(deviceType);
 }

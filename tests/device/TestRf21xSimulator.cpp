@@ -1,3 +1,4 @@
+#include "AnswerKeyFile.h"
 #include "Rf21xSimulator.h"
 
 #include <QTemporaryDir>
@@ -20,12 +21,18 @@ private slots:
     void demoKeypadsAnswerInTheFormAsked();
     void demoKeypadKeepsItsNewNumber();
     void teacherRemoteOnlyConfirmsItsNumber();
+    void demoKeypadsAnswerTheServedPaper_data();
+    void demoKeypadsAnswerTheServedPaper();
+    void demoKeypadsFollowAQuestionByQuestionQuiz();
 
 private:
     // Takes messages until count have come.
     QList<Message> take(int count);
     int start(int quizType, int count);
     QString numbersFile() const { return m_dir.filePath("rf21x.keypads"); }
+    QString keyFile() const { return m_dir.filePath("served-key.json"); }
+    // What each keypad answered to each quiz number of one start, after the start.
+    QMap<int, QByteArrayList> answersTo(int quizType, int count, int keypads);
 
     QTemporaryDir m_dir;
     Rf21xSimulator* m_sim = Rf21xSimulator::instance();
@@ -41,6 +48,8 @@ void TestRf21xSimulator::initTestCase()
 void TestRf21xSimulator::init()
 {
     m_sim->setNumbersFile(numbersFile());
+    m_sim->setAnswerKeyFile(keyFile());
+    QFile::remove(keyFile());
     m_sim->reset();
     QVERIFY(m_sim->open(m_device, "hid://", 1, 40));
     // The demo answers come at once; the order among them stays that of their moments.
@@ -65,6 +74,16 @@ QList<Message> TestRf21xSimulator::take(int count)
 int TestRf21xSimulator::start(int quizType, int count)
 {
     return m_sim->startQuiz(m_device, quizType, count, -1, 1);
+}
+
+QMap<int, QByteArrayList> TestRf21xSimulator::answersTo(int quizType, int count, int keypads)
+{
+    QMap<int, QByteArrayList> answers;
+    if (!start(quizType, count))
+        return answers;
+    for (const Message& answer : take(keypads * qMax(1, count)))
+        answers[answer.quizNumber] << answer.data;
+    return answers;
 }
 
 // A receiver that starts answering forgets what keypads sent before; teacher keys and set-id replies stay.
@@ -206,6 +225,69 @@ void TestRf21xSimulator::teacherRemoteOnlyConfirmsItsNumber()
     QVERIFY(start(2, -1));
     QCOMPARE(m_sim->scheduledMessages(), 2);
     QVERIFY(!QFile::exists(numbersFile()));
+}
+
+// The all-at-once quiz on the paper the local web service served: one letter for an item that asks for one,
+// most items right for half of the class or more, one or two mostly wrong. A key served before the receiver
+// came up, or a quiz that was left, is answered as without the key.
+void TestRf21xSimulator::demoKeypadsAnswerTheServedPaper_data()
+{
+    QTest::addColumn<int>("servedSecondsAgo");
+    QTest::addColumn<bool>("leftBefore");
+    QTest::addColumn<bool>("keyed");
+    QTest::newRow("served now") << 0 << false << true;
+    QTest::newRow("served before the receiver came up") << 60 << false << false;
+    QTest::newRow("quiz left") << 0 << true << false;
+}
+
+void TestRf21xSimulator::demoKeypadsAnswerTheServedPaper()
+{
+    QFETCH(int, servedSecondsAgo);
+    QFETCH(bool, leftBefore);
+    QFETCH(bool, keyed);
+    const QStringList key { "B", "C", "A", "D", "AC", "BCD", "AC", "B" };
+    QVERIFY(writeAnswerKey(keyFile(), demoPaperAnswers(), QDateTime::currentDateTimeUtc().addSecs(-servedSecondsAgo)));
+    const int keypads = 10;
+    m_sim->setAutoKeypads(keypads);
+    if (leftBefore) {
+        QCOMPARE(answersTo(3, 8, keypads).size(), 8);
+        QVERIFY(m_sim->stopQuiz(m_device));
+        QVERIFY(m_sim->stopQuiz(m_device));
+    }
+    const QMap<int, QByteArrayList> answers = answersTo(3, 8, keypads);
+    QCOMPARE(answers.size(), 8);
+    int severalOnOneLetterItems = 0;
+    int mostlyRight = 0;
+    for (int item = 1; item <= 8; ++item) {
+        const QByteArray right = key.at(item - 1).toLatin1();
+        for (const QByteArray& given : answers.value(item))
+            severalOnOneLetterItems += right.size() == 1 && given.size() > 1 ? 1 : 0;
+        mostlyRight += answers.value(item).count(right) >= keypads / 2 ? 1 : 0;
+    }
+    QCOMPARE(severalOnOneLetterItems == 0, keyed);
+    if (keyed)
+        QVERIFY2(mostlyRight >= 6 && mostlyRight < 8, qPrintable(QString::number(mostlyRight)));
+}
+
+// Question by question, each start gets the answers of the question it opens: a question of two one-letter
+// items gets one letter for each, numbered by its items.
+void TestRf21xSimulator::demoKeypadsFollowAQuestionByQuestionQuiz()
+{
+    QVERIFY(writeAnswerKey(keyFile(), { "B", "A|D", "AC|B", "C|D|A" }));
+    const int keypads = 40;
+    m_sim->setAutoKeypads(keypads);
+    const QList<QPair<int, int>> starts { { 2, -1 }, { 2, 2 }, { 3, 2 }, { 2, 3 } };
+    for (const auto& started : starts) {
+        const QMap<int, QByteArrayList> answers = answersTo(started.first, started.second, keypads);
+        QCOMPARE(answers.keys().size(), qMax(1, started.second));
+        for (int item : answers.keys()) {
+            // Only the first item of the third question asks for several letters.
+            const bool several = started.first == 3 && item == 1;
+            for (const QByteArray& given : answers.value(item))
+                QVERIFY2(several || given.size() == 1, given.constData());
+        }
+        QVERIFY(m_sim->stopQuiz(m_device));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRf21xSimulator)

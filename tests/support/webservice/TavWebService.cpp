@@ -89,6 +89,12 @@ bool TavWebService::setBindingsFile(const QString& fileName)
     return true;
 }
 
+void TavWebService::setServedKeyFile(const QString& fileName)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->servedKeyFile = fileName;
+}
+
 bool TavWebService::start(quint16 port)
 {
     if (m_thread)

@@ -75,6 +75,11 @@ public:
     // Keeps the receiver and keypad bindings made through the service in this file, so that a restarted
     // service still answers a login with them; those already in the file are applied to the data now.
     bool setBindingsFile(const QString& fileName);
+    // Writes the answer key of each paper served into this file, replacing the one before, so that the
+    // simulated keypads can answer it as a class would: {"paperID", "served" (ISO time, UTC), "items": [{"mcsn",
+    // "question" (1-based, paper order), "questionID", "subQuestionID", "answer", "form": "letter", "letters"
+    // or "digits"}]}.
+    void setServedKeyFile(const QString& fileName);
 
     bool start(quint16 port = 0); // 0 picks a free loopback port
     void stop();

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QUrlQuery>
 
@@ -102,6 +103,15 @@ QByteArray reshapedBody(const QByteArray& body, const QList<QPair<QString, QJson
 int itemCount(const QJsonObject& question)
 {
     return question.value("answer").toString().split('|').size();
+}
+
+// How an item's right answer is keyed: a number, one letter or several.
+QString answerForm(const QString& answer)
+{
+    static const QRegularExpression number(QStringLiteral("^-?([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+    if (number.match(answer).hasMatch())
+        return QStringLiteral("digits");
+    return answer.size() > 1 ? QStringLiteral("letters") : QStringLiteral("letter");
 }
 
 } // namespace
@@ -402,8 +412,11 @@ WebResponse WebServiceRoutes::paperContent(WebServiceState& state, const WebRequ
     }
     QJsonArray questions;
     QJsonArray items;
+    QJsonArray key;
     int mcsn = 0;
+    int number = 0;
     for (const QJsonValue& q : paper.value("questions").toArray()) {
+        ++number;
         const QJsonObject source = q.toObject();
         const QString questionID = source.value("questionID").toString();
         QJsonObject question;
@@ -430,13 +443,33 @@ WebResponse WebServiceRoutes::paperContent(WebServiceState& state, const WebRequ
             item.insert("scores", source.value("scores").toInt(100));
             item.insert("mcsn", mcsn);
             items.append(item);
+            const QString answer = source.value("answer").toString().section('|', k - 1, k - 1);
+            key.append(QJsonObject { { "mcsn", mcsn },
+                                     { "question", number },
+                                     { "questionID", questionID },
+                                     { "subQuestionID", k },
+                                     { "answer", answer },
+                                     { "form", answerForm(answer) } });
         }
     }
+    keepServedKey(state, paperID, key);
     QJsonObject result;
     result.insert("ksPaperStruct", structs);
     result.insert("ksQuestion", questions);
     result.insert("ksRPaperQuestion", items);
     return reply(true, result);
+}
+
+void WebServiceRoutes::keepServedKey(const WebServiceState& state, const QString& paperID, const QJsonArray& items)
+{
+    if (state.servedKeyFile.isEmpty())
+        return;
+    const QJsonObject key { { "paperID", paperID },
+                            { "served", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) },
+                            { "items", items } };
+    QSaveFile file(state.servedKeyFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(key).toJson()) < 0 || !file.commit())
+        qWarning("tav-web-service: cannot write %s", qPrintable(state.servedKeyFile));
 }
 
 WebResponse WebServiceRoutes::bindReceiver(WebServiceState& state, const WebRequest& request)

@@ -24,6 +24,7 @@ private:
     static WebResponse login(WebServiceState& state, const WebRequest& request);
     static WebResponse paperList(WebServiceState& state, const WebRequest& request);
     static WebResponse paperContent(WebServiceState& state, const WebRequest& request);
+    static void keepServedKey(const WebServiceState& state, const QString& paperID, const QJsonArray& items);
     static WebResponse bindReceiver(WebServiceState& state, const WebRequest& request);
     static WebResponse bindKeypad(WebServiceState& state, const WebRequest& request);
     static void keepBinding(WebServiceState& state, const QJsonObject& binding);

@@ -36,6 +36,8 @@ struct WebServiceState
     // Bindings made through the service, oldest first, and the file they are kept in (none: not kept).
     QJsonArray bindings;
     QString bindingsFile;
+    // Where the key of the paper served last is written, for the simulated keypads (none: not written).
+    QString servedKeyFile;
     int connections = 0;
 };
 

@@ -28,8 +28,14 @@ int main(int argc, char** argv)
         QStringLiteral(
             "Keep the receiver and keypad bindings made through the service in this file (empty: not kept)."),
         QStringLiteral("file"), QCoreApplication::applicationDirPath() + QStringLiteral("/webservice/bindings.json"));
+    const QCommandLineOption servedKeyOption(
+        QStringLiteral("served-key"),
+        QStringLiteral("Write the answer key of each paper served into this file, for the simulated keypads of a "
+                       "TAV in the same folder (empty: not written)."),
+        QStringLiteral("file"), QCoreApplication::applicationDirPath() + QStringLiteral("/webservice/served-key.json"));
     parser.addOption(portOption);
     parser.addOption(bindingsOption);
+    parser.addOption(servedKeyOption);
     parser.addOption(portFileOption);
     parser.addOption(dataOption);
     parser.process(app);
@@ -46,6 +52,7 @@ int main(int argc, char** argv)
         err << "cannot read the bindings file " << bindings << Qt::endl;
         return 1;
     }
+    service.setServedKeyFile(parser.value(servedKeyOption));
     if (!service.start(static_cast<quint16>(parser.value(portOption).toUInt()))) {
         err << "cannot listen on 127.0.0.1:" << parser.value(portOption) << Qt::endl;
         return 1;
