@@ -402,11 +402,12 @@ private slots:
         const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
 
         ZUTAVUpdate updater(m_programDir);
-        // Qt reports progress at most every 100 ms: the partial package on disk shows the part has arrived.
+        // Qt reports progress at most every 100 ms: the partial package on disk shows a part has arrived. Not all
+        // of it: the file may keep the last bytes in its buffer until more come, and no more come.
         bool asked = false;
         QTimer arrived;
         arrived.callOnTimeout([&] {
-            if (how == "lost" || QFileInfo(m_programDir + "/TAVUpdate4.3.0.7z").size() < 100000)
+            if (how == "lost" || QFileInfo(m_programDir + "/TAVUpdate4.3.0.7z").size() <= 0)
                 return;
             arrived.stop();
             asked = true;
