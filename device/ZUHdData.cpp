@@ -58,6 +58,7 @@ void ZUHdData::wake()
 
 void ZUHdData::beginGeneration()
 {
+    QMutexLocker taking(&m_takeMutex);
     QMutexLocker locker(&m_mutex);
     ++m_generation;
     m_studentQueue.items.clear();

@@ -55,6 +55,9 @@ public:
     // where isCurrent is asked.
     void beginGeneration();
     quint64 generation() const;
+    // The receiver thread holds this while it notes the generation and takes one message from the receiver, and
+    // a generation begins under it: a message counts as older than a start exactly when it was taken before it.
+    QMutex* takeMutex() { return &m_takeMutex; }
     bool isCurrent(quint64 generation) const;
 
     // Blocks while all three queues are empty; false once a stop was requested.
@@ -83,6 +86,7 @@ private:
     Queue<StudentInfo> m_studentQueue;
     Queue<QString> m_setIdQueue;
     quint64 m_generation = 0;
+    QMutex m_takeMutex; // before m_mutex when both are held
     mutable QMutex m_mutex;
     QWaitCondition m_condition;
     bool m_stop = false;

@@ -5,6 +5,8 @@
 
 #include "iniParse.h"
 
+#include <QMutexLocker>
+
 namespace {
 
 const int kIdlePollMs = 10;
@@ -28,10 +30,15 @@ ZURF228ReceiverThread::~ZURF228ReceiverThread()
 bool ZURF228ReceiverThread::pollOnce()
 {
     ZUHdData* data = ZUHdData::getInstance();
-    // Noted before the library is asked: a message taken while an activity starts counts as older than it.
-    const quint64 generation = data->generation();
-    if (!rf21x_getMessage(ZURf228Api::getInstance()->deviceHandle(), m_messageBuffer))
-        return false;
+    quint64 generation = 0;
+    {
+        // No start comes between noting the generation and taking the message: a press taken after a start
+        // returned always counts in it, one taken before never does.
+        QMutexLocker taking(data->takeMutex());
+        generation = data->generation();
+        if (!rf21x_getMessage(ZURf228Api::getInstance()->deviceHandle(), m_messageBuffer))
+            return false;
+    }
     switch (rf21x_getMessageType(m_messageBuffer)) {
     case 1:
         data->appendTeacher(dataText());

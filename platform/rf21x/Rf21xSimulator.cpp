@@ -422,9 +422,20 @@ int Rf21xSimulator::setKeypadId(RF21X_DEVICE device, int keypadId)
     return result;
 }
 
+void Rf21xSimulator::setTakeHook(std::function<void()> hook)
+{
+    QMutexLocker locker(&m_mutex);
+    m_takeHook = std::move(hook);
+}
+
 bool Rf21xSimulator::takeMessage(RF21X_DEVICE device, Message* message)
 {
     QMutexLocker locker(&m_mutex);
+    if (const std::function<void()> hook = m_takeHook) {
+        locker.unlock();
+        hook();
+        locker.relock();
+    }
     ++m_polls;
     if (!isOpen(device))
         return false;

@@ -14,6 +14,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
+
 // The simulated receiver behind rf21x_api.h: one radio receiver that can be plugged and unplugged, a
 // first-in-first-out queue of keypad, teacher-remote and set-id messages, and a record of every command the
 // program sent. The library entry points and the tests in the same process use it from any thread; the
@@ -85,6 +87,9 @@ public:
 
     // Library calls of rf21x_getMessage so far (idle polling shows here).
     qint64 messagePolls() const;
+    // For tests that step into a take: called by every rf21x_getMessage in the taking thread, before the queue
+    // is looked at and without the simulator's lock held. None by default.
+    void setTakeHook(std::function<void()> hook);
 
     // Back to a plugged receiver with default serial and path, empty queue, no commands, default results,
     // keypads with their own numbers.
@@ -139,6 +144,7 @@ private:
     int now() const;
 
     mutable QMutex m_mutex;
+    std::function<void()> m_takeHook;
     QElapsedTimer m_clock;
     bool m_plugged = true;
     QByteArray m_serial;

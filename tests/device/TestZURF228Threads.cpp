@@ -10,7 +10,9 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 // The receiver and dispatcher one step at a time, in the test's thread, without starting them.
@@ -27,6 +29,7 @@ private slots:
     void pauseFollowsHdTime();
     void startDropsPressesOnTheirWay_data();
     void startDropsPressesOnTheirWay();
+    void pressTakenAfterAStartCountsInIt();
     void fullQueueDropsOldestAndSaysSoOnce_data();
     void fullQueueDropsOldestAndSaysSoOnce();
     void dispatcherWaitsForInterfaceThread();
@@ -219,6 +222,39 @@ void countOverflowLines(QtMsgType type, const QMessageLogContext& context, const
 } // namespace
 
 // Each queue keeps its newest items and tells of an overflow once, until it has drained.
+// The receiver notes the generation and takes the message as one step: a start cannot slip in between, so a
+// press sent after the start returned is never taken as one from before it.
+void TestZURF228Threads::pressTakenAfterAStartCountsInIt()
+{
+    QSemaphore inTake;
+    QSemaphore goOn;
+    bool holding = true;
+    m_sim->setTakeHook([&] {
+        if (!holding)
+            return;
+        holding = false;
+        inTake.release();
+        goOn.tryAcquire(1, 30000);
+    });
+    QScopedPointer<QThread> receiver(QThread::create([this] { m_receiver->pollOnce(); }));
+    receiver->start();
+    QVERIFY(inTake.tryAcquire(1, 30000));
+    // The receiver is inside its take; the start goes ahead of it if it can.
+    QScopedPointer<QThread> starter(QThread::create([] { ZURf228Api::getInstance()->startSingleQuiz(-1); }));
+    starter->start();
+    const bool startedFirst = starter->wait(500);
+    if (startedFirst)
+        QCOMPARE(m_sim->execute("key 7 B"), QByteArray("OK"));
+    goOn.release();
+    QVERIFY(receiver->wait(30000));
+    QVERIFY(starter->wait(30000));
+    m_sim->setTakeHook(nullptr);
+    if (!startedFirst)
+        QCOMPARE(m_sim->execute("key 7 B"), QByteArray("OK"));
+    while (m_receiver->pollOnce()) { }
+    QCOMPARE(deliverAll(), QStringList("S7/1:B"));
+}
+
 void TestZURF228Threads::fullQueueDropsOldestAndSaysSoOnce_data()
 {
     QTest::addColumn<QString>("line"); // %1: running number
