@@ -166,8 +166,7 @@ void addIndexes(QSqlDatabase db)
     QSqlQuery query(db);
     for (const QString& statement : TavSchema::indexStatements()) {
         if (!query.exec(statement)) {
-            qWarning().noquote() << QStringLiteral("****database error: ") + TavStatement::errorText(query.lastError());
-            qWarning().noquote() << QStringLiteral("****the sql is: ") + statement;
+            TavStatement::reportFailure(TavStatement::errorText(query.lastError()), statement);
             query.finish();
             db.rollback();
             return;

@@ -259,8 +259,8 @@ QString Upload::getUploadData(QSqlDatabase db, int localRecordID, bool force, bo
     QList<SignStuInfoRow> signedStudents;
     if (signIn.signID != -1)
         signedStudents = TAV_SignStuInfo::getInstance()->selectNotUploaded(db, signIn.signID);
-    // A running interaction (a rush keeps its answer "1" from the start) gets its results only when it
-    // stops; sent now, it would be marked uploaded and those results never sent.
+    // A running interaction (a rush keeps its answer "1" from the start) has its results whole only when it
+    // stops; sent now, it would be marked uploaded and the rest of its results never sent.
     QList<InteractInfoRow> interactions;
     for (const InteractInfoRow& row : TAV_InteractInfo::getInstance()->selectNotUploaded(db, localRecordID)) {
         if (!row.endTime.isEmpty())
