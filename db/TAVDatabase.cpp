@@ -375,6 +375,19 @@ bool TAVDatabase::closeDbCon(QSqlDatabase db)
     return committed;
 }
 
+void TAVDatabase::rollbackDbCon(QSqlDatabase db)
+{
+    qDebug() << "rollback dbCon";
+    if (!isPooled(db)) {
+        qWarning() << "****rollbackDbCon: not a borrowed pool connection, ignored";
+        return;
+    }
+    // SQLite may have ended the transaction itself (a full disk); a rollback with none open is no failure.
+    if (!db.rollback())
+        qDebug().noquote() << QStringLiteral("rollbackDbCon: ") + TavStatement::errorText(db.lastError());
+    freeList.append(db);
+}
+
 bool TAVDatabase::isPooled(const QSqlDatabase& db) const
 {
     if (!db.isValid() || !db.isOpen())

@@ -49,6 +49,10 @@ public:
     // starts clean. Handles that are not pooled connections (an invalid one included) are not taken.
     // True when the transaction was committed.
     bool closeDbCon(QSqlDatabase db);
+    // Rolls the transaction back and gives the connection back: nothing written on it since the borrow stays.
+    // Shows nothing; the caller tells the teacher what was not kept. Handles that are not pooled connections
+    // are not taken, as with closeDbCon().
+    void rollbackDbCon(QSqlDatabase db);
 
     // The calling thread's "tavThread" connection with a transaction begun; opened on first use.
     // Invalid when the file is missing, it does not open, or another running thread holds it.

@@ -132,6 +132,30 @@ private slots:
         QCOMPARE(next.connectionName(), QString("tav2"));
     }
 
+    void rollbackGivesBackWithoutKeeping()
+    {
+        QVERIFY(freshDatabase());
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QSqlDatabase db = database->getDbCon();
+        QVERIFY(TAV_Config::getInstance()->setValues(db, { "TimeLimit" }, { "77" }));
+        database->rollbackDbCon(db);
+        QCOMPARE(database->freeCount(), 10);
+        QCOMPARE(committedValue("select keyNalue from TAV_Config where keyName = 'TimeLimit'").toString(),
+                 QString("30"));
+        // Rolled back already (as SQLite does on a full disk), and given back twice: taken once.
+        db = database->getDbCon();
+        db.rollback();
+        database->rollbackDbCon(db);
+        database->rollbackDbCon(db);
+        QCOMPARE(database->freeCount(), 10);
+        // The next borrower starts a transaction of its own.
+        db = database->getDbCon();
+        QVERIFY(TAV_Config::getInstance()->setValues(db, { "TimeLimit" }, { "45" }));
+        QVERIFY(database->closeDbCon(db));
+        QCOMPARE(committedValue("select keyNalue from TAV_Config where keyName = 'TimeLimit'").toString(),
+                 QString("45"));
+    }
+
     void threadConnectionBelongsToItsThread()
     {
         QVERIFY(freshDatabase());
