@@ -68,12 +68,41 @@ if [ -z "${DISPLAY:-}" ]; then
     fi
 fi
 
+# Waits until a window of the program is on the screen (at most 60 s), then until the screen stops changing (at
+# most 10 s more), so that the picture shows the window painted. False when no window came or the program ended.
+wait_for_window() {
+    local pid=$1 shown="" id
+    for _ in $(seq 300); do
+        kill -0 "$pid" 2>/dev/null || return 1
+        for id in $(xwininfo -root -tree 2>/dev/null | awk '/\("TAV" "TAV"\)/ {print $1}'); do
+            if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+                shown=yes
+                break
+            fi
+        done
+        [ -n "$shown" ] && break
+        sleep 0.2
+    done
+    [ -n "$shown" ] || return 1
+    local before="$RUNTIME/before.png" after="$RUNTIME/after.png"
+    import -window root "$before"
+    for _ in $(seq 20); do
+        sleep 0.5
+        import -window root "$after"
+        [ "$(compare -metric AE "$before" "$after" null: 2>&1 || true)" = "0" ] && return 0
+        mv "$after" "$before"
+    done
+    return 0
+}
+
 cd "$BIN"
 if [ -n "$SHOT" ]; then
     ./TAV &
     APP=$!
     PIDS+=($APP)
-    sleep "${TAV_SHOT_DELAY:-5}"
+    if ! wait_for_window "$APP"; then
+        echo "TAV showed no window within 60 s (or ended): the screen is saved as it is." >&2
+    fi
     import -window root "$SHOT"
     kill "$APP" 2>/dev/null || true
     wait "$APP" 2>/dev/null || true
