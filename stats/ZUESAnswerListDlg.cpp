@@ -66,5 +66,8 @@ void ZUESAnswerListDlg::setAnswerNames(const QVector<QString>& options, const QV
     }
     // The layout's top margin is part of the height, or the last row would lose its foot.
     contents()->setFixedHeight(y > 0 ? y + kTopMargin : 0);
+    // Every option in view as far as the screen allows, none of them behind a scroll bar.
+    m_scrollArea->ensurePolished();
+    fitBodyTo(m_scrollArea, contents()->height());
     m_scrollArea->verticalScrollBar()->setValue(0);
 }

@@ -4,7 +4,12 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
+
+namespace {
+const QSize kDesignSize(827, 476);
+}
 
 ZUESAnswerWindow::ZUESAnswerWindow(const char* objectName, const QString& bodyStyle)
     : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -12,7 +17,7 @@ ZUESAnswerWindow::ZUESAnswerWindow(const char* objectName, const QString& bodySt
     setObjectName(objectName);
     setWindowTitle(tr("表格页面"));
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(827, 476);
+    setFixedSize(kDesignSize);
     setStyleSheet("border:none");
     setSizeGripEnabled(false);
 
@@ -25,6 +30,7 @@ ZUESAnswerWindow::ZUESAnswerWindow(const char* objectName, const QString& bodySt
     cardLayout->setSpacing(0);
 
     QWidget* header = ZUStatsParts::styledWidget("headerWig", "QWidget#headerWig{background-color:#505050;}", card);
+    m_header = header;
     header->setMinimumHeight(60);
     auto* headerLayout = new QHBoxLayout(header);
     headerLayout->setContentsMargins(20, 0, 0, 0);
@@ -40,6 +46,15 @@ ZUESAnswerWindow::ZUESAnswerWindow(const char* objectName, const QString& bodySt
 
     ZUStatsParts::placeAtBottomCentre(this);
     ZUStatsParts::addShadow(card, QColor(190, 190, 190, 190));
+}
+
+void ZUESAnswerWindow::fitBodyTo(const QScrollArea* area, int listHeight)
+{
+    const QMargins outer = layout()->contentsMargins();
+    const QMargins inBody = m_body->layout() ? m_body->layout()->contentsMargins() : QMargins();
+    const int header = qMax(m_header->minimumHeight(), m_header->sizeHint().height());
+    const int chrome = outer.top() + header + inBody.top() + 2 * area->frameWidth() + inBody.bottom() + outer.bottom();
+    ZUStatsParts::fitHeight(this, chrome, listHeight, kDesignSize.height());
 }
 
 void ZUESAnswerWindow::setRightAnswer(const QString& answer)

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QLabel;
+class QScrollArea;
 class QVBoxLayout;
 class QWidget;
 
@@ -20,8 +21,12 @@ protected:
     ZUESAnswerWindow(const char* objectName, const QString& bodyStyle);
 
     QWidget* body() const { return m_body; }
+    // Gives the window the height that shows the body's list of the given height whole (see
+    // ZUStatsParts::fitHeight); area is the body's scroll area.
+    void fitBodyTo(const QScrollArea* area, int listHeight);
 
 private:
+    QWidget* m_header;
     QWidget* m_body;
     QLabel* m_rightAnswer;
 };

@@ -56,7 +56,6 @@ ZUExamAnsStuDlg::ZUExamAnsStuDlg()
     m_notAnswered = addSection("UnWidget", "UnAnswerWidget",
                                "background-color: rgb(153, 153, 153);\nborder-bottom-left-radius: 10px;", tr("未答题 "),
                                "UnAnseweredNumLbl", "UnReplyTableWidget");
-    sections->addStretch();
 
     ZUStatsParts::placeAtBottomCentre(this);
     ZUStatsParts::addShadow(m_scrollArea, QColor(170, 170, 170, 180));
@@ -67,8 +66,9 @@ ZUExamAnsStuDlg::Section ZUExamAnsStuDlg::addSection(const char* sectionName, co
                                                      const char* countName, const char* tableName)
 {
     Section s;
+    // At least its title block's height, and as high as its names: a minimum of its own would let the card's
+    // layout squeeze the names when the groups share out the card.
     s.section = ZUStatsParts::styledWidget(sectionName, QString(), m_contents);
-    s.section->setMinimumHeight(kSectionMinimum);
     auto* row = new QHBoxLayout(s.section);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);

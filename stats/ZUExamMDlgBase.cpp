@@ -7,13 +7,17 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+namespace {
+const QSize kDesignSize(836, 432);
+}
+
 ZUExamMDlgBase::ZUExamMDlgBase(const char* objectName)
     : QDialog(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(objectName);
     setWindowTitle(QString());
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(836, 432);
+    setFixedSize(kDesignSize);
     setStyleSheet("*{border: none;}" + ZUExamMItemBase::styleRules());
     setSizeGripEnabled(false);
 
@@ -22,6 +26,7 @@ ZUExamMDlgBase::ZUExamMDlgBase(const char* objectName)
     QWidget* card = ZUStatsParts::styledWidget("verticalWidget", QString(), this);
     outer->addWidget(card);
     auto* cardLayout = new QVBoxLayout(card);
+    m_cardLayout = cardLayout;
     cardLayout->setContentsMargins(13, 12, 14, 14);
     QWidget* body = ZUStatsParts::styledWidget(
         "bodyWig",
@@ -71,6 +76,13 @@ void ZUExamMDlgBase::keepRows(int count)
 void ZUExamMDlgBase::showRows()
 {
     m_contents->show();
+    // Every item in view as far as the screen allows, none of them behind a scroll bar.
+    m_side->invalidate();
+    m_scrollArea->ensurePolished();
+    const int chrome = layout()->contentsMargins().top() + m_cardLayout->contentsMargins().top()
+        + 2 * m_scrollArea->frameWidth() + m_cardLayout->contentsMargins().bottom()
+        + layout()->contentsMargins().bottom();
+    ZUStatsParts::fitHeight(this, chrome, m_contents->minimumSizeHint().height(), kDesignSize.height());
 }
 
 void ZUExamMDlgBase::appendRow(ZUExamMItemBase* row)

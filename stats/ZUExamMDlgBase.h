@@ -22,7 +22,8 @@ protected:
     explicit ZUExamMDlgBase(const char* objectName);
 
     // A fill of count rows: the rows of the last fill are kept for it as far as they go and the rest deleted, so
-    // that showing the same question again builds nothing; showRows shows them when they are all filled.
+    // that showing the same question again builds nothing; showRows shows them when they are all filled and
+    // gives the window the height that shows them whole.
     void keepRows(int count);
     void showRows();
     // Row i of the fill, numbered: the kept one, or a new one under the others.
@@ -45,6 +46,7 @@ private:
 
     QScrollArea* m_scrollArea;
     QWidget* m_contents;
+    QVBoxLayout* m_cardLayout;
     QHBoxLayout* m_side;
     QVBoxLayout* m_scrollVLay;
     QVector<ZUExamMItemBase*> m_rows;

@@ -19,6 +19,18 @@ void placeAtBottomCentre(QWidget* window)
     }
 }
 
+void fitHeight(QWidget* window, int chrome, int contents, int designHeight)
+{
+    int height = qMax(designHeight, chrome + contents);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        height = qMin(height, qMax(designHeight, screen->availableGeometry().height()));
+    if (height == window->height())
+        return;
+    const int bottom = window->y() + window->height();
+    window->setFixedHeight(height);
+    window->move(window->x(), bottom - height);
+}
+
 void addShadow(QWidget* widget, const QColor& color)
 {
     auto* shadow = new QGraphicsDropShadowEffect(widget);

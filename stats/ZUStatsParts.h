@@ -16,6 +16,10 @@ namespace ZUStatsParts {
 
 // Bottom centre of the primary screen's available area (its origin not added, as the windows always did).
 void placeAtBottomCentre(QWidget* window);
+// Gives the window the height that shows its list whole: chrome is what it draws around the list, contents the
+// list's height. Never below its design height, never above the primary screen's available height (past it the
+// list scrolls); the bottom edge stays where it was.
+void fitHeight(QWidget* window, int chrome, int contents, int designHeight);
 // Drop shadow of blur radius 12 and offset 0.
 void addShadow(QWidget* widget, const QColor& color);
 // A plain-text label with its own style; the object name is what style sheets and tests find it by.

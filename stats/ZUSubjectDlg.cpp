@@ -20,6 +20,7 @@
 
 namespace {
 enum Tab { Graph = 0, Persons = 1, Explanation = 2 };
+const int kLineHeight = 1;
 
 const char* const kTabIcons[] = { "graph", "staff", "explanation" };
 
@@ -129,7 +130,8 @@ void ZUSubjectDlg::buildPanel(QWidget* parent)
     m_topScrollArea->setObjectName("TopScrollArea");
     m_topScrollArea->setFrameShape(QFrame::NoFrame);
     m_topScrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_topScrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A long question scrolls here, under the answer and the chart, which stay in view.
+    m_topScrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_topScrollArea->setWidgetResizable(true);
     m_topScrollArea->setStyleSheet("QScrollArea{background: transparent;}");
     QWidget* area = ZUStatsParts::styledWidget("AreaWidg", "QWidget#AreaWidg{background: transparent;}", nullptr);
@@ -145,6 +147,7 @@ void ZUSubjectDlg::buildPanel(QWidget* parent)
     titleLayout->addWidget(m_topScrollArea);
 
     auto* answerRow = new QHBoxLayout;
+    m_answerRow = answerRow;
     answerRow->setContentsMargins(10, 12, 10, 12);
     answerRow->setSpacing(16);
     QLabel* answerTitle = ZUStatsParts::label(
@@ -160,7 +163,7 @@ void ZUSubjectDlg::buildPanel(QWidget* parent)
     titleLayout->addLayout(answerRow);
     auto* line = new QFrame(title);
     line->setObjectName("line");
-    line->setFixedHeight(1);
+    line->setFixedHeight(kLineHeight);
     line->setStyleSheet("background-color: #d8deea;");
     titleLayout->addWidget(line);
     panel->addWidget(title);
@@ -237,9 +240,22 @@ void ZUSubjectDlg::showQuestion(int n)
         if (ser->optionCountFor(item.sn - 1, items) > 1)
             prefix = QStringLiteral("[%1] ").arg(item.subQuestionID);
         m_answerLbl->setText(prefix + ser->getRightAnswerByQIndex(m_qIndex));
-        m_topScrollArea->setFixedHeight(picture.height());
+        m_topScrollArea->setFixedHeight(qMin(picture.height(), questionRoom()));
+        m_topScrollArea->verticalScrollBar()->setValue(0);
     }
     on_AnyBtn_clicked();
+    m_scrollArea->verticalScrollBar()->setValue(0);
+}
+
+int ZUSubjectDlg::questionRoom() const
+{
+    // The panel less what stands in it besides the picture with the graph tab chosen, as buildPanel lays it out.
+    m_answerRow->invalidate();
+    const QMargins panel = m_showWidget->layout()->contentsMargins();
+    const QMargins title = m_topScrollArea->parentWidget()->layout()->contentsMargins();
+    const int others = panel.top() + title.top() + m_answerRow->sizeHint().height() + kLineHeight + title.bottom()
+        + m_graphAny->height() + panel.bottom();
+    return m_scrollArea->height() - 2 * m_scrollArea->frameWidth() - others;
 }
 
 void ZUSubjectDlg::selectTab(int tab)

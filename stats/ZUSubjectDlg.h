@@ -6,6 +6,7 @@
 #include <QList>
 #include <QVector>
 
+class QHBoxLayout;
 class QLabel;
 class QScrollArea;
 class QToolButton;
@@ -57,6 +58,8 @@ private:
     void graphAnalysis();
     void personAnalysis();
     void showExplanation();
+    // Height left for the question's picture when the answer and the chart stand whole in the panel.
+    int questionRoom() const;
 
     int m_qIndex = 0;
     ZUOptionChart* m_chart = nullptr;
@@ -67,6 +70,7 @@ private:
     QScrollArea* m_topScrollArea = nullptr;
     QLabel* m_questionLbl = nullptr;
     QLabel* m_answerLbl = nullptr;
+    QHBoxLayout* m_answerRow = nullptr;
     QWidget* m_graphAny = nullptr;
     QWidget* m_staffDetails = nullptr;
     QVBoxLayout* m_scrollVLay = nullptr;

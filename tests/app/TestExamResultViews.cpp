@@ -1,7 +1,10 @@
 // The program's result windows opened from the question-by-question screen: each button or key shows its window
 // of stats/ inside the screen, filled, and the reports over it.
+#include "AnimationTool.h"
+#include "ContrastRatio.h"
 #include "ExamResultViews.h"
 #include "ExamTestSupport.h"
+#include "ScreenGeometry.h"
 #include "ZUESAnswerWindow.h"
 #include "ZUExamMem.h"
 #include "ZUStepExamDlg.h"
@@ -9,9 +12,10 @@
 #include "ZUSubjectDlg.h"
 
 #include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
-
-#include <cmath>
 
 using namespace ExamTestSupport;
 
@@ -25,10 +29,12 @@ class TestExamResultViews : public QObject
 private slots:
     void initTestCase()
     {
+        // A classroom PC's screen, before any window places itself on it.
+        QVERIFY(ScreenGeometry::useFullHd());
         QVERIFY(DbTestSupport::freshDatabase());
         QVERIFY(startService(m_service));
         ZUExamResultViews::install(&m_views);
-        useScreenClass(3);
+        useScreenClass(10);
         openReceiver();
         ZUExamMem::getInstance()->m_examDuration = 300;
         ZUStepExamSer* ser = ZUStepExamSer::getInstance();
@@ -90,13 +96,7 @@ private slots:
         const QColor text = answer->palette().color(answer->foregroundRole());
         const QColor strip = answer->parentWidget()->grab().toImage().pixelColor(2, 2);
         window->hide();
-        // Contrast as the web's accessibility guidelines count it; 4.5 is their bound for plain text.
-        const auto luminance = [](const QColor& c) {
-            const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-        };
-        const double a = luminance(text), b = luminance(strip);
-        const double contrast = (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
+        const double contrast = ContrastRatio::between(text, strip);
         QVERIFY2(contrast >= 4.5, qPrintable(QString("%1 on %2: %3").arg(text.name(), strip.name()).arg(contrast)));
     }
 
@@ -118,6 +118,57 @@ private slots:
             details->hide();
         }
         m_views.window(ZUExamResultViews::PaperAnalysis)->hide();
+    }
+
+    // After a question the table shows how the class of ten answered: every option row stands on the screen,
+    // none cut off and no scroll bar, for a question of one item (the names under each option) and of several
+    // (an item a row).
+    void optionTableStandsWholeOnTheScreen_data()
+    {
+        QTest::addColumn<QString>("rightAnswers");
+        QTest::addColumn<int>("options");
+        for (int options = 2; options <= 8; ++options) {
+            QTest::addRow("one item, %d options", options) << "A" << options;
+            QTest::addRow("two items, %d options", options) << "A|B" << options;
+        }
+        QTest::newRow("seven items, 8 options") << "A|B|C|D|A|B|C" << 8;
+    }
+
+    void optionTableStandsWholeOnTheScreen()
+    {
+        QFETCH(QString, rightAnswers);
+        QFETCH(int, options);
+        ZUStepExamDlg* screen = ZUStepExamDlg::getInstance();
+        ZUStepExamSer* ser = ZUStepExamSer::getInstance();
+        QVERIFY(loadPaper(m_service, *ser, { rightAnswers }));
+        screen->showExam();
+        // Nine keypads spread over the options, every item alike; the tenth student does not answer.
+        QStringList steps { "StartExamBtn" };
+        const int items = rightAnswers.count('|') + 1;
+        for (int keypad = 1; keypad <= 9; ++keypad) {
+            for (int item = 1; item <= items; ++item)
+                steps << QString("%1:%2:%3").arg(keypad).arg(item).arg(QChar('A' + (keypad - 1) % options));
+        }
+        steps << "StopExamBtn"
+              << "TableBtn";
+        QCOMPARE(act(screen, ser, steps), QString());
+        QWidget* window = m_views.window(items == 1 ? ZUExamResultViews::OptionList : ZUExamResultViews::ItemTable);
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        // Once slid in.
+        QTRY_COMPARE_WITH_TIMEOUT(QRect(window->mapToGlobal(QPoint(0, 0)), window->size()),
+                                  AnimationTool::slideGeometry(available, window->size(), AnimationTool::Bottom).second,
+                                  20000);
+        QVERIFY(window->isVisible());
+        QVERIFY(available.contains(QRect(window->mapToGlobal(QPoint(0, 0)), window->size())));
+        QCoreApplication::sendPostedEvents();
+        auto* area = window->findChild<QScrollArea*>("scrollArea");
+        QVERIFY(area);
+        QVERIFY2(
+            area->widget()->height() <= area->viewport()->height(),
+            qPrintable(QString("rows %1 high in %2").arg(area->widget()->height()).arg(area->viewport()->height())));
+        QVERIFY(!area->verticalScrollBar()->isVisible());
+        window->hide();
+        ser->quitExam();
     }
 };
 

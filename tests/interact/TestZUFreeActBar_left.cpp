@@ -1,3 +1,4 @@
+#include "ContrastRatio.h"
 #include "InteractTestSupport.h"
 #include "ZUFreeActBar.h"
 #include "ZUFreeActBar_left.h"
@@ -34,6 +35,7 @@ private slots:
     void markedRightAnswerIsWrittenWhenTheNextStarts();
     void digitAnswersAreStoredAsSentAndMarkedRight();
     void answerListRowsAndRemoteMarks();
+    void answerListHintReadsOnItsBand();
     void feedbackCardsAndAnonymousNames();
     void answeredListsFollowKeypads();
 
@@ -45,6 +47,8 @@ private:
 
 void TestZUFreeActBar_left::initTestCase()
 {
+    // The windows take their pictures from the program directory, as the program runs there.
+    QVERIFY(QDir::setCurrent(TAV_BIN_DIR));
     QVERIFY(openReceiver());
     m_bar = ZUFreeActBar::getInstance();
     m_panel = ZUFreeActBar_left::getInstance();
@@ -250,6 +254,26 @@ void TestZUFreeActBar_left::answerListRowsAndRemoteMarks()
     list->setAnswerNames({ "B" }, { {} }, ZUFreeAnswerSer::Single, 4); // kept while a mark waits
     QCOMPARE(list->rows().size(), 3);
     list->hide();
+}
+
+// The hint on the list's green band tells the teacher how to mark the right answer: it must read on a projector.
+void TestZUFreeActBar_left::answerListHintReadsOnItsBand()
+{
+    start(&ZUFreeActBar_right::simpleSelA_clicked);
+    QVERIFY(press({ { 1, "A" }, { 2, "B" } }));
+    m_panel->stopRound();
+    remote("report");
+    ZUTAVAnswerList* list = ZUTAVAnswerList::getInstance();
+    QVERIFY(list->isVisible());
+    const auto* hint = list->findChild<QLabel*>("tipsLabel");
+    QVERIFY(hint && hint->isVisible() && !hint->pixmap(Qt::ReturnByValue).isNull());
+    // The pill's inside, where the words stand, as the window draws it over its band.
+    const QRect pill = QRect(hint->mapTo(list, QPoint(0, 0)), hint->size()).adjusted(24, 14, -24, -14);
+    const ContrastRatio::TextColours shown = ContrastRatio::ofText(list->grab().toImage(), pill);
+    QVERIFY2(shown.contrast >= 4.5,
+             qPrintable(QString("%1 on %2: %3").arg(shown.text.name(), shown.ground.name()).arg(shown.contrast)));
+    remote("report");
+    QTRY_VERIFY_WITH_TIMEOUT(!list->isVisible(), kEventBoundMs);
 }
 
 void TestZUFreeActBar_left::feedbackCardsAndAnonymousNames()

@@ -50,6 +50,33 @@ private slots:
             QCOMPARE(dlg->finishedTable()->item(0, 0)->text(), names(1).first());
     }
 
+    // The groups share the white card between them: no empty band is left under the last one.
+    void groupsFillTheCard_data()
+    {
+        QTest::addColumn<QList<int>>("sizes"); // finished, answering, not answered, items
+        QTest::newRow("one item, all answered") << QList<int> { 10, 0, 0, 1 };
+        QTest::newRow("one item, some left") << QList<int> { 7, 0, 3, 1 };
+        QTest::newRow("two items") << QList<int> { 8, 2, 0, 2 };
+        QTest::newRow("a class of sixty") << QList<int> { 40, 12, 8, 3 };
+    }
+    void groupsFillTheCard()
+    {
+        QFETCH(QList<int>, sizes);
+        ZUExamAnsStuDlg* dlg = ZUExamAnsStuDlg::getInstance();
+        dlg->show();
+        dlg->setData(names(sizes[0]), names(sizes[1], 60), names(sizes[2], 120), sizes[3]);
+        // Laid out as the teacher sees it: each layout's pass asks for its children's.
+        for (int pass = 0; pass < 5; ++pass)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const QWidget* last = dlg->findChild<QWidget*>("UnWidget");
+        QCOMPARE(last->geometry().bottom() + 1, dlg->contents()->height());
+        // Every name still in its group's place.
+        for (const QTableWidget* table : { dlg->finishedTable(), dlg->answeringTable(), dlg->notAnsweredTable() }) {
+            if (table->parentWidget()->isVisible())
+                QVERIFY(table->parentWidget()->height() >= table->height());
+        }
+    }
+
     void namesRunAlongTheRows()
     {
         ZUExamAnsStuDlg* dlg = ZUExamAnsStuDlg::getInstance();

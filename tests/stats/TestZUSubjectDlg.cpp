@@ -4,6 +4,7 @@
 #include "ZUOptionChart.h"
 #include "ZUStaffAnyItem.h"
 #include "ZUSubjectDlg.h"
+#include "ZUTAVPieDialog.h"
 #include "ZUTAVPieHeader.h"
 #include "ZUTAVPlot.h"
 
@@ -173,6 +174,46 @@ private slots:
         dlg->setData(QPixmap(), "C");
         QVERIFY(label->pixmap(Qt::ReturnByValue).isNull());
         QCOMPARE(dlg->answerText(), QString("C"));
+    }
+
+    // What the teacher opened the popup for, the chart of the item, stands in the panel as it opens, below the
+    // answer and the start of the question, however long the question is; a longer question scrolls.
+    void chartIsInViewWhenThePopupOpens_data()
+    {
+        QTest::addColumn<int>("pictureHeight");
+        QTest::newRow("three lines") << 200;
+        QTest::newRow("twelve lines") << 560;
+        QTest::newRow("a page") << 1400;
+    }
+    void chartIsInViewWhenThePopupOpens()
+    {
+        QFETCH(int, pictureHeight);
+        useClass(10);
+        const QString name = picture(QString("tall%1.png").arg(pictureHeight), { 1000, pictureHeight });
+        loadPaper(m_ser, { { "q6", 3, "AC|B", name, name } }, { { 3, "综合题" } });
+        for (int s = 0; s < 9; ++s)
+            answer(m_ser, s, 0, s % 3 ? "AC" : "A");
+        // Left on another tab, scrolled down, by the last item looked at.
+        m_popup->on_DetBtn_clicked();
+        QWidget* viewport = m_popup->panel()->parentWidget();
+        QScrollBar* panelBar = qobject_cast<QScrollArea*>(viewport->parentWidget())->verticalScrollBar();
+        panelBar->setValue(panelBar->maximum());
+        m_popup->showQuestion(1);
+        QCOMPARE(m_popup->currentTab(), 0);
+        const auto shown = [viewport](const QWidget* widget) {
+            return viewport->rect().contains(QRect(widget->mapTo(viewport, QPoint(0, 0)), widget->size()));
+        };
+        // Laid out as the teacher sees it: each layout's pass asks for its children's.
+        for (int pass = 0; pass < 5; ++pass)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QVERIFY(shown(m_popup->chart().plot()));
+        QVERIFY(shown(m_popup->chart().pie()));
+        QVERIFY(shown(m_popup->panel()->findChild<QLabel*>("AnswerLbl")));
+        QVERIFY(m_popup->questionLabel()->mapTo(viewport, QPoint(0, 0)).y() >= 0);
+        // The whole question can still be read.
+        QScrollArea* pictureArea = m_popup->panel()->findChild<QScrollArea*>("TopScrollArea");
+        QCOMPARE(pictureArea->verticalScrollBar()->maximum() + pictureArea->viewport()->height(),
+                 m_popup->questionLabel()->pixmap(Qt::ReturnByValue).height());
     }
 
 private:

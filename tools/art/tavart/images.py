@@ -553,8 +553,10 @@ def statistic_bg():
 def statistic_tips():
     w, h = 300, 48
     c = Canvas(w, h)
-    c.rrect((0, 8, w, h - 8), (h - 16) / 2, rgba(WHITE, 60))
-    c.text((w / 2, h / 2), "点击或按上下键标记正确答案", 16, WHITE, anchor="mm")
+    # Dark green on an almost opaque white pill: it must read on the light end of the band from the back of a
+    # classroom (contrast 7 or more).
+    c.rrect((0, 8, w, h - 8), (h - 16) / 2, rgba(WHITE, 235))
+    c.text((w / 2, h / 2), "点击或按上下键标记正确答案", 16, GREEN_DEEP, anchor="mm")
     return c.image()
 
 
