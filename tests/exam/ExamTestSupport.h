@@ -9,6 +9,7 @@
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TavWebService.h"
+#include "WindowInput.h"
 #include "ZUBaseExamSer.h"
 #include "ZUExamResultViews.h"
 #include "ZUExamScreenBase.h"
@@ -211,6 +212,17 @@ inline QString quizRowsAdded(const QString& before, int quizzes, int students, i
                          QString::number(was.value(2).toInt() + answers),
                          QString::number(was.value(3).toInt() + histories) }
         .join(' ');
+}
+
+// The teacher leaves a run screen: "power" by the remote's key, "close" by the window manager, otherwise by a
+// click on the button of that name.
+inline bool leaveBy(QWidget* screen, const QString& how)
+{
+    if (how == "power")
+        return Rf21xSimulator::instance()->pushTeacherKey("power");
+    if (how == "close")
+        return WindowInput::requestClose(screen);
+    return WindowInput::click(screen->findChild<QPushButton*>(how));
 }
 
 // The simulated receiver, opened as the current device, with an empty command log.
