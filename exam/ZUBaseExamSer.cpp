@@ -11,10 +11,12 @@
 #include "TAV_ExamStuAnswer.h"
 #include "TAV_ExamStuAnswer_Pro.h"
 #include "TAV_ExamStuInfo.h"
+#include "ZUExamMem.h"
 #include "ZUExamSer.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUSound.h"
+#include "ZUTAVAutoMsg.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -573,15 +575,52 @@ bool ZUBaseExamSer::quitExam()
     if (m_state != 3)
         return m_state == 0;
     m_timer->stop();
-    if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
-        api->stopQuiz();
+    stopReceiver();
     m_examRow.endTime = nowText();
     if (!saveQuiz()) {
+        ++m_failedSaves;
         qWarning() << "****the quiz is not saved, it stays for another try";
         return false;
     }
+    m_failedSaves = 0;
     m_state = 0;
     return true;
+}
+
+void ZUBaseExamSer::giveUpExam()
+{
+    logState("enter giveUpExam");
+    if (m_state != 3 || m_failedSaves == 0) {
+        qWarning() << "****only a stopped quiz that could not be saved is given up";
+        return;
+    }
+    int answers = 0;
+    int students = 0;
+    for (const StudentAnswerRecord& record : qAsConst(m_answerRecords)) {
+        int answered = 0;
+        if (record.count() > 0)
+            record.countAnswered(0, record.count() - 1, answered);
+        answers += answered;
+        students += answered > 0;
+    }
+    qWarning().noquote() << QString("****the quiz \"%1\" (paper %2, lesson record %3, started %4) is given up unsaved "
+                                    "after %5 failed saves: %6 answers of %7 students are not kept")
+                                .arg(ZUExamMem::getInstance()->m_paperName, m_examRow.paperID)
+                                .arg(m_examRow.localRecordID)
+                                .arg(m_examRow.startTime)
+                                .arg(m_failedSaves)
+                                .arg(answers)
+                                .arg(students);
+    m_timer->stop();
+    stopReceiver();
+    m_failedSaves = 0;
+    m_state = 0;
+}
+
+void ZUBaseExamSer::stopReceiver()
+{
+    if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
+        api->stopQuiz();
 }
 
 bool ZUBaseExamSer::saveQuiz()
@@ -589,15 +628,20 @@ bool ZUBaseExamSer::saveQuiz()
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
     if (!db.isValid())
-        return false;
+        return false; // the pool has told the teacher
     ExamInfoRow row = m_examRow;
     const bool written = TAV_ExamInfo::getInstance()->insertExamInfo(db, row) >= 0 && saveExamStudents(db, row.examID);
-    // A quiz goes in whole or not at all, so that another try writes it once. Rolled back here (or already by
-    // SQLite on a full disk), the commit that gives the connection back fails and tells the teacher.
-    if (!written)
-        db.rollback();
-    if (!database->closeDbCon(db) || !written)
+    // A quiz goes in whole or not at all, so that another try writes it once.
+    if (!written) {
+        database->rollbackDbCon(db);
+        ZUTAVAutoMsg* notice = ZUTAVAutoMsg::getInstance();
+        notice->setTitle(tr("错误"));
+        notice->setContent(tr("提交数据库失败"));
+        notice->exec();
         return false;
+    }
+    if (!database->closeDbCon(db))
+        return false; // a failed commit is rolled back and told by the pool
     m_examRow.examID = row.examID;
     return true;
 }

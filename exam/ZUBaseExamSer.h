@@ -93,8 +93,14 @@ public:
     // The run of either service: keypads still answer while paused.
     void pauseExam();
     // Back to idle; a stopped quiz is written with every student's rows in one transaction. A quiz that could
-    // not be written stays stopped, answers and all, for another try: false then (true when idle afterwards).
+    // not be written stays stopped, answers and all, for another try, and the teacher is told ("提交数据库失败"):
+    // false then (true when idle afterwards).
     bool quitExam();
+    // How often this quiz could not be saved; 0 again once it is saved or given up.
+    int failedSaves() const { return m_failedSaves; }
+    // A stopped quiz that could not be saved is let go unsaved: back to idle with the receiver stopped; the log
+    // names the quiz and the answers lost with it.
+    void giveUpExam();
     // 0 idle, 1 running, 2 paused, 3 stopped.
     int state() const { return m_state; }
     const ExamInfoRow& examRow() const { return m_examRow; }
@@ -138,6 +144,7 @@ protected:
     static void countDown(int& seconds);
 
     int m_state = 0;
+    int m_failedSaves = 0;
     int m_loadLimitMs = kPaperLoadMs;
     QTimer* m_timer; // one second while running; each service connects it to its own tick
     ExamInfoRow m_examRow;
@@ -147,8 +154,10 @@ private:
     static bool readPaper(const QJsonObject& result, Paper& paper);
     static bool wanted(const std::function<bool()>& goOn);
     static QString itemRightAnswer(const QString& questionAnswer, int subQuestionID);
-    // The quiz row and every student's rows, committed together or not at all.
+    // The quiz row and every student's rows, committed together or not at all; the teacher is told when not.
     bool saveQuiz();
+    // The receiver ends answering, whatever the quiz does next.
+    static void stopReceiver();
     static QPixmap picture(const QString& fileName);
 
     QuestionDetailRecord detailOf(int question) const;

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QtDebug>
@@ -354,7 +355,7 @@ void ZUExamScreenBase::tellReceiverChange(bool change)
 
 void ZUExamScreenBase::__getTeacherData(TeacherInfo tdata)
 {
-    if (isVisible() && !ZUTipDlg::getInstance()->isVisible())
+    if (isVisible() && !m_leaving && !ZUTipDlg::getInstance()->isVisible())
         onTeacherKey(tdata.data);
 }
 
@@ -380,8 +381,23 @@ void ZUExamScreenBase::pauseRun(ZUBaseExamSer& ser)
 
 void ZUExamScreenBase::exitExam()
 {
-    if ((m_state == 0 || m_state == 3) && confirm(tr("确认要结束本次考试并退出?")))
+    if (m_leaving || (m_state != 0 && m_state != 3))
+        return;
+    const QScopedValueRollback<bool> leaving(m_leaving, true);
+    if (confirm(tr("确认要结束本次考试并退出?")))
         leave();
+}
+
+bool ZUExamScreenBase::endQuiz(ZUBaseExamSer& ser)
+{
+    if (ser.quitExam())
+        return true;
+    // The first failure may pass (space freed, a lock let go); while it lasts, the teacher may let the quiz go.
+    if (ser.state() != 3 || ser.failedSaves() < 2
+        || !confirm(tr("本次考试的结果未能保存!\n退出后结果将不会保留,是否仍要退出?")))
+        return false;
+    ser.giveUpExam();
+    return true;
 }
 
 QWidget* ZUExamScreenBase::resultWindow(ZUExamResultViews::View view)
@@ -442,7 +458,10 @@ void ZUExamScreenBase::closeEvent(QCloseEvent* e)
     // Closed by other means than its exit, the screen still ends the quiz the way exit does: what runs is stopped
     // first, so that it is saved with every answer that came, and the tool bar comes back.
     e->ignore();
-    if (!isVisible() || !confirm(tr("确认要结束本次考试并退出?")))
+    if (m_leaving || !isVisible())
+        return;
+    const QScopedValueRollback<bool> leaving(m_leaving, true);
+    if (!confirm(tr("确认要结束本次考试并退出?")))
         return;
     stopRun();
     leave();

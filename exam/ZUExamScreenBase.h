@@ -64,9 +64,11 @@ protected:
     virtual void onTeacherKey(const QString& key) = 0;
     // Stops what runs, as the stop button does; nothing when nothing runs.
     virtual void stopRun() = 0;
-    // Ends the quiz (saved when it was stopped) and brings back the tool bar. A quiz that could not be saved
-    // keeps the screen, so that the teacher can leave again once the cause is gone.
+    // Ends the quiz (saved when it was stopped, see endQuiz) and brings back the tool bar.
     virtual void leave() = 0;
+    // True when the quiz has ended: saved, or let go unsaved by the teacher. A quiz that could not be saved keeps
+    // the screen for another try; when it had failed before, the teacher is asked whether to leave without it.
+    bool endQuiz(ZUBaseExamSer& ser);
     // The exit button: only when nothing runs, and after the teacher confirmed.
     void exitExam();
     // The pause button: the countdown stands still while the keypads go on answering.
@@ -83,6 +85,8 @@ protected:
     QLabel* addSeparator(const char* name);
 
     int m_state = 0;
+    // While the teacher answers the questions of leaving, the remote and a second close wait.
+    bool m_leaving = false;
 
     QWidget* m_centre; // the panel left of the control column, filled by the screen
     QVBoxLayout* m_centreLayout;

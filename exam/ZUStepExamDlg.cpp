@@ -347,7 +347,7 @@ void ZUStepExamDlg::on_ExitExamBtn_clicked()
 void ZUStepExamDlg::leave()
 {
     closeOpenResultView();
-    if (!m_ser->quitExam())
+    if (!endQuiz(*m_ser))
         return;
     m_answering.clear();
     m_finished.clear();

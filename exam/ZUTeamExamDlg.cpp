@@ -332,7 +332,7 @@ void ZUTeamExamDlg::on_ExitExamBtn_clicked()
 
 void ZUTeamExamDlg::leave()
 {
-    if (!m_ser->quitExam())
+    if (!endQuiz(*m_ser))
         return;
     m_finished.clear();
     closeScreen();

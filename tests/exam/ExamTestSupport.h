@@ -9,6 +9,7 @@
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TavWebService.h"
+#include "WindowInput.h"
 #include "ZUBaseExamSer.h"
 #include "ZUExamResultViews.h"
 #include "ZUExamScreenBase.h"
@@ -179,6 +180,49 @@ inline void onEveryConnection(const QString& sql)
 inline void fillDisk(bool full)
 {
     onEveryConnection(full ? "PRAGMA max_page_count = 1" : "PRAGMA max_page_count = 1073741823");
+}
+
+// Inserts into the table fail where the condition on NEW holds, as a write error of that one row would, while the
+// transaction goes on; an empty condition lets every insert work again.
+inline bool failInserts(const QString& table, const QString& when)
+{
+    return DbTestSupport::runOutside("drop trigger if exists tav_test_failing_row")
+        && (when.isEmpty()
+            || DbTestSupport::runOutside(QString("create trigger tav_test_failing_row before insert on %1 when %2 "
+                                                 "begin select raise(abort, 'disk I/O error'); end")
+                                             .arg(table, when)));
+}
+
+// Rows of the four quiz tables, committed: quizzes, students' times, answers, answer histories.
+inline QString committedQuizRows()
+{
+    return DbTestSupport::committedValue("select (select count(*) from TAV_ExamInfo) || ' ' || "
+                                         "(select count(*) from TAV_ExamStuInfo) || ' ' || "
+                                         "(select count(*) from TAV_ExamStuAnswer) || ' ' || "
+                                         "(select count(*) from TAV_ExamStuAnswer_Pro)")
+        .toString();
+}
+
+// committedQuizRows grown by the given numbers.
+inline QString quizRowsAdded(const QString& before, int quizzes, int students, int answers, int histories)
+{
+    const QStringList was = before.split(' ');
+    return QStringList { QString::number(was.value(0).toInt() + quizzes),
+                         QString::number(was.value(1).toInt() + students),
+                         QString::number(was.value(2).toInt() + answers),
+                         QString::number(was.value(3).toInt() + histories) }
+        .join(' ');
+}
+
+// The teacher leaves a run screen: "power" by the remote's key, "close" by the window manager, otherwise by a
+// click on the button of that name.
+inline bool leaveBy(QWidget* screen, const QString& how)
+{
+    if (how == "power")
+        return Rf21xSimulator::instance()->pushTeacherKey("power");
+    if (how == "close")
+        return WindowInput::requestClose(screen);
+    return WindowInput::click(screen->findChild<QPushButton*>(how));
 }
 
 // The simulated receiver, opened as the current device, with an empty command log.

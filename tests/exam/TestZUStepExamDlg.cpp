@@ -7,6 +7,7 @@
 #include "PaperPictureStore.h"
 #include "ToolbarTestSupport.h"
 #include "ZUExamMem.h"
+#include "ZUHdManager.h"
 #include "ZUStepExamDlg.h"
 #include "ZUStepExamSer.h"
 #include "ZUTAVAutoMsg.h"
@@ -19,9 +20,10 @@ using namespace ExamTestSupport;
 using DbTestSupport::committedValue;
 
 namespace {
+const QString kLetGo = "本次考试的结果未能保存!\n退出后结果将不会保留,是否仍要退出?";
 const QStringList kControls { "StartExamBtn",   "SuspendExamBtn", "StopExamBtn", "ExitExamBtn", "TestAnalyBtn",
                               "StuInteractBtn", "ExplanationBtn", "ChartBtn",    "TableBtn",    "PersonBtn" };
-}
+} // namespace
 
 class TestZUStepExamDlg : public QObject
 {
@@ -40,6 +42,18 @@ class TestZUStepExamDlg : public QObject
         return committedValue("select answer from TAV_ExamStuAnswer where dovaneID = ? and mcsn = ? order by id desc",
                               { dovaneID, mcsn })
             .toString();
+    }
+
+    QStringList recorded(int s) const { return m_ser->m_answerRecords.value(student(s)).answers().toList(); }
+    // A class large enough that its rows need more room than a full disk leaves, on the screen's first question.
+    void openLargeClass()
+    {
+        ZUToolBarDlg::getInstance()->hide();
+        useScreenClass(60);
+        QVERIFY(loadPaper(m_service, *m_ser, { "B", "A|B|C", "AC" }));
+        QString error;
+        QCOMPARE(m_ser->checkExamSettings(error), 0);
+        m_dlg->showExam();
     }
 
 private slots:
@@ -69,6 +83,8 @@ private slots:
 
     void cleanup()
     {
+        fillDisk(false); // a test that failed midway leaves nothing to answer behind
+        DialogAnswerer::clear();
         if (m_ser->state() == 1 || m_ser->state() == 2)
             m_ser->stopExam();
         m_ser->quitExam();
@@ -359,6 +375,126 @@ private slots:
         const QStringList was = before.split(' ');
         QCOMPARE(committedValue(counts).toString(), row(was[0].toInt() + 1, was[1].toInt() + 60 * 5));
         QCOMPARE(savedAnswer(student(1), 1) + savedAnswer(student(2), 1), QString("BD"));
+    }
+
+    // While the cause lasts (a disk that stays full) the teacher can still go back to the tool bar: every leave
+    // tries the save again, and once it has failed before, asks whether to leave without the quiz's results.
+    void aQuizThatCannotBeSavedCanBeLetGo_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("exit button") << "ExitExamBtn";
+        QTest::newRow("remote's power key") << "power";
+        QTest::newRow("window closed") << "close";
+    }
+
+    void aQuizThatCannotBeSavedCanBeLetGo()
+    {
+        QFETCH(QString, how);
+        const QString before = committedQuizRows();
+        openLargeClass();
+        actAll({ "StartExamBtn", "1:1:B", "2:1:D", "2:1:C", "StopExamBtn" });
+        const QList<QStringList> answers = { recorded(1), recorded(2) };
+        fillDisk(true);
+        DbTestSupport::LogCapture log;
+        // The first failure may pass: the teacher is told, and the quiz waits.
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+        QVERIFY(leaveBy(m_dlg, how));
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(row(DialogAnswerer::answeredCount(), DialogAnswerer::lastText()), QString("2 提交数据库失败"));
+        QVERIFY(m_dlg->isVisible() && !ZUToolBarDlg::getInstance()->isVisible());
+        // Failed again: the teacher is asked, and "no" keeps the quiz with every answer.
+        DialogAnswerer::clear();
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::No);
+        QVERIFY(leaveBy(m_dlg, how));
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(row(DialogAnswerer::answeredCount(), DialogAnswerer::lastText()), row(3, kLetGo));
+        QVERIFY(m_dlg->isVisible() && !ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(row(m_dlg->state(), m_ser->state()), QString("3 3"));
+        QCOMPARE((QList<QStringList> { recorded(1), recorded(2) }), answers);
+        QVERIFY(!log.contains("given up"));
+        // "Yes" lets it go: the receiver stops, the tool bar is back, nothing was written, the log says what went.
+        m_sim->clearCommands();
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        QVERIFY(leaveBy(m_dlg, how));
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        fillDisk(false);
+        QCOMPARE(DialogAnswerer::lastText(), kLetGo);
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(row(m_ser->state(), m_ser->failedSaves(), m_sim->commands().last()), QString("0 0 stopQuiz"));
+        QCOMPARE(committedQuizRows(), before);
+        QCOMPARE(log.lines().filter("given up unsaved").size(), 1);
+        QVERIFY(log.contains("****the quiz \"第一单元\" (paper T1, lesson record 7, started "));
+        QVERIFY(log.contains("after 3 failed saves: 2 answers of 2 students are not kept"));
+    }
+
+    // A save that works on a later try asks nothing more.
+    void aLaterSaveThatWorksAsksNothing()
+    {
+        const QString before = committedQuizRows();
+        openLargeClass();
+        actAll({ "StartExamBtn", "1:1:B", "StopExamBtn" });
+        fillDisk(true);
+        for (int leave = 0; leave < 2; ++leave) {
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+            DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::No);
+            QVERIFY(leaveBy(m_dlg, "ExitExamBtn"));
+            QTRY_COMPARE_WITH_TIMEOUT(DialogAnswerer::pendingCount(), leave == 0 ? 1 : 0, 20000);
+            DialogAnswerer::clear();
+        }
+        fillDisk(false);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        QVERIFY(leaveBy(m_dlg, "ExitExamBtn"));
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(row(DialogAnswerer::answeredCount(), DialogAnswerer::lastText()),
+                 QString("1 确认要结束本次考试并退出?"));
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QCOMPARE(committedQuizRows(), quizRowsAdded(before, 1, 60, 60 * 5, 1));
+    }
+
+    // While the teacher answers the boxes of a leave, the remote's keys and the window manager's close do not
+    // start a second leave, nor anything else.
+    void keysDuringTheQuestionsDoNotLeaveTwice()
+    {
+        openLargeClass();
+        actAll({ "StartExamBtn", "1:1:B", "StopExamBtn" });
+        fillDisk(true);
+        int heard = 0;
+        const QMetaObject::Connection counter
+            = connect(ZUHdManager::getInstance(), &ZUHdManager::sendTeacherData, this, [&heard] { ++heard; });
+        const auto pressAndClose = [this](QWidget*) {
+            m_sim->pushTeacherKey("power");
+            m_sim->pushTeacherKey("start/pause");
+            WindowInput::requestClose(m_dlg);
+        };
+        for (int leave = 0; leave < 2; ++leave) {
+            heard = 0;
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+            if (leave == 1)
+                DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+            // During the notice of the failed save, then during the question after it.
+            DialogAnswerer::answerNextModal(pressAndClose);
+            DialogAnswerer::holdUntil([&heard] { return heard == 2; });
+            if (leave == 0)
+                DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+            else
+                DialogAnswerer::answerNextTipDlg(ZUTipDlg::No);
+            // A second leave would ask again and take this answer.
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::No);
+            QVERIFY(leaveBy(m_dlg, "ExitExamBtn"));
+            QTRY_COMPARE_WITH_TIMEOUT(DialogAnswerer::pendingCount(), 1, 20000);
+            QCOMPARE(row(DialogAnswerer::failures(), heard, m_dlg->state(), m_ser->state(), m_ser->failedSaves()),
+                     row(0, 2, 3, 3, leave + 1));
+            QVERIFY(m_dlg->isVisible());
+            DialogAnswerer::clear();
+        }
+        disconnect(counter);
+        fillDisk(false);
     }
 
     void closingMidQuestionKeepsWhatArrived()

@@ -1,8 +1,10 @@
 // The question-by-question service: time settings, the receiver command of a start, the states, the
 // countdown, where each keypad answer goes, and saving at quit.
+#include "DialogAnswerer.h"
 #include "ExamTestSupport.h"
 #include "ZUExamMem.h"
 #include "ZUStepExamSer.h"
+#include "ZUTAVAutoMsg.h"
 
 using namespace ExamTestSupport;
 
@@ -142,6 +144,50 @@ private slots:
                          .toString(),
                      QString("B"));
         }
+    }
+
+    // A row that cannot be written takes the whole quiz back with it, once told, so that the next try writes the
+    // quiz once; a partial quiz is never committed.
+    void aQuizIsWrittenWholeOrNotAtAll_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("when");
+        QTest::newRow("the quiz") << QString("TAV_ExamInfo") << QString("1");
+        QTest::newRow("a student's time") << QString("TAV_ExamStuInfo") << QString("NEW.dovaneID = 'S02'");
+        QTest::newRow("an answer") << QString("TAV_ExamStuAnswer") << QString("NEW.dovaneID = 'S03' and NEW.mcsn = 3");
+        QTest::newRow("an answer's history") << QString("TAV_ExamStuAnswer_Pro") << QString("NEW.answer = 'D'");
+    }
+
+    void aQuizIsWrittenWholeOrNotAtAll()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, when);
+        const QString before = committedQuizRows();
+        start({ "A|B", "C|D" }, 1);
+        press(1, 1, "C");
+        press(2, 2, "D");
+        press(2, 2, "A");
+        m_ser->stopExam();
+        QVERIFY(failInserts(table, when));
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+        DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel); // for a second notice, which must not come
+        const bool saved = m_ser->quitExam();
+        QVERIFY(failInserts(table, QString()));
+        QVERIFY(!saved);
+        QCOMPARE(row(DialogAnswerer::answeredCount(), DialogAnswerer::lastText(), DialogAnswerer::pendingCount()),
+                 QString("1 提交数据库失败 1"));
+        DialogAnswerer::clear();
+        QCOMPARE(committedQuizRows(), before);
+        QCOMPARE(row(m_ser->state(), m_ser->failedSaves()), QString("3 1"));
+
+        QVERIFY(m_ser->quitExam());
+        QCOMPARE(row(m_ser->state(), m_ser->failedSaves()), QString("0 0"));
+        QCOMPARE(committedQuizRows(), quizRowsAdded(before, 1, 3, 3 * 4, 3));
+        QCOMPARE(DbTestSupport::committedValue("select group_concat(answer, '') from (select answer from "
+                                               "TAV_ExamStuAnswer where examID = ? order by dovaneID, mcsn)",
+                                               { m_ser->examRow().examID })
+                     .toString(),
+                 QString("CA"));
     }
 
     // Refused starts leave the service as it was, so the next question can still start.

@@ -23,9 +23,10 @@ using namespace ExamTestSupport;
 using DbTestSupport::committedValue;
 
 namespace {
+const QString kLetGo = "本次考试的结果未能保存!\n退出后结果将不会保留,是否仍要退出?";
 const QStringList kControls { "StartExamBtn", "SuspendExamBtn", "StopExamBtn",
                               "TestAnalyBtn", "StuInteractBtn", "ExitExamBtn" };
-}
+} // namespace
 
 class TestZUTeamExamDlg : public QObject
 {
@@ -125,6 +126,8 @@ private slots:
 
     void cleanup()
     {
+        fillDisk(false); // a test that failed midway leaves nothing to answer behind
+        DialogAnswerer::clear();
         QString error;
         if (m_ser->state() == 1 || m_ser->state() == 2)
             m_ser->stopExam(error);
@@ -362,6 +365,44 @@ private slots:
                                 "TAV_ExamInfo) and answer = 'D'")
                      .toInt(),
                  1);
+    }
+
+    // While the cause lasts (a disk that stays full) the teacher can still go back to the tool bar: every leave
+    // tries the save again, and once it has failed before, asks whether to leave without the quiz's results.
+    void aQuizThatCannotBeSavedCanBeLetGo_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("exit button") << "ExitExamBtn";
+        QTest::newRow("remote's power key") << "power";
+        QTest::newRow("window closed") << "close";
+    }
+
+    void aQuizThatCannotBeSavedCanBeLetGo()
+    {
+        QFETCH(QString, how);
+        const QString before = committedQuizRows();
+        ZUToolBarDlg::getInstance()->hide();
+        open(60);
+        actAll({ "StartExamBtn", "4:4:D", "5:1:A", "StopExamBtn" });
+        fillDisk(true);
+        DbTestSupport::LogCapture log;
+        for (int leave = 0; leave < 3; ++leave) {
+            // The first failure may pass; after it the teacher is asked, "no" keeping the quiz, "yes" letting it go.
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+            DialogAnswerer::answerNextAutoMsg(ZUTAVAutoMsg::Cancel);
+            DialogAnswerer::answerNextTipDlg(leave == 1 ? ZUTipDlg::No : ZUTipDlg::Yes);
+            QVERIFY(leaveBy(m_dlg, how));
+            QTRY_COMPARE_WITH_TIMEOUT(DialogAnswerer::pendingCount(), leave == 0 ? 1 : 0, 20000);
+            QCOMPARE(DialogAnswerer::lastText(), leave == 0 ? QString("提交数据库失败") : kLetGo);
+            QCOMPARE(m_dlg->isVisible(), leave < 2);
+            QCOMPARE(ZUToolBarDlg::getInstance()->isVisible(), leave == 2);
+            QCOMPARE(row(m_ser->state(), m_ser->failedSaves()), leave < 2 ? row(3, leave + 1) : row(0, 0));
+            DialogAnswerer::clear();
+        }
+        fillDisk(false);
+        QCOMPARE(row(m_sim->commands().last(), committedQuizRows()), row("stopQuiz", before));
+        QCOMPARE(log.lines().filter("given up unsaved").size(), 1);
+        QVERIFY(log.contains("after 3 failed saves: 2 answers of 2 students are not kept"));
     }
 
     void closingMidQuizKeepsWhatArrived()

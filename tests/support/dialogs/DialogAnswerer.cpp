@@ -16,7 +16,7 @@
 
 namespace {
 
-enum class Kind { Tip, Input, AutoMsg, Modal };
+enum class Kind { Tip, Input, AutoMsg, Modal, Hold };
 
 struct Answer
 {
@@ -25,6 +25,7 @@ struct Answer
     QString text;
     std::function<void(QWidget*)> custom;
     QDeadlineTimer deadline;
+    std::function<bool()> ready;
 };
 
 struct State
@@ -61,6 +62,8 @@ QWidget* targetOf(const Answer& a)
         return ZUTAVAutoMsg::getInstance();
     case Kind::Modal:
         return QApplication::activeModalWidget();
+    case Kind::Hold:
+        break;
     }
     return nullptr;
 }
@@ -140,7 +143,15 @@ void tick()
         return;
     const Answer& head = s.queue.head();
     QWidget* box = targetOf(head);
-    if (isUp(head, box)) {
+    if (head.kind == Kind::Hold) {
+        if (head.ready()) {
+            s.queue.dequeue();
+        } else if (head.deadline.hasExpired()) {
+            qWarning("****DialogAnswerer: what the answers waited for never came");
+            ++s.failures;
+            s.queue.dequeue();
+        }
+    } else if (isUp(head, box)) {
         const Answer a = s.queue.dequeue();
         give(a, box);
     } else if (head.deadline.hasExpired()) {
@@ -165,22 +176,27 @@ namespace DialogAnswerer {
 
 void answerNextTipDlg(int button)
 {
-    enqueue(Answer { Kind::Tip, button, QString(), {}, {} });
+    enqueue(Answer { Kind::Tip, button, QString(), {}, {}, {} });
 }
 
 void answerNextInput(const QString& text, int button)
 {
-    enqueue(Answer { Kind::Input, button, text, {}, {} });
+    enqueue(Answer { Kind::Input, button, text, {}, {}, {} });
 }
 
 void answerNextAutoMsg(int button)
 {
-    enqueue(Answer { Kind::AutoMsg, button, QString(), {}, {} });
+    enqueue(Answer { Kind::AutoMsg, button, QString(), {}, {}, {} });
 }
 
 void answerNextModal(const std::function<void(QWidget*)>& answer)
 {
-    enqueue(Answer { Kind::Modal, 0, QString(), answer, {} });
+    enqueue(Answer { Kind::Modal, 0, QString(), answer, {}, {} });
+}
+
+void holdUntil(const std::function<bool()>& ready)
+{
+    enqueue(Answer { Kind::Hold, 0, QString(), {}, {}, ready });
 }
 
 void setTimeout(int ms)

@@ -27,6 +27,9 @@ void answerNextInput(const QString& text, int button);
 void answerNextAutoMsg(int button);
 // Any other modal window: called with QApplication::activeModalWidget() once one is up.
 void answerNextModal(const std::function<void(QWidget*)>& answer);
+// The answers armed after this wait until ready() holds, while the open box stays up; so a test can let
+// something reach the program during a box (a remote key, a timer) before the box is answered.
+void holdUntil(const std::function<bool()>& ready);
 
 // How long an armed answer waits for its box before it is dropped as a failure (default 10000 ms).
 void setTimeout(int ms);
