@@ -30,6 +30,8 @@
 #include <QAbstractItemView>
 #include <QFile>
 #include <QMap>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -97,6 +99,22 @@ private:
     const InterfaceClock::Clock& m_clock;
 };
 
+// Results of the interaction in the file, read on a connection of the benchmark's own.
+int keptResults(int interactID)
+{
+    int kept = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "bench-read");
+        db.setDatabaseName(TAVDatabase::databasePath());
+        QSqlQuery q(db);
+        if (db.open() && q.exec(QString("select count(*) from TAV_StuResult where interactID = %1").arg(interactID))
+            && q.next())
+            kept = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("bench-read");
+    return kept;
+}
+
 // Notes the longest time the interface thread waited for the disk within one event.
 class DiskTimedApplication : public TimedApplication
 {
@@ -134,6 +152,7 @@ struct Round
     double diskWaitMs = 0; // the interface thread's, from the first answer until the last is kept
     double longestDiskWaitMs = 0; // of those, within one event
     double stopDiskWaitMs = 0;
+    int kept = 0; // results in the file a second after the last answer
 };
 
 Round runBurst(DiskTimedApplication& app, int n)
@@ -178,6 +197,7 @@ Round runBurst(DiskTimedApplication& app, int n)
     InterfaceClock::runFor(kKeptWithinMs - kSettleMs);
     const qint64 diskWhileArriving = SlowDisk::mainThreadWaitNs() - diskBefore;
     const qint64 longestDiskWait = app.longestDiskWaitNs;
+    const int kept = keptResults(ZUFreeActBar_left::getInstance()->interaction().interactID);
 
     const qint64 diskBeforeStop = SlowDisk::mainThreadWaitNs();
     ZUFreeActBar_left::getInstance()->stopRound();
@@ -204,6 +224,7 @@ Round runBurst(DiskTimedApplication& app, int n)
     round.diskWaitMs = diskWhileArriving / 1e6;
     round.longestDiskWaitMs = longestDiskWait / 1e6;
     round.stopDiskWaitMs = diskAtStop / 1e6;
+    round.kept = kept;
     return round;
 }
 
@@ -299,7 +320,8 @@ int main(int argc, char* argv[])
                        "layout %7 ms; %11 window repaints\n"
                        "       last press to the lists last painted %8 ms, keypad road bound %9 ms, ratio %10\n"
                        "       interface thread waiting for the disk while the answers arrive and are kept: %12 ms, "
-                       "longest in one event %13 ms; at the stop %14 ms\n")
+                       "longest in one event %13 ms; at the stop %14 ms\n"
+                       "       in the file a second after the last answer: %15 of %1 (the fewest of the rounds)\n")
                    .arg(n)
                    .arg(cpu, 0, 'f', 3)
                    .arg(BenchSupport::medianOf(done, &Round::callMedianMs), 0, 'f', 3)
@@ -313,7 +335,10 @@ int main(int argc, char* argv[])
                    .arg(BenchSupport::medianOf(done, &Round::repaints), 0, 'f', 2)
                    .arg(diskWaitBySize.value(n), 0, 'f', 1)
                    .arg(BenchSupport::medianOf(done, &Round::longestDiskWaitMs), 0, 'f', 1)
-                   .arg(BenchSupport::medianOf(done, &Round::stopDiskWaitMs), 0, 'f', 1);
+                   .arg(BenchSupport::medianOf(done, &Round::stopDiskWaitMs), 0, 'f', 1)
+                   .arg(std::min_element(done.begin(), done.end(), [](const Round& a, const Round& b) {
+                            return a.kept < b.kept;
+                        })->kept);
         out.flush();
     }
     for (int n : kGoalSizes) {
