@@ -309,14 +309,16 @@ bool TAVDatabase::openLocalDb()
     }
     addIndexes(freeList.first());
     m_opened = true;
+    ++m_openings;
     return true;
 }
 
 void TAVDatabase::closeLocalDb()
 {
-    // Clean only when no connection is out and no other thread still holds "tavThread": then every
-    // transaction has ended and the file is as the program wants it.
-    const bool clean = m_opened && freeList.size() == kPoolSize;
+    // Clean only when no connection is out and no other thread still holds "tavThread" or a connection of its
+    // own: then every transaction has ended and the file is as the program wants it.
+    const bool ownClosed = closeOwnConnections();
+    const bool clean = m_opened && freeList.size() == kPoolSize && ownClosed;
     dropPool();
     releaseThreadDbCon();
     m_opened = false;
@@ -454,6 +456,59 @@ void TAVDatabase::releaseThreadDbCon()
     QMutexLocker locker(&threadMutex);
     if (threadConnection.isValid() && threadOwner == QThread::currentThread())
         dropThreadConnection();
+}
+
+QSqlDatabase TAVDatabase::openOwnDbCon(const QString& name, int busyTimeoutMs)
+{
+    QMutexLocker locker(&threadMutex);
+    if (QSqlDatabase::contains(name)) {
+        qWarning().noquote() << QStringLiteral("****openOwnDbCon: the connection name is in use: ") + name;
+        return QSqlDatabase();
+    }
+    if (!QFile::exists(databasePath())) {
+        qWarning() << "****openOwnDbCon: no database file";
+        return QSqlDatabase();
+    }
+    QSqlDatabase db = openConnection(name, QStringLiteral("QSQLITE_BUSY_TIMEOUT=") + QString::number(busyTimeoutMs));
+    if (!db.isOpen()) {
+        qWarning().noquote() << QStringLiteral("****open db fail: ") + TavStatement::errorText(db.lastError());
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        return QSqlDatabase();
+    }
+    TavStatement::enableCache(name);
+    ownConnections.insert(name, QThread::currentThread());
+    return db;
+}
+
+void TAVDatabase::closeOwnDbCon(const QString& name)
+{
+    QMutexLocker locker(&threadMutex);
+    if (ownConnections.value(name) != QThread::currentThread()) {
+        qWarning().noquote() << QStringLiteral("****closeOwnDbCon: not a connection of this thread: ") + name;
+        return;
+    }
+    ownConnections.remove(name);
+    TavStatement::dropCache(name);
+    removeConnection(name);
+}
+
+bool TAVDatabase::closeOwnConnections()
+{
+    QMutexLocker locker(&threadMutex);
+    for (auto it = ownConnections.begin(); it != ownConnections.end();) {
+        // A running thread may be inside a transaction on it: that one stays, and the exit is not clean.
+        const QPointer<QThread>& owner = it.value();
+        if (owner && owner != QThread::currentThread() && owner->isRunning()) {
+            qWarning().noquote() << QStringLiteral("****closeLocalDb: a worker thread still holds ") + it.key();
+            ++it;
+            continue;
+        }
+        TavStatement::dropCache(it.key());
+        removeConnection(it.key());
+        it = ownConnections.erase(it);
+    }
+    return ownConnections.isEmpty();
 }
 
 void TAVDatabase::dropThreadConnection()

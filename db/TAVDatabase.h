@@ -2,6 +2,7 @@
 
 #include "Singleton.h"
 
+#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QObject>
@@ -16,7 +17,8 @@
 // Interface thread: db = getDbCon() (begins a transaction), table operations with db, closeDbCon(db) (commits).
 // Upload thread: db = getThreadDbCon(), table operations, closeThreadDbCon(db). Qt lets a connection be used
 // only by the thread that opened it, so getThreadDbCon() opens "tavThread" in the calling thread on first use;
-// the upload thread may call releaseThreadDbCon() before it ends.
+// the upload thread may call releaseThreadDbCon() before it ends. Another worker thread that writes beside the
+// pool opens a connection of its own with openOwnDbCon() and closes it with closeOwnDbCon() before it ends.
 class TAVDatabase : public QObject
 {
 public:
@@ -38,9 +40,10 @@ public:
     // with closeLocalDb() or it changed since; otherwise its header is checked. A usable file gains the
     // indexes it lacks.
     bool openLocalDb();
-    // Ends the program's use of the file at exit: closes the pooled connections and "tavThread" when the
-    // calling thread opened it. With every connection given back and the upload thread ended, it notes the
-    // clean exit beside the file, so that the next start need not read the whole file.
+    // Ends the program's use of the file at exit: closes the pooled connections, and "tavThread" and the
+    // connections of openOwnDbCon() that the calling thread opened or whose thread has ended. With every
+    // connection given back or closed and the upload thread ended, it notes the clean exit beside the file, so
+    // that the next start need not read the whole file.
     void closeLocalDb();
 
     // Borrows a pooled connection with a transaction begun; an invalid handle when none is free.
@@ -62,7 +65,17 @@ public:
     // Closes "tavThread"; only the thread that opened it may call this.
     void releaseThreadDbCon();
 
+    // Opens a connection of the calling thread under the name, waiting up to busyTimeoutMs for a lock another
+    // connection holds; the caller begins and ends its transactions itself. Invalid when the file is missing,
+    // the name is in use, or it does not open. Only the calling thread may use it and close it.
+    QSqlDatabase openOwnDbCon(const QString& name, int busyTimeoutMs);
+    // Closes a connection of openOwnDbCon(), from the thread that opened it; the caller holds no copy of it.
+    void closeOwnDbCon(const QString& name);
+
     int freeCount() const { return freeList.size(); }
+    // How many times openLocalDb() has opened the file in this run: what is remembered of the rows of one
+    // opening need not hold for the file of the next.
+    int openings() const { return m_openings; }
 
 private:
     friend class TavSingleton<TAVDatabase>;
@@ -73,11 +86,14 @@ private:
     void dropPool();
     bool isPooled(const QSqlDatabase& db) const;
     void dropThreadConnection();
+    bool closeOwnConnections();
     static void notify(const char* text);
 
     QList<QSqlDatabase> freeList;
     QSqlDatabase threadConnection;
     QPointer<QThread> threadOwner;
+    QHash<QString, QPointer<QThread>> ownConnections; // name to the thread that opened it
     QMutex threadMutex;
     bool m_opened = false;
+    int m_openings = 0;
 };

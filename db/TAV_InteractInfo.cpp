@@ -1,9 +1,14 @@
 #include "TAV_InteractInfo.h"
 
+#include "TAVDatabase.h"
 #include "TAVMemInfo.h"
+#include "TAV_StuResult.h"
 #include "TavStatement.h"
 
 #include <QDateTime>
+#include <QtDebug>
+
+#include <iterator>
 
 namespace {
 const QString kColumns = QStringLiteral("select interactID, localRecordID, answerType, startTime, endTime, answer, "
@@ -73,6 +78,7 @@ int TAV_InteractInfo::selectOpenInteractID(QSqlDatabase db)
 
 void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db)
 {
+    deleteDropped(db);
     TavStatement st(db, QStringLiteral("update TAV_InteractInfo set endTime = ? where endTime is null"));
     st.bind(now());
     st.exec();
@@ -118,9 +124,44 @@ void TAV_InteractInfo::setUploaded(QSqlDatabase db, int interactID)
     st.exec();
 }
 
-void TAV_InteractInfo::deleteByInteract(QSqlDatabase db, int interactID)
+bool TAV_InteractInfo::deleteByInteract(QSqlDatabase db, int interactID)
 {
     TavStatement st(db, QStringLiteral("delete from TAV_InteractInfo where interactID = ?"));
     st.bind(interactID);
-    st.exec();
+    return st.exec();
+}
+
+bool TAV_InteractInfo::dropInteraction(QSqlDatabase db, int interactID)
+{
+    {
+        QMutexLocker locker(&m_droppedMutex);
+        m_dropped.insert(interactID, TAVDatabase::getInstance()->openings());
+    }
+    const bool results = TAV_StuResult::getInstance()->deleteByInteract(db, interactID);
+    return deleteByInteract(db, interactID) && results;
+}
+
+void TAV_InteractInfo::deleteDropped(QSqlDatabase db)
+{
+    QList<int> dropped;
+    {
+        QMutexLocker locker(&m_droppedMutex);
+        const int opening = TAVDatabase::getInstance()->openings();
+        for (auto it = m_dropped.begin(); it != m_dropped.end();)
+            it = it.value() == opening ? std::next(it) : m_dropped.erase(it);
+        dropped = m_dropped.keys();
+    }
+    for (int id : qAsConst(dropped)) {
+        // A file never gives an id twice, so one that is gone (deleted, or uploaded and removed) is done with.
+        TavStatement st(db, QStringLiteral("select count(*) from TAV_InteractInfo where interactID = ?"));
+        st.bind(id);
+        if (st.exec() && st.query().next() && st.query().value(0).toInt() == 0) {
+            QMutexLocker locker(&m_droppedMutex);
+            m_dropped.remove(id);
+            continue;
+        }
+        qWarning() << "****free interaction" << id << "was not stored whole: it is deleted now";
+        TAV_StuResult::getInstance()->deleteByInteract(db, id);
+        deleteByInteract(db, id);
+    }
 }

@@ -55,6 +55,31 @@ bool TAV_StuResult::updateResult(QSqlDatabase db, int stuResultID, const QString
     return st.exec() && st.query().numRowsAffected() == 1;
 }
 
+TAV_StuResult::Keeping TAV_StuResult::keepResult(QSqlDatabase db, const StuResultRow& row)
+{
+    static const QString open
+        = QStringLiteral("exists (select 1 from TAV_InteractInfo where interactID = ? and endTime is null)");
+    TavStatement update(db,
+                        QStringLiteral("update TAV_StuResult set result = ?, createDate = ? where interactID = ? and "
+                                       "dovaneID = ? and ")
+                            + open);
+    update.bind(TavStatement::text(row.result)).bind(TavStatement::text(row.createDate)).bind(row.interactID);
+    update.bind(TavStatement::text(row.dovaneID)).bind(row.interactID);
+    if (!update.exec())
+        return Failed;
+    if (update.query().numRowsAffected() > 0)
+        return Kept;
+    TavStatement insert(db,
+                        QStringLiteral("insert into TAV_StuResult (interactID, dovaneID, createDate, result, status) "
+                                       "select ?, ?, ?, ?, 0 where ")
+                            + open);
+    insert.bind(row.interactID).bind(TavStatement::text(row.dovaneID)).bind(TavStatement::text(row.createDate));
+    insert.bind(TavStatement::text(row.result)).bind(row.interactID);
+    if (!insert.exec())
+        return Failed;
+    return insert.query().numRowsAffected() == 1 ? Kept : Ended;
+}
+
 QList<StuResultRow> TAV_StuResult::selectByInteract(QSqlDatabase db, int interactID)
 {
     TavStatement st(db, kColumns + QStringLiteral(" where interactID = ? order by stuResultID"));
@@ -89,9 +114,9 @@ void TAV_StuResult::setUploaded(QSqlDatabase db, int stuResultID)
     st.exec();
 }
 
-void TAV_StuResult::deleteByInteract(QSqlDatabase db, int interactID)
+bool TAV_StuResult::deleteByInteract(QSqlDatabase db, int interactID)
 {
     TavStatement st(db, QStringLiteral("delete from TAV_StuResult where interactID = ?"));
     st.bind(interactID);
-    st.exec();
+    return st.exec();
 }

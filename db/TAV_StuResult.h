@@ -19,6 +19,10 @@ public:
     bool insertStuResult(QSqlDatabase db, StuResultRow row, int* stuResultID = nullptr);
     // Sets result and createDate of the row stuResultID; true only when that row was there to change.
     bool updateResult(QSqlDatabase db, int stuResultID, const QString& result, const QString& createDate);
+    // The student's result in an interaction that is still open: over the student's row when there is one, else
+    // a new row, so that a student never has two. Nothing is written into an interaction that has ended or is gone.
+    enum Keeping { Kept, Ended, Failed };
+    Keeping keepResult(QSqlDatabase db, const StuResultRow& row);
     QList<StuResultRow> selectByInteract(QSqlDatabase db, int interactID);
     QList<StuResultRow> selectNotUploaded(QSqlDatabase db, int interactID);
     // What selectNotUploaded gives for each interaction of the lesson record, interaction by interaction, in one
@@ -29,7 +33,8 @@ public:
     };
     TavRowCursor pendingOfRecord(QSqlDatabase db, int localRecordID);
     void setUploaded(QSqlDatabase db, int stuResultID);
-    void deleteByInteract(QSqlDatabase db, int interactID);
+    // False when the statement failed.
+    bool deleteByInteract(QSqlDatabase db, int interactID);
 
 private:
     friend class TavSingleton<TAV_StuResult>;

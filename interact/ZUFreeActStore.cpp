@@ -4,99 +4,78 @@
 #include "TAVMemInfo.h"
 #include "TAV_InteractInfo.h"
 #include "TAV_StuResult.h"
+#include "ZUFreeActWriter.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
-#include <QHash>
-#include <QTimer>
-#include <QVector>
 
 namespace ZUFreeActStore {
 
 namespace {
 
-// The results of the interaction begun last: those waiting for their write, and the rows already written.
-struct KeptResults
+// The interaction begun last while it runs, and whether the teacher heard of a failed write of its results.
+struct Running
 {
     int interactID = -1;
-    QVector<StuResultRow> waiting; // in arrival order, one per student
-    QHash<QString, int> waitingAt; // dovaneID to its place in waiting
-    QHash<QString, int> written; // dovaneID to stuResultID
-    QTimer timer;
+    bool told = false;
 };
 
-void writeWaiting();
-
-KeptResults& kept()
+Running& running()
 {
-    static KeptResults* const results = [] {
-        auto* made = new KeptResults;
-        made->timer.setSingleShot(true);
-        made->timer.setInterval(keepMs);
-        QObject::connect(&made->timer, &QTimer::timeout, writeWaiting);
-        return made;
-    }();
-    return *results;
+    static Running current;
+    return current;
 }
 
-void forgetKept(int interactID)
+void tellNotKept(int interactID)
 {
-    KeptResults& k = kept();
-    k.timer.stop();
-    k.interactID = interactID;
-    k.waiting.clear();
-    k.waitingAt.clear();
-    k.written.clear();
-}
-
-// A new row, or over the student's row written before.
-bool writeKept(QSqlDatabase db, const StuResultRow& row)
-{
-    KeptResults& k = kept();
-    const auto it = k.written.constFind(row.dovaneID);
-    if (it != k.written.constEnd() && TAV_StuResult::getInstance()->updateResult(db, *it, row.result, row.createDate))
-        return true;
-    int id = -1;
-    if (!TAV_StuResult::getInstance()->insertStuResult(db, row, &id))
-        return false;
-    k.written.insert(row.dovaneID, id);
-    return true;
-}
-
-void writeWaiting()
-{
-    KeptResults& k = kept();
-    if (k.waiting.isEmpty())
+    Running& r = running();
+    if (interactID != r.interactID || r.told)
         return;
+    r.told = true;
+    // Not modal: the class goes on answering, and the results go in at the end all the same.
+    ZUTAVAutoMsg::getInstance()->showMessage(QCoreApplication::translate("ZUFreeActBar_left", "错误"),
+                                             QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败"), 3,
+                                             false);
+}
+
+ZUFreeActWriter* writer()
+{
+    static ZUFreeActWriter* const made = [] {
+        ZUFreeActWriter* w = ZUFreeActWriter::getInstance();
+        // Reported from the writer's thread, told in the interface thread.
+        QObject::connect(w, &ZUFreeActWriter::keepFailed, w, tellNotKept, Qt::QueuedConnection);
+        // At exit what waits goes in, and the thread has closed its connection before the database is closed.
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QObject::connect(app, &QCoreApplication::aboutToQuit, w, [w] { w->stop(true); });
+        return w;
+    }();
+    return made;
+}
+
+// A new interaction ends the one before: the results of it that still wait go in first.
+void endRunning()
+{
+    writer()->stop(true);
+    running() = Running();
+}
+
+// The interaction with every result kept so far goes, or goes once the file can be written again.
+void dropInteraction(int interactID)
+{
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
-    if (!db.isValid()) {
-        k.timer.start();
+    const bool dropped = TAV_InteractInfo::getInstance()->dropInteraction(db, interactID);
+    if (!db.isValid())
         return;
-    }
-    const QHash<QString, int> before = k.written;
-    for (const StuResultRow& row : qAsConst(k.waiting)) {
-        if (!writeKept(db, row))
-            qWarning() << "****free interaction" << k.interactID << ": result of" << row.dovaneID << "not kept";
-    }
-    k.waiting.clear();
-    k.waitingAt.clear();
-    // Rolled back: the end of the interaction writes them anew.
-    if (!database->closeDbCon(db))
-        k.written = before;
-}
-
-void dropInteraction(QSqlDatabase db, int interactID)
-{
-    db.rollback();
-    db.transaction();
-    TAV_StuResult::getInstance()->deleteByInteract(db, interactID);
-    TAV_InteractInfo::getInstance()->deleteByInteract(db, interactID);
-    TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
+    if (dropped)
+        database->closeDbCon(db);
+    else
+        database->rollbackDbCon(db);
 }
 
 } // namespace
@@ -121,6 +100,7 @@ InteractInfoRow newRow(int answerType, const QString& answer)
 
 int beginInteraction(InteractInfoRow* row)
 {
+    endRunning();
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
     if (!db.isValid()) {
@@ -128,61 +108,55 @@ int beginInteraction(InteractInfoRow* row)
         return -1;
     }
     TAV_InteractInfo::getInstance()->clearPendingAnswers(db, row->localRecordID);
-    const int id = TAV_InteractInfo::getInstance()->insertInteractInfo(db, row);
-    database->closeDbCon(db);
+    int id = TAV_InteractInfo::getInstance()->insertInteractInfo(db, row);
+    if (!database->closeDbCon(db))
+        id = row->interactID = -1;
     if (id == -1)
         qWarning() << "****free interaction not stored, type" << row->answerType;
-    forgetKept(id);
+    running().interactID = id;
     return id;
 }
 
 void keepResult(const StuResultRow& result)
 {
-    KeptResults& k = kept();
-    if (result.interactID == -1 || result.interactID != k.interactID)
+    if (result.interactID == -1 || result.interactID != running().interactID)
         return;
-    const auto at = k.waitingAt.constFind(result.dovaneID);
-    if (at != k.waitingAt.constEnd()) {
-        k.waiting[*at] = result;
-    } else {
-        k.waitingAt.insert(result.dovaneID, k.waiting.size());
-        k.waiting.append(result);
-    }
-    if (!k.timer.isActive())
-        k.timer.start();
+    writer()->keep(result);
 }
 
 bool finishInteraction(int interactID, const QList<StuResultRow>& results)
 {
-    KeptResults& k = kept();
-    k.timer.stop();
-    k.waiting.clear();
-    k.waitingAt.clear();
-    if (k.interactID != interactID)
-        forgetKept(interactID);
+    // What waits is written below with the rest; only the write under way is waited for.
+    writer()->stop(false);
+    running() = Running();
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
-    if (!db.isValid())
+    if (!db.isValid()) {
+        // Remembered, to go before anything ends it.
+        if (interactID != -1)
+            TAV_InteractInfo::getInstance()->dropInteraction(db, interactID);
         return false;
+    }
     bool stored = interactID != -1;
     for (int i = 0; stored && i < results.size(); ++i)
-        stored = writeKept(db, results.at(i));
-    forgetKept(-1);
-    if (stored) {
+        stored = TAV_StuResult::getInstance()->keepResult(db, results.at(i)) == TAV_StuResult::Kept;
+    if (stored || interactID == -1) {
         TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
+        stored = database->closeDbCon(db) && stored;
     } else {
+        database->rollbackDbCon(db);
+    }
+    if (!stored) {
         qWarning() << "****free interaction" << interactID << "dropped: its results could not be written";
         if (interactID != -1)
-            dropInteraction(db, interactID);
-        else
-            TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
+            dropInteraction(interactID);
     }
-    database->closeDbCon(db);
     return stored;
 }
 
 bool storePick(InteractInfoRow* row, const QString& dovaneID)
 {
+    endRunning();
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
     if (!db.isValid())
@@ -195,11 +169,12 @@ bool storePick(InteractInfoRow* row, const QString& dovaneID)
         result.dovaneID = dovaneID;
         result.createDate = row->createDate;
         stored = TAV_StuResult::getInstance()->insertStuResult(db, result);
-        if (!stored)
-            dropInteraction(db, row->interactID);
     }
-    database->closeDbCon(db);
-    return stored;
+    // Both rows or neither.
+    if (stored)
+        return database->closeDbCon(db);
+    database->rollbackDbCon(db);
+    return false;
 }
 
 void setAnswer(int interactID, const QString& answer)

@@ -4,14 +4,18 @@
 // thread's CPU time with everything counted, from the first answer until the screen has settled after the last
 // one (its names drawn, the running animation at its steady pace), and beside it
 // the queued calls (median, p99), painting, timers and layout; then the time from the last press to the last
-// name drawn against the keypad road's own bound.
-//   bench/on-xvfb.sh build/bench-bin/bench-free-answers [--rounds R] [N ...]   (default: 3 rounds of 60, 200, 600)
+// name drawn against the keypad road's own bound. It runs on a laptop's hard disk, every fsync 20 ms slower
+// (--fsync-delay MS, 0 for the disk as it is), and reports the time the interface thread waits for the disk while
+// the answers arrive and until their last write is due, and at the stop.
+//   bench/on-xvfb.sh build/bench-bin/bench-free-answers [--fsync-delay MS] [--rounds R] [N ...]
+//                                                       (default: 20 ms, 3 rounds of 60, 200, 600)
 //   bench/on-xvfb.sh build/bench-bin/bench-free-answers --screenshot FILE [N]   (the screen halfway through a burst
 //                                                                                of N, default 60; no figures)
 
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
 #include "Rf21xSimulator.h"
+#include "SlowDisk.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TimedApplication.h"
@@ -26,6 +30,8 @@
 #include <QAbstractItemView>
 #include <QFile>
 #include <QMap>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -38,6 +44,10 @@ const double kPassMs = 10.0;
 const double kGoalMs = 1.0;
 const int kSettleMs = 100;
 const QList<int> kGoalSizes = { 60, 200 };
+const int kDiskGoalSize = 60;
+const double kDiskGoalMs = 50.0;
+// Answers are kept within a second of their arrival: the disk wait is counted until then.
+const int kKeptWithinMs = 1000;
 QTextStream out(stdout);
 QString screenshot; // saved halfway through the next burst, when named
 
@@ -89,6 +99,45 @@ private:
     const InterfaceClock::Clock& m_clock;
 };
 
+// Results of the interaction in the file, read on a connection of the benchmark's own.
+int keptResults(int interactID)
+{
+    int kept = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "bench-read");
+        db.setDatabaseName(TAVDatabase::databasePath());
+        QSqlQuery q(db);
+        if (db.open() && q.exec(QString("select count(*) from TAV_StuResult where interactID = %1").arg(interactID))
+            && q.next())
+            kept = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("bench-read");
+    return kept;
+}
+
+// Notes the longest time the interface thread waited for the disk within one event.
+class DiskTimedApplication : public TimedApplication
+{
+public:
+    using TimedApplication::TimedApplication;
+
+    bool notify(QObject* receiver, QEvent* e) override
+    {
+        const qint64 before = m_depth == 0 ? SlowDisk::mainThreadWaitNs() : 0;
+        ++m_depth;
+        const bool done = TimedApplication::notify(receiver, e);
+        --m_depth;
+        if (m_depth == 0)
+            longestDiskWaitNs = qMax(longestDiskWaitNs, SlowDisk::mainThreadWaitNs() - before);
+        return done;
+    }
+
+    qint64 longestDiskWaitNs = 0;
+
+private:
+    int m_depth = 0;
+};
+
 struct Round
 {
     bool complete = false;
@@ -100,9 +149,13 @@ struct Round
     double layoutMs = 0;
     double repaints = 0; // windows repainted per answer
     double shownMs = 0; // last press to the last name drawn
+    double diskWaitMs = 0; // the interface thread's, from the first answer until the last is kept
+    double longestDiskWaitMs = 0; // of those, within one event
+    double stopDiskWaitMs = 0;
+    int kept = 0; // results in the file a second after the last answer
 };
 
-Round runBurst(TimedApplication& app, int n)
+Round runBurst(DiskTimedApplication& app, int n)
 {
     Round round;
     useClass(n);
@@ -132,6 +185,8 @@ Round runBurst(TimedApplication& app, int n)
         Rf21xSimulator::instance()->pushKey(i, QByteArray(1, "ABCD"[i % 4]));
     app.resetCounts();
     app.timing = true;
+    const qint64 diskBefore = SlowDisk::mainThreadWaitNs();
+    app.longestDiskWaitNs = 0;
     clock.start();
     const bool all = InterfaceClock::waitFor([&] { return arrived == n; }, int(n * kPassMs * 3) + 5000);
     const qint64 lastArrival = clock.wallNs();
@@ -139,8 +194,14 @@ Round runBurst(TimedApplication& app, int n)
     InterfaceClock::runFor(kSettleMs);
     const qint64 cpuNs = clock.cpuNs();
     app.timing = false;
+    InterfaceClock::runFor(kKeptWithinMs - kSettleMs);
+    const qint64 diskWhileArriving = SlowDisk::mainThreadWaitNs() - diskBefore;
+    const qint64 longestDiskWait = app.longestDiskWaitNs;
+    const int kept = keptResults(ZUFreeActBar_left::getInstance()->interaction().interactID);
 
+    const qint64 diskBeforeStop = SlowDisk::mainThreadWaitNs();
     ZUFreeActBar_left::getInstance()->stopRound();
+    const qint64 diskAtStop = SlowDisk::mainThreadWaitNs() - diskBeforeStop;
     const bool counted = ZUFreeActBar_left::getInstance()->answeredCountText() == QString::number(n)
         && ZUFreeStuList::getInstance()->answeredCount() == n;
     bar->onCenterButton(false);
@@ -160,6 +221,10 @@ Round runBurst(TimedApplication& app, int n)
     // The presses all go in at the start: the last one leaves the receiver n - 1 passes later at best. The lists
     // scroll, so the last name may fall outside them: then the last one painted counts.
     round.shownMs = qMax(paints.lastPaintNs, lastArrival) / 1e6;
+    round.diskWaitMs = diskWhileArriving / 1e6;
+    round.longestDiskWaitMs = longestDiskWait / 1e6;
+    round.stopDiskWaitMs = diskAtStop / 1e6;
+    round.kept = kept;
     return round;
 }
 
@@ -171,10 +236,22 @@ int main(int argc, char* argv[])
         out << "No display: run it as bench/on-xvfb.sh " << argv[0] << "\n";
         return 2;
     }
-    TimedApplication app(argc, argv);
+    int fsyncDelayMs = 20;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (qstrcmp(argv[i], "--fsync-delay") == 0)
+            fsyncDelayMs = atoi(argv[i + 1]);
+    }
+    SlowDisk::runSlowed(argv, fsyncDelayMs);
+    DiskTimedApplication app(argc, argv);
     if (!InterfaceClock::readyToMeasure(out))
         return 2;
     QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QLatin1String("--fsync-delay"))
+        args = args.mid(2);
+    if (fsyncDelayMs > 0 && !SlowDisk::active()) {
+        out << "the slowed fsync (libtav-slow-fsync.so beside the benchmark) could not be preloaded\n";
+        return 2;
+    }
     int rounds = 3;
     if (args.value(0) == QLatin1String("--rounds")) {
         rounds = qMax(1, args.value(1).toInt());
@@ -206,7 +283,8 @@ int main(int argc, char* argv[])
     const int pauseMs = ZURF228ReceiverThread::getInstance()->pauseMs();
     out << "answering panel with its lists, screen " << QGuiApplication::primaryScreen()->size().width() << " x "
         << QGuiApplication::primaryScreen()->size().height() << ", intake pause " << pauseMs << " ms, delivery pass "
-        << kPassMs << " ms, " << rounds << " rounds (medians), load " << BenchSupport::loadAverage() << "\n";
+        << kPassMs << " ms, " << rounds << " rounds (medians), every fsync " << (fsyncDelayMs > 0 ? fsyncDelayMs : 0)
+        << " ms slower, load " << BenchSupport::loadAverage() << "\n";
     out.flush();
 
     ZUFreeActBar::getInstance()->showFreeBar();
@@ -221,6 +299,7 @@ int main(int argc, char* argv[])
         return round.complete ? 0 : 1;
     }
     QMap<int, double> cpuBySize;
+    QMap<int, double> diskWaitBySize;
     for (int n : qAsConst(sizes)) {
         if (n <= 0)
             continue;
@@ -235,10 +314,14 @@ int main(int argc, char* argv[])
         const double shown = BenchSupport::medianOf(done, &Round::shownMs);
         const double bound = (n - 1) * qMax(double(pauseMs), kPassMs);
         cpuBySize.insert(n, cpu);
+        diskWaitBySize.insert(n, BenchSupport::medianOf(done, &Round::diskWaitMs));
         out << QString("N=%1  interface CPU per answer, everything counted: %2 ms\n"
                        "       queued calls median %3 ms, p99 %4 ms; per answer painting %5 ms, timers %6 ms, "
                        "layout %7 ms; %11 window repaints\n"
-                       "       last press to the lists last painted %8 ms, keypad road bound %9 ms, ratio %10\n")
+                       "       last press to the lists last painted %8 ms, keypad road bound %9 ms, ratio %10\n"
+                       "       interface thread waiting for the disk while the answers arrive and are kept: %12 ms, "
+                       "longest in one event %13 ms; at the stop %14 ms\n"
+                       "       in the file a second after the last answer: %15 of %1 (the fewest of the rounds)\n")
                    .arg(n)
                    .arg(cpu, 0, 'f', 3)
                    .arg(BenchSupport::medianOf(done, &Round::callMedianMs), 0, 'f', 3)
@@ -249,7 +332,13 @@ int main(int argc, char* argv[])
                    .arg(shown, 0, 'f', 1)
                    .arg(bound, 0, 'f', 1)
                    .arg(shown / bound, 0, 'f', 3)
-                   .arg(BenchSupport::medianOf(done, &Round::repaints), 0, 'f', 2);
+                   .arg(BenchSupport::medianOf(done, &Round::repaints), 0, 'f', 2)
+                   .arg(diskWaitBySize.value(n), 0, 'f', 1)
+                   .arg(BenchSupport::medianOf(done, &Round::longestDiskWaitMs), 0, 'f', 1)
+                   .arg(BenchSupport::medianOf(done, &Round::stopDiskWaitMs), 0, 'f', 1)
+                   .arg(std::min_element(done.begin(), done.end(), [](const Round& a, const Round& b) {
+                            return a.kept < b.kept;
+                        })->kept);
         out.flush();
     }
     for (int n : kGoalSizes) {
@@ -260,6 +349,14 @@ int main(int argc, char* argv[])
                        .arg(cpuBySize.value(n), 0, 'f', 3)
                        .arg(cpuBySize.value(n) < kGoalMs ? "met" : "missed");
     }
+    if (diskWaitBySize.contains(kDiskGoalSize) && SlowDisk::active())
+        out << QString("goal: the interface thread waits below %1 ms for the disk while %2 answers arrive, every fsync "
+                       "%3 ms slower: %4 ms, %5\n")
+                   .arg(kDiskGoalMs, 0, 'f', 0)
+                   .arg(kDiskGoalSize)
+                   .arg(fsyncDelayMs)
+                   .arg(diskWaitBySize.value(kDiskGoalSize), 0, 'f', 1)
+                   .arg(diskWaitBySize.value(kDiskGoalSize) < kDiskGoalMs ? "met" : "missed");
     out << "load " << BenchSupport::loadAverage() << "\n";
     QFile::remove(TAVDatabase::databasePath());
     return 0;

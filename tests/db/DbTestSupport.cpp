@@ -117,6 +117,33 @@ QByteArray whatStandsAt(const QString& path)
     return file.open(QIODevice::ReadOnly) ? "file " + file.readAll() : QByteArray("nothing");
 }
 
+FileLock::FileLock()
+    : m_name(QUuid::createUuid().toString())
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(TAVDatabase::databasePath());
+    m_held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+}
+
+FileLock::~FileLock()
+{
+    release();
+}
+
+void FileLock::release()
+{
+    if (m_name.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_name.clear();
+    m_held = false;
+}
+
 LogCapture::LogCapture()
 {
     clear();

@@ -26,6 +26,23 @@ bool runOutside(const QString& sql, const QVariantList& values = QVariantList())
 // "nothing". Two calls compare equal when nothing there changed.
 QByteArray whatStandsAt(const QString& path);
 
+// Holds the database file's write lock, as another program writing to it would, from a connection of its own
+// in the calling thread: while it lives (or until release()) every other connection finds the file locked.
+class FileLock
+{
+public:
+    FileLock();
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool isHeld() const { return m_held; }
+    void release();
+
+private:
+    QString m_name;
+    bool m_held = false;
+};
+
 // Collects log messages while it lives.
 class LogCapture
 {

@@ -183,6 +183,49 @@ private slots:
         }
     }
 
+    void ownConnectionBelongsToItsThread()
+    {
+        QVERIFY(freshDatabase());
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QSemaphore written, close, closed;
+        QScopedPointer<QThread> thread(QThread::create([&] {
+            {
+                QSqlDatabase db = database->openOwnDbCon("worker", 1000);
+                db.transaction();
+                TAV_AppInfo::getInstance()->setUserName(db, "worker");
+                db.commit();
+            }
+            written.release();
+            close.acquire();
+            database->closeOwnDbCon("worker");
+            closed.release();
+        }));
+        thread->start();
+        QVERIFY(written.tryAcquire(1, 10000));
+        QCOMPARE(committedValue("select username from TAV_AppInfo").toString(), QString("worker"));
+        {
+            LogCapture log;
+            QVERIFY(!database->openOwnDbCon("worker", 1000).isValid());
+            database->closeOwnDbCon("worker");
+            QVERIFY(log.contains("****openOwnDbCon: the connection name is in use: worker"));
+            QVERIFY(log.contains("****closeOwnDbCon: not a connection of this thread: worker"));
+        }
+
+        // While the worker holds it, the exit is not clean; once it has closed it, it is. (The upload connection
+        // of an earlier test's thread is taken over first, so that only the worker's counts.)
+        database->closeThreadDbCon(database->getThreadDbCon());
+        const QString mark = TAVDatabase::databasePath() + "-clean";
+        database->closeLocalDb();
+        QVERIFY(!QFileInfo::exists(mark));
+        close.release();
+        QVERIFY(closed.tryAcquire(1, 10000));
+        QVERIFY(thread->wait(10000));
+        QVERIFY(database->openLocalDb());
+        database->closeLocalDb();
+        QVERIFY(QFileInfo::exists(mark));
+        QVERIFY(database->openLocalDb());
+    }
+
     void startUpLoadsApplicationRowAndSettings()
     {
         QVERIFY(freshDatabase());

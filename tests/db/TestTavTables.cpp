@@ -364,6 +364,64 @@ private slots:
         QCOMPARE(interactions->selectByRecord(m_db, 9).first().answer, QString("-1"));
     }
 
+    void resultIsKeptOnlyInAnOpenInteraction_data()
+    {
+        QTest::addColumn<QString>("interaction"); // when the student's second answer is written
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("running") << "open" << int(TAV_StuResult::Kept) << "D01:B D02:C";
+        QTest::newRow("ended") << "ended" << int(TAV_StuResult::Ended) << "D01:A";
+        QTest::newRow("deleted") << "gone" << int(TAV_StuResult::Ended) << "";
+    }
+
+    void resultIsKeptOnlyInAnOpenInteraction()
+    {
+        QFETCH(QString, interaction);
+        TAV_StuResult* results = TAV_StuResult::getInstance();
+        const InteractInfoRow row = ::interaction(m_db, 8, "-1");
+        QCOMPARE(results->keepResult(m_db, { 0, row.interactID, "D01", kTime, "A", false }), TAV_StuResult::Kept);
+        if (interaction == "ended")
+            TAV_InteractInfo::getInstance()->closeOpenInteractions(m_db);
+        if (interaction == "gone") {
+            QVERIFY(results->deleteByInteract(m_db, row.interactID));
+            QVERIFY(TAV_InteractInfo::getInstance()->deleteByInteract(m_db, row.interactID));
+        }
+        // Over the first answer, never beside it.
+        QFETCH(int, outcome);
+        QCOMPARE(int(results->keepResult(m_db, { 0, row.interactID, "D01", kTime, "B", false })), outcome);
+        QCOMPARE(int(results->keepResult(m_db, { 0, row.interactID, "D02", kTime, "C", false })), outcome);
+        QFETCH(QString, stored);
+        QCOMPARE(value(m_db,
+                       QString("select coalesce(group_concat(r, ' '), '') from (select dovaneID || ':' || result as r "
+                               "from TAV_StuResult where interactID = %1 order by dovaneID)")
+                           .arg(row.interactID))
+                     .toString(),
+                 stored);
+    }
+
+    void droppedInteractionGoesBeforeAnyEndCloses()
+    {
+        TAV_InteractInfo* interactions = TAV_InteractInfo::getInstance();
+        const InteractInfoRow dropped = interaction(m_db, 8, "-1");
+        TAV_StuResult::getInstance()->keepResult(m_db, { 0, dropped.interactID, "D01", kTime, "A", false });
+        TAVDatabase::getInstance()->closeDbCon(m_db);
+        // The deletion is not written, as on a full disk.
+        m_db = TAVDatabase::getInstance()->getDbCon();
+        QVERIFY(interactions->dropInteraction(m_db, dropped.interactID));
+        TAVDatabase::getInstance()->rollbackDbCon(m_db);
+        m_db = TAVDatabase::getInstance()->getDbCon();
+        QCOMPARE(interactions->selectByRecord(m_db, 8).size(), 1);
+
+        // The next interaction ends the open ones: the dropped one goes instead of being ended and uploaded.
+        const InteractInfoRow next = interaction(m_db, 8, "-1");
+        interactions->closeOpenInteractions(m_db);
+        const QList<InteractInfoRow> left = interactions->selectByRecord(m_db, 8);
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left.first().interactID, next.interactID);
+        QVERIFY(!left.first().endTime.isEmpty());
+        QCOMPARE(value(m_db, "select count(*) from TAV_StuResult").toInt(), 0);
+    }
+
     void newestFinishedSignInIsOffered()
     {
         TAV_SignInfo* signs = TAV_SignInfo::getInstance();

@@ -1,4 +1,6 @@
+#include "FullDisk.h"
 #include "InteractTestSupport.h"
+#include "InterfaceWatch.h"
 #include "TAVDatabase.h"
 #include "TAV_ClassRecord.h"
 #include "TAV_InteractInfo.h"
@@ -17,6 +19,7 @@
 #include <QTableWidget>
 
 #include <cstdio>
+#include <memory>
 
 using namespace InteractTestSupport;
 
@@ -75,6 +78,31 @@ int interruptedRound(const QString& kind)
     return 0;
 }
 
+// Child: starts an interaction of the kind, takes one press and hands it on, then stops taking events, as a
+// program that has hung or is being killed does; waits to be killed.
+int cutOffAfterFirstPress(const QString& kind)
+{
+    if (!TAVDatabase::getInstance()->openLocalDb())
+        return 2;
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    ClassRecordRow record;
+    TAV_ClassRecord::getInstance()->loadOpenRecord(db, &record);
+    TAVDatabase::getInstance()->closeDbCon(db);
+    TAVMemInfo::getInstance()->configMap = { { "TimeLimit", "100" } };
+    useClass(5);
+    ZUFreeActBar::getInstance()->setFreeState(ZUFreeActSer::Menu);
+    if (kind == "answering")
+        ZUFreeActBar_left::getInstance()->startSingle();
+    else
+        ZUFreeActBar_left_rush::getInstance()->launchRush();
+    emit ZUHdManager::getInstance()->sendStudentData(StudentInfo { 3, 1, 0, kind == "answering" ? "B" : "Rush" });
+    QCoreApplication::processEvents();
+    std::puts("pressed");
+    std::fflush(stdout);
+    std::getchar();
+    return 0;
+}
+
 QString resultsIn(const QJsonObject& interaction)
 {
     QStringList results;
@@ -82,6 +110,51 @@ QString resultsIn(const QJsonObject& interaction)
         results << r.toObject().value("dovaneID").toString() + ":" + r.toObject().value("result").toString();
     results.sort();
     return results.join(' ');
+}
+
+// The interactions of the lesson's upload document once the lesson is closed.
+QJsonArray uploadedAfterTheLesson(int record)
+{
+    ZUToolBarSer::getInstance()->closeClassRecord(record, "lesson", QDateTime::currentDateTime());
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    const QString document = Upload::getInstance()->getUploadData(db, record, true);
+    TAVDatabase::getInstance()->closeDbCon(db);
+    return QJsonDocument::fromJson(document.toUtf8())
+        .object()
+        .value("data")
+        .toObject()
+        .value("TAVInteractInfo")
+        .toArray();
+}
+
+int openLesson()
+{
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    ClassRecordRow lesson;
+    lesson.creator = "teacher01";
+    TAV_ClassRecord::getInstance()->insertClassRecord(db, lesson);
+    TAVDatabase::getInstance()->closeDbCon(db);
+    return TAVMemInfo::getInstance()->currentRecord.localRecordID;
+}
+
+StuResultRow answer(int interactID, int student, const QString& result)
+{
+    return {
+        0, interactID, QString("D%1").arg(student, 2, 10, QLatin1Char('0')), "2026-01-05 08:01:00", result, false
+    };
+}
+
+int rowsOf(int interactID)
+{
+    return count("select count(*) from TAV_StuResult where interactID = ?", { interactID });
+}
+
+// Students with more than one result in the interaction.
+int doubledStudents(int interactID)
+{
+    return count("select count(*) from (select dovaneID from TAV_StuResult where interactID = ? group by dovaneID "
+                 "having count(*) > 1)",
+                 { interactID });
 }
 
 } // namespace
@@ -97,6 +170,14 @@ private slots:
     void initTestCase();
     void interruptedInteractionKeepsItsAnswers_data();
     void interruptedInteractionKeepsItsAnswers();
+    void firstPressIsKeptAtOnce_data();
+    void firstPressIsKeptAtOnce();
+    void answersAreKeptWhileAnotherProgramHoldsTheFile();
+    void failedKeepIsToldOnceWithoutABox();
+    void noStudentHasTwoResultsAfterAFailedKeep();
+    void failedEndUploadsNothing_data();
+    void failedEndUploadsNothing();
+    void answerAfterTheEndIsNotKept();
     void failedStoreIsReportedAndLeavesNothing_data();
     void failedStoreIsReportedAndLeavesNothing();
     void unmarkedAnswerIsClearedByTheNextRound_data();
@@ -170,6 +251,209 @@ void TestZUFreeActStore::interruptedInteractionKeepsItsAnswers()
     QFETCH(QStringList, reportRow);
     QCOMPARE(row, reportRow);
     report->hide();
+}
+
+void TestZUFreeActStore::firstPressIsKeptAtOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("results");
+    // A rush lasts only the winner's press and three seconds: cut off then, it still has its winner.
+    QTest::newRow("rush winner") << "rush"
+                                 << "D03:1";
+    QTest::newRow("first answer") << "answering"
+                                  << "D03:B";
+}
+
+void TestZUFreeActStore::firstPressIsKeptAtOnce()
+{
+    QFETCH(QString, kind);
+    QVERIFY(freshLesson());
+    const int record = openLesson();
+    QVERIFY(record > 0);
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), { "--cut-off-after-first-press", kind });
+    QByteArray out;
+    while (!out.contains("pressed") && child.waitForReadyRead(2 * kEventBoundMs))
+        out += child.readAll();
+    QVERIFY2(out.contains("pressed"), out.constData());
+    // The child's interface thread takes no events any more: the press reaches the file without it.
+    QTRY_COMPARE_WITH_TIMEOUT(count("select count(*) from TAV_StuResult"), 1, kEventBoundMs);
+    child.kill();
+    QVERIFY(child.waitForFinished(10000) && child.exitStatus() == QProcess::CrashExit);
+
+    const QJsonArray sent = uploadedAfterTheLesson(record);
+    QCOMPARE(sent.size(), 1);
+    QFETCH(QString, results);
+    QCOMPARE(resultsIn(sent.first().toObject()), results);
+}
+
+void TestZUFreeActStore::answersAreKeptWhileAnotherProgramHoldsTheFile()
+{
+    QVERIFY(freshLesson());
+    InteractInfoRow row = ZUFreeActStore::newRow(ZUFreeAnswerSer::Single, "-1");
+    QVERIFY(ZUFreeActStore::beginInteraction(&row) != -1);
+    {
+        InterfaceWatch watch;
+        DbTestSupport::FileLock lock;
+        QVERIFY(lock.isHeld());
+        // Answers come in for a while (a second) as the lock stays, each a few ticks of the interface's clock
+        // after the one before.
+        for (int student = 1; student <= 5; ++student) {
+            ZUFreeActStore::keepResult(answer(row.interactID, student, "A"));
+            int ticks = 0;
+            QTimer tick;
+            connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+            tick.start(InterfaceWatch::kTickMs);
+            QTRY_VERIFY_WITH_TIMEOUT(ticks >= 4, kEventBoundMs);
+        }
+        lock.release();
+        QTRY_COMPARE_WITH_TIMEOUT(rowsOf(row.interactID), 5, kEventBoundMs);
+        // Far below the five seconds one write waits for the lock.
+        QVERIFY2(watch.longestGapMs() < 2500, qPrintable(QString::number(watch.longestGapMs())));
+        QCOMPARE(watch.modals(), QStringList());
+    }
+    QVERIFY(ZUFreeActStore::finishInteraction(row.interactID, {}));
+}
+
+void TestZUFreeActStore::failedKeepIsToldOnceWithoutABox()
+{
+    QVERIFY(freshLesson());
+    QVERIFY(openReceiver());
+    ZUFreeActBar* bar = ZUFreeActBar::getInstance();
+    ZUFreeActBar_left* panel = ZUFreeActBar_left::getInstance();
+    bar->showFreeBar();
+    bar->onCenterButton(false);
+    panel->startSingle();
+    QCOMPARE(bar->freeState(), int(ZUFreeActSer::Running));
+    const int interactID = panel->interaction().interactID;
+    QVERIFY(interactID != -1);
+
+    NoticeWatch notices("提交数据库失败");
+    InterfaceWatch watch;
+    DbTestSupport::LogCapture log;
+    bool pressed = false;
+    bool failed = false;
+    bool failedAgain = false;
+    {
+        FullDisk disk;
+        QVERIFY(disk.isFull());
+        pressed = press({ { 1, "A" }, { 2, "B" }, { 3, "C" } });
+        failed = QTest::qWaitFor([&log] { return log.contains("not kept"); }, kEventBoundMs);
+        // More answers come while the writes go on failing.
+        log.clear();
+        pressed = pressed && press({ { 4, "D" }, { 1, "B" } });
+        failedAgain = QTest::qWaitFor([&log] { return log.contains("not kept"); }, kEventBoundMs);
+    }
+    QVERIFY(pressed);
+    QVERIFY(failed && failedAgain);
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.modalCount(), 0);
+    QCOMPARE(watch.modals(), QStringList());
+
+    // Once the disk has room again, the end stores every answer.
+    panel->stopRound();
+    QCOMPARE(watch.modals(), QStringList());
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.modalCount(), 0);
+    QCOMPARE(text("select group_concat(r, ' ') from (select dovaneID || ':' || result as r from TAV_StuResult "
+                  "where interactID = ? order by dovaneID)",
+                  { interactID }),
+             QString("D01:B D02:B D03:C D04:D"));
+    bar->onCenterButton(false);
+}
+
+void TestZUFreeActStore::noStudentHasTwoResultsAfterAFailedKeep()
+{
+    QVERIFY(freshLesson());
+    InteractInfoRow row = ZUFreeActStore::newRow(ZUFreeAnswerSer::Single, "-1");
+    QVERIFY(ZUFreeActStore::beginInteraction(&row) != -1);
+    DbTestSupport::LogCapture log;
+    // Once a write has failed, the disk gets room again and another answer comes; the notice of the failure,
+    // modal or not, stays open until that answer is in the file. The ticks run inside whatever event loop is
+    // running then.
+    std::unique_ptr<FullDisk> disk(new FullDisk);
+    QVERIFY(disk->isFull());
+    bool secondKept = false;
+    InterfaceWatch watch(
+        [&] {
+            if (disk && log.contains("not kept")) {
+                disk.reset();
+                ZUFreeActStore::keepResult(answer(row.interactID, 2, "B"));
+            }
+            secondKept = secondKept || (!disk && count("select count(*) from TAV_StuResult where dovaneID = 'D02'"));
+        },
+        [&secondKept] { return secondKept; });
+    ZUFreeActStore::keepResult(answer(row.interactID, 1, "A"));
+    QTRY_VERIFY_WITH_TIMEOUT(secondKept, kEventBoundMs);
+    QVERIFY(ZUFreeActStore::finishInteraction(
+        row.interactID,
+        { answer(row.interactID, 1, "A"), answer(row.interactID, 2, "B"), answer(row.interactID, 3, "C") }));
+    QCOMPARE(doubledStudents(row.interactID), 0);
+    QCOMPARE(rowsOf(row.interactID), 3);
+}
+
+void TestZUFreeActStore::failedEndUploadsNothing_data()
+{
+    QTest::addColumn<bool>("fullDisk"); // else only the last student's result is refused
+    QTest::newRow("a result refused") << false;
+    // Then even the removal cannot be written: the interaction goes once the disk has room again, before the
+    // lesson's end could close it and send what had been kept.
+    QTest::newRow("full disk") << true;
+}
+
+void TestZUFreeActStore::failedEndUploadsNothing()
+{
+    QFETCH(bool, fullDisk);
+    QVERIFY(freshLesson());
+    const int record = openLesson();
+    InteractInfoRow row = ZUFreeActStore::newRow(ZUFreeAnswerSer::Single, "-1");
+    QVERIFY(ZUFreeActStore::beginInteraction(&row) != -1);
+    const QList<StuResultRow> results
+        = { answer(row.interactID, 1, "A"), answer(row.interactID, 2, "B"), answer(row.interactID, 3, "C") };
+    ZUFreeActStore::keepResult(results.at(0));
+    ZUFreeActStore::keepResult(results.at(1));
+    QTRY_COMPARE_WITH_TIMEOUT(rowsOf(row.interactID), 2, kEventBoundMs);
+
+    bool stored = true;
+    InterfaceWatch watch;
+    if (fullDisk) {
+        FullDisk disk;
+        QVERIFY(disk.isFull());
+        stored = ZUFreeActStore::finishInteraction(row.interactID, results);
+    } else {
+        QVERIFY(DbTestSupport::runOutside("create trigger refuse before insert on TAV_StuResult when new.dovaneID = "
+                                          "'D03' begin select raise(abort, 'refused'); end"));
+        stored = ZUFreeActStore::finishInteraction(row.interactID, results);
+        QCOMPARE(rowsOf(row.interactID), 0);
+    }
+    QVERIFY(!stored);
+
+    QCOMPARE(uploadedAfterTheLesson(record).size(), 0);
+    QCOMPARE(rowsOf(row.interactID), 0);
+    QCOMPARE(count("select count(*) from TAV_InteractInfo where interactID = ?", { row.interactID }), 0);
+    QCOMPARE(watch.modals(), QStringList());
+}
+
+void TestZUFreeActStore::answerAfterTheEndIsNotKept()
+{
+    QVERIFY(freshLesson());
+    InteractInfoRow first = ZUFreeActStore::newRow(ZUFreeAnswerSer::Single, "-1");
+    QVERIFY(ZUFreeActStore::beginInteraction(&first) != -1);
+    ZUFreeActStore::keepResult(answer(first.interactID, 1, "A"));
+    QVERIFY(ZUFreeActStore::finishInteraction(first.interactID, { answer(first.interactID, 1, "A") }));
+    DbTestSupport::LogCapture log;
+    ZUFreeActStore::keepResult(answer(first.interactID, 2, "B"));
+
+    // Results are written in the order they come: once the next interaction's is in, the late one would be too.
+    InteractInfoRow next = ZUFreeActStore::newRow(ZUFreeAnswerSer::Single, "-1");
+    QVERIFY(ZUFreeActStore::beginInteraction(&next) != -1);
+    ZUFreeActStore::keepResult(answer(next.interactID, 3, "C"));
+    QTRY_COMPARE_WITH_TIMEOUT(rowsOf(next.interactID), 1, kEventBoundMs);
+    QCOMPARE(rowsOf(first.interactID), 1);
+    // Not even tried.
+    QVERIFY2(!log.contains("not kept"), qPrintable(log.lines().join('\n')));
+    QVERIFY(ZUFreeActStore::finishInteraction(next.interactID, { answer(next.interactID, 3, "C") }));
 }
 
 void TestZUFreeActStore::failedStoreIsReportedAndLeavesNothing_data()
@@ -249,6 +533,8 @@ int main(int argc, char* argv[])
         QApplication app(c, v);
         if (c == 3 && QByteArray(v[1]) == "--interrupted-round")
             return interruptedRound(QString::fromLatin1(v[2]));
+        if (c == 3 && QByteArray(v[1]) == "--cut-off-after-first-press")
+            return cutOffAfterFirstPress(QString::fromLatin1(v[2]));
         TestZUFreeActStore test;
         return QTest::qExec(&test, c, v);
     });
