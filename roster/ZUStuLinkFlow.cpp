@@ -7,7 +7,6 @@
 #include "ZUStuLinkSer.h"
 
 #include <QDebug>
-#include <QSound>
 #include <QThread>
 
 namespace {
@@ -247,7 +246,7 @@ void ZUStuLinkFlow::setIdReceived(const SetIdInfo& info)
 void ZUStuLinkFlow::setIdSucceeded()
 {
     setLook(m_cur, Sign);
-    playSetting("ISBindingPlay", "ISBindingSound");
+    ZUSound::getInstance()->playISBinding();
 }
 
 void ZUStuLinkFlow::pushTick()
@@ -355,7 +354,7 @@ void ZUStuLinkFlow::bindFailed(int index)
         m_armed = -1;
     setLook(index, restingLook(index));
     updateBoundCount();
-    playSetting("BindingfaiPlay", "BindingfaiSound");
+    ZUSound::getInstance()->playBindingFai();
 }
 
 void ZUStuLinkFlow::bindNextItem()
@@ -422,11 +421,4 @@ void ZUStuLinkFlow::requestStop()
         m_pushTimer.stop();
         stopBinding();
     }
-}
-
-void ZUStuLinkFlow::playSetting(const QString& switchKey, const QString& fileKey)
-{
-    const QString file = ZUSound::getInstance()->soundFile(switchKey, fileKey);
-    if (!file.isEmpty())
-        QSound::play(file);
 }
