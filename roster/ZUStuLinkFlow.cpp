@@ -288,9 +288,10 @@ void ZUStuLinkFlow::keyReceived(const StudentInfo& info)
 
     const QString username = TAVMemInfo::getInstance()->currentTeacher.username;
     const int result = m_binder(username, request.dovaneID, request.serial, sn);
-    // While the request waited the tile may have run out of time, the receiver may have gone, or the screen
-    // may have closed: then this reply no longer drives the road.
-    const bool current = m_state == Requesting && m_generation == request.generation;
+    // While the request waited the tile may have run out of time and the next one be programmed, the receiver
+    // may have gone, or the screen may have closed: each begins a new generation, and this reply no longer
+    // drives the road. (The road leaves the request's state only through those, so the generation alone tells.)
+    const bool current = m_generation == request.generation;
     if (result != ZUStuLinkSer::Success) {
         qWarning() << "****error bind stu error";
         if (current)
