@@ -26,27 +26,37 @@ QString ZUSound::soundFile(const QString& switchKey, const QString& fileKey) con
 void ZUSound::play(const QString& switchKey, const QString& fileKey)
 {
     const QString path = soundFile(switchKey, fileKey);
-    if (path.isEmpty()) {
+    if (!path.isEmpty())
+        playFile(path);
+}
+
+void ZUSound::playFile(const QString& path)
+{
+    if (path.isEmpty() || !hasSoundOutput())
         return;
-    }
-    if (m_player) {
+    if (m_player)
         m_player(path);
-    } else if (hasSoundOutput()) {
+    else
         QSound::play(path);
-    }
+}
+
+void ZUSound::setOutputProbe(OutputProbe probe)
+{
+    m_probe = std::move(probe);
+    m_output = Unknown;
 }
 
 bool ZUSound::hasSoundOutput()
 {
     // Without a sound server every play fails and says so in the log, thousands of times a day: one look, one
-    // line, and the event sounds stay silent for the rest of the run.
-    static const bool found = [] {
-        const bool output = !QAudioDeviceInfo::defaultOutputDevice().isNull();
+    // line, and the sounds stay silent for the rest of the run.
+    if (m_output == Unknown) {
+        const bool output = m_probe ? m_probe() : !QAudioDeviceInfo::defaultOutputDevice().isNull();
+        m_output = output ? Present : Missing;
         if (!output)
             qWarning() << "****no sound output: the event sounds stay silent";
-        return output;
-    }();
-    return found;
+    }
+    return m_output == Present;
 }
 
 void ZUSound::playStartInteraction()
@@ -87,4 +97,14 @@ void ZUSound::playRandomSelection()
 void ZUSound::playBindingSuc()
 {
     play("BindingSucPlay", "BindingSucSound");
+}
+
+void ZUSound::playISBinding()
+{
+    play("ISBindingPlay", "ISBindingSound");
+}
+
+void ZUSound::playBindingFai()
+{
+    play("BindingfaiPlay", "BindingfaiSound");
 }

@@ -30,11 +30,11 @@ QString TAV_ClassInfo::selectClassName(QSqlDatabase db, int classID)
     return st.query().value(0).toString();
 }
 
-void TAV_ClassInfo::setColRow(QSqlDatabase db, int row, int col, int classID)
+bool TAV_ClassInfo::setColRow(QSqlDatabase db, int row, int col, int classID)
 {
     TavStatement st(db, QStringLiteral("update TAV_ClassInfo set col = ?, row = ? where classID = ?"));
     st.bind(col).bind(row).bind(classID);
-    st.exec(TavStatement::ErrorOnly);
+    return st.exec(TavStatement::ErrorOnly);
 }
 
 void TAV_ClassInfo::deleteByClass(QSqlDatabase db, int classID)

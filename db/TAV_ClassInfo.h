@@ -15,7 +15,8 @@ public:
     static TAV_ClassInfo* getInstance() { return TavSingleton<TAV_ClassInfo>::instance(); }
 
     QString selectClassName(QSqlDatabase db, int classID);
-    void setColRow(QSqlDatabase db, int row, int col, int classID);
+    // False when the statement failed.
+    bool setColRow(QSqlDatabase db, int row, int col, int classID);
     void deleteByClass(QSqlDatabase db, int classID);
     // Makes the class the teacher state's current class.
     void loadByClass(QSqlDatabase db, int classID);

@@ -7,6 +7,7 @@
 #include "ZUHdManager.h"
 #include "ZUNoSelSpinBox.h"
 #include "ZURichText.h"
+#include "ZUSound.h"
 #include "ZUStuLinkDlg.h"
 #include "ZUTipDlg.h"
 
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSound>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -531,7 +531,7 @@ void ZUSetUpDlg::PlaySoundBtnClicked()
     const QTableWidgetItem* item = m_soundTable->item(row, 1);
     const QString path = ZUSetUpSer::soundPath(ZUSetUpSer::fileName(item ? item->text() : QString()));
     if (!path.isEmpty() && QFileInfo(path).isFile()) {
-        QSound::play(path);
+        ZUSound::getInstance()->playFile(path);
         return;
     }
     m_tip->setButtons(ZUTipDlg::Yes, 0);

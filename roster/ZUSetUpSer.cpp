@@ -1,6 +1,7 @@
 #include "ZUSetUpSer.h"
 
 #include "TAVDatabase.h"
+#include "TAVMemInfo.h"
 #include "TAV_Config.h"
 
 #include <QCoreApplication>
@@ -83,25 +84,23 @@ bool ZUSetUpSer::save(Tab tab, const Values& values)
     QVariantList keys;
     QVariantList list;
     pairs(tab, values, keys, list);
+    QMap<QString, QString>& settings = TAVMemInfo::getInstance()->configMap;
+    // The map is reloaded inside the transaction: when that is not kept, the map goes back with it.
+    const QMap<QString, QString> before = settings;
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
-    const bool written = TAV_Config::getInstance()->setValues(db, keys, list);
-    if (!written) {
+    bool saved = TAV_Config::getInstance()->setValues(db, keys, list);
+    if (saved) {
+        saved = database->closeDbCon(db);
+    } else {
         // Keys written before the failing one must not stay: the tab is stored whole or not at all.
-        db.rollback();
-        db.transaction();
-        TAV_Config::getInstance()->loadAll(db);
+        database->rollbackDbCon(db);
     }
-    const bool committed = database->closeDbCon(db);
-    if (written && !committed) {
-        // The map was reloaded inside the transaction that was just rolled back.
-        QSqlDatabase again = database->getDbCon();
-        TAV_Config::getInstance()->loadAll(again);
-        database->closeDbCon(again);
-    }
-    if (!written || !committed)
+    if (!saved) {
+        settings = before;
         qWarning() << "****settings not saved";
-    return written && committed;
+    }
+    return saved;
 }
 
 QString ZUSetUpSer::fileName(const QString& path)

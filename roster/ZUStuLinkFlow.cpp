@@ -7,7 +7,6 @@
 #include "ZUStuLinkSer.h"
 
 #include <QDebug>
-#include <QSound>
 #include <QThread>
 
 namespace {
@@ -247,7 +246,7 @@ void ZUStuLinkFlow::setIdReceived(const SetIdInfo& info)
 void ZUStuLinkFlow::setIdSucceeded()
 {
     setLook(m_cur, Sign);
-    playSetting("ISBindingPlay", "ISBindingSound");
+    ZUSound::getInstance()->playISBinding();
 }
 
 void ZUStuLinkFlow::pushTick()
@@ -289,9 +288,10 @@ void ZUStuLinkFlow::keyReceived(const StudentInfo& info)
 
     const QString username = TAVMemInfo::getInstance()->currentTeacher.username;
     const int result = m_binder(username, request.dovaneID, request.serial, sn);
-    // While the request waited the tile may have run out of time, the receiver may have gone, or the screen
-    // may have closed: then this reply no longer drives the road.
-    const bool current = m_state == Requesting && m_generation == request.generation;
+    // While the request waited the tile may have run out of time and the next one be programmed, the receiver
+    // may have gone, or the screen may have closed: each begins a new generation, and this reply no longer
+    // drives the road. (The road leaves the request's state only through those, so the generation alone tells.)
+    const bool current = m_generation == request.generation;
     if (result != ZUStuLinkSer::Success) {
         qWarning() << "****error bind stu error";
         if (current)
@@ -355,7 +355,7 @@ void ZUStuLinkFlow::bindFailed(int index)
         m_armed = -1;
     setLook(index, restingLook(index));
     updateBoundCount();
-    playSetting("BindingfaiPlay", "BindingfaiSound");
+    ZUSound::getInstance()->playBindingFai();
 }
 
 void ZUStuLinkFlow::bindNextItem()
@@ -422,11 +422,4 @@ void ZUStuLinkFlow::requestStop()
         m_pushTimer.stop();
         stopBinding();
     }
-}
-
-void ZUStuLinkFlow::playSetting(const QString& switchKey, const QString& fileKey)
-{
-    const QString file = ZUSound::getInstance()->soundFile(switchKey, fileKey);
-    if (!file.isEmpty())
-        QSound::play(file);
 }

@@ -113,7 +113,6 @@ private:
     void bindNextItem();
     void stopBinding();
     void keepBinding(const Request& request, const QString& sn, const QString& previous);
-    void playSetting(const QString& switchKey, const QString& fileKey);
 
     int m_state = NotShown;
     bool m_autoNext = false;

@@ -108,19 +108,19 @@ bool ZUStuSignSer::stop()
         return false;
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
-    const bool written = TAV_SignStuInfo::getInstance()->insertSignStuInfoList(db, m_signed)
+    bool stored = TAV_SignStuInfo::getInstance()->insertSignStuInfoList(db, m_signed)
         && TAV_SignInfo::getInstance()->setEndTime(db);
-    if (!written) {
+    if (stored) {
+        stored = database->closeDbCon(db);
+    } else {
         // Stored whole or not at all: an ended sign-in without its students would go up as a complete one.
-        db.rollback();
-        db.transaction();
+        database->rollbackDbCon(db);
     }
-    const bool committed = database->closeDbCon(db);
     m_signing = false;
     if (ZUHdApi* api = device())
         api->stopQuiz();
     m_resetDone = false;
-    return written && committed;
+    return stored;
 }
 
 void ZUStuSignSer::reset()
@@ -166,15 +166,26 @@ bool ZUStuSignSer::saveSeats()
 {
     TAVMemInfo* mem = TAVMemInfo::getInstance();
     const int classID = mem->currentClass.classID;
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    const bool saved = TAV_StuSortInfo::getInstance()->saveSeats(db, m_grid.seatPlan(), classID);
-    TAV_ClassInfo::getInstance()->setColRow(db, m_grid.rows(), m_grid.cols(), classID);
-    const bool committed = TAVDatabase::getInstance()->closeDbCon(db);
+    TAVDatabase* database = TAVDatabase::getInstance();
+    QSqlDatabase db = database->getDbCon();
+    bool saved = TAV_StuSortInfo::getInstance()->saveSeats(db, m_grid.seatPlan(), classID)
+        && TAV_ClassInfo::getInstance()->setColRow(db, m_grid.rows(), m_grid.cols(), classID);
+    if (saved) {
+        saved = database->closeDbCon(db);
+    } else {
+        // The plan is replaced by deleting the old one first: half a save would leave the class without one.
+        database->rollbackDbCon(db);
+    }
+    if (!saved) {
+        // The plan and the grid size kept before still belong together.
+        qWarning() << "****the seat plan was not kept";
+        return false;
+    }
     mem->currentClass.row = m_grid.rows();
     mem->currentClass.col = m_grid.cols();
     if (mem->classMap.contains(classID)) {
         mem->classMap[classID].row = m_grid.rows();
         mem->classMap[classID].col = m_grid.cols();
     }
-    return saved && committed;
+    return true;
 }

@@ -48,7 +48,8 @@ public:
     void reset();
     // A keypad's key while a sign-in runs: every student holding that keypad signs once. The changed seats.
     QVector<QPoint> keyPressed(int keypadId);
-    // Keeps the seat plan and the grid size of the class.
+    // Keeps the seat plan and the grid size of the class; false when they could not be kept whole, and then the
+    // plan kept before stays with its grid size.
     bool saveSeats();
 
 private:

@@ -428,6 +428,21 @@ void Rf21xSimulator::setTakeHook(std::function<void()> hook)
     m_takeHook = std::move(hook);
 }
 
+void Rf21xSimulator::setReadHook(std::function<void()> hook)
+{
+    QMutexLocker locker(&m_mutex);
+    m_readHook = std::move(hook);
+}
+
+void Rf21xSimulator::runReadHook()
+{
+    QMutexLocker locker(&m_mutex);
+    if (const std::function<void()> hook = m_readHook) {
+        locker.unlock();
+        hook();
+    }
+}
+
 bool Rf21xSimulator::takeMessage(RF21X_DEVICE device, Message* message)
 {
     QMutexLocker locker(&m_mutex);

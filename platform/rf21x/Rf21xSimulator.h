@@ -90,6 +90,10 @@ public:
     // For tests that step into a take: called by every rf21x_getMessage in the taking thread, before the queue
     // is looked at and without the simulator's lock held. None by default.
     void setTakeHook(std::function<void()> hook);
+    // For tests that step in between a take and the reading of what was taken: called by rf21x_getMessageType in
+    // the reading thread, without the simulator's lock held. None by default.
+    void setReadHook(std::function<void()> hook);
+    void runReadHook();
 
     // Back to a plugged receiver with default serial and path, empty queue, no commands, default results,
     // keypads with their own numbers.
@@ -145,6 +149,7 @@ private:
 
     mutable QMutex m_mutex;
     std::function<void()> m_takeHook;
+    std::function<void()> m_readHook;
     QElapsedTimer m_clock;
     bool m_plugged = true;
     QByteArray m_serial;

@@ -141,6 +141,7 @@ int RF21X_CALL rf21x_getMessage(RF21X_DEVICE device, RF21X_MESSAGE_BUFFER buffer
 
 int RF21X_CALL rf21x_getMessageType(RF21X_MESSAGE_BUFFER buffer)
 {
+    Rf21xSimulator::instance()->runReadHook();
     return buffer ? buffer->type : 0;
 }
 

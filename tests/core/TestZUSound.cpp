@@ -20,6 +20,7 @@ private slots:
     void soundNameStaysInTheSoundFolder_data();
     void soundNameStaysInTheSoundFolder();
     void missingSoundOutputIsLoggedOnce();
+    void withoutSoundOutputNothingReachesTheAudio();
 
 private:
     using Play = void (ZUSound::*)();
@@ -49,12 +50,16 @@ const Event kEvents[] = {
     { "stop", &ZUSound::playStopAnswer, "StopAnswerPlay", "StopAnswerSound" },
     { "random pick", &ZUSound::playRandomSelection, "RandomSelectionPlay", "RandomSelectionSound" },
     { "binding success", &ZUSound::playBindingSuc, "BindingSucPlay", "BindingSucSound" },
+    { "keypad took its number", &ZUSound::playISBinding, "ISBindingPlay", "ISBindingSound" },
+    { "binding failed", &ZUSound::playBindingFai, "BindingfaiPlay", "BindingfaiSound" },
 };
 
 } // namespace
 
 void TestZUSound::initTestCase()
 {
+    // Which file plays does not depend on the PC having a sound output.
+    ZUSound::getInstance()->setOutputProbe([] { return true; });
     // A file of its own for every event, in the "sound" folder beside the running executable.
     const QString dir = QCoreApplication::applicationDirPath() + "/sound";
     QVERIFY(QDir().mkpath(dir));
@@ -152,11 +157,43 @@ void TestZUSound::missingSoundOutputIsLoggedOnce()
     settings.insert("CountdownPlay", "1");
     g_warnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(keepWarnings);
+    ZUSound::getInstance()->setOutputProbe(nullptr);
     for (int i = 0; i < 5; ++i)
         ZUSound::getInstance()->playCountdown(); // the real player
     qInstallMessageHandler(previous);
+    ZUSound::getInstance()->setOutputProbe([] { return true; });
     for (const QString& kind : { QString("pa_context_connect"), QString("no sound output") })
         QVERIFY2(g_warnings.filter(kind).size() <= 1, qPrintable(g_warnings.join('\n')));
+}
+
+// Without a sound output no sound, of an event or of the listen button, reaches Qt's audio, which would try to
+// connect anew and log a failure each time; the output is looked for once.
+void TestZUSound::withoutSoundOutputNothingReachesTheAudio()
+{
+    QMap<QString, QString>& settings = TAVMemInfo::getInstance()->configMap;
+    for (const Event& event : kEvents)
+        settings.insert(event.switchKey, "1");
+    int looks = 0;
+    QStringList played;
+    ZUSound* sound = ZUSound::getInstance();
+    sound->setOutputProbe([&looks] {
+        ++looks;
+        return false;
+    });
+    sound->setPlayer([&played](const QString& path) { played << path; });
+    g_warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarnings);
+    for (int round = 0; round < 3; ++round) {
+        for (const Event& event : kEvents)
+            (sound->*event.play)();
+        sound->playFile(m_files.first());
+    }
+    qInstallMessageHandler(previous);
+    sound->setPlayer(nullptr);
+    sound->setOutputProbe([] { return true; });
+    QCOMPARE(played, QStringList());
+    QCOMPARE(looks, 1);
+    QCOMPARE(g_warnings.filter("no sound output").size(), 1);
 }
 
 QTEST_MAIN(TestZUSound)

@@ -30,6 +30,8 @@ private slots:
     void startDropsPressesOnTheirWay_data();
     void startDropsPressesOnTheirWay();
     void pressTakenAfterAStartCountsInIt();
+    void pressTakenBeforeAStartDoesNotCountInIt_data();
+    void pressTakenBeforeAStartDoesNotCountInIt();
     void fullQueueDropsOldestAndSaysSoOnce_data();
     void fullQueueDropsOldestAndSaysSoOnce();
     void dispatcherWaitsForInterfaceThread();
@@ -253,6 +255,42 @@ void TestZURF228Threads::pressTakenAfterAStartCountsInIt()
         QCOMPARE(m_sim->execute("key 7 B"), QByteArray("OK"));
     while (m_receiver->pollOnce()) { }
     QCOMPARE(deliverAll(), QStringList("S7/1:B"));
+}
+
+// The other side: a press the receiver took before a start is of the generation before it, even when the start
+// comes while the press is still being read, so the start drops it.
+void TestZURF228Threads::pressTakenBeforeAStartDoesNotCountInIt_data()
+{
+    QTest::addColumn<QString>("begin");
+    QTest::newRow("single choice") << "single";
+    QTest::newRow("digits") << "digits";
+    QTest::newRow("multiple choice") << "multiple";
+}
+
+void TestZURF228Threads::pressTakenBeforeAStartDoesNotCountInIt()
+{
+    QFETCH(QString, begin);
+    ZURf228Api* api = ZURf228Api::getInstance();
+    QCOMPARE(m_sim->execute("key 7 B"), QByteArray("OK"));
+    bool started = false;
+    m_sim->setReadHook([&] {
+        if (started)
+            return;
+        started = true;
+        if (begin == "single")
+            api->startSingleQuiz(-1);
+        else if (begin == "digits")
+            api->startNumberQuiz();
+        else
+            api->startMultipleQuiz(3);
+    });
+    const bool took = m_receiver->pollOnce();
+    m_sim->setReadHook(nullptr);
+    QVERIFY(took);
+    QVERIFY(started);
+    QCOMPARE(m_sim->execute("key 8 C"), QByteArray("OK"));
+    while (m_receiver->pollOnce()) { }
+    QCOMPARE(deliverAll(), QStringList("S8/1:C"));
 }
 
 void TestZURF228Threads::fullQueueDropsOldestAndSaysSoOnce_data()

@@ -7,10 +7,16 @@
 #include "Rf21xSimulator.h"
 #include "TAVDatabase.h"
 #include "ZURf228Api.h"
+#include "ZUSound.h"
 #include "ZUToolBarSer.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QSound>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QWidget>
+#include <QWindow>
 
 namespace RosterTestSupport {
 
@@ -76,6 +82,51 @@ private:
     static constexpr const char* kName = "rosterReadLock";
     bool m_held = false;
 };
+
+// Stands for Qt's audio behind the program's one sound player, on a PC with or without a sound output: the
+// names of the files that reach it, in order. The player goes back to Qt's audio when this ends.
+class HeardSounds
+{
+public:
+    explicit HeardSounds(bool output)
+    {
+        ZUSound::getInstance()->setOutputProbe([output] { return output; });
+        ZUSound::getInstance()->setPlayer([this](const QString& path) { m_files << QFileInfo(path).fileName(); });
+    }
+    ~HeardSounds()
+    {
+        ZUSound::getInstance()->setPlayer(nullptr);
+        ZUSound::getInstance()->setOutputProbe(nullptr);
+    }
+    QStringList files() const { return m_files; }
+    // Qt's audio plays a file with a player that the application object holds until the sound ends, which
+    // without a sound output it never does: a play that went round the program's player is still there.
+    static int qtPlayers() { return qApp->findChildren<QSound*>().size(); }
+
+private:
+    QStringList m_files;
+};
+
+// An event's sound switched on, with a file of that name in the program's sound folder.
+inline bool soundOn(const QString& stem, const QString& file)
+{
+    const QString dir = QCoreApplication::applicationDirPath() + "/sound";
+    QFile sound(dir + "/" + file);
+    if (!QDir().mkpath(dir) || !sound.open(QIODevice::WriteOnly))
+        return false;
+    QMap<QString, QString>& settings = TAVMemInfo::getInstance()->configMap;
+    settings.insert(stem + "Play", "1");
+    settings.insert(stem + "Sound", file);
+    return true;
+}
+
+// A left click in the middle of the widget as the window system hands it to the program (through
+// QWindowSystemInterface), not a call of its slot.
+inline void clickAsTheWindowSystem(QWidget* widget)
+{
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, widget->mapTo(top, widget->rect().center()));
+}
 
 inline QString localKeypad(const QString& dovaneID)
 {

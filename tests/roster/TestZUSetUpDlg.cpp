@@ -344,6 +344,31 @@ private slots:
         QCOMPARE(DialogAnswerer::lastText(), QString("音乐文件不存在！"));
     }
 
+    // The listen button plays through the program's one player, which keeps every sound from Qt's audio on a PC
+    // without a sound output.
+    void listenButtonPlaysThroughTheOnePlayer_data()
+    {
+        QTest::addColumn<bool>("output");
+        QTest::newRow("sound output") << true;
+        QTest::newRow("no sound output") << false;
+    }
+
+    void listenButtonPlaysThroughTheOnePlayer()
+    {
+        QFETCH(bool, output);
+        QVERIFY(soundOn("BindingSuc", "Success.wav"));
+        m_dlg->loadSettings();
+        auto* play = child<QPushButton>("BindingSucPlayBtn");
+        m_dlg->findChild<QTabWidget*>("tabWidget")->setCurrentIndex(3);
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg, 20000));
+        QTRY_VERIFY_WITH_TIMEOUT(play->isVisible(), 20000);
+        HeardSounds sounds(output);
+        clickAsTheWindowSystem(play);
+        clickAsTheWindowSystem(play);
+        QCOMPARE(sounds.files(), output ? QStringList({ "Success.wav", "Success.wav" }) : QStringList());
+        QCOMPARE(HeardSounds::qtPlayers(), 0);
+    }
+
     void receiverNumberFollowsTheDevice()
     {
         QCOMPARE(child<QLineEdit>("StationSnLineEdit")->text(), QString(kStation));

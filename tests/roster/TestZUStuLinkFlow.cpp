@@ -154,6 +154,41 @@ private slots:
         }
     }
 
+    // The binding's sounds go through the program's one player: they play where there is a sound output, and
+    // where there is none they do not reach Qt's audio at all.
+    void bindingSoundsGoThroughTheOnePlayer_data()
+    {
+        QTest::addColumn<bool>("output");
+        QTest::addColumn<QString>("reply"); // to the keypad's new number: "Success" (then a key) or "Fail"
+        QTest::addColumn<QStringList>("heard");
+        QTest::newRow("bound") << true << "Success" << QStringList({ "FN+5.wav", "Success.wav" });
+        QTest::newRow("number refused") << true << "Fail" << QStringList("Fault.wav");
+        QTest::newRow("bound, no sound output") << false << "Success" << QStringList();
+        QTest::newRow("number refused, no sound output") << false << "Fail" << QStringList();
+    }
+
+    void bindingSoundsGoThroughTheOnePlayer()
+    {
+        QFETCH(bool, output);
+        QFETCH(QString, reply);
+        QFETCH(QStringList, heard);
+        QVERIFY(soundOn("ISBinding", "FN+5.wav"));
+        QVERIFY(soundOn("BindingSuc", "Success.wav"));
+        QVERIFY(soundOn("Bindingfai", "Fault.wav"));
+        HeardSounds sounds(output);
+        unboundRoster(1);
+        m_flow.startBinding(0, false);
+        QVERIFY(armed(0));
+        m_sim->pushSetIdReply(reply.toLatin1());
+        if (reply == "Success") {
+            QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::WaitingKey), kWaitMs);
+            m_sim->pushKey(33, "B");
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_flow.state(), int(Flow::Idle), kWaitMs);
+        QCOMPARE(sounds.files(), heard);
+        QCOMPARE(HeardSounds::qtPlayers(), 0);
+    }
+
     // During the key-press step any keypad is taken, also one a classmate holds.
     void classmatesKeypadMovesToTheStudent()
     {

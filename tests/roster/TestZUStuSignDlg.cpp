@@ -49,6 +49,16 @@ class TestZUStuSignDlg : public QObject
     QPushButton* button(const char* name) const { return m_dlg->findChild<QPushButton*>(name); }
     QString nameAt(int row, int col) const { return m_dlg->tileAt(row, col)->studentName(); }
 
+    // Where each student sits: "dovaneID row,col".
+    QStringList seatPlan() const
+    {
+        QStringList seats;
+        const QMap<QString, SeatPos> plan = m_dlg->service()->grid().seatPlan();
+        for (auto it = plan.cbegin(); it != plan.cend(); ++it)
+            seats << QString("%1 %2,%3").arg(it.key()).arg(it.value().row).arg(it.value().col);
+        return seats;
+    }
+
     void press(int keypad)
     {
         StudentInfo info;
@@ -320,6 +330,43 @@ private slots:
         QCOMPARE(m_dlg->service()->grid().cols(), 4);
         QCOMPARE(nameAt(0, 0), QString("吴昊"));
         QCOMPARE(m_dlg->service()->grid().seatPlan().value("2024080101").row, 2);
+    }
+
+    // A seat plan that cannot be stored whole is not stored at all: the plan kept before stays, with its grid.
+    void seatPlanNotStoredKeepsTheOneBefore_data()
+    {
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("seats refused")
+            << "create trigger refuse before insert on TAV_StuSortInfo begin select raise(abort, 'full'); end";
+        QTest::newRow("grid size refused")
+            << "create trigger refuse before update on TAV_ClassInfo begin select raise(abort, 'full'); end";
+    }
+
+    void seatPlanNotStoredKeepsTheOneBefore()
+    {
+        QFETCH(QString, refusal);
+        m_dlg->swapSeats(0, 0, 1, 4);
+        m_dlg->on_SignCloseBtn_clicked();
+        open();
+        const QStringList kept = seatPlan();
+        m_dlg->swapSeats(0, 0, 0, 1);
+        m_dlg->on_ColDecBtn_clicked();
+        QVERIFY(runOutside(refusal));
+        m_dlg->on_SignCloseBtn_clicked();
+        QVERIFY(runOutside("drop trigger refuse"));
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(committedValue("select row || ',' || col from TAV_ClassInfo where classID = 101").toString(),
+                 QString("2,5"));
+        QCOMPARE(committedValue("select count(*) from TAV_StuSortInfo where classID = 101").toInt(), 10);
+        QCOMPARE(
+            committedValue("select row || ',' || col from TAV_StuSortInfo where dovaneID = '2024080110'").toString(),
+            QString("0,0"));
+
+        open();
+        QCOMPARE(m_dlg->service()->grid().rows(), 2);
+        QCOMPARE(m_dlg->service()->grid().cols(), 5);
+        QCOMPARE(nameAt(0, 0), QString("吴昊"));
+        QCOMPARE(seatPlan(), kept);
     }
 
     void gridButtonsStopAtTheirLimits()

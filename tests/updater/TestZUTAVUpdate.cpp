@@ -244,6 +244,10 @@ private slots:
         QTest::newRow("newer offered as a file")
             << "4.2.1" << true << "Information|Download failed, please try again.|Ok"
             << "file://" + m_shared.filePath("package.7z");
+        // A host in a file address still names a file of this PC (or of a share it reaches).
+        QTest::newRow("newer offered as a file of a host")
+            << "4.2.1" << true << "Information|Download failed, please try again.|Ok"
+            << "file://localhost" + m_shared.filePath("package.7z");
     }
 
     void manualModeDownloadsOnlyNewerVersion()
@@ -306,6 +310,12 @@ private slots:
         QTest::newRow("file address") << "package"
                                       << "4.3.0"
                                       << "file://@package";
+        QTest::newRow("file address with a host") << "package"
+                                                  << "4.3.0"
+                                                  << "file://localhost@package";
+        QTest::newRow("file address with a share's host") << "package"
+                                                          << "4.3.0"
+                                                          << "FILE://fileserver@package";
         QTest::newRow("ftp address") << "package"
                                      << "4.3.0"
                                      << "ftp://download.dovane-tav.test/TAV-update.7z";
