@@ -7,6 +7,7 @@
 #include "TAV_Config.h"
 #include "TavProxySetting.h"
 #include "TavSingleInstance.h"
+#include "ZUFormFrame.h"
 #include "ZUFreeStuList.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
@@ -63,8 +64,9 @@ int main(int argc, char* argv[])
     installLogHandler();
     // The forms name the Windows UI font; here the CJK font installed with the program stands in for it.
     QFont::insertSubstitution(QStringLiteral("微软雅黑"), QStringLiteral("Noto Sans CJK SC"));
-    // The relative "./plugins" and "./Resources/..." references resolve against the program directory.
+    // The relative "./plugins" reference resolves against the program directory.
     QDir::setCurrent(QCoreApplication::applicationDirPath());
+    ZUFormFrame::usePictureFolder(QCoreApplication::applicationDirPath());
 
     qDebug() << "\n\n\n\n ***********Start ZUDUR-U4*************";
     qDebug() << "verify system semaphore";

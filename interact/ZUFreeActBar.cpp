@@ -88,7 +88,7 @@ void ZUFreeActBar::showFreeBar()
 void ZUFreeActBar::__freeMode(bool animate)
 {
     m_background->setStyleSheet(QString());
-    actCBtn->setStyleSheet("border-image: url(./Resources/images/interactBar/certerBtn_min.png);");
+    actCBtn->setStyleSheet("border-image: url(images:interactBar/certerBtn_min.png);");
     m_ser.setState(ZUFreeActSer::Collapsed);
     // Collapsing twice must not walk the bar across the screen.
     const QPoint shift = m_expanded ? QPoint(kShift, kShift) : QPoint();
@@ -107,8 +107,8 @@ void ZUFreeActBar::__freeMode(bool animate)
 
 void ZUFreeActBar::__nofreeMode()
 {
-    m_background->setStyleSheet("border-image: url(./Resources/images/interactBar/actBtn.png);");
-    actCBtn->setStyleSheet("border-image: url(./Resources/images/interactBar/centerBtn.png);");
+    m_background->setStyleSheet("border-image: url(images:interactBar/actBtn.png);");
+    actCBtn->setStyleSheet("border-image: url(images:interactBar/centerBtn.png);");
     const QPoint shift = m_expanded ? QPoint() : QPoint(kShift, kShift);
     m_expanded = true;
     m_anim.stop();

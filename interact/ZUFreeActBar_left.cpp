@@ -41,7 +41,7 @@ ZUFreeActBar_left::ZUFreeActBar_left()
     m_frame = new QWidget(this);
     m_frame->setObjectName("actleftBarWidge");
     m_frame->setAttribute(Qt::WA_StyledBackground);
-    m_frame->setStyleSheet("#actleftBarWidge{border-image: url(./Resources/images/interactBar/bar_left.png);}");
+    m_frame->setStyleSheet("#actleftBarWidge{border-image: url(images:interactBar/bar_left.png);}");
     m_frame->setGeometry(0, (kHeight - kFrameHeight) / 2, kWidth, kFrameHeight);
 
     m_title = new QLabel(m_frame);

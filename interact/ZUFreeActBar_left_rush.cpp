@@ -40,7 +40,7 @@ ZUFreeActBar_left_rush::ZUFreeActBar_left_rush()
     m_bar = new QWidget(rush_frame);
     m_bar->setObjectName("actleftBarWidgeRush");
     m_bar->setAttribute(Qt::WA_StyledBackground);
-    m_bar->setStyleSheet("#actleftBarWidgeRush{border-image: url(./Resources/images/interactBar/bar_left_short.png);}");
+    m_bar->setStyleSheet("#actleftBarWidgeRush{border-image: url(images:interactBar/bar_left_short.png);}");
     m_bar->setGeometry(0, (kHeight - kFrameHeight) / 2, kWidth, kFrameHeight);
 
     m_title = new QLabel(tr("抢答"), m_bar);
@@ -56,7 +56,7 @@ ZUFreeActBar_left_rush::ZUFreeActBar_left_rush()
     widget_2ttt->setGeometry(94, 8, 80, 80);
     m_dialBg = new QLabel(widget_2ttt);
     m_dialBg->setObjectName("label_3ttt");
-    m_dialBg->setStyleSheet("border-image: url(./Resources/images/interactBar/cir_bg.png);");
+    m_dialBg->setStyleSheet("border-image: url(images:interactBar/cir_bg.png);");
     m_dialBg->setGeometry(4, 4, 72, 72);
     m_seconds = new QLabel(widget_2ttt);
     m_seconds->setObjectName("answerTimeRush");

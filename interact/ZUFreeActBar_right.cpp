@@ -62,7 +62,7 @@ ZUFreeActBar_right::ZUFreeActBar_right()
     rihtg_frame = new QWidget(this);
     rihtg_frame->setObjectName("rihtg_frame");
     rihtg_frame->setAttribute(Qt::WA_StyledBackground);
-    rihtg_frame->setStyleSheet("#rihtg_frame{border-image: url(./Resources/images/interactBar/menubg.png);}");
+    rihtg_frame->setStyleSheet("#rihtg_frame{border-image: url(images:interactBar/menubg.png);}");
     rihtg_frame->setGeometry(0, (kHeight - 96) / 2, kWidth, 96);
 
     focus_widget = new QWidget(rihtg_frame);
@@ -115,7 +115,7 @@ ZUFreeActBar_right::ZUFreeActBar_right()
     for (QLabel** mark : { &start_t_label, &start_b_label }) {
         *mark = new QLabel(rihtg_frame);
         (*mark)->setAttribute(Qt::WA_TransparentForMouseEvents);
-        (*mark)->setStyleSheet("border-image: url(./Resources/images/interactBar/star.png);");
+        (*mark)->setStyleSheet("border-image: url(images:interactBar/star.png);");
         (*mark)->resize(20, 20);
         (*mark)->hide();
     }
@@ -179,8 +179,8 @@ void ZUFreeActBar_right::setFocusIndex(int n)
         return;
     }
     const bool answer = n <= 5;
-    focus_widget->setStyleSheet(answer ? "border-image: url(./Resources/images/interactBar/highLight.png);"
-                                       : "border-image: url(./Resources/images/interactBar/highLight-w.png);");
+    focus_widget->setStyleSheet(answer ? "border-image: url(images:interactBar/highLight.png);"
+                                       : "border-image: url(images:interactBar/highLight-w.png);");
     const QRect button = m_buttons.at(n - 1)->geometry();
     const QSize size = button.size() + (answer ? QSize(15, 14) : QSize(14, 12));
     QRect mark(QPoint(), size);

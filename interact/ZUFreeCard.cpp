@@ -20,8 +20,7 @@ ZUFreeCard::ZUFreeCard(const QString& formName, const QString& frameName, const 
     auto* frame = new QWidget(this);
     frame->setObjectName(frameName);
     frame->setAttribute(Qt::WA_StyledBackground);
-    frame->setStyleSheet(
-        QString("QWidget#%1{border-image: url(./Resources/images/interactBar/AnswerBg.png);}").arg(frameName));
+    frame->setStyleSheet(QString("QWidget#%1{border-image: url(images:interactBar/AnswerBg.png);}").arg(frameName));
     frame->setGeometry(rect());
     auto* layout = new QVBoxLayout(frame);
     layout->setContentsMargins(46, 14, 30, 20);
@@ -44,7 +43,7 @@ ZUFreeCard::ZUFreeCard(const QString& formName, const QString& frameName, const 
     layout->addStretch();
     auto* mascot = new QLabel(frame);
     mascot->setObjectName("label_5");
-    mascot->setStyleSheet("border-image: url(./Resources/images/interactBar/tobrin1.png);");
+    mascot->setStyleSheet("border-image: url(images:interactBar/tobrin1.png);");
     mascot->setGeometry(14, size.height() - 96, 80, 80);
     mascot->lower();
 }

@@ -9,8 +9,8 @@ namespace ZUFreePanelParts {
 
 QString imageButtonStyle(const QString& normal, const QString& pressed)
 {
-    return QString("QPushButton{border-image: url(./Resources/images/interactBar/%1.png);border:0;}"
-                   "QPushButton:pressed{border-image: url(./Resources/images/interactBar/%2.png);}")
+    return QString("QPushButton{border-image: url(images:interactBar/%1.png);border:0;}"
+                   "QPushButton:pressed{border-image: url(images:interactBar/%2.png);}")
         .arg(normal, pressed);
 }
 
@@ -42,7 +42,7 @@ void prepareSlide(QPropertyAnimation* show, QPropertyAnimation* hide, QWidget* t
 
 QString dialStyle(const char* image)
 {
-    return QString("border-image: url(./Resources/images/interactBar/%1.png);").arg(image);
+    return QString("border-image: url(images:interactBar/%1.png);").arg(image);
 }
 
 ZUHdApi* device()

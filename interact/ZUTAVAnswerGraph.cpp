@@ -26,8 +26,7 @@ ZUTAVAnswerGraph::ZUTAVAnswerGraph()
     auto* actWidget = new QWidget(this);
     actWidget->setObjectName("actWidget");
     actWidget->setAttribute(Qt::WA_StyledBackground);
-    actWidget->setStyleSheet(
-        "\nQWidget#actWidget{\n\tborder-image: url(./Resources/images/interactBar/chartbg.png);\n}");
+    actWidget->setStyleSheet("\nQWidget#actWidget{\n\tborder-image: url(images:interactBar/chartbg.png);\n}");
     outer->addWidget(actWidget);
     auto* inner = new QHBoxLayout(actWidget);
     inner->setContentsMargins(45, 33, 45, 33);

@@ -31,7 +31,7 @@ ZUTAVAnswerList::ZUTAVAnswerList()
     auto* bg_widget = new QWidget(this);
     bg_widget->setObjectName("bg_widget");
     bg_widget->setAttribute(Qt::WA_StyledBackground);
-    bg_widget->setStyleSheet("#bg_widget{background-image: url(./Resources/images/Table/tav_statistic_bg.png);"
+    bg_widget->setStyleSheet("#bg_widget{background-image: url(images:Table/tav_statistic_bg.png);"
                              "background-repeat: no-repeat;}");
     bg_widget->setGeometry(rect());
     m_tips = new QLabel(bg_widget);

@@ -68,8 +68,8 @@ ZUTAVInteractSData::ZUTAVInteractSData()
     auto* closeButton = new QPushButton(titleWidget);
     closeButton->setObjectName("closeButton");
     closeButton->setFixedSize(26, 23);
-    closeButton->setStyleSheet("QPushButton{border-image: url(./Resources/images/interactBar/close.png);border:0;}"
-                               "QPushButton:hover{border-image: url(./Resources/images/interactBar/close-h.png);}");
+    closeButton->setStyleSheet("QPushButton{border-image: url(images:interactBar/close.png);border:0;}"
+                               "QPushButton:hover{border-image: url(images:interactBar/close-h.png);}");
     title->addWidget(closeButton);
     layout->addWidget(titleWidget);
 

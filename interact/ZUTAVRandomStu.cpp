@@ -27,7 +27,7 @@ ZUTAVRandomStu::ZUTAVRandomStu()
     auto* frame = new QWidget(this);
     frame->setObjectName("randomStuWidget");
     frame->setAttribute(Qt::WA_StyledBackground);
-    frame->setStyleSheet("#randomStuWidget{border-image: url(./Resources/images/interactBar/randombg.png);}");
+    frame->setStyleSheet("#randomStuWidget{border-image: url(images:interactBar/randombg.png);}");
     frame->setGeometry(rect());
     m_name = new QLabel(tr("学生名称"), frame);
     m_name->setObjectName("stuNameLabel");

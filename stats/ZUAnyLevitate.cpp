@@ -41,9 +41,9 @@ QPushButton* ZUAnyLevitate::addButton(const char* name, const char* picture)
     button->setObjectName(name);
     button->setFixedSize(40, 40);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setStyleSheet(QStringLiteral("QPushButton{\n\tborder-image: url(./Resources/images/analyze/bg-nomal.png);\n"
-                                         "\timage: url(./Resources/images/analyze/%1);\n\tborder: none;\n}\n"
-                                         "QPushButton:hover{\n\tborder-image: url(./Resources/images/analyze/"
+    button->setStyleSheet(QStringLiteral("QPushButton{\n\tborder-image: url(images:analyze/bg-nomal.png);\n"
+                                         "\timage: url(images:analyze/%1);\n\tborder: none;\n}\n"
+                                         "QPushButton:hover{\n\tborder-image: url(images:analyze/"
                                          "bg-active.png);\n}")
                               .arg(QLatin1String(picture)));
     layout()->addWidget(button);

@@ -29,7 +29,7 @@ ZUExamMGraphDlg::ZUExamMGraphDlg()
         auto* row = new QHBoxLayout;
         QWidget* square = ZUStatsParts::styledWidget(
             line.image,
-            QStringLiteral("background-color: %1;\nbackground-image: url(./Resources/images/analyze/bar.png);")
+            QStringLiteral("background-color: %1;\nbackground-image: url(images:analyze/bar.png);")
                 .arg(QLatin1String(line.color)),
             legend);
         square->setFixedSize(10, 10);

@@ -27,12 +27,11 @@ ZUPaperAnalyDlg::ZUPaperAnalyDlg()
         = makeTable({ tr("大题题号"), tr("题型"), tr("题目"), tr("正确率"), tr("答题概况"), tr("试题分析数据详情") },
                     50, "#ffffff");
     // The details buttons' look, given once by their table rather than by each button.
-    t->setStyleSheet(
-        t->styleSheet()
-        + "QPushButton#detailsBtn{background: transparent; border: none;"
-          "background-image: url(./Resources/images/analyze/details-n.png);"
-          "background-repeat: no-repeat; background-position: center;}"
-          "QPushButton#detailsBtn:hover{background-image: url(./Resources/images/analyze/details-h.png);}");
+    t->setStyleSheet(t->styleSheet()
+                     + "QPushButton#detailsBtn{background: transparent; border: none;"
+                       "background-image: url(images:analyze/details-n.png);"
+                       "background-repeat: no-repeat; background-position: center;}"
+                       "QPushButton#detailsBtn:hover{background-image: url(images:analyze/details-h.png);}");
     dataLayout->addWidget(t);
     windowLayout()->addWidget(data, 1);
 }

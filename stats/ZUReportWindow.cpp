@@ -33,8 +33,8 @@ ZUReportWindow::ZUReportWindow(const char* objectName, const QString& title, con
     titleBar->setFixedHeight(33);
     auto* bar = new QHBoxLayout(titleBar);
     bar->setContentsMargins(0, 5, 5, 5);
-    QLabel* logo = ZUStatsParts::label("ImageLbl", QString(),
-                                       "border-image: url(./Resources/images/interactData/logo.png);", titleBar);
+    QLabel* logo
+        = ZUStatsParts::label("ImageLbl", QString(), "border-image: url(images:interactData/logo.png);", titleBar);
     logo->setFixedSize(25, 25);
     bar->addWidget(logo);
     QLabel* titleLabel = ZUStatsParts::label("TitleLbl", title, "color: rgb(8, 98, 35);", titleBar);
@@ -46,9 +46,8 @@ ZUReportWindow::ZUReportWindow(const char* objectName, const QString& title, con
     m_closeButton->setObjectName("closeButton");
     m_closeButton->setFixedSize(closeSize);
     m_closeButton->setFocusPolicy(Qt::NoFocus);
-    m_closeButton->setStyleSheet(
-        "QPushButton{border-image: url(./Resources/images/interactBar/close.png); border: none;}"
-        "QPushButton:hover{border-image: url(./Resources/images/interactBar/close-h.png);}");
+    m_closeButton->setStyleSheet("QPushButton{border-image: url(images:interactBar/close.png); border: none;}"
+                                 "QPushButton:hover{border-image: url(images:interactBar/close-h.png);}");
     bar->addWidget(m_closeButton);
     m_layout->addWidget(titleBar);
     connect(m_closeButton, &QPushButton::clicked, this, &ZUReportWindow::on_closeButton_clicked);

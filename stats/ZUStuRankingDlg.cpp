@@ -28,13 +28,13 @@ ZUStuRankingDlg::ZUStuRankingDlg()
     : ZUReportWindow("ZUStuRankingDlg", tr("考生排行"), QSize(24, 25))
 {
     QWidget* up = ZUStatsParts::styledWidget(
-        "upWidget", "QWidget#upWidget{background-image: url(./Resources/images/stuRanking/stuRanking-bg.png);}", this);
+        "upWidget", "QWidget#upWidget{background-image: url(images:stuRanking/stuRanking-bg.png);}", this);
     up->setFixedHeight(345);
     auto* upLayout = new QHBoxLayout(up);
     upLayout->setContentsMargins(0, 22, 0, 0);
     upLayout->setSpacing(0);
     QWidget* podium = ZUStatsParts::styledWidget(
-        "rankWidget", "QWidget#rankWidget{border-image: url(./Resources/images/stuRanking/rank.png);}", up);
+        "rankWidget", "QWidget#rankWidget{border-image: url(images:stuRanking/rank.png);}", up);
     podium->setFixedSize(751, 323);
     upLayout->addWidget(podium);
     m_first = podiumLabel("FirNameLbl", QPoint(330, 106), "#cd612e", podium);

@@ -28,17 +28,13 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
-
-QString thumbnailStyle(const QString& file)
-{
-    return "border-image: url(" + file + ");border-radius: 60px;";
-}
 
 // True when the file is a picture the bar can draw, judged by its header alone.
 bool isDrawablePicture(const QString& file)
@@ -54,9 +50,9 @@ bool isDrawablePicture(const QString& file)
     return drawable;
 }
 
-QString defaultThumbnailStyle()
+QPixmap defaultThumbnail()
 {
-    return thumbnailStyle(ZUFormFrame::imagePath("toolbar/Thumbnail-default.png"));
+    return QPixmap(ZUFormFrame::imagePath("toolbar/Thumbnail-default.png"));
 }
 
 QString formStyle()
@@ -119,7 +115,8 @@ void ZUToolBarDlg::buildForm()
     thumbLayout->setContentsMargins(5, 5, 5, 5);
     m_thumbnail = new QLabel(m_thumbFrame);
     m_thumbnail->setObjectName("thumbnail");
-    m_thumbnail->setStyleSheet(defaultThumbnailStyle());
+    m_thumbnail->setScaledContents(true);
+    m_thumbnail->setPixmap(defaultThumbnail());
     thumbLayout->addWidget(m_thumbnail);
     layout->addSpacing(4);
     layout->addWidget(m_thumbFrame, 0, Qt::AlignHCenter);
@@ -365,7 +362,8 @@ void ZUToolBarDlg::__initSubjectInfo()
 
 void ZUToolBarDlg::__initThumbnail()
 {
-    m_thumbnail->setStyleSheet(defaultThumbnailStyle());
+    // A picture, never a style sheet: the file's path holds the program directory's name.
+    m_thumbnail->setPixmap(defaultThumbnail());
     const TeacherInfoRow& teacher = TAVMemInfo::getInstance()->currentTeacher;
     if (teacher.avatar.isEmpty())
         return;
@@ -378,14 +376,14 @@ void ZUToolBarDlg::__initThumbnail()
             && isDrawablePicture(tmp)) {
             QFile::remove(file);
             QFile::rename(tmp, file);
-            m_thumbnail->setStyleSheet(thumbnailStyle(file));
+            m_thumbnail->setPixmap(QPixmap(file));
         } else {
             QFile::remove(tmp);
         }
         return;
     }
     if (QFile::exists(file) && isDrawablePicture(file))
-        m_thumbnail->setStyleSheet(thumbnailStyle(file));
+        m_thumbnail->setPixmap(QPixmap(file));
 }
 
 bool ZUToolBarDlg::__startRecordCheck(QString& sn, int& classID, int& subjectID)

@@ -1,7 +1,7 @@
 #include "ZUFormFrame.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
+#include <QDir>
 #include <QFrame>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
@@ -10,9 +10,14 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
+void ZUFormFrame::usePictureFolder(const QString& programDir)
+{
+    QDir::setSearchPaths(QStringLiteral("images"), { programDir + QStringLiteral("/Resources/images") });
+}
+
 QString ZUFormFrame::imagePath(const QString& relative)
 {
-    return QCoreApplication::applicationDirPath() + "/Resources/images/" + relative;
+    return QStringLiteral("images:") + relative;
 }
 
 QString ZUFormFrame::styleSheet(const QString& formRules)

@@ -21,9 +21,15 @@ public:
         QString toolTip;
     };
 
+    // Lets "images:" name the pictures under the program directory's "Resources/images". Style sheets, icons
+    // and pixmaps all name the program's pictures that way: the style sheet parser drops a whole sheet whose
+    // url holds an accented letter, and the program may lie in a folder whose name has one. Start-up calls it
+    // once; a test that builds forms without main() calls it with the program directory it uses.
+    static void usePictureFolder(const QString& programDir);
+    // "images:" + relative: the name of a picture of the program, never a path in the file system.
     static QString imagePath(const QString& relative);
     // The title-bar rules ("minBtn" and "closeBtn" included) followed by the form's own rules, which may
-    // override them; '@' in either stands for the image folder.
+    // override them; '@' in either stands for "images:".
     static QString styleSheet(const QString& formRules);
     // Lays "mainFrame" over the dialog and returns the frame's layout, which has no margins and no spacing.
     // The margins leave room for the drop shadow.

@@ -42,10 +42,10 @@ void ZUTipDlg::setButtons(int flags, int icon)
         ui->noBtn->show();
     switch (icon) {
     case 0:
-        ui->iconLabel->setStyleSheet(QStringLiteral("image: url(./Resources/images/MsgBox/tav_msgbox_icon.png);"));
+        ui->iconLabel->setStyleSheet(QStringLiteral("image: url(images:MsgBox/tav_msgbox_icon.png);"));
         break;
     case 1:
-        ui->iconLabel->setStyleSheet(QStringLiteral("image: url(./Resources/images/MsgBox/tav_msgbox_icon_s.png);"));
+        ui->iconLabel->setStyleSheet(QStringLiteral("image: url(images:MsgBox/tav_msgbox_icon_s.png);"));
         break;
     default:
         ui->iconLabel->setStyleSheet(QString());

@@ -4,6 +4,7 @@
 // timers and the animations they drive, layout, painting), the classroom screen they must run on, and waiting
 // for the screen to settle.
 #include "BenchSupport.h"
+#include "ZUFormFrame.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -73,12 +74,13 @@ inline bool onClassroomScreen(QTextStream& out)
     return false;
 }
 
-// The program's look: its pictures, which the screens name relative to the working folder, and its style sheet,
-// which every widget then paints through. Both lie beside the benchmark as beside the program. False without
-// the style sheet.
+// The program's look: its pictures, which the screens name as "images:..." or relative to the working folder,
+// and its style sheet, which every widget then paints through. Both lie beside the benchmark as beside the
+// program. False without the style sheet.
 inline bool useTheProgramsLook()
 {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
+    ZUFormFrame::usePictureFolder(QCoreApplication::applicationDirPath());
     QFile file(QCoreApplication::applicationDirPath() + "/ZUTAVApplication.qss");
     if (!file.open(QIODevice::ReadOnly))
         return false;

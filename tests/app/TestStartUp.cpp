@@ -109,6 +109,8 @@ private slots:
     void missingIniWarnsAndStartUpGoesOn();
     void unusableDatabaseEndsStartUp_data();
     void unusableDatabaseEndsStartUp();
+    void formsKeepTheirLookInAnyFolder_data();
+    void formsKeepTheirLookInAnyFolder();
 };
 
 void TestStartUp::startUpLogsItsStepsInOrderEvenAfterKill()
@@ -191,6 +193,30 @@ void TestStartUp::unusableDatabaseEndsStartUp()
     }
     QCOMPARE(DbTestSupport::whatStandsAt(database), before);
     QVERIFY(!QFileInfo::exists(dir.filePath("share")));
+}
+
+void TestStartUp::formsKeepTheirLookInAnyFolder_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("accented capital") << "Übung/TAV";
+    QTest::newRow("accented small letter") << "élève/TAV";
+    QTest::newRow("sharp s") << "Straße/TAV";
+    QTest::newRow("Chinese, space and brackets") << "课堂 (1)/TAV";
+}
+
+// Qt drops a style sheet it cannot parse, and says so in the log: the form then has none of its colours and
+// pictures.
+void TestStartUp::formsKeepTheirLookInAnyFolder()
+{
+    QFETCH(QString, folder);
+    ProgramDirCopy dir(folder);
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QProcess* tav = startTav(dir, 0);
+    QCOMPARE(startUpOf(dir, 0), expectedStartUp());
+    // The tool bar, the login dialog and the lesson-preparation page are built by then.
+    QTRY_VERIFY_WITH_TIMEOUT(logOf(dir, 0).contains("enter ZUTAVStartUpProcess startUp"), 60000);
+    QCOMPARE(logOf(dir, 0).filter("stylesheet"), QStringList());
+    QCOMPARE(tav->state(), QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(TestStartUp)

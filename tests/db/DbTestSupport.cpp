@@ -2,8 +2,10 @@
 
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
+#include "ZUFormFrame.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
@@ -12,10 +14,13 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include <cstdio>
+
 namespace DbTestSupport {
 
 namespace {
 const char* const kPrivateFlag = "TAV_DB_TEST_PRIVATE_DIR";
+const char* const kDropped = "Could not parse stylesheet";
 QMutex g_logMutex;
 QStringList g_log;
 QtMessageHandler g_previous = nullptr;
@@ -59,23 +64,48 @@ template<typename... T> void clearAll(T&... members)
 
 int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>& body)
 {
-    if (qEnvironmentVariableIsSet(kPrivateFlag))
+    if (qEnvironmentVariableIsSet(kPrivateFlag)) {
+        // As the program's start-up does.
+        ZUFormFrame::usePictureFolder(qEnvironmentVariable(kPrivateFlag));
         return body(argc, argv);
+    }
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString copy = dir.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
-    if (!dir.isValid() || !QFile::copy(QCoreApplication::applicationFilePath(), copy)) {
+    // A program folder whose name holds an accented letter, as a teacher may choose; the pictures of the build
+    // lie in it as beside the program.
+    const QString folder = dir.filePath(QStringLiteral("Übung"));
+    const QString copy = folder + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    if (!dir.isValid() || !QDir().mkpath(folder) || !QFile::copy(QCoreApplication::applicationFilePath(), copy)
+        || !QFile::link(QStringLiteral(TAV_BIN_DIR "/Resources"), folder + "/Resources")) {
         qCritical("cannot make a private program directory");
         return 1;
     }
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QLatin1String(kPrivateFlag), QStringLiteral("1"));
+    env.insert(QLatin1String(kPrivateFlag), folder);
     child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.setProcessChannelMode(QProcess::MergedChannels);
     child.setInputChannelMode(QProcess::ForwardedInputChannel);
+    // Qt drops a style sheet it cannot parse and only warns: here the warning fails the test, so every screen
+    // tested from the private folder is tested for its look too.
+    bool dropped = false;
+    QByteArray tail;
+    const auto forward = [&] {
+        const QByteArray chunk = child.readAll();
+        fwrite(chunk.constData(), 1, size_t(chunk.size()), stdout);
+        fflush(stdout);
+        const QByteArray seen = tail + chunk;
+        dropped = dropped || seen.contains(kDropped);
+        tail = seen.right(int(qstrlen(kDropped)));
+    };
+    QObject::connect(&child, &QProcess::readyRead, forward);
     child.start(copy, app.arguments().mid(1));
     const bool ended = child.waitForStarted() && child.waitForFinished(-1);
+    forward();
+    if (dropped) {
+        qCritical("FAIL: a form lost its look, \"%s\" above", kDropped);
+        return 1;
+    }
     return ended && child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
 }
 

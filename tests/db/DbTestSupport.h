@@ -11,7 +11,8 @@
 namespace DbTestSupport {
 
 // The database file lies in the program directory, which every executable in tests-bin shares, so a test runs
-// again from a private copy of itself in a temporary folder; body runs there.
+// again from a private copy of itself in a temporary folder named "Übung", beside the build's pictures; body
+// runs there, with the pictures found as start-up finds them. A style sheet that Qt cannot parse fails the test.
 int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>& body);
 
 // A new file with schema and default rows, and the pool opened on it.

@@ -105,9 +105,6 @@ class TestZUTeamExamDlg : public QObject
 private slots:
     void initTestCase()
     {
-        // The seats draw the program's pictures, found beside the program.
-        const QString pictures = QCoreApplication::applicationDirPath() + "/Resources";
-        QVERIFY(QFile::exists(pictures) || QFile::link(TAV_BIN_DIR "/Resources", pictures));
         QVERIFY(DbTestSupport::freshDatabase());
         QVERIFY(startService(m_service));
         ZUExamResultViews::install(&m_views);

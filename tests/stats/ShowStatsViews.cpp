@@ -98,7 +98,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QFont::insertSubstitution(QStringLiteral("微软雅黑"), QStringLiteral("Noto Sans CJK SC"));
-    QDir::setCurrent(QStringLiteral(TAV_BIN_DIR));
+    useProgramDir();
     QFile sheet(QStringLiteral(TAV_BIN_DIR "/ZUTAVApplication.qss"));
     if (sheet.open(QIODevice::ReadOnly))
         app.setStyleSheet(QString::fromUtf8(sheet.readAll()));

@@ -6,6 +6,7 @@
 #include "TAVMemInfo.h"
 #include "ZUBaseExamSer.h"
 #include "ZUExamMem.h"
+#include "ZUFormFrame.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,10 +28,12 @@ struct Question
     int scores = 100;
 };
 
-// The views name their pictures relative to the program directory, as the program runs there.
+// The views find their pictures as in the program: named "images:..." or relative to the program directory,
+// where the program runs.
 inline void useProgramDir()
 {
     QDir::setCurrent(QStringLiteral(TAV_BIN_DIR));
+    ZUFormFrame::usePictureFolder(QStringLiteral(TAV_BIN_DIR));
 }
 
 inline QString studentID(int i)

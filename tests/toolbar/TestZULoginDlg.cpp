@@ -51,8 +51,6 @@ class TestZULoginDlg : public QObject
 private slots:
     void initTestCase()
     {
-        // The progress animation, from the program directory of the build.
-        QFile::link(TAV_BIN_DIR "/Resources", QCoreApplication::applicationDirPath() + "/Resources");
         QVERIFY(startDemoService(m_service));
         m_dlg = new ZULoginDlg();
         m_dlg->setQuitHandler([](int) {});

@@ -1,8 +1,10 @@
 // The tool bar and its lesson-record service.
 #include "ToolbarTestSupport.h"
 
+#include "StyleSheetProbe.h"
 #include "TAVNetManager.h"
 #include "Upload.h"
+#include "ZUFormFrame.h"
 #include "ZUInputDlg.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
@@ -16,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QPixmap>
 #include <QSignalSpy>
 
 using namespace ToolbarTestSupport;
@@ -381,11 +384,20 @@ private slots:
         else
             m_service.setFailure(avatar, failure);
         TAVMemInfo::getInstance()->onlineFlag = online;
+        StyleSheetProbe probe;
         DbTestSupport::LogCapture log;
         m_bar->onShow();
 
-        const QString style = m_bar->findChild<QLabel*>("thumbnail")->styleSheet();
-        QVERIFY2(style.contains(shown ? picture : QString("Thumbnail-default.png")), qPrintable(style));
+        // A picture, not a style sheet, which would hold the path and with it the program folder's name (the
+        // test runs from one named with an accented letter).
+        const QLabel* thumbnail = m_bar->findChild<QLabel*>("thumbnail");
+        QCOMPARE(thumbnail->styleSheet(), QString());
+        const QPixmap shownPicture = thumbnail->pixmap(Qt::ReturnByValue);
+        QVERIFY(!shownPicture.isNull());
+        const QString expected = shown ? picture : ZUFormFrame::imagePath("toolbar/Thumbnail-default.png");
+        QCOMPARE(shownPicture.toImage(), QPixmap(expected).toImage());
+        probe.look(m_bar);
+        QCOMPARE(probe.problems(), QStringList());
         // The bar downloads once. An over-size picture is aborted while the service is still sending it, and
         // Qt's HTTP layer may then send the same GET once more on its own; its answer reaches nothing.
         QCOMPARE(log.count("download given up"), int(failure == WebFailure::Oversized));

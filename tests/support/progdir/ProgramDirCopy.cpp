@@ -32,13 +32,13 @@ ScopedIpcDir::~ScopedIpcDir()
     }
 }
 
-ProgramDirCopy::ProgramDirCopy()
+ProgramDirCopy::ProgramDirCopy(const QString& folder)
 {
     if (!m_root.isValid()) {
         m_error = "no temporary folder: " + m_root.errorString();
         return;
     }
-    m_path = m_root.filePath("bin");
+    m_path = m_root.filePath(folder);
     m_ipc = m_root.filePath("ipc");
     if (!QDir().mkpath(m_ipc)) {
         m_error = "cannot create " + m_ipc;

@@ -30,7 +30,8 @@ private:
 class ProgramDirCopy
 {
 public:
-    ProgramDirCopy();
+    // The copy lies in the folder of that name (a relative path) in a temporary folder.
+    explicit ProgramDirCopy(const QString& folder = QStringLiteral("bin"));
     ~ProgramDirCopy();
 
     ProgramDirCopy(const ProgramDirCopy&) = delete;

@@ -1,6 +1,8 @@
 // The generated program directory: every picture, animation and sound the screens name is there
 // under its exact name, loads in Qt, and the style sheet parses and leaves picture buttons alone.
 
+#include "ZUFormFrame.h"
+
 #include <QtTest>
 #include <QtWidgets>
 
@@ -222,11 +224,13 @@ private slots:
     {
         const QString sheet = readStyleSheet();
         int urls = 0;
-        for (auto m = QRegularExpression("url\\(\\./([^)]+)\\)").globalMatch(sheet); m.hasNext(); ++urls) {
+        for (auto m = QRegularExpression("url\\(images:([^)]+)\\)").globalMatch(sheet); m.hasNext(); ++urls) {
             const QString rel = m.next().captured(1);
-            QVERIFY2(QFileInfo::exists(kBin + rel), qPrintable(rel));
+            QVERIFY2(QFileInfo::exists(kBin + "Resources/images/" + rel), qPrintable(rel));
         }
         QVERIFY(urls > 0);
+        // Never a path, which would hold the name of the folder the program lies in.
+        QCOMPARE(sheet.count("url("), urls);
 
         g_warnings.clear();
         const QtMessageHandler previous
@@ -252,8 +256,8 @@ private slots:
 
     void pictureButtonsStayTransparentUnderTheStyleSheet()
     {
-        // Inline styles name their pictures relative to the program directory, as the program does.
-        QVERIFY(QDir::setCurrent(kBin));
+        // Inline styles name their pictures as the program does.
+        ZUFormFrame::usePictureFolder(QStringLiteral(TAV_BIN_DIR));
         qApp->setStyleSheet(readStyleSheet());
         QWidget window;
         window.setObjectName("host");
@@ -261,7 +265,7 @@ private slots:
         window.setStyleSheet("QWidget#host { background-color: #ff00ff; }");
         // A captionless button drawn by its own round picture: its corners show what lies behind.
         auto* picture = new QPushButton(&window);
-        picture->setStyleSheet("border-image: url(./Resources/images/interactBar/start-normal.png);");
+        picture->setStyleSheet("border-image: url(images:interactBar/start-normal.png);");
         picture->setGeometry(10, 10, 48, 48);
         window.resize(70, 70);
         window.show();
