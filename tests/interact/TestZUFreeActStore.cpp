@@ -46,12 +46,11 @@ QString storedResults()
                 "order by dovaneID)");
 }
 
-// Child: runs an interaction of the kind on the lesson the parent opened, takes the keypad messages, and
-// once they are in the file (or after a while without) waits to be killed.
-int interruptedRound(const QString& kind)
+// Child: opens the database, takes the lesson the parent opened and starts an interaction of the kind on it.
+bool startRoundOnTheOpenLesson(const QString& kind)
 {
     if (!TAVDatabase::getInstance()->openLocalDb())
-        return 2;
+        return false;
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
     ClassRecordRow record;
     TAV_ClassRecord::getInstance()->loadOpenRecord(db, &record);
@@ -63,6 +62,15 @@ int interruptedRound(const QString& kind)
         ZUFreeActBar_left::getInstance()->startSingle();
     else
         ZUFreeActBar_left_rush::getInstance()->launchRush();
+    return true;
+}
+
+// Child: runs an interaction of the kind on the lesson the parent opened, takes the keypad messages, and
+// once they are in the file (or after a while without) waits to be killed.
+int interruptedRound(const QString& kind)
+{
+    if (!startRoundOnTheOpenLesson(kind))
+        return 2;
     // Paused, the round cannot end by itself before the kill (a rush ends three seconds after its winner).
     if (kind == "rush")
         ZUFreeActBar_left_rush::getInstance()->on_pause_clicked();
@@ -82,19 +90,8 @@ int interruptedRound(const QString& kind)
 // program that has hung or is being killed does; waits to be killed.
 int cutOffAfterFirstPress(const QString& kind)
 {
-    if (!TAVDatabase::getInstance()->openLocalDb())
+    if (!startRoundOnTheOpenLesson(kind))
         return 2;
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    ClassRecordRow record;
-    TAV_ClassRecord::getInstance()->loadOpenRecord(db, &record);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    TAVMemInfo::getInstance()->configMap = { { "TimeLimit", "100" } };
-    useClass(5);
-    ZUFreeActBar::getInstance()->setFreeState(ZUFreeActSer::Menu);
-    if (kind == "answering")
-        ZUFreeActBar_left::getInstance()->startSingle();
-    else
-        ZUFreeActBar_left_rush::getInstance()->launchRush();
     emit ZUHdManager::getInstance()->sendStudentData(StudentInfo { 3, 1, 0, kind == "answering" ? "B" : "Rush" });
     QCoreApplication::processEvents();
     std::puts("pressed");
