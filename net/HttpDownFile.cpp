@@ -1,5 +1,7 @@
 #include "HttpDownFile.h"
 
+#include "TavReplyLimit.h"
+
 #include <QDebug>
 #include <QEventLoop>
 #include <QFile>
@@ -23,39 +25,29 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64
     }
 
     QNetworkReply* reply = manager->get(QNetworkRequest(QUrl(url, QUrl::TolerantMode)));
+    auto* limit = new TavReplyLimit(reply, maxBytes,
+                                    [&file](const QByteArray& piece) { return file.write(piece) == piece.size(); });
     QEventLoop loop;
     QTimer stall;
     stall.setSingleShot(true);
     bool stalled = false;
     QTimer deadline;
     deadline.setSingleShot(true);
-    // Why a capped download was given up; empty while it runs within its caps.
-    QString overCap;
+    // Why the download was given up; empty while it runs.
+    QString givenUp;
 
     // Everything below is bound to this call's reply and file; the loop ends only on the reply's own
     // finished(), after which the reply sends nothing more.
-    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        file.write(reply->readAll());
-        stall.start(m_stallTimeoutMs);
-    });
+    connect(reply, &QNetworkReply::readyRead, &loop, [&] { stall.start(m_stallTimeoutMs); });
     connect(reply, &QNetworkReply::downloadProgress, this, &HttpDownFile::updateDataReadProgress);
-    if (maxBytes >= 0) {
-        connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
-            if (overCap.isEmpty() && (received > maxBytes || total > maxBytes)) {
-                overCap = QString("more than %1 bytes").arg(maxBytes);
-                reply->abort();
-            }
-        });
-    }
     connect(&deadline, &QTimer::timeout, &loop, [&] {
-        overCap = QString("not done within %1 ms").arg(deadlineMs);
+        givenUp = QString("not done within %1 ms").arg(deadlineMs);
         reply->abort();
     });
-    // The loop holds the user's input back; the caller's question is where it takes it in.
     QTimer ask;
     connect(&ask, &QTimer::timeout, &loop, [&] {
-        if (overCap.isEmpty() && !reply->isFinished() && !goOn()) {
-            overCap = QStringLiteral("no longer wanted");
+        if (givenUp.isEmpty() && !reply->isFinished() && !goOn()) {
+            givenUp = QStringLiteral("no longer wanted");
             reply->abort();
         }
     });
@@ -75,25 +67,29 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64
     deadline.stop();
     ask.stop();
 
-    // An aborted reply is closed: there is nothing left to read.
-    if (reply->isOpen())
-        file.write(reply->readAll());
-    file.flush();
+    limit->takeAvailable();
+    const bool written = !limit->sinkFailed() && file.flush();
+    const QString writeError = file.errorString();
     file.close();
-    if (!overCap.isEmpty()) {
-        qWarning().noquote() << "****download given up, " + overCap + ": " + url;
+    if (givenUp.isEmpty() && !written)
+        givenUp = "cannot write " + localPath + ": " + writeError;
+    if (givenUp.isEmpty())
+        givenUp = limit->refusal();
+    if (!givenUp.isEmpty()) {
+        qWarning().noquote() << "****download given up, " + givenUp + ": " + url;
         file.remove();
     }
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const bool httpOk = !status.isValid() || (status.toInt() >= 200 && status.toInt() < 300);
-    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !stalled && overCap.isEmpty();
-    if (!ok && overCap.isEmpty()) {
+    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !stalled && givenUp.isEmpty();
+    if (!ok && givenUp.isEmpty()) {
         qWarning().noquote() << QString("****download failed (%1, status %2): %3")
                                     .arg(stalled ? QStringLiteral("no data") : reply->errorString())
                                     .arg(status.toInt())
                                     .arg(url);
     }
+    delete limit; // its sink writes into this call's file
     reply->disconnect(this);
     reply->disconnect(&loop);
     reply->deleteLater();

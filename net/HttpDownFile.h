@@ -24,11 +24,12 @@ public:
     // A transfer that receives nothing for this long is given up, so the interface never stays frozen.
     static constexpr int kStallTimeoutMs = 30000;
 
-    // True only when the whole body arrived with a successful HTTP status; the file (created or truncated)
-    // keeps whatever arrived in every case. False at once, with nothing requested, when it cannot be opened.
-    // With a size cap (bytes) or a deadline (ms from the call), a download that passes either is given up
-    // and its partial file removed. goOn, when given, is asked every kAskMs while the transfer runs (it may
-    // take in the user's input): false gives the download up the same way.
+    // True only when the whole body arrived with a successful HTTP status and was written; the file (created or
+    // truncated) keeps whatever arrived in every case. False at once, with nothing requested, when it cannot be
+    // opened. With a size cap (bytes) or a deadline (ms from the call), a download that passes either is given
+    // up and its partial file removed; a body announced larger than the cap is refused before it comes, and no
+    // byte past the cap is written. goOn, when given, is asked every kAskMs while the transfer runs: false gives
+    // the download up the same way.
     bool downFile(const QString& localPath, const QString& url, qint64 maxBytes = -1, int deadlineMs = -1,
                   const std::function<bool()>& goOn = nullptr);
     static constexpr int kAskMs = 100;
