@@ -2,6 +2,7 @@
 
 #include "TavReplyLimit.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
 #include <QFile>
@@ -9,10 +10,52 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
 
 HttpDownFile::HttpDownFile()
     : manager(new QNetworkAccessManager(this))
 {
+}
+
+bool HttpDownFile::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!isUserInput(event->type()) || !m_inputWindow)
+        return false;
+    if (auto* widget = qobject_cast<QWidget*>(watched))
+        return widget->window() != m_inputWindow;
+    if (auto* window = qobject_cast<QWindow*>(watched))
+        return window != m_inputWindow->windowHandle();
+    return false;
 }
 
 bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64 maxBytes, int deadlineMs,
@@ -61,8 +104,19 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64
         deadline.start(deadlineMs);
     if (goOn)
         ask.start(kAskMs);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished()) {
+        // The window that takes input meanwhile gets it as it comes, so that its own controls act at once; the
+        // others' input is dropped rather than held for whatever is on screen once the download ends.
+        if (m_inputWindow) {
+            if (m_filtering++ == 0)
+                qApp->installEventFilter(this);
+            loop.exec(QEventLoop::AllEvents);
+            if (--m_filtering == 0)
+                qApp->removeEventFilter(this);
+        } else {
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
     stall.stop();
     deadline.stop();
     ask.stop();

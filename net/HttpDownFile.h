@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -34,7 +35,14 @@ public:
                   const std::function<bool()>& goOn = nullptr);
     static constexpr int kAskMs = 100;
 
+    // While set, the teacher's input reaches this window during a download (the window keeps usable only
+    // what may be used meanwhile); input for any other window is dropped. Unset, all input waits.
+    void setInputWindow(QWidget* window) { m_inputWindow = window; }
+
     void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void updateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes);
@@ -45,4 +53,6 @@ private:
 
     QNetworkAccessManager* manager;
     int m_stallTimeoutMs = kStallTimeoutMs;
+    QPointer<QWidget> m_inputWindow;
+    int m_filtering = 0; // downloads under way that let input through
 };

@@ -1,14 +1,17 @@
-// The blocking download when its body comes faster than a busy interface thread takes it, and when its file
-// cannot be written.
+// The blocking download when its body comes faster than a busy interface thread takes it, when its file cannot
+// be written, and the teacher's input while it waits.
 #include "BusyThread.h"
 #include "DbTestSupport.h"
 #include "FullDisk.h"
 #include "HttpDownFile.h"
 #include "PeakMemory.h"
 #include "TavWebService.h"
+#include "WindowInput.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,6 +32,8 @@ private slots:
         QVERIFY(m_service.start());
         QVERIFY(m_dir.isValid());
         m_service.setStaticFile("/files/small.bin", QByteArray(300000, 's'));
+        // Trickled, a byte every 100 ms: two seconds.
+        m_service.setStaticFile("/files/tiny.bin", QByteArray(20, 't'));
     }
 
     void init()
@@ -85,6 +90,48 @@ private slots:
         QVERIFY(!QFile::exists(target));
         QCOMPARE(QFileInfo(seen).size(), 0);
         QCOMPARE(log.count("****download given up, cannot write"), 1);
+    }
+
+    // While a download waits, a window named for it takes the teacher's clicks at once, and any other window's are
+    // dropped. Without one, every click waits until the download is over.
+    void inputReachesOnlyTheWindowNamedForIt_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::newRow("a window named") << true;
+        QTest::newRow("none named") << false;
+    }
+
+    void inputReachesOnlyTheWindowNamedForIt()
+    {
+        QFETCH(bool, named);
+        QPushButton dialog("dialog"), other("other");
+        dialog.setGeometry(100, 100, 200, 60);
+        other.setGeometry(400, 100, 200, 60);
+        dialog.show();
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog) && QTest::qWaitForWindowExposed(&other));
+        QSignalSpy dialogClicks(&dialog, &QPushButton::clicked), otherClicks(&other, &QPushButton::clicked);
+        m_service.setFailure("/files/tiny.bin", WebFailure::Trickle);
+        QMetaObject::Connection clickOnArrival
+            = connect(&m_service, &TavWebService::requestReceived, this, [&](const WebRequest&) {
+                  QVERIFY(WindowInput::click(&dialog));
+                  QVERIFY(WindowInput::click(&other));
+              });
+        int clickedWhileWaiting = -1;
+        HttpDownFile::getInstance()->setInputWindow(named ? &dialog : nullptr);
+        // Asked while the download waits: the click on the named window gives it up.
+        const bool ok = HttpDownFile::getInstance()->downFile(m_dir.filePath("input.bin"), url("/files/tiny.bin"), -1,
+                                                              20000, [&] {
+                                                                  clickedWhileWaiting = dialogClicks.count();
+                                                                  return dialogClicks.isEmpty();
+                                                              });
+        HttpDownFile::getInstance()->setInputWindow(nullptr);
+        disconnect(clickOnArrival);
+        QCOMPARE(ok, !named);
+        QCOMPARE(clickedWhileWaiting, named ? 1 : 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(dialogClicks.count(), 1);
+        QCOMPARE(otherClicks.count(), named ? 0 : 1);
     }
 
 private:
