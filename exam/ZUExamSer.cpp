@@ -53,8 +53,13 @@ int ZUExamSer::getPaperList(int page, int pageSize, int& totalPage, QList<PaperL
     qDebug() << "the currentPage is :" << result.value("currentPage").toInt();
     totalPage = result.value("totalPage").toInt();
     qDebug() << "the totalIndex is :" << totalPage;
-    for (const QJsonValue& value : result.value("paper").toArray()) {
-        const QJsonObject paper = value.toObject();
+    const QJsonArray listed = result.value("paper").toArray();
+    if (listed.size() > kMaxListedPapers)
+        qWarning().noquote() << QString("****the paper list holds %1 papers, only the first %2 are taken")
+                                    .arg(listed.size())
+                                    .arg(kMaxListedPapers);
+    for (int i = 0; i < qMin(int(listed.size()), kMaxListedPapers); ++i) {
+        const QJsonObject paper = listed.at(i).toObject();
         // Only a paper with an id can be loaded.
         if (paper.value("paperID").toString().isEmpty()) {
             qWarning() << "****a paper without an id is left out of the list";

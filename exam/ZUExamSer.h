@@ -19,7 +19,13 @@ public:
     static constexpr const char* kPaperListPath = "/tav/testPaper/findPaperList";
     static constexpr const char* kPaperPath = "/tav/testPaper/getPaperByPaperID";
 
-    // Appends the entries of one page that carry an id to papers; totalPage is written only on success. 0 or -1.
+    // The most papers taken from one reply. The catalogue asks seven a page; even a service that sent a subject's
+    // whole catalogue at once (a few hundred papers over the years) stays far below it, while a broken one cannot
+    // fill the memory and the list with its entries.
+    static constexpr int kMaxListedPapers = 1000;
+
+    // Appends the entries of one page that carry an id to papers, at most kMaxListedPapers (the rest is left out
+    // with a log line); totalPage is written only on success. 0 or -1.
     int getPaperList(int page, int pageSize, int& totalPage, QList<PaperListItem>& papers);
 
     // Sends a paper request: "name=value&..." as given (values unescaped), "&sign=" and the signature of that

@@ -2,6 +2,7 @@
 
 #include "ExamDuration.h"
 #include "ExamFormParts.h"
+#include "HttpDownFile.h"
 #include "TAVMemInfo.h"
 #include "ZUExamMem.h"
 #include "ZUFormFrame.h"
@@ -488,17 +489,23 @@ void ZUTAVExamSetDlg::animationFinish()
 
 void ZUTAVExamSetDlg::on_TestSetExitBtn_clicked()
 {
-    m_loadWanted = false;
     hide();
-    ZUToolBarDlg::getInstance()->show();
+    leave();
 }
 
 void ZUTAVExamSetDlg::closeEvent(QCloseEvent* e)
 {
-    // Closed by the window system: the tool bar comes back as with the close button.
-    m_loadWanted = false;
+    // Closed by the window system: as with the close button.
     ZUTAVDialogBase::closeEvent(e);
-    ZUToolBarDlg::getInstance()->show();
+    leave();
+}
+
+void ZUTAVExamSetDlg::leave()
+{
+    m_loadWanted = false;
+    // A load under way is given up first: the tool bar comes back once it has let go.
+    if (!m_loadingPaper)
+        ZUToolBarDlg::getInstance()->show();
 }
 
 bool ZUTAVExamSetDlg::loadPaper(ZUBaseExamSer& ser)
@@ -506,18 +513,21 @@ bool ZUTAVExamSetDlg::loadPaper(ZUBaseExamSer& ser)
     m_loadWanted = true;
     m_loadingPaper = true;
     setLoading(true);
+    // Only the close button stays usable: the teacher's input reaches the dialog while the pictures arrive, and
+    // the close button gives the load up, leaving the earlier paper as it was.
     m_settingsBody->setEnabled(false);
-    // Between the steps of the load and while a picture arrives, what the teacher did meanwhile is taken in:
-    // the close button gives the load up, and the earlier paper stays.
-    const int loaded = ser.getPaperInfo(m_paperID, [this] {
-        QCoreApplication::processEvents();
-        return m_loadWanted;
-    });
+    m_paperPage->setEnabled(false);
+    HttpDownFile::getInstance()->setInputWindow(this);
+    const int loaded = ser.getPaperInfo(m_paperID, [this] { return m_loadWanted; });
+    HttpDownFile::getInstance()->setInputWindow(nullptr);
+    m_paperPage->setEnabled(true);
     m_settingsBody->setEnabled(true);
     setLoading(false);
     m_loadingPaper = false;
-    if (!m_loadWanted)
+    if (!m_loadWanted) {
+        ZUToolBarDlg::getInstance()->show();
         return false;
+    }
     if (loaded != 0) {
         showError(tr("加载试卷信息失败"));
         return false;

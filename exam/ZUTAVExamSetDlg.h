@@ -73,6 +73,8 @@ private:
     // The chosen paper into the service; false when it failed (the teacher is told) or the teacher closed the
     // dialog meanwhile.
     bool loadPaper(ZUBaseExamSer& ser);
+    // Hidden by the teacher or the window system: a load under way is given up, the tool bar comes back.
+    void leave();
 
     PaperCatalogue m_catalogue;
     QString m_paperID;

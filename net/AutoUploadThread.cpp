@@ -4,7 +4,9 @@
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAVNetCheck.h"
+#include "TAVNetManager.h"
 #include "TAV_ClassRecord.h"
+#include "TavReplyLimit.h"
 #include "Upload.h"
 
 #include <QDebug>
@@ -142,6 +144,7 @@ bool AutoUploadThread::upload()
     QEventLoop loop;
     m_loop = &loop;
     reply = manager->post(request, body);
+    new TavReplyLimit(reply, TAVNetManager::kMaxReplyBytes);
     timer->start(m_replyTimeoutMs.load());
     const int result = loop.exec();
     m_loop = nullptr;
@@ -166,9 +169,12 @@ void AutoUploadThread::replyFinished(QNetworkReply* finished)
         m_loop->exit(-1);
         return;
     }
-    const QByteArray body = finished->readAll();
-    if (!JsonHelper::getInstance()->parseReply(body).success) {
-        qWarning().noquote() << "****AutoUploadThread server error: " + QString::fromUtf8(body);
+    auto* limit = finished->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    limit->takeAvailable();
+    const QByteArray body = limit->body();
+    if (limit->exceeded() || !JsonHelper::getInstance()->parseReply(body).success) {
+        qWarning().noquote() << "****AutoUploadThread server error: "
+                + (limit->exceeded() ? "reply refused, " + limit->refusal() : QString::fromUtf8(body));
         TAVMemInfo::getInstance()->onlineFlag = false;
         emit netStatus();
         m_loop->exit(-1);

@@ -1,5 +1,8 @@
 #include "HttpDownFile.h"
 
+#include "TavReplyLimit.h"
+
+#include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
 #include <QFile>
@@ -7,10 +10,52 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
 
 HttpDownFile::HttpDownFile()
     : manager(new QNetworkAccessManager(this))
 {
+}
+
+bool HttpDownFile::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!isUserInput(event->type()) || !m_inputWindow)
+        return false;
+    if (auto* widget = qobject_cast<QWidget*>(watched))
+        return widget->window() != m_inputWindow;
+    if (auto* window = qobject_cast<QWindow*>(watched))
+        return window != m_inputWindow->windowHandle();
+    return false;
 }
 
 bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64 maxBytes, int deadlineMs,
@@ -23,39 +68,29 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64
     }
 
     QNetworkReply* reply = manager->get(QNetworkRequest(QUrl(url, QUrl::TolerantMode)));
+    auto* limit = new TavReplyLimit(reply, maxBytes,
+                                    [&file](const QByteArray& piece) { return file.write(piece) == piece.size(); });
     QEventLoop loop;
     QTimer stall;
     stall.setSingleShot(true);
     bool stalled = false;
     QTimer deadline;
     deadline.setSingleShot(true);
-    // Why a capped download was given up; empty while it runs within its caps.
-    QString overCap;
+    // Why the download was given up; empty while it runs.
+    QString givenUp;
 
     // Everything below is bound to this call's reply and file; the loop ends only on the reply's own
     // finished(), after which the reply sends nothing more.
-    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        file.write(reply->readAll());
-        stall.start(m_stallTimeoutMs);
-    });
+    connect(reply, &QNetworkReply::readyRead, &loop, [&] { stall.start(m_stallTimeoutMs); });
     connect(reply, &QNetworkReply::downloadProgress, this, &HttpDownFile::updateDataReadProgress);
-    if (maxBytes >= 0) {
-        connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
-            if (overCap.isEmpty() && (received > maxBytes || total > maxBytes)) {
-                overCap = QString("more than %1 bytes").arg(maxBytes);
-                reply->abort();
-            }
-        });
-    }
     connect(&deadline, &QTimer::timeout, &loop, [&] {
-        overCap = QString("not done within %1 ms").arg(deadlineMs);
+        givenUp = QString("not done within %1 ms").arg(deadlineMs);
         reply->abort();
     });
-    // The loop holds the user's input back; the caller's question is where it takes it in.
     QTimer ask;
     connect(&ask, &QTimer::timeout, &loop, [&] {
-        if (overCap.isEmpty() && !reply->isFinished() && !goOn()) {
-            overCap = QStringLiteral("no longer wanted");
+        if (givenUp.isEmpty() && !reply->isFinished() && !goOn()) {
+            givenUp = QStringLiteral("no longer wanted");
             reply->abort();
         }
     });
@@ -69,31 +104,46 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64
         deadline.start(deadlineMs);
     if (goOn)
         ask.start(kAskMs);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished()) {
+        // The window that takes input meanwhile gets it as it comes, so that its own controls act at once; the
+        // others' input is dropped rather than held for whatever is on screen once the download ends.
+        if (m_inputWindow) {
+            if (m_filtering++ == 0)
+                qApp->installEventFilter(this);
+            loop.exec(QEventLoop::AllEvents);
+            if (--m_filtering == 0)
+                qApp->removeEventFilter(this);
+        } else {
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
     stall.stop();
     deadline.stop();
     ask.stop();
 
-    // An aborted reply is closed: there is nothing left to read.
-    if (reply->isOpen())
-        file.write(reply->readAll());
-    file.flush();
+    limit->takeAvailable();
+    const bool written = !limit->sinkFailed() && file.flush();
+    const QString writeError = file.errorString();
     file.close();
-    if (!overCap.isEmpty()) {
-        qWarning().noquote() << "****download given up, " + overCap + ": " + url;
+    if (givenUp.isEmpty() && !written)
+        givenUp = "cannot write " + localPath + ": " + writeError;
+    if (givenUp.isEmpty())
+        givenUp = limit->refusal();
+    if (!givenUp.isEmpty()) {
+        qWarning().noquote() << "****download given up, " + givenUp + ": " + url;
         file.remove();
     }
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const bool httpOk = !status.isValid() || (status.toInt() >= 200 && status.toInt() < 300);
-    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !stalled && overCap.isEmpty();
-    if (!ok && overCap.isEmpty()) {
+    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !stalled && givenUp.isEmpty();
+    if (!ok && givenUp.isEmpty()) {
         qWarning().noquote() << QString("****download failed (%1, status %2): %3")
                                     .arg(stalled ? QStringLiteral("no data") : reply->errorString())
                                     .arg(status.toInt())
                                     .arg(url);
     }
+    delete limit; // its sink writes into this call's file
     reply->disconnect(this);
     reply->disconnect(&loop);
     reply->deleteLater();

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -24,16 +25,24 @@ public:
     // A transfer that receives nothing for this long is given up, so the interface never stays frozen.
     static constexpr int kStallTimeoutMs = 30000;
 
-    // True only when the whole body arrived with a successful HTTP status; the file (created or truncated)
-    // keeps whatever arrived in every case. False at once, with nothing requested, when it cannot be opened.
-    // With a size cap (bytes) or a deadline (ms from the call), a download that passes either is given up
-    // and its partial file removed. goOn, when given, is asked every kAskMs while the transfer runs (it may
-    // take in the user's input): false gives the download up the same way.
+    // True only when the whole body arrived with a successful HTTP status and was written; the file (created or
+    // truncated) keeps whatever arrived in every case. False at once, with nothing requested, when it cannot be
+    // opened. With a size cap (bytes) or a deadline (ms from the call), a download that passes either is given
+    // up and its partial file removed; a body announced larger than the cap is refused before it comes, and no
+    // byte past the cap is written. goOn, when given, is asked every kAskMs while the transfer runs: false gives
+    // the download up the same way.
     bool downFile(const QString& localPath, const QString& url, qint64 maxBytes = -1, int deadlineMs = -1,
                   const std::function<bool()>& goOn = nullptr);
     static constexpr int kAskMs = 100;
 
+    // While set, the teacher's input reaches this window during a download (the window keeps usable only
+    // what may be used meanwhile); input for any other window is dropped. Unset, all input waits.
+    void setInputWindow(QWidget* window) { m_inputWindow = window; }
+
     void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void updateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes);
@@ -44,4 +53,6 @@ private:
 
     QNetworkAccessManager* manager;
     int m_stallTimeoutMs = kStallTimeoutMs;
+    QPointer<QWidget> m_inputWindow;
+    int m_filtering = 0; // downloads under way that let input through
 };

@@ -14,7 +14,8 @@ class QNetworkReply;
 // event loop that keeps user input out while painting, timers and queued signals go on.
 // Result: 200 when the server answered with HTTP status 200, otherwise -1 (other status, network error,
 // refused connection, time-out); the reply body is handed back in every case. A body larger than
-// TAVNetManager::kMaxReplyBytes is refused unread: ReplyTooLarge with an empty body.
+// TAVNetManager::kMaxReplyBytes is refused (by its announced length before it comes): ReplyTooLarge with an
+// empty body.
 class TAVNetEvent : public QObject
 {
     Q_OBJECT

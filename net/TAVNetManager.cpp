@@ -2,6 +2,7 @@
 
 #include "TAVNetCheck.h"
 #include "TAVNetEvent.h"
+#include "TavReplyLimit.h"
 
 #include <QDebug>
 #include <QNetworkReply>
@@ -45,23 +46,12 @@ void TAVNetManager::track(QNetworkReply* reply, int timeoutMs)
     timer->setSingleShot(true);
     timer->setTimerType(Qt::PreciseTimer);
     connect(timer, &QTimer::timeout, this, &TAVNetManager::handleTimeOut);
-    connect(reply, &QNetworkReply::downloadProgress, this,
-            [this, reply](qint64 received, qint64 total) { refuseIfTooLarge(reply, received, total); });
+    // The body is read as it comes, within the cap, so a fast reply to a busy interface never piles up.
+    new TavReplyLimit(reply, kMaxReplyBytes);
     m_timers.insert(timer, reply);
     const int ms = timeoutMs == -1 ? kDefaultTimeoutMs : timeoutMs;
     timer->start(ms);
     emit requestStarted(reply->url(), ms);
-}
-
-void TAVNetManager::refuseIfTooLarge(QNetworkReply* reply, qint64 received, qint64 total)
-{
-    if ((received <= kMaxReplyBytes && total <= kMaxReplyBytes) || m_tooLarge.contains(reply))
-        return;
-    qWarning().noquote() << QString("****reply of more than %1 bytes refused: %2")
-                                .arg(kMaxReplyBytes)
-                                .arg(reply->url().toString(QUrl::RemoveQuery));
-    m_tooLarge.insert(reply);
-    reply->abort();
 }
 
 void TAVNetManager::replyFinished(QNetworkReply* reply)
@@ -75,14 +65,20 @@ void TAVNetManager::replyFinished(QNetworkReply* reply)
         }
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // An aborted reply (timed out or refused) is closed: there is nothing to read.
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
+    auto* limit = reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly);
     reply->deleteLater();
-    if (m_tooLarge.remove(reply)) {
+    if (!limit) {
+        TAVNetEvent::getInstance()->setResult(reply, -1, QByteArray());
+        return;
+    }
+    limit->takeAvailable();
+    if (limit->exceeded()) {
+        qWarning().noquote()
+            << QString("****reply refused, %1: %2").arg(limit->refusal(), reply->url().toString(QUrl::RemoveQuery));
         TAVNetEvent::getInstance()->setResult(reply, TAVNetEvent::ReplyTooLarge, QByteArray());
         return;
     }
-    TAVNetEvent::getInstance()->setResult(reply, status == 200 ? 200 : -1, body);
+    TAVNetEvent::getInstance()->setResult(reply, status == 200 ? 200 : -1, limit->body());
 }
 
 void TAVNetManager::handleTimeOut()

@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QNetworkAccessManager>
-#include <QSet>
 #include <QString>
 
 class QTimer;
@@ -20,8 +19,8 @@ public:
     static TAVNetManager* getInstance() { return TavSingleton<TAVNetManager>::instance(); }
 
     static constexpr int kDefaultTimeoutMs = 5000;
-    // Far above any real reply (a school's whole roster is well under 1 MiB): a larger body is refused
-    // unread, so a broken server cannot fill the memory or hold the interface for long.
+    // Far above any real reply (a school's whole roster is well under 1 MiB): a larger body is refused, by its
+    // announced length before it comes, so a broken server cannot fill the memory or hold the interface for long.
     static constexpr qint64 kMaxReplyBytes = 16 * 1024 * 1024;
 
     // "http://" + configured host + ":" + configured port + path, read anew on every call.
@@ -44,8 +43,6 @@ private:
     TAVNetManager();
 
     void track(QNetworkReply* reply, int timeoutMs);
-    void refuseIfTooLarge(QNetworkReply* reply, qint64 received, qint64 total);
 
     QHash<QTimer*, QNetworkReply*> m_timers;
-    QSet<QNetworkReply*> m_tooLarge;
 };

@@ -186,6 +186,10 @@ void ZUMakePaper::unsupportedContent(QNetworkReply* reply)
     if (!reply)
         return;
     const QString url = reply->url().toString();
+    // The page hands its own reply over to us; the paper is fetched anew within its bounds, so this one is let
+    // go before its body piles up in memory.
+    reply->abort();
+    reply->deleteLater();
     if (!url.contains("getWordUrl")) {
         qWarning().noquote() << "****the url is :" + url;
         return;

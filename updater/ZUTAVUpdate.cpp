@@ -5,6 +5,7 @@
 #include "Lib7z.h"
 #include "TAVPackageInstaller.h"
 #include "TavProxySetting.h"
+#include "TavReplyLimit.h"
 #include "TavSingleInstance.h"
 
 #include <QApplication>
@@ -136,6 +137,7 @@ void ZUTAVUpdate::start(int argc, char** argv)
             = "name=dovane_pctavclient&platform=PC&version=" + localVersion() + "&" + QLatin1String(kSignKey);
         const QUrl url(QLatin1String(kVersionServer) + "/bizserver/version/get?" + query + "&sign=" + sign(query));
         m_versionReply = m_manager->get(QNetworkRequest(url));
+        new TavReplyLimit(m_versionReply, kMaxVersionReplyBytes);
         m_versionTimer->start(m_versionTimeout);
         m_manualMode = true;
         return;
@@ -226,7 +228,15 @@ void ZUTAVUpdate::RequestNewestVersion(QNetworkReply* version_reply)
     m_versionTimer->stop();
     if (version_reply == m_versionReply)
         m_versionReply = nullptr;
-    const QString body = version_reply->isOpen() ? QString::fromUtf8(version_reply->readAll()) : QString();
+    auto* limit = version_reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    QString body;
+    if (limit) {
+        limit->takeAvailable();
+        if (limit->exceeded())
+            qWarning().noquote() << "****the version reply is refused, " + limit->refusal();
+        else
+            body = QString::fromUtf8(limit->body());
+    }
     version_reply->deleteLater();
     if (body.isEmpty()) {
         qWarning() << "****no answer from the version service:" << version_reply->errorString();
@@ -273,13 +283,16 @@ void ZUTAVUpdate::HttpFinished()
     if (!m_reply)
         return;
     QNetworkReply* reply = m_reply;
+    auto* limit = reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    limit->takeAvailable();
+    bool written = !limit->sinkFailed();
     if (m_archive) {
-        if (m_archive->isOpen() && reply->bytesAvailable() > 0)
-            m_archive->write(reply->readAll());
-        m_archive->flush();
+        written = m_archive->flush() && written;
         m_archive->close();
     }
-    const bool failed = reply->error() != QNetworkReply::NoError;
+    if (!limit->refusal().isEmpty())
+        qWarning().noquote() << "****the package download is given up, " + limit->refusal();
+    const bool failed = reply->error() != QNetworkReply::NoError || !limit->refusal().isEmpty() || !written;
     if (failed)
         QFile::remove(m_archivePath);
     reply->deleteLater();
@@ -319,11 +332,8 @@ void ZUTAVUpdate::__installFinished(bool installed, const QString& error)
 
 void ZUTAVUpdate::HttpReadyRead()
 {
-    if (!m_reply || !m_archive || !m_archive->isOpen())
-        return;
-    const QByteArray data = m_reply->readAll();
-    if (m_archive->write(data) != data.size())
-        qWarning() << "****cannot write the package file" << m_archivePath << m_archive->errorString();
+    if (auto* limit = m_reply ? m_reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly) : nullptr)
+        limit->takeAvailable();
 }
 
 void ZUTAVUpdate::UpdateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes)
@@ -431,6 +441,15 @@ void ZUTAVUpdate::requestPackage(const QString& url)
         return;
     }
     m_reply = m_manager->get(QNetworkRequest(address));
+    // The package goes into its file as it comes, never past the size a package may unpack to.
+    new TavReplyLimit(m_reply, m_packageLimit, [this](const QByteArray& piece) {
+        if (!m_archive || !m_archive->isOpen() || m_archive->write(piece) != piece.size()) {
+            qWarning() << "****cannot write the package file" << m_archivePath
+                       << (m_archive ? m_archive->errorString() : QString());
+            return false;
+        }
+        return true;
+    });
     connect(m_reply, &QNetworkReply::finished, this, &ZUTAVUpdate::HttpFinished);
     connect(m_reply, &QNetworkReply::readyRead, this, &ZUTAVUpdate::HttpReadyRead);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &ZUTAVUpdate::UpdateDataReadProgress);

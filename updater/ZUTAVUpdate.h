@@ -26,6 +26,9 @@ public:
     // Base address of the version service; the same fixed server the main program asks.
     static const char* const kVersionServer;
     static const char* const kSignKey;
+    // A package is refused beyond what the installer unpacks at most; a version reply is a few hundred bytes.
+    static constexpr qint64 kMaxPackageBytes = qint64(2) << 30;
+    static constexpr qint64 kMaxVersionReplyBytes = 64 * 1024;
 
     // An empty programDir means the folder of the running executable.
     explicit ZUTAVUpdate(const QString& programDir = QString());
@@ -47,6 +50,8 @@ public:
 
     // How long the hidden version request may take before it counts as unanswered.
     void setVersionTimeout(int milliseconds);
+    // The largest package taken; kMaxPackageBytes unless set.
+    void setPackageLimit(qint64 bytes) { m_packageLimit = bytes; }
     // The segment that keeps the main program out while the updater works; given up just before the
     // program is started again, or that program would find it still held and refuse to start.
     void setSingleInstance(TavSingleInstance* instance);
@@ -86,6 +91,7 @@ private:
     TAVPackageInstaller* m_installer = nullptr;
     TavSingleInstance* m_instance = nullptr;
     int m_versionTimeout = 30000;
+    qint64 m_packageLimit = kMaxPackageBytes;
     bool m_manualMode = false;
     QString m_version;
     QString m_archivePath;

@@ -264,6 +264,38 @@ private slots:
             QString("2 P1001 900 6 P1002"));
     }
 
+    // A reply listing more papers than any subject has: the first ones up to the bound are taken, with a log line.
+    void catalogueTakesAtMostTheBound_data()
+    {
+        QTest::addColumn<int>("listed");
+        QTest::newRow("at the bound") << ZUExamSer::kMaxListedPapers;
+        QTest::newRow("one over") << ZUExamSer::kMaxListedPapers + 1;
+        QTest::newRow("a hundred thousand") << 100000;
+    }
+
+    void catalogueTakesAtMostTheBound()
+    {
+        QFETCH(int, listed);
+        QJsonArray entries;
+        for (int i = 1; i <= listed; ++i)
+            entries.append(QJsonObject { { "paperID", QString("P%1").arg(i) },
+                                         { "paperName", QString("练习%1").arg(i) },
+                                         { "allScores", "100" },
+                                         { "questionNumCount", 10 } });
+        m_service.reshapeReply(ZUExamSer::kPaperListPath, "result/paper", entries);
+        QList<PaperListItem> papers;
+        int total = 0;
+        DbTestSupport::LogCapture log;
+        QCOMPARE(ZUExamSer::getInstance()->getPaperList(1, 7, total, papers), 0);
+        QCOMPARE(papers.size(), qMin(listed, int(ZUExamSer::kMaxListedPapers)));
+        QCOMPARE(papers.first().paperID + " " + papers.last().paperID,
+                 QString("P1 P%1").arg(qMin(listed, int(ZUExamSer::kMaxListedPapers))));
+        QCOMPARE(log.count(QString("****the paper list holds %1 papers, only the first %2 are taken")
+                               .arg(listed)
+                               .arg(ZUExamSer::kMaxListedPapers)),
+                 int(listed > ZUExamSer::kMaxListedPapers));
+    }
+
     // An entry without a text id would list as a row that loads the paper "".
     void catalogueLeavesOutPapersWithoutAnId_data()
     {

@@ -3,6 +3,7 @@
 #include "DialogAnswerer.h"
 #include "ExamTestSupport.h"
 #include "ToolbarTestSupport.h"
+#include "WindowInput.h"
 #include "ZUExamMem.h"
 #include "ZUStepExamDlg.h"
 #include "ZUTAVExamSetDlg.h"
@@ -307,31 +308,60 @@ private slots:
         QVERIFY(findChildButton("StartTestBtn")->isEnabled() && findChildButton("TeamExamBtn")->isEnabled());
     }
 
+    // The teacher's clicks come through the window system's input queue, as the X server's do, while the first
+    // picture trickles in a byte a second: the close control gives the load up at once, and clicks on the other
+    // controls meanwhile start nothing, then or after. Also run under Xvfb, through the plugin that takes the X
+    // server's input.
+    void closingWhileAPictureArrivesGivesItUp_data()
+    {
+        QTest::addColumn<QStringList>("clicks"); // in this order, once the picture is asked for
+        QTest::newRow("close") << QStringList { "TestSetExitBtn" };
+        QTest::newRow("start again, the mode, the catalogue, then close")
+            << QStringList { "StartTestBtn", "StepExamBtn", "ChoPapBtn", "TestSetExitBtn" };
+    }
+
     void closingWhileAPictureArrivesGivesItUp()
     {
+        QFETCH(QStringList, clicks);
         ZUTeamExamSer* team = ZUTeamExamSer::getInstance();
         QCOMPARE(team->getPaperInfo("P1002"), 0);
         ZUToolBarDlg::getInstance()->hide();
         QVERIFY(openCatalogue());
         QVERIFY(choose(0));
-        // The first picture comes a byte at a time: its transfer alone would outlast the paper's load limit.
-        m_service.setFailure("/paper/1001Text.png", WebFailure::Trickle);
+        // The teacher clicks once the settings page stands still.
+        const QWidget* pages = m_dlg->findChild<QWidget*>("ExamWidget");
+        QTRY_COMPARE_WITH_TIMEOUT(pages->y(), -m_dlg->findChild<QWidget*>("PaperSetWidget")->height(), 20000);
+        m_service.clearRequests();
+        m_service.setTrickledReply("/paper/1001Text.png", 1000);
+        QStringList queued;
+        QElapsedTimer sinceClick;
         QMetaObject::Connection clickOnArrival
-            = connect(&m_service, &TavWebService::requestReceived, m_dlg, [this](const WebRequest& request) {
-                  if (request.path == "/paper/1001Text.png")
-                      click(m_dlg, "TestSetExitBtn");
+            = connect(&m_service, &TavWebService::requestReceived, m_dlg, [&](const WebRequest& request) {
+                  if (request.path != "/paper/1001Text.png")
+                      return;
+                  sinceClick.start();
+                  for (const QString& name : qAsConst(clicks)) {
+                      if (WindowInput::click(findChildButton(qPrintable(name))))
+                          queued << name;
+                  }
               });
-        QElapsedTimer clock;
-        clock.start();
         act({ "StartTestBtn" });
         disconnect(clickOnArrival);
+        QCOMPARE(queued, clicks);
         QCOMPARE(m_service.requestsTo("/paper/1001Text.png").size(), 1);
-        // Given up while the picture arrived, not at the load limit.
-        QVERIFY2(clock.elapsed() < ZUBaseExamSer::kPaperLoadMs / 2, qPrintable(QString::number(clock.elapsed())));
+        // Given up as the close was clicked (not when some other event happened to let the click through, nor at
+        // the load limit), and the tool bar is back.
+        QVERIFY2(sinceClick.elapsed() < 10000, qPrintable(QString("%1 ms after the click").arg(sinceClick.elapsed())));
         QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
-        QVERIFY(!ZUTeamExamDlg::getInstance()->isVisible());
+        QVERIFY(!ZUTeamExamDlg::getInstance()->isVisible() && !ZUStepExamDlg::getInstance()->isVisible());
         QCOMPARE(team->m_replyPaperID, QString("P1002"));
         QVERIFY(QDir(QCoreApplication::applicationDirPath() + "/PaperData").entryList({ "*.part" }).isEmpty());
+        // Whatever else was clicked started nothing, now or once the load had ended.
+        QCoreApplication::processEvents();
+        QCOMPARE(m_service.requestsTo(ZUExamSer::kPaperPath).size(), 1);
+        QCOMPARE(listRequests(), 0);
+        QCOMPARE(m_dlg->mode(), 1);
+        QVERIFY(!m_dlg->isVisible());
     }
 
     void leavingBringsBackTheToolBar()

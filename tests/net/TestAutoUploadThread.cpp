@@ -2,6 +2,7 @@
 #include "AutoUploadThread.h"
 #include "LessonFixture.h"
 #include "NetTestSupport.h"
+#include "PeakMemory.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_ClassRecord.h"
@@ -102,6 +103,29 @@ private slots:
         QCOMPARE(m_service.uploadedDocuments().first().flag, QString("1"));
         QVERIFY(m_service.requestsTo(Upload::kPath).last().signOk);
         QVERIFY(TAVMemInfo::getInstance()->onlineFlag);
+    }
+
+    // A reply far over any real one, as fast as loopback carries it: the lesson stays for the next cycle, and the
+    // thread holds no more than a bounded part of the reply.
+    void oversizedReplyKeepsTheLessonInBoundedMemory()
+    {
+        m_service.setOversizedReply(Upload::kPath, 256 * 1024 * 1024);
+        QSignalSpy status(AutoUploadThread::getInstance(), &AutoUploadThread::netStatus);
+        Upload::getInstance()->uploadMutex()->lock();
+        makeLesson(kLesson, "数学-初二(1)班");
+        const QVector<int> stored = tableRows();
+        QVERIFY(PeakMemory::reset());
+        const qint64 before = PeakMemory::currentBytes();
+        Upload::getInstance()->uploadMutex()->unlock();
+
+        QTRY_VERIFY_WITH_TIMEOUT(status.count() >= 2, kWaitMs);
+        const qint64 grown = PeakMemory::peakBytes() - before;
+        QCOMPARE(tableRows(), stored);
+        QCOMPARE(rows("TAV_ClassRecord where status = 1") + rows("TAV_InteractInfo where status = 1"), 0);
+        QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
+        m_service.clearFailures();
+        QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
     }
 
     void openLessonIsSentButKeptUntilItEnds()

@@ -1,7 +1,9 @@
 // The blocking transport of the interface thread (signing, results, time-outs, nested calls), the server probe and
 // the file download.
+#include "BusyThread.h"
 #include "HttpDownFile.h"
 #include "NetTestSupport.h"
+#include "PeakMemory.h"
 #include "TAVNetCheck.h"
 #include "TAVNetEvent.h"
 #include "TAVNetManager.h"
@@ -163,6 +165,31 @@ private slots:
         QCOMPARE(TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 5000, reply), code);
         QCOMPARE(reply.contains("\"teaName\""), size == 0);
         QCOMPARE(reply.isEmpty(), size != 0);
+    }
+
+    // A reply far over the cap at loopback speed while the interface thread is held up for a second: refused,
+    // by its announced length before it comes, and never piled up in memory.
+    void fastReplyToABusyInterfaceStaysWithinTheCap_data()
+    {
+        QTest::addColumn<bool>("announced");
+        QTest::newRow("length announced") << true;
+        QTest::newRow("length unannounced") << false;
+    }
+    void fastReplyToABusyInterfaceStaysWithinTheCap()
+    {
+        QFETCH(bool, announced);
+        m_service.setOversizedReply(kLogin, 256 * 1024 * 1024, announced);
+        QMetaObject::Connection busy = connect(&m_service, &TavWebService::requestReceived, this,
+                                               [](const WebRequest&) { BusyThread::workFor(1000); });
+        QVERIFY(PeakMemory::reset());
+        const qint64 before = PeakMemory::currentBytes();
+        QByteArray reply = "stale";
+        const int code = TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 20000, reply);
+        const qint64 grown = PeakMemory::peakBytes() - before;
+        disconnect(busy);
+        QCOMPARE(code, int(TAVNetEvent::ReplyTooLarge));
+        QVERIFY(reply.isEmpty());
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
     }
 
     void nestedRequestKeepsItsOwnReply_data()

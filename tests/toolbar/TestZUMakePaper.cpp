@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebFrame>
@@ -218,6 +219,25 @@ private slots:
         QVERIFY(m_paper->isVisible());
     }
 
+    // The page hands over its own reply for the paper's address; the paper is fetched anew within its bounds, so
+    // that reply is let go at once instead of taking the whole body into memory beside the download.
+    void pagesOwnReplyIsLetGo()
+    {
+        QTemporaryDir folder;
+        m_paper->setFolderChooser([&] { return folder.path(); });
+        m_service.setOversizedReply(kWordPath, qint64(1) << 30, true);
+        const QString link = "http://" + m_service.hostPort() + kWordPath + "?paperID=P1001&paperName=大";
+        QNetworkAccessManager network;
+        QPointer<QNetworkReply> reply = network.get(QNetworkRequest(QUrl(link)));
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        m_paper->unsupportedContent(reply.data());
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        QCOMPARE(DialogAnswerer::lastText(), QString("备课页面加载失败"));
+        QVERIFY(reply.isNull() || (reply->isFinished() && reply->error() == QNetworkReply::OperationCanceledError));
+        QTRY_VERIFY_WITH_TIMEOUT(reply.isNull(), 20000);
+        QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+    }
+
     // A Word paper too large, too slow or refused gives the page's download error and leaves the folder as it
     // was: no piece of the paper, and an earlier paper of that name kept.
     void failedWordDownloadLeavesTheFolderAsItWas_data()
@@ -254,12 +274,12 @@ private slots:
         } else {
             m_service.setFailure(kWordPath, WebFailure::Http500);
         }
-        // What the page hands over when the link is followed: its own reply for the address.
+        // What the page hands over when the link is followed: its own reply for the address, for the slot to delete.
         QNetworkAccessManager network;
-        QScopedPointer<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(link))));
+        QNetworkReply* reply = network.get(QNetworkRequest(QUrl(link)));
         reply->abort();
         DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
-        m_paper->unsupportedContent(reply.data());
+        m_paper->unsupportedContent(reply);
         QVERIFY(DialogAnswerer::waitUntilAnswered());
         QCOMPARE(DialogAnswerer::lastTitle(), QString("错误"));
         QCOMPARE(DialogAnswerer::lastText(), QString("备课页面加载失败"));

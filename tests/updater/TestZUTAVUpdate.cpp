@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include <archive_entry.h>
+#include <unistd.h>
 
 using PackageMaker::readFile;
 
@@ -241,6 +242,10 @@ private slots:
         QTest::newRow("no answer") << "" << true
                                    << "Warning|Internet connection lost,Please check internet connection!|Ok"
                                    << kPackagePath;
+        // A reply far over any version reply counts as none.
+        QTest::newRow("answer of 8 MiB") << "oversized" << true
+                                         << "Warning|Internet connection lost,Please check internet connection!|Ok"
+                                         << kPackagePath;
         QTest::newRow("newer offered as a file")
             << "4.2.1" << true << "Information|Download failed, please try again.|Ok"
             << "file://" + m_shared.filePath("package.7z");
@@ -261,6 +266,8 @@ private slots:
         m_web.setVersionReply(server, url, false);
         if (server.isEmpty())
             m_web.setFailure("/bizserver/version/get", WebFailure::NoAnswer);
+        if (server == "oversized")
+            m_web.setOversizedReply("/bizserver/version/get", 8 * 1024 * 1024);
         ZUTAVUpdate updater(m_programDir);
         updater.setVersionTimeout(2000); // stands for the 30 s of the program
         QCOMPARE(runUpdater({}, &updater), 0);
@@ -433,6 +440,37 @@ private slots:
         QCOMPARE(asked, how != "lost");
         QCOMPARE(m_boxes, QStringList("Information|Download failed, please try again.|Ok"));
         QCOMPARE(installationAfterRestart(), before); // no partial package left
+    }
+
+    // A package far over its bound, as fast as loopback carries it: refused by its announced length before it
+    // comes, or cut at the bound; the disk never holds more of it, and the program is started again.
+    void oversizedPackageStaysWithinItsBound_data()
+    {
+        QTest::addColumn<bool>("announced");
+        QTest::newRow("length announced") << true;
+        QTest::newRow("length unannounced") << false;
+    }
+
+    void oversizedPackageStaysWithinItsBound()
+    {
+        QFETCH(bool, announced);
+        const qint64 bound = 1024 * 1024;
+        m_web.setOversizedReply(kPackagePath, 64 * bound, announced);
+        const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
+        // The package file under a second name that outlives the updater's removal of its own: what was written.
+        const QString archive = m_programDir + "/TAVUpdate4.3.0.7z", seen = m_shared.filePath("package.seen");
+        QFile::remove(seen);
+        QVERIFY(PackageMaker::writeFile(archive, QByteArray()));
+        QVERIFY(::link(QFile::encodeName(archive), QFile::encodeName(seen)) == 0);
+
+        ZUTAVUpdate updater(m_programDir);
+        updater.setPackageLimit(bound);
+        QCOMPARE(runUpdater({ kPackageUrl, "4.3.0" }, &updater), 0);
+        QCOMPARE(m_boxes, QStringList("Information|Download failed, please try again.|Ok"));
+        QVERIFY2(QFileInfo(seen).size() <= (announced ? 0 : bound),
+                 qPrintable(QString::number(QFileInfo(seen).size())));
+        QCOMPARE(installationAfterRestart(), before);
+        QFile::remove(seen);
     }
 
     void progressBarMovesWhileUnpacking()

@@ -150,7 +150,7 @@ void TavWebService::setFailure(const QString& path, WebFailure failure, const QS
     if (failure == WebFailure::None)
         m_state->failures.remove(path);
     else
-        m_state->failures.insert(path, { failure, errorCode, 0, {} });
+        m_state->failures.insert(path, { failure, errorCode, 0, false, TavWebService::kTrickleMs, {} });
 }
 
 void TavWebService::setCannedReply(const QString& path, int status, const QByteArray& body)
@@ -159,12 +159,22 @@ void TavWebService::setCannedReply(const QString& path, int status, const QByteA
     m_state->canned.insert(path, { status, body, QByteArrayLiteral("text/html;charset=UTF-8") });
 }
 
-void TavWebService::setOversizedReply(const QString& path, qint64 bytes)
+void TavWebService::setTrickledReply(const QString& path, int intervalMs)
+{
+    QMutexLocker lock(&m_state->mutex);
+    FailureSetting setting;
+    setting.failure = WebFailure::Trickle;
+    setting.trickleMs = intervalMs;
+    m_state->failures.insert(path, setting);
+}
+
+void TavWebService::setOversizedReply(const QString& path, qint64 bytes, bool announced)
 {
     QMutexLocker lock(&m_state->mutex);
     FailureSetting setting;
     setting.failure = WebFailure::Oversized;
     setting.size = bytes;
+    setting.announced = announced;
     m_state->failures.insert(path, setting);
 }
 
@@ -173,7 +183,7 @@ void TavWebService::reshapeReply(const QString& path, const QString& member, con
     QMutexLocker lock(&m_state->mutex);
     FailureSetting& setting = m_state->failures[path];
     if (setting.failure != WebFailure::Reshaped)
-        setting = FailureSetting { WebFailure::Reshaped, QString(), 0, {} };
+        setting = FailureSetting { WebFailure::Reshaped, QString(), 0, false, kTrickleMs, {} };
     setting.changes.append({ member, value });
 }
 

@@ -46,8 +46,8 @@ enum class WebFailure {
     Http500, // HTTP 500 with an HTML error page
     NotJson, // HTTP 200 with a body that is not JSON
     NoAnswer, // the connection stays open and nothing is sent
-    Oversized, // HTTP 200 with a body of filler bytes of the size given to setOversizedReply, length unannounced
-    Trickle, // the normal reply, its body sent one byte every kTrickleMs
+    Oversized, // HTTP 200 with a body of filler bytes of the size given to setOversizedReply
+    Trickle, // the normal reply, its body sent one byte every kTrickleMs (or as setTrickledReply says)
     Reshaped, // the normal reply with the members given to reshapeReply replaced or removed
 };
 Q_DECLARE_METATYPE(WebFailure)
@@ -89,8 +89,11 @@ public:
 
     void setFailure(const QString& path, WebFailure failure, const QString& errorCode = QStringLiteral("TAV-9"));
     void setCannedReply(const QString& path, int status, const QByteArray& body);
-    // Failure Oversized for the path: bytes of filler, sent as the client reads, ended by closing the connection.
-    void setOversizedReply(const QString& path, qint64 bytes);
+    // Failure Trickle for the path, a byte every intervalMs.
+    void setTrickledReply(const QString& path, int intervalMs);
+    // Failure Oversized for the path: bytes of filler, sent as fast as the client's socket takes them, ended by
+    // closing the connection; announced: with its length in Content-Length, else the client learns it by reading.
+    void setOversizedReply(const QString& path, qint64 bytes, bool announced = false);
     // Failure Reshaped for the path; every call adds one change. member names a place in the reply JSON, keys
     // and array indexes joined by "/" ("result/classes/0/stuInfoList"); an index one past the end appends.
     // An undefined value removes the member.

@@ -239,10 +239,11 @@ WebResponse WebServiceRoutes::handle(WebServiceState& state, WebRequest& request
             break;
         case WebFailure::Oversized:
             response.fillerSize = failure.size;
+            response.fillerAnnounced = failure.announced;
             break;
         case WebFailure::Trickle:
             response = answer(state, request);
-            response.trickleMs = TavWebService::kTrickleMs;
+            response.trickleMs = failure.trickleMs;
             break;
         case WebFailure::Reshaped:
             response = answer(state, request);

@@ -145,9 +145,11 @@ bool WebServiceServer::handleOne(QTcpSocket* socket, QByteArray& buffer)
 
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " " + reasonPhrase(response.status)
         + "\r\nContent-Type: " + response.contentType + "\r\nConnection: close\r\n";
-    // Filler goes without a length: the client learns the size only by reading it.
+    // Filler goes without a length unless announced: the client then learns the size only by reading it.
     if (response.fillerSize < 0)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    else if (response.fillerAnnounced)
+        head += "Content-Length: " + QByteArray::number(response.fillerSize) + "\r\n";
     for (const auto& header : response.headers)
         head += header.first + ": " + header.second + "\r\n";
     socket->write(head + "\r\n");

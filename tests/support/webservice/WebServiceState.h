@@ -18,6 +18,8 @@ struct FailureSetting
     WebFailure failure = WebFailure::None;
     QString errorCode;
     qint64 size = 0; // Oversized
+    bool announced = false; // Oversized: with Content-Length
+    int trickleMs = TavWebService::kTrickleMs; // Trickle: between two bytes
     QList<QPair<QString, QJsonValue>> changes; // Reshaped: member path and its new value
 };
 
@@ -49,5 +51,6 @@ struct WebResponse
     QList<QPair<QByteArray, QByteArray>> headers;
     bool noAnswer = false;
     qint64 fillerSize = -1; // >= 0: the body is this many filler bytes, written as the client reads
+    bool fillerAnnounced = false; // the filler's length goes in Content-Length
     int trickleMs = 0; // > 0: the body goes out one byte per interval
 };

@@ -33,7 +33,20 @@ int main(int argc, char** argv)
         QStringLiteral("Write the answer key of each paper served into this file, for the simulated keypads of a "
                        "TAV in the same folder (empty: not written)."),
         QStringLiteral("file"), QCoreApplication::applicationDirPath() + QStringLiteral("/webservice/served-key.json"));
+    const QCommandLineOption trickleOption(
+        QStringLiteral("trickle"),
+        QStringLiteral("Send the reply of this path a byte every %1 ms, or every ms given (may be given more than "
+                       "once).")
+            .arg(TavWebService::kTrickleMs),
+        QStringLiteral("path[=ms]"));
+    const QCommandLineOption oversizedOption(
+        QStringLiteral("oversized"),
+        QStringLiteral("Answer this path with so many filler bytes, as fast as they are taken, its length announced "
+                       "(may be given more than once)."),
+        QStringLiteral("path=bytes"));
     parser.addOption(portOption);
+    parser.addOption(trickleOption);
+    parser.addOption(oversizedOption);
     parser.addOption(bindingsOption);
     parser.addOption(servedKeyOption);
     parser.addOption(portFileOption);
@@ -53,6 +66,26 @@ int main(int argc, char** argv)
         return 1;
     }
     service.setServedKeyFile(parser.value(servedKeyOption));
+    for (const QString& value : parser.values(trickleOption)) {
+        const int at = value.lastIndexOf('=');
+        bool number = at > 0;
+        const int ms = number ? value.mid(at + 1).toInt(&number) : TavWebService::kTrickleMs;
+        if (at > 0 && (!number || ms <= 0)) {
+            err << "not path=ms: " << value << Qt::endl;
+            return 1;
+        }
+        service.setTrickledReply(at > 0 ? value.left(at) : value, ms);
+    }
+    for (const QString& value : parser.values(oversizedOption)) {
+        const int at = value.lastIndexOf('=');
+        bool number = false;
+        const qint64 bytes = value.mid(at + 1).toLongLong(&number);
+        if (at <= 0 || !number || bytes < 0) {
+            err << "not path=bytes: " << value << Qt::endl;
+            return 1;
+        }
+        service.setOversizedReply(value.left(at), bytes, true);
+    }
     if (!service.start(static_cast<quint16>(parser.value(portOption).toUInt()))) {
         err << "cannot listen on 127.0.0.1:" << parser.value(portOption) << Qt::endl;
         return 1;

@@ -1,0 +1,99 @@
+// What a reply far over its cap costs when it comes at loopback speed while the interface thread is held up for a
+// second: the peak memory of the process above its size before, and the bytes written to disk, for a picture of the
+// quiz (a download capped at 16 MiB) and for a web request (16 MiB), with the body's length announced and not.
+//   build/bench-bin/BenchOversizedReplies [--megabytes N]   (default: a body of 1024 MiB)
+
+#include "BusyThread.h"
+#include "HttpDownFile.h"
+#include "NetTestSupport.h"
+#include "PeakMemory.h"
+#include "TAVNetEvent.h"
+#include "TAVNetManager.h"
+#include "TavWebService.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const qint64 kMiB = 1024 * 1024;
+const qint64 kCap = 16 * kMiB;
+const qint64 kMemoryGoal = 64 * kMiB; // above the size before
+
+struct Figures
+{
+    qint64 grown = 0;
+    qint64 written = -1; // -1: nothing goes to disk
+};
+
+Figures measure(TavWebService& service, bool download, const QString& dir)
+{
+    QObject context;
+    QObject::connect(&service, &TavWebService::requestReceived, &context,
+                     [](const WebRequest&) { BusyThread::workFor(1000); });
+    const QString target = dir + "/picture.png", seen = dir + "/picture.seen";
+    if (download) {
+        QFile::remove(target);
+        QFile::remove(seen);
+        QFile file(target);
+        if (!file.open(QIODevice::WriteOnly) || ::link(QFile::encodeName(target), QFile::encodeName(seen)) != 0)
+            return {};
+    }
+    PeakMemory::reset();
+    const qint64 before = PeakMemory::currentBytes();
+    if (download) {
+        HttpDownFile::getInstance()->downFile(target, "http://" + service.hostPort() + "/huge", kCap);
+    } else {
+        QByteArray reply;
+        TAVNetEvent::getInstance()->post("/huge", "x=1", 60000, reply);
+    }
+    Figures figures;
+    figures.grown = PeakMemory::peakBytes() - before;
+    if (download)
+        figures.written = QFileInfo(seen).size();
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qint64 megabytes = 1024;
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 2 && args.at(1) == "--megabytes")
+        megabytes = args.at(2).toLongLong();
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+
+    TavWebService service;
+    QTemporaryDir dir;
+    if (!service.start() || !dir.isValid() || !NetTestSupport::useServer("127.0.0.1", service.port())
+        || !PeakMemory::reset()) {
+        std::fprintf(stderr, "cannot set up the service or read the memory\n");
+        return 1;
+    }
+    std::printf("A body of %lld MiB at loopback speed, the interface thread busy for 1 s once it is asked for\n",
+                megabytes);
+    std::printf("%-16s %-12s %14s %16s   goal\n", "reply", "length", "peak memory +", "written to disk");
+    bool met = true;
+    for (const bool download : { true, false }) {
+        for (const bool announced : { true, false }) {
+            service.setOversizedReply("/huge", megabytes * kMiB, announced);
+            const Figures f = measure(service, download, dir.path());
+            const qint64 writeGoal = announced ? 0 : kCap;
+            const bool ok = f.grown < kMemoryGoal && f.written <= writeGoal;
+            met = met && ok;
+            std::printf("%-16s %-12s %10lld MiB %16s   < %lld MiB%s  %s\n", download ? "picture" : "web request",
+                        announced ? "announced" : "unannounced", f.grown / kMiB,
+                        f.written < 0 ? "-" : qPrintable(QString("%1 bytes").arg(f.written)), kMemoryGoal / kMiB,
+                        download ? qPrintable(QString(", <= %1 bytes").arg(writeGoal)) : "", ok ? "met" : "NOT MET");
+        }
+    }
+    return met ? 0 : 1;
+}
