@@ -25,6 +25,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <cstdlib>
+
 namespace {
 
 // The one-button message box of start-up.
@@ -99,8 +101,15 @@ int main(int argc, char* argv[])
         showStartUpMessage(QObject::tr("错误"), QObject::tr("数据库加载失败，请联系管理员"));
         return 0;
     }
+    // The file is being read through meanwhile; a damaged one is refused before anything is written into it.
+    database->setDamageHandler([&instance] {
+        showStartUpMessage(QObject::tr("错误"), QObject::tr("数据库加载失败，请联系管理员"));
+        AutoUploadThread::getInstance()->stop();
+        instance.release();
+        std::exit(0);
+    });
     {
-        QSqlDatabase db = database->getDbCon();
+        QSqlDatabase db = database->getReadDbCon();
         TAV_Config::getInstance()->loadAll(db);
         TAV_AppInfo::getInstance()->loadAll(db);
         database->closeDbCon(db);
@@ -143,8 +152,7 @@ int main(int argc, char* argv[])
     loginDlg.startUp();
 
     const int exitCode = QApplication::exec();
-    // The upload thread ends after the cycle under way, so no transaction is cut off at exit; then the clean
-    // exit is noted, and the next start does not read the whole database file.
+    // The upload thread ends after the cycle under way, so no transaction is cut off at exit.
     AutoUploadThread::getInstance()->stop();
     database->closeLocalDb();
 

@@ -8,10 +8,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -23,6 +23,7 @@ const char* const kUser = "admin";
 const char* const kPassword = "qx7dorn#";
 const char* const kCreateName = "tav";
 const char* const kThreadName = "tavThread";
+const char* const kCheckName = "tavCheck";
 const int kPoolSize = 10;
 
 QString poolName(int i)
@@ -51,9 +52,9 @@ void removeOwnFile(const QString& path)
         QFile::remove(path);
 }
 
-// SQLite's own check of the file's structure; a file that is no database fails it at once. It reads the whole
-// file, which takes long once many lessons wait for their upload, so it runs only when the last run may have
-// left the file damaged.
+// SQLite's own check of the file's structure, every page of it: a page damaged between two runs (a bad sector,
+// a backup restored over it) shows here and nowhere else before a write lands on it. It reads the whole file,
+// which takes most of a second once 200 lessons wait for their upload, so it runs on a worker thread.
 QString damage(QSqlDatabase db)
 {
     QSqlQuery query(db);
@@ -66,8 +67,8 @@ QString damage(QSqlDatabase db)
                                                         : QStringLiteral("quick_check: ") + answers.join("; ");
 }
 
-// The check of every start: the file begins with SQLite's header, and the page count SQLite wrote there (when
-// it is current) agrees with the file's length, so a file cut short or overwritten is still refused.
+// The file begins with SQLite's header, and the page count SQLite wrote there (when it is current) agrees with
+// the file's length, so a file cut short or overwritten is refused before the pool opens.
 QString headerProblem(const QString& path)
 {
     QFile file(path);
@@ -88,31 +89,6 @@ QString headerProblem(const QString& path)
     if (pageSize < 512 || (countCurrent && pages != 0 && pages * pageSize != file.size()))
         return QStringLiteral("database disk image is malformed: its header does not fit its length");
     return QString();
-}
-
-// What the last clean exit left beside the file: its length and time of change then. A start that finds them
-// unchanged can trust the file as the program left it.
-QString cleanMarkPath()
-{
-    return TAVDatabase::databasePath() + QStringLiteral("-clean");
-}
-
-QByteArray fileStamp()
-{
-    const QFileInfo info(TAVDatabase::databasePath());
-    return QByteArray::number(info.size()) + ' ' + QByteArray::number(info.lastModified().toMSecsSinceEpoch());
-}
-
-// Removes the mark, so that a run that does not end cleanly leaves none; true when it told of the file as it is.
-bool takeCleanMark()
-{
-    QFile mark(cleanMarkPath());
-    if (!mark.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray stamp = mark.read(64);
-    mark.close();
-    mark.remove();
-    return stamp == fileStamp() && !QFileInfo::exists(TAVDatabase::databasePath() + QStringLiteral("-journal"));
 }
 
 QString missingTables(QSqlDatabase db)
@@ -146,16 +122,29 @@ QString writeProblem(QSqlDatabase db)
     return problem;
 }
 
-// Empty when the file is a sound database of this program that can be written. Only a file the last run did not
-// close cleanly is read through in full.
-QString fileProblem(QSqlDatabase db, bool closedCleanly)
+// Empty when the file looks like a database of this program that can be written; whether every page of it is
+// sound only the read-through tells. SQLite reads the file first, so that a transaction a crash cut off is rolled
+// back before the header is compared with the length.
+QString quickProblem(QSqlDatabase db)
 {
-    QString problem = closedCleanly ? headerProblem(TAVDatabase::databasePath()) : damage(db);
+    QString problem = missingTables(db);
     if (problem.isEmpty())
-        problem = missingTables(db);
+        problem = headerProblem(TAVDatabase::databasePath());
     if (problem.isEmpty())
         problem = writeProblem(db);
     return problem;
+}
+
+// Until the file is known to be sound the pool only reads: a statement that would write fails instead.
+QString keepFromWriting(const QList<QSqlDatabase>& pool)
+{
+    for (const QSqlDatabase& db : pool) {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("PRAGMA query_only = 1")))
+            return QStringLiteral("it cannot be opened for reading only: ")
+                + TavStatement::errorText(query.lastError());
+    }
+    return QString();
 }
 
 // Adds the indexes a file lacks; without them the lesson reads still work, only slower.
@@ -288,9 +277,8 @@ bool TAVDatabase::openLocalDb()
     }
 
     dropPool();
-    const bool closedCleanly = takeCleanMark();
-    if (!closedCleanly)
-        qDebug() << "the last run did not close the database: the file is checked in full";
+    // Earlier versions noted a clean exit beside the file and then trusted it unread; nothing reads that now.
+    QFile::remove(databasePath() + QStringLiteral("-clean"));
     for (int i = 0; i < kPoolSize; ++i) {
         QSqlDatabase db = openConnection(poolName(i), QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.isOpen()) {
@@ -300,43 +288,110 @@ bool TAVDatabase::openLocalDb()
         TavStatement::enableCache(db.connectionName());
         freeList.append(db);
     }
-    const QString problem = fileProblem(freeList.first(), closedCleanly);
+    QString problem = quickProblem(freeList.first());
+    if (problem.isEmpty())
+        problem = keepFromWriting(freeList);
     if (!problem.isEmpty()) {
         // Nothing may borrow a connection to it; the file stays exactly as it is for the administrator.
         qWarning().noquote() << QStringLiteral("****the database file cannot be used: ") + problem;
         dropPool();
         return false;
     }
-    addIndexes(freeList.first());
-    m_opened = true;
     ++m_openings;
+    startFileCheck();
     return true;
 }
 
 void TAVDatabase::closeLocalDb()
 {
-    // Clean only when no connection is out and no other thread still holds "tavThread" or a connection of its
-    // own: then every transaction has ended and the file is as the program wants it.
-    const bool ownClosed = closeOwnConnections();
-    const bool clean = m_opened && freeList.size() == kPoolSize && ownClosed;
+    closeOwnConnections();
     dropPool();
     releaseThreadDbCon();
-    m_opened = false;
+    QMutexLocker locker(&m_checkMutex);
+    m_verdict = Verdict::NoFile;
+}
+
+void TAVDatabase::startFileCheck()
+{
     {
-        QMutexLocker locker(&threadMutex);
-        if (!clean || threadConnection.isValid())
+        QMutexLocker locker(&m_checkMutex);
+        m_verdict = Verdict::Reading;
+    }
+    m_refused = false;
+    m_checkThread = QThread::create([this] {
+        QElapsedTimer clock;
+        clock.start();
+        QString problem;
+        {
+            QSqlDatabase db = openConnection(QLatin1String(kCheckName),
+                                             QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+            problem = db.isOpen() ? damage(db)
+                                  : QStringLiteral("it cannot be read: ") + TavStatement::errorText(db.lastError());
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QLatin1String(kCheckName));
+        if (problem.isEmpty())
+            qDebug().noquote()
+                << QStringLiteral("the database file was read through in %1 ms: it is sound").arg(clock.elapsed());
+        else
+            qWarning().noquote() << QStringLiteral("****the database file cannot be used: ") + problem;
+        {
+            QMutexLocker locker(&m_checkMutex);
+            m_verdict = problem.isEmpty() ? Verdict::Sound : Verdict::Damaged;
+            m_checked.wakeAll();
+        }
+        // Told at once, also when nothing borrows meanwhile (the teacher types the password).
+        if (!problem.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this] { refuseFile(); }, Qt::QueuedConnection);
+    });
+    m_checkThread->start();
+}
+
+void TAVDatabase::endFileCheck()
+{
+    if (!m_checkThread)
+        return;
+    m_checkThread->wait();
+    delete m_checkThread;
+    m_checkThread = nullptr;
+}
+
+bool TAVDatabase::waitForFileCheck()
+{
+    QMutexLocker locker(&m_checkMutex);
+    if (m_verdict == Verdict::Reading) {
+        qDebug() << "waiting for the read-through of the database file";
+        while (m_verdict == Verdict::Reading)
+            m_checked.wait(&m_checkMutex);
+    }
+    return m_verdict == Verdict::Sound;
+}
+
+void TAVDatabase::setDamageHandler(const std::function<void()>& handler)
+{
+    m_damageHandler = handler;
+}
+
+void TAVDatabase::refuseFile()
+{
+    {
+        QMutexLocker locker(&m_checkMutex);
+        if (m_verdict != Verdict::Damaged || m_refused)
             return;
     }
-    if (QFileInfo::exists(databasePath() + QStringLiteral("-journal")))
-        return;
-    QSaveFile mark(cleanMarkPath());
-    if (!mark.open(QIODevice::WriteOnly) || mark.write(fileStamp()) < 0 || !mark.commit())
-        qWarning().noquote() << QStringLiteral("****the clean exit is not noted: ") + mark.errorString();
+    m_refused = true;
+    // No borrow is served from now on; the file stays exactly as it is for the administrator.
+    dropPool();
+    if (m_damageHandler)
+        m_damageHandler();
 }
 
 void TAVDatabase::dropPool()
 {
+    endFileCheck();
     freeList.clear();
+    m_writable.clear();
     for (int i = 0; i < kPoolSize; ++i) {
         TavStatement::dropCache(poolName(i));
         if (QSqlDatabase::contains(poolName(i)))
@@ -348,15 +403,66 @@ QSqlDatabase TAVDatabase::getDbCon()
 {
     qDebug() << "get normal dbCon";
     qDebug().noquote() << QStringLiteral("the free size is: ") + QString::number(freeList.size());
-    if (freeList.isEmpty()) {
-        notify("未有空闲的数据库连接");
-        return QSqlDatabase();
+    if (!waitForFileCheck()) {
+        refuseFile();
+        if (m_refused)
+            return QSqlDatabase();
     }
-    QSqlDatabase db = freeList.takeFirst();
+    QSqlDatabase db = borrow();
+    if (!db.isValid())
+        return db;
+    makeWritable(db);
     if (!db.transaction())
         qWarning().noquote() << QStringLiteral("****getDbCon database error: ")
                 + TavStatement::errorText(db.lastError());
     return db;
+}
+
+QSqlDatabase TAVDatabase::getReadDbCon()
+{
+    qDebug() << "get read dbCon";
+    qDebug().noquote() << QStringLiteral("the free size is: ") + QString::number(freeList.size());
+    QSqlDatabase db = borrow();
+    if (!db.isValid())
+        return db;
+    bool sound;
+    {
+        QMutexLocker locker(&m_checkMutex);
+        sound = m_verdict == Verdict::Sound;
+    }
+    if (sound)
+        makeWritable(db);
+    if (!db.transaction())
+        qWarning().noquote() << QStringLiteral("****getReadDbCon database error: ")
+                + TavStatement::errorText(db.lastError());
+    return db;
+}
+
+QSqlDatabase TAVDatabase::borrow()
+{
+    if (freeList.isEmpty()) {
+        if (!m_refused)
+            notify("未有空闲的数据库连接");
+        return QSqlDatabase();
+    }
+    return freeList.takeFirst();
+}
+
+void TAVDatabase::makeWritable(QSqlDatabase db)
+{
+    if (m_writable.contains(db.connectionName()))
+        return;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA query_only = 0"))) {
+        qWarning().noquote() << QStringLiteral("****getDbCon database error: ")
+                + TavStatement::errorText(query.lastError());
+        return;
+    }
+    query.finish();
+    // The first write of this start: the file is sound, and it gains the indexes it lacks.
+    if (m_writable.isEmpty())
+        addIndexes(db);
+    m_writable.append(db.connectionName());
 }
 
 bool TAVDatabase::closeDbCon(QSqlDatabase db)
@@ -409,6 +515,10 @@ bool TAVDatabase::isPooled(const QSqlDatabase& db) const
 
 QSqlDatabase TAVDatabase::getThreadDbCon()
 {
+    if (!waitForFileCheck()) {
+        qWarning() << "****getThreadDbCon: the database file is not known to be sound, nothing is written into it";
+        return QSqlDatabase();
+    }
     QMutexLocker locker(&threadMutex);
     if (threadConnection.isValid() && threadOwner != QThread::currentThread()) {
         if (threadOwner && threadOwner->isRunning()) {
@@ -460,6 +570,10 @@ void TAVDatabase::releaseThreadDbCon()
 
 QSqlDatabase TAVDatabase::openOwnDbCon(const QString& name, int busyTimeoutMs)
 {
+    if (!waitForFileCheck()) {
+        qWarning() << "****openOwnDbCon: the database file is not known to be sound, nothing is written into it";
+        return QSqlDatabase();
+    }
     QMutexLocker locker(&threadMutex);
     if (QSqlDatabase::contains(name)) {
         qWarning().noquote() << QStringLiteral("****openOwnDbCon: the connection name is in use: ") + name;
@@ -493,11 +607,11 @@ void TAVDatabase::closeOwnDbCon(const QString& name)
     removeConnection(name);
 }
 
-bool TAVDatabase::closeOwnConnections()
+void TAVDatabase::closeOwnConnections()
 {
     QMutexLocker locker(&threadMutex);
     for (auto it = ownConnections.begin(); it != ownConnections.end();) {
-        // A running thread may be inside a transaction on it: that one stays, and the exit is not clean.
+        // A running thread may be inside a transaction on it: that one stays.
         const QPointer<QThread>& owner = it.value();
         if (owner && owner != QThread::currentThread() && owner->isRunning()) {
             qWarning().noquote() << QStringLiteral("****closeLocalDb: a worker thread still holds ") + it.key();
@@ -508,7 +622,6 @@ bool TAVDatabase::closeOwnConnections()
         removeConnection(it.key());
         it = ownConnections.erase(it);
     }
-    return ownConnections.isEmpty();
 }
 
 void TAVDatabase::dropThreadConnection()

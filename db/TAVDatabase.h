@@ -9,7 +9,11 @@
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QThread>
+#include <QWaitCondition>
+
+#include <functional>
 
 // Owner of the database file "TAVSqlite.db" in the program directory and of every connection to it:
 // ten pooled connections (tav0 ... tav9) for the interface thread and "tavThread" for the upload thread.
@@ -19,6 +23,10 @@
 // only by the thread that opened it, so getThreadDbCon() opens "tavThread" in the calling thread on first use;
 // the upload thread may call releaseThreadDbCon() before it ends. Another worker thread that writes beside the
 // pool opens a connection of its own with openOwnDbCon() and closes it with closeOwnDbCon() before it ends.
+//
+// Nothing is written into the file before it has been read through in full and found sound: openLocalDb()
+// checks what is quick and starts the read-through on a worker thread, every borrow that may write waits for
+// its verdict, and a damaged file is refused before any write reached it.
 class TAVDatabase : public QObject
 {
 public:
@@ -34,20 +42,29 @@ public:
     bool createDb();
     // Grants read and write on the file to every user who may use the program directory.
     void setAuthority();
-    // Opens the ten pooled connections. False, with no connection kept, when the file is missing, a connection
-    // does not open, or the file is damaged, lacks a table of the schema or cannot be written; the file is
-    // never changed then. The file is read through in full for damage only when the last run did not close it
-    // with closeLocalDb() or it changed since; otherwise its header is checked. A usable file gains the
-    // indexes it lacks.
+    // Opens the ten pooled connections, able only to read until the file is found sound, and starts reading
+    // the file through on a worker thread. False, with no connection kept, when the file is missing, a
+    // connection does not open, or the file's header does not fit its length, it lacks a table of the schema
+    // or it cannot be written; the file is never changed then. Once the file is found sound, the first borrow
+    // adds the indexes it lacks.
     bool openLocalDb();
-    // Ends the program's use of the file at exit: closes the pooled connections, and "tavThread" and the
-    // connections of openOwnDbCon() that the calling thread opened or whose thread has ended. With every
-    // connection given back or closed and the upload thread ended, it notes the clean exit beside the file, so
-    // that the next start need not read the whole file.
+    // Ends the program's use of the file at exit: waits for the read-through, closes the pooled connections, and
+    // "tavThread" and the connections of openOwnDbCon() that the calling thread opened or whose thread has ended.
     void closeLocalDb();
 
-    // Borrows a pooled connection with a transaction begun; an invalid handle when none is free.
+    // Waits until the read-through started by openLocalDb() has given its verdict; true when the file is sound.
+    // Any thread may call it; false also when no file was opened. Every borrow that may write calls it first.
+    bool waitForFileCheck();
+    // Called once in the interface thread when the read-through found the file damaged: nothing has been
+    // written into it, and no borrow is served from then on. Start-up tells the teacher and ends the program.
+    void setDamageHandler(const std::function<void()>& handler);
+
+    // Borrows a pooled connection with a transaction begun, once the file is known to be sound (waiting for the
+    // read-through when it is still under way); an invalid handle when none is free or the file is damaged.
     QSqlDatabase getDbCon();
+    // Borrows a pooled connection at once, also while the file is still being read through, for reads: writes on
+    // it fail until the file is found sound. Given back as getDbCon()'s are.
+    QSqlDatabase getReadDbCon();
     // Commits and gives the connection back. A failed commit is rolled back first, so the next borrower
     // starts clean. Handles that are not pooled connections (an invalid one included) are not taken.
     // True when the transaction was committed.
@@ -57,17 +74,19 @@ public:
     // are not taken, as with closeDbCon().
     void rollbackDbCon(QSqlDatabase db);
 
-    // The calling thread's "tavThread" connection with a transaction begun; opened on first use.
-    // Invalid when the file is missing, it does not open, or another running thread holds it.
+    // The calling thread's "tavThread" connection with a transaction begun; opened on first use, once the file
+    // is known to be sound. Invalid when the file is missing or damaged, it does not open, or another running
+    // thread holds it.
     QSqlDatabase getThreadDbCon();
     // Commits the upload thread's transaction, rolling back when the commit fails.
     void closeThreadDbCon(QSqlDatabase db);
     // Closes "tavThread"; only the thread that opened it may call this.
     void releaseThreadDbCon();
 
-    // Opens a connection of the calling thread under the name, waiting up to busyTimeoutMs for a lock another
-    // connection holds; the caller begins and ends its transactions itself. Invalid when the file is missing,
-    // the name is in use, or it does not open. Only the calling thread may use it and close it.
+    // Opens a connection of the calling thread under the name, once the file is known to be sound, waiting up to
+    // busyTimeoutMs for a lock another connection holds; the caller begins and ends its transactions itself.
+    // Invalid when the file is missing or damaged, the name is in use, or it does not open. Only the calling
+    // thread may use it and close it.
     QSqlDatabase openOwnDbCon(const QString& name, int busyTimeoutMs);
     // Closes a connection of openOwnDbCon(), from the thread that opened it; the caller holds no copy of it.
     void closeOwnDbCon(const QString& name);
@@ -82,11 +101,19 @@ private:
     TAVDatabase() = default;
     ~TAVDatabase() override;
 
+    // What the read-through of the file has found.
+    enum class Verdict { NoFile, Reading, Sound, Damaged };
+
     static bool makeSchema();
+    void startFileCheck();
+    void endFileCheck();
+    void refuseFile();
+    QSqlDatabase borrow();
+    void makeWritable(QSqlDatabase db);
     void dropPool();
     bool isPooled(const QSqlDatabase& db) const;
     void dropThreadConnection();
-    bool closeOwnConnections();
+    void closeOwnConnections();
     static void notify(const char* text);
 
     QList<QSqlDatabase> freeList;
@@ -94,6 +121,13 @@ private:
     QPointer<QThread> threadOwner;
     QHash<QString, QPointer<QThread>> ownConnections; // name to the thread that opened it
     QMutex threadMutex;
-    bool m_opened = false;
     int m_openings = 0;
+
+    QMutex m_checkMutex;
+    QWaitCondition m_checked;
+    Verdict m_verdict = Verdict::NoFile;
+    QThread* m_checkThread = nullptr;
+    std::function<void()> m_damageHandler;
+    bool m_refused = false;
+    QStringList m_writable; // pooled connections that may write, once the file is sound
 };

@@ -2,11 +2,15 @@
 
 #include <QByteArray>
 #include <QSqlDriver>
+#include <QtDebug>
 
+#include <dlfcn.h>
 #include <sqlite3.h>
 
+#include <atomic>
+
 namespace {
-// The SQLite handle of an open connection of the QSQLITE driver, which links the same SQLite library.
+// The SQLite handle of an open connection of the QSQLITE driver.
 sqlite3* handleOf(const QSqlDatabase& db)
 {
     if (!db.isValid() || !db.isOpen())
@@ -17,6 +21,21 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
+// Whether the QSQLITE driver shares this program's SQLite library; asked once, the driver being loaded once.
+bool sharesSqlite(const QSqlDriver* driver)
+{
+    static std::atomic<int> known { -1 };
+    int shares = known.load();
+    if (shares < 0) {
+        shares = TavRowCursor::driverSharesSqlite(driver) ? 1 : 0;
+        if (!shares)
+            qWarning() << "****the SQLite driver does not use the SQLite library of the program: the upload reads "
+                          "its rows through QSqlQuery";
+        known.store(shares);
+    }
+    return shares == 1;
+}
+
 QString sqliteText(sqlite3* handle)
 {
     return QString::fromUtf8(sqlite3_errmsg(handle));
@@ -24,14 +43,31 @@ QString sqliteText(sqlite3* handle)
 } // namespace
 
 TavRowCursor::TavRowCursor(const QSqlDatabase& db, const QString& sql)
+    : TavRowCursor(db, sql, db.isValid() && sharesSqlite(db.driver()) ? Reading::Straight : Reading::ThroughQuery)
+{
+}
+
+TavRowCursor::TavRowCursor(const QSqlDatabase& db, const QString& sql, Reading reading)
     : m_sql(sql)
+{
+    if (reading == Reading::Straight) {
+        prepareStraight(db);
+        return;
+    }
+    m_query = std::make_unique<QSqlQuery>(db);
+    m_query->setForwardOnly(true);
+    if (!m_query->prepare(sql))
+        fail(TavStatement::errorText(m_query->lastError()));
+}
+
+void TavRowCursor::prepareStraight(const QSqlDatabase& db)
 {
     sqlite3* handle = handleOf(db);
     if (!handle) {
         fail(QStringLiteral("the connection is not open"));
         return;
     }
-    const QByteArray text = sql.toUtf8();
+    const QByteArray text = m_sql.toUtf8();
     if (sqlite3_prepare_v2(handle, text.constData(), text.size(), &m_statement, nullptr) != SQLITE_OK) {
         fail(QStringLiteral("Unable to execute statement (") + sqliteText(handle) + QLatin1Char(')'));
         sqlite3_finalize(m_statement);
@@ -41,9 +77,11 @@ TavRowCursor::TavRowCursor(const QSqlDatabase& db, const QString& sql)
 
 TavRowCursor::TavRowCursor(TavRowCursor&& other) noexcept
     : m_statement(other.m_statement)
+    , m_query(std::move(other.m_query))
     , m_sql(std::move(other.m_sql))
     , m_bound(other.m_bound)
     , m_failed(other.m_failed)
+    , m_ran(other.m_ran)
 {
     other.m_statement = nullptr;
 }
@@ -54,8 +92,30 @@ TavRowCursor::~TavRowCursor()
     sqlite3_finalize(m_statement);
 }
 
+bool TavRowCursor::driverSharesSqlite(const QSqlDriver* driver)
+{
+    // The library the driver's code lives in, and what a call of SQLite from there reaches: this program's
+    // library gives the text of its own version, at its own address. A driver with SQLite built in reaches its
+    // copy, or finds no SQLite to call when the copy's names are hidden.
+    Dl_info place {};
+    if (!driver || !dladdr(driver->metaObject(), &place) || !place.dli_fname)
+        return false;
+    void* library = dlopen(place.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    if (!library)
+        return false;
+    using Version = const char* (*)();
+    const auto version = reinterpret_cast<Version>(dlsym(library, "sqlite3_libversion"));
+    const bool same = version && version() == sqlite3_libversion();
+    dlclose(library);
+    return same;
+}
+
 TavRowCursor& TavRowCursor::bind(int value)
 {
+    if (m_query) {
+        m_query->addBindValue(value);
+        return *this;
+    }
     if (m_statement && sqlite3_bind_int(m_statement, ++m_bound, value) != SQLITE_OK)
         fail(QStringLiteral("Unable to bind value (") + sqliteText(sqlite3_db_handle(m_statement)) + QLatin1Char(')'));
     return *this;
@@ -63,7 +123,21 @@ TavRowCursor& TavRowCursor::bind(int value)
 
 bool TavRowCursor::next()
 {
-    if (!m_statement || m_failed)
+    if (m_failed)
+        return false;
+    if (m_query) {
+        if (!m_ran && !m_query->exec()) {
+            fail(TavStatement::errorText(m_query->lastError()));
+            return false;
+        }
+        m_ran = true;
+        if (m_query->next())
+            return true;
+        if (m_query->lastError().isValid())
+            fail(TavStatement::errorText(m_query->lastError()));
+        return false;
+    }
+    if (!m_statement)
         return false;
     const int step = sqlite3_step(m_statement);
     if (step == SQLITE_ROW)
@@ -83,6 +157,8 @@ void TavRowCursor::fail(const QString& driverText)
 
 int TavRowCursor::number(int column) const
 {
+    if (m_query)
+        return m_query->value(column).toInt();
     if (sqlite3_column_type(m_statement, column) == SQLITE_INTEGER)
         return int(sqlite3_column_int64(m_statement, column));
     return value(column).toInt();
@@ -90,6 +166,10 @@ int TavRowCursor::number(int column) const
 
 QStringView TavRowCursor::text(int column)
 {
+    if (m_query) {
+        m_converted = m_query->value(column).toString();
+        return m_converted;
+    }
     switch (sqlite3_column_type(m_statement, column)) {
     case SQLITE_TEXT: {
         // Asked in this order, SQLite hands over the stored UTF-8 as it is.
@@ -147,6 +227,10 @@ QStringView TavRowCursor::decodeAsSqlite(const unsigned char* bytes, int size)
 
 QStringView TavRowCursor::time(int column)
 {
+    if (m_query) {
+        m_converted = m_times(m_query->value(column));
+        return m_converted;
+    }
     const int type = sqlite3_column_type(m_statement, column);
     if (type == SQLITE_NULL)
         return QStringView(u"");
@@ -161,6 +245,8 @@ QStringView TavRowCursor::time(int column)
 
 QVariant TavRowCursor::value(int column) const
 {
+    if (m_query)
+        return m_query->value(column);
     // The value the QSQLITE driver makes of each storage class.
     switch (sqlite3_column_type(m_statement, column)) {
     case SQLITE_INTEGER:

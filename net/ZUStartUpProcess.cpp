@@ -32,7 +32,7 @@ bool ZUStartUpProcess::startUp()
 bool ZUStartUpProcess::checkUpdate(const VersionInfo& info)
 {
     TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
+    QSqlDatabase db = database->getReadDbCon();
     const QString localVersion = TAV_AppInfo::getInstance()->selectVersion(db);
     database->closeDbCon(db);
     TAVMemInfo::getInstance()->version = localVersion;

@@ -28,7 +28,7 @@ QString ZUTAVVersionUpdateManager::requestUrl(const QString& localVersion)
 VersionInfo ZUTAVVersionUpdateManager::checkVersion()
 {
     TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
+    QSqlDatabase db = database->getReadDbCon();
     const QString localVersion = TAV_AppInfo::getInstance()->selectVersion(db);
     database->closeDbCon(db);
 

@@ -15,7 +15,8 @@
 
 void ZULoginSer::readSavedLogin(int& autologin, QString& username, QString& password)
 {
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    // Read while the database file may still be read through at start-up.
+    QSqlDatabase db = TAVDatabase::getInstance()->getReadDbCon();
     TAV_AppInfo* app = TAV_AppInfo::getInstance();
     autologin = app->selectAutoLogin(db);
     username = app->selectLoginUserName(db);

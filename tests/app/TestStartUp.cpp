@@ -1,6 +1,8 @@
 #include "DbTestSupport.h"
 #include "ProgramDirCopy.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -111,6 +113,7 @@ private slots:
     void unusableDatabaseEndsStartUp();
     void formsKeepTheirLookInAnyFolder_data();
     void formsKeepTheirLookInAnyFolder();
+    void damagedPageAfterACleanExitEndsTheProgramUnchanged();
 };
 
 void TestStartUp::startUpLogsItsStepsInOrderEvenAfterKill()
@@ -217,6 +220,56 @@ void TestStartUp::formsKeepTheirLookInAnyFolder()
     QTRY_VERIFY_WITH_TIMEOUT(logOf(dir, 0).contains("enter ZUTAVStartUpProcess startUp"), 60000);
     QCOMPARE(logOf(dir, 0).filter("stylesheet"), QStringList());
     QCOMPARE(tav->state(), QProcess::Running);
+}
+
+// A page the start reads nothing from is damaged after a clean exit, the file keeping its length and time (a bad
+// sector; a backup restored with its times): the program refuses the file before the teacher's first write.
+void TestStartUp::damagedPageAfterACleanExitEndsTheProgramUnchanged()
+{
+    ProgramDirCopy dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString database = dir.filePath("TAVSqlite.db");
+    BoxAnswerer answerer;
+    QProcess* first = startTav(dir, 0);
+    QCOMPARE(startUpOf(dir, 0), expectedStartUp());
+    QFile quit(dir.filePath("test-quit"));
+    QVERIFY(quit.open(QIODevice::WriteOnly));
+    quit.close();
+    QVERIFY2(first->waitForFinished(30000), "TAV did not end");
+    QCOMPARE(first->exitStatus() == QProcess::NormalExit ? first->exitCode() : -1, 0);
+    QVERIFY(quit.remove());
+
+    int pageSize = 0;
+    int page = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "pages");
+        db.setDatabaseName(database);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        QSqlQuery query(db);
+        QVERIFY(db.open() && query.exec("PRAGMA page_size") && query.next());
+        pageSize = query.value(0).toInt();
+        QVERIFY(query.exec("select rootpage from sqlite_master where name = 'TAV_ExamStuAnswer_Pro'") && query.next());
+        page = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("pages");
+    {
+        QFile file(database);
+        const QDateTime changed = QFileInfo(database).lastModified();
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(qint64(page - 1) * pageSize));
+        QVERIFY(file.write(QByteArray(pageSize, '\0')) == pageSize && file.flush());
+        QVERIFY(file.setFileTime(changed, QFileDevice::FileModificationTime));
+    }
+    const QByteArray before = DbTestSupport::whatStandsAt(database);
+
+    for (int n = 1; n < 3; ++n) {
+        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+        QProcess* tav = dir.start("TAV");
+        QVERIFY2(tav->waitForFinished(30000), "TAV went on with a damaged database");
+        QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
+        QCOMPARE(boxesOf(dir, n), QStringList("错误 / 数据库加载失败，请联系管理员"));
+    }
+    QCOMPARE(DbTestSupport::whatStandsAt(database), before);
+    QCOMPARE(DbTestSupport::whatStandsAt(database + "-journal"), QByteArray("nothing"));
 }
 
 QTEST_GUILESS_MAIN(TestStartUp)

@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -38,6 +40,35 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Overwrites bytes of the file where they stand and gives it back its time of change: the file looks as the
+// last run left it, as after a bad sector or a backup restored with its times.
+bool damageInPlace(const QString& path, qint64 at, const QByteArray& bytes)
+{
+    QFile file(path);
+    const QDateTime changed = QFileInfo(path).lastModified();
+    const qint64 size = file.size();
+    return file.open(QIODevice::ReadWrite) && file.seek(at) && file.write(bytes) == bytes.size() && file.flush()
+        && file.size() == size && file.setFileTime(changed, QFileDevice::FileModificationTime);
+}
+
+// The page size and the number of the first page of a table, read without changing the file.
+QPair<int, int> pageOf(const QString& path, const QString& table)
+{
+    QPair<int, int> found { 0, 0 };
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "pages");
+        db.setDatabaseName(path);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        QSqlQuery query(db);
+        if (db.open() && query.exec("PRAGMA page_size") && query.next())
+            found.first = query.value(0).toInt();
+        if (query.exec("select rootpage from sqlite_master where name = '" + table + "'") && query.next())
+            found.second = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("pages");
+    return found;
 }
 
 // The bytes of a database file made by the given statements, on top of the given bytes.
@@ -102,6 +133,14 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         m_good = file.readAll();
         QVERIFY(m_good.size() > 16 * 4096);
+        // A file some lessons have used: results over many pages, and pages freed by deleted ones.
+        m_used = databaseBytes(m_good,
+                               { "with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+                                 "insert into TAV_StuResult (interactID, dovaneID, createDate, result, status) "
+                                 "select i / 60, 'K' || i, '2024-09-02 08:00:00', '数学 A', 0 from n",
+                                 "delete from TAV_StuResult where interactID between 10 and 20" });
+        QVERIFY(m_used.size() > 30 * 4096);
+        QVERIFY(quint8(m_used.at(39)) > 0); // free pages
     }
 
     void cleanup()
@@ -147,8 +186,8 @@ private slots:
         if (afterCleanExit) {
             QVERIFY(writeFile(dbPath(), m_good));
             QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+            TAVDatabase::getInstance()->closeDbCon(TAVDatabase::getInstance()->getDbCon());
             TAVDatabase::getInstance()->closeLocalDb();
-            QVERIFY(QFileInfo::exists(dbPath() + "-clean"));
         }
         QVERIFY(place(kind));
         const QByteArray before = whatStandsAt(dbPath());
@@ -197,26 +236,25 @@ private slots:
         QCOMPARE(QFileInfo(dbPath()).isSymLink(), kind == "link");
     }
 
-    // The whole file is read for damage only when the last run may have left it damaged: it did not close the
-    // database, or the file changed since.
-    void fileIsReadThroughOnlyAfterAnUncleanExit_data()
+    // Every start reads the whole file for damage, whatever the last run did: the file can change between two
+    // runs without a trace in its length or its time.
+    void fileIsReadThroughAtEveryStart_data()
     {
         QTest::addColumn<QString>("since"); // what happened after the last run
-        QTest::addColumn<bool>("readThrough");
-        QTest::newRow("closed cleanly") << "closed" << false;
-        QTest::newRow("ended without closing") << "crashed" << true;
-        QTest::newRow("closed, then a start that ended without closing") << "closed, crashed" << true;
-        QTest::newRow("closed, then written by another program") << "closed, written" << true;
-        QTest::newRow("closed, then a journal appeared") << "closed, journal" << true;
+        QTest::newRow("closed cleanly") << "closed";
+        QTest::newRow("ended without closing") << "crashed";
+        QTest::newRow("closed, then a start that ended without closing") << "closed, crashed";
+        QTest::newRow("closed, then written by another program") << "closed, written";
+        QTest::newRow("closed, then a journal appeared") << "closed, journal";
     }
 
-    void fileIsReadThroughOnlyAfterAnUncleanExit()
+    void fileIsReadThroughAtEveryStart()
     {
         QFETCH(QString, since);
-        QFETCH(bool, readThrough);
         TAVDatabase* database = TAVDatabase::getInstance();
         QVERIFY(writeFile(dbPath(), m_good));
         QVERIFY(database->openLocalDb());
+        database->closeDbCon(database->getDbCon());
         if (since.startsWith("closed"))
             database->closeLocalDb();
         if (since.endsWith("crashed"))
@@ -228,23 +266,152 @@ private slots:
 
         LogCapture log;
         QVERIFY(database->openLocalDb());
-        QCOMPARE(log.contains("checked in full"), readThrough);
-        QVERIFY(!QFileInfo::exists(dbPath() + "-clean")); // a crash from here on reads it through again
-        database->closeLocalDb();
-    }
-
-    void cleanExitIsNotNotedWithAConnectionOut()
-    {
-        TAVDatabase* database = TAVDatabase::getInstance();
-        QVERIFY(writeFile(dbPath(), m_good));
-        QVERIFY(database->openLocalDb());
-        QSqlDatabase db = database->getDbCon();
-        QVERIFY(db.isOpen());
+        QVERIFY(database->waitForFileCheck());
+        QVERIFY2(log.contains("read through"), qPrintable(log.lines().join('\n')));
         database->closeLocalDb();
         QVERIFY(!QFileInfo::exists(dbPath() + "-clean"));
     }
 
-    // Files made by earlier versions have no index; the lesson reads would scan whole tables without them.
+    // A page damaged between two runs, the file's length and time kept: the quick checks of the start cannot see
+    // it, the read-through does, and nothing is ever written into the file.
+    void damagedPageIsRefusedBeforeAnyWrite_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("a page of results zeroed") << "zeroed";
+        QTest::newRow("a page of results overwritten") << "overwritten";
+        QTest::newRow("free page count") << "free count";
+    }
+
+    void damagedPageIsRefusedBeforeAnyWrite()
+    {
+        QFETCH(QString, damage);
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QVERIFY(writeFile(dbPath(), m_used));
+        // The last run used the file and ended as the teacher ends it.
+        QVERIFY(database->openLocalDb());
+        QSqlDatabase last = database->getDbCon();
+        QVERIFY(QSqlQuery(last).exec("update TAV_Config set keyNalue = '45' where keyName = 'TimeLimit'"));
+        QVERIFY(database->closeDbCon(last));
+        database->closeLocalDb();
+
+        const QPair<int, int> page = pageOf(dbPath(), "TAV_StuResult");
+        QVERIFY(page.first > 0 && page.second > 1);
+        const qint64 at = qint64(page.second - 1) * page.first;
+        if (damage == "zeroed") {
+            QVERIFY(damageInPlace(dbPath(), at, QByteArray(page.first, '\0')));
+        } else if (damage == "overwritten") {
+            QByteArray bytes(page.first, '\0');
+            QRandomGenerator generator(24);
+            generator.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+            QVERIFY(damageInPlace(dbPath(), at, bytes));
+        } else {
+            QByteArray count = m_used.mid(36, 4);
+            count[3] = char(quint8(count.at(3)) + 3);
+            QVERIFY(damageInPlace(dbPath(), 36, count));
+        }
+        const QByteArray before = whatStandsAt(dbPath());
+
+        LogCapture log;
+        int told = 0;
+        database->setDamageHandler([&told] { ++told; });
+        QVERIFY(database->openLocalDb());
+        // Reading goes on meanwhile; a write fails there, whether the verdict has come or not.
+        QSqlDatabase reading = database->getReadDbCon();
+        QVERIFY(!QSqlQuery(reading).exec("update TAV_Config set keyNalue = '50' where keyName = 'TimeLimit'"));
+        if (reading.isValid())
+            database->rollbackDbCon(reading);
+        QVERIFY(!database->getDbCon().isValid());
+        QCOMPARE(told, 1);
+        QVERIFY(!database->getDbCon().isValid());
+        QVERIFY(!database->getReadDbCon().isValid());
+        QVERIFY(!database->getThreadDbCon().isValid());
+        QVERIFY(!database->openOwnDbCon("keeper", 1000).isValid());
+        QCOMPARE(told, 1);
+        QVERIFY2(log.contains("****the database file cannot be used: quick_check"), qPrintable(log.lines().join('\n')));
+        database->closeLocalDb();
+        database->setDamageHandler(nullptr);
+
+        QCOMPARE(whatStandsAt(dbPath()), before);
+        QCOMPARE(whatStandsAt(dbPath() + "-journal"), QByteArray("nothing"));
+    }
+
+    // The same file undamaged: reads are served at once, and the first write waits for the verdict only.
+    void soundFileTakesWritesOnceReadThrough()
+    {
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QVERIFY(writeFile(dbPath(), m_used));
+        int told = 0;
+        database->setDamageHandler([&told] { ++told; });
+        QVERIFY(database->openLocalDb());
+        QSqlDatabase reading = database->getReadDbCon();
+        QSqlQuery read(reading);
+        QVERIFY(read.exec("select keyNalue from TAV_Config where keyName = 'TimeLimit'") && read.next());
+        QCOMPARE(read.value(0).toString(), QString("30"));
+        read.finish();
+        database->closeDbCon(reading);
+        QSqlDatabase db = database->getDbCon();
+        QVERIFY(QSqlQuery(db).exec("update TAV_Config set keyNalue = '45' where keyName = 'TimeLimit'"));
+        QVERIFY(database->closeDbCon(db));
+        QCOMPARE(committedValue("select keyNalue from TAV_Config where keyName = 'TimeLimit'").toString(), "45");
+        // Every pooled connection writes from then on, also one borrowed for reading.
+        for (int i = 0; i < 10; ++i) {
+            QSqlDatabase again = i % 2 ? database->getDbCon() : database->getReadDbCon();
+            QVERIFY(QSqlQuery(again).exec("update TAV_Config set keyNalue = '" + QString::number(i)
+                                          + "' where "
+                                            "keyName = 'TimeLimit'"));
+            QVERIFY(database->closeDbCon(again));
+        }
+        QCOMPARE(told, 0);
+        database->closeLocalDb();
+        database->setDamageHandler(nullptr);
+    }
+
+    // Nothing is left beside the file; what an earlier version noted there is not trusted, and goes.
+    void noteOfAnEarlierVersionIsNotTrusted()
+    {
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QVERIFY(writeFile(dbPath(), m_good));
+        QVERIFY(writeFile(dbPath() + "-clean", "69632 1725264000000"));
+        LogCapture log;
+        QVERIFY(database->openLocalDb());
+        QVERIFY(database->waitForFileCheck());
+        QVERIFY(log.contains("read through"));
+        QVERIFY(!QFileInfo::exists(dbPath() + "-clean"));
+        database->closeDbCon(database->getDbCon());
+        database->closeLocalDb();
+        QVERIFY(!QFileInfo::exists(dbPath() + "-clean"));
+    }
+
+    // SQLite writes the page size and the page count in big-endian bytes; from 128 pages, or with pages of
+    // 32 KiB, one of them is 0x80 or more.
+    void headerOfALargeFileIsReadWhole_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::newRow("200 pages") << QStringList {
+            "create table filler (b)",
+            "insert into filler select zeroblob(3900) from (with recursive n(i) as (select 1 union all select i + 1 "
+            "from n where i < 190) select i from n)"
+        };
+        QTest::newRow("pages of 32 KiB") << QStringList { "PRAGMA page_size = 32768", "VACUUM" };
+    }
+
+    void headerOfALargeFileIsReadWhole()
+    {
+        QFETCH(QStringList, statements);
+        const QByteArray bytes = databaseBytes(m_good, statements);
+        const QByteArray numbers = bytes.mid(16, 2) + bytes.mid(28, 4);
+        QVERIFY(std::any_of(numbers.cbegin(), numbers.cend(), [](char c) { return quint8(c) >= 0x80; }));
+        QVERIFY(writeFile(dbPath(), bytes));
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QVERIFY(database->openLocalDb());
+        QSqlDatabase db = database->getDbCon();
+        QVERIFY(QSqlQuery(db).exec("update TAV_Config set keyNalue = '45' where keyName = 'TimeLimit'"));
+        QVERIFY(database->closeDbCon(db));
+        database->closeLocalDb();
+    }
+
+    // Files made by earlier versions have no index; the lesson reads would scan whole tables without them. The
+    // first write of a start makes them.
     void openedFileGainsTheParentIndexes()
     {
         QVERIFY(writeFile(dbPath(), m_good));
@@ -252,6 +419,7 @@ private slots:
                  0);
         for (int start = 0; start < 2; ++start) {
             QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+            TAVDatabase::getInstance()->closeDbCon(TAVDatabase::getInstance()->getDbCon());
             TAVDatabase::getInstance()->closeLocalDb();
         }
         QCOMPARE(committedValue("select group_concat(tbl_name || '.' || name, ' ') from (select tbl_name, name from "
@@ -318,6 +486,7 @@ private:
     }
 
     QByteArray m_good;
+    QByteArray m_used;
 };
 
 TAV_DB_TEST_MAIN(TestDbStartUpFile)

@@ -1,9 +1,11 @@
 // Loaded into a TAV started by a test (QT_PLUGIN_PATH to this folder's build, QT_QPA_GENERIC_PLUGINS=tavboxanswerer):
 // confirms every modal box the program shows, as a teacher would, and writes its title and text into the
-// program's own log, so the test reads them in order with the start-up lines.
+// program's own log, so the test reads them in order with the start-up lines. Once a file "test-quit" appears in
+// the program's folder it ends the program as the teacher's exit does.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDebug>
+#include <QFile>
 #include <QGenericPlugin>
 #include <QLabel>
 #include <QTimer>
@@ -17,6 +19,9 @@ QString labelText(const QWidget* box, const char* name)
 
 void answerModalBox()
 {
+    // Asked again at every tick: a quit that meets a nested event loop only ends that loop.
+    if (QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/test-quit")))
+        QCoreApplication::quit();
     QWidget* box = QApplication::activeModalWidget();
     if (!box || !box->isVisible())
         return;

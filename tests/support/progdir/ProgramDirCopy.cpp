@@ -32,7 +32,7 @@ ScopedIpcDir::~ScopedIpcDir()
     }
 }
 
-ProgramDirCopy::ProgramDirCopy(const QString& folder)
+ProgramDirCopy::ProgramDirCopy(const QString& folder, const QString& from)
 {
     if (!m_root.isValid()) {
         m_error = "no temporary folder: " + m_root.errorString();
@@ -44,7 +44,7 @@ ProgramDirCopy::ProgramDirCopy(const QString& folder)
         m_error = "cannot create " + m_ipc;
         return;
     }
-    const QString source = QStringLiteral(TAV_BIN_DIR);
+    const QString source = from.isEmpty() ? QStringLiteral(TAV_BIN_DIR) : from;
     if (!QFileInfo(source).isDir()) {
         m_error = "no program directory at " + source;
         return;

@@ -30,8 +30,9 @@ private:
 class ProgramDirCopy
 {
 public:
-    // The copy lies in the folder of that name (a relative path) in a temporary folder.
-    explicit ProgramDirCopy(const QString& folder = QStringLiteral("bin"));
+    // The copy lies in the folder of that name (a relative path) in a temporary folder; it is a copy of the given
+    // program directory, by default of the build's build/bin.
+    explicit ProgramDirCopy(const QString& folder = QStringLiteral("bin"), const QString& source = QString());
     ~ProgramDirCopy();
 
     ProgramDirCopy(const ProgramDirCopy&) = delete;
