@@ -75,7 +75,12 @@ int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>
     // lie in it as beside the program.
     const QString folder = dir.filePath(QStringLiteral("Übung"));
     const QString copy = folder + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    if (!dir.isValid() || !QDir().mkpath(folder) || !QFile::copy(QCoreApplication::applicationFilePath(), copy)
+    // Other users may enter it as they may a program folder, so that tests can try the rights of a user who is
+    // not the owner.
+    const QFileDevice::Permissions enterable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+        | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    if (!dir.isValid() || !QFile::setPermissions(dir.path(), enterable) || !QDir().mkpath(folder)
+        || !QFile::copy(QCoreApplication::applicationFilePath(), copy)
         || !QFile::link(QStringLiteral(TAV_BIN_DIR "/Resources"), folder + "/Resources")) {
         qCritical("cannot make a private program directory");
         return 1;
