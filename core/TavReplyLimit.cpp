@@ -18,6 +18,11 @@ TavReplyLimit::TavReplyLimit(QNetworkReply* reply, qint64 maxBytes, Sink sink)
     connect(reply, &QNetworkReply::readyRead, this, &TavReplyLimit::takeAvailable);
 }
 
+TavReplyLimit* TavReplyLimit::of(const QNetworkReply* reply)
+{
+    return reply ? reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
 void TavReplyLimit::checkAnnouncedLength()
 {
     if (m_maxBytes < 0 || !m_refusal.isEmpty())

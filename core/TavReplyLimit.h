@@ -23,6 +23,8 @@ public:
     // Watches a reply that was just sent, as its child. maxBytes -1: no size, only the read buffer. Without a
     // sink the body is kept here.
     TavReplyLimit(QNetworkReply* reply, qint64 maxBytes, Sink sink = nullptr);
+    // The limit watching the reply; null when none does.
+    static TavReplyLimit* of(const QNetworkReply* reply);
 
     // Takes whatever the reply holds; also what comes with its finished(), before a reader of the body.
     void takeAvailable();

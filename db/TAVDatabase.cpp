@@ -402,39 +402,35 @@ void TAVDatabase::dropPool()
 QSqlDatabase TAVDatabase::getDbCon()
 {
     qDebug() << "get normal dbCon";
-    qDebug().noquote() << QStringLiteral("the free size is: ") + QString::number(freeList.size());
     if (!waitForFileCheck()) {
         refuseFile();
         if (m_refused)
             return QSqlDatabase();
     }
-    QSqlDatabase db = borrow();
-    if (!db.isValid())
-        return db;
-    makeWritable(db);
-    if (!db.transaction())
-        qWarning().noquote() << QStringLiteral("****getDbCon database error: ")
-                + TavStatement::errorText(db.lastError());
-    return db;
+    return lend(true, "****getDbCon database error: ");
 }
 
 QSqlDatabase TAVDatabase::getReadDbCon()
 {
     qDebug() << "get read dbCon";
-    qDebug().noquote() << QStringLiteral("the free size is: ") + QString::number(freeList.size());
-    QSqlDatabase db = borrow();
-    if (!db.isValid())
-        return db;
     bool sound;
     {
         QMutexLocker locker(&m_checkMutex);
         sound = m_verdict == Verdict::Sound;
     }
-    if (sound)
+    return lend(sound, "****getReadDbCon database error: ");
+}
+
+QSqlDatabase TAVDatabase::lend(bool writable, const char* failure)
+{
+    qDebug().noquote() << QStringLiteral("the free size is: ") + QString::number(freeList.size());
+    QSqlDatabase db = borrow();
+    if (!db.isValid())
+        return db;
+    if (writable)
         makeWritable(db);
     if (!db.transaction())
-        qWarning().noquote() << QStringLiteral("****getReadDbCon database error: ")
-                + TavStatement::errorText(db.lastError());
+        qWarning().noquote() << QLatin1String(failure) + TavStatement::errorText(db.lastError());
     return db;
 }
 

@@ -108,6 +108,9 @@ private:
     void startFileCheck();
     void endFileCheck();
     void refuseFile();
+    // A borrowed connection with a transaction begun, able to write when writable; failure prefixes the log line
+    // of a transaction that does not begin.
+    QSqlDatabase lend(bool writable, const char* failure);
     QSqlDatabase borrow();
     void makeWritable(QSqlDatabase db);
     void dropPool();

@@ -169,7 +169,7 @@ void AutoUploadThread::replyFinished(QNetworkReply* finished)
         m_loop->exit(-1);
         return;
     }
-    auto* limit = finished->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* limit = TavReplyLimit::of(finished);
     limit->takeAvailable();
     const QByteArray body = limit->body();
     if (limit->exceeded() || !JsonHelper::getInstance()->parseReply(body).success) {

@@ -65,7 +65,7 @@ void TAVNetManager::replyFinished(QNetworkReply* reply)
         }
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    auto* limit = reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* limit = TavReplyLimit::of(reply);
     reply->deleteLater();
     if (!limit) {
         TAVNetEvent::getInstance()->setResult(reply, -1, QByteArray());

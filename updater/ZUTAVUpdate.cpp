@@ -228,7 +228,7 @@ void ZUTAVUpdate::RequestNewestVersion(QNetworkReply* version_reply)
     m_versionTimer->stop();
     if (version_reply == m_versionReply)
         m_versionReply = nullptr;
-    auto* limit = version_reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* limit = TavReplyLimit::of(version_reply);
     QString body;
     if (limit) {
         limit->takeAvailable();
@@ -283,7 +283,7 @@ void ZUTAVUpdate::HttpFinished()
     if (!m_reply)
         return;
     QNetworkReply* reply = m_reply;
-    auto* limit = reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* limit = TavReplyLimit::of(reply);
     limit->takeAvailable();
     bool written = !limit->sinkFailed();
     if (m_archive) {
@@ -332,7 +332,7 @@ void ZUTAVUpdate::__installFinished(bool installed, const QString& error)
 
 void ZUTAVUpdate::HttpReadyRead()
 {
-    if (auto* limit = m_reply ? m_reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly) : nullptr)
+    if (auto* limit = TavReplyLimit::of(m_reply))
         limit->takeAvailable();
 }
 
