@@ -13,7 +13,7 @@
 #include "ZUTeamExamDlg.h"
 #include "ZUTeamExamSer.h"
 #include "ZUTipDlg.h"
-#include "ZUToolBarDlg.h"
+#include "ZUToolBarReturn.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -505,7 +505,7 @@ void ZUTAVExamSetDlg::leave()
     m_loadWanted = false;
     // A load under way is given up first: the tool bar comes back once it has let go.
     if (!m_loadingPaper)
-        ZUToolBarDlg::getInstance()->show();
+        ZUToolBarReturn::bringBack();
 }
 
 bool ZUTAVExamSetDlg::loadPaper(ZUBaseExamSer& ser)
@@ -525,7 +525,7 @@ bool ZUTAVExamSetDlg::loadPaper(ZUBaseExamSer& ser)
     setLoading(false);
     m_loadingPaper = false;
     if (!m_loadWanted) {
-        ZUToolBarDlg::getInstance()->show();
+        ZUToolBarReturn::bringBack();
         return false;
     }
     if (loaded != 0) {
