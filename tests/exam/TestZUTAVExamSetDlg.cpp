@@ -12,8 +12,11 @@
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 
+#include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QListWidget>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTextDocument>
 
@@ -364,6 +367,55 @@ private slots:
         QVERIFY(!m_dlg->isVisible());
     }
 
+    // While a paper loads, the controls that take no input meanwhile look inactive, and the loading spinner covers
+    // none of the controls.
+    void loadingShowsItsControlsInactiveAndTheSpinnerBesideThem()
+    {
+        QCOMPARE(ZUTeamExamSer::getInstance()->getPaperInfo("P1002"), 0);
+        ZUToolBarDlg::getInstance()->hide();
+        QVERIFY(openCatalogue());
+        QVERIFY(choose(0));
+        const QWidget* pages = m_dlg->findChild<QWidget*>("ExamWidget");
+        QTRY_COMPARE_WITH_TIMEOUT(pages->y(), -m_dlg->findChild<QWidget*>("PaperSetWidget")->height(), 20000);
+        const QStringList inactive { "TeamExamBtn", "StepExamBtn", "ChoPapBtn", "StartTestBtn",
+                                     "HourSpinBox", "MinSpinBox",  "SecSpinBox" };
+        QMap<QString, QImage> idle;
+        for (const QString& name : inactive)
+            idle[name] = m_dlg->findChild<QWidget*>(name)->grab().toImage();
+        saveShot("exam-set-up-idle");
+        m_service.setTrickledReply("/paper/1001Text.png", 1000);
+        QStringList lookUnchanged, covered;
+        bool seen = false;
+        QMetaObject::Connection whileLoading
+            = connect(&m_service, &TavWebService::requestReceived, m_dlg, [&](const WebRequest& request) {
+                  if (request.path != "/paper/1001Text.png" || seen)
+                      return;
+                  seen = true;
+                  const QWidget* spinner = m_dlg->findChild<QWidget*>("loading");
+                  QVERIFY(spinner->isVisible());
+                  for (const QString& name : inactive) {
+                      if (m_dlg->findChild<QWidget*>(name)->grab().toImage() == idle.value(name))
+                          lookUnchanged << name;
+                  }
+                  const QRect spun(spinner->mapTo(m_dlg, QPoint()), spinner->size());
+                  const QList<QWidget*> controls = m_dlg->findChildren<QWidget*>();
+                  for (const QWidget* control : controls) {
+                      if ((qobject_cast<const QAbstractButton*>(control) || qobject_cast<const QSpinBox*>(control))
+                          && control->isVisible()
+                          && spun.intersects(QRect(control->mapTo(m_dlg, QPoint()), control->size())))
+                          covered << control->objectName();
+                  }
+                  saveShot("exam-set-up-loading");
+                  QVERIFY(WindowInput::click(findChildButton("TestSetExitBtn")));
+              });
+        act({ "StartTestBtn" });
+        disconnect(whileLoading);
+        QVERIFY(seen);
+        QCOMPARE(lookUnchanged.join(" "), QString());
+        QCOMPARE(covered.join(" "), QString());
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+    }
+
     void leavingBringsBackTheToolBar()
     {
         act({ "TestSetExitBtn" });
@@ -375,6 +427,15 @@ private slots:
     }
 
 private:
+    // For a look at the screen: with TAV_SHOT_DIR set, the whole screen as it stands is kept there.
+    static void saveShot(const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("TAV_SHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        QTest::qWait(400); // what changed reaches the screen, the spinner turning
+        QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/" + name + ".png");
+    }
     QPushButton* findChildButton(const char* name) const { return m_dlg->findChild<QPushButton*>(name); }
     void act(const QStringList& names)
     {
