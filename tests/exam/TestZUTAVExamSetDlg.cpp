@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QTextDocument>
+#include <QTimer>
+#include <QWindow>
 
 using namespace ExamTestSupport;
 
@@ -365,6 +367,58 @@ private slots:
         QCOMPARE(listRequests(), 0);
         QCOMPARE(m_dlg->mode(), 1);
         QVERIFY(!m_dlg->isVisible());
+    }
+
+    // A box that opens while a picture trickles in (the program's message box, from elsewhere) takes the teacher's
+    // click through the window system's input queue; then the close gives the load up as before.
+    void aBoxOpenedWhileAPictureArrivesTakesItsClick()
+    {
+        QCOMPARE(ZUTeamExamSer::getInstance()->getPaperInfo("P1002"), 0);
+        ZUToolBarDlg::getInstance()->hide();
+        QVERIFY(openCatalogue());
+        QVERIFY(choose(0));
+        const QWidget* pages = m_dlg->findChild<QWidget*>("ExamWidget");
+        QTRY_COMPARE_WITH_TIMEOUT(pages->y(), -m_dlg->findChild<QWidget*>("PaperSetWidget")->height(), 20000);
+        m_service.setTrickledReply("/paper/1001Text.png", 1000);
+        ZUTipDlg* box = ZUTipDlg::getInstance();
+        QString met;
+        int answer = -1;
+        bool clicked = false;
+        QTimer clickWhenShown;
+        clickWhenShown.setInterval(20);
+        connect(&clickWhenShown, &QTimer::timeout, box, [&] {
+            if (!clicked && box->isVisible() && box->windowHandle() && box->windowHandle()->isExposed())
+                clicked = WindowInput::click(box->findChild<QPushButton*>("yesBtn"));
+        });
+        // Nobody else answers it: a click that goes nowhere ends the test, not the box.
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, box, [&] {
+            met = clicked ? "the box stayed open after its click" : "the box never showed";
+            box->closeBtnIsClicked();
+        });
+        QMetaObject::Connection openOnArrival
+            = connect(&m_service, &TavWebService::requestReceived, m_dlg, [&](const WebRequest& request) {
+                  if (request.path != "/paper/1001Text.png")
+                      return;
+                  QTimer::singleShot(0, m_dlg, [&] {
+                      box->setButtons(ZUTipDlg::Yes, 0);
+                      box->setText(QStringLiteral("网络已恢复"), QStringLiteral("提示"));
+                      clickWhenShown.start();
+                      giveUp.start(10000);
+                      answer = box->exec();
+                      clickWhenShown.stop();
+                      giveUp.stop();
+                      QVERIFY(WindowInput::click(findChildButton("TestSetExitBtn")));
+                  });
+              });
+        act({ "StartTestBtn" });
+        disconnect(openOnArrival);
+        QVERIFY2(met.isEmpty(), qPrintable(met));
+        QCOMPARE(answer, int(ZUTipDlg::Yes));
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QVERIFY(!ZUTeamExamDlg::getInstance()->isVisible());
+        QCOMPARE(ZUTeamExamSer::getInstance()->m_replyPaperID, QString("P1002"));
     }
 
     // While a paper loads, the controls that take no input meanwhile look inactive, and the loading spinner covers
