@@ -51,7 +51,7 @@ private:
 
     // Runs the nested loop until the reply has finished; why it was given up, or empty.
     QString waitForReply(QNetworkReply* reply, int deadlineMs, const std::function<bool()>& goOn, bool* stalled);
-    // Logs a failure not logged yet.
+    // Whether the reply ended whole with a successful status; a failure not given up already is logged.
     static bool succeeded(QNetworkReply* reply, bool stalled, bool givenUp, const QString& url);
 
     QNetworkAccessManager* manager;

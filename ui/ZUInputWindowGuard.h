@@ -14,8 +14,6 @@ class ZUInputWindowGuard : public QObject
 public:
     explicit ZUInputWindowGuard(QWidget* window);
     ~ZUInputWindowGuard() override;
-    ZUInputWindowGuard(const ZUInputWindowGuard&) = delete;
-    ZUInputWindowGuard& operator=(const ZUInputWindowGuard&) = delete;
 
     // The flags a nested loop runs with under this guard.
     QEventLoop::ProcessEventsFlags loopFlags() const;
