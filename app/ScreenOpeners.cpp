@@ -7,10 +7,13 @@
 #include "ZUStuSignDlg.h"
 #include "ZUTAVExamSetDlg.h"
 #include "ZUToolBarDlg.h"
+#include "ZUToolBarReturn.h"
 
 void registerScreenOpeners()
 {
     ZUToolBarDlg* toolBar = ZUToolBarDlg::getInstance();
+    // And how they bring it back when the teacher leaves them.
+    ZUToolBarReturn::install([] { ZUToolBarDlg::getInstance()->show(); });
 
     toolBar->setScreenOpener(ZUToolBarDlg::Screen::FreeInteraction,
                              [](const QString&) { ZUFreeActBar::getInstance()->showFreeBar(); });

@@ -76,11 +76,11 @@ int TAV_InteractInfo::selectOpenInteractID(QSqlDatabase db)
     return st.query().value(0).toInt();
 }
 
-void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db)
+void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db, const QString& endTime)
 {
     deleteDropped(db);
     TavStatement st(db, QStringLiteral("update TAV_InteractInfo set endTime = ? where endTime is null"));
-    st.bind(now());
+    st.bind(endTime.isEmpty() ? now() : endTime);
     st.exec();
 }
 

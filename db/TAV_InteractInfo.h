@@ -24,8 +24,9 @@ public:
     int insertInteractInfo(QSqlDatabase db, InteractInfoRow* row);
     // The newest open interaction of any lesson; -1 when none.
     int selectOpenInteractID(QSqlDatabase db);
-    // Deletes the interactions dropped before that are still there, then ends every open interaction.
-    void closeOpenInteractions(QSqlDatabase db);
+    // Deletes the interactions dropped before that are still there, then ends every open interaction at endTime
+    // ("yyyy-MM-dd HH:mm:ss"), or now when it is empty.
+    void closeOpenInteractions(QSqlDatabase db, const QString& endTime = QString());
     void setAnswer(QSqlDatabase db, int interactID, QString answer);
     // Turns the lesson's remaining "-1" answers into the empty text.
     void clearPendingAnswers(QSqlDatabase db, int localRecordID);

@@ -8,7 +8,7 @@
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUTipDlg.h"
-#include "ZUToolBarDlg.h"
+#include "ZUToolBarReturn.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -302,7 +302,7 @@ void ZUExamScreenBase::closeScreen()
     // The paper's reports are windows of their own: left open they would stand over the tool bar.
     hideResult(ZUExamResultViews::PaperAnalysis);
     hideResult(ZUExamResultViews::Ranking);
-    ZUToolBarDlg::getInstance()->show();
+    ZUToolBarReturn::bringBack();
     hide();
 }
 

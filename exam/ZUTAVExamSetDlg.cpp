@@ -13,7 +13,7 @@
 #include "ZUTeamExamDlg.h"
 #include "ZUTeamExamSer.h"
 #include "ZUTipDlg.h"
-#include "ZUToolBarDlg.h"
+#include "ZUToolBarReturn.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -35,14 +35,18 @@ namespace {
 const int kPageWidth = 410;
 const int kPageHeight = 361;
 
+// Inactive while a paper loads: faded, so that only the close looks usable.
 const char* const kChosenMode = "QPushButton { background-color: #e99c06; color: #ffffff; border: none; "
                                 "font: 14px '微软雅黑'; border-radius: 15px; }"
                                 "QPushButton:hover, QPushButton:pressed { background-color: #e99c06; "
-                                "color: #ffffff; border: none; }";
+                                "color: #ffffff; border: none; }"
+                                "QPushButton:disabled { background-color: #f3cf8a; color: #ffffff; }";
 const char* const kOtherMode = "QPushButton { background-color: #ffffff; color: #555555; border: 1px solid #d6d6d6; "
                                "font: 14px '微软雅黑'; border-radius: 15px; }"
                                "QPushButton:hover, QPushButton:pressed { background-color: #e99c06; "
-                               "color: #ffffff; border: 1px solid #e99c06; }";
+                               "color: #ffffff; border: 1px solid #e99c06; }"
+                               "QPushButton:disabled { background-color: #f5f7f8; color: #b4b4b4; "
+                               "border: 1px solid #e3e3e3; }";
 
 using ExamFormParts::button;
 using ExamFormParts::label;
@@ -64,6 +68,8 @@ QString formStyle()
     font: 15px "微软雅黑"; }
 #ChoPapIconBtn:hover { background-color: #e8f6ec; }
 #ChoPapBtn { color: #39ba60; border: 1px solid #39ba60; border-radius: 4px; font: 14px "微软雅黑"; padding: 0px; }
+#ChoPapIconBtn:disabled, #ChoPapBtn:disabled { color: #b4b4b4; border-color: #d6d6d6; background-color: #f5f7f8; }
+#TestSettingWidget QSpinBox:disabled { color: #b4b4b4; background-color: #f5f7f8; border-color: #e3e3e3; }
 #StartTestBtn { color: #ffffff; background-color: #39ba60; border: none; border-radius: 20px; font: bold 16px "微软雅黑"; }
 #StartTestBtn:hover { background-color: #4fcb75; }
 #StartTestBtn:disabled { color: #ffffff; background-color: #a9a9a9; }
@@ -140,7 +146,6 @@ void ZUTAVExamSetDlg::buildForm()
 
     m_loading = label(this, "loading");
     m_loading->setFixedSize(48, 48);
-    m_loading->move((width() - 48) / 2, (height() - 48) / 2);
     m_movie = new QMovie(QCoreApplication::applicationDirPath() + "/Resources/gif/examload.gif", QByteArray(), this);
     m_loading->setMovie(m_movie);
     m_loading->hide();
@@ -379,6 +384,9 @@ void ZUTAVExamSetDlg::on_StepExamBtn_clicked()
 void ZUTAVExamSetDlg::setLoading(bool loading)
 {
     if (loading) {
+        // Beside the start button, where it covers no control.
+        const QRect start(m_startBtn->mapTo(this, QPoint()), m_startBtn->size());
+        m_loading->move(start.right() + 16, start.center().y() - m_loading->height() / 2);
         m_movie->start();
         m_loading->show();
         m_loading->raise();
@@ -505,7 +513,7 @@ void ZUTAVExamSetDlg::leave()
     m_loadWanted = false;
     // A load under way is given up first: the tool bar comes back once it has let go.
     if (!m_loadingPaper)
-        ZUToolBarDlg::getInstance()->show();
+        ZUToolBarReturn::bringBack();
 }
 
 bool ZUTAVExamSetDlg::loadPaper(ZUBaseExamSer& ser)
@@ -525,7 +533,7 @@ bool ZUTAVExamSetDlg::loadPaper(ZUBaseExamSer& ser)
     setLoading(false);
     m_loadingPaper = false;
     if (!m_loadWanted) {
-        ZUToolBarDlg::getInstance()->show();
+        ZUToolBarReturn::bringBack();
         return false;
     }
     if (loaded != 0) {

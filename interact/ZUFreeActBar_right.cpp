@@ -17,7 +17,7 @@
 #include "ZUTAVLPPushbtn.h"
 #include "ZUTAVRandomStu.h"
 #include "ZUTipDlg.h"
-#include "ZUToolBarDlg.h"
+#include "ZUToolBarReturn.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -339,7 +339,7 @@ void ZUFreeActBar_right::closeBtn_clicked()
     rihtg_frame->move(-rihtg_frame->width(), 0);
     QCoreApplication::processEvents();
     ZUFreeFullWig::getInstance()->hide();
-    ZUToolBarDlg::getInstance()->show();
+    ZUToolBarReturn::bringBack();
 }
 
 void ZUFreeActBar_right::__getTeacherData(TeacherInfo tdata)

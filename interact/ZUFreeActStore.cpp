@@ -163,7 +163,8 @@ bool storePick(InteractInfoRow* row, const QString& dovaneID)
         return false;
     bool stored = TAV_InteractInfo::getInstance()->insertInteractInfo(db, row) != -1;
     if (stored) {
-        TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
+        // A pick has no duration: it ends when it starts, however long the file kept the store waiting.
+        TAV_InteractInfo::getInstance()->closeOpenInteractions(db, row->startTime);
         StuResultRow result;
         result.interactID = row->interactID;
         result.dovaneID = dovaneID;

@@ -36,13 +36,11 @@ public:
     static constexpr int kAskMs = 100;
 
     // While set, the teacher's input reaches this window during a download (the window keeps usable only
-    // what may be used meanwhile); input for any other window is dropped. Unset, all input waits.
+    // what may be used meanwhile), and a box opened meanwhile; input for any other window is dropped. Unset, all
+    // input waits.
     void setInputWindow(QWidget* window) { m_inputWindow = window; }
 
     void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void updateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes);
@@ -51,8 +49,12 @@ private:
     friend class TavSingleton<HttpDownFile>;
     HttpDownFile();
 
+    // Runs the nested loop until the reply has finished; why it was given up, or empty.
+    QString waitForReply(QNetworkReply* reply, int deadlineMs, const std::function<bool()>& goOn, bool* stalled);
+    // Whether the reply ended whole with a successful status; a failure not given up already is logged.
+    static bool succeeded(QNetworkReply* reply, bool stalled, bool givenUp, const QString& url);
+
     QNetworkAccessManager* manager;
     int m_stallTimeoutMs = kStallTimeoutMs;
     QPointer<QWidget> m_inputWindow;
-    int m_filtering = 0; // downloads under way that let input through
 };

@@ -7,7 +7,7 @@
 #include "ZUStuSign.h"
 #include "ZUStuSignSer.h"
 #include "ZUTipDlg.h"
-#include "ZUToolBarDlg.h"
+#include "ZUToolBarReturn.h"
 #include "ZUViewTableWidget.h"
 
 #include <QDateTime>
@@ -420,7 +420,7 @@ void ZUStuSignDlg::closeSign()
         return;
     m_ser->saveSeats();
     m_clock.stop();
-    ZUToolBarDlg::getInstance()->show();
+    ZUToolBarReturn::bringBack();
     hide();
 }
 

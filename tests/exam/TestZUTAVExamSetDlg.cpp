@@ -12,10 +12,15 @@
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 
+#include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QListWidget>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTextDocument>
+#include <QTimer>
+#include <QWindow>
 
 using namespace ExamTestSupport;
 
@@ -364,6 +369,107 @@ private slots:
         QVERIFY(!m_dlg->isVisible());
     }
 
+    // A box that opens while a picture trickles in (the program's message box, from elsewhere) takes the teacher's
+    // click through the window system's input queue; then the close gives the load up as before.
+    void aBoxOpenedWhileAPictureArrivesTakesItsClick()
+    {
+        QCOMPARE(ZUTeamExamSer::getInstance()->getPaperInfo("P1002"), 0);
+        ZUToolBarDlg::getInstance()->hide();
+        QVERIFY(openCatalogue());
+        QVERIFY(choose(0));
+        const QWidget* pages = m_dlg->findChild<QWidget*>("ExamWidget");
+        QTRY_COMPARE_WITH_TIMEOUT(pages->y(), -m_dlg->findChild<QWidget*>("PaperSetWidget")->height(), 20000);
+        m_service.setTrickledReply("/paper/1001Text.png", 1000);
+        ZUTipDlg* box = ZUTipDlg::getInstance();
+        QString met;
+        int answer = -1;
+        bool clicked = false;
+        QTimer clickWhenShown;
+        clickWhenShown.setInterval(20);
+        connect(&clickWhenShown, &QTimer::timeout, box, [&] {
+            if (!clicked && box->isVisible() && box->windowHandle() && box->windowHandle()->isExposed())
+                clicked = WindowInput::click(box->findChild<QPushButton*>("yesBtn"));
+        });
+        // Nobody else answers it: a click that goes nowhere ends the test, not the box.
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, box, [&] {
+            met = clicked ? "the box stayed open after its click" : "the box never showed";
+            box->closeBtnIsClicked();
+        });
+        QMetaObject::Connection openOnArrival
+            = connect(&m_service, &TavWebService::requestReceived, m_dlg, [&](const WebRequest& request) {
+                  if (request.path != "/paper/1001Text.png")
+                      return;
+                  QTimer::singleShot(0, m_dlg, [&] {
+                      box->setButtons(ZUTipDlg::Yes, 0);
+                      box->setText(QStringLiteral("网络已恢复"), QStringLiteral("提示"));
+                      clickWhenShown.start();
+                      giveUp.start(10000);
+                      answer = box->exec();
+                      clickWhenShown.stop();
+                      giveUp.stop();
+                      QVERIFY(WindowInput::click(findChildButton("TestSetExitBtn")));
+                  });
+              });
+        act({ "StartTestBtn" });
+        disconnect(openOnArrival);
+        QVERIFY2(met.isEmpty(), qPrintable(met));
+        QCOMPARE(answer, int(ZUTipDlg::Yes));
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+        QVERIFY(!ZUTeamExamDlg::getInstance()->isVisible());
+        QCOMPARE(ZUTeamExamSer::getInstance()->m_replyPaperID, QString("P1002"));
+    }
+
+    // While a paper loads, the controls that take no input meanwhile look inactive, and the loading spinner covers
+    // none of the controls.
+    void loadingShowsItsControlsInactiveAndTheSpinnerBesideThem()
+    {
+        QCOMPARE(ZUTeamExamSer::getInstance()->getPaperInfo("P1002"), 0);
+        ZUToolBarDlg::getInstance()->hide();
+        QVERIFY(openCatalogue());
+        QVERIFY(choose(0));
+        const QWidget* pages = m_dlg->findChild<QWidget*>("ExamWidget");
+        QTRY_COMPARE_WITH_TIMEOUT(pages->y(), -m_dlg->findChild<QWidget*>("PaperSetWidget")->height(), 20000);
+        const QStringList inactive { "TeamExamBtn", "StepExamBtn", "ChoPapBtn", "StartTestBtn",
+                                     "HourSpinBox", "MinSpinBox",  "SecSpinBox" };
+        QMap<QString, QImage> idle;
+        for (const QString& name : inactive)
+            idle[name] = m_dlg->findChild<QWidget*>(name)->grab().toImage();
+        saveShot("exam-set-up-idle");
+        m_service.setTrickledReply("/paper/1001Text.png", 1000);
+        QStringList lookUnchanged, covered;
+        bool seen = false;
+        QMetaObject::Connection whileLoading
+            = connect(&m_service, &TavWebService::requestReceived, m_dlg, [&](const WebRequest& request) {
+                  if (request.path != "/paper/1001Text.png" || seen)
+                      return;
+                  seen = true;
+                  const QWidget* spinner = m_dlg->findChild<QWidget*>("loading");
+                  QVERIFY(spinner->isVisible());
+                  for (const QString& name : inactive) {
+                      if (m_dlg->findChild<QWidget*>(name)->grab().toImage() == idle.value(name))
+                          lookUnchanged << name;
+                  }
+                  const QRect spun(spinner->mapTo(m_dlg, QPoint()), spinner->size());
+                  const QList<QWidget*> controls = m_dlg->findChildren<QWidget*>();
+                  for (const QWidget* control : controls) {
+                      if ((qobject_cast<const QAbstractButton*>(control) || qobject_cast<const QSpinBox*>(control))
+                          && control->isVisible()
+                          && spun.intersects(QRect(control->mapTo(m_dlg, QPoint()), control->size())))
+                          covered << control->objectName();
+                  }
+                  saveShot("exam-set-up-loading");
+                  QVERIFY(WindowInput::click(findChildButton("TestSetExitBtn")));
+              });
+        act({ "StartTestBtn" });
+        disconnect(whileLoading);
+        QVERIFY(seen);
+        QCOMPARE(lookUnchanged.join(" "), QString());
+        QCOMPARE(covered.join(" "), QString());
+        QVERIFY(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible());
+    }
+
     void leavingBringsBackTheToolBar()
     {
         act({ "TestSetExitBtn" });
@@ -375,6 +481,15 @@ private slots:
     }
 
 private:
+    // For a look at the screen: with TAV_SHOT_DIR set, the whole screen as it stands is kept there.
+    static void saveShot(const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("TAV_SHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        QTest::qWait(400); // what changed reaches the screen, the spinner turning
+        QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/" + name + ".png");
+    }
     QPushButton* findChildButton(const char* name) const { return m_dlg->findChild<QPushButton*>(name); }
     void act(const QStringList& names)
     {

@@ -9,7 +9,11 @@
 #include "ZUTAVRandomStu.h"
 #include "ZUTipDlg.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QScopedPointer>
+#include <QSemaphore>
+#include <QThread>
 
 using namespace InteractTestSupport;
 
@@ -29,6 +33,7 @@ private slots:
     void longPressSetsAndClearsTheDefault();
     void randomPickStoresTheDrawnStudent();
     void randomPickInAnEmptyClassDoesNothing();
+    void randomPickEndsWhenItStartsThoughTheFileKeepsItWaiting();
     void noReceiverStartsNothing();
     void hostCoversOnlyItsVisibleChildren();
 
@@ -217,6 +222,32 @@ void TestZUFreeActBar::randomPickStoresTheDrawnStudent()
              shown.size());
     QCOMPARE(count("select count(*) from TAV_StuResult where result = ''"), shown.size());
     QVERIFY(Rf21xSimulator::instance()->commands().filter("startQuiz").isEmpty());
+}
+
+// Another program holds the file for a second and a half while the pick is stored: the stored pick still ends when
+// it starts.
+void TestZUFreeActBar::randomPickEndsWhenItStartsThoughTheFileKeepsItWaiting()
+{
+    useClass(3);
+    enterState(ZUFreeActSer::Menu);
+    QSemaphore held;
+    QScopedPointer<QThread> other(QThread::create([&held] {
+        DbTestSupport::FileLock lock;
+        held.release();
+        if (lock.isHeld())
+            QThread::msleep(1500);
+    }));
+    other->start();
+    held.acquire();
+    QElapsedTimer clock;
+    clock.start();
+    ZUFreeActBar_right::getInstance()->randomA_clicked();
+    QVERIFY(other->wait(kEventBoundMs));
+    // The store did wait for the other program.
+    QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(count("select count(*) from TAV_InteractInfo where answerType = 4"), 1);
+    QCOMPARE(text("select endTime from TAV_InteractInfo where answerType = 4"),
+             text("select startTime from TAV_InteractInfo where answerType = 4"));
 }
 
 void TestZUFreeActBar::randomPickInAnEmptyClassDoesNothing()

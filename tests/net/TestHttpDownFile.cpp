@@ -1,5 +1,5 @@
 // The blocking download when its body comes faster than a busy interface thread takes it, when its file cannot
-// be written, and the teacher's input while it waits.
+// be written, and the teacher's input while it waits, a box opened meanwhile included.
 #include "BusyThread.h"
 #include "DbTestSupport.h"
 #include "FullDisk.h"
@@ -8,11 +8,14 @@
 #include "TavWebService.h"
 #include "WindowInput.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <unistd.h>
@@ -132,6 +135,69 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(dialogClicks.count(), 1);
         QCOMPARE(otherClicks.count(), named ? 0 : 1);
+    }
+
+    // A box that opens while a download waits (a message from elsewhere in the program) takes the teacher's click
+    // and closes, whether or not a window was named for the download's input; then the download ends as it would.
+    void boxOpenedMeanwhileTakesItsInput_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::newRow("a window named") << true;
+        QTest::newRow("none named") << false;
+    }
+
+    void boxOpenedMeanwhileTakesItsInput()
+    {
+        QFETCH(bool, named);
+        QPushButton dialog("dialog");
+        dialog.setGeometry(100, 100, 200, 60);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QDialog box;
+        box.setModal(true);
+        box.setGeometry(400, 300, 240, 120);
+        QPushButton* confirm = new QPushButton("确认", &box);
+        confirm->setGeometry(60, 40, 120, 40);
+        connect(confirm, &QPushButton::clicked, &box, &QDialog::accept);
+        bool boxOpened = false, boxClicked = false, downloadRunning = false;
+        QString met;
+        QTimer clickWhenShown;
+        clickWhenShown.setInterval(20);
+        connect(&clickWhenShown, &QTimer::timeout, this, [&] {
+            if (boxClicked || !box.isVisible() || !box.windowHandle() || !box.windowHandle()->isExposed())
+                return;
+            boxClicked = WindowInput::click(confirm);
+        });
+        // Nobody else answers it: a click that goes nowhere ends the test rather than the box.
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, this, [&] {
+            met = boxClicked ? "the box stayed open after its click" : "the box never showed";
+            box.reject();
+        });
+        m_service.setFailure("/files/tiny.bin", WebFailure::Trickle);
+        QMetaObject::Connection openOnArrival
+            = connect(&m_service, &TavWebService::requestReceived, this, [&](const WebRequest&) {
+                  QTimer::singleShot(0, this, [&] {
+                      boxOpened = downloadRunning;
+                      clickWhenShown.start();
+                      giveUp.start(10000);
+                      box.exec();
+                      clickWhenShown.stop();
+                      giveUp.stop();
+                  });
+              });
+        HttpDownFile::getInstance()->setInputWindow(named ? &dialog : nullptr);
+        downloadRunning = true;
+        const bool ok
+            = HttpDownFile::getInstance()->downFile(m_dir.filePath("box.bin"), url("/files/tiny.bin"), -1, 20000);
+        downloadRunning = false;
+        HttpDownFile::getInstance()->setInputWindow(nullptr);
+        disconnect(openOnArrival);
+        QVERIFY2(met.isEmpty(), qPrintable(met));
+        QVERIFY(boxOpened);
+        QCOMPARE(box.result(), int(QDialog::Accepted));
+        QVERIFY(ok);
     }
 
 private:
