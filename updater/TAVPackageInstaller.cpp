@@ -50,11 +50,26 @@ QString TAVPackageInstaller::refusal(const QString& relativePath)
 bool TAVPackageInstaller::recoverUnfinished(const QString& programDir)
 {
     TAVPackageInstaller installer;
-    installer.m_programDir = programDir;
     QString error;
-    if (!Lib7z::recoverInstall(programDir, &installer, &error)) {
+    if (!installer.recover(programDir, &error)) {
         qWarning() << "****an update that was cut off could not be put in order:" << error;
         return false;
+    }
+    return true;
+}
+
+bool TAVPackageInstaller::recover(const QString& programDir, QString* error)
+{
+    m_programDir = programDir;
+    const QDir dir(programDir);
+    const bool cutOff = !dir.entryList({ QStringLiteral(".lib7z-*") }, QDir::AllEntries | QDir::Hidden).isEmpty();
+    if (!Lib7z::recoverInstall(programDir, this, error))
+        return false;
+    // A package whose install was cut off before its journal was written is of no use either: the next update
+    // downloads its own.
+    for (const QString& name : dir.entryList({ QStringLiteral("TAVUpdate*.7z") }, QDir::Files | QDir::Hidden)) {
+        if (cutOff)
+            QFile::remove(dir.filePath(name));
     }
     return true;
 }

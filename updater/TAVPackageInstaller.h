@@ -24,6 +24,8 @@ public:
     // one whole version and the database records that version. Run at every start of the updater and of the main
     // program before anything else; returns at once when no update was cut off. False when it could not be done.
     static bool recoverUnfinished(const QString& programDir);
+    // The same through this object, which hears every step.
+    bool recover(const QString& programDir, QString* error);
     // Records version in the database of programDir; a missing database stays missing.
     static bool recordVersion(const QString& programDir, const QString& version);
 
