@@ -61,7 +61,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     installLogHandler();
     // An update a kill or a power loss cut off is finished or taken back before anything of the folder is used:
-    // the program files, the single-instance check, the database.
+    // the program files, the single-instance check, the database. Finishing one records its version, through the
+    // SQLite driver among the program's plug-ins.
+    QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + "/plugins");
     TAVPackageInstaller::recoverUnfinished(QCoreApplication::applicationDirPath());
     // Qt's own dialogs (the folder chooser among them) speak the program's Chinese.
     QTranslator qtTexts;
