@@ -55,7 +55,8 @@ void init();
 bool isSupportedArchive(QFileDevice* archive);
 
 // Unpacks every entry of the archive below targetDirectory, replacing existing files. Either every
-// entry is installed or nothing in targetDirectory changes; errorText then says why.
+// entry is installed or nothing in targetDirectory changes; errorText then says why. A kill or a power loss
+// part-way leaves a journal from which recoverInstall() makes the same true.
 bool extractArchive(QFileDevice* archive, const QString& targetDirectory, ExtractCallback* callback = nullptr,
                     QString* errorText = nullptr, const Limits& limits = Limits());
 
