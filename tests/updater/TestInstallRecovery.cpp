@@ -237,6 +237,40 @@ private slots:
         qInfo() << "killed between the versions" << cutMidway << "times out of" << moments;
     }
 
+    void recoveryWaitsForAnInstallUnderWay()
+    {
+        // A second start while the updater installs: it must not take back what the install is placing.
+        QProcess installer;
+        installer.start(QStringLiteral(TAV_INSTALL_HELPER_PATH),
+                        { "install", archivePath(), m_programDir, kNewVersion, "file:1500" });
+        QVERIFY(installer.waitForStarted(-1));
+        while (!installer.canReadLine() && installer.state() == QProcess::Running)
+            installer.waitForReadyRead(1000);
+        QCOMPARE(installer.readLine().trimmed(), QByteArray("stopped"));
+        QProcess recovery;
+        recovery.start(QStringLiteral(TAV_INSTALL_HELPER_PATH), { "recover", m_programDir });
+        QVERIFY(recovery.waitForStarted(-1));
+        // The kernel lists a process that waits for a lock with an arrow.
+        const QByteArray pid = QByteArray::number(recovery.processId());
+        const auto waitsForLock = [&] {
+            QFile locks("/proc/locks");
+            if (!locks.open(QIODevice::ReadOnly))
+                return false;
+            for (const QByteArray& line : locks.readAll().split('\n')) {
+                const QList<QByteArray> fields = line.simplified().split(' ');
+                if (fields.value(1) == "->" && fields.value(5) == pid)
+                    return true;
+            }
+            return false;
+        };
+        QVERIFY2(QTest::qWaitFor(waitsForLock, 60000), "the recovery did not wait for the install");
+        installer.closeWriteChannel();
+        QVERIFY(installer.waitForFinished(-1) && recovery.waitForFinished(-1));
+        QVERIFY(installer.readAllStandardOutput().startsWith("done 1"));
+        QVERIFY(recovery.readAllStandardOutput().startsWith("done 1"));
+        checkOneWholeVersion(true);
+    }
+
     void cleanupTestCase()
     {
         // For the report: recovery of 3,000 files after a kill, on this machine under its present load.
