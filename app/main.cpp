@@ -3,6 +3,7 @@
 #include "ScreenOpeners.h"
 #include "TAVDatabase.h"
 #include "TAVNetCheck.h"
+#include "TAVPackageInstaller.h"
 #include "TAV_AppInfo.h"
 #include "TAV_Config.h"
 #include "TavProxySetting.h"
@@ -58,12 +59,17 @@ void setupQssFile()
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    installLogHandler();
+    // An update a kill or a power loss cut off is finished or taken back before anything of the folder is used:
+    // the program files, the single-instance check, the database. Finishing one records its version, through the
+    // SQLite driver among the program's plug-ins.
+    QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + "/plugins");
+    TAVPackageInstaller::recoverUnfinished(QCoreApplication::applicationDirPath());
     // Qt's own dialogs (the folder chooser among them) speak the program's Chinese.
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qt_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
         app.installTranslator(&qtTexts);
     }
-    installLogHandler();
     // The forms name the Windows UI font; here the CJK font installed with the program stands in for it.
     QFont::insertSubstitution(QStringLiteral("微软雅黑"), QStringLiteral("Noto Sans CJK SC"));
     // The relative "./plugins" reference resolves against the program directory.

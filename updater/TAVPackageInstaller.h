@@ -20,6 +20,17 @@ public:
 
     // Why an entry at relativePath may not be installed, or empty when it may.
     static QString refusal(const QString& relativePath);
+    // Finishes or takes back an update that a kill or a power loss cut off in programDir, so that the folder holds
+    // one whole version and the database records that version. Run at every start of the updater and of the main
+    // program before anything else; returns at once when no update was cut off. False when it could not be done.
+    static bool recoverUnfinished(const QString& programDir);
+    // The same through this object, which hears every step.
+    bool recover(const QString& programDir, QString* error);
+    // Records version in the database of programDir; a missing database stays missing.
+    static bool recordVersion(const QString& programDir, const QString& version);
+
+    // The version the package brings: recorded in the database in the step that makes the install whole.
+    void setVersion(const QString& version) { m_version = version; }
 
     // Unpacks the package over programDir in a worker thread; finished() follows in this object's thread.
     void start(const QString& archivePath, const QString& programDir);
@@ -29,6 +40,8 @@ public:
 
     bool acceptEntries(const QVector<Lib7z::Entry>& entries, QString* reason) override;
     void unpacked(qint64 bytes, qint64 totalBytes) override;
+    QString journalNote() const override;
+    void settled(const QString& note, bool installed) override;
 
 signals:
     void progress(qint64 bytes, qint64 totalBytes);
@@ -38,4 +51,6 @@ private:
     QThread* m_thread = nullptr;
     bool m_installed = false;
     QString m_error;
+    QString m_version;
+    QString m_programDir;
 };

@@ -98,6 +98,8 @@ ZUTAVUpdate::~ZUTAVUpdate()
 int ZUTAVUpdate::run(int argc, char** argv, const QString& programDir)
 {
     const QString dir = programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
+    // An update a kill or a power loss cut off is finished or taken back before anything reads the folder.
+    TAVPackageInstaller::recoverUnfinished(dir);
     QTranslator qtTranslator;
     QTranslator updateTranslator;
     if (QLocale::system().language() == QLocale::Chinese) {
@@ -305,6 +307,7 @@ void ZUTAVUpdate::HttpFinished()
         return;
     }
 
+    m_installer->setVersion(m_version);
     m_installer->start(m_archivePath, m_programDir);
 }
 
@@ -316,10 +319,8 @@ void ZUTAVUpdate::__installFinished(bool installed, const QString& error)
         failDownload();
         return;
     }
-    QFile::remove(m_archivePath);
+    // The version was recorded and the package removed in the step that made the install whole.
     hide();
-    if (!recordVersion(m_version))
-        qWarning() << "****the new version was not recorded:" << m_version;
     if (m_manualMode) {
         showMessage(QMessageBox::Information, tr("Information"), tr("Update done."), false);
     } else {
@@ -405,27 +406,6 @@ QString ZUTAVUpdate::localVersion() const
     }
     QSqlDatabase::database().close();
     return version;
-}
-
-bool ZUTAVUpdate::recordVersion(const QString& version) const
-{
-    if (!openDatabase())
-        return false;
-    bool done = false;
-    {
-        const QString sql = QStringLiteral("UPDATE TAV_AppInfo SET version = ? WHERE appID = ?");
-        QSqlQuery query(QSqlDatabase::database());
-        query.prepare(sql);
-        query.addBindValue(version);
-        query.addBindValue(QStringLiteral("0"));
-        done = query.exec() && query.numRowsAffected() > 0;
-        if (!done) {
-            qWarning() << "****database error: " << query.lastError().text();
-            qWarning() << "****the sql is: " << sql;
-        }
-    }
-    QSqlDatabase::database().close();
-    return done;
 }
 
 void ZUTAVUpdate::requestPackage(const QString& url)

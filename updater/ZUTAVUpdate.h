@@ -71,7 +71,6 @@ protected:
 
 private:
     QString localVersion() const;
-    bool recordVersion(const QString& version) const;
     bool openDatabase() const;
     void requestPackage(const QString& url);
     void __installFinished(bool installed, const QString& error);

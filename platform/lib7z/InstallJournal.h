@@ -2,34 +2,67 @@
 
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
-// Moves staged files into the installation and remembers what each move replaced, so that a failure part-way
-// puts the installation back exactly as it was.
+#include <functional>
+
+// The journal of one install, kept on disk in the target folder so that an install cut off by a kill or a power
+// loss is finished or taken back at the next start. It is written and synced before the first file of the target
+// is touched and again when every file stands in place; what happened to each file in between is read back from
+// the files themselves, since every move is a rename.
+//
+// Each file i moves the file already at target/files[i] (if any) to backup/i, then staging/files[i] to
+// target/files[i]. Both folders lie in the target, on its disk.
 class InstallJournal
 {
 public:
-    // The replaced files are kept in backupFolder, on the same disk as target, until the journal is dropped.
-    InstallJournal(const QString& target, const QString& backupFolder);
+    enum Phase { None, Installing, Committed, RolledBack };
 
-    // Creates the missing folders of relativeFolder ("." or empty: none) one by one.
-    bool makeFolders(const QString& relativeFolder, QString* error);
-    // Moves stagedPath to relativePath below the target, after moving a file already there aside.
-    bool placeFile(const QString& stagedPath, const QString& relativePath, QString* error);
-    // Undoes every step, newest first. False when something could not be put back; error then names it and the
-    // backup folder must be kept.
-    bool rollBack(QString* error);
+    explicit InstallJournal(const QString& target);
+
+    static QString fileName();
+    // True when anything an install leaves in target while it runs is there: the journal, a staging or backup folder.
+    static bool leftoversIn(const QString& target);
+
+    // Reads the journal in the target. False with error set when it cannot be read; a missing journal reads as
+    // phase None.
+    bool load(QString* error);
+    Phase phase() const { return m_phase; }
+    QString note() const { return m_note; }
+
+    // Writes and syncs the plan, with the staged data, before anything below the target is changed. folders are
+    // the folders to create, parents first; every file must already stand in the staging folder.
+    bool begin(const QString& stagingFolder, const QString& backupFolder, const QStringList& folders,
+               const QStringList& files, const QString& note, QString* error);
+    // Creates the missing folders of relativeFolder, which must be among the planned folders.
+    bool makeFolder(const QString& relativeFolder, QString* error);
+    // Moves the file at target/files[index] aside, if any, and the staged one into its place.
+    bool placeFile(int index, QString* error);
+    // Every file is in place: from now on the install is finished forward.
+    bool commit(QString* error);
+    // Puts back every file the install replaced and removes the folders it created, newest first; safe to repeat
+    // after a kill. restored is told each file that stands as before again. False when something could not be
+    // put back: error names it, and the journal and the backups stay for the next attempt.
+    bool rollBack(const std::function<void(const QString&)>& restored, QString* error);
+    // Drops the backups, the staging folder and, last, the journal. Only after commit or a whole roll-back.
+    bool finish(QString* error);
+    // Removes staging and backup folders and a half-written journal that no journal refers to.
+    static bool removeOrphans(const QString& target, QString* error);
+
+    int fileCount() const { return m_files.size(); }
+    const QStringList& files() const { return m_files; }
 
 private:
-    struct Step
-    {
-        QString destination;
-        QString backup; // empty when nothing stood at the destination
-        bool placed = false;
-    };
+    QString journalPath() const;
+    QString destination(int index) const;
+    QString staged(int index) const;
+    QString backup(int index) const;
+    bool appendPhase(const char* line, QString* error);
 
     QString m_target;
-    QString m_backupFolder;
-    QVector<Step> m_steps;
-    QStringList m_createdFolders;
+    Phase m_phase = None;
+    QString m_staging; // folder names below the target
+    QString m_backup;
+    QString m_note;
+    QStringList m_folders;
+    QStringList m_files;
 };

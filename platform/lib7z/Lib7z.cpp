@@ -19,8 +19,11 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <langinfo.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -321,9 +324,79 @@ bool stage(QFileDevice* archive, const QVector<Entry>& entries, const QString& t
     return true;
 }
 
-// Renames replace the directory entry, so a running program keeps its old file until it ends. A failure
-// part-way puts back every file replaced so far.
-bool install(const QVector<Entry>& entries, const QString& target, const QString& staging,
+// Holds the target folder against every other install and recovery, in this process or another, until it goes
+// out of scope; the system lets it go when the process dies.
+class FolderLock
+{
+public:
+    explicit FolderLock(const QString& folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        int r = -1;
+        while (m_fd >= 0 && (r = ::flock(m_fd, LOCK_EX)) != 0 && errno == EINTR) { }
+        if (m_fd >= 0 && r != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool isHeld() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+// Every folder the entries need that does not exist yet, parents first.
+QStringList missingFolders(const QVector<Entry>& entries, const QString& target)
+{
+    QStringList folders;
+    QSet<QString> seen;
+    for (const Entry& entry : entries) {
+        const QString folder = entry.isDirectory ? entry.relativePath : QFileInfo(entry.relativePath).path();
+        QString path;
+        for (const QString& part : folder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+            if (part == QLatin1String("."))
+                continue;
+            path += (path.isEmpty() ? QString() : QStringLiteral("/")) + part;
+            if (seen.contains(path))
+                continue;
+            seen.insert(path);
+            if (!QFileInfo(target + QLatin1Char('/') + path).isDir())
+                folders.append(path);
+        }
+    }
+    return folders;
+}
+
+// After a failure part-way: every replaced file back, or, if that fails, the journal kept for the next start.
+bool undo(InstallJournal& journal, Lib7z::ExtractCallback* callback, QString* error)
+{
+    QString undoError;
+    const auto restored = [callback](const QString& path) {
+        if (callback)
+            callback->fileRestored(path);
+    };
+    if (!journal.rollBack(restored, &undoError)) {
+        *error += QStringLiteral("; the installation could not be put back yet (%1), that is done at the next start")
+                      .arg(undoError);
+        return false;
+    }
+    if (callback)
+        callback->settled(journal.note(), false);
+    journal.finish(&undoError);
+    return false;
+}
+
+// Renames replace the directory entry, so a running program keeps its old file until it ends. The journal on disk
+// lets a failure part-way, or a kill, put back every file replaced so far.
+bool install(const QVector<Entry>& entries, const QString& target, QTemporaryDir& staging,
              Lib7z::ExtractCallback* callback, QString* error)
 {
     QTemporaryDir backups(target + QStringLiteral("/.lib7z-backup-XXXXXX"));
@@ -331,29 +404,46 @@ bool install(const QVector<Entry>& entries, const QString& target, const QString
         *error = QStringLiteral("Cannot create a backup folder in \"%1\": %2").arg(target, backups.errorString());
         return false;
     }
-    InstallJournal journal(target, backups.path());
+    QStringList files;
     QSet<QString> done;
     for (const Entry& entry : entries) {
-        if (done.contains(entry.relativePath))
-            continue;
+        if (!entry.isDirectory && !done.contains(entry.relativePath))
+            files.append(entry.relativePath);
         done.insert(entry.relativePath);
-        const bool placed = entry.isDirectory ? journal.makeFolders(entry.relativePath, error)
-                                              : journal.makeFolders(QFileInfo(entry.relativePath).path(), error)
-                && journal.placeFile(staging + QLatin1Char('/') + entry.relativePath, entry.relativePath, error);
-        if (!placed) {
-            QString undoError;
-            if (!journal.rollBack(&undoError)) {
-                // What could not go back stays in the backup folder rather than being lost.
-                backups.setAutoRemove(false);
-                *error += QStringLiteral("; the installation could not be put back (%1), the replaced files are in "
-                                         "\"%2\"")
-                              .arg(undoError, backups.path());
-            }
-            return false;
-        }
-        if (callback && !entry.isDirectory)
-            callback->fileInstalled(entry.relativePath);
     }
+    InstallJournal journal(target);
+    const QString note = callback ? callback->journalNote() : QString();
+    const bool begun
+        = journal.begin(staging.path(), backups.path(), missingFolders(entries, target), files, note, error);
+    if (journal.phase() == InstallJournal::None)
+        return false;
+    // From here the journal owns both folders.
+    staging.setAutoRemove(false);
+    backups.setAutoRemove(false);
+    if (!begun)
+        return undo(journal, callback, error);
+    int placed = 0;
+    for (const Entry& entry : entries) {
+        if (entry.isDirectory) {
+            if (!journal.makeFolder(entry.relativePath, error))
+                return undo(journal, callback, error);
+            continue;
+        }
+        if (placed == files.size() || files.at(placed) != entry.relativePath)
+            continue; // a name the archive holds twice goes in once
+        if (!journal.placeFile(placed, error))
+            return undo(journal, callback, error);
+        if (callback)
+            callback->fileInstalled(entry.relativePath);
+        ++placed;
+    }
+    if (!journal.commit(error))
+        return undo(journal, callback, error);
+    if (callback)
+        callback->settled(note, true);
+    // The install stands; what could not be cleared away now goes at the next start.
+    QString cleanUpError;
+    journal.finish(&cleanUpError);
     return true;
 }
 
@@ -407,6 +497,15 @@ void ExtractCallback::unpacked(qint64, qint64) { }
 
 void ExtractCallback::fileInstalled(const QString&) { }
 
+QString ExtractCallback::journalNote() const
+{
+    return QString();
+}
+
+void ExtractCallback::settled(const QString&, bool) { }
+
+void ExtractCallback::fileRestored(const QString&) { }
+
 bool extractArchive(QFileDevice* archive, const QString& targetDirectory, ExtractCallback* callback, QString* errorText,
                     const Limits& limits)
 {
@@ -420,6 +519,13 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
     const QString target = QFileInfo(targetDirectory).canonicalFilePath();
     if (target.isEmpty() || !QFileInfo(target).isDir()) {
         *error = QStringLiteral("The target folder \"%1\" does not exist").arg(targetDirectory);
+        return false;
+    }
+    const FolderLock lock(target);
+    InstallJournal earlier(target);
+    if (!lock.isHeld() || !earlier.load(error) || earlier.phase() != InstallJournal::None) {
+        if (error->isEmpty())
+            *error = QStringLiteral("An earlier install in \"%1\" is not finished").arg(target);
         return false;
     }
 
@@ -476,7 +582,40 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
         if (!checkDestination(target, entry, error))
             return false;
     }
-    return install(entries, target, staging.path(), callback, error);
+    return install(entries, target, staging, callback, error);
+}
+
+bool recoverInstall(const QString& targetDirectory, ExtractCallback* callback, QString* errorText)
+{
+    QString localError;
+    QString* error = errorText ? errorText : &localError;
+    error->clear();
+    const QString target = QFileInfo(targetDirectory).canonicalFilePath();
+    if (target.isEmpty() || !InstallJournal::leftoversIn(target))
+        return true;
+    const FolderLock lock(target);
+    if (!lock.isHeld()) {
+        *error = QStringLiteral("Cannot lock \"%1\"").arg(target);
+        return false;
+    }
+    InstallJournal journal(target);
+    if (!journal.load(error))
+        return false;
+    if (journal.phase() == InstallJournal::Installing) {
+        const auto restored = [callback](const QString& path) {
+            if (callback)
+                callback->fileRestored(path);
+        };
+        if (!journal.rollBack(restored, error))
+            return false;
+    }
+    if (journal.phase() != InstallJournal::None) {
+        if (callback)
+            callback->settled(journal.note(), journal.phase() == InstallJournal::Committed);
+        if (!journal.finish(error))
+            return false;
+    }
+    return InstallJournal::removeOrphans(target, error);
 }
 
 } // namespace Lib7z

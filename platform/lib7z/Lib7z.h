@@ -29,6 +29,14 @@ public:
     virtual void unpacked(qint64 bytes, qint64 totalBytes);
     // A file stands in its place below the target; a later failure still takes it back.
     virtual void fileInstalled(const QString& relativePath);
+    // Kept with the install's journal and handed back to settled(), also by a recovery at a later start.
+    virtual QString journalNote() const;
+    // The target holds one whole version again: the new one (installed) or the old one. Called before the journal
+    // is dropped, so that what the caller keeps beside the folder can follow; after a kill it comes again from
+    // recoverInstall(), so it must be safe to repeat.
+    virtual void settled(const QString& note, bool installed);
+    // A file replaced by an install that did not end stands as before again.
+    virtual void fileRestored(const QString& relativePath);
 };
 
 // Bounds far above a real package, so that a small hostile archive cannot fill the disk or run for hours.
@@ -47,8 +55,15 @@ void init();
 bool isSupportedArchive(QFileDevice* archive);
 
 // Unpacks every entry of the archive below targetDirectory, replacing existing files. Either every
-// entry is installed or nothing in targetDirectory changes; errorText then says why.
+// entry is installed or nothing in targetDirectory changes; errorText then says why. A kill or a power loss
+// part-way leaves a journal from which recoverInstall() makes the same true.
 bool extractArchive(QFileDevice* archive, const QString& targetDirectory, ExtractCallback* callback = nullptr,
                     QString* errorText = nullptr, const Limits& limits = Limits());
+
+// Finishes an install that was cut off after every file was in place, or takes it back, after a kill or a power
+// loss; then removes what it left in targetDirectory. Safe to cut off and run again. Returns at once when nothing
+// was left; waits while an install or recovery of another process works in the folder. False when something
+// could not be put in order; errorText says what, and the next call tries again.
+bool recoverInstall(const QString& targetDirectory, ExtractCallback* callback = nullptr, QString* errorText = nullptr);
 
 } // namespace Lib7z

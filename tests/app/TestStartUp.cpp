@@ -1,9 +1,13 @@
 #include "DbTestSupport.h"
+#include "InstallHelperProcess.h"
+#include "PackageMaker.h"
 #include "ProgramDirCopy.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
+
+#include <archive_entry.h>
 
 namespace {
 
@@ -114,6 +118,8 @@ private slots:
     void formsKeepTheirLookInAnyFolder_data();
     void formsKeepTheirLookInAnyFolder();
     void damagedPageAfterACleanExitEndsTheProgramUnchanged();
+    void startFinishesAnUpdateCutOff_data();
+    void startFinishesAnUpdateCutOff();
 };
 
 void TestStartUp::startUpLogsItsStepsInOrderEvenAfterKill()
@@ -270,6 +276,71 @@ void TestStartUp::damagedPageAfterACleanExitEndsTheProgramUnchanged()
     }
     QCOMPARE(DbTestSupport::whatStandsAt(database), before);
     QCOMPARE(DbTestSupport::whatStandsAt(database + "-journal"), QByteArray("nothing"));
+}
+
+void TestStartUp::startFinishesAnUpdateCutOff_data()
+{
+    QTest::addColumn<QString>("stop"); // where the updater's install was killed
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("killed half-way") << "file:2" << false;
+    QTest::newRow("killed once whole, before the version was recorded") << "commit" << true;
+}
+
+// The updater was killed during its install: the program's next start finds the folder holding one version,
+// the one its database records, before it goes on.
+void TestStartUp::startFinishesAnUpdateCutOff()
+{
+    QFETCH(QString, stop);
+    QFETCH(bool, installed);
+    ProgramDirCopy dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    BoxAnswerer answerer;
+    // A first start makes the database; the test-quit file ends it.
+    QFile quit(dir.filePath("test-quit"));
+    const auto startAndQuit = [&](int n) {
+        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+        QProcess* tav = startTav(dir, n);
+        QCOMPARE(startUpOf(dir, n), expectedStartUp());
+        QVERIFY(quit.open(QIODevice::WriteOnly));
+        quit.close();
+        QVERIFY2(tav->waitForFinished(30000), "TAV did not end");
+        QVERIFY(quit.remove());
+    };
+    const auto storedVersion = [&] {
+        QString version = "no row";
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "version");
+            db.setDatabaseName(dir.filePath("TAVSqlite.db"));
+            QSqlQuery query(db);
+            if (db.open() && query.exec("SELECT version FROM TAV_AppInfo WHERE appID = '0'") && query.next())
+                version = query.value(0).toString();
+        }
+        QSqlDatabase::removeDatabase("version");
+        return version;
+    };
+    startAndQuit(0);
+    const QString oldVersion = storedVersion();
+    QVERIFY(oldVersion != "no row");
+
+    // The package replaces the updater and brings files and a folder the program did not have.
+    const QByteArray oldUpdater = PackageMaker::readFile(dir.filePath("TAVUpdate"));
+    const QByteArray newUpdater = oldUpdater + "\n9.9.9\n";
+    const QString archive = dir.filePath("TAVUpdate9.9.9.7z");
+    QVERIFY(!oldUpdater.isEmpty());
+    QVERIFY(PackageMaker::writeRaw7z(archive,
+                                     { { "TAVUpdate", AE_IFREG, newUpdater, 0755 },
+                                       { "language/zh_CN/说明.txt", AE_IFREG, "新" },
+                                       { "notes/new.txt", AE_IFREG, "new" } }));
+    QCOMPARE(runInstallHelper({ "install", archive, dir.path(), "9.9.9" }, stop), QString("stopped"));
+    QVERIFY(QFile::exists(dir.filePath(".lib7z-journal")));
+
+    startAndQuit(1);
+    QVERIFY(PackageMaker::readFile(dir.filePath("TAVUpdate")) == (installed ? newUpdater : oldUpdater));
+    QCOMPARE(QFile::exists(dir.filePath("language/zh_CN/说明.txt")), installed);
+    QCOMPARE(QFile::exists(dir.filePath("notes")), installed);
+    QCOMPARE(storedVersion(), installed ? QString("9.9.9") : oldVersion);
+    QCOMPARE(QDir(dir.path()).entryList({ ".lib7z-*", "TAVUpdate*.7z" }, QDir::AllEntries | QDir::Hidden),
+             QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestStartUp)

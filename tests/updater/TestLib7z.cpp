@@ -1,7 +1,6 @@
 #include "Lib7z.h"
 #include "PackageMaker.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -100,11 +99,11 @@ private slots:
         // Writing over the file of a running program fails on Linux; replacing it must not.
         QProcess running;
         running.start(m_target + "/TAV", { "--wait" });
-        QVERIFY(running.waitForReadyRead(5000));
+        QVERIFY(running.waitForReadyRead(60000));
         QString error;
         const bool done = extract(package, m_target, &error);
         running.closeWriteChannel();
-        QVERIFY(running.waitForFinished(5000));
+        QVERIFY(running.waitForFinished(60000));
         QVERIFY2(done, qPrintable(error));
 
         QCOMPARE(readFile(m_target + "/TAV"), m_program + "v2");
@@ -260,17 +259,14 @@ private slots:
         const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
         Recorder recorder;
         QString error;
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(extract(package, m_target, &error, &recorder, limits), installed);
-        QVERIFY(clock.elapsed() < 25000); // refused by its counts, not by unpacking them all
         if (installed) {
             QCOMPARE(recorder.installed.size(), entries);
             QCOMPARE(readFile(m_target + "/many/3"), QByteArray(3000, 'd'));
             return;
         }
         QVERIFY(!error.isEmpty());
-        QCOMPARE(recorder.progressCalls, 0); // refused before a byte was unpacked
+        QCOMPARE(recorder.progressCalls, 0); // refused by its counts before a byte was unpacked
         QCOMPARE(PackageMaker::snapshot(m_root->path()), before);
     }
 };

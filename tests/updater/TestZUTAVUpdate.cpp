@@ -1,4 +1,5 @@
 #include "DialogAnswerer.h"
+#include "InstallHelperProcess.h"
 #include "PackageMaker.h"
 #include "TavSchema.h"
 #include "TavWebService.h"
@@ -281,6 +282,38 @@ private slots:
         QCOMPARE(QFile::exists(m_programDir + "/TAVSqlite.db"), database);
         if (database)
             QCOMPARE(storedVersion(), newer ? server : "4.2.0");
+    }
+
+    void startFinishesUpdateCutOff_data()
+    {
+        QTest::addColumn<QString>("stop"); // where the install was killed
+        QTest::addColumn<QString>("version");
+        QTest::newRow("killed after the first file") << "file:1"
+                                                     << "4.2.0";
+        QTest::newRow("killed once whole, before the version was recorded") << "commit"
+                                                                            << "4.3.0";
+    }
+
+    void startFinishesUpdateCutOff()
+    {
+        QFETCH(QString, stop);
+        QFETCH(QString, version);
+        const QString archive = m_programDir + "/TAVUpdate4.3.0.7z";
+        QVERIFY(QFile::copy(m_shared.filePath("package.7z"), archive));
+        QCOMPARE(runInstallHelper({ "install", archive, m_programDir, "4.3.0" }, stop), QString("stopped"));
+        QVERIFY(QFile::exists(m_programDir + "/.lib7z-journal"));
+        // Started by hand: the folder is in order before the version is read for the version service.
+        m_web.setVersionReply("4.2.0", kPackagePath, false);
+        QCOMPARE(runUpdater({}), 0);
+        const QList<WebRequest> asks = m_web.requestsTo("/bizserver/version/get");
+        QVERIFY(asks.size() == 1);
+        QCOMPARE(asks.at(0).param("version"), version);
+        QCOMPARE(storedVersion(), version);
+        const bool installed = version == "4.3.0";
+        QCOMPARE(readFile(m_programDir + "/TAV"), installed ? m_newProgram : m_oldProgram);
+        QCOMPARE(QFile::exists(m_programDir + "/说明/新.txt"), installed);
+        QCOMPARE(QDir(m_programDir).entryList({ ".lib7z-*", "TAVUpdate*" }, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
     }
 
     void failedUpdateKeepsInstallation_data()
