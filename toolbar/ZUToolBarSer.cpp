@@ -7,7 +7,6 @@
 #include "TAV_AppInfo.h"
 #include "TAV_ClassInfo.h"
 #include "TAV_ClassRecord.h"
-#include "TAV_InteractInfo.h"
 #include "TAV_StudentInfo.h"
 #include "TAV_SubjectInfo.h"
 #include "TavStatement.h"
@@ -72,14 +71,7 @@ bool ZUToolBarSer::closeClassRecord(int localRecordID, const QString& name, cons
     QSqlDatabase db = database->getDbCon();
     bool closed = false;
     if (db.isValid()) {
-        // Half a close (the end time kept, a pending answer not cleared) would send the lesson without its
-        // round; a statement that failed takes the whole close back.
-        const quint64 failures = TavStatement::failureCount();
-        TAV_InteractInfo* interact = TAV_InteractInfo::getInstance();
-        interact->clearPendingAnswers(db, localRecordID);
-        interact->closeOpenInteractions(db);
-        TAV_ClassRecord::getInstance()->setEndTimeAndName(db, localRecordID, name, endTime);
-        if (TavStatement::failureCount() == failures) {
+        if (TAV_ClassRecord::getInstance()->endLesson(db, localRecordID, name, endTime)) {
             closed = database->closeDbCon(db);
         } else {
             database->rollbackDbCon(db);

@@ -532,6 +532,18 @@ private slots:
         mutex->unlock();
     }
 
+    // Only a lesson ended in the file goes up as ended: an open one would reach the service without what the
+    // class still does, and go again once it ends.
+    void openLessonIsNotSentAsEnded()
+    {
+        startLesson(ZUTipDlg::No);
+        QVERIFY(
+            !ZUToolBarSer::getInstance()->uploadClassRecord(TAVMemInfo::getInstance()->currentRecord.localRecordID));
+        QVERIFY(m_service.requestsTo(kUploadPath).isEmpty());
+        QCOMPARE(committedValue("select count(*) from TAV_ClassRecord where status = 0 and endTime is null").toInt(),
+                 1);
+    }
+
     void lessonEndedOnAFullDiskGoesUpOnceWholeWhenSpaceIsBack_data()
     {
         QTest::addColumn<bool>("restart");
