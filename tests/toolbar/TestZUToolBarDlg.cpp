@@ -612,22 +612,45 @@ private slots:
             QCOMPARE(record.value("recordName").toString(), QString("满盘课"));
     }
 
-    // The service took the lesson, then the disk filled before it was marked sent: it goes once more, the same.
+    // The service took the lesson, and it could not be marked sent: it goes once more, the same, never in part.
+    void lessonTakenButNotMarkedGoesAgainTheSame_data()
+    {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("the disk fills while it is on its way") << true;
+        // Statements refused while the rest of the transaction goes on.
+        QTest::newRow("its round can be neither marked nor dropped") << false;
+    }
+
     void lessonTakenButNotMarkedGoesAgainTheSame()
     {
+        QFETCH(bool, fullDisk);
         startLesson(ZUTipDlg::No);
         QVERIFY(storeRound(TAVMemInfo::getInstance()->currentRecord.localRecordID));
+        const QStringList refusals = { "before update of status on TAV_InteractInfo",
+                                       "before delete on TAV_ClassRecord", "before delete on TAV_InteractInfo" };
+        for (int i = 0; !fullDisk && i < refusals.size(); ++i)
+            QVERIFY(runOutside(QString("create trigger refuse%1 %2 begin select raise(abort, 'database or disk is "
+                                       "full'); end")
+                                   .arg(i)
+                                   .arg(refusals.at(i))));
         std::unique_ptr<FullDisk> disk;
         NoticeWatch notice("提交数据库失败");
+        // Full from the moment the lesson is on its way, so the service takes it and nothing can be marked.
         const auto connection = connect(
-            &m_service, &TavWebService::requestReceived, this,
-            [&disk](const WebRequest&) { disk = std::make_unique<FullDisk>(); }, Qt::DirectConnection);
+            TAVNetManager::getInstance(), &TAVNetManager::requestStarted, this,
+            [&disk, fullDisk](const QUrl&, int) {
+                if (fullDisk)
+                    disk = std::make_unique<FullDisk>();
+            },
+            Qt::DirectConnection);
         DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
         button("exitBtn")->click();
         QVERIFY(DialogAnswerer::waitUntilAnswered());
         disconnect(connection);
-        QVERIFY(disk && disk->isFull());
+        QVERIFY(!fullDisk || (disk && disk->isFull()));
         disk.reset();
+        for (int i = 0; !fullDisk && i < refusals.size(); ++i)
+            QVERIFY(runOutside(QString("drop trigger refuse%1").arg(i)));
 
         QCOMPARE(m_quitCodes, QList<int>({ 0 }));
         QCOMPARE(m_service.uploadedDocuments().size(), 1);
