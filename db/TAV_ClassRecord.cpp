@@ -4,6 +4,7 @@
 #include "TAV_InteractInfo.h"
 #include "TavStatement.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
 #include <QtDebug>
@@ -87,24 +88,27 @@ bool TAV_ClassRecord::endLesson(QSqlDatabase db, int localRecordID, const QStrin
     // Half an end (the end time kept, a pending answer not cleared) would send the lesson without its round,
     // and drop the round once the rest is sent.
     const int current = TAVMemInfo::getInstance()->currentRecord.localRecordID;
-    const quint64 failures = TavStatement::failureCount();
     QSqlQuery step(db);
-    const bool saved = step.exec(QStringLiteral("savepoint endLesson"));
+    if (!step.exec(QStringLiteral("savepoint endLesson"))) {
+        qWarning().noquote()
+            << QStringLiteral("****lesson record %1 could not be ended, it stays open: ").arg(localRecordID)
+                + TavStatement::errorText(step.lastError());
+        return false;
+    }
+    const quint64 failures = TavStatement::failureCount();
     TAV_InteractInfo* interact = TAV_InteractInfo::getInstance();
     interact->clearPendingAnswers(db, localRecordID);
     interact->closeOpenInteractions(db);
     setEndTimeAndName(db, localRecordID, name, endTime);
-    const bool ended = saved && TavStatement::failureCount() == failures;
+    const bool ended = TavStatement::failureCount() == failures;
     if (!ended) {
         qWarning().noquote()
             << QStringLiteral("****lesson record %1 could not be ended, it stays open").arg(localRecordID);
         TAVMemInfo::getInstance()->currentRecord.localRecordID = current;
-        // SQLite may have taken the whole transaction back already (a full disk); then there is no savepoint.
-        if (saved)
-            step.exec(QStringLiteral("rollback to endLesson"));
+        // Fails when SQLite has taken the whole transaction back already (a full disk): nothing is left either.
+        step.exec(QStringLiteral("rollback to endLesson"));
     }
-    if (saved)
-        step.exec(QStringLiteral("release endLesson"));
+    step.exec(QStringLiteral("release endLesson"));
     return ended;
 }
 

@@ -70,18 +70,17 @@ bool ZUToolBarSer::closeClassRecord(int localRecordID, const QString& name, cons
     TAVDatabase* database = TAVDatabase::getInstance();
     QSqlDatabase db = database->getDbCon();
     bool closed = false;
-    if (db.isValid()) {
-        if (TAV_ClassRecord::getInstance()->endLesson(db, localRecordID, name, endTime)) {
-            closed = database->closeDbCon(db);
-        } else {
-            database->rollbackDbCon(db);
-        }
+    if (!db.isValid()) {
+        qWarning().noquote() << "****closeClassRecord: no database connection, lesson record "
+                + QString::number(localRecordID) + " stays open";
+    } else if (TAV_ClassRecord::getInstance()->endLesson(db, localRecordID, name, endTime)) {
+        closed = database->closeDbCon(db);
+    } else {
+        database->rollbackDbCon(db);
     }
-    if (!closed) {
-        qWarning().noquote() << "****closeClassRecord: lesson record " + QString::number(localRecordID)
-                + " could not be ended, it stays open";
+    // A failed commit takes the end back: the lesson is still the open one.
+    if (!closed)
         mem->currentRecord = open;
-    }
     return closed;
 }
 
