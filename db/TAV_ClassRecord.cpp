@@ -1,9 +1,13 @@
 #include "TAV_ClassRecord.h"
 
 #include "TAVMemInfo.h"
+#include "TAV_InteractInfo.h"
 #include "TavStatement.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QUuid>
+#include <QtDebug>
 
 namespace {
 const QString kAllColumns = QStringLiteral("select localRecordID, UUID, recordName, creator, classID, subjectID, "
@@ -77,6 +81,35 @@ void TAV_ClassRecord::setEndTimeAndName(QSqlDatabase db, int localRecordID, QStr
     if (!st.exec())
         return;
     TAVMemInfo::getInstance()->currentRecord.localRecordID = -1;
+}
+
+bool TAV_ClassRecord::endLesson(QSqlDatabase db, int localRecordID, const QString& name, const QDateTime& endTime)
+{
+    // Half an end (the end time kept, a pending answer not cleared) would send the lesson without its round,
+    // and drop the round once the rest is sent.
+    const int current = TAVMemInfo::getInstance()->currentRecord.localRecordID;
+    QSqlQuery step(db);
+    if (!step.exec(QStringLiteral("savepoint endLesson"))) {
+        qWarning().noquote()
+            << QStringLiteral("****lesson record %1 could not be ended, it stays open: ").arg(localRecordID)
+                + TavStatement::errorText(step.lastError());
+        return false;
+    }
+    const quint64 failures = TavStatement::failureCount();
+    TAV_InteractInfo* interact = TAV_InteractInfo::getInstance();
+    interact->clearPendingAnswers(db, localRecordID);
+    interact->closeOpenInteractions(db);
+    setEndTimeAndName(db, localRecordID, name, endTime);
+    const bool ended = TavStatement::failureCount() == failures;
+    if (!ended) {
+        qWarning().noquote()
+            << QStringLiteral("****lesson record %1 could not be ended, it stays open").arg(localRecordID);
+        TAVMemInfo::getInstance()->currentRecord.localRecordID = current;
+        // Fails when SQLite has taken the whole transaction back already (a full disk): nothing is left either.
+        step.exec(QStringLiteral("rollback to endLesson"));
+    }
+    step.exec(QStringLiteral("release endLesson"));
+    return ended;
 }
 
 int TAV_ClassRecord::selectFirst(QSqlDatabase db, ClassRecordRow* record)

@@ -7,6 +7,7 @@
 #include "TAVNetManager.h"
 #include "TAV_ClassRecord.h"
 #include "TavReplyLimit.h"
+#include "TavStatement.h"
 #include "Upload.h"
 
 #include <QDebug>
@@ -116,7 +117,15 @@ void AutoUploadThread::runCycle()
     }
     qDebug() << "AutoUploadThread**** update local data to finish status";
     db = database->getThreadDbCon();
+    // All or nothing: the record marked sent with some of its rows not would go again as a second, smaller
+    // copy of the lesson; left unmarked, the same lesson goes again whole.
+    const quint64 failures = TavStatement::failureCount();
     uploader->updateFinishStatus(db);
+    if (TavStatement::failureCount() != failures) {
+        qWarning() << "****AutoUploadThread the service took the lesson, but it could not be marked sent";
+        db.rollback();
+        return;
+    }
     database->closeThreadDbCon(db);
     qDebug() << "AutoUploadThread**** finish update local data to finish status";
     if (!record.endTime.isEmpty()) {

@@ -6,7 +6,6 @@
 #include "TAV_CSTeacherInfo.h"
 #include "TAV_ClassInfo.h"
 #include "TAV_ClassRecord.h"
-#include "TAV_InteractInfo.h"
 #include "TAV_StuSortInfo.h"
 #include "TAV_StudentInfo.h"
 #include "TAV_SubjectInfo.h"
@@ -47,10 +46,8 @@ void ZUSysCheck::closeDanglingRecord(QSqlDatabase db)
         mem->currentSubjectName = TAV_SubjectInfo::getInstance()->selectSubjectName(db, record.subjectID);
         return;
     }
-    TAV_InteractInfo* interact = TAV_InteractInfo::getInstance();
-    interact->clearPendingAnswers(db, record.localRecordID);
-    interact->closeOpenInteractions(db);
-    TAV_ClassRecord::getInstance()->setEndTimeAndName(db, record.localRecordID, name, now);
+    // Not ended, it stays the current record: the tool bar shows it open and the teacher ends it later.
+    TAV_ClassRecord::getInstance()->endLesson(db, record.localRecordID, name, now);
 }
 
 void ZUSysCheck::__checkTeacher(QSqlDatabase db)

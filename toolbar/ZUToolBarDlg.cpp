@@ -522,11 +522,21 @@ void ZUToolBarDlg::__closeClassRec(int localRecordID, bool classStatus, bool& do
         return;
     }
     const QString name = input->inputText();
-    done = true;
-    m_statusLabel->setText(tr("未使用"));
-    ZUToolBarSer::getInstance()->closeClassRecord(localRecordID, name, now);
-    ZUToolBarSer::getInstance()->uploadClassRecord(localRecordID);
+    // A lesson whose end was not kept stays open, here and in the file: it is neither shown as ended nor
+    // sent, and the teacher can end it again once the file can be written.
+    done = ZUToolBarSer::getInstance()->closeClassRecord(localRecordID, name, now);
     setUseState();
+    if (!done) {
+        m_tipDlg->setButtons(2, 0);
+        m_tipDlg->setText(classStatus ? tr("本次课程未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
+                                           "课程记录仍保留在本机，请处理后再次结束课程。")
+                                      : tr("本次使用未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
+                                           "使用记录仍保留在本机，请处理后再次结束使用。"),
+                          tr("错误"));
+        m_tipDlg->exec();
+        return;
+    }
+    ZUToolBarSer::getInstance()->uploadClassRecord(localRecordID);
 }
 
 void ZUToolBarDlg::on_exitBtn_clicked()

@@ -7,9 +7,9 @@
 #include "TAV_AppInfo.h"
 #include "TAV_ClassInfo.h"
 #include "TAV_ClassRecord.h"
-#include "TAV_InteractInfo.h"
 #include "TAV_StudentInfo.h"
 #include "TAV_SubjectInfo.h"
+#include "TavStatement.h"
 #include "Upload.h"
 
 #include <QDebug>
@@ -63,14 +63,25 @@ QString ZUToolBarSer::makeRecordName(QSqlDatabase db, const ClassRecordRow& reco
     return subject + "-" + className + "-" + start;
 }
 
-void ZUToolBarSer::closeClassRecord(int localRecordID, const QString& name, const QDateTime& endTime)
+bool ZUToolBarSer::closeClassRecord(int localRecordID, const QString& name, const QDateTime& endTime)
 {
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    TAV_InteractInfo* interact = TAV_InteractInfo::getInstance();
-    interact->clearPendingAnswers(db, localRecordID);
-    interact->closeOpenInteractions(db);
-    TAV_ClassRecord::getInstance()->setEndTimeAndName(db, localRecordID, name, endTime);
-    TAVDatabase::getInstance()->closeDbCon(db);
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    const ClassRecordRow open = mem->currentRecord;
+    TAVDatabase* database = TAVDatabase::getInstance();
+    QSqlDatabase db = database->getDbCon();
+    bool closed = false;
+    if (!db.isValid()) {
+        qWarning().noquote() << "****closeClassRecord: no database connection, lesson record "
+                + QString::number(localRecordID) + " stays open";
+    } else if (TAV_ClassRecord::getInstance()->endLesson(db, localRecordID, name, endTime)) {
+        closed = database->closeDbCon(db);
+    } else {
+        database->rollbackDbCon(db);
+    }
+    // A failed commit takes the end back: the lesson is still the open one.
+    if (!closed)
+        mem->currentRecord = open;
+    return closed;
 }
 
 bool ZUToolBarSer::uploadClassRecord(int localRecordID)
@@ -82,11 +93,22 @@ bool ZUToolBarSer::uploadClassRecord(int localRecordID)
         return false;
     }
 
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    TAVDatabase* database = TAVDatabase::getInstance();
+    QSqlDatabase db = database->getDbCon();
+    // The service takes a lesson sent with flag 1 as ended: one still open in the file (its close not kept)
+    // would go without its round, and go again once it ends.
+    ClassRecordRow record;
+    if (TAV_ClassRecord::getInstance()->selectByRecord(db, localRecordID, &record) != 0 || record.endTime.isEmpty()) {
+        qWarning().noquote() << "****uploadClassRecord: lesson record " + QString::number(localRecordID)
+                + " is not ended in the database, it is not sent";
+        database->closeDbCon(db);
+        upload->uploadMutex()->unlock();
+        return false;
+    }
     qDebug() << "get uploadData";
     const QString data = upload->getUploadData(db, localRecordID, true);
     if (data.isEmpty()) {
-        TAVDatabase::getInstance()->closeDbCon(db);
+        database->closeDbCon(db);
         upload->uploadMutex()->unlock();
         return false;
     }
@@ -102,13 +124,23 @@ bool ZUToolBarSer::uploadClassRecord(int localRecordID)
     bool sent = false;
     if (res.success) {
         qDebug() << "update data";
+        // All or nothing: rows half marked would go again later as a second, smaller copy of the lesson.
+        // Left whole, the upload thread sends the same lesson once more.
+        const quint64 failures = TavStatement::failureCount();
         upload->updateFinishStatus(db);
         upload->deleteLocalRecord(db);
-        sent = true;
+        if (TavStatement::failureCount() == failures) {
+            sent = database->closeDbCon(db);
+        } else {
+            database->rollbackDbCon(db);
+        }
+        if (!sent)
+            qWarning().noquote() << "****the service took lesson record " + QString::number(localRecordID)
+                    + ", but it could not be marked sent; the upload thread sends it again";
     } else {
         qWarning().noquote() << "****server error: " + QString::fromUtf8(reply);
+        database->closeDbCon(db);
     }
-    TAVDatabase::getInstance()->closeDbCon(db);
     upload->uploadMutex()->unlock();
     if (sent)
         qDebug() << "exit __closeClassRec";

@@ -23,8 +23,12 @@ public:
     bool startClassRecord(const QString& stationSn, int classID, int subjectID, bool classStatus);
     QString makeRecordName(const ClassRecordRow& record);
     static QString makeRecordName(QSqlDatabase db, const ClassRecordRow& record);
-    void closeClassRecord(int localRecordID, const QString& name, const QDateTime& endTime);
-    // True when the service took the record; otherwise it stays for the upload thread.
+    // Ends the lesson in the file: its pending answers cleared, its open interactions ended, its end time and
+    // name stored, all or nothing. True when that was committed; otherwise nothing of it is kept, the lesson
+    // stays open (also as the current record) and must not be uploaded.
+    bool closeClassRecord(int localRecordID, const QString& name, const QDateTime& endTime);
+    // Sends a lesson that is ended in the file. True when the service took the record and it was dropped
+    // locally; otherwise it stays for the upload thread.
     bool uploadClassRecord(int localRecordID);
 
 private:

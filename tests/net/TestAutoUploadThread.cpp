@@ -145,6 +145,39 @@ private slots:
         QCOMPARE(m_service.uploadedDocuments().size(), 1);
     }
 
+    // The service took the lesson, then one interaction could not be marked sent and the lesson not dropped (a
+    // statement refused while the rest of the transaction goes on): it goes again whole, never in part.
+    void lessonNotMarkedWholeGoesAgainTheSame()
+    {
+        QMutexLocker hold(Upload::getInstance()->uploadMutex());
+        makeLesson(kLesson, "closed");
+        const QVector<int> stored = tableRows();
+        QVERIFY(runOutside("create trigger refuseMark before update of status on TAV_InteractInfo when "
+                           "new.interactID = (select max(interactID) from TAV_InteractInfo) begin select raise(abort, "
+                           "'database or disk is full'); end"));
+        for (const QString table : { "TAV_ClassRecord", "TAV_InteractInfo" })
+            QVERIFY(runOutside("create trigger refuseDrop" + table + " before delete on " + table
+                               + " begin select raise(abort, 'database or disk is full'); end"));
+        hold.unlock();
+
+        QTRY_VERIFY_WITH_TIMEOUT(m_service.uploadedDocuments().size() >= 2, kWaitMs);
+        hold.relock();
+        const QList<UploadedDocument> twice = m_service.uploadedDocuments();
+        QCOMPARE(withoutOffLineTime(twice.at(1).recordResult), withoutOffLineTime(twice.at(0).recordResult));
+        QCOMPARE(tableRows(), stored);
+        QCOMPARE(rows("TAV_ClassRecord where status = 1") + rows("TAV_InteractInfo where status = 1"), 0);
+        QVERIFY(runOutside("drop trigger refuseMark"));
+        QVERIFY(runOutside("drop trigger refuseDropTAV_ClassRecord"));
+        QVERIFY(runOutside("drop trigger refuseDropTAV_InteractInfo"));
+        hold.unlock();
+        QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
+        const QList<UploadedDocument> uploads = m_service.uploadedDocuments();
+        for (const UploadedDocument& upload : uploads) {
+            QCOMPARE(upload.flag, QString("1"));
+            QCOMPARE(withoutOffLineTime(upload.recordResult), withoutOffLineTime(uploads.first().recordResult));
+        }
+    }
+
     // A table that cannot be read looks empty: the closed lesson, already marked once, must not be taken for
     // one with nothing left, neither by the background cycle nor by the upload at class close.
     void unreadableTableKeepsTheLessonForTheNextCycle_data()

@@ -1,6 +1,8 @@
 // The start-up data check: dangling lesson records, teachers not seen for ten days, the paper folder.
 #include "ToolbarTestSupport.h"
 
+#include "FullDisk.h"
+#include "InterfaceWatch.h"
 #include "ZUSysCheck.h"
 
 #include <QDir>
@@ -96,6 +98,49 @@ private slots:
         QCOMPARE(count("TAV_ClassRecord", "status = 0 and recordName = ?", { name }), int(!kept));
         QCOMPARE(count("TAV_InteractInfo", "endTime is not null and answer = ''"), int(!kept));
         QCOMPARE(count("TAV_InteractInfo", "endTime is null and answer = '-1'"), int(kept));
+    }
+
+    // A lesson of an earlier run is ended whole or not at all: ended with its round's answer still pending, it
+    // would be sent without the round, and dropped once the rest is sent. Not ended, it stays the current one.
+    void danglingRecordIsNotEndedInPart_data()
+    {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("full disk") << true;
+        QTest::newRow("the pending answer cannot be cleared") << false;
+    }
+
+    void danglingRecordIsNotEndedInPart()
+    {
+        QFETCH(bool, fullDisk);
+        const QString start = ago(3 * 3600);
+        QVERIFY(addOpenRecord("me", 7, start));
+        QVERIFY(runOutside("insert into TAV_InteractInfo (localRecordID, answerType, startTime, answer, status) "
+                           "values (1, 0, ?, '-1', 0)",
+                           { start }));
+        if (fullDisk) {
+            // The start's own notice of the failed commit, closed as the teacher would.
+            NoticeWatch notice("提交数据库失败");
+            FullDisk disk;
+            QVERIFY(disk.isFull());
+            ZUSysCheck::getInstance()->checkout();
+        } else {
+            QVERIFY(runOutside("create trigger refuseClear before update of answer on TAV_InteractInfo begin select "
+                               "raise(abort, 'database or disk is full'); end"));
+            ZUSysCheck::getInstance()->checkout();
+            QVERIFY(runOutside("drop trigger refuseClear"));
+        }
+        TAVMemInfo* mem = TAVMemInfo::getInstance();
+        QCOMPARE(mem->currentRecord.localRecordID, 1);
+        QCOMPARE(count("TAV_ClassRecord", "endTime is null"), 1);
+        QCOMPARE(count("TAV_InteractInfo", "endTime is null and answer = '-1'"), 1);
+
+        // The next start, the file writable again, ends it whole.
+        resetTeacherState();
+        mem->currentTeacher.username = "me";
+        ZUSysCheck::getInstance()->checkout();
+        QCOMPARE(mem->currentRecord.localRecordID, -1);
+        QCOMPARE(count("TAV_ClassRecord", "endTime is not null"), 1);
+        QCOMPARE(count("TAV_InteractInfo", "endTime is not null and answer = ''"), 1);
     }
 
     void tenDayRule_data()

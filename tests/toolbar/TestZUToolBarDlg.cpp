@@ -1,6 +1,9 @@
 // The tool bar and its lesson-record service.
 #include "ToolbarTestSupport.h"
 
+#include "AutoUploadThread.h"
+#include "FullDisk.h"
+#include "InterfaceWatch.h"
 #include "StyleSheetProbe.h"
 #include "TAVNetManager.h"
 #include "Upload.h"
@@ -15,17 +18,66 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSignalSpy>
+
+#include <memory>
 
 using namespace ToolbarTestSupport;
 using DbTestSupport::committedValue;
 using DbTestSupport::runOutside;
 
 const QString kUploadPath = QStringLiteral("/tav/fastenMachine/tavStaticClass");
+// What six keypads answered in the round of storeRound(), as roundIn() reads it.
+const QString kRound = QStringLiteral("D01:A D02:B D03:C D04:D D05:A D06:B");
+const QString kNotEnded = QStringLiteral("本次课程未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
+                                         "课程记录仍保留在本机，请处理后再次结束课程。");
+
+// A stopped round of the lesson, waiting for its right answer ("-1"), with the answers of six keypads.
+bool storeRound(int record)
+{
+    const QString t = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss");
+    if (!runOutside("insert into TAV_InteractInfo (localRecordID, answerType, startTime, endTime, answer, status, "
+                    "createDate, stationSn) values (?, 1, ?, ?, '-1', 0, ?, ?)",
+                    { record, t, t, t, kStation }))
+        return false;
+    const int interact = committedValue("select max(interactID) from TAV_InteractInfo").toInt();
+    for (const QString& answer : kRound.split(' ')) {
+        if (!runOutside("insert into TAV_StuResult (interactID, dovaneID, createDate, result, status) "
+                        "values (?, ?, ?, ?, 0)",
+                        { interact, answer.section(':', 0, 0), t, answer.section(':', 1) }))
+            return false;
+    }
+    return true;
+}
+
+QJsonObject postedLesson(const UploadedDocument& upload)
+{
+    return QJsonDocument::fromJson(upload.recordResult.toUtf8()).object().value("data").toObject();
+}
+
+// The answers of the one round a posted lesson holds, "D01:A D02:B ..."; "rounds: n" when it holds n others.
+QString roundIn(const UploadedDocument& upload)
+{
+    const QJsonArray rounds = postedLesson(upload).value("TAVInteractInfo").toArray();
+    if (rounds.size() != 1)
+        return QString("rounds: %1").arg(rounds.size());
+    QStringList answers;
+    for (const QJsonValue& r : rounds.first()["TAVStuResult"].toArray())
+        answers << r["dovaneID"].toString() + ":" + r["result"].toString();
+    answers.sort();
+    return answers.join(' ');
+}
+
+QString withoutOffLineTime(QString document)
+{
+    return document.replace(QRegularExpression("\"offLineTime\":\"[^\"]*\""), "\"offLineTime\":\"\"");
+}
 
 class TestZUToolBarDlg : public QObject
 {
@@ -74,6 +126,7 @@ private slots:
 
     void cleanup()
     {
+        AutoUploadThread::getInstance()->stop();
         m_bar->hide();
         QVERIFY(dialogsAnswered());
     }
@@ -477,6 +530,148 @@ private slots:
         QCOMPARE(committedValue("select recordName from TAV_ClassRecord").toString(), QString("held"));
         QVERIFY(mutex->tryLock());
         mutex->unlock();
+    }
+
+    // Only a lesson ended in the file goes up as ended: an open one would reach the service without what the
+    // class still does, and go again once it ends.
+    void openLessonIsNotSentAsEnded()
+    {
+        startLesson(ZUTipDlg::No);
+        QVERIFY(
+            !ZUToolBarSer::getInstance()->uploadClassRecord(TAVMemInfo::getInstance()->currentRecord.localRecordID));
+        QVERIFY(m_service.requestsTo(kUploadPath).isEmpty());
+        QCOMPARE(committedValue("select count(*) from TAV_ClassRecord where status = 0 and endTime is null").toInt(),
+                 1);
+    }
+
+    void lessonEndedOnAFullDiskGoesUpOnceWholeWhenSpaceIsBack_data()
+    {
+        QTest::addColumn<bool>("restart");
+        QTest::newRow("the teacher ends it again") << false;
+        QTest::newRow("the next start ends it, the upload thread sends it") << true;
+    }
+
+    void lessonEndedOnAFullDiskGoesUpOnceWholeWhenSpaceIsBack()
+    {
+        QFETCH(bool, restart);
+        startLesson(ZUTipDlg::Yes);
+        const int id = TAVMemInfo::getInstance()->currentRecord.localRecordID;
+        QVERIFY(storeRound(id));
+        // The plain words below say it; a notice of the failed write would stand in their way.
+        NoticeWatch notice("提交数据库失败");
+        {
+            FullDisk disk;
+            QVERIFY(disk.isFull());
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+            DialogAnswerer::answerNextInput("满盘课", ZUInputDlg::Yes);
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+            button("exitBtn")->click();
+            QVERIFY(DialogAnswerer::waitUntilAnswered());
+        }
+        QVERIFY(m_service.requestsTo(kUploadPath).isEmpty());
+        QCOMPARE(DialogAnswerer::lastTitle(), QString("错误"));
+        QCOMPARE(DialogAnswerer::lastText(), kNotEnded);
+        QCOMPARE(DialogAnswerer::answeredCount(), 4); // with the lesson-record question
+        QVERIFY(m_quitCodes.isEmpty());
+        QCOMPARE(status(), QString("课堂中"));
+        QCOMPARE(TAVMemInfo::getInstance()->currentRecord.localRecordID, id);
+        QVERIFY(committedValue("select endTime from TAV_ClassRecord").isNull());
+        QCOMPARE(committedValue("select answer from TAV_InteractInfo").toString(), QString("-1"));
+        QCOMPARE(notice.count(), 0);
+
+        if (restart) {
+            // Started again hours later: the start-up check ends the lesson and the upload thread sends it.
+            QVERIFY(runOutside("update TAV_ClassRecord set startTime = ?",
+                               { QDateTime::currentDateTime().addSecs(-3 * 3600).toString("yyyy-MM-dd HH:mm:ss") }));
+            resetTeacherState();
+            QVERIFY(loginDemoTeacher());
+            m_bar->onShow();
+            QCOMPARE(status(), QString("未使用"));
+            AutoUploadThread* thread = AutoUploadThread::getInstance();
+            thread->setPeriodMs(50);
+            thread->start();
+            QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 10000);
+            thread->stop();
+        } else {
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+            DialogAnswerer::answerNextInput("满盘课", ZUInputDlg::Yes);
+            button("exitBtn")->click();
+            QVERIFY(DialogAnswerer::waitUntilAnswered());
+            QCOMPARE(m_quitCodes, QList<int>({ 0 }));
+            QCOMPARE(status(), QString("未使用"));
+            QCOMPARE(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0);
+        }
+        QCOMPARE(m_service.requestsTo(kUploadPath).size(), 1);
+        const UploadedDocument upload = m_service.uploadedDocuments().value(0);
+        QCOMPARE(upload.flag, QString("1"));
+        QCOMPARE(roundIn(upload), kRound);
+        const QJsonObject record = postedLesson(upload).value("TAVClassRecord").toObject();
+        QCOMPARE(record.value("loaclRecordID").toInt(), id);
+        QVERIFY(!record.value("endTime").toString().isEmpty());
+        if (!restart)
+            QCOMPARE(record.value("recordName").toString(), QString("满盘课"));
+    }
+
+    // The service took the lesson, and it could not be marked sent: it goes once more, the same, never in part.
+    void lessonTakenButNotMarkedGoesAgainTheSame_data()
+    {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("the disk fills while it is on its way") << true;
+        // Statements refused while the rest of the transaction goes on.
+        QTest::newRow("its round can be neither marked nor dropped") << false;
+    }
+
+    void lessonTakenButNotMarkedGoesAgainTheSame()
+    {
+        QFETCH(bool, fullDisk);
+        startLesson(ZUTipDlg::No);
+        QVERIFY(storeRound(TAVMemInfo::getInstance()->currentRecord.localRecordID));
+        const QStringList refusals = { "before update of status on TAV_InteractInfo",
+                                       "before delete on TAV_ClassRecord", "before delete on TAV_InteractInfo" };
+        for (int i = 0; !fullDisk && i < refusals.size(); ++i)
+            QVERIFY(runOutside(QString("create trigger refuse%1 %2 begin select raise(abort, 'database or disk is "
+                                       "full'); end")
+                                   .arg(i)
+                                   .arg(refusals.at(i))));
+        std::unique_ptr<FullDisk> disk;
+        NoticeWatch notice("提交数据库失败");
+        // Full from the moment the lesson is on its way, so the service takes it and nothing can be marked.
+        const auto connection = connect(
+            TAVNetManager::getInstance(), &TAVNetManager::requestStarted, this,
+            [&disk, fullDisk](const QUrl&, int) {
+                if (fullDisk)
+                    disk = std::make_unique<FullDisk>();
+            },
+            Qt::DirectConnection);
+        DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+        button("exitBtn")->click();
+        QVERIFY(DialogAnswerer::waitUntilAnswered());
+        disconnect(connection);
+        QVERIFY(!fullDisk || (disk && disk->isFull()));
+        disk.reset();
+        for (int i = 0; !fullDisk && i < refusals.size(); ++i)
+            QVERIFY(runOutside(QString("drop trigger refuse%1").arg(i)));
+
+        QCOMPARE(m_quitCodes, QList<int>({ 0 }));
+        QCOMPARE(m_service.uploadedDocuments().size(), 1);
+        QCOMPARE(roundIn(m_service.uploadedDocuments().first()), kRound);
+        // Nothing of it is marked: the lesson waits whole for the upload thread.
+        QCOMPARE(
+            committedValue("select count(*) from TAV_ClassRecord where status = 0 and endTime is not null").toInt(), 1);
+        QCOMPARE(committedValue("select count(*) from TAV_InteractInfo where status = 0").toInt(), 1);
+        QCOMPARE(committedValue("select count(*) from TAV_StuResult where status = 0").toInt(), 6);
+
+        AutoUploadThread* thread = AutoUploadThread::getInstance();
+        thread->setPeriodMs(50);
+        thread->start();
+        QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 10000);
+        thread->stop();
+        const QList<UploadedDocument> uploads = m_service.uploadedDocuments();
+        QCOMPARE(uploads.size(), 2);
+        QCOMPARE(uploads.last().flag, QString("1"));
+        QCOMPARE(withoutOffLineTime(uploads.last().recordResult), withoutOffLineTime(uploads.first().recordResult));
+        // The teacher is told nothing: the lesson ended, and it reached the service.
+        QCOMPARE(notice.count(), 0);
     }
 };
 
