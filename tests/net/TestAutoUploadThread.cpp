@@ -105,11 +105,25 @@ private slots:
         QVERIFY(TAVMemInfo::getInstance()->onlineFlag);
     }
 
-    // A reply far over any real one, as fast as loopback carries it: the lesson stays for the next cycle, and the
-    // thread holds no more than a bounded part of the reply.
+    // A reply far over any real one, as fast as loopback carries it, or a megabyte that inflates to a gigabyte: the
+    // lesson stays for the next cycle, and the thread holds no more than a bounded part of the reply.
+    void oversizedReplyKeepsTheLessonInBoundedMemory_data()
+    {
+        QTest::addColumn<QByteArray>("encoding"); // empty: 256 MiB of plain filler
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("plain") << QByteArray() << false;
+        QTest::newRow("gzip") << QByteArray("gzip") << false;
+        QTest::newRow("gzip, chunked") << QByteArray("gzip") << true;
+        QTest::newRow("deflate") << QByteArray("deflate") << false;
+    }
     void oversizedReplyKeepsTheLessonInBoundedMemory()
     {
-        m_service.setOversizedReply(Upload::kPath, 256 * 1024 * 1024);
+        QFETCH(QByteArray, encoding);
+        QFETCH(bool, chunked);
+        if (encoding.isEmpty())
+            m_service.setOversizedReply(Upload::kPath, 256 * 1024 * 1024);
+        else
+            m_service.setCompressedReply(Upload::kPath, qint64(1) << 30, encoding, chunked);
         QSignalSpy status(AutoUploadThread::getInstance(), &AutoUploadThread::netStatus);
         Upload::getInstance()->uploadMutex()->lock();
         makeLesson(kLesson, "数学-初二(1)班");

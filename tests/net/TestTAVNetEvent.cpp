@@ -134,6 +134,18 @@ private slots:
                      qPrintable(QString("time-out %1: %2 ms").arg(timeouts[i]).arg(elapsed[i])));
     }
 
+    // Given up at its time-out after its headers came with status 200: a failure, and nothing of its cut body.
+    void replyCutAtItsTimeOutIsAFailure()
+    {
+        m_service.setTrickledReply(kLogin, 200);
+        DbTestSupport::LogCapture log;
+        QByteArray reply = "stale";
+        QCOMPARE(TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 1000, reply), -1);
+        QCOMPARE(reply, QByteArray());
+        QCOMPARE(m_service.requestsTo(kLogin).value(0).status, 200);
+        QCOMPARE(log.count("****reply cut short"), 1);
+    }
+
     // A request given up is closed; reading it anyway only fills the log with "device not open".
     void givenUpRequestIsNotRead()
     {
@@ -190,6 +202,35 @@ private slots:
         QCOMPARE(code, int(TAVNetEvent::ReplyTooLarge));
         QVERIFY(reply.isEmpty());
         QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
+    }
+
+    // About a megabyte that inflates to a gigabyte: refused from its headers, never inflated, with its length and
+    // chunked, whatever encoding the server chose against the request's.
+    void compressedReplyIsRefusedUninflated_data()
+    {
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("gzip") << QByteArray("gzip") << false;
+        QTest::newRow("gzip, chunked") << QByteArray("gzip") << true;
+        QTest::newRow("deflate") << QByteArray("deflate") << false;
+        QTest::newRow("deflate, chunked") << QByteArray("deflate") << true;
+    }
+    void compressedReplyIsRefusedUninflated()
+    {
+        QFETCH(QByteArray, encoding);
+        QFETCH(bool, chunked);
+        m_service.setCompressedReply(kLogin, qint64(1) << 30, encoding, chunked);
+        DbTestSupport::LogCapture log;
+        QVERIFY(PeakMemory::reset());
+        const qint64 before = PeakMemory::currentBytes();
+        QByteArray reply = "stale";
+        const int code = TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 20000, reply);
+        const qint64 grown = PeakMemory::peakBytes() - before;
+        QCOMPARE(code, int(TAVNetEvent::ReplyTooLarge));
+        QVERIFY(reply.isEmpty());
+        QVERIFY2(grown < 32 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
+        QCOMPARE(log.count("****reply refused, sent with Content-Encoding " + encoding), 1);
+        QCOMPARE(m_service.requestsTo(kLogin).value(0).header("accept-encoding"), QByteArray("identity"));
     }
 
     void nestedRequestKeepsItsOwnReply_data()
