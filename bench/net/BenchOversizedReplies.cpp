@@ -44,8 +44,7 @@ Figures measure(TavWebService& service, bool download, const QString& dir)
         if (!file.open(QIODevice::WriteOnly) || ::link(QFile::encodeName(target), QFile::encodeName(seen)) != 0)
             return {};
     }
-    PeakMemory::reset();
-    const qint64 before = PeakMemory::currentBytes();
+    const PeakMemory::Growth memory;
     if (download) {
         HttpDownFile::getInstance()->downFile(target, "http://" + service.hostPort() + "/huge", kCap);
     } else {
@@ -53,7 +52,7 @@ Figures measure(TavWebService& service, bool download, const QString& dir)
         TAVNetEvent::getInstance()->post("/huge", "x=1", 60000, reply);
     }
     Figures figures;
-    figures.grown = PeakMemory::peakBytes() - before;
+    figures.grown = memory.bytes();
     if (download)
         figures.written = QFileInfo(seen).size();
     return figures;

@@ -128,16 +128,16 @@ private slots:
         Upload::getInstance()->uploadMutex()->lock();
         makeLesson(kLesson, "数学-初二(1)班");
         const QVector<int> stored = tableRows();
-        QVERIFY(PeakMemory::reset());
-        const qint64 before = PeakMemory::currentBytes();
+        const PeakMemory::Growth memory;
+        QVERIFY(memory.isValid());
         Upload::getInstance()->uploadMutex()->unlock();
 
         QTRY_VERIFY_WITH_TIMEOUT(status.count() >= 2, kWaitMs);
-        const qint64 grown = PeakMemory::peakBytes() - before;
+        const qint64 grown = memory.bytes();
         QCOMPARE(tableRows(), stored);
         QCOMPARE(rows("TAV_ClassRecord where status = 1") + rows("TAV_InteractInfo where status = 1"), 0);
         QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
-        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(memory.describe()));
         m_service.clearFailures();
         QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
     }

@@ -193,15 +193,15 @@ private slots:
         m_service.setOversizedReply(kLogin, 256 * 1024 * 1024, announced);
         QMetaObject::Connection busy = connect(&m_service, &TavWebService::requestReceived, this,
                                                [](const WebRequest&) { BusyThread::workFor(1000); });
-        QVERIFY(PeakMemory::reset());
-        const qint64 before = PeakMemory::currentBytes();
+        const PeakMemory::Growth memory;
+        QVERIFY(memory.isValid());
         QByteArray reply = "stale";
         const int code = TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 20000, reply);
-        const qint64 grown = PeakMemory::peakBytes() - before;
+        const qint64 grown = memory.bytes();
         disconnect(busy);
         QCOMPARE(code, int(TAVNetEvent::ReplyTooLarge));
         QVERIFY(reply.isEmpty());
-        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(memory.describe()));
     }
 
     // About a megabyte that inflates to a gigabyte: refused from its headers, never inflated, with its length and
@@ -221,14 +221,14 @@ private slots:
         QFETCH(bool, chunked);
         m_service.setCompressedReply(kLogin, qint64(1) << 30, encoding, chunked);
         DbTestSupport::LogCapture log;
-        QVERIFY(PeakMemory::reset());
-        const qint64 before = PeakMemory::currentBytes();
+        const PeakMemory::Growth memory;
+        QVERIFY(memory.isValid());
         QByteArray reply = "stale";
         const int code = TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 20000, reply);
-        const qint64 grown = PeakMemory::peakBytes() - before;
+        const qint64 grown = memory.bytes();
         QCOMPARE(code, int(TAVNetEvent::ReplyTooLarge));
         QVERIFY(reply.isEmpty());
-        QVERIFY2(grown < 32 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
+        QVERIFY2(grown < 32 * 1024 * 1024, qPrintable(memory.describe()));
         QCOMPARE(log.count("****reply refused, sent with Content-Encoding " + encoding), 1);
         QCOMPARE(m_service.requestsTo(kLogin).value(0).header("accept-encoding"), QByteArray("identity"));
     }
