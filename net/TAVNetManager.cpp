@@ -80,14 +80,13 @@ void TAVNetManager::replyFinished(QNetworkReply* reply)
     }
     // A reply cut short (given up at its time-out, or its connection lost) keeps the status its headers brought:
     // only the reply's error tells that its body is not whole.
-    if (reply->error() != QNetworkReply::NoError && reply->error() < QNetworkReply::ProxyConnectionRefusedError) {
+    const bool cut
+        = reply->error() != QNetworkReply::NoError && reply->error() < QNetworkReply::ProxyConnectionRefusedError;
+    if (cut && status != 0) {
         qWarning().noquote() << QString("****reply cut short, %1: %2")
                                     .arg(reply->errorString(), reply->url().toString(QUrl::RemoveQuery));
-        TAVNetEvent::getInstance()->setResult(reply, -1, QByteArray());
-        return;
     }
-    TAVNetEvent::getInstance()->setResult(reply, status == 200 && reply->error() == QNetworkReply::NoError ? 200 : -1,
-                                          limit->body());
+    TAVNetEvent::getInstance()->setResult(reply, status == 200 && !cut ? 200 : -1, limit->body());
 }
 
 void TAVNetManager::handleTimeOut()
