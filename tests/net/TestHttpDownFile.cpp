@@ -67,6 +67,7 @@ private slots:
         DbTestSupport::LogCapture log;
         const bool ok = HttpDownFile::getInstance()->downFile(target, url("/files/huge.bin"), cap);
         const qint64 grown = memory.bytes();
+        qInfo().noquote() << memory.describe(); // the figure in every run's log, not only a failing one's
         disconnect(busy);
         QVERIFY(!ok);
         QVERIFY(!QFile::exists(target));
