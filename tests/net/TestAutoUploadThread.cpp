@@ -142,6 +142,27 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
     }
 
+    // The service's "success" came whole, but the reply was given up at its time-out before its announced end: a
+    // reply that did not end is no answer, and the lesson is kept and sent again.
+    void replyCutAtItsTimeOutKeepsTheLesson()
+    {
+        m_service.setCannedReply(Upload::kPath, 200, "{\"success\":true}" + QByteArray(200, ' '));
+        m_service.setTrickledReply(Upload::kPath, 10);
+        QSignalSpy status(AutoUploadThread::getInstance(), &AutoUploadThread::netStatus);
+        Upload::getInstance()->uploadMutex()->lock();
+        makeLesson(kLesson, "数学-初二(1)班");
+        const QVector<int> stored = tableRows();
+        Upload::getInstance()->uploadMutex()->unlock();
+
+        // Two cycles given up, or the lesson taken for sent.
+        QTRY_VERIFY_WITH_TIMEOUT(status.count() >= 2 || tableRows() != stored, kWaitMs);
+        QCOMPARE(tableRows(), stored);
+        QCOMPARE(rows("TAV_ClassRecord where status = 1") + rows("TAV_InteractInfo where status = 1"), 0);
+        QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
+        m_service.clearFailures();
+        QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
+    }
+
     void openLessonIsSentButKeptUntilItEnds()
     {
         const Lesson open = makeLesson(kLesson);
