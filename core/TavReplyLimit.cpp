@@ -2,6 +2,7 @@
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QUrl>
 
 TavReplyLimit::TavReplyLimit(QNetworkReply* reply, qint64 maxBytes, Sink sink)
     : QObject(reply)
@@ -14,8 +15,15 @@ TavReplyLimit::TavReplyLimit(QNetworkReply* reply, qint64 maxBytes, Sink sink)
     // reaches the transfer, which then takes the whole body into memory. Set again once it has started, it does.
     QMetaObject::invokeMethod(
         this, [reply] { reply->setReadBufferSize(kReadBufferBytes); }, Qt::QueuedConnection);
-    connect(reply, &QNetworkReply::metaDataChanged, this, &TavReplyLimit::checkAnnouncedLength);
+    connect(reply, &QNetworkReply::metaDataChanged, this, &TavReplyLimit::checkHeaders);
     connect(reply, &QNetworkReply::readyRead, this, &TavReplyLimit::takeAvailable);
+}
+
+QNetworkRequest TavReplyLimit::plainRequest(const QUrl& url)
+{
+    QNetworkRequest request(url);
+    request.setRawHeader("Accept-Encoding", "identity");
+    return request;
 }
 
 TavReplyLimit* TavReplyLimit::of(const QNetworkReply* reply)
@@ -23,9 +31,18 @@ TavReplyLimit* TavReplyLimit::of(const QNetworkReply* reply)
     return reply ? reply->findChild<TavReplyLimit*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-void TavReplyLimit::checkAnnouncedLength()
+void TavReplyLimit::checkHeaders()
 {
-    if (m_maxBytes < 0 || !m_refusal.isEmpty())
+    if (!m_refusal.isEmpty())
+        return;
+    const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (!encoding.isEmpty() && encoding != "identity") {
+        m_exceeded = true;
+        giveUp(QString("sent with Content-Encoding %1, its size unknown until inflated")
+                   .arg(QString::fromLatin1(encoding.left(40))));
+        return;
+    }
+    if (m_maxBytes < 0)
         return;
     bool known = false;
     const qint64 announced = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
@@ -40,7 +57,7 @@ void TavReplyLimit::takeAvailable()
     // An aborted reply is closed: there is nothing left to read.
     if (!m_refusal.isEmpty() || !m_reply->isOpen())
         return;
-    checkAnnouncedLength();
+    checkHeaders();
     if (!m_refusal.isEmpty())
         return;
     while (m_reply->bytesAvailable() > 0) {

@@ -146,7 +146,7 @@ bool AutoUploadThread::upload()
     qDebug().noquote() << "the flag_str is " + flag;
     const QByteArray body = Upload::requestBody(data, flag);
     const QUrl url(QStringLiteral("http://") + host + ":" + QString::number(port) + Upload::kPath);
-    QNetworkRequest request(url);
+    QNetworkRequest request = TavReplyLimit::plainRequest(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
 
@@ -171,15 +171,18 @@ void AutoUploadThread::replyFinished(QNetworkReply* finished)
         return;
     timer->stop();
     const int status = finished->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != 200) {
-        qWarning().noquote() << "****AutoUploadThread neterror, the code is " + QString::number(status);
+    auto* limit = TavReplyLimit::of(finished);
+    limit->takeAvailable();
+    // A refused reply is aborted, and so is one given up at its time-out, which may keep the status 200 of its
+    // headers: only the error tells that its body is not whole.
+    if (status != 200 || (finished->error() != QNetworkReply::NoError && !limit->exceeded())) {
+        qWarning().noquote() << "****AutoUploadThread neterror, the code is " + QString::number(status) + ", "
+                + finished->errorString();
         TAVMemInfo::getInstance()->onlineFlag = false;
         emit netStatus();
         m_loop->exit(-1);
         return;
     }
-    auto* limit = TavReplyLimit::of(finished);
-    limit->takeAvailable();
     const QByteArray body = limit->body();
     if (limit->exceeded() || !JsonHelper::getInstance()->parseReply(body).success) {
         qWarning().noquote() << "****AutoUploadThread server error: "

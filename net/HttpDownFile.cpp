@@ -25,7 +25,7 @@ bool HttpDownFile::downFile(const QString& localPath, const QString& url, qint64
         return false;
     }
 
-    QNetworkReply* reply = manager->get(QNetworkRequest(QUrl(url, QUrl::TolerantMode)));
+    QNetworkReply* reply = manager->get(TavReplyLimit::plainRequest(QUrl(url, QUrl::TolerantMode)));
     auto* limit = new TavReplyLimit(reply, maxBytes,
                                     [&file](const QByteArray& piece) { return file.write(piece) == piece.size(); });
     bool stalled = false;

@@ -12,9 +12,10 @@ class QNetworkReply;
 
 // The blocking call of the interface thread: sends a request through TAVNetManager and waits in a nested
 // event loop that keeps user input out while painting, timers and queued signals go on.
-// Result: 200 when the server answered with HTTP status 200, otherwise -1 (other status, network error,
-// refused connection, time-out); the reply body is handed back in every case. A body larger than
-// TAVNetManager::kMaxReplyBytes is refused (by its announced length before it comes): ReplyTooLarge with an
+// Result: 200 when the server answered with HTTP status 200 and its whole body came, otherwise -1 (other status,
+// network error, refused connection, time-out, also one after the headers came); the body read is handed back in
+// every case. A body larger than TAVNetManager::kMaxReplyBytes (refused by its
+// announced length before it comes), or one sent compressed, whose inflated size is unknown: ReplyTooLarge with an
 // empty body.
 class TAVNetEvent : public QObject
 {

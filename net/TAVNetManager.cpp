@@ -23,7 +23,7 @@ QString TAVNetManager::serverUrl(const QString& path)
 
 QNetworkReply* TAVNetManager::post(const QString& path, const QByteArray& body, int timeoutMs)
 {
-    QNetworkRequest request(QUrl(serverUrl(path), QUrl::TolerantMode));
+    QNetworkRequest request = TavReplyLimit::plainRequest(QUrl(serverUrl(path), QUrl::TolerantMode));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
     QNetworkReply* reply = QNetworkAccessManager::post(request, body);
@@ -33,7 +33,7 @@ QNetworkReply* TAVNetManager::post(const QString& path, const QByteArray& body, 
 
 QNetworkReply* TAVNetManager::get(const QString& url, int timeoutMs)
 {
-    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+    QNetworkRequest request = TavReplyLimit::plainRequest(QUrl(url, QUrl::TolerantMode));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     QNetworkReply* reply = QNetworkAccessManager::get(request);
     track(reply, timeoutMs);
@@ -78,7 +78,15 @@ void TAVNetManager::replyFinished(QNetworkReply* reply)
         TAVNetEvent::getInstance()->setResult(reply, TAVNetEvent::ReplyTooLarge, QByteArray());
         return;
     }
-    TAVNetEvent::getInstance()->setResult(reply, status == 200 ? 200 : -1, limit->body());
+    // A reply cut short (given up at its time-out, or its connection lost) keeps the status its headers brought:
+    // only the reply's error tells that its body is not whole.
+    const bool cut
+        = reply->error() != QNetworkReply::NoError && reply->error() < QNetworkReply::ProxyConnectionRefusedError;
+    if (cut && status != 0) {
+        qWarning().noquote() << QString("****reply cut short, %1: %2")
+                                    .arg(reply->errorString(), reply->url().toString(QUrl::RemoveQuery));
+    }
+    TAVNetEvent::getInstance()->setResult(reply, status == 200 && !cut ? 200 : -1, limit->body());
 }
 
 void TAVNetManager::handleTimeOut()
@@ -88,6 +96,6 @@ void TAVNetManager::handleTimeOut()
     if (!reply)
         return;
     qDebug() << "net timeout, abort reply";
-    // Aborting finishes the reply at once, with no HTTP status, so the caller gets -1.
+    // Aborting finishes the reply at once; the caller gets -1 whether its headers had come or not.
     reply->abort();
 }

@@ -138,7 +138,7 @@ void ZUTAVUpdate::start(int argc, char** argv)
         const QString query
             = "name=dovane_pctavclient&platform=PC&version=" + localVersion() + "&" + QLatin1String(kSignKey);
         const QUrl url(QLatin1String(kVersionServer) + "/bizserver/version/get?" + query + "&sign=" + sign(query));
-        m_versionReply = m_manager->get(QNetworkRequest(url));
+        m_versionReply = m_manager->get(TavReplyLimit::plainRequest(url));
         new TavReplyLimit(m_versionReply, kMaxVersionReplyBytes);
         m_versionTimer->start(m_versionTimeout);
         m_manualMode = true;
@@ -236,7 +236,8 @@ void ZUTAVUpdate::RequestNewestVersion(QNetworkReply* version_reply)
         limit->takeAvailable();
         if (limit->exceeded())
             qWarning().noquote() << "****the version reply is refused, " + limit->refusal();
-        else
+        // A reply given up at its time-out keeps its headers' status: a cut body is no answer.
+        else if (version_reply->error() == QNetworkReply::NoError)
             body = QString::fromUtf8(limit->body());
     }
     version_reply->deleteLater();
@@ -420,7 +421,7 @@ void ZUTAVUpdate::requestPackage(const QString& url)
         failDownload();
         return;
     }
-    m_reply = m_manager->get(QNetworkRequest(address));
+    m_reply = m_manager->get(TavReplyLimit::plainRequest(address));
     // The package goes into its file as it comes, never past the size a package may unpack to.
     new TavReplyLimit(m_reply, m_packageLimit, [this](const QByteArray& piece) {
         if (!m_archive || !m_archive->isOpen() || m_archive->write(piece) != piece.size()) {

@@ -1,6 +1,8 @@
 // What a reply far over its cap costs when it comes at loopback speed while the interface thread is held up for a
 // second: the peak memory of the process above its size before, and the bytes written to disk, for a picture of the
-// quiz (a download capped at 16 MiB) and for a web request (16 MiB), with the body's length announced and not.
+// quiz (a download capped at 16 MiB) and for a web request (16 MiB), with the body's length announced and not; and
+// the same for about a megabyte sent with Content-Encoding gzip that inflates to the body's size, with its length and
+// chunked.
 //   build/bench-bin/BenchOversizedReplies [--megabytes N]   (default: a body of 1024 MiB)
 
 #include "BusyThread.h"
@@ -24,6 +26,7 @@ namespace {
 const qint64 kMiB = 1024 * 1024;
 const qint64 kCap = 16 * kMiB;
 const qint64 kMemoryGoal = 64 * kMiB; // above the size before
+const qint64 kCompressedGoal = 100 * 1000 * 1000; // 100 MB above the size before, for any inflated size
 
 struct Figures
 {
@@ -44,8 +47,7 @@ Figures measure(TavWebService& service, bool download, const QString& dir)
         if (!file.open(QIODevice::WriteOnly) || ::link(QFile::encodeName(target), QFile::encodeName(seen)) != 0)
             return {};
     }
-    PeakMemory::reset();
-    const qint64 before = PeakMemory::currentBytes();
+    const PeakMemory::Growth memory;
     if (download) {
         HttpDownFile::getInstance()->downFile(target, "http://" + service.hostPort() + "/huge", kCap);
     } else {
@@ -53,7 +55,7 @@ Figures measure(TavWebService& service, bool download, const QString& dir)
         TAVNetEvent::getInstance()->post("/huge", "x=1", 60000, reply);
     }
     Figures figures;
-    figures.grown = PeakMemory::peakBytes() - before;
+    figures.grown = memory.bytes();
     if (download)
         figures.written = QFileInfo(seen).size();
     return figures;
@@ -93,6 +95,19 @@ int main(int argc, char** argv)
                         announced ? "announced" : "unannounced", f.grown / kMiB,
                         f.written < 0 ? "-" : qPrintable(QString("%1 bytes").arg(f.written)), kMemoryGoal / kMiB,
                         download ? qPrintable(QString(", <= %1 bytes").arg(writeGoal)) : "", ok ? "met" : "NOT MET");
+        }
+    }
+    std::printf("%-16s %-12s %14s %16s   goal\n", "gzip reply", "", "peak memory +", "written to disk");
+    for (const bool download : { true, false }) {
+        for (const bool chunked : { false, true }) {
+            service.setCompressedReply("/huge", megabytes * kMiB, "gzip", chunked);
+            const Figures f = measure(service, download, dir.path());
+            const bool ok = f.grown < kCompressedGoal && f.written <= 0;
+            met = met && ok;
+            std::printf("%-16s %-12s %10lld MiB %16s   < %lld MB%s  %s\n", download ? "picture" : "web request",
+                        chunked ? "chunked" : "with length", f.grown / kMiB,
+                        f.written < 0 ? "-" : qPrintable(QString("%1 bytes").arg(f.written)), kCompressedGoal / 1000000,
+                        download ? ", 0 bytes" : "", ok ? "met" : "NOT MET");
         }
     }
     return met ? 0 : 1;

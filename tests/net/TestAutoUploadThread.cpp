@@ -105,25 +105,60 @@ private slots:
         QVERIFY(TAVMemInfo::getInstance()->onlineFlag);
     }
 
-    // A reply far over any real one, as fast as loopback carries it: the lesson stays for the next cycle, and the
-    // thread holds no more than a bounded part of the reply.
+    // A reply far over any real one, as fast as loopback carries it, or a megabyte that inflates to a gigabyte: the
+    // lesson stays for the next cycle, and the thread holds no more than a bounded part of the reply.
+    void oversizedReplyKeepsTheLessonInBoundedMemory_data()
+    {
+        QTest::addColumn<QByteArray>("encoding"); // empty: 256 MiB of plain filler
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("plain") << QByteArray() << false;
+        QTest::newRow("gzip") << QByteArray("gzip") << false;
+        QTest::newRow("gzip, chunked") << QByteArray("gzip") << true;
+        QTest::newRow("deflate") << QByteArray("deflate") << false;
+    }
     void oversizedReplyKeepsTheLessonInBoundedMemory()
     {
-        m_service.setOversizedReply(Upload::kPath, 256 * 1024 * 1024);
+        QFETCH(QByteArray, encoding);
+        QFETCH(bool, chunked);
+        if (encoding.isEmpty())
+            m_service.setOversizedReply(Upload::kPath, 256 * 1024 * 1024);
+        else
+            m_service.setCompressedReply(Upload::kPath, qint64(1) << 30, encoding, chunked);
         QSignalSpy status(AutoUploadThread::getInstance(), &AutoUploadThread::netStatus);
         Upload::getInstance()->uploadMutex()->lock();
         makeLesson(kLesson, "数学-初二(1)班");
         const QVector<int> stored = tableRows();
-        QVERIFY(PeakMemory::reset());
-        const qint64 before = PeakMemory::currentBytes();
+        const PeakMemory::Growth memory;
+        QVERIFY(memory.isValid());
         Upload::getInstance()->uploadMutex()->unlock();
 
         QTRY_VERIFY_WITH_TIMEOUT(status.count() >= 2, kWaitMs);
-        const qint64 grown = PeakMemory::peakBytes() - before;
+        const qint64 grown = memory.bytes();
         QCOMPARE(tableRows(), stored);
         QCOMPARE(rows("TAV_ClassRecord where status = 1") + rows("TAV_InteractInfo where status = 1"), 0);
         QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
-        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(memory.describe()));
+        m_service.clearFailures();
+        QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
+    }
+
+    // The service's "success" came whole, but the reply was given up at its time-out before its announced end: a
+    // reply that did not end is no answer, and the lesson is kept and sent again.
+    void replyCutAtItsTimeOutKeepsTheLesson()
+    {
+        m_service.setCannedReply(Upload::kPath, 200, "{\"success\":true}" + QByteArray(200, ' '));
+        m_service.setTrickledReply(Upload::kPath, 10);
+        QSignalSpy status(AutoUploadThread::getInstance(), &AutoUploadThread::netStatus);
+        Upload::getInstance()->uploadMutex()->lock();
+        makeLesson(kLesson, "数学-初二(1)班");
+        const QVector<int> stored = tableRows();
+        Upload::getInstance()->uploadMutex()->unlock();
+
+        // Two cycles given up, or the lesson taken for sent.
+        QTRY_VERIFY_WITH_TIMEOUT(status.count() >= 2 || tableRows() != stored, kWaitMs);
+        QCOMPARE(tableRows(), stored);
+        QCOMPARE(rows("TAV_ClassRecord where status = 1") + rows("TAV_InteractInfo where status = 1"), 0);
+        QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
         m_service.clearFailures();
         QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
     }

@@ -69,6 +69,38 @@ private slots:
         QCOMPARE(json.take(), qtText(QJsonObject { { "k", value } }));
     }
 
+    // One value far longer than the room left, after a member that has already taken part of it: the writer grows
+    // to hold the value whole, each unit however many units its escape takes (a lesson's 20,000-character text).
+    void valueFarLargerThanTheRoomIsWrittenWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("capacity");
+        const QString control = unit(0x01), loneHigh = unit(0xd800), pair = QString::fromUtf8("😀");
+        QTest::newRow("20,000 plain units") << QString(20000, QChar('x')) << 64;
+        QTest::newRow("20,000 Chinese units") << QString(20000, QChar(0x6570)) << 64;
+        QTest::newRow("20,000 controls, six units each") << control.repeated(20000) << 64;
+        QTest::newRow("20,000 lone surrogates, six units each") << loneHigh.repeated(20000) << 64;
+        QTest::newRow("10,000 quotes and pairs") << (QString("\"") + pair).repeated(10000) << 64;
+        QTest::newRow("a million controls into the default room") << control.repeated(1000000) << 256;
+        QTest::newRow("a million mixed units") << (control + "a\\" + loneHigh + pair).repeated(200000) << 256;
+    }
+    void valueFarLargerThanTheRoomIsWrittenWhole()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, capacity);
+        const QString before = QString(capacity / 2, QChar('b'));
+        JsonTextWriter json(capacity);
+        json.beginObject();
+        json.member(u"a", before);
+        json.member(u"k", text);
+        json.member(u"n", 7);
+        json.endObject();
+        const QString written = json.take();
+        const QString expected = qtText(QJsonObject { { "a", before }, { "k", text }, { "n", 7 } });
+        QCOMPARE(written.size(), expected.size());
+        QVERIFY(written == expected);
+    }
+
     // The memory of the last document is written into only when nothing else holds it.
     void roomIsWrittenIntoOnlyWhenNotHeldElsewhere_data()
     {

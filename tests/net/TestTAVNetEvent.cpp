@@ -134,6 +134,18 @@ private slots:
                      qPrintable(QString("time-out %1: %2 ms").arg(timeouts[i]).arg(elapsed[i])));
     }
 
+    // Given up at its time-out after its headers came with status 200: a failure, with the part of the body read.
+    void replyCutAtItsTimeOutIsAFailure()
+    {
+        m_service.setTrickledReply(kLogin, 200);
+        DbTestSupport::LogCapture log;
+        QByteArray reply = "stale";
+        QCOMPARE(TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 1000, reply), -1);
+        QVERIFY2(reply.size() < 10, reply.constData());
+        QCOMPARE(m_service.requestsTo(kLogin).value(0).status, 200);
+        QCOMPARE(log.count("****reply cut short"), 1);
+    }
+
     // A request given up is closed; reading it anyway only fills the log with "device not open".
     void givenUpRequestIsNotRead()
     {
@@ -181,15 +193,44 @@ private slots:
         m_service.setOversizedReply(kLogin, 256 * 1024 * 1024, announced);
         QMetaObject::Connection busy = connect(&m_service, &TavWebService::requestReceived, this,
                                                [](const WebRequest&) { BusyThread::workFor(1000); });
-        QVERIFY(PeakMemory::reset());
-        const qint64 before = PeakMemory::currentBytes();
+        const PeakMemory::Growth memory;
+        QVERIFY(memory.isValid());
         QByteArray reply = "stale";
         const int code = TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 20000, reply);
-        const qint64 grown = PeakMemory::peakBytes() - before;
+        const qint64 grown = memory.bytes();
         disconnect(busy);
         QCOMPARE(code, int(TAVNetEvent::ReplyTooLarge));
         QVERIFY(reply.isEmpty());
-        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QString("%1 MiB more at the peak").arg(grown >> 20)));
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(memory.describe()));
+    }
+
+    // About a megabyte that inflates to a gigabyte: refused from its headers, never inflated, with its length and
+    // chunked, whatever encoding the server chose against the request's.
+    void compressedReplyIsRefusedUninflated_data()
+    {
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("gzip") << QByteArray("gzip") << false;
+        QTest::newRow("gzip, chunked") << QByteArray("gzip") << true;
+        QTest::newRow("deflate") << QByteArray("deflate") << false;
+        QTest::newRow("deflate, chunked") << QByteArray("deflate") << true;
+    }
+    void compressedReplyIsRefusedUninflated()
+    {
+        QFETCH(QByteArray, encoding);
+        QFETCH(bool, chunked);
+        m_service.setCompressedReply(kLogin, qint64(1) << 30, encoding, chunked);
+        DbTestSupport::LogCapture log;
+        const PeakMemory::Growth memory;
+        QVERIFY(memory.isValid());
+        QByteArray reply = "stale";
+        const int code = TAVNetEvent::getInstance()->post(kLogin, kLoginBody, 20000, reply);
+        const qint64 grown = memory.bytes();
+        QCOMPARE(code, int(TAVNetEvent::ReplyTooLarge));
+        QVERIFY(reply.isEmpty());
+        QVERIFY2(grown < 32 * 1024 * 1024, qPrintable(memory.describe()));
+        QCOMPARE(log.count("****reply refused, sent with Content-Encoding " + encoding), 1);
+        QCOMPARE(m_service.requestsTo(kLogin).value(0).header("accept-encoding"), QByteArray("identity"));
     }
 
     void nestedRequestKeepsItsOwnReply_data()

@@ -1,6 +1,7 @@
 #include "DialogAnswerer.h"
 #include "InstallHelperProcess.h"
 #include "PackageMaker.h"
+#include "PeakMemory.h"
 #include "TavSchema.h"
 #include "TavWebService.h"
 #include "ZUTAVUpdate.h"
@@ -247,6 +248,13 @@ private slots:
         QTest::newRow("answer of 8 MiB") << "oversized" << true
                                          << "Warning|Internet connection lost,Please check internet connection!|Ok"
                                          << kPackagePath;
+        // Given up at its time-out after its headers: a cut answer is none, not an answer naming no version.
+        QTest::newRow("answer cut at its time-out")
+            << "cut" << true << "Warning|Internet connection lost,Please check internet connection!|Ok" << kPackagePath;
+        // Sent compressed against the request: refused before it is inflated.
+        QTest::newRow("answer compressed")
+            << "compressed" << true << "Warning|Internet connection lost,Please check internet connection!|Ok"
+            << kPackagePath;
         QTest::newRow("newer offered as a file")
             << "4.2.1" << true << "Information|Download failed, please try again.|Ok"
             << "file://" + m_shared.filePath("package.7z");
@@ -269,6 +277,10 @@ private slots:
             m_web.setFailure("/bizserver/version/get", WebFailure::NoAnswer);
         if (server == "oversized")
             m_web.setOversizedReply("/bizserver/version/get", 8 * 1024 * 1024);
+        if (server == "cut")
+            m_web.setTrickledReply("/bizserver/version/get", 500);
+        if (server == "compressed")
+            m_web.setCompressedReply("/bizserver/version/get", qint64(1) << 30, "gzip", false);
         ZUTAVUpdate updater(m_programDir);
         updater.setVersionTimeout(2000); // stands for the 30 s of the program
         QCOMPARE(runUpdater({}, &updater), 0);
@@ -504,6 +516,31 @@ private slots:
                  qPrintable(QString::number(QFileInfo(seen).size())));
         QCOMPARE(installationAfterRestart(), before);
         QFile::remove(seen);
+    }
+
+    // About a megabyte that inflates to a gigabyte, with its length and chunked: refused before it is inflated, the
+    // installation untouched and the program started again.
+    void compressedPackageIsRefusedUninflated_data()
+    {
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("with its length") << false;
+        QTest::newRow("chunked") << true;
+    }
+
+    void compressedPackageIsRefusedUninflated()
+    {
+        QFETCH(bool, chunked);
+        m_web.setCompressedReply(kPackagePath, qint64(1) << 30, "gzip", chunked);
+        const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
+        ZUTAVUpdate updater(m_programDir);
+        const PeakMemory::Growth memory;
+        QVERIFY(memory.isValid());
+        QCOMPARE(runUpdater({ kPackageUrl, "4.3.0" }, &updater), 0);
+        const qint64 grown = memory.bytes();
+        QCOMPARE(m_boxes, QStringList("Information|Download failed, please try again.|Ok"));
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(memory.describe()));
+        QCOMPARE(m_web.requestsTo(kPackagePath).value(0).header("accept-encoding"), QByteArray("identity"));
+        QCOMPARE(installationAfterRestart(), before);
     }
 
     void progressBarMovesWhileUnpacking()

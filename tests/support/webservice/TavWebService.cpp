@@ -1,5 +1,7 @@
 #include "TavWebService.h"
 
+#include "CompressedBody.h"
+
 #include "WebServiceRoutes.h"
 #include "WebServiceServer.h"
 #include "WebServiceState.h"
@@ -149,8 +151,12 @@ void TavWebService::setFailure(const QString& path, WebFailure failure, const QS
     QMutexLocker lock(&m_state->mutex);
     if (failure == WebFailure::None)
         m_state->failures.remove(path);
-    else
-        m_state->failures.insert(path, { failure, errorCode, 0, false, TavWebService::kTrickleMs, {} });
+    else {
+        FailureSetting setting;
+        setting.failure = failure;
+        setting.errorCode = errorCode;
+        m_state->failures.insert(path, setting);
+    }
 }
 
 void TavWebService::setCannedReply(const QString& path, int status, const QByteArray& body)
@@ -178,12 +184,26 @@ void TavWebService::setOversizedReply(const QString& path, qint64 bytes, bool an
     m_state->failures.insert(path, setting);
 }
 
+void TavWebService::setCompressedReply(const QString& path, qint64 inflatedBytes, const QByteArray& encoding,
+                                       bool chunked)
+{
+    FailureSetting setting;
+    setting.failure = WebFailure::Compressed;
+    setting.encoding = encoding;
+    setting.body = CompressedBody::zeros(inflatedBytes, encoding);
+    setting.chunked = chunked;
+    QMutexLocker lock(&m_state->mutex);
+    m_state->failures.insert(path, setting);
+}
+
 void TavWebService::reshapeReply(const QString& path, const QString& member, const QJsonValue& value)
 {
     QMutexLocker lock(&m_state->mutex);
     FailureSetting& setting = m_state->failures[path];
-    if (setting.failure != WebFailure::Reshaped)
-        setting = FailureSetting { WebFailure::Reshaped, QString(), 0, false, kTrickleMs, {} };
+    if (setting.failure != WebFailure::Reshaped) {
+        setting = FailureSetting();
+        setting.failure = WebFailure::Reshaped;
+    }
     setting.changes.append({ member, value });
 }
 

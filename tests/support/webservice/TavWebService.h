@@ -21,6 +21,7 @@ struct WebRequest
     QString path;
     QByteArray query; // raw text after "?"
     QByteArray rawBody;
+    QMap<QByteArray, QByteArray> headers; // by lower-case name
     QList<QPair<QString, QString>> params; // decoded form fields of the body (POST) or the query (GET), in order
     bool viaProxy = false; // the request line carried an absolute URI
     bool signOk = false;
@@ -28,6 +29,7 @@ struct WebRequest
     QDateTime time;
 
     QString param(const QString& name) const;
+    QByteArray header(const QByteArray& name) const { return headers.value(name.toLower()); }
 };
 Q_DECLARE_METATYPE(WebRequest)
 
@@ -49,6 +51,7 @@ enum class WebFailure {
     Oversized, // HTTP 200 with a body of filler bytes of the size given to setOversizedReply
     Trickle, // the normal reply, its body sent one byte every kTrickleMs (or as setTrickledReply says)
     Reshaped, // the normal reply with the members given to reshapeReply replaced or removed
+    Compressed, // HTTP 200 with a body of zeros sent compressed, as setCompressedReply says
 };
 Q_DECLARE_METATYPE(WebFailure)
 
@@ -94,6 +97,9 @@ public:
     // Failure Oversized for the path: bytes of filler, sent as fast as the client's socket takes them, ended by
     // closing the connection; announced: with its length in Content-Length, else the client learns it by reading.
     void setOversizedReply(const QString& path, qint64 bytes, bool announced = false);
+    // Failure Compressed for the path: zeros that inflate to inflatedBytes, sent with Content-Encoding encoding
+    // ("gzip" or "deflate") whatever the client asked for, with their length or chunked.
+    void setCompressedReply(const QString& path, qint64 inflatedBytes, const QByteArray& encoding, bool chunked);
     // Failure Reshaped for the path; every call adds one change. member names a place in the reply JSON, keys
     // and array indexes joined by "/" ("result/classes/0/stuInfoList"); an index one past the end appends.
     // An undefined value removes the member.

@@ -241,6 +241,11 @@ WebResponse WebServiceRoutes::handle(WebServiceState& state, WebRequest& request
             response.fillerSize = failure.size;
             response.fillerAnnounced = failure.announced;
             break;
+        case WebFailure::Compressed:
+            response.body = failure.body;
+            response.chunked = failure.chunked;
+            response.headers.append({ "Content-Encoding", failure.encoding });
+            break;
         case WebFailure::Trickle:
             response = answer(state, request);
             response.trickleMs = failure.trickleMs;

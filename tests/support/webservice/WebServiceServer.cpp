@@ -102,6 +102,7 @@ bool WebServiceServer::handleOne(QTcpSocket* socket, QByteArray& buffer)
     WebRequest request;
     request.method = QString::fromLatin1(requestLine.value(0));
     request.rawBody = buffer.mid(headerEnd + 4, length);
+    request.headers = headers;
     buffer.remove(0, headerEnd + 4 + length);
     const QByteArray target = requestLine.value(1);
 
@@ -146,7 +147,9 @@ bool WebServiceServer::handleOne(QTcpSocket* socket, QByteArray& buffer)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " " + reasonPhrase(response.status)
         + "\r\nContent-Type: " + response.contentType + "\r\nConnection: close\r\n";
     // Filler goes without a length unless announced: the client then learns the size only by reading it.
-    if (response.fillerSize < 0)
+    if (response.chunked)
+        head += "Transfer-Encoding: chunked\r\n";
+    else if (response.fillerSize < 0)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     else if (response.fillerAnnounced)
         head += "Content-Length: " + QByteArray::number(response.fillerSize) + "\r\n";
@@ -157,9 +160,22 @@ bool WebServiceServer::handleOne(QTcpSocket* socket, QByteArray& buffer)
         sendFiller(socket, response.fillerSize);
     else if (response.trickleMs > 0)
         trickle(socket, response.body, response.trickleMs);
+    else if (response.chunked)
+        finish(socket, chunked(response.body));
     else
         finish(socket, response.body);
     return false;
+}
+
+QByteArray WebServiceServer::chunked(const QByteArray& body)
+{
+    const int size = 64 * 1024;
+    QByteArray out;
+    for (int at = 0; at < body.size(); at += size) {
+        const QByteArray piece = body.mid(at, size);
+        out += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+    }
+    return out + "0\r\n\r\n";
 }
 
 void WebServiceServer::finish(QTcpSocket* socket, const QByteArray& body)

@@ -25,6 +25,8 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     bool handleOne(QTcpSocket* socket, QByteArray& buffer);
+    // The body in the chunks of Transfer-Encoding chunked, ended by the empty one.
+    static QByteArray chunked(const QByteArray& body);
     static void finish(QTcpSocket* socket, const QByteArray& body);
     static void sendFiller(QTcpSocket* socket, qint64 size);
     static void trickle(QTcpSocket* socket, const QByteArray& body, int intervalMs);

@@ -21,6 +21,9 @@ struct FailureSetting
     bool announced = false; // Oversized: with Content-Length
     int trickleMs = TavWebService::kTrickleMs; // Trickle: between two bytes
     QList<QPair<QString, QJsonValue>> changes; // Reshaped: member path and its new value
+    QByteArray encoding; // Compressed: the Content-Encoding
+    QByteArray body; // Compressed: the body as sent
+    bool chunked = false; // Compressed: sent in chunks, with no length
 };
 
 // Everything the service knows, shared between the caller's thread and the server thread.
@@ -53,4 +56,5 @@ struct WebResponse
     qint64 fillerSize = -1; // >= 0: the body is this many filler bytes, written as the client reads
     bool fillerAnnounced = false; // the filler's length goes in Content-Length
     int trickleMs = 0; // > 0: the body goes out one byte per interval
+    bool chunked = false; // the body goes out in chunks, with no length
 };
