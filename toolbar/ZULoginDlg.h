@@ -37,7 +37,10 @@ public:
     void startUp();
     void showInputPanel();
     void showProgressPanel();
+    // Logs in at once, or once the read-through of the database file has found it sound.
     void doLogin(const QString& username, const QString& password);
+    // A login waits for the read-through's verdict.
+    bool loginWaitsForFile() const;
     bool offlineLogin(const QString& username, const QString& password);
     void clearLoginStartInput();
 
@@ -63,6 +66,7 @@ protected:
 
 private:
     void buildForm();
+    void loginNow(const QString& username, const QString& password);
     void showReceiverNotice(const QString& text);
 
     ZUTipDlg* m_tipDlg = nullptr;
@@ -71,6 +75,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QTimer* m_receiverTimer = nullptr;
     std::function<void(int)> m_quit;
+    QMetaObject::Connection m_waitForFile;
 
     QFrame* m_inputPanel = nullptr;
     QFrame* m_progressPanel = nullptr;

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QWaitCondition>
+
+class QThread;
+
+// Reads the database file through on a worker thread before anything is written into it, and tells its verdict
+// by checked(), in the thread this object lives in: a start goes on when the verdict comes, and the interface
+// stays alive meanwhile. A file found sound gains the indexes it lacks on that thread too (a file of an earlier
+// version has none), so the first write finds them made.
+class TavFileCheck : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Verdict { NoFile, Reading, Sound, Damaged };
+
+    explicit TavFileCheck(QObject* parent = nullptr);
+    ~TavFileCheck() override;
+
+    // Starts reading the file at the path through; a read-through still under way ends first.
+    void start(const QString& path);
+    // Waits for a read-through under way to end and forgets its verdict; checked() is not emitted for it.
+    void reset();
+
+    // Any thread: what the read-through has found so far.
+    Verdict verdict() const;
+    // Any thread: waits until the read-through has given its verdict; true when the file is sound.
+    bool wait();
+    // In this object's thread: a read-through started whose verdict checked() has not told yet.
+    bool pending() const { return m_pending; }
+
+signals:
+    // Once per start(), in this object's thread.
+    void checked(bool sound);
+
+private:
+    void tell(int run);
+
+    mutable QMutex m_mutex;
+    QWaitCondition m_told;
+    Verdict m_verdict = Verdict::NoFile;
+    QThread* m_thread = nullptr;
+    int m_run = 0;
+    bool m_pending = false;
+};
