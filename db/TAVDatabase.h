@@ -59,7 +59,7 @@ public:
     bool waitForFileCheck();
     // The read-through of the file opened last; its checked() comes in the interface thread.
     TavFileCheck* fileCheck() { return &m_check; }
-    // The read-through's verdict has not reached the interface thread yet.
+    // In the interface thread: the read-through has not given its verdict yet; fileCheck() will tell it.
     bool fileCheckPending() const;
     // Called once in the interface thread when the read-through found the file damaged: nothing has been
     // written into it, and no borrow is served from then on. Start-up tells the teacher and ends the program;

@@ -30,8 +30,8 @@ public:
     Verdict verdict() const;
     // Any thread: waits until the read-through has given its verdict; true when the file is sound.
     bool wait();
-    // In this object's thread: a read-through started whose verdict checked() has not told yet.
-    bool pending() const { return m_pending; }
+    // In this object's thread: the read-through has not given its verdict yet; checked() will tell it.
+    bool pending() const { return m_pending && verdict() == Verdict::Reading; }
 
 signals:
     // Once per start(), in this object's thread.
