@@ -1,5 +1,6 @@
 #include "TavFileCheck.h"
 
+#include "TavRowCursor.h"
 #include "TavSchema.h"
 #include "TavStatement.h"
 
@@ -7,11 +8,15 @@
 #include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QThread>
+#include <QVariant>
 #include <QtDebug>
+
+#include <sqlite3.h>
 
 namespace {
 const char* const kCheckName = "tavCheck";
@@ -41,14 +46,22 @@ QString damage(QSqlDatabase db)
                                                         : QStringLiteral("quick_check: ") + answers.join("; ");
 }
 
-QString readThrough(const QString& path)
+} // namespace
+
+QString TavFileCheck::readThrough(const QString& path)
 {
     QString problem;
     {
         QSqlDatabase db = openConnection(QLatin1String(kCheckName), path,
                                          QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        problem = db.isOpen() ? damage(db)
-                              : QStringLiteral("it cannot be read: ") + TavStatement::errorText(db.lastError());
+        setInterruptible(&db);
+        if (stopped())
+            problem = QStringLiteral("stopped");
+        else if (db.isOpen())
+            problem = damage(db);
+        else
+            problem = QStringLiteral("it cannot be read: ") + TavStatement::errorText(db.lastError());
+        setInterruptible(nullptr);
         db.close();
     }
     QSqlDatabase::removeDatabase(QLatin1String(kCheckName));
@@ -57,10 +70,11 @@ QString readThrough(const QString& path)
 
 // Adds the indexes a file lacks; without them the lesson reads still work, only slower. Building them reads
 // every lesson's rows, seconds on a large file of an earlier version.
-void addIndexes(const QString& path)
+void TavFileCheck::addIndexes(const QString& path)
 {
     {
         QSqlDatabase db = openConnection(QLatin1String(kIndexName), path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        setInterruptible(&db);
         if (db.isOpen() && db.transaction()) {
             bool ok = true;
             {
@@ -84,11 +98,31 @@ void addIndexes(const QString& path)
             qWarning().noquote() << QStringLiteral("****the indexes are not added: ")
                     + TavStatement::errorText(db.lastError());
         }
+        setInterruptible(nullptr);
         db.close();
     }
     QSqlDatabase::removeDatabase(QLatin1String(kIndexName));
 }
-} // namespace
+
+void TavFileCheck::setInterruptible(const QSqlDatabase* db)
+{
+    QMutexLocker locker(&m_mutex);
+    m_interruptible = nullptr;
+    // Only a handle of the SQLite library linked here may be given to it.
+    if (!db || !db->isOpen() || !TavRowCursor::driverSharesSqlite(db->driver()))
+        return;
+    const QVariant handle = db->driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        m_interruptible = *static_cast<sqlite3* const*>(handle.constData());
+    if (m_stop && m_interruptible)
+        sqlite3_interrupt(m_interruptible);
+}
+
+bool TavFileCheck::stopped() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_stop;
+}
 
 TavFileCheck::TavFileCheck(QObject* parent)
     : QObject(parent)
@@ -106,6 +140,7 @@ void TavFileCheck::start(const QString& path)
     {
         QMutexLocker locker(&m_mutex);
         m_verdict = Verdict::Reading;
+        m_stop = false;
     }
     const int run = ++m_run;
     m_pending = true;
@@ -113,7 +148,9 @@ void TavFileCheck::start(const QString& path)
         QElapsedTimer clock;
         clock.start();
         const QString problem = readThrough(path);
-        if (problem.isEmpty()) {
+        if (stopped()) {
+            qDebug() << "the read-through of the database file was stopped";
+        } else if (problem.isEmpty()) {
             addIndexes(path);
             qDebug().noquote()
                 << QStringLiteral("the database file was read through in %1 ms: it is sound").arg(clock.elapsed());
@@ -134,6 +171,13 @@ void TavFileCheck::start(const QString& path)
 void TavFileCheck::reset()
 {
     if (m_thread) {
+        {
+            // An exit need not wait for the rest of a large file.
+            QMutexLocker locker(&m_mutex);
+            m_stop = true;
+            if (m_interruptible)
+                sqlite3_interrupt(m_interruptible);
+        }
         m_thread->wait();
         delete m_thread;
         m_thread = nullptr;

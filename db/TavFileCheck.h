@@ -5,7 +5,9 @@
 #include <QString>
 #include <QWaitCondition>
 
+class QSqlDatabase;
 class QThread;
+struct sqlite3;
 
 // Reads the database file through on a worker thread before anything is written into it, and tells its verdict
 // by checked(), in the thread this object lives in: a start goes on when the verdict comes, and the interface
@@ -23,7 +25,8 @@ public:
 
     // Starts reading the file at the path through; a read-through still under way ends first.
     void start(const QString& path);
-    // Waits for a read-through under way to end and forgets its verdict; checked() is not emitted for it.
+    // Stops a read-through under way (the program ends, or opens the file anew), waits for its thread and
+    // forgets the verdict; checked() is not emitted for it. What it was adding is rolled back.
     void reset();
 
     // Any thread: what the read-through has found so far.
@@ -39,6 +42,11 @@ signals:
 
 private:
     void tell(int run);
+    // The worker's connection that reset() may interrupt; none while it opens or closes one.
+    void setInterruptible(const QSqlDatabase* db);
+    bool stopped() const;
+    QString readThrough(const QString& path);
+    void addIndexes(const QString& path);
 
     mutable QMutex m_mutex;
     QWaitCondition m_told;
@@ -46,4 +54,6 @@ private:
     QThread* m_thread = nullptr;
     int m_run = 0;
     bool m_pending = false;
+    sqlite3* m_interruptible = nullptr;
+    bool m_stop = false;
 };
