@@ -164,6 +164,8 @@ QString TAVDatabase::databasePath()
 
 bool TAVDatabase::createDb()
 {
+    // A read-through of a file opened before must not write beside the one made here.
+    m_check.reset();
     const QString path = databasePath();
     const QString journal = path + QStringLiteral("-journal");
     const QFileInfo standing(path);

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -151,7 +152,8 @@ void TavFileCheck::start(const QString& path)
         if (stopped()) {
             qDebug() << "the read-through of the database file was stopped";
         } else if (problem.isEmpty()) {
-            addIndexes(path);
+            if (QFileInfo::exists(path)) // SQLite would make a file where none is
+                addIndexes(path);
             qDebug().noquote()
                 << QStringLiteral("the database file was read through in %1 ms: it is sound").arg(clock.elapsed());
         } else {
