@@ -49,7 +49,7 @@ public:
     // or it cannot be written; the file is never changed then. A file found sound gains the indexes it lacks
     // before the verdict is told.
     bool openLocalDb();
-    // Ends the program's use of the file at exit: waits for the read-through, closes the pooled connections, and
+    // Ends the program's use of the file at exit: stops the read-through, closes the pooled connections, and
     // "tavThread" and the connections of openOwnDbCon() that the calling thread opened or whose thread has ended.
     void closeLocalDb();
 

@@ -255,11 +255,6 @@ void ZULoginDlg::doLogin(const QString& username, const QString& password)
     loginNow(username, password);
 }
 
-bool ZULoginDlg::loginWaitsForFile() const
-{
-    return bool(m_waitForFile);
-}
-
 void ZULoginDlg::loginNow(const QString& username, const QString& password)
 {
     QString error;

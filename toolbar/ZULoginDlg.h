@@ -39,8 +39,6 @@ public:
     void showProgressPanel();
     // Logs in at once, or once the read-through of the database file has found it sound.
     void doLogin(const QString& username, const QString& password);
-    // A login waits for the read-through's verdict.
-    bool loginWaitsForFile() const;
     bool offlineLogin(const QString& username, const QString& password);
     void clearLoginStartInput();
 
