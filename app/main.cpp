@@ -1,6 +1,7 @@
 #include "AutoUploadThread.h"
 #include "LogHandler.h"
 #include "ScreenOpeners.h"
+#include "StartUpMessage.h"
 #include "TAVDatabase.h"
 #include "TAVNetCheck.h"
 #include "TAVPackageInstaller.h"
@@ -15,7 +16,6 @@
 #include "ZULoginDlg.h"
 #include "ZUMakePaper.h"
 #include "ZUStartUpProcess.h"
-#include "ZUTipDlg.h"
 #include "iniParse.h"
 
 #include <QApplication>
@@ -27,19 +27,6 @@
 #include <QTranslator>
 
 #include <cstdlib>
-
-namespace {
-
-// The one-button message box of start-up.
-void showStartUpMessage(const QString& title, const QString& text)
-{
-    ZUTipDlg* box = ZUTipDlg::getInstance();
-    box->setText(text, title);
-    box->setButtons(2, 0);
-    box->exec();
-}
-
-} // namespace
 
 void setupQssFile()
 {
@@ -108,6 +95,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     // The file is being read through meanwhile; a damaged one is refused before anything is written into it.
+    // The verdict comes whenever the read-through ends, perhaps while a box waits for the teacher.
     database->setDamageHandler([&instance] {
         showStartUpMessage(QObject::tr("错误"), QObject::tr("数据库加载失败，请联系管理员"));
         AutoUploadThread::getInstance()->stop();

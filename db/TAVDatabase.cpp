@@ -1,6 +1,7 @@
 #include "TAVDatabase.h"
 
 #include "TavAccess.h"
+#include "TavFileCheck.h"
 #include "TavSchema.h"
 #include "TavStatement.h"
 #include "ZUTAVAutoMsg.h"
@@ -8,7 +9,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -23,7 +23,6 @@ const char* const kUser = "admin";
 const char* const kPassword = "qx7dorn#";
 const char* const kCreateName = "tav";
 const char* const kThreadName = "tavThread";
-const char* const kCheckName = "tavCheck";
 const int kPoolSize = 10;
 
 QString poolName(int i)
@@ -50,21 +49,6 @@ void removeOwnFile(const QString& path)
     const QFileInfo info(path);
     if (info.isFile() && !info.isSymLink())
         QFile::remove(path);
-}
-
-// SQLite's own check of the file's structure, every page of it: a page damaged between two runs (a bad sector,
-// a backup restored over it) shows here and nowhere else before a write lands on it. It reads the whole file,
-// which takes most of a second once 200 lessons wait for their upload, so it runs on a worker thread.
-QString damage(QSqlDatabase db)
-{
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")))
-        return QStringLiteral("quick_check: ") + TavStatement::errorText(query.lastError());
-    QStringList answers;
-    while (answers.size() < 3 && query.next())
-        answers << query.value(0).toString();
-    return answers == QStringList(QStringLiteral("ok")) ? QString()
-                                                        : QStringLiteral("quick_check: ") + answers.join("; ");
 }
 
 // The file begins with SQLite's header, and the page count SQLite wrote there (when it is current) agrees with
@@ -147,27 +131,6 @@ QString keepFromWriting(const QList<QSqlDatabase>& pool)
     return QString();
 }
 
-// Adds the indexes a file lacks; without them the lesson reads still work, only slower.
-void addIndexes(QSqlDatabase db)
-{
-    if (!db.transaction())
-        return;
-    QSqlQuery query(db);
-    for (const QString& statement : TavSchema::indexStatements()) {
-        if (!query.exec(statement)) {
-            TavStatement::reportFailure(TavStatement::errorText(query.lastError()), statement);
-            query.finish();
-            db.rollback();
-            return;
-        }
-    }
-    query.finish();
-    if (!db.commit()) {
-        qWarning().noquote() << QStringLiteral("****database error: ") + TavStatement::errorText(db.lastError());
-        db.rollback();
-    }
-}
-
 void removeConnection(const QString& name)
 {
     {
@@ -178,6 +141,16 @@ void removeConnection(const QString& name)
     QSqlDatabase::removeDatabase(name);
 }
 } // namespace
+
+TAVDatabase::TAVDatabase()
+{
+    // A damaged file is refused as soon as the read-through says so, also when nothing borrows meanwhile (the
+    // teacher types the password).
+    connect(&m_check, &TavFileCheck::checked, this, [this](bool sound) {
+        if (!sound)
+            refuseFile();
+    });
+}
 
 TAVDatabase::~TAVDatabase()
 {
@@ -191,6 +164,8 @@ QString TAVDatabase::databasePath()
 
 bool TAVDatabase::createDb()
 {
+    // A read-through of a file opened before must not write beside the one made here.
+    m_check.reset();
     const QString path = databasePath();
     const QString journal = path + QStringLiteral("-journal");
     const QFileInfo standing(path);
@@ -276,6 +251,7 @@ bool TAVDatabase::openLocalDb()
         return false;
     }
 
+    m_check.reset();
     dropPool();
     // Earlier versions noted a clean exit beside the file and then trusted it unread; nothing reads that now.
     QFile::remove(databasePath() + QStringLiteral("-clean"));
@@ -298,7 +274,8 @@ bool TAVDatabase::openLocalDb()
         return false;
     }
     ++m_openings;
-    startFileCheck();
+    m_refused = false;
+    m_check.start(databasePath());
     return true;
 }
 
@@ -307,65 +284,17 @@ void TAVDatabase::closeLocalDb()
     closeOwnConnections();
     dropPool();
     releaseThreadDbCon();
-    QMutexLocker locker(&m_checkMutex);
-    m_verdict = Verdict::NoFile;
-}
-
-void TAVDatabase::startFileCheck()
-{
-    {
-        QMutexLocker locker(&m_checkMutex);
-        m_verdict = Verdict::Reading;
-    }
-    m_refused = false;
-    m_checkThread = QThread::create([this] {
-        QElapsedTimer clock;
-        clock.start();
-        QString problem;
-        {
-            QSqlDatabase db = openConnection(QLatin1String(kCheckName),
-                                             QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-            problem = db.isOpen() ? damage(db)
-                                  : QStringLiteral("it cannot be read: ") + TavStatement::errorText(db.lastError());
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QLatin1String(kCheckName));
-        if (problem.isEmpty())
-            qDebug().noquote()
-                << QStringLiteral("the database file was read through in %1 ms: it is sound").arg(clock.elapsed());
-        else
-            qWarning().noquote() << QStringLiteral("****the database file cannot be used: ") + problem;
-        {
-            QMutexLocker locker(&m_checkMutex);
-            m_verdict = problem.isEmpty() ? Verdict::Sound : Verdict::Damaged;
-            m_checked.wakeAll();
-        }
-        // Told at once, also when nothing borrows meanwhile (the teacher types the password).
-        if (!problem.isEmpty())
-            QMetaObject::invokeMethod(
-                this, [this] { refuseFile(); }, Qt::QueuedConnection);
-    });
-    m_checkThread->start();
-}
-
-void TAVDatabase::endFileCheck()
-{
-    if (!m_checkThread)
-        return;
-    m_checkThread->wait();
-    delete m_checkThread;
-    m_checkThread = nullptr;
+    m_check.reset();
 }
 
 bool TAVDatabase::waitForFileCheck()
 {
-    QMutexLocker locker(&m_checkMutex);
-    if (m_verdict == Verdict::Reading) {
-        qDebug() << "waiting for the read-through of the database file";
-        while (m_verdict == Verdict::Reading)
-            m_checked.wait(&m_checkMutex);
-    }
-    return m_verdict == Verdict::Sound;
+    return m_check.wait();
+}
+
+bool TAVDatabase::fileCheckPending() const
+{
+    return m_check.pending();
 }
 
 void TAVDatabase::setDamageHandler(const std::function<void()>& handler)
@@ -375,11 +304,8 @@ void TAVDatabase::setDamageHandler(const std::function<void()>& handler)
 
 void TAVDatabase::refuseFile()
 {
-    {
-        QMutexLocker locker(&m_checkMutex);
-        if (m_verdict != Verdict::Damaged || m_refused)
-            return;
-    }
+    if (m_check.verdict() != TavFileCheck::Verdict::Damaged || m_refused)
+        return;
     m_refused = true;
     // No borrow is served from now on; the file stays exactly as it is for the administrator.
     dropPool();
@@ -389,7 +315,6 @@ void TAVDatabase::refuseFile()
 
 void TAVDatabase::dropPool()
 {
-    endFileCheck();
     freeList.clear();
     m_writable.clear();
     for (int i = 0; i < kPoolSize; ++i) {
@@ -413,12 +338,7 @@ QSqlDatabase TAVDatabase::getDbCon()
 QSqlDatabase TAVDatabase::getReadDbCon()
 {
     qDebug() << "get read dbCon";
-    bool sound;
-    {
-        QMutexLocker locker(&m_checkMutex);
-        sound = m_verdict == Verdict::Sound;
-    }
-    return lend(sound, "****getReadDbCon database error: ");
+    return lend(m_check.verdict() == TavFileCheck::Verdict::Sound, "****getReadDbCon database error: ");
 }
 
 QSqlDatabase TAVDatabase::lend(bool writable, const char* failure)
@@ -455,9 +375,6 @@ void TAVDatabase::makeWritable(QSqlDatabase db)
         return;
     }
     query.finish();
-    // The first write of this start: the file is sound, and it gains the indexes it lacks.
-    if (m_writable.isEmpty())
-        addIndexes(db);
     m_writable.append(db.connectionName());
 }
 

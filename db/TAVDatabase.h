@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Singleton.h"
+#include "TavFileCheck.h"
 
 #include <QHash>
 #include <QList>
@@ -11,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
-#include <QWaitCondition>
 
 #include <functional>
 
@@ -25,8 +25,9 @@
 // pool opens a connection of its own with openOwnDbCon() and closes it with closeOwnDbCon() before it ends.
 //
 // Nothing is written into the file before it has been read through in full and found sound: openLocalDb()
-// checks what is quick and starts the read-through on a worker thread, every borrow that may write waits for
-// its verdict, and a damaged file is refused before any write reached it.
+// checks what is quick and starts the read-through (TavFileCheck) on a worker thread, and a damaged file is
+// refused before any write reached it. The interface thread goes on to its first write when fileCheck() tells
+// its verdict; a borrow that may write before then waits for it.
 class TAVDatabase : public QObject
 {
 public:
@@ -45,18 +46,24 @@ public:
     // Opens the ten pooled connections, able only to read until the file is found sound, and starts reading
     // the file through on a worker thread. False, with no connection kept, when the file is missing, a
     // connection does not open, or the file's header does not fit its length, it lacks a table of the schema
-    // or it cannot be written; the file is never changed then. Once the file is found sound, the first borrow
-    // adds the indexes it lacks.
+    // or it cannot be written; the file is never changed then. A file found sound gains the indexes it lacks
+    // before the verdict is told.
     bool openLocalDb();
-    // Ends the program's use of the file at exit: waits for the read-through, closes the pooled connections, and
+    // Ends the program's use of the file at exit: stops the read-through, closes the pooled connections, and
     // "tavThread" and the connections of openOwnDbCon() that the calling thread opened or whose thread has ended.
     void closeLocalDb();
 
     // Waits until the read-through started by openLocalDb() has given its verdict; true when the file is sound.
     // Any thread may call it; false also when no file was opened. Every borrow that may write calls it first.
+    // The interface thread instead waits for fileCheck()'s checked() while fileCheckPending() holds.
     bool waitForFileCheck();
+    // The read-through of the file opened last; its checked() comes in the interface thread.
+    TavFileCheck* fileCheck() { return &m_check; }
+    // In the interface thread: the read-through has not given its verdict yet; fileCheck() will tell it.
+    bool fileCheckPending() const;
     // Called once in the interface thread when the read-through found the file damaged: nothing has been
-    // written into it, and no borrow is served from then on. Start-up tells the teacher and ends the program.
+    // written into it, and no borrow is served from then on. Start-up tells the teacher and ends the program;
+    // the handler may run inside any modal box's event loop.
     void setDamageHandler(const std::function<void()>& handler);
 
     // Borrows a pooled connection with a transaction begun, once the file is known to be sound (waiting for the
@@ -98,15 +105,10 @@ public:
 
 private:
     friend class TavSingleton<TAVDatabase>;
-    TAVDatabase() = default;
+    TAVDatabase();
     ~TAVDatabase() override;
 
-    // What the read-through of the file has found.
-    enum class Verdict { NoFile, Reading, Sound, Damaged };
-
     static bool makeSchema();
-    void startFileCheck();
-    void endFileCheck();
     void refuseFile();
     // A borrowed connection with a transaction begun, able to write when writable; failure prefixes the log line
     // of a transaction that does not begin.
@@ -126,10 +128,7 @@ private:
     QMutex threadMutex;
     int m_openings = 0;
 
-    QMutex m_checkMutex;
-    QWaitCondition m_checked;
-    Verdict m_verdict = Verdict::NoFile;
-    QThread* m_checkThread = nullptr;
+    TavFileCheck m_check;
     std::function<void()> m_damageHandler;
     bool m_refused = false;
     QStringList m_writable; // pooled connections that may write, once the file is sound

@@ -1,6 +1,7 @@
 #include "ZULoginDlg.h"
 
 #include "CodeTool.h"
+#include "TAVDatabase.h"
 #include "ZUFormFrame.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
@@ -236,6 +237,26 @@ void ZULoginDlg::on_LoginBtn_clicked()
 
 void ZULoginDlg::doLogin(const QString& username, const QString& password)
 {
+    QObject::disconnect(m_waitForFile);
+    TAVDatabase* database = TAVDatabase::getInstance();
+    if (database->fileCheckPending()) {
+        // The login's first write waits for the read-through of the file; the dialog stays alive meanwhile.
+        qDebug() << "the login waits for the read-through of the database file";
+        showProgressPanel();
+        m_waitForFile
+            = connect(database->fileCheck(), &TavFileCheck::checked, this, [this, username, password](bool sound) {
+                  QObject::disconnect(m_waitForFile);
+                  // A damaged file ends the program with its own message.
+                  if (sound)
+                      loginNow(username, password);
+              });
+        return;
+    }
+    loginNow(username, password);
+}
+
+void ZULoginDlg::loginNow(const QString& username, const QString& password)
+{
     QString error;
     const int r = m_loginSer->onLineLogin(username, password, error);
     if (r == ZULoginSer::LoggedIn) {
@@ -282,6 +303,8 @@ void ZULoginDlg::clearLoginStartInput()
 
 void ZULoginDlg::on_cancelBtn_clicked()
 {
+    // Closed while the login waited for the file: it does not go on once the verdict comes.
+    QObject::disconnect(m_waitForFile);
     m_quit(0);
 }
 

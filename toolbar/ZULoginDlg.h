@@ -37,6 +37,7 @@ public:
     void startUp();
     void showInputPanel();
     void showProgressPanel();
+    // Logs in at once, or once the read-through of the database file has found it sound.
     void doLogin(const QString& username, const QString& password);
     bool offlineLogin(const QString& username, const QString& password);
     void clearLoginStartInput();
@@ -63,6 +64,7 @@ protected:
 
 private:
     void buildForm();
+    void loginNow(const QString& username, const QString& password);
     void showReceiverNotice(const QString& text);
 
     ZUTipDlg* m_tipDlg = nullptr;
@@ -71,6 +73,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QTimer* m_receiverTimer = nullptr;
     std::function<void(int)> m_quit;
+    QMetaObject::Connection m_waitForFile;
 
     QFrame* m_inputPanel = nullptr;
     QFrame* m_progressPanel = nullptr;

@@ -8,6 +8,14 @@ ZUTipDlg* ZUTipDlg::getInstance()
     return TavSingleton<ZUTipDlg>::instance();
 }
 
+int ZUTipDlg::execApart(const QString& text, const QString& title, int flags, int icon)
+{
+    ZUTipDlg box;
+    box.setButtons(flags, icon);
+    box.setText(text, title);
+    return box.exec();
+}
+
 ZUTipDlg::ZUTipDlg()
     : ZUTAVDialogBase(nullptr)
     , ui(new Ui::ZUTAVMsgBox)

@@ -16,6 +16,10 @@ public:
     enum Button { Close = 1, Yes = 2, No = 4 };
 
     static ZUTipDlg* getInstance();
+    // Shows the text in a box of its own, modally, with the given buttons and icon, and returns the result as
+    // exec() does: for a message that may come while the one box waits for its answer, whose exec() cannot run
+    // inside itself.
+    static int execApart(const QString& text, const QString& title, int flags, int icon);
 
     void setText(const QString& text, const QString& title);
     void setButtons(int flags, int icon);

@@ -103,6 +103,19 @@ QProcess* startTav(ProgramDirCopy& dir, int n, int lines = expectedStartUp().siz
     return tav;
 }
 
+// The copy's TAV started once and ended as the teacher ends it, so that its database is one the program made.
+bool usedOnce(ProgramDirCopy& dir)
+{
+    QProcess* first = startTav(dir, 0);
+    QFile quit(dir.filePath("test-quit"));
+    if (startUpOf(dir, 0) != expectedStartUp() || !quit.open(QIODevice::WriteOnly))
+        return false;
+    quit.close();
+    const bool ended
+        = first->waitForFinished(30000) && first->exitStatus() == QProcess::NormalExit && first->exitCode() == 0;
+    return quit.remove() && ended;
+}
+
 } // namespace
 
 // Runs the built TAV in a private copy of the program directory and reads its log.
@@ -120,6 +133,7 @@ private slots:
     void damagedPageAfterACleanExitEndsTheProgramUnchanged();
     void startFinishesAnUpdateCutOff_data();
     void startFinishesAnUpdateCutOff();
+    void fileCutShortIsRefusedBeforeTheLoginDialog();
 };
 
 void TestStartUp::startUpLogsItsStepsInOrderEvenAfterKill()
@@ -236,14 +250,7 @@ void TestStartUp::damagedPageAfterACleanExitEndsTheProgramUnchanged()
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
     const QString database = dir.filePath("TAVSqlite.db");
     BoxAnswerer answerer;
-    QProcess* first = startTav(dir, 0);
-    QCOMPARE(startUpOf(dir, 0), expectedStartUp());
-    QFile quit(dir.filePath("test-quit"));
-    QVERIFY(quit.open(QIODevice::WriteOnly));
-    quit.close();
-    QVERIFY2(first->waitForFinished(30000), "TAV did not end");
-    QCOMPARE(first->exitStatus() == QProcess::NormalExit ? first->exitCode() : -1, 0);
-    QVERIFY(quit.remove());
+    QVERIFY2(usedOnce(dir), "TAV did not start and end cleanly");
 
     int pageSize = 0;
     int page = 0;
@@ -273,6 +280,10 @@ void TestStartUp::damagedPageAfterACleanExitEndsTheProgramUnchanged()
         QVERIFY2(tav->waitForFinished(30000), "TAV went on with a damaged database");
         QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
         QCOMPARE(boxesOf(dir, n), QStringList("错误 / 数据库加载失败，请联系管理员"));
+        // Refused by the read-through, after the login dialog came up.
+        QCOMPARE(startUpOf(dir, n), expectedStartUp());
+        QCOMPARE(logOf(dir, n).filter("cannot be used").size(), 1);
+        QVERIFY(logOf(dir, n).filter("cannot be used").value(0).contains("quick_check"));
     }
     QCOMPARE(DbTestSupport::whatStandsAt(database), before);
     QCOMPARE(DbTestSupport::whatStandsAt(database + "-journal"), QByteArray("nothing"));
@@ -341,6 +352,35 @@ void TestStartUp::startFinishesAnUpdateCutOff()
     QCOMPARE(storedVersion(), installed ? QString("9.9.9") : oldVersion);
     QCOMPARE(QDir(dir.path()).entryList({ ".lib7z-*", "TAVUpdate*.7z" }, QDir::AllEntries | QDir::Hidden),
              QStringList());
+}
+
+// A copy of the file that stopped short by a page is refused by the quick checks of openLocalDb, before the login
+// dialog comes up, and the read-through never starts.
+void TestStartUp::fileCutShortIsRefusedBeforeTheLoginDialog()
+{
+    ProgramDirCopy dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString database = dir.filePath("TAVSqlite.db");
+    BoxAnswerer answerer;
+    QVERIFY2(usedOnce(dir), "TAV did not start and end cleanly");
+    {
+        QFile file(database);
+        QVERIFY(file.size() > 8192 && file.resize(file.size() - 4096));
+    }
+    const QByteArray before = DbTestSupport::whatStandsAt(database);
+    QStringList stopped = expectedStartUp();
+    stopped = stopped.mid(0, stopped.indexOf("openLocalDb") + 1);
+
+    QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+    QProcess* tav = dir.start("TAV");
+    QVERIFY2(tav->waitForFinished(30000), "TAV went on with a file cut short");
+    QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
+    QCOMPARE(boxesOf(dir, 1), QStringList("错误 / 数据库加载失败，请联系管理员"));
+    QCOMPARE(startUpOf(dir, 1), stopped);
+    QVERIFY(!logOf(dir, 1).contains("enter Login startUp"));
+    QCOMPARE(logOf(dir, 1).filter("cannot be used").size(), 1);
+    QVERIFY(!logOf(dir, 1).filter("cannot be used").value(0).contains("quick_check"));
+    QCOMPARE(DbTestSupport::whatStandsAt(database), before);
 }
 
 QTEST_GUILESS_MAIN(TestStartUp)

@@ -116,6 +116,8 @@ int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>
 
 bool freshDatabase()
 {
+    // The read-through of the file opened last ends before the file goes.
+    TAVDatabase::getInstance()->closeLocalDb();
     QFile::remove(TAVDatabase::databasePath());
     return TAVDatabase::getInstance()->createDb() && TAVDatabase::getInstance()->openLocalDb();
 }

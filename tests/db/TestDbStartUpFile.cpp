@@ -1,10 +1,12 @@
 #include "DbTestSupport.h"
+#include "HeldFileOpens.h"
 #include "TAVDatabase.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -145,6 +147,7 @@ private slots:
 
     void cleanup()
     {
+        HeldFileOpens::release();
         QFile::setPermissions(programDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         clearPath(dbPath());
         clearPath(dbPath() + "-journal");
@@ -410,8 +413,68 @@ private slots:
         database->closeLocalDb();
     }
 
+    // The verdict comes by a signal in the interface thread, which goes on meanwhile: its reads are served, and
+    // a damaged file is refused once the verdict comes, with no borrow asking for it.
+    void verdictIsToldWhileTheInterfaceGoesOn_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("sound") << false;
+        QTest::newRow("a page of results zeroed") << true;
+    }
+
+    void verdictIsToldWhileTheInterfaceGoesOn()
+    {
+        QFETCH(bool, damaged);
+        QVERIFY(writeFile(dbPath(), m_used));
+        if (damaged) {
+            const QPair<int, int> page = pageOf(dbPath(), "TAV_StuResult");
+            QVERIFY(damageInPlace(dbPath(), qint64(page.second - 1) * page.first, QByteArray(page.first, '\0')));
+        }
+        TAVDatabase* database = TAVDatabase::getInstance();
+        int told = 0;
+        database->setDamageHandler([&told] { ++told; });
+        QSignalSpy checked(database->fileCheck(), &TavFileCheck::checked);
+        QVERIFY(HeldFileOpens::hold());
+        QVERIFY(database->openLocalDb());
+        QTRY_COMPARE(HeldFileOpens::waited(), 1);
+        QVERIFY(database->fileCheckPending());
+        QSqlDatabase reading = database->getReadDbCon();
+        QSqlQuery read(reading);
+        QVERIFY(read.exec("select count(*) from TAV_Config") && read.next());
+        read.finish();
+        database->closeDbCon(reading);
+        QCOMPARE(checked.count(), 0);
+
+        HeldFileOpens::release();
+        QVERIFY(checked.wait(30000));
+        QCOMPARE(checked.count(), 1);
+        QCOMPARE(checked.at(0).at(0).toBool(), !damaged);
+        QVERIFY(!database->fileCheckPending());
+        QCOMPARE(told, damaged ? 1 : 0);
+        QCOMPARE(database->freeCount(), damaged ? 0 : 10);
+        database->closeLocalDb();
+        database->setDamageHandler(nullptr);
+    }
+
+    // A file cut short by a whole page (a copy that stopped) is refused by the quick checks before the pool
+    // opens, that is before the login dialog, and not by the read-through after it.
+    void fileCutShortIsRefusedBeforeThePoolOpens()
+    {
+        QByteArray bytes = m_used;
+        const int pageSize = 4096;
+        QCOMPARE(bytes.size() % pageSize, 0);
+        bytes.chop(pageSize);
+        QVERIFY(writeFile(dbPath(), bytes));
+        LogCapture log;
+        QVERIFY(!TAVDatabase::getInstance()->openLocalDb());
+        QVERIFY2(log.contains("malformed"), qPrintable(log.lines().join('\n')));
+        QVERIFY(!log.contains("quick_check"));
+        QCOMPARE(TAVDatabase::getInstance()->freeCount(), 0);
+        QCOMPARE(whatStandsAt(dbPath()), QByteArray("file ") + bytes);
+    }
+
     // Files made by earlier versions have no index; the lesson reads would scan whole tables without them. The
-    // first write of a start makes them.
+    // read-through makes them on its thread once it found the file sound, before any write borrow.
     void openedFileGainsTheParentIndexes()
     {
         QVERIFY(writeFile(dbPath(), m_good));
@@ -419,6 +482,10 @@ private slots:
                  0);
         for (int start = 0; start < 2; ++start) {
             QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+            QVERIFY(TAVDatabase::getInstance()->waitForFileCheck());
+            QCOMPARE(
+                committedValue("select count(*) from sqlite_master where type = 'index' and name like 'TAV%'").toInt(),
+                8);
             TAVDatabase::getInstance()->closeDbCon(TAVDatabase::getInstance()->getDbCon());
             TAVDatabase::getInstance()->closeLocalDb();
         }

@@ -1,8 +1,12 @@
 // The login dialog and the login service behind it.
 #include "ToolbarTestSupport.h"
 
+#include "HeldFileOpens.h"
+#include "InterfaceWatch.h"
 #include "Rf21xSimulator.h"
+#include "TAVDatabase.h"
 #include "TAVNetManager.h"
+#include "WindowInput.h"
 #include "ZULoginDlg.h"
 #include "ZURf228Api.h"
 #include "ZUTAVAutoMsg.h"
@@ -15,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
+#include <QPushButton>
 #include <QSignalSpy>
 
 using namespace ToolbarTestSupport;
@@ -66,6 +71,8 @@ private slots:
 
     void cleanup()
     {
+        HeldFileOpens::release();
+        m_dlg->setQuitHandler([](int) {});
         QVERIFY(dialogsAnswered());
         toolBar()->hide();
     }
@@ -328,6 +335,64 @@ private slots:
     }
 
     // A school of 100,000 students logs in in seconds, the progress animation going on meanwhile.
+    // The file takes its while to be read through (a term's lessons not yet uploaded, a slow disk): the login,
+    // automatic or clicked, waits for the read-through's verdict with the dialog alive, and goes on when it comes;
+    // the dialog's × ends the program meanwhile and no login follows.
+    void loginWaitsForTheReadThroughWithTheDialogAlive_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("automatic login") << true << false;
+        QTest::newRow("login clicked") << false << false;
+        QTest::newRow("automatic login, × clicked meanwhile") << true << true;
+    }
+
+    void loginWaitsForTheReadThroughWithTheDialogAlive()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(bool, closed);
+        ZULoginSer::getInstance()->saveLogin(automatic ? 1 : 0, kTeacher, automatic ? kPasswordMd5 : QString());
+        TAVDatabase* database = TAVDatabase::getInstance();
+        database->closeLocalDb();
+        QVERIFY(HeldFileOpens::hold());
+        QVERIFY(database->openLocalDb());
+        int quits = 0;
+        m_dlg->setQuitHandler([&quits](int) { ++quits; });
+        QSignalSpy checked(database->fileCheck(), &TavFileCheck::checked);
+        QMovie* movie = m_dlg->findChild<QLabel*>("progressAnimation")->movie();
+        QSignalSpy frames(movie, &QMovie::frameChanged);
+
+        if (automatic)
+            m_dlg->startUp();
+        else
+            login(kTeacher, kPassword);
+        QVERIFY(m_dlg->isVisible() && !m_dlg->inputPanelVisible());
+        QVERIFY(!toolBar()->isVisible());
+        QCOMPARE(m_service.requestsTo(kLoginPath).size(), 0);
+        // The animation goes on while the file is read.
+        QVERIFY(frames.wait(5000));
+        QVERIFY(database->fileCheckPending());
+        if (closed) {
+            QVERIFY(WindowInput::click(m_dlg->findChild<QPushButton*>("cancelBtn")));
+            QTRY_COMPARE(quits, 1);
+        }
+
+        HeldFileOpens::release();
+        QVERIFY(checked.wait(30000));
+        if (closed) {
+            QVERIFY(!toolBar()->isVisible());
+            QCOMPARE(m_service.requestsTo(kLoginPath).size(), 0);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(toolBar()->isVisible(), 30000);
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_service.requestsTo(kLoginPath).size(), 1);
+        QCOMPARE(quits, 0);
+    }
+
+    // A large school's login stores 100,000 students while the animation goes on. How long it takes is
+    // BenchStartUp's to say; a box that comes up meanwhile (the login's time-out asks to log in offline) fails
+    // the test at once, saying what it showed.
     void largeSchoolKeepsTheAnimationGoing()
     {
         QJsonArray students;
@@ -342,17 +407,14 @@ private slots:
         m_service.setData(TavWebService::reshaped(demo, "classes/1/students", students));
         QMovie* movie = m_dlg->findChild<QLabel*>("progressAnimation")->movie();
         QSignalSpy frames(movie, &QMovie::frameChanged);
-        QElapsedTimer clock;
-        clock.start();
+        InterfaceWatch watch;
         login(kTeacher, kPassword);
-        const qint64 took = clock.elapsed();
         m_service.setData(demo);
-        qInfo("login with 100,000 students took %lld ms, %d animation frames", took, int(frames.size()));
+        QVERIFY2(watch.modals().isEmpty(), qPrintable("a box came up: " + watch.modals().join(", ")));
         QCOMPARE(m_dlg->errorText(), QString());
         QVERIFY(toolBar()->isVisible());
         QCOMPARE(committedValue("select count(*) from TAV_StudentInfo where classID = 102").toInt(), 100000);
-        QVERIFY2(took < 10000, qPrintable(QString::number(took)));
-        QVERIFY2(frames.size() >= took / 500, qPrintable(QString("%1 frames in %2 ms").arg(frames.size()).arg(took)));
+        QVERIFY2(frames.size() >= 2, qPrintable(QString("%1 animation frames").arg(frames.size())));
     }
 
     void receiverUnplugShowsNoticeWithinASecond()

@@ -1,9 +1,12 @@
 // Loaded into a TAV started by BenchStartUp (QT_PLUGIN_PATH to this folder's build, QT_QPA_GENERIC_PLUGINS=
 // tavstartupclock, TAV_BENCH_CLOCK naming a file): appends "painted <ms since the epoch>" to that file when the
-// login dialog is first painted, and quits the program once a file of the same name with ".quit" appears, as the
-// teacher's exit would, so that the run ends cleanly.
+// login dialog is first painted, and "toolbar <ms since the epoch>" and "freeze <ms>" when the tool bar shows: the
+// longest time in between in which the interface thread took nothing from its event loop (a timer of its own that
+// asks every few milliseconds goes unserved). It quits the program once a file of the same name with ".quit"
+// appears, as the teacher's exit would, so that the run ends cleanly.
 #include <QApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGenericPlugin>
 #include <QTimer>
@@ -23,6 +26,9 @@ public:
                 QCoreApplication::quit();
         });
         timer->start();
+        m_tick.setTimerType(Qt::PreciseTimer);
+        m_tick.setInterval(kTickMs);
+        connect(&m_tick, &QTimer::timeout, this, [this] { m_longest = qMax(m_longest, m_sinceTick.restart()); });
     }
 
 protected:
@@ -31,16 +37,37 @@ protected:
         if (!m_painted && event->type() == QEvent::Paint && watched->isWidgetType()
             && static_cast<QWidget*>(watched)->window()->inherits("ZULoginDlg")) {
             m_painted = true;
-            QFile file(m_file);
-            if (file.open(QIODevice::WriteOnly | QIODevice::Append))
-                file.write("painted " + QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + '\n');
+            note("painted " + QByteArray::number(QDateTime::currentMSecsSinceEpoch()));
+            m_sinceTick.start();
+            m_tick.start();
+        }
+        if (m_painted && !m_shown && event->type() == QEvent::Show && watched->isWidgetType()
+            && watched->inherits("ZUToolBarDlg")) {
+            m_shown = true;
+            m_tick.stop();
+            m_longest = qMax(m_longest, m_sinceTick.elapsed());
+            note("toolbar " + QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + "\nfreeze "
+                 + QByteArray::number(m_longest));
         }
         return false;
     }
 
 private:
+    static constexpr int kTickMs = 5;
+
+    void note(const QByteArray& line)
+    {
+        QFile file(m_file);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+            file.write(line + '\n');
+    }
+
     QString m_file;
     bool m_painted = false;
+    bool m_shown = false;
+    QTimer m_tick;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
 };
 } // namespace
 

@@ -20,8 +20,12 @@ void InterfaceWatch::tick()
 {
     m_longestGapMs = qMax(m_longestGapMs, m_sinceTick.restart());
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != m_lastModal)
-        m_modals << QString::fromLatin1(modal->metaObject()->className());
+    if (modal && modal != m_lastModal) {
+        QString seen = QString::fromLatin1(modal->metaObject()->className());
+        if (const auto* text = modal->findChild<QLabel*>(QStringLiteral("textLabel")))
+            seen += QStringLiteral(" \"") + text->text() + QLatin1Char('"');
+        m_modals << seen;
+    }
     m_lastModal = modal;
     if (modal && (!m_closeModalsWhen || m_closeModalsWhen())) {
         modal->close();

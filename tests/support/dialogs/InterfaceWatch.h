@@ -19,7 +19,7 @@ public:
                             const std::function<bool()>& closeModalsWhen = {});
 
     qint64 longestGapMs() const { return m_longestGapMs; }
-    // Class names of the modal windows seen, one entry each time one came up.
+    // Class names of the modal windows seen, with the text they showed, one entry each time one came up.
     QStringList modals() const { return m_modals; }
 
     static constexpr int kTickMs = 50;
