@@ -14,6 +14,7 @@ namespace {
 const QRect kNameRect(0, 4, 67, 20);
 const QRect kCardRect(0, 30, 53, 63);
 const QRect kCountRect(0, 30, 41, 41); // on the card's top left
+const QColor kPage(Qt::white); // the screen's page, under the seat grid
 
 // A label of fixed size changes its picture without asking its seat to lay out again.
 void place(QWidget* widget, int x, int y, int width, int height)
@@ -58,6 +59,24 @@ const QFont& countFont()
     return font;
 }
 
+// A card as painted: blue or green, with its count or without one (count -1); each kept once made.
+const QPixmap& card(bool green, int count)
+{
+    static QHash<int, QPixmap> cards;
+    const int key = (count + 1) * 2 + (green ? 1 : 0);
+    auto it = cards.find(key);
+    if (it != cards.end())
+        return it.value();
+    QPixmap made = picture(green ? "teamExam_item_green.png" : "teamExam_item_blue.png");
+    if (count >= 0) {
+        QPainter painter(&made);
+        painter.setFont(countFont());
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(QPoint(), kCountRect.size()), Qt::AlignCenter, QString::number(count));
+    }
+    return cards.insert(key, made).value();
+}
+
 } // namespace
 
 ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
@@ -70,7 +89,8 @@ ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
     setWindowTitle("Dialog");
     // A part of its seat cell, not a window of its own.
     setWindowFlags(Qt::Widget);
-    setAttribute(Qt::WA_TranslucentBackground);
+    // It paints the page under itself: nothing behind it is painted again whenever a pencil moves.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(67, 93);
     m_countShown = true;
     m_pen->setObjectName("PenLbl");
@@ -173,26 +193,18 @@ void ZUTeamExamItemDlg::showCount(int answered, bool shown)
 
 void ZUTeamExamItemDlg::paintEvent(QPaintEvent* e)
 {
+    QPainter painter(this);
+    painter.fillRect(e->rect(), kPage);
     if (isBlank())
         return;
-    QPainter painter(this);
+    // Seldom part of a repaint: a count or a pencil changes below it.
     if (e->rect().intersects(kNameRect)) {
-        painter.save();
-        painter.setClipRect(kNameRect);
         painter.setFont(nameFont());
         painter.setPen(QColor(0x55, 0x55, 0x55));
         painter.drawText(kNameRect, Qt::AlignLeft | Qt::AlignVCenter, m_name);
-        painter.restore();
     }
-    if (!e->rect().intersects(kCardRect))
-        return;
-    painter.drawPixmap(kCardRect.topLeft(),
-                       picture(m_greenCard ? "teamExam_item_green.png" : "teamExam_item_blue.png"));
-    if (m_countShown && e->rect().intersects(kCountRect)) {
-        painter.setFont(countFont());
-        painter.setPen(Qt::white);
-        painter.drawText(kCountRect, Qt::AlignCenter, QString::number(m_answered));
-    }
+    if (e->rect().intersects(kCardRect))
+        painter.drawPixmap(kCardRect.topLeft(), card(m_greenCard, m_countShown ? m_answered : -1));
 }
 
 bool ZUTeamExamItemDlg::isWriting() const
