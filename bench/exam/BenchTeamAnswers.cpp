@@ -8,7 +8,8 @@
 // fixed reference scene, whose cost on a quiet machine is known: the verdict is on the figure scaled by how much
 // slower the reference ran in this run, and the raw figure is printed beside it.
 //   bench/on-xvfb.sh build/bench-bin/bench-team-answers [rounds]   (default: 3 rounds, medians)
-//   bench/on-xvfb.sh build/bench-bin/bench-team-answers --screenshot FILE   (the screen halfway through; no figures)
+//   bench/on-xvfb.sh build/bench-bin/bench-team-answers --screenshot FILE   (the screen halfway through, and once
+//   every tile settled as FILE with "-end" before its suffix; no figures)
 
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
@@ -24,6 +25,7 @@
 #include "ZUTeamExamSer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -44,6 +46,7 @@ const double kReferenceQuietMs = 44.0;
 const int kSettleTimeoutMs = 5000;
 QTextStream out(stdout);
 QString screenshot; // saved halfway through the next round, when named
+QString endScreenshot; // saved once every tile of the next round settled, when named
 
 QString student(int s)
 {
@@ -182,6 +185,11 @@ bool runRound(TimedApplication& app, QVector<double>& perCall, Round& round)
     clock.start();
     const bool all = InterfaceClock::waitFor([&] { return arrived == answers; }, 120000);
     const bool settled = all && InterfaceClock::waitFor([&] { return !anyWriting(screen); }, kSettleTimeoutMs);
+    if (!endScreenshot.isEmpty()) {
+        InterfaceClock::runFor(200);
+        out << (InterfaceClock::saveScreen(endScreenshot) ? "saved " : "could not save ") << endScreenshot << "\n";
+        endScreenshot.clear();
+    }
     round.cpuMs = clock.cpuNs() / 1e6 / answers;
     round.wallMs = clock.wallNs() / 1e6;
     app.timing = false;
@@ -210,6 +218,10 @@ int main(int argc, char* argv[])
         return 2;
     const bool shot = app.arguments().value(1) == QLatin1String("--screenshot");
     screenshot = shot ? app.arguments().value(2) : QString();
+    if (shot) {
+        const QFileInfo file(screenshot);
+        endScreenshot = file.path() + "/" + file.completeBaseName() + "-end." + file.suffix();
+    }
     const int rounds = shot ? 1 : qMax(1, app.arguments().value(1, "3").toInt());
     QTemporaryDir dir;
     qputenv("TAV_RF21X_SOCKET", dir.filePath("rf21x.sock").toUtf8());
