@@ -92,7 +92,6 @@ ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
     // It paints the page under itself: nothing behind it is painted again whenever a pencil moves.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(67, 93);
-    m_countShown = true;
     m_pen->setObjectName("PenLbl");
     place(m_pen, 38, 43, 25, 41);
     m_pen->setPixmap(stillPencil());

@@ -28,10 +28,6 @@ public:
     void setExamState(int state);
     bool isWriting() const;
 
-    // What the seat paints: whether its card is green, and whether the count shows on it.
-    bool showsGreenCard() const { return !isBlank() && m_greenCard; }
-    bool showsCount() const { return !isBlank() && m_countShown; }
-
 public slots:
     void __pencilMovieFinished();
 
@@ -51,7 +47,7 @@ private:
     QString m_id;
     QString m_name;
     int m_answered = 0;
-    bool m_countShown = false;
+    bool m_countShown = true; // its 0 until the screen gives it a state
     bool m_finished = false;
     bool m_greenCard = false;
 };
