@@ -393,6 +393,16 @@ QWidget* ZUStepExamDlg::adopt(ZUExamResultViews::View view)
 
 void ZUStepExamDlg::slide(QWidget* window, int edge, bool in)
 {
+    // A window that rises from the bottom stands below the top bar, whatever its list asks for: the timer, the
+    // class and the counts stay in sight, and a longer list scrolls inside the window.
+    const QWidget* top = findChild<QWidget*>(QStringLiteral("TopWidget"));
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (in && edge == AnimationTool::Bottom && window && top && screen) {
+        const QRect area = screen->availableGeometry();
+        const int room = area.bottom() + 1 - qMax(area.top(), top->mapToGlobal(QPoint(0, top->height())).y());
+        if (room > 0 && window->height() > room)
+            window->setFixedHeight(room);
+    }
     AnimationTool::getInstance()->animateWidget(kSlideMs, window, edge, in);
 }
 

@@ -4,37 +4,83 @@
 #include "ZUPictureLabel.h"
 #include "ZUSharedMovie.h"
 
+#include <QHash>
 #include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
 
 namespace {
 
-// A label of fixed size changes its text or picture without asking its seat to lay out again.
+const QRect kNameRect(0, 4, 67, 20);
+const QRect kCardRect(0, 30, 53, 63);
+const QRect kCountRect(0, 30, 41, 41); // on the card's top left
+const QColor kPage(Qt::white); // the screen's page, under the seat grid
+
+// A label of fixed size changes its picture without asking its seat to lay out again.
 void place(QWidget* widget, int x, int y, int width, int height)
 {
     widget->move(x, y);
     widget->setFixedSize(width, height);
 }
 
-// The still pencil of every seat, read once.
-const QPixmap& stillPencil()
+// The pictures and fonts of every seat, read once.
+const QPixmap& picture(const char* name)
 {
-    static const QPixmap pencil(ZUFormFrame::imagePath(QStringLiteral("teamExam/teamExam_item_pencil.png")));
-    return pencil;
+    static QHash<QByteArray, QPixmap> pictures;
+    auto it = pictures.find(name);
+    if (it == pictures.end())
+        it = pictures.insert(name, QPixmap(ZUFormFrame::imagePath(QStringLiteral("teamExam/") + name)));
+    return it.value();
 }
 
-QString cardStyle(const char* picture)
+const QPixmap& stillPencil()
 {
-    return QString("QWidget#BgWidget{border-image: url(%1);}")
-        .arg(ZUFormFrame::imagePath(QStringLiteral("teamExam/") + picture));
+    return picture("teamExam_item_pencil.png");
+}
+
+// The fonts the seat's texts have always had, worked out once from their style sheet rules.
+QFont styledFont(const QString& rule)
+{
+    QLabel label;
+    label.setStyleSheet(rule);
+    label.ensurePolished();
+    return label.font();
+}
+
+const QFont& nameFont()
+{
+    static const QFont font = styledFont(QStringLiteral("font: 16px \"微软雅黑\";"));
+    return font;
+}
+
+const QFont& countFont()
+{
+    static const QFont font = styledFont(QStringLiteral("font: 75 26px \"微软雅黑\";"));
+    return font;
+}
+
+// A card as painted: blue or green, with its count or without one (count -1); each kept once made.
+const QPixmap& card(bool green, int count)
+{
+    static QHash<int, QPixmap> cards;
+    const int key = (count + 1) * 2 + (green ? 1 : 0);
+    auto it = cards.find(key);
+    if (it != cards.end())
+        return it.value();
+    QPixmap made = picture(green ? "teamExam_item_green.png" : "teamExam_item_blue.png");
+    if (count >= 0) {
+        QPainter painter(&made);
+        painter.setFont(countFont());
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(QPoint(), kCountRect.size()), Qt::AlignCenter, QString::number(count));
+    }
+    return cards.insert(key, made).value();
 }
 
 } // namespace
 
 ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
     : ZUTableWidBaseDlg(parent)
-    , m_name(new QLabel(this))
-    , m_card(new QWidget(this))
-    , m_number(new QLabel(QStringLiteral("0"), m_card))
     , m_pen(new ZUPictureLabel(this))
     , m_movingPen(new ZUPictureLabel(this))
     , m_pencil(ZUSharedMovie::forFile(ZUFormFrame::imagePath(QStringLiteral("teamExam/pencil.gif"))))
@@ -43,24 +89,9 @@ ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
     setWindowTitle("Dialog");
     // A part of its seat cell, not a window of its own.
     setWindowFlags(Qt::Widget);
-    setAttribute(Qt::WA_TranslucentBackground);
+    // It paints the page under itself: nothing behind it is painted again whenever a pencil moves.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(67, 93);
-    m_name->setObjectName("NameLbl");
-    place(m_name, 0, 4, 67, 20);
-    m_name->setTextFormat(Qt::PlainText);
-    m_name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_name->setStyleSheet("color: #555555;\nfont: 16px \"微软雅黑\";");
-    m_card->setObjectName("BgWidget");
-    place(m_card, 0, 30, 53, 63);
-    m_card->setAttribute(Qt::WA_StyledBackground);
-    m_card->setStyleSheet(cardStyle("teamExam_item_blue.png"));
-    m_number->setObjectName("AnswerNumLbl");
-    place(m_number, 0, 0, 41, 41);
-    m_number->setAlignment(Qt::AlignCenter);
-    m_number->setStyleSheet("font: 75 26px \"微软雅黑\";\ncolor: #ffffff;");
-    // The labels' backgrounds are clear: not painted, they cost nothing when a pencil beside them moves.
-    m_name->setAttribute(Qt::WA_NoSystemBackground);
-    m_number->setAttribute(Qt::WA_NoSystemBackground);
     m_pen->setObjectName("PenLbl");
     place(m_pen, 38, 43, 25, 41);
     m_pen->setPixmap(stillPencil());
@@ -72,15 +103,14 @@ ZUTeamExamItemDlg::ZUTeamExamItemDlg(QWidget* parent)
 void ZUTeamExamItemDlg::setStudent(const QString& id, const QString& name)
 {
     m_id = id;
-    m_name->setText(name);
+    m_name = name;
     // A seat that changes hands takes the look its new student's state gives it.
-    m_name->setVisible(!id.isEmpty());
-    m_card->setVisible(!id.isEmpty());
+    update();
     if (id.isEmpty()) {
         m_pencil->stop(m_movingPen);
         m_movingPen->hide();
         m_pen->hide();
-        m_number->hide();
+        m_countShown = false;
         m_finished = false;
     }
 }
@@ -88,7 +118,7 @@ void ZUTeamExamItemDlg::setStudent(const QString& id, const QString& name)
 void ZUTeamExamItemDlg::getStudent(QString& id, QString& name) const
 {
     id = m_id;
-    name = m_name->text();
+    name = m_name;
 }
 
 void ZUTeamExamItemDlg::setAnswerState(int answered, bool finished, bool animate)
@@ -97,8 +127,7 @@ void ZUTeamExamItemDlg::setAnswerState(int answered, bool finished, bool animate
         return;
     showCard(finished);
     m_finished = finished;
-    m_number->setText(QString::number(answered));
-    m_number->setVisible(!finished);
+    showCount(answered, !finished);
     // The two pencils swap pictures rather than being shown and hidden: showing a label makes Qt ask the window
     // system where the pointer is, a round trip for every answer.
     if (animate && m_pencil->play(m_movingPen, [this] { __pencilMovieFinished(); })) {
@@ -110,7 +139,7 @@ void ZUTeamExamItemDlg::setAnswerState(int answered, bool finished, bool animate
 void ZUTeamExamItemDlg::getAnswerState(bool& finished, int& answered) const
 {
     finished = m_finished;
-    answered = m_number->text().toInt();
+    answered = m_answered;
 }
 
 void ZUTeamExamItemDlg::setExamState(int state)
@@ -122,14 +151,13 @@ void ZUTeamExamItemDlg::setExamState(int state)
         m_pencil->stop(m_movingPen);
         m_pen->hide();
         m_movingPen->hide();
-        m_number->setText(QStringLiteral("0"));
-        m_number->hide();
+        showCount(0, false);
         showCard(false);
         m_finished = false;
         break;
     case 1:
     case 2:
-        m_number->setVisible(!m_finished);
+        showCount(m_answered, !m_finished);
         if (!isWriting()) {
             m_pen->setPixmap(stillPencil());
             m_pen->show();
@@ -147,11 +175,35 @@ void ZUTeamExamItemDlg::setExamState(int state)
 
 void ZUTeamExamItemDlg::showCard(bool green)
 {
-    // A new style sheet restyles the card: only when it changes colour.
     if (green == m_greenCard)
         return;
     m_greenCard = green;
-    m_card->setStyleSheet(cardStyle(green ? "teamExam_item_green.png" : "teamExam_item_blue.png"));
+    update(kCardRect);
+}
+
+void ZUTeamExamItemDlg::showCount(int answered, bool shown)
+{
+    if (answered == m_answered && shown == m_countShown)
+        return;
+    m_answered = answered;
+    m_countShown = shown;
+    update(kCountRect);
+}
+
+void ZUTeamExamItemDlg::paintEvent(QPaintEvent* e)
+{
+    QPainter painter(this);
+    painter.fillRect(e->rect(), kPage);
+    if (isBlank())
+        return;
+    // Seldom part of a repaint: a count or a pencil changes below it.
+    if (e->rect().intersects(kNameRect)) {
+        painter.setFont(nameFont());
+        painter.setPen(QColor(0x55, 0x55, 0x55));
+        painter.drawText(kNameRect, Qt::AlignLeft | Qt::AlignVCenter, m_name);
+    }
+    if (e->rect().intersects(kCardRect))
+        painter.drawPixmap(kCardRect.topLeft(), card(m_greenCard, m_countShown ? m_answered : -1));
 }
 
 bool ZUTeamExamItemDlg::isWriting() const

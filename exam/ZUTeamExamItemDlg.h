@@ -11,6 +11,8 @@ class ZUSharedMovie;
 // (green once all are), and a pencil that shows the quiz running and writes whenever an answer arrives; a pencil
 // still writing goes on writing. A seat without a student shows nothing but still takes drops; dragging a seat
 // onto another asks to swap the two.
+// The name, the card and its count are painted by the seat itself from pictures read once: sixty seats repaint
+// with every pencil frame, and labels under the screen's style sheet would work their looks out again each time.
 class ZUTeamExamItemDlg : public ZUTableWidBaseDlg
 {
     Q_OBJECT
@@ -32,18 +34,20 @@ public slots:
 protected:
     // A blank seat has nothing to carry.
     bool canDrag(QPixmap& picture) const override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     bool isBlank() const { return m_id.isEmpty(); }
     void showCard(bool green);
+    void showCount(int answered, bool shown);
 
-    QLabel* m_name;
-    QWidget* m_card;
-    QLabel* m_number;
     QLabel* m_pen;
     QLabel* m_movingPen;
     ZUSharedMovie* m_pencil; // one for every seat
     QString m_id;
+    QString m_name;
+    int m_answered = 0;
+    bool m_countShown = true; // its 0 until the screen gives it a state
     bool m_finished = false;
     bool m_greenCard = false;
 };

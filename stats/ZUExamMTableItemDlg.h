@@ -4,7 +4,7 @@
 
 #include <QMap>
 
-class QTableWidget;
+class ZUOptionCountCells;
 
 // One answer item in the option table: its number, right answer and a cell per option with its head count.
 class ZUExamMTableItemDlg : public ZUExamMItemBase
@@ -16,8 +16,8 @@ public:
     // A cell per option, in ascending option order; room for six.
     void setData(const QMap<QString, int>& counts);
 
-    QTableWidget* table() const { return m_table; }
+    ZUOptionCountCells* cells() const { return m_cells; }
 
 private:
-    QTableWidget* m_table;
+    ZUOptionCountCells* m_cells;
 };

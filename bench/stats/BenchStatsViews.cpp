@@ -2,7 +2,8 @@
 // the run screens open it (rows computed by the quiz service, window shown and filled), timed until the view is
 // painted on screen: to the end of its last paint, once nothing more comes. The views that the question-by-question
 // screen takes as its children stand on a full-screen backdrop in its place, which is up (and painted) before
-// the clock starts, as the run screen is in the program.
+// the clock starts, as the run screen is in the program. Every paint is followed by a round trip to the X server,
+// so that the time is when the frame is on the screen, not when Qt handed it over.
 // "first" is the first opening in a fresh process (the window built, filled, shown and painted), run 10 times;
 // "again" is a later opening of the built window after it was hidden, "refill" a fill of the open window (the
 // answering panel is refilled so while answers come in), 10 times each; all as medians. The long lists are then
@@ -37,8 +38,11 @@
 #include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
+#include <qpa/qplatformnativeinterface.h>
 
 #include <functional>
+
+#include <X11/Xlib.h>
 
 using namespace StatsTestSupport;
 using BenchSupport::loadAverage;
@@ -64,6 +68,18 @@ QWidget* backdrop()
     return screen;
 }
 
+// Waits until the X server has handled every request the program sent, the frames of the last paints among them:
+// what the screen shows from then on. Nothing without an X display.
+void roundTrip()
+{
+    static Display* const display = [] {
+        QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+        return native ? static_cast<Display*>(native->nativeResourceForIntegration("display")) : nullptr;
+    }();
+    if (display)
+        XSync(display, False);
+}
+
 template<typename Window> Window* child()
 {
     Window* window = Window::getInstance();
@@ -75,8 +91,9 @@ template<typename Window> Window* child()
     return window;
 }
 
-// When the paints of one widget and its children end: each paint is followed, once the event that caused it
-// (the screen's update, with every widget painted in it and the result flushed) is done, by a note of the time.
+// When the paints of one widget and its children reach the screen: each paint is followed, once the event that
+// caused it (the screen's update, with every widget painted in it and the result flushed) is done, by a round trip
+// to the X server, which has then drawn the frame, and a note of the time.
 class PaintClock : public QObject
 {
 public:
@@ -121,6 +138,7 @@ protected:
             m_pending = true;
             QTimer::singleShot(0, this, [this] {
                 m_pending = false;
+                roundTrip();
                 m_lastEnd = m_clock.nsecsElapsed();
             });
         }
@@ -324,10 +342,9 @@ double scrollStep(const View& view, ZUBaseExamSer& ser)
     return median(steps);
 }
 
-QString verdict(double first, double again, double refill)
+bool metGoals(double first, double again, double refill)
 {
-    return first < kFirstGoalMs && again < kAgainGoalMs && refill < kAgainGoalMs ? QStringLiteral("ok")
-                                                                                 : QStringLiteral("SLOW");
+    return first < kFirstGoalMs && again < kAgainGoalMs && refill < kAgainGoalMs;
 }
 
 } // namespace
@@ -391,6 +408,7 @@ int main(int argc, char* argv[])
                .arg("refill ms", 10)
                .arg("scroll step ms", 16)
                .arg("goal");
+    bool allMet = true;
     for (const View& view : views()) {
         QVector<double> first;
         for (int round = 0; round < kRounds; ++round) {
@@ -415,9 +433,12 @@ int main(int argc, char* argv[])
                    .arg(median(again), 10, 'f', 1)
                    .arg(median(refill), 10, 'f', 1)
                    .arg(scroll, 16)
-                   .arg(verdict(median(first), median(again), median(refill)));
+                   .arg(metGoals(median(first), median(again), median(refill)) ? "PASS" : "FAIL");
         out.flush();
+        allMet = allMet && metGoals(median(first), median(again), median(refill));
     }
     out << "load average after: " << loadAverage() << "\n";
-    return 0;
+    out << "every view first below " << kFirstGoalMs << " ms, again and refill below " << kAgainGoalMs
+        << " ms: " << (allMet ? "PASS" : "FAIL") << "\n";
+    return allMet ? 0 : 1;
 }

@@ -5,6 +5,8 @@
 #include "ExamResultViews.h"
 #include "ExamTestSupport.h"
 #include "ScreenGeometry.h"
+#include "ZUESAnswerItem.h"
+#include "ZUESAnswerListDlg.h"
 #include "ZUESAnswerWindow.h"
 #include "ZUExamMem.h"
 #include "ZUStepExamDlg.h"
@@ -122,7 +124,7 @@ private slots:
 
     // After a question the table shows how the class of ten answered: every option row stands on the screen,
     // none cut off and no scroll bar, for a question of one item (the names under each option) and of several
-    // (an item a row).
+    // (an item a row), as long as the rows fit below the top bar; more rows fill the room there and scroll.
     void optionTableStandsWholeOnTheScreen_data()
     {
         QTest::addColumn<QString>("rightAnswers");
@@ -163,12 +165,95 @@ private slots:
         QCoreApplication::sendPostedEvents();
         auto* area = window->findChild<QScrollArea*>("scrollArea");
         QVERIFY(area);
-        QVERIFY2(
-            area->widget()->height() <= area->viewport()->height(),
-            qPrintable(QString("rows %1 high in %2").arg(area->widget()->height()).arg(area->viewport()->height())));
-        QVERIFY(!area->verticalScrollBar()->isVisible());
+        const QWidget* top = screen->findChild<QWidget*>("TopWidget");
+        const int room = available.bottom() + 1 - top->mapToGlobal(QPoint(0, top->height())).y();
+        if (window->height() < room) {
+            QVERIFY2(area->widget()->height() <= area->viewport()->height(),
+                     qPrintable(
+                         QString("rows %1 high in %2").arg(area->widget()->height()).arg(area->viewport()->height())));
+            QVERIFY(!area->verticalScrollBar()->isVisible());
+        } else {
+            QCOMPARE(window->height(), room);
+            QVERIFY(area->widget()->height() > area->viewport()->height());
+            QVERIFY(area->verticalScrollBar()->isVisible());
+        }
         window->hide();
         ser->quitExam();
+    }
+
+    // A multiple-choice question gives a row for every different answer: up to 15 of four options, 31 of five.
+    // However many, the table rises below the top bar (the timer, the class and the counts stay in sight) and
+    // every row can be scrolled into view.
+    void manyAnswersStayBelowTheTopBar_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("9 rows") << 9;
+        QTest::newRow("15 rows") << 15;
+        QTest::newRow("31 rows") << 31;
+    }
+
+    void manyAnswersStayBelowTheTopBar()
+    {
+        QFETCH(int, rows);
+        // Every non-empty choice among A to E, shortest first; a keypad each.
+        QStringList choices;
+        for (int size = 1; size <= 5; ++size) {
+            for (int set = 1; set < 32; ++set) {
+                QString choice;
+                for (int bit = 0; bit < 5; ++bit)
+                    choice += set & (1 << bit) ? QString(QChar('A' + bit)) : QString();
+                if (choice.size() == size)
+                    choices << choice;
+            }
+        }
+        ZUStepExamDlg* screen = ZUStepExamDlg::getInstance();
+        ZUStepExamSer* ser = ZUStepExamSer::getInstance();
+        useScreenClass(rows);
+        QVERIFY(loadPaper(m_service, *ser, { "ABCDE" }));
+        screen->showExam();
+        QStringList steps { "StartExamBtn" };
+        for (int keypad = 1; keypad <= rows; ++keypad)
+            steps << QString("%1:1:%2").arg(keypad).arg(choices.at(keypad - 1));
+        steps << "StopExamBtn"
+              << "TableBtn";
+        QCOMPARE(act(screen, ser, steps), QString());
+        auto* window = qobject_cast<ZUESAnswerListDlg*>(m_views.window(ZUExamResultViews::OptionList));
+        QVERIFY(window);
+        QCOMPARE(window->rows().size(), rows);
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QTRY_COMPARE_WITH_TIMEOUT(QRect(window->mapToGlobal(QPoint(0, 0)), window->size()),
+                                  AnimationTool::slideGeometry(available, window->size(), AnimationTool::Bottom).second,
+                                  20000);
+        // A look under a display, when asked for.
+        if (!qEnvironmentVariableIsEmpty("TAV_SHOT_DIR")) {
+            QTest::qWait(100);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(
+                QString("%1/step-option-table-%2-rows.png").arg(qEnvironmentVariable("TAV_SHOT_DIR")).arg(rows));
+        }
+        const QWidget* top = screen->findChild<QWidget*>("TopWidget");
+        const QRect header(top->mapToGlobal(QPoint(0, 0)), top->size());
+        const QRect table(window->mapToGlobal(QPoint(0, 0)), window->size());
+        QVERIFY2(!table.intersects(header) && available.contains(table),
+                 qPrintable(QString("table at %1,%2 %3 high; top bar ends at %4")
+                                .arg(table.x())
+                                .arg(table.y())
+                                .arg(table.height())
+                                .arg(header.bottom())));
+        // The last row and the first one can each be brought into the list's view.
+        QCoreApplication::sendPostedEvents();
+        QScrollArea* area = window->scrollArea();
+        for (ZUESAnswerItem* row : { window->rows().last(), window->rows().first() }) {
+            area->ensureWidgetVisible(row, 0, 0);
+            const QRect shown(row->mapTo(area->viewport(), QPoint(0, 0)), row->size());
+            QVERIFY2(area->viewport()->rect().contains(shown),
+                     qPrintable(QString("row at %1, %2 high, in a view %3 high")
+                                    .arg(shown.y())
+                                    .arg(shown.height())
+                                    .arg(area->viewport()->height())));
+        }
+        window->hide();
+        ser->quitExam();
+        useScreenClass(10);
     }
 };
 

@@ -21,7 +21,6 @@
 #include "ZUTAVInteractSData.h"
 #include "ZUTAVRandomStu.h"
 #include "ZUTeamExamDlg.h"
-#include "ZUTeamExamItemDlg.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarDlg.h"
 
@@ -69,8 +68,8 @@ const QMap<QString, std::function<QWidget*()>>& forms()
         { "roster: settings", [] { return ZUSetUpDlg::getInstance(); } },
         { "roster: sign-in", [] { return ZUStuSignDlg::getInstance(); } },
         { "exam: set-up", [] { return ZUTAVExamSetDlg::getInstance(); } },
+        // Its seats paint their pictures without a style sheet: TestZUTeamExamDlg reads them from their pixels.
         { "exam: all at once", [] { return ZUTeamExamDlg::getInstance(); } },
-        { "exam: a seat", [] { return new ZUTeamExamItemDlg; } },
         { "exam: question by question", [] { return ZUStepExamDlg::getInstance(); } },
         { "interact: menu", [] { return ZUFreeActBar_right::getInstance(); } },
         { "interact: answering panel", [] { return ZUFreeActBar_left::getInstance(); } },

@@ -7,6 +7,7 @@
 #include "TAV_StuSortInfo.h"
 #include "ToolbarTestSupport.h"
 #include "ZUExamMem.h"
+#include "ZUFormFrame.h"
 #include "ZUTAVAutoMsg.h"
 #include "ZUTeamExamDlg.h"
 #include "ZUTeamExamItemDlg.h"
@@ -188,6 +189,41 @@ private slots:
         QCOMPARE(answered(1) + answered(2) + text(m_dlg, "AnswerPerLbl"), QString("310人"));
         actAll({ "1:4:D", "1:4:A", "1:9:A" });
         QCOMPARE(answered(1) + text(m_dlg, "AnswerPerLbl"), QString("done1人"));
+    }
+
+    // What a seat paints: its name, the card blue with the count once the quiz runs, green without a count once
+    // every item is answered; a blank seat only the page.
+    void aSeatPaintsItsState()
+    {
+        const auto look = [](ZUTeamExamItemDlg* tile) {
+            const QImage image = tile->grab().toImage();
+            const QColor foot = image.pixelColor(4, 88); // the card's foot, clear of the count and the pencil
+            const QString card = foot.green() > foot.blue() + 40 ? "green"
+                : foot.blue() > foot.red() + 80                  ? "blue"
+                                                                 : "page";
+            int nameInk = 0, countInk = 0;
+            for (int y = 4; y < 24; ++y)
+                for (int x = 0; x < 40; ++x)
+                    nameInk += qGray(image.pixel(x, y)) < 160 ? 1 : 0;
+            // The count: white where the bare card is not.
+            const QImage bare(ZUFormFrame::imagePath(QString("teamExam/teamExam_item_%1.png").arg(card)));
+            for (int y = 4; y < 38 && !bare.isNull(); ++y)
+                for (int x = 4; x < 36; ++x)
+                    countInk += qGray(image.pixel(x, 30 + y)) > 235 && qGray(bare.pixel(x, y)) < 200 ? 1 : 0;
+            return QString("%1%2%3").arg(nameInk > 20 ? "name " : "", card, countInk > 20 ? " count" : "");
+        };
+        ZUTeamExamItemDlg* first = m_dlg->tileOf(student(1));
+        QCOMPARE(look(first), QString("name blue"));
+        actAll({ "StartExamBtn", "1:1:B", "1:2:A" });
+        QCOMPARE(look(first), QString("name blue count"));
+        actAll({ "1:3:C", "1:4:D" });
+        QCOMPARE(look(first), QString("name green"));
+        QCOMPARE(look(m_dlg->tileAt(1, 5)), QString("page"));
+        // The count is the seat's, not a picture left from before.
+        act("2:1:A");
+        const QImage one = m_dlg->tileOf(student(2))->grab().toImage();
+        act("2:2:A");
+        QVERIFY(m_dlg->tileOf(student(2))->grab().toImage() != one);
     }
 
     void pencilWritesOnceForAnswersCloseTogether()

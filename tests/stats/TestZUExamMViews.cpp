@@ -5,9 +5,9 @@
 #include "ZUExamMGraphItemDlg.h"
 #include "ZUExamMTableDlg.h"
 #include "ZUExamMTableItemDlg.h"
+#include "ZUOptionCountCells.h"
 
 #include <QLabel>
-#include <QTableWidget>
 #include <QtTest>
 
 using namespace StatsTestSupport;
@@ -18,10 +18,9 @@ QuestionStatInfo stat(int number, int right, int wrong, int unanswered)
     return { number, "一", "单项选择题", right + wrong, right, wrong, unanswered };
 }
 
-QString cellText(const QTableWidget* table, int column)
+QString cellText(const ZUExamMTableItemDlg* row, int column)
 {
-    const QTableWidgetItem* cell = table->item(0, column);
-    return cell ? cell->data(Qt::UserRole).toString() + '.' + cell->data(Qt::UserRole + 1).toString() : QString();
+    return row->cells()->cellText(column);
 }
 } // namespace
 
@@ -121,8 +120,8 @@ private slots:
         QCOMPARE(table->findChildren<ZUExamMTableItemDlg*>().size(), 1);
         const auto* row = static_cast<ZUExamMTableItemDlg*>(table->rows().first());
         QStringList cells;
-        for (int c = 0; c < row->table()->columnCount(); ++c)
-            cells << cellText(row->table(), c);
+        for (int c = 0; c < ZUOptionCountCells::kColumns; ++c)
+            cells << cellText(row, c);
         QCOMPARE(row->numberText() + row->answerText() + ' ' + cells.join('|'), QString("1.D D.2|||||"));
 
         ZUExamMGraphDlg* bars = ZUExamMGraphDlg::getInstance();
@@ -149,26 +148,26 @@ private slots:
         QCOMPARE(dlg->rows().size(), 4);
         const auto* first = static_cast<ZUExamMTableItemDlg*>(dlg->rows().first());
         QCOMPARE(first->numberText() + first->answerText(), QString("1.A"));
-        QCOMPARE(QStringList({ cellText(first->table(), 0), cellText(first->table(), 1), cellText(first->table(), 2) }),
+        QCOMPARE(QStringList({ cellText(first, 0), cellText(first, 1), cellText(first, 2) }),
                  QStringList({ "A.12", "B.5", "未作答.3" }));
-        QCOMPARE(first->table()->columnWidth(0), 100);
+        QCOMPARE(first->cells()->cellWidth(), 100);
         const auto* empty = static_cast<ZUExamMTableItemDlg*>(dlg->rows().at(2));
         QCOMPARE(empty->numberText() + empty->answerText(), QString("3.B"));
-        QVERIFY(!empty->table()->item(0, 0));
+        QCOMPARE(empty->cells()->cellCount(), 0);
         // A key beyond the answers has no answer.
         const auto* odd = static_cast<ZUExamMTableItemDlg*>(dlg->rows().last());
-        QCOMPARE(odd->numberText() + odd->answerText() + cellText(odd->table(), 0), QString("4.<b>.1"));
+        QCOMPARE(odd->numberText() + odd->answerText() + cellText(odd, 0), QString("4.<b>.1"));
     }
 
     void tableCellsTakeASixthOfTheRow()
     {
         ZUExamMTableItemDlg row;
-        row.table()->setFixedWidth(610);
+        row.cells()->setFixedWidth(610);
         // A seventh group has no place in the row.
         row.setData({ { "A", 1 }, { "B", 2 }, { "C", 3 }, { "D", 4 }, { "E", 5 }, { "其他", 6 }, { "未作答", 7 } });
-        QCOMPARE(row.table()->columnCount(), 6);
-        QCOMPARE(row.table()->columnWidth(5), 101);
-        QCOMPARE(cellText(row.table(), 5), QString("其他.6"));
+        QCOMPARE(row.cells()->cellCount(), 6);
+        QCOMPARE(row.cells()->cellWidth(), 101);
+        QCOMPARE(cellText(&row, 5), QString("其他.6"));
     }
 };
 
