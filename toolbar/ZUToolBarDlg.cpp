@@ -494,7 +494,7 @@ void ZUToolBarDlg::on_PrepaLesBtn_clicked()
     ZUMakePaper::getInstance()->showPaper(phase, subjectID);
 }
 
-void ZUToolBarDlg::__closeClassRec(int localRecordID, bool classStatus, bool& done)
+void ZUToolBarDlg::__closeClassRec(int localRecordID, bool classStatus, bool& done, bool leaving)
 {
     qDebug() << "enter __closeClassRec";
     if (localRecordID == -1) {
@@ -526,6 +526,20 @@ void ZUToolBarDlg::__closeClassRec(int localRecordID, bool classStatus, bool& do
     // sent, and the teacher can end it again once the file can be written.
     done = ZUToolBarSer::getInstance()->closeClassRecord(localRecordID, name, now);
     setUseState();
+    if (!done && leaving) {
+        // The file keeps the lesson open: the next start takes it up again (or ends it, when it is old), so a
+        // disk that stays full never keeps the teacher in the program.
+        m_tipDlg->setButtons(6, 0);
+        m_tipDlg->setText(classStatus ? tr("本次课程未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
+                                           "课程记录仍保留在本机，下次启动后继续处理。是否仍要退出?")
+                                      : tr("本次使用未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
+                                           "使用记录仍保留在本机，下次启动后继续处理。是否仍要退出?"),
+                          tr("错误"));
+        done = m_tipDlg->exec() == 2;
+        if (done)
+            qWarning() << "****lesson" << localRecordID << "left open at exit: its end could not be written";
+        return;
+    }
     if (!done) {
         m_tipDlg->setButtons(2, 0);
         m_tipDlg->setText(classStatus ? tr("本次课程未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
@@ -549,7 +563,7 @@ void ZUToolBarDlg::on_exitBtn_clicked()
     }
     const ClassRecordRow& record = TAVMemInfo::getInstance()->currentRecord;
     bool done = false;
-    __closeClassRec(record.localRecordID, record.classStatus, done);
+    __closeClassRec(record.localRecordID, record.classStatus, done, true);
     if (done)
         m_quit(0);
 }

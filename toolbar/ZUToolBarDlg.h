@@ -46,7 +46,8 @@ public:
 
     void onShow();
     bool __startRecordCheck(QString& sn, int& classID, int& subjectID);
-    void __closeClassRec(int localRecordID, bool classStatus, bool& done);
+    // leaving: the program ends after it, so a lesson whose end cannot be written may be left open.
+    void __closeClassRec(int localRecordID, bool classStatus, bool& done, bool leaving = false);
     void __openBinding(const QString& text);
     void __initTeacherName();
     void __initVersion();

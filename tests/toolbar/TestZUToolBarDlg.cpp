@@ -35,8 +35,8 @@ using DbTestSupport::runOutside;
 const QString kUploadPath = QStringLiteral("/tav/fastenMachine/tavStaticClass");
 // What six keypads answered in the round of storeRound(), as roundIn() reads it.
 const QString kRound = QStringLiteral("D01:A D02:B D03:C D04:D D05:A D06:B");
-const QString kNotEnded = QStringLiteral("本次课程未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
-                                         "课程记录仍保留在本机，请处理后再次结束课程。");
+const QString kNotEndedAtExit = QStringLiteral("本次课程未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
+                                               "课程记录仍保留在本机，下次启动后继续处理。是否仍要退出?");
 
 // A stopped round of the lesson, waiting for its right answer ("-1"), with the answers of six keypads.
 bool storeRound(int record)
@@ -547,13 +547,16 @@ private slots:
     void lessonEndedOnAFullDiskGoesUpOnceWholeWhenSpaceIsBack_data()
     {
         QTest::addColumn<bool>("restart");
-        QTest::newRow("the teacher ends it again") << false;
-        QTest::newRow("the next start ends it, the upload thread sends it") << true;
+        QTest::addColumn<bool>("leave");
+        QTest::newRow("the teacher stays and ends it again") << false << false;
+        QTest::newRow("the next start ends it, the upload thread sends it") << true << false;
+        QTest::newRow("the teacher leaves, the next start takes it up and the teacher ends it") << false << true;
     }
 
     void lessonEndedOnAFullDiskGoesUpOnceWholeWhenSpaceIsBack()
     {
         QFETCH(bool, restart);
+        QFETCH(bool, leave);
         startLesson(ZUTipDlg::Yes);
         const int id = TAVMemInfo::getInstance()->currentRecord.localRecordID;
         QVERIFY(storeRound(id));
@@ -564,21 +567,31 @@ private slots:
             QVERIFY(disk.isFull());
             DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
             DialogAnswerer::answerNextInput("满盘课", ZUInputDlg::Yes);
-            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+            // Asked whether to leave all the same: a full disk never keeps the teacher in the program.
+            DialogAnswerer::answerNextTipDlg(leave ? ZUTipDlg::Yes : ZUTipDlg::No);
             button("exitBtn")->click();
             QVERIFY(DialogAnswerer::waitUntilAnswered());
         }
         QVERIFY(m_service.requestsTo(kUploadPath).isEmpty());
         QCOMPARE(DialogAnswerer::lastTitle(), QString("错误"));
-        QCOMPARE(DialogAnswerer::lastText(), kNotEnded);
+        QCOMPARE(DialogAnswerer::lastText(), kNotEndedAtExit);
         QCOMPARE(DialogAnswerer::answeredCount(), 4); // with the lesson-record question
-        QVERIFY(m_quitCodes.isEmpty());
+        QCOMPARE(m_quitCodes, leave ? QList<int>({ 0 }) : QList<int>());
+        m_quitCodes.clear();
         QCOMPARE(status(), QString("课堂中"));
         QCOMPARE(TAVMemInfo::getInstance()->currentRecord.localRecordID, id);
         QVERIFY(committedValue("select endTime from TAV_ClassRecord").isNull());
         QCOMPARE(committedValue("select answer from TAV_InteractInfo").toString(), QString("-1"));
         QCOMPARE(notice.count(), 0);
 
+        if (leave) {
+            // Started again soon after by the same teacher: the lesson is the open one again.
+            resetTeacherState();
+            QVERIFY(loginDemoTeacher());
+            m_bar->onShow();
+            QCOMPARE(status(), QString("课堂中"));
+            QCOMPARE(TAVMemInfo::getInstance()->currentRecord.localRecordID, id);
+        }
         if (restart) {
             // Started again hours later: the start-up check ends the lesson and the upload thread sends it.
             QVERIFY(runOutside("update TAV_ClassRecord set startTime = ?",
@@ -610,6 +623,7 @@ private slots:
         QVERIFY(!record.value("endTime").toString().isEmpty());
         if (!restart)
             QCOMPARE(record.value("recordName").toString(), QString("满盘课"));
+        QCOMPARE(notice.count(), 0);
     }
 
     // The service took the lesson, and it could not be marked sent: it goes once more, the same, never in part.
