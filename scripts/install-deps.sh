@@ -6,7 +6,7 @@ PACKAGES=(
     qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libsqlite3-dev qtmultimedia5-dev libqt5multimedia5-plugins
     qtbase5-private-dev
     libqt5webkit5-dev libqwt-qt5-dev qttools5-dev qttools5-dev-tools
-    libarchive-dev 7zip qttranslations5-l10n
+    libarchive-dev 7zip qttranslations5-l10n libx11-dev
     fonts-noto-cjk xvfb xcompmgr x11-apps x11-utils imagemagick python3 python3-pil
 )
 missing=()
