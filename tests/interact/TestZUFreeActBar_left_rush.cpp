@@ -99,6 +99,7 @@ void TestZUFreeActBar_left_rush::pressDuringPauseIsStoredBeforeTheNextRush()
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushRunning));
     QVERIFY(m_rush->interaction().interactID != first);
     QVERIFY(!m_rush->winnerFound());
+    QVERIFY(written());
     QCOMPARE(text("select dovaneID || result from TAV_StuResult where interactID = ?", { first }), QString("D021"));
     QCOMPARE(count("select count(*) from TAV_InteractInfo where interactID = ? and endTime is not null", { first }), 1);
     QVERIFY(!ZUTAVRandomStu::getInstance()->isVisible());
@@ -112,6 +113,7 @@ void TestZUFreeActBar_left_rush::roundWithoutPressEndsWithNotice()
     m_rush->timeout();
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushEnded));
     QVERIFY(ZUTAVAutoMsg::getInstance()->isVisible());
+    QVERIFY(written());
     QCOMPARE(count("select count(*) from TAV_StuResult"), 0);
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is not null"), 1);
     ZUTAVAutoMsg::getInstance()->hide();

@@ -9,6 +9,8 @@
 #include "ZUFreeActBar_left.h"
 #include "ZUFreeActBar_left_rush.h"
 #include "ZUFreeActStore.h"
+#include "ZUFreeActWriter.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTAVInteractSData.h"
 #include "ZUToolBarSer.h"
 
@@ -146,6 +148,13 @@ int rowsOf(int interactID)
     return count("select count(*) from TAV_StuResult where interactID = ?", { interactID });
 }
 
+// Whether the interaction's end is in the file.
+bool ended(int interactID)
+{
+    return count("select count(*) from TAV_InteractInfo where interactID = ? and endTime is not null", { interactID })
+        == 1;
+}
+
 // Students with more than one result in the interaction.
 int doubledStudents(int interactID)
 {
@@ -165,6 +174,8 @@ class TestZUFreeActStore : public QObject
 
 private slots:
     void initTestCase();
+    void init();
+    void cleanup();
     void interruptedInteractionKeepsItsAnswers_data();
     void interruptedInteractionKeepsItsAnswers();
     void firstPressIsKeptAtOnce_data();
@@ -184,6 +195,19 @@ private slots:
 void TestZUFreeActStore::initTestCase()
 {
     ZUTAVInteractSData::getInstance(); // the report window exists before the test looks at it
+}
+
+void TestZUFreeActStore::init()
+{
+    ZUTAVAutoMsg::getInstance()->hide();
+}
+
+// Nothing of a case is left with the writer for the next one's file, whose ids start again at 1.
+void TestZUFreeActStore::cleanup()
+{
+    QVERIFY2(ZUFreeActWriter::getInstance()->stop(),
+             qPrintable(ZUFreeActWriter::getInstance()->describeUnwritten().join('\n')));
+    QFile::remove(TAVDatabase::databasePath() + ".unended");
 }
 
 void TestZUFreeActStore::interruptedInteractionKeepsItsAnswers_data()
@@ -350,6 +374,7 @@ void TestZUFreeActStore::failedKeepIsToldOnceWithoutABox()
 
     // Once the disk has room again, the end stores every answer.
     panel->stopRound();
+    QTRY_VERIFY_WITH_TIMEOUT(ended(interactID), kEventBoundMs);
     QCOMPARE(watch.modals(), QStringList());
     QCOMPARE(notices.count(), 1);
     QCOMPARE(notices.modalCount(), 0);
@@ -386,19 +411,20 @@ void TestZUFreeActStore::noStudentHasTwoResultsAfterAFailedKeep()
     QVERIFY(ZUFreeActStore::finishInteraction(
         row.interactID,
         { answer(row.interactID, 1, "A"), answer(row.interactID, 2, "B"), answer(row.interactID, 3, "C") }));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(row.interactID), kEventBoundMs);
     QCOMPARE(doubledStudents(row.interactID), 0);
     QCOMPARE(rowsOf(row.interactID), 3);
 }
 
 void TestZUFreeActStore::failedEndUploadsNothing_data()
 {
-    QTest::addColumn<bool>("fullDisk"); // else only the last student's result is refused
+    QTest::addColumn<bool>("fullDisk"); // else only the last student's result is refused, for a while
     QTest::newRow("a result refused") << false;
-    // Then even the removal cannot be written: the interaction goes once the disk has room again, before the
-    // lesson's end could close it and send what had been kept.
     QTest::newRow("full disk") << true;
 }
 
+// A round whose end cannot be written yet stays open: the lesson's end and the upload leave it alone, nothing
+// of it is sent, and once the file takes it the whole round goes in and up.
 void TestZUFreeActStore::failedEndUploadsNothing()
 {
     QFETCH(bool, fullDisk);
@@ -412,23 +438,28 @@ void TestZUFreeActStore::failedEndUploadsNothing()
     ZUFreeActStore::keepResult(results.at(1));
     QTRY_COMPARE_WITH_TIMEOUT(rowsOf(row.interactID), 2, kEventBoundMs);
 
-    bool stored = true;
     InterfaceWatch watch;
+    DbTestSupport::LogCapture log;
     if (fullDisk) {
         FullDisk disk;
         QVERIFY(disk.isFull());
-        stored = ZUFreeActStore::finishInteraction(row.interactID, results);
+        QVERIFY(ZUFreeActStore::finishInteraction(row.interactID, results));
+        QVERIFY(QTest::qWaitFor([&log] { return log.contains("not kept"); }, kEventBoundMs));
+        // Reads go on: the round is still open.
+        QVERIFY(!ended(row.interactID));
     } else {
         QVERIFY(DbTestSupport::runOutside("create trigger refuse before insert on TAV_StuResult when new.dovaneID = "
                                           "'D03' begin select raise(abort, 'refused'); end"));
-        stored = ZUFreeActStore::finishInteraction(row.interactID, results);
-        QCOMPARE(rowsOf(row.interactID), 0);
+        QVERIFY(ZUFreeActStore::finishInteraction(row.interactID, results));
+        QVERIFY(QTest::qWaitFor([&log] { return log.contains("not kept"); }, kEventBoundMs));
+        QCOMPARE(uploadedAfterTheLesson(record).size(), 0);
+        QVERIFY(!ended(row.interactID));
+        QVERIFY(DbTestSupport::runOutside("drop trigger refuse"));
     }
-    QVERIFY(!stored);
-
-    QCOMPARE(uploadedAfterTheLesson(record).size(), 0);
-    QCOMPARE(rowsOf(row.interactID), 0);
-    QCOMPARE(count("select count(*) from TAV_InteractInfo where interactID = ?", { row.interactID }), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(ended(row.interactID), kEventBoundMs);
+    const QJsonArray sent = uploadedAfterTheLesson(record);
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B D03:C"));
     QCOMPARE(watch.modals(), QStringList());
 }
 
@@ -488,6 +519,18 @@ void TestZUFreeActStore::failedStoreIsReportedAndLeavesNothing()
         for (const StuResultRow& result : results)
             ZUFreeActStore::keepResult(result);
         stored = ZUFreeActStore::finishInteraction(row.interactID, results);
+        if (row.interactID != -1) {
+            // A round with its row waits, open, until every result can go in; nothing of it is sent meanwhile.
+            QVERIFY(stored);
+            DbTestSupport::LogCapture log;
+            QVERIFY(QTest::qWaitFor([&log] { return log.contains("not kept"); }, kEventBoundMs));
+            QVERIFY(!ended(row.interactID));
+            QCOMPARE(count("select count(*) from TAV_StuResult where dovaneID <> 'D01'"), 0);
+            QVERIFY(DbTestSupport::runOutside("drop trigger refuse"));
+            QTRY_VERIFY_WITH_TIMEOUT(ended(row.interactID), kEventBoundMs);
+            QCOMPARE(rowsOf(row.interactID), answers);
+            return;
+        }
     }
     QVERIFY(!stored);
     QCOMPARE(count("select count(*) from TAV_StuResult"), 0);
