@@ -87,15 +87,23 @@ ZUFreeActWriter* writer()
     return made;
 }
 
-// A pooled connection whose writes wait only a moment for a lock, and that shows no box when its commit fails.
+// A pooled connection that takes the write lock at once, waiting only a moment for another program to let go,
+// and that shows no box when its commit fails. Its writes are tried only once it holds the lock.
 class ShortWrite
 {
 public:
     ShortWrite()
         : m_db(TAVDatabase::getInstance()->getDbCon())
     {
-        if (m_db.isValid())
-            QSqlQuery(m_db).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kInterfaceBusyMs));
+        if (!m_db.isValid())
+            return;
+        QSqlQuery query(m_db);
+        query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kInterfaceBusyMs));
+        // The borrow began a transaction that holds no lock yet: it gives way to one that holds the write lock.
+        m_locked = query.exec(QStringLiteral("COMMIT")) && query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (!m_locked)
+            qWarning().noquote() << QStringLiteral("****free interaction: ")
+                    + TavStatement::errorText(query.lastError());
     }
     ~ShortWrite()
     {
@@ -108,10 +116,11 @@ public:
     ShortWrite(const ShortWrite&) = delete;
     ShortWrite& operator=(const ShortWrite&) = delete;
 
-    QSqlDatabase db() const { return m_db; }
+    // Invalid unless the write lock is held.
+    QSqlDatabase db() const { return m_locked ? m_db : QSqlDatabase(); }
     bool commit()
     {
-        if (m_db.commit())
+        if (m_locked && m_db.commit())
             return true;
         qWarning().noquote() << QStringLiteral("****free interaction: ") + TavStatement::errorText(m_db.lastError());
         return false;
@@ -119,6 +128,7 @@ public:
 
 private:
     QSqlDatabase m_db;
+    bool m_locked = false;
 };
 
 } // namespace

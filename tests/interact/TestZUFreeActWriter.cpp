@@ -139,12 +139,13 @@ void TestZUFreeActWriter::newerAnswerWinsOverTheOneThatFailed()
     ZUFreeActWriter* writer = ZUFreeActWriter::getInstance();
     DbTestSupport::LogCapture log;
     {
-        FullDisk disk;
-        QVERIFY(disk.isFull());
+        OtherProgram other(OtherProgram::Write);
+        QVERIFY(other.isHeld());
         writer->keep(answer(m_interactID, 1, "A"));
         writer->keep(answer(m_interactID, 2, "A"));
-        QVERIFY(failed(log));
-        // The student changes the answer while the first is waiting to be tried again.
+        // The student changes the answer while the first is being tried, waiting for the lock.
+        QVERIFY(QTest::qWaitFor([writer] { return !writer->isIdle() && writer->unwritten().isEmpty(); },
+                                kEventBoundMs));
         writer->keep(answer(m_interactID, 1, "C"));
         QVERIFY(failed(log));
     }
