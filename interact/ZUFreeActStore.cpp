@@ -30,7 +30,7 @@ int& running()
 }
 
 // How long a write of the interface thread waits for a lock another program holds: a moment, the screen goes on.
-const int kInterfaceBusyMs = 100;
+const int kInterfaceBusyMs = 80;
 const int kPoolBusyMs = 5000;
 
 // A notice that closes by itself, not again while it is still on screen.
