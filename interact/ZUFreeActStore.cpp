@@ -33,15 +33,19 @@ int& running()
 const int kInterfaceBusyMs = 80;
 const int kPoolBusyMs = 5000;
 
-// A notice that closes by itself, not again while it is still on screen.
-void notice(const QString& text)
+// A notice that closes by itself, not again while it is still on screen; false, with nothing shown, while the
+// same box asks the teacher a question (its buttons would go).
+bool notice(const QString& text)
 {
     ZUTAVAutoMsg* box = ZUTAVAutoMsg::getInstance();
+    if (box->isVisible() && !box->isCounting())
+        return false;
     const QLabel* shown = box->findChild<QLabel*>(QStringLiteral("textLabel"));
-    if (box->isVisible() && box->isCounting() && shown && shown->text() == text)
-        return;
+    if (box->isVisible() && shown && shown->text() == text)
+        return true;
     // Not modal: the class goes on answering.
     box->showMessage(QCoreApplication::translate("ZUFreeActBar_left", "错误"), text, 3, false);
+    return true;
 }
 
 // The interactions whose failed writes the teacher has been told of.
@@ -56,8 +60,8 @@ void tellNotKept(int interactID)
     // Once per interaction: the writes go on being tried meanwhile.
     if (told().contains(interactID))
         return;
-    told().insert(interactID);
-    notice(QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败"));
+    if (notice(QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败")))
+        told().insert(interactID);
 }
 
 // The lesson is over: a box may ask for the teacher's click now.
