@@ -4,13 +4,13 @@
 #include "TAVMemInfo.h"
 #include "TAV_InteractInfo.h"
 #include "TAV_StuResult.h"
+#include "TavStatement.h"
 #include "ZUFreeActWriter.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 
-#include "TavStatement.h"
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
