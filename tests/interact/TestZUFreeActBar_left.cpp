@@ -26,6 +26,7 @@ class TestZUFreeActBar_left : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void initTestCase();
     void init();
     void answersCountLiveAndAreStoredOnce();
@@ -339,6 +340,12 @@ void TestZUFreeActBar_left::answeredListsFollowKeypads()
     remote("power"); // back to the menu: every window of the interaction goes
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
     QTRY_VERIFY_WITH_TIMEOUT(!lists->isVisible() && !m_panel->isVisible(), kEventBoundMs);
+}
+
+// The writer thread ends with its connection before the test program does.
+void TestZUFreeActBar_left::cleanupTestCase()
+{
+    ZUFreeActWriter::getInstance()->stop();
 }
 
 TAV_DB_TEST_MAIN(TestZUFreeActBar_left)

@@ -17,6 +17,7 @@ class TestZUFreeActBar_left_rush : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void initTestCase();
     void init();
     void firstPressWinsAndTheRoundEndsThreeTicksLater();
@@ -140,6 +141,12 @@ void TestZUFreeActBar_left_rush::listGroupsOnlyAfterTheEnd()
     QCOMPARE(list->rightAnswer(), QString());
     remote("power");
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
+}
+
+// The writer thread ends with its connection before the test program does.
+void TestZUFreeActBar_left_rush::cleanupTestCase()
+{
+    ZUFreeActWriter::getInstance()->stop();
 }
 
 TAV_DB_TEST_MAIN(TestZUFreeActBar_left_rush)

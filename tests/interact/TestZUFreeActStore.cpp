@@ -174,6 +174,7 @@ class TestZUFreeActStore : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void initTestCase();
     void init();
     void cleanup();
@@ -693,6 +694,12 @@ void TestZUFreeActStore::roundStartedOnAFullDiskOpensNoBox()
     QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B"));
     QCOMPARE(watch.modals(), QStringList());
     bar->onCenterButton(false);
+}
+
+// The writer thread ends with its connection before the test program does.
+void TestZUFreeActStore::cleanupTestCase()
+{
+    ZUFreeActWriter::getInstance()->stop();
 }
 
 int main(int argc, char* argv[])

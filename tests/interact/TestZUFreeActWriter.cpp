@@ -61,6 +61,7 @@ class TestZUFreeActWriter : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void init();
     void cleanup();
     void stopWithWritesThatKeepFailingEndsInBoundedTime();
@@ -256,6 +257,12 @@ void TestZUFreeActWriter::questionInTheNoticeWindowKeepsItsButtons()
     QCOMPARE(DialogAnswerer::lastText(), QString("是否提交?"));
     QVERIFY(written());
     QCOMPARE(resultsOf(m_interactID), QString("D01:A"));
+}
+
+// The writer thread ends with its connection before the test program does.
+void TestZUFreeActWriter::cleanupTestCase()
+{
+    ZUFreeActWriter::getInstance()->stop();
 }
 
 int main(int argc, char* argv[])
