@@ -6,6 +6,7 @@
 #include "TavStatement.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QtDebug>
 
 #include <iterator>
@@ -79,16 +80,88 @@ int TAV_InteractInfo::selectOpenInteractID(QSqlDatabase db)
 void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db, const QString& endTime)
 {
     deleteDropped(db);
-    TavStatement st(db, QStringLiteral("update TAV_InteractInfo set endTime = ? where endTime is null"));
+    QString held;
+    {
+        QMutexLocker locker(&m_droppedMutex);
+        QList<int> ids;
+        const int opening = TAVDatabase::getInstance()->openings();
+        for (auto it = m_heldOpen.constBegin(); it != m_heldOpen.constEnd(); ++it) {
+            if (it.value() == opening)
+                ids.append(it.key());
+        }
+        QFile file(heldFilePath());
+        if (file.exists() && file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                bool number = false;
+                const int id = line.trimmed().toInt(&number);
+                if (number)
+                    ids.append(id);
+            }
+        }
+        for (int id : qAsConst(ids))
+            held += (held.isEmpty() ? QStringLiteral(" and interactID not in (") : QStringLiteral(", "))
+                + QString::number(id);
+    }
+    if (!held.isEmpty())
+        held += QLatin1Char(')');
+    TavStatement st(db, QStringLiteral("update TAV_InteractInfo set endTime = ? where endTime is null") + held);
     st.bind(endTime.isEmpty() ? now() : endTime);
     st.exec();
 }
 
-void TAV_InteractInfo::setAnswer(QSqlDatabase db, int interactID, QString answer)
+void TAV_InteractInfo::holdOpen(int interactID)
+{
+    QMutexLocker locker(&m_droppedMutex);
+    if (interactID != -1)
+        m_heldOpen.insert(interactID, TAVDatabase::getInstance()->openings());
+}
+
+void TAV_InteractInfo::release(int interactID)
+{
+    QMutexLocker locker(&m_droppedMutex);
+    m_heldOpen.remove(interactID);
+}
+
+int TAV_InteractInfo::insertEnded(QSqlDatabase db, const InteractInfoRow& row)
+{
+    TavStatement st(
+        db,
+        QStringLiteral("insert into TAV_InteractInfo (localRecordID, answerType, startTime, endTime, answer, status, "
+                       "createDate, stationSn) values(?, ?, ?, ?, ?, ?, ?, ?)"));
+    st.bind(row.localRecordID).bind(row.answerType).bind(TavStatement::text(row.startTime));
+    st.bind(TavStatement::text(row.endTime)).bind(TavStatement::text(row.answer)).bind(0);
+    st.bind(TavStatement::text(row.createDate)).bind(TavStatement::text(row.stationSn));
+    return st.exec() ? st.lastInsertId() : -1;
+}
+
+QString TAV_InteractInfo::heldFilePath()
+{
+    return TAVDatabase::databasePath() + QStringLiteral(".unended");
+}
+
+bool TAV_InteractInfo::holdOpenForGood(const QList<int>& interactIDs)
+{
+    QMutexLocker locker(&m_droppedMutex);
+    QFile file(heldFilePath());
+    QByteArray lines;
+    for (int id : interactIDs)
+        lines += QByteArray::number(id) + '\n';
+    return file.open(QIODevice::Append) && file.write(lines) == lines.size() && file.flush();
+}
+
+bool TAV_InteractInfo::endInteraction(QSqlDatabase db, int interactID, const QString& endTime)
+{
+    TavStatement st(db,
+                    QStringLiteral("update TAV_InteractInfo set endTime = ? where interactID = ? and endTime is null"));
+    st.bind(TavStatement::text(endTime)).bind(interactID);
+    return st.exec();
+}
+
+bool TAV_InteractInfo::setAnswer(QSqlDatabase db, int interactID, QString answer)
 {
     TavStatement st(db, QStringLiteral("update TAV_InteractInfo set answer = ? where interactID = ?"));
     st.bind(TavStatement::text(answer)).bind(interactID);
-    st.exec();
+    return st.exec();
 }
 
 void TAV_InteractInfo::clearPendingAnswers(QSqlDatabase db, int localRecordID)

@@ -24,10 +24,25 @@ public:
     int insertInteractInfo(QSqlDatabase db, InteractInfoRow* row);
     // The newest open interaction of any lesson; -1 when none.
     int selectOpenInteractID(QSqlDatabase db);
-    // Deletes the interactions dropped before that are still there, then ends every open interaction at endTime
-    // ("yyyy-MM-dd HH:mm:ss"), or now when it is empty.
+    // Deletes the interactions dropped before that are still there, then ends every open interaction but those
+    // held open at endTime ("yyyy-MM-dd HH:mm:ss"), or now when it is empty.
     void closeOpenInteractions(QSqlDatabase db, const QString& endTime = QString());
-    void setAnswer(QSqlDatabase db, int interactID, QString answer);
+    // An interaction whose end this program still has to write (its results are in memory, not all in the file)
+    // is held open: nothing else ends it, so that the upload never takes it without them. Released once its end
+    // is written.
+    void holdOpen(int interactID);
+    void release(int interactID);
+    // At the program's end, for interactions whose results could not all be written: held open in every later
+    // run too (remembered in a file beside the database), so that none is ever uploaded without them.
+    // False when that file could not be written either.
+    bool holdOpenForGood(const QList<int>& interactIDs);
+    // Inserts an interaction that has ended, as the row has it (endTime included), without touching the others:
+    // a round whose start could not be written, kept whole at its end. The new id, or -1.
+    int insertEnded(QSqlDatabase db, const InteractInfoRow& row);
+    // Ends the interaction when it is still open; false when the statement failed.
+    bool endInteraction(QSqlDatabase db, int interactID, const QString& endTime);
+    // False when the statement failed.
+    bool setAnswer(QSqlDatabase db, int interactID, QString answer);
     // Turns the lesson's remaining "-1" answers into the empty text.
     void clearPendingAnswers(QSqlDatabase db, int localRecordID);
     QList<InteractInfoRow> selectByRecord(QSqlDatabase db, int localRecordID);
@@ -46,7 +61,9 @@ private:
     TAV_InteractInfo() = default;
 
     void deleteDropped(QSqlDatabase db);
+    static QString heldFilePath();
 
     QHash<int, int> m_dropped; // interactID to the opening of the file it was dropped in
-    QMutex m_droppedMutex;
+    QHash<int, int> m_heldOpen; // interactID to the opening of the file it is held open in
+    QMutex m_droppedMutex; // also for m_heldOpen
 };

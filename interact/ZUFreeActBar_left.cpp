@@ -262,11 +262,8 @@ void ZUFreeActBar_left::stopRound()
                                              true);
     hideCards();
     const QMap<QString, QString>& snMap = TAVMemInfo::getInstance()->snMap;
-    if (!ZUFreeActStore::finishInteraction(m_row.interactID, m_answers.resultRows(m_row.interactID, snMap))) {
-        // The list must not mark a right answer on a row that is no longer there.
-        m_row.interactID = -1;
-        ZUFreeActStore::tellNotStored();
-    }
+    // Written on the writer's thread, also when the file is busy or full for a while.
+    ZUFreeActStore::finishInteraction(m_row, m_answers.resultRows(m_row.interactID, snMap));
 }
 
 void ZUFreeActBar_left::__setStudentData(StudentInfo stu_info)

@@ -197,8 +197,7 @@ void ZUFreeActBar_left_rush::stopRushRound()
     if (ZUHdApi* api = device())
         api->stopQuiz();
     const QMap<QString, QString>& snMap = TAVMemInfo::getInstance()->snMap;
-    if (!ZUFreeActStore::finishInteraction(m_row.interactID, m_presses.resultRows(m_row.interactID, snMap)))
-        ZUFreeActStore::tellNotStored();
+    ZUFreeActStore::finishInteraction(m_row, m_presses.resultRows(m_row.interactID, snMap));
 }
 
 void ZUFreeActBar_left_rush::on_pause_clicked()

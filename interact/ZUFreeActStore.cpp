@@ -4,6 +4,7 @@
 #include "TAVMemInfo.h"
 #include "TAV_InteractInfo.h"
 #include "TAV_StuResult.h"
+#include "TavStatement.h"
 #include "ZUFreeActWriter.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
@@ -13,34 +14,66 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
+#include <QLabel>
+#include <QSet>
+#include <QSqlQuery>
 
 namespace ZUFreeActStore {
 
 namespace {
 
-// The interaction begun last while it runs, and whether the teacher heard of a failed write of its results.
-struct Running
+// The interaction begun last while it runs.
+int& running()
 {
-    int interactID = -1;
-    bool told = false;
-};
+    static int interactID = -1;
+    return interactID;
+}
 
-Running& running()
+// How long a write of the interface thread waits for a lock another program holds: a moment, the screen goes on.
+const int kInterfaceBusyMs = 80;
+const int kPoolBusyMs = 5000;
+
+// A notice that closes by itself, not again while it is still on screen; false, with nothing shown, while the
+// same box asks the teacher a question (its buttons would go).
+bool notice(const QString& text)
 {
-    static Running current;
-    return current;
+    ZUTAVAutoMsg* box = ZUTAVAutoMsg::getInstance();
+    if (box->isVisible() && !box->isCounting())
+        return false;
+    const QLabel* shown = box->findChild<QLabel*>(QStringLiteral("textLabel"));
+    if (box->isVisible() && shown && shown->text() == text)
+        return true;
+    // Not modal: the class goes on answering.
+    box->showMessage(QCoreApplication::translate("ZUFreeActBar_left", "错误"), text, 3, false);
+    return true;
+}
+
+// The interactions whose failed writes the teacher has been told of.
+QSet<int>& told()
+{
+    static QSet<int> ids;
+    return ids;
 }
 
 void tellNotKept(int interactID)
 {
-    Running& r = running();
-    if (interactID != r.interactID || r.told)
+    // Once per interaction: the writes go on being tried meanwhile.
+    if (told().contains(interactID))
         return;
-    r.told = true;
-    // Not modal: the class goes on answering, and the results go in at the end all the same.
-    ZUTAVAutoMsg::getInstance()->showMessage(QCoreApplication::translate("ZUFreeActBar_left", "错误"),
-                                             QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败"), 3,
-                                             false);
+    if (notice(QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败")))
+        told().insert(interactID);
+}
+
+// The lesson is over: a box may ask for the teacher's click now.
+void tellAtQuit()
+{
+    if (finishAtQuit())
+        return;
+    ZUTipDlg* box = ZUTipDlg::getInstance();
+    box->setButtons(2, 0);
+    box->setText(QCoreApplication::translate("ZUFreeActBar_left", "本次互动未能保存，请联系管理员"),
+                 QCoreApplication::translate("ZUFreeActBar_left", "错误"));
+    box->exec();
 }
 
 ZUFreeActWriter* writer()
@@ -49,34 +82,58 @@ ZUFreeActWriter* writer()
         ZUFreeActWriter* w = ZUFreeActWriter::getInstance();
         // Reported from the writer's thread, told in the interface thread.
         QObject::connect(w, &ZUFreeActWriter::keepFailed, w, tellNotKept, Qt::QueuedConnection);
-        // At exit what waits goes in, and the thread has closed its connection before the database is closed.
+        // At exit what waits goes in, for a bounded time, and the thread has closed its connection before the
+        // database is closed.
         if (QCoreApplication* app = QCoreApplication::instance())
-            QObject::connect(app, &QCoreApplication::aboutToQuit, w, [w] { w->stop(true); });
+            QObject::connect(app, &QCoreApplication::aboutToQuit, w, tellAtQuit);
         return w;
     }();
     return made;
 }
 
-// A new interaction ends the one before: the results of it that still wait go in first.
-void endRunning()
+// A pooled connection that takes the write lock at once, waiting only a moment for another program to let go,
+// and that shows no box when its commit fails. Its writes are tried only once it holds the lock.
+class ShortWrite
 {
-    writer()->stop(true);
-    running() = Running();
-}
+public:
+    ShortWrite()
+        : m_db(TAVDatabase::getInstance()->getDbCon())
+    {
+        if (!m_db.isValid())
+            return;
+        QSqlQuery query(m_db);
+        query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kInterfaceBusyMs));
+        // The borrow began a transaction that holds no lock yet: it gives way to one that holds the write lock.
+        m_locked = query.exec(QStringLiteral("COMMIT")) && query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (!m_locked)
+            qWarning().noquote() << QStringLiteral("****free interaction: ")
+                    + TavStatement::errorText(query.lastError());
+    }
+    ~ShortWrite()
+    {
+        if (!m_db.isValid())
+            return;
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kPoolBusyMs));
+        // After a commit nothing is left to roll back: this only gives the connection back.
+        TAVDatabase::getInstance()->rollbackDbCon(m_db);
+    }
+    ShortWrite(const ShortWrite&) = delete;
+    ShortWrite& operator=(const ShortWrite&) = delete;
 
-// The interaction with every result kept so far goes, or goes once the file can be written again.
-void dropInteraction(int interactID)
-{
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
-    const bool dropped = TAV_InteractInfo::getInstance()->dropInteraction(db, interactID);
-    if (!db.isValid())
-        return;
-    if (dropped)
-        database->closeDbCon(db);
-    else
-        database->rollbackDbCon(db);
-}
+    // Invalid unless the write lock is held.
+    QSqlDatabase db() const { return m_locked ? m_db : QSqlDatabase(); }
+    bool commit()
+    {
+        if (m_locked && m_db.commit())
+            return true;
+        qWarning().noquote() << QStringLiteral("****free interaction: ") + TavStatement::errorText(m_db.lastError());
+        return false;
+    }
+
+private:
+    QSqlDatabase m_db;
+    bool m_locked = false;
+};
 
 } // namespace
 
@@ -100,65 +157,64 @@ InteractInfoRow newRow(int answerType, const QString& answer)
 
 int beginInteraction(InteractInfoRow* row)
 {
-    endRunning();
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
-    if (!db.isValid()) {
-        row->interactID = -1;
-        return -1;
+    writer();
+    int id = -1;
+    {
+        ShortWrite write;
+        if (write.db().isValid()) {
+            TAV_InteractInfo::getInstance()->clearPendingAnswers(write.db(), row->localRecordID);
+            id = TAV_InteractInfo::getInstance()->insertInteractInfo(write.db(), row);
+            if (id != -1 && !write.commit())
+                id = -1;
+        }
     }
-    TAV_InteractInfo::getInstance()->clearPendingAnswers(db, row->localRecordID);
-    int id = TAV_InteractInfo::getInstance()->insertInteractInfo(db, row);
-    if (!database->closeDbCon(db))
-        id = row->interactID = -1;
-    if (id == -1)
+    row->interactID = id;
+    running() = id;
+    if (id == -1) {
         qWarning() << "****free interaction not stored, type" << row->answerType;
-    running().interactID = id;
+        notice(QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败"));
+    } else {
+        // A file made anew gives its ids again.
+        told().remove(id);
+        TAV_InteractInfo::getInstance()->holdOpen(id);
+    }
     return id;
 }
 
 void keepResult(const StuResultRow& result)
 {
-    if (result.interactID == -1 || result.interactID != running().interactID)
+    if (result.interactID == -1 || result.interactID != running())
         return;
     writer()->keep(result);
 }
 
+void finishInteraction(const InteractInfoRow& row, const QList<StuResultRow>& results)
+{
+    if (row.interactID == running())
+        running() = -1;
+    if (row.interactID != -1)
+        writer()->end(row.interactID, results, now());
+    else
+        writer()->endWhole(row, results, now());
+}
+
 bool finishInteraction(int interactID, const QList<StuResultRow>& results)
 {
-    // What waits is written below with the rest; only the write under way is waited for.
-    writer()->stop(false);
-    running() = Running();
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
-    if (!db.isValid()) {
-        // Remembered, to go before anything ends it.
-        if (interactID != -1)
-            TAV_InteractInfo::getInstance()->dropInteraction(db, interactID);
-        return false;
+    if (interactID != -1) {
+        InteractInfoRow row;
+        row.interactID = interactID;
+        finishInteraction(row, results);
+        return true;
     }
-    bool stored = interactID != -1;
-    for (int i = 0; stored && i < results.size(); ++i)
-        stored = TAV_StuResult::getInstance()->keepResult(db, results.at(i)) == TAV_StuResult::Kept;
-    if (stored || interactID == -1) {
-        TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
-        stored = database->closeDbCon(db) && stored;
-    } else {
-        database->rollbackDbCon(db);
-    }
-    if (!stored) {
-        qWarning() << "****free interaction" << interactID << "dropped: its results could not be written";
-        if (interactID != -1)
-            dropInteraction(interactID);
-    }
-    return stored;
+    qWarning() << "****free interaction without its row: its" << results.size() << "results are not kept";
+    return false;
 }
 
 bool storePick(InteractInfoRow* row, const QString& dovaneID)
 {
-    endRunning();
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
+    writer();
+    ShortWrite write;
+    QSqlDatabase db = write.db();
     if (!db.isValid())
         return false;
     bool stored = TAV_InteractInfo::getInstance()->insertInteractInfo(db, row) != -1;
@@ -172,29 +228,34 @@ bool storePick(InteractInfoRow* row, const QString& dovaneID)
         stored = TAV_StuResult::getInstance()->insertStuResult(db, result);
     }
     // Both rows or neither.
-    if (stored)
-        return database->closeDbCon(db);
-    database->rollbackDbCon(db);
-    return false;
+    return stored && write.commit();
 }
 
 void setAnswer(int interactID, const QString& answer)
 {
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
-    if (!db.isValid())
-        return;
-    TAV_InteractInfo::getInstance()->setAnswer(db, interactID, answer);
-    database->closeDbCon(db);
+    if (interactID != -1)
+        writer()->setAnswer(interactID, answer);
+}
+
+bool finishAtQuit()
+{
+    ZUFreeActWriter* w = writer();
+    const bool written = w->stop();
+    if (!written) {
+        for (const QString& line : w->describeUnwritten())
+            qWarning().noquote() << "****" + line;
+        // Their rows stay open in the file: no later start ends and uploads them without these results.
+        QList<int> open = w->unwritten();
+        open.removeAll(-1);
+        if (!open.isEmpty() && !TAV_InteractInfo::getInstance()->holdOpenForGood(open))
+            qWarning() << "****free interactions" << open << "may be uploaded without the results above";
+    }
+    return written;
 }
 
 void tellNotStored()
 {
-    ZUTipDlg* box = ZUTipDlg::getInstance();
-    box->setButtons(2, 0);
-    box->setText(QCoreApplication::translate("ZUFreeActBar_left", "本次互动未能保存，请联系管理员"),
-                 QCoreApplication::translate("ZUFreeActBar_left", "错误"));
-    box->exec();
+    notice(QCoreApplication::translate("ZUFreeActBar_left", "本次互动未能保存，请联系管理员"));
 }
 
 } // namespace ZUFreeActStore

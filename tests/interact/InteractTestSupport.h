@@ -7,6 +7,7 @@
 #include "Rf21xSimulator.h"
 #include "StudentInfoRow.h"
 #include "TAVMemInfo.h"
+#include "ZUFreeActWriter.h"
 #include "ZUHdManager.h"
 #include "ZURf228Api.h"
 
@@ -46,6 +47,8 @@ inline void useClass(int students, int keypads = -1)
 // A fresh database, an open lesson, a plugged receiver and default settings.
 inline bool freshLesson(int students = 5)
 {
+    // The writer thread has ended its writes into the file before it is made anew (a journal goes by the path).
+    ZUFreeActWriter::getInstance()->stop();
     if (!DbTestSupport::freshDatabase())
         return false;
     DbTestSupport::resetTeacherState();
@@ -88,6 +91,13 @@ inline bool press(const QList<QPair<int, QByteArray>>& keys)
     // The screens' own queued slots come after ours in the same pass.
     QCoreApplication::processEvents();
     return all;
+}
+
+// Waits until the writer thread has written what it was handed (an interaction's end included); false when it
+// has not within the bound.
+inline bool written()
+{
+    return QTest::qWaitFor([] { return ZUFreeActWriter::getInstance()->isIdle(); }, kEventBoundMs);
 }
 
 inline void remote(const QByteArray& key)

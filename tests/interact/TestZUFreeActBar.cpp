@@ -24,6 +24,7 @@ class TestZUFreeActBar : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void initTestCase();
     void init();
     void remoteKeyInEveryState_data();
@@ -288,6 +289,12 @@ void TestZUFreeActBar::hostCoversOnlyItsVisibleChildren()
     enterState(ZUFreeActSer::Menu);
     QVERIFY(host->childrenRegion().contains(ZUFreeActBar_right::getInstance()->geometry().center()));
     QVERIFY(!host->childrenRegion().contains(QPoint(2, 2)));
+}
+
+// The writer thread ends with its connection before the test program does.
+void TestZUFreeActBar::cleanupTestCase()
+{
+    ZUFreeActWriter::getInstance()->stop();
 }
 
 TAV_DB_TEST_MAIN(TestZUFreeActBar)

@@ -17,6 +17,7 @@ class TestZUFreeActBar_left_rush : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void initTestCase();
     void init();
     void firstPressWinsAndTheRoundEndsThreeTicksLater();
@@ -99,6 +100,7 @@ void TestZUFreeActBar_left_rush::pressDuringPauseIsStoredBeforeTheNextRush()
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushRunning));
     QVERIFY(m_rush->interaction().interactID != first);
     QVERIFY(!m_rush->winnerFound());
+    QVERIFY(written());
     QCOMPARE(text("select dovaneID || result from TAV_StuResult where interactID = ?", { first }), QString("D021"));
     QCOMPARE(count("select count(*) from TAV_InteractInfo where interactID = ? and endTime is not null", { first }), 1);
     QVERIFY(!ZUTAVRandomStu::getInstance()->isVisible());
@@ -112,6 +114,7 @@ void TestZUFreeActBar_left_rush::roundWithoutPressEndsWithNotice()
     m_rush->timeout();
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushEnded));
     QVERIFY(ZUTAVAutoMsg::getInstance()->isVisible());
+    QVERIFY(written());
     QCOMPARE(count("select count(*) from TAV_StuResult"), 0);
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is not null"), 1);
     ZUTAVAutoMsg::getInstance()->hide();
@@ -138,6 +141,12 @@ void TestZUFreeActBar_left_rush::listGroupsOnlyAfterTheEnd()
     QCOMPARE(list->rightAnswer(), QString());
     remote("power");
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Menu));
+}
+
+// The writer thread ends with its connection before the test program does.
+void TestZUFreeActBar_left_rush::cleanupTestCase()
+{
+    ZUFreeActWriter::getInstance()->stop();
 }
 
 TAV_DB_TEST_MAIN(TestZUFreeActBar_left_rush)

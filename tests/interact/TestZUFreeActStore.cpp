@@ -1,6 +1,7 @@
 #include "FullDisk.h"
 #include "InteractTestSupport.h"
 #include "InterfaceWatch.h"
+#include "OtherProgram.h"
 #include "TAVDatabase.h"
 #include "TAV_ClassRecord.h"
 #include "TAV_InteractInfo.h"
@@ -9,6 +10,8 @@
 #include "ZUFreeActBar_left.h"
 #include "ZUFreeActBar_left_rush.h"
 #include "ZUFreeActStore.h"
+#include "ZUFreeActWriter.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTAVInteractSData.h"
 #include "ZUToolBarSer.h"
 
@@ -146,6 +149,13 @@ int rowsOf(int interactID)
     return count("select count(*) from TAV_StuResult where interactID = ?", { interactID });
 }
 
+// Whether the interaction's end is in the file.
+bool ended(int interactID)
+{
+    return count("select count(*) from TAV_InteractInfo where interactID = ? and endTime is not null", { interactID })
+        == 1;
+}
+
 // Students with more than one result in the interaction.
 int doubledStudents(int interactID)
 {
@@ -164,7 +174,10 @@ class TestZUFreeActStore : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void initTestCase();
+    void init();
+    void cleanup();
     void interruptedInteractionKeepsItsAnswers_data();
     void interruptedInteractionKeepsItsAnswers();
     void firstPressIsKeptAtOnce_data();
@@ -179,11 +192,27 @@ private slots:
     void failedStoreIsReportedAndLeavesNothing();
     void unmarkedAnswerIsClearedByTheNextRound_data();
     void unmarkedAnswerIsClearedByTheNextRound();
+    void roundsStoppedWhileAnotherProgramHoldsTheFileAreKeptWhole();
+    void quitWhileTheFileIsHeldIsBoundedAndNeverUploadsTheRound();
+    void roundStartedOnAFullDiskOpensNoBox();
 };
 
 void TestZUFreeActStore::initTestCase()
 {
     ZUTAVInteractSData::getInstance(); // the report window exists before the test looks at it
+}
+
+void TestZUFreeActStore::init()
+{
+    ZUTAVAutoMsg::getInstance()->hide();
+}
+
+// Nothing of a case is left with the writer for the next one's file, whose ids start again at 1.
+void TestZUFreeActStore::cleanup()
+{
+    // What a quit could not write stays with the writer until a file opened anew takes over.
+    ZUFreeActWriter::getInstance()->stop();
+    QFile::remove(TAVDatabase::databasePath() + ".unended");
 }
 
 void TestZUFreeActStore::interruptedInteractionKeepsItsAnswers_data()
@@ -350,6 +379,7 @@ void TestZUFreeActStore::failedKeepIsToldOnceWithoutABox()
 
     // Once the disk has room again, the end stores every answer.
     panel->stopRound();
+    QTRY_VERIFY_WITH_TIMEOUT(ended(interactID), kEventBoundMs);
     QCOMPARE(watch.modals(), QStringList());
     QCOMPARE(notices.count(), 1);
     QCOMPARE(notices.modalCount(), 0);
@@ -386,19 +416,20 @@ void TestZUFreeActStore::noStudentHasTwoResultsAfterAFailedKeep()
     QVERIFY(ZUFreeActStore::finishInteraction(
         row.interactID,
         { answer(row.interactID, 1, "A"), answer(row.interactID, 2, "B"), answer(row.interactID, 3, "C") }));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(row.interactID), kEventBoundMs);
     QCOMPARE(doubledStudents(row.interactID), 0);
     QCOMPARE(rowsOf(row.interactID), 3);
 }
 
 void TestZUFreeActStore::failedEndUploadsNothing_data()
 {
-    QTest::addColumn<bool>("fullDisk"); // else only the last student's result is refused
+    QTest::addColumn<bool>("fullDisk"); // else only the last student's result is refused, for a while
     QTest::newRow("a result refused") << false;
-    // Then even the removal cannot be written: the interaction goes once the disk has room again, before the
-    // lesson's end could close it and send what had been kept.
     QTest::newRow("full disk") << true;
 }
 
+// A round whose end cannot be written yet stays open: the lesson's end and the upload leave it alone, nothing
+// of it is sent, and once the file takes it the whole round goes in and up.
 void TestZUFreeActStore::failedEndUploadsNothing()
 {
     QFETCH(bool, fullDisk);
@@ -412,23 +443,28 @@ void TestZUFreeActStore::failedEndUploadsNothing()
     ZUFreeActStore::keepResult(results.at(1));
     QTRY_COMPARE_WITH_TIMEOUT(rowsOf(row.interactID), 2, kEventBoundMs);
 
-    bool stored = true;
     InterfaceWatch watch;
+    DbTestSupport::LogCapture log;
     if (fullDisk) {
         FullDisk disk;
         QVERIFY(disk.isFull());
-        stored = ZUFreeActStore::finishInteraction(row.interactID, results);
+        QVERIFY(ZUFreeActStore::finishInteraction(row.interactID, results));
+        QVERIFY(QTest::qWaitFor([&log] { return log.contains("not kept"); }, kEventBoundMs));
+        // Reads go on: the round is still open.
+        QVERIFY(!ended(row.interactID));
     } else {
         QVERIFY(DbTestSupport::runOutside("create trigger refuse before insert on TAV_StuResult when new.dovaneID = "
                                           "'D03' begin select raise(abort, 'refused'); end"));
-        stored = ZUFreeActStore::finishInteraction(row.interactID, results);
-        QCOMPARE(rowsOf(row.interactID), 0);
+        QVERIFY(ZUFreeActStore::finishInteraction(row.interactID, results));
+        QVERIFY(QTest::qWaitFor([&log] { return log.contains("not kept"); }, kEventBoundMs));
+        QCOMPARE(uploadedAfterTheLesson(record).size(), 0);
+        QVERIFY(!ended(row.interactID));
+        QVERIFY(DbTestSupport::runOutside("drop trigger refuse"));
     }
-    QVERIFY(!stored);
-
-    QCOMPARE(uploadedAfterTheLesson(record).size(), 0);
-    QCOMPARE(rowsOf(row.interactID), 0);
-    QCOMPARE(count("select count(*) from TAV_InteractInfo where interactID = ?", { row.interactID }), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(ended(row.interactID), kEventBoundMs);
+    const QJsonArray sent = uploadedAfterTheLesson(record);
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B D03:C"));
     QCOMPARE(watch.modals(), QStringList());
 }
 
@@ -488,6 +524,18 @@ void TestZUFreeActStore::failedStoreIsReportedAndLeavesNothing()
         for (const StuResultRow& result : results)
             ZUFreeActStore::keepResult(result);
         stored = ZUFreeActStore::finishInteraction(row.interactID, results);
+        if (row.interactID != -1) {
+            // A round with its row waits, open, until every result can go in; nothing of it is sent meanwhile.
+            QVERIFY(stored);
+            DbTestSupport::LogCapture log;
+            QVERIFY(QTest::qWaitFor([&log] { return log.contains("not kept"); }, kEventBoundMs));
+            QVERIFY(!ended(row.interactID));
+            QCOMPARE(count("select count(*) from TAV_StuResult where dovaneID <> 'D01'"), 0);
+            QVERIFY(DbTestSupport::runOutside("drop trigger refuse"));
+            QTRY_VERIFY_WITH_TIMEOUT(ended(row.interactID), kEventBoundMs);
+            QCOMPARE(rowsOf(row.interactID), answers);
+            return;
+        }
     }
     QVERIFY(!stored);
     QCOMPARE(count("select count(*) from TAV_StuResult"), 0);
@@ -524,10 +572,142 @@ void TestZUFreeActStore::unmarkedAnswerIsClearedByTheNextRound()
     ZUFreeActStore::finishInteraction(next.interactID, {});
 }
 
+// Another program holds the file longer than any busy time-out while 60 keypads answer: the teacher's stop and
+// the next round's start never wait for it, and once it lets go both rounds go in whole and up.
+void TestZUFreeActStore::roundsStoppedWhileAnotherProgramHoldsTheFileAreKeptWhole()
+{
+    QVERIFY(freshLesson(60));
+    const int record = openLesson();
+    QVERIFY(openReceiver());
+    ZUFreeActBar* bar = ZUFreeActBar::getInstance();
+    ZUFreeActBar_left* panel = ZUFreeActBar_left::getInstance();
+    bar->showFreeBar();
+    bar->onCenterButton(false);
+    panel->startSingle();
+    const int first = panel->interaction().interactID;
+    QVERIFY(first != -1);
+
+    QList<QPair<int, QByteArray>> everyone;
+    for (int i = 1; i <= 60; ++i)
+        everyone.append({ i, QByteArray(1, "ABCD"[i % 4]) });
+    qint64 stopMs = 0;
+    qint64 startMs = 0;
+    InterfaceWatch watch;
+    {
+        OtherProgram other(OtherProgram::Write);
+        QVERIFY(other.isHeld());
+        QVERIFY(press(everyone));
+        QElapsedTimer clock;
+        clock.start();
+        panel->stopRound();
+        stopMs = clock.elapsed();
+        // The teacher starts the next round at once, and five students answer it.
+        clock.restart();
+        panel->on_start_clicked();
+        startMs = clock.elapsed();
+        QCOMPARE(bar->freeState(), int(ZUFreeActSer::Running));
+        QVERIFY(press({ { 1, "B" }, { 2, "B" }, { 3, "C" }, { 4, "D" }, { 5, "A" } }));
+        clock.restart();
+        panel->stopRound();
+        stopMs = qMax(stopMs, clock.elapsed());
+        // Held past the five seconds one write of the interface waits for a lock.
+        QVERIFY(QTest::qWaitFor([&other] { return other.heldMs() > 6000; }, kEventBoundMs));
+    }
+    QVERIFY2(stopMs < 500 && startMs < 500, qPrintable(QString("stop %1 ms, start %2 ms").arg(stopMs).arg(startMs)));
+    QVERIFY2(watch.longestGapMs() < 1000, qPrintable(QString::number(watch.longestGapMs())));
+    QCOMPARE(watch.modals(), QStringList());
+
+    QVERIFY(written());
+    QCOMPARE(rowsOf(first), 60);
+    const QJsonArray sent = uploadedAfterTheLesson(record);
+    QCOMPARE(sent.size(), 2);
+    QCOMPARE(sent.at(0).toObject().value("TAVStuResult").toArray().size(), 60);
+    QCOMPARE(resultsIn(sent.at(1).toObject()), QString("D01:B D02:B D03:C D04:D D05:A"));
+    bar->onCenterButton(false);
+}
+
+// A quit while another program holds the file waits a bounded time with the screen alive, then says what was
+// not kept; the round, open in the file, is never uploaded as one nobody answered, by no later start either.
+void TestZUFreeActStore::quitWhileTheFileIsHeldIsBoundedAndNeverUploadsTheRound()
+{
+    QVERIFY(freshLesson());
+    const int record = openLesson();
+    InteractInfoRow row = ZUFreeActStore::newRow(ZUFreeAnswerSer::Single, "-1");
+    QVERIFY(ZUFreeActStore::beginInteraction(&row) != -1);
+    const QList<StuResultRow> results
+        = { answer(row.interactID, 1, "A"), answer(row.interactID, 2, "B"), answer(row.interactID, 3, "C") };
+    bool written = true;
+    qint64 quitMs = 0;
+    InterfaceWatch watch;
+    DbTestSupport::LogCapture log;
+    {
+        OtherProgram other(OtherProgram::Write);
+        QVERIFY(other.isHeld());
+        for (const StuResultRow& result : results)
+            ZUFreeActStore::keepResult(result);
+        ZUFreeActStore::finishInteraction(row.interactID, results);
+        QElapsedTimer clock;
+        clock.start();
+        written = ZUFreeActStore::finishAtQuit();
+        quitMs = clock.elapsed();
+    }
+    QVERIFY(!written);
+    QVERIFY2(quitMs < 3 * ZUFreeActWriter::kStopMs, qPrintable(QString::number(quitMs)));
+    QVERIFY2(watch.longestGapMs() < 1000, qPrintable(QString::number(watch.longestGapMs())));
+    QVERIFY2(log.contains("D01:A") && log.contains("D03:C"), qPrintable(log.lines().join('\n')));
+
+    // The next start: the file opened anew, what the writer held is gone with the program.
+    QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+    QCOMPARE(uploadedAfterTheLesson(record).size(), 0);
+    QVERIFY(!ended(row.interactID));
+}
+
+// On a full disk the round starts without a box and the class answers; one notice closes by itself, and the
+// round goes in whole once the disk has room.
+void TestZUFreeActStore::roundStartedOnAFullDiskOpensNoBox()
+{
+    QVERIFY(freshLesson());
+    const int record = openLesson();
+    QVERIFY(openReceiver());
+    ZUFreeActBar* bar = ZUFreeActBar::getInstance();
+    ZUFreeActBar_left* panel = ZUFreeActBar_left::getInstance();
+    bar->showFreeBar();
+    NoticeWatch notices("提交数据库失败");
+    InterfaceWatch watch;
+    bool pressed = false;
+    {
+        FullDisk disk;
+        QVERIFY(disk.isFull());
+        bar->onCenterButton(false);
+        panel->startSingle();
+        QCOMPARE(bar->freeState(), int(ZUFreeActSer::Running));
+        pressed = press({ { 1, "A" }, { 2, "B" } });
+        panel->stopRound();
+        QCOMPARE(watch.modals(), QStringList());
+    }
+    QVERIFY(pressed);
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.modalCount(), 0);
+    QVERIFY(written());
+    const QJsonArray sent = uploadedAfterTheLesson(record);
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B"));
+    QCOMPARE(watch.modals(), QStringList());
+    bar->onCenterButton(false);
+}
+
+// The writer thread ends with its connection before the test program does.
+void TestZUFreeActStore::cleanupTestCase()
+{
+    ZUFreeActWriter::getInstance()->stop();
+}
+
 int main(int argc, char* argv[])
 {
     return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
         QApplication app(c, v);
+        if (c == 3 && QByteArray(v[1]) == "--hold-file")
+            return OtherProgram::holdInChild(QString::fromLatin1(v[2]));
         if (c == 3 && QByteArray(v[1]) == "--interrupted-round")
             return interruptedRound(QString::fromLatin1(v[2]));
         if (c == 3 && QByteArray(v[1]) == "--cut-off-after-first-press")
