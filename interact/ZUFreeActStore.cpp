@@ -213,22 +213,28 @@ bool finishInteraction(int interactID, const QList<StuResultRow>& results)
 bool storePick(InteractInfoRow* row, const QString& dovaneID)
 {
     writer();
-    ShortWrite write;
-    QSqlDatabase db = write.db();
-    if (!db.isValid())
-        return false;
-    bool stored = TAV_InteractInfo::getInstance()->insertInteractInfo(db, row) != -1;
-    if (stored) {
-        // A pick has no duration: it ends when it starts, however long the file kept the store waiting.
-        TAV_InteractInfo::getInstance()->closeOpenInteractions(db, row->startTime);
-        StuResultRow result;
-        result.interactID = row->interactID;
-        result.dovaneID = dovaneID;
-        result.createDate = row->createDate;
-        stored = TAV_StuResult::getInstance()->insertStuResult(db, result);
+    StuResultRow result;
+    result.dovaneID = dovaneID;
+    result.createDate = row->createDate;
+    {
+        ShortWrite write;
+        QSqlDatabase db = write.db();
+        bool stored = db.isValid() && TAV_InteractInfo::getInstance()->insertInteractInfo(db, row) != -1;
+        if (stored) {
+            // A pick has no duration: it ends when it starts, however long the file kept the store waiting.
+            TAV_InteractInfo::getInstance()->closeOpenInteractions(db, row->startTime);
+            result.interactID = row->interactID;
+            stored = TAV_StuResult::getInstance()->insertStuResult(db, result);
+        }
+        // Both rows or neither.
+        if (stored && write.commit())
+            return true;
     }
-    // Both rows or neither.
-    return stored && write.commit();
+    // The file is busy or full: the writer keeps the pick and writes it, ended as it started, once it can.
+    row->interactID = -1;
+    result.interactID = -1;
+    writer()->endWhole(*row, { result }, row->startTime);
+    return true;
 }
 
 void setAnswer(int interactID, const QString& answer)

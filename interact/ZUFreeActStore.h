@@ -33,7 +33,8 @@ void keepResult(const StuResultRow& result);
 void finishInteraction(const InteractInfoRow& row, const QList<StuResultRow>& results);
 // The same by the id alone; false, keeping nothing, for id -1 (no row to write).
 bool finishInteraction(int interactID, const QList<StuResultRow>& results);
-// A random pick: the row, its end and the picked student's empty result. False when nothing was stored.
+// A random pick: the row, its end and the picked student's empty result, at once or, while the file is busy or
+// full, by the writer once it can. Never waits for the disk more than a moment.
 bool storePick(InteractInfoRow* row, const QString& dovaneID);
 // The right answer, written by the writer thread after the interaction's end.
 void setAnswer(int interactID, const QString& answer);

@@ -514,7 +514,15 @@ void TestZUFreeActStore::failedStoreIsReportedAndLeavesNothing()
     InteractInfoRow row = ZUFreeActStore::newRow(pick ? ZUFreeAnswerSer::Random : ZUFreeAnswerSer::Single, "-1");
     bool stored;
     if (pick) {
-        stored = ZUFreeActStore::storePick(&row, "D02");
+        // The pick stays with the writer, never lost, until the file takes it whole.
+        QVERIFY(ZUFreeActStore::storePick(&row, "D02"));
+        QCOMPARE(count("select count(*) from TAV_StuResult"), 0);
+        if (breakage.startsWith("drop"))
+            return;
+        QVERIFY(DbTestSupport::runOutside("drop trigger refuse"));
+        QTRY_COMPARE_WITH_TIMEOUT(count("select count(*) from TAV_StuResult where dovaneID = 'D02'"), 1, kEventBoundMs);
+        QCOMPARE(count("select count(*) from TAV_InteractInfo where answerType = 4 and endTime = startTime"), 1);
+        return;
     } else {
         ZUFreeActStore::beginInteraction(&row);
         QFETCH(int, answers);
