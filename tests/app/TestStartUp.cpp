@@ -123,8 +123,8 @@ void TestStartUp::startUpLogsItsStepsInOrderEvenAfterKill()
     QProcess* first = startTav(dir, 0);
     QCOMPARE(startUpOf(dir, 0), expectedStartUp());
     first->kill();
-    QVERIFY(first->waitForFinished(10000));
-    QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+    QVERIFY(first->waitForFinished(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 30000);
     // The killed start left its single-instance segment behind.
     QProcess* second = startTav(dir, 1);
     QCOMPARE(startUpOf(dir, 1), expectedStartUp());
@@ -187,7 +187,7 @@ void TestStartUp::unusableDatabaseEndsStartUp()
     BoxAnswerer answerer;
     // The next start finds the same and stops the same way: it never makes a database of its own.
     for (int n = 0; n < 2; ++n) {
-        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 30000);
         QProcess* tav = dir.start("TAV");
         QVERIFY2(tav->waitForFinished(20000), "TAV went on after the database failed to load");
         QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
@@ -262,7 +262,7 @@ void TestStartUp::damagedPageAfterACleanExitEndsTheProgramUnchanged()
     const QByteArray before = DbTestSupport::whatStandsAt(database);
 
     for (int n = 1; n < 3; ++n) {
-        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 30000);
         QProcess* tav = dir.start("TAV");
         QVERIFY2(tav->waitForFinished(30000), "TAV went on with a damaged database");
         QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);

@@ -106,11 +106,11 @@ QByteArray TestRf21xControlChannel::ask(const QByteArray& line)
 {
     QLocalSocket socket;
     socket.connectToServer(m_socket);
-    if (!socket.waitForConnected(10000))
+    if (!socket.waitForConnected(30000))
         return QByteArray();
     socket.write(line + '\n');
     while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(10000))
+        if (!socket.waitForReadyRead(30000))
             return QByteArray();
     }
     return socket.readLine().trimmed();
