@@ -34,10 +34,10 @@ namespace {
 using BenchSupport::percentile;
 
 const double kPassMs = 10.0;
-// Goals: a burst within 1.05 x of its design bound (total, median and 99th percentile), the device threads idle
-// under 0.1 % of one core.
+// Goals: a burst within 1.05 x of its design bound (total, median and 99th percentile); the device threads idle
+// within 0.3 % of one core, what the whole program costs idle at its tool bar.
 const double kRatioGoal = 1.05;
-const double kIdleGoalPercent = 0.1;
+const double kIdleGoalPercent = 0.3;
 const int kReferenceTicks = 1000;
 const int kIdleSeconds = 10;
 // Time-out of a burst beyond its design bound: generous, so that a slow machine still reports a ratio.
