@@ -18,6 +18,7 @@ namespace {
 
 const int kMaxLineLength = 4096;
 const int kRelistenMs = 1000;
+const int kListenWaitMs = 5000;
 
 QMutex s_mutex;
 QThread* s_thread = nullptr;
@@ -62,8 +63,9 @@ void Rf21xControlChannel::start()
     connect(s_thread, &QThread::finished, channel, &QObject::deleteLater);
     s_thread->start();
     // What it logs as it starts is logged before start returns, never after its starter has ended and closed its
-    // log. Listening takes a moment: a socket file nobody serves refuses at once.
-    s_listened.acquire();
+    // log. Listening takes a moment: a socket file nobody serves refuses at once. A thread that never runs leaves
+    // the channel silent, and the program goes on.
+    s_listened.tryAcquire(1, kListenWaitMs);
     qAddPostRoutine(&Rf21xControlChannel::stop);
 }
 

@@ -218,8 +218,9 @@ void TestZUFreeActBar::randomPickStoresTheDrawnStudent()
     }
     QVERIFY(shown.last() != "S1");
     QCOMPARE(stored, shown);
+    // Closed as it is stored; a starved machine may pass a second's turn between the two.
     QCOMPARE(count("select count(*) from TAV_InteractInfo where answerType = 4 and answer = '' and "
-                   "startTime = endTime and localRecordID = ?",
+                   "endTime >= startTime and localRecordID = ?",
                    { kRecord }),
              shown.size());
     QCOMPARE(count("select count(*) from TAV_StuResult where result = ''"), shown.size());
