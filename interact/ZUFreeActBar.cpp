@@ -53,6 +53,8 @@ ZUFreeActBar::ZUFreeActBar()
     m_endLabel = makeMovieLabel("Resources/gif/end.gif", &m_endMovie);
     connect(m_startMovie, &QMovie::finished, this, &ZUFreeActBar::__gifStartFinish);
     connect(m_endMovie, &QMovie::finished, this, &ZUFreeActBar::__gifEndFinish);
+    connect(m_actMovie, &QMovie::frameChanged, this, &ZUFreeActBar::__actFrame);
+    connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, this, &ZUFreeActBar::__actAgain);
     show();
 }
 
@@ -175,7 +177,29 @@ void ZUFreeActBar::__gifStartFinish()
     if (m_endLabel->isVisible())
         return;
     showOnly(m_actLabel);
+    m_actTurnDue = true;
     m_actMovie->start();
+}
+
+// The answering animation turns while answers come in and rests on its first frame when none came during a
+// turn: a panel waiting for answers then wakes the program only for its clock.
+void ZUFreeActBar::__actFrame(int frame)
+{
+    if (frame != 0)
+        return;
+    if (m_actTurnDue)
+        m_actTurnDue = false;
+    else
+        m_actMovie->setPaused(true);
+}
+
+void ZUFreeActBar::__actAgain()
+{
+    // Resting on its first frame, it starts a turn now; turning, it takes one more.
+    if (m_actMovie->state() == QMovie::Paused)
+        m_actMovie->setPaused(false);
+    else
+        m_actTurnDue = true;
 }
 
 void ZUFreeActBar::showEndAnimation()

@@ -47,6 +47,8 @@ private slots:
     void __end_anim() { m_loop.quit(); }
     void __gifStartFinish();
     void __gifEndFinish();
+    void __actFrame(int frame);
+    void __actAgain();
 
 private:
     friend class TavSingleton<ZUFreeActBar>;
@@ -72,4 +74,6 @@ private:
     QMovie* m_startMovie = nullptr;
     QMovie* m_actMovie = nullptr;
     QMovie* m_endMovie = nullptr;
+    // The answering animation turns once more when this is set at its first frame, else it rests there.
+    bool m_actTurnDue = false;
 };

@@ -13,6 +13,7 @@
 
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
+#include "OwnFolder.h"
 #include "Rf21xSimulator.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
@@ -213,6 +214,8 @@ int main(int argc, char* argv[])
         out << "No display: run it as bench/on-xvfb.sh " << argv[0] << "\n";
         return 2;
     }
+    if (const int code = BenchOwnFolder::run(argv); code >= 0)
+        return code;
     TimedApplication app(argc, argv);
     if (!InterfaceClock::readyToMeasure(out))
         return 2;

@@ -19,6 +19,7 @@
 
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
+#include "OwnFolder.h"
 #include "Rf21xSimulator.h"
 #include "SlowDisk.h"
 #include "TAVDatabase.h"
@@ -358,6 +359,8 @@ int main(int argc, char* argv[])
         if (qstrcmp(argv[i], "--fsync-delay") == 0)
             fsyncDelayMs = atoi(argv[i + 1]);
     }
+    if (const int code = BenchOwnFolder::run(argv); code >= 0)
+        return code;
     SlowDisk::runSlowed(argv, fsyncDelayMs);
     DiskTimedApplication app(argc, argv);
     if (!InterfaceClock::readyToMeasure(out))

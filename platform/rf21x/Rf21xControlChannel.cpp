@@ -10,6 +10,7 @@
 #include <QLocalSocket>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 
@@ -17,10 +18,13 @@ namespace {
 
 const int kMaxLineLength = 4096;
 const int kRelistenMs = 1000;
+const int kListenWaitMs = 5000;
 
 QMutex s_mutex;
 QThread* s_thread = nullptr;
 bool s_started = false;
+// Released when the channel has listened and said so.
+QSemaphore s_listened;
 
 // A client that sends no line end within this many bytes is not talking our protocol.
 void refuseLongLine(QLocalSocket* socket)
@@ -58,6 +62,10 @@ void Rf21xControlChannel::start()
     connect(s_thread, &QThread::started, channel, &Rf21xControlChannel::listen);
     connect(s_thread, &QThread::finished, channel, &QObject::deleteLater);
     s_thread->start();
+    // What it logs as it starts is logged before start returns, never after its starter has ended and closed its
+    // log. Listening takes a moment: a socket file nobody serves refuses at once. A thread that never runs leaves
+    // the channel silent, and the program goes on.
+    s_listened.tryAcquire(1, kListenWaitMs);
     qAddPostRoutine(&Rf21xControlChannel::stop);
 }
 
@@ -86,9 +94,11 @@ void Rf21xControlChannel::listen()
     QString reason;
     if (takeSocket(&reason) != Listening) {
         qWarning().noquote() << "****rf21x control channel" << reason;
+        s_listened.release();
         return;
     }
     qDebug() << "rf21x control channel listening at" << m_path;
+    s_listened.release();
     // QLocalServer stops listening for good when one accept fails (out of file handles, say).
     m_watch = new QTimer(this);
     m_watch->setInterval(kRelistenMs);

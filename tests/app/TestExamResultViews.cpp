@@ -70,7 +70,7 @@ private slots:
         ZUStepExamDlg* screen = ZUStepExamDlg::getInstance();
         QCOMPARE(act(screen, ZUStepExamSer::getInstance(), steps), QString());
         QWidget* window = m_views.window(ZUExamResultViews::View(view));
-        QTRY_VERIFY(window->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(window->isVisible(), 30000);
         // The question's windows belong to the screen; the reports stand on their own, full screen.
         QCOMPARE(window->parentWidget() == screen, view < ZUExamResultViews::PaperAnalysis);
         if (auto* options = qobject_cast<ZUESAnswerWindow*>(window))

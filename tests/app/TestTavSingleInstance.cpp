@@ -30,7 +30,7 @@ void TestTavSingleInstance::refusedStartNeitherBlocksNorRemovesTheHolder()
     if (!inTime) {
         QSystemSemaphore("TAV", 1, QSystemSemaphore::Open).release();
     }
-    QVERIFY(starter->wait(10000));
+    QVERIFY(starter->wait(30000));
     QVERIFY2(inTime, "a start was blocked by the refused one");
     // Refused, so the attach and detach of both checks left the holder's segment in place.
     QCOMPARE(third.load(), 0);

@@ -24,12 +24,12 @@ void TestAnimationTool::interruptedSlideOutClosesOnlyItsWidget()
     tool->animateWidget(100, &coming, AnimationTool::Top, true);
     QVERIFY(!leaving.isVisible());
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    QTRY_COMPARE_WITH_TIMEOUT(coming.y(), available.top(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(coming.y(), available.top(), 30000);
 
     // The end of a later slide must not reach the window closed earlier once it is shown again.
     leaving.show();
     tool->animateWidget(100, &coming, AnimationTool::Top, false);
-    QTRY_VERIFY_WITH_TIMEOUT(!coming.isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!coming.isVisible(), 30000);
     QCOMPARE(coming.geometry().bottom(), available.top() - 1);
     QVERIFY(leaving.isVisible());
 }

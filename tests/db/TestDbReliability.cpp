@@ -114,7 +114,7 @@ private slots:
         QVERIFY(startHelper(child, "--crash-writer"));
         QVERIFY(QFile::exists(TAVDatabase::databasePath() + "-journal"));
         child.kill();
-        QVERIFY(child.waitForFinished(10000) && child.exitStatus() == QProcess::CrashExit);
+        QVERIFY(child.waitForFinished(30000) && child.exitStatus() == QProcess::CrashExit);
 
         QVERIFY(TAVDatabase::getInstance()->openLocalDb());
         QCOMPARE(committedValue("PRAGMA integrity_check").toString(), QString("ok"));
@@ -144,7 +144,7 @@ private slots:
         database->closeDbCon(db);
 
         holder.closeWriteChannel();
-        QVERIFY(holder.waitForFinished(10000));
+        QVERIFY(holder.waitForFinished(30000));
         db = database->getDbCon();
         QVERIFY(TAV_Config::getInstance()->setValue(db, "TimeLimit", "45"));
         database->closeDbCon(db);
@@ -167,7 +167,7 @@ private slots:
         }
         QVERIFY(DialogAnswerer::waitUntilAnswered() && DialogAnswerer::lastText() == "提交数据库失败");
         reader.closeWriteChannel();
-        QVERIFY(reader.waitForFinished(10000));
+        QVERIFY(reader.waitForFinished(30000));
 
         // Round the pool to the same connection: it must start a clean transaction of its own.
         for (int i = 0; i < 9; ++i)

@@ -179,7 +179,7 @@ private slots:
             QVERIFY(!TAVDatabase::getInstance()->getThreadDbCon().isValid());
             QVERIFY(log.contains("****getThreadDbCon: tavThread belongs to another thread"));
             finish.release();
-            QVERIFY(thread->wait(10000));
+            QVERIFY(thread->wait(30000));
         }
     }
 
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(log.contains("****closeLocalDb: a worker thread still holds worker"));
         close.release();
         QVERIFY(closed.tryAcquire(1, 10000));
-        QVERIFY(thread->wait(10000));
+        QVERIFY(thread->wait(30000));
         log.clear();
         QVERIFY(database->openLocalDb());
         database->closeLocalDb();

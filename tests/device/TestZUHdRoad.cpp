@@ -31,6 +31,7 @@ private slots:
     void pressesBeforeANewActivityNeverReachIt();
     void autoKeypadsAnswerAndConfirmIds();
     void shutdownStopsThreadsAndClosesReceiver();
+    void cleanupTestCase();
 
 private:
     QTemporaryDir m_dir;
@@ -240,6 +241,13 @@ void TestZUHdRoad::shutdownStopsThreadsAndClosesReceiver()
     QVERIFY(!ZURF228SendThread::getInstance()->isRunning());
     QCOMPARE(m_sim->commands(), QStringList({ "stopQuiz", "close", "destoryDevice" }));
     QVERIFY(!m_api->isConnected());
+}
+
+// The simulated receiver's control channel is stopped and joined while the test still logs.
+void TestZUHdRoad::cleanupTestCase()
+{
+    Rf21xControlChannel::stop();
+    QVERIFY(!QFile::exists(Rf21xControlChannel::socketPath()));
 }
 
 QTEST_GUILESS_MAIN(TestZUHdRoad)

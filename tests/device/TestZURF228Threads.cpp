@@ -1,3 +1,4 @@
+#include "Rf21xControlChannel.h"
 #include "Rf21xSimulator.h"
 #include "SignalRecorder.h"
 #include "ZUHdData.h"
@@ -35,6 +36,7 @@ private slots:
     void fullQueueDropsOldestAndSaysSoOnce_data();
     void fullQueueDropsOldestAndSaysSoOnce();
     void dispatcherWaitsForInterfaceThread();
+    void cleanupTestCase();
 
 private:
     QStringList deliverAll(); // what each pass published
@@ -344,6 +346,13 @@ void TestZURF228Threads::dispatcherWaitsForInterfaceThread()
     const QStringList rest = deliverAll();
     QCOMPARE(rest.size(), 10);
     QCOMPARE(rest.first(), QString("S%1/1:A").arg(ZUHdRelay::kMaxPosted + 1));
+}
+
+// The simulated receiver's control channel is stopped and joined while the test still logs.
+void TestZURF228Threads::cleanupTestCase()
+{
+    Rf21xControlChannel::stop();
+    QVERIFY(!QFile::exists(Rf21xControlChannel::socketPath()));
 }
 
 QTEST_GUILESS_MAIN(TestZURF228Threads)

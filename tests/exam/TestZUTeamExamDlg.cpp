@@ -235,7 +235,7 @@ private slots:
         QCOMPARE(pencil(1), QString("writing!"));
         const auto* moving = m_dlg->tileOf(student(1))->findChild<QLabel*>("MovePenLbl");
         const qint64 first = moving->pixmap(Qt::ReturnByValue).cacheKey();
-        QTRY_VERIFY_WITH_TIMEOUT(moving->pixmap(Qt::ReturnByValue).cacheKey() != first, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(moving->pixmap(Qt::ReturnByValue).cacheKey() != first, 30000);
         const qint64 later = moving->pixmap(Qt::ReturnByValue).cacheKey();
         // Another answer while it writes: it writes on, not from the start again.
         act("1:2:B");
@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(pencil(1), QString("writing!"));
         QCOMPARE(moving->pixmap(Qt::ReturnByValue).cacheKey(), later);
         // Put down once the writing is done, and away when the quiz stops.
-        QTRY_COMPARE_WITH_TIMEOUT(pencil(1), QString("still"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(pencil(1), QString("still"), 30000);
         act("1:3:C");
         QCOMPARE(pencil(1), QString("writing!"));
         act("StopExamBtn");

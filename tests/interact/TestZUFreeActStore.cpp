@@ -245,7 +245,7 @@ void TestZUFreeActStore::interruptedInteractionKeepsItsAnswers()
         out += child.readAll();
     QVERIFY2(out.contains("ready"), out.constData());
     child.kill();
-    QVERIFY(child.waitForFinished(10000) && child.exitStatus() == QProcess::CrashExit);
+    QVERIFY(child.waitForFinished(30000) && child.exitStatus() == QProcess::CrashExit);
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is null"), 1);
 
     // The lesson is closed, as the next start does with a lesson left open too long.
@@ -306,7 +306,7 @@ void TestZUFreeActStore::firstPressIsKeptAtOnce()
     // The child's interface thread takes no events any more: the press reaches the file without it.
     QTRY_COMPARE_WITH_TIMEOUT(count("select count(*) from TAV_StuResult"), 1, kEventBoundMs);
     child.kill();
-    QVERIFY(child.waitForFinished(10000) && child.exitStatus() == QProcess::CrashExit);
+    QVERIFY(child.waitForFinished(30000) && child.exitStatus() == QProcess::CrashExit);
 
     const QJsonArray sent = uploadedAfterTheLesson(record);
     QCOMPARE(sent.size(), 1);

@@ -17,7 +17,7 @@ using namespace DbTestSupport;
 using namespace LessonFixture;
 
 namespace {
-const int kWaitMs = 8000;
+const int kWaitMs = 30000;
 const Shape kLesson { 3, 1, 2, 1, 2 };
 const QVector<int> kNoRows(9, 0);
 

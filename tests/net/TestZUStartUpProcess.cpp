@@ -133,8 +133,9 @@ private slots:
         }
         QCOMPARE(DialogAnswerer::answeredCount(), answer ? 1 : 0);
         if (updater == 2)
-            QTRY_COMPARE(updaterArgs(m_dir),
-                         "http://version.dovane.cn/package/TAVUpdate" + serverVersion + ".7z\n" + serverVersion + "\n");
+            QTRY_COMPARE_WITH_TIMEOUT(
+                updaterArgs(m_dir),
+                "http://version.dovane.cn/package/TAVUpdate" + serverVersion + ".7z\n" + serverVersion + "\n", 30000);
         else
             QVERIFY(!QFile::exists(m_dir + "/updater-args.txt"));
     }
@@ -175,10 +176,11 @@ private slots:
 
         qputenv("TAV_HTTP_PROXY", m_service.hostPort().toUtf8());
         QProcess* tav = copy.start("TAV");
-        QVERIFY(tav->waitForStarted(5000));
+        QVERIFY(tav->waitForStarted(30000));
         QVERIFY2(tav->waitForFinished(20000), "TAV went on after starting the updater");
         QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
-        QTRY_COMPARE(updaterArgs(copy.path()), QString("http://version.dovane.cn/package/TAVUpdate4.3.0.7z\n4.3.0\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(updaterArgs(copy.path()),
+                                  QString("http://version.dovane.cn/package/TAVUpdate4.3.0.7z\n4.3.0\n"), 30000);
 
         ScopedIpcDir ipc(copy.ipcDir());
         TavSingleInstance instance;

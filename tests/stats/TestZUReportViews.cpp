@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(levitate->geometry().bottomRight(), ranking->table()->rect().bottomRight());
         QScrollBar* a = analysis->table()->verticalScrollBar();
         QScrollBar* r = ranking->table()->verticalScrollBar();
-        QTRY_VERIFY(a->maximum() > 0 && r->maximum() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(a->maximum() > 0 && r->maximum() > 0, 30000);
         QTest::mouseClick(levitate->upButton(), Qt::LeftButton);
         QCOMPARE(a->value() + r->value(), 0);
         QTest::mouseClick(levitate->downButton(), Qt::LeftButton);

@@ -170,7 +170,7 @@ private slots:
         dlg->setData(QPixmap(QSize(1000, 3000)), "1、AC  2、B");
         QCOMPARE(label->pixmap(Qt::ReturnByValue).width(), label->width() - 10);
         QCOMPARE(dlg->answerText(), QString("1、AC  2、B"));
-        QTRY_VERIFY(dlg->scrollArea()->verticalScrollBar()->maximum() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg->scrollArea()->verticalScrollBar()->maximum() > 0, 30000);
         dlg->setData(QPixmap(), "C");
         QVERIFY(label->pixmap(Qt::ReturnByValue).isNull());
         QCOMPARE(dlg->answerText(), QString("C"));

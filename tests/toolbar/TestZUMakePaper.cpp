@@ -168,7 +168,7 @@ private slots:
             DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
         auto* view = m_paper->findChild<QWebView*>("webView");
         m_paper->showPaper(2, 1);
-        QTRY_COMPARE_WITH_TIMEOUT(view->title(), title, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(view->title(), title, 30000);
         QVERIFY(DialogAnswerer::waitUntilAnswered());
         QCOMPARE(DialogAnswerer::answeredCount(), shown);
         if (shown)
@@ -196,7 +196,7 @@ private slots:
             return chooseFolder ? folder.path() : QString();
         });
         m_paper->showPaper(2, 1);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_paper->pageTimerActive(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_paper->pageTimerActive(), 30000);
         QCOMPARE(m_service.requestsTo(kPagePath).size(), 1);
         QVERIFY(m_service.requestsTo(kPagePath).first().signOk);
 
@@ -204,7 +204,7 @@ private slots:
             DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
         m_paper->findChild<QWebView*>("webView")->page()->mainFrame()->evaluateJavaScript(
             "document.querySelector('a').click();");
-        QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 30000);
         QVERIFY(DialogAnswerer::waitUntilAnswered());
 
         QFile doc(folder.filePath(kPaperFile));
@@ -257,7 +257,7 @@ private slots:
         earlier.close();
         m_paper->setFolderChooser([&] { return folder.path(); });
         m_paper->showPaper(2, 1);
-        QTRY_VERIFY_WITH_TIMEOUT(m_paper->pageShown(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_paper->pageShown(), 30000);
         const QString link = m_paper->findChild<QWebView*>("webView")
                                  ->page()
                                  ->mainFrame()

@@ -501,7 +501,7 @@ private slots:
         m_bar->onShow();
         classBox()->showPopup();
         QAbstractItemView* list = classBox()->view();
-        QTRY_VERIFY(list->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 30000);
         const QRect row = list->visualRect(list->model()->index(classBox()->currentIndex(), 0));
         const QImage image = list->viewport()->grab().toImage();
         const QColor selected = image.pixelColor(row.left() + 2, row.center().y());

@@ -49,14 +49,17 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QVERIFY(m_movie->play(&label, [&] { ++ended; }));
-        while (ended == 0 && clock.elapsed() < 10000) {
+        while (ended == 0 && clock.elapsed() < 60000) {
             for (int i = 0; i < m_movie->frameCount(); ++i) {
                 if (shownKey(label) == m_movie->frame(i).cacheKey() && (seen.isEmpty() || seen.last() != i))
                     seen << i;
             }
             QTest::qWait(5);
         }
-        QCOMPARE(ended, 1);
+        QVERIFY2(
+            ended == 1,
+            qPrintable(
+                QString("ended %1 times in %2 ms, %3 frames seen").arg(ended).arg(clock.elapsed()).arg(seen.size())));
         // Never faster than the picture's own delays, and never backwards.
         QVERIFY(clock.elapsed() >= m_movie->duration());
         QCOMPARE(seen.first(), 0);
@@ -71,11 +74,11 @@ private slots:
         QLabel label;
         int ended = 0;
         QVERIFY(m_movie->play(&label, [&] { ++ended; }));
-        QTRY_VERIFY_WITH_TIMEOUT(shownKey(label) != m_movie->frame(0).cacheKey(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shownKey(label) != m_movie->frame(0).cacheKey(), 30000);
         const qint64 shown = shownKey(label);
         QVERIFY(!m_movie->play(&label, [&] { ended += 10; }));
         QCOMPARE(shownKey(label), shown);
-        QTRY_COMPARE_WITH_TIMEOUT(ended, 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(ended, 1, 30000);
         // A play that has ended may start again.
         QVERIFY(m_movie->play(&label));
         QCOMPARE(shownKey(label), m_movie->frame(0).cacheKey());

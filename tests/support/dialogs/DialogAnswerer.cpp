@@ -32,7 +32,7 @@ struct State
 {
     QQueue<Answer> queue;
     QPointer<QTimer> timer;
-    int timeoutMs = 10000;
+    int timeoutMs = 30000;
     int failures = 0;
     int answered = 0;
     QString lastTitle;

@@ -31,11 +31,11 @@ void answerNextModal(const std::function<void(QWidget*)>& answer);
 // something reach the program during a box (a remote key, a timer) before the box is answered.
 void holdUntil(const std::function<bool()>& ready);
 
-// How long an armed answer waits for its box before it is dropped as a failure (default 10000 ms).
+// How long an armed answer waits for its box before it is dropped as a failure (default 30000 ms).
 void setTimeout(int ms);
 
 // Spins the event loop until every armed answer is given or dropped; false if any is still pending.
-bool waitUntilAnswered(int timeoutMs = 10000);
+bool waitUntilAnswered(int timeoutMs = 30000);
 int pendingCount();
 // Answers dropped because the box never showed or the wanted button was not offered.
 int failures();

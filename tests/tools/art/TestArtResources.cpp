@@ -190,7 +190,7 @@ private slots:
             return;
         QSignalSpy finished(&movie, &QMovie::finished);
         movie.start();
-        QVERIFY(finished.wait(5000));
+        QVERIFY(finished.wait(30000));
     }
 
     void soundsArePlayablePcm_data()
@@ -272,7 +272,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         QTest::mouseMove(picture, QPoint(2, 2));
-        QTRY_VERIFY_WITH_TIMEOUT(picture->underMouse(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(picture->underMouse(), 30000);
         const QImage shot = window.grab().toImage();
         QCOMPARE(shot.pixelColor(11, 11), QColor(0xff, 0x00, 0xff));
         QVERIFY(shot.pixelColor(20, 45).green() > 120);
