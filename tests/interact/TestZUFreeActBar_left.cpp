@@ -236,8 +236,9 @@ void TestZUFreeActBar_left::digitAnswersAreStoredAsSentAndMarkedRight()
     ZUTAVAnswerList* list = ZUTAVAnswerList::getInstance();
     QCOMPARE(list->rows().first()->optionText(), QString("3.5"));
     list->rows().first()->on_ZUTAVStatisticalTableItemDialog_clicked();
-    remote("power"); // closing the ended interaction writes the mark
-    QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { id }), QString("3.5"));
+    remote("power"); // closing the ended interaction hands the mark to the writer
+    QTRY_COMPARE_WITH_TIMEOUT(text("select answer from TAV_InteractInfo where interactID = ?", { id }), QString("3.5"),
+                              kEventBoundMs);
 }
 
 void TestZUFreeActBar_left::answerListRowsAndRemoteMarks()
