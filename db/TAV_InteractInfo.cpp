@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QSet>
 #include <QtDebug>
 
 #include <iterator>
@@ -120,6 +121,55 @@ void TAV_InteractInfo::release(int interactID)
 {
     QMutexLocker locker(&m_droppedMutex);
     m_heldOpen.remove(interactID);
+}
+
+void TAV_InteractInfo::holdWhole(int localRecordID)
+{
+    QMutexLocker locker(&m_droppedMutex);
+    m_heldWhole.append({ localRecordID, TAVDatabase::getInstance()->openings() });
+}
+
+void TAV_InteractInfo::releaseWhole(int localRecordID)
+{
+    QMutexLocker locker(&m_droppedMutex);
+    for (int i = 0; i < m_heldWhole.size(); ++i) {
+        if (m_heldWhole.at(i).first == localRecordID) {
+            m_heldWhole.removeAt(i);
+            return;
+        }
+    }
+}
+
+bool TAV_InteractInfo::holdsOpen(QSqlDatabase db, int localRecordID)
+{
+    QSet<int> held;
+    {
+        QMutexLocker locker(&m_droppedMutex);
+        // Only what this run still holds in memory: a round held for good after a quit can never be written, and
+        // its lesson goes without it.
+        const int opening = TAVDatabase::getInstance()->openings();
+        for (const QPair<int, int>& whole : qAsConst(m_heldWhole)) {
+            if (whole.first == localRecordID && whole.second == opening)
+                return true;
+        }
+        for (auto it = m_heldOpen.constBegin(); it != m_heldOpen.constEnd(); ++it) {
+            if (it.value() == opening)
+                held.insert(it.key());
+        }
+    }
+    if (held.isEmpty())
+        return false;
+    TavStatement st(db,
+                    QStringLiteral("select interactID from TAV_InteractInfo where localRecordID = ? and endTime is "
+                                   "null"));
+    st.bind(localRecordID);
+    if (!st.exec())
+        return true; // not known: waiting costs a cycle, sending without the round costs the round
+    while (st.query().next()) {
+        if (held.contains(st.query().value(0).toInt()))
+            return true;
+    }
+    return false;
 }
 
 int TAV_InteractInfo::insertEnded(QSqlDatabase db, const InteractInfoRow& row)

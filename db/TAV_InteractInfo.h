@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMutex>
 #include <QObject>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -32,6 +33,12 @@ public:
     // is written.
     void holdOpen(int interactID);
     void release(int interactID);
+    // The same for a round of the lesson whose row could not be written at its start: it has no id yet.
+    void holdWhole(int localRecordID);
+    void releaseWhole(int localRecordID);
+    // True while the lesson has a round this program still has to write: an ended lesson then waits for it,
+    // neither sent nor deleted without it.
+    bool holdsOpen(QSqlDatabase db, int localRecordID);
     // At the program's end, for interactions whose results could not all be written: held open in every later
     // run too (remembered in a file beside the database), so that none is ever uploaded without them.
     // False when that file could not be written either.
@@ -65,5 +72,6 @@ private:
 
     QHash<int, int> m_dropped; // interactID to the opening of the file it was dropped in
     QHash<int, int> m_heldOpen; // interactID to the opening of the file it is held open in
+    QList<QPair<int, int>> m_heldWhole; // localRecordID and the opening of the file, one per round
     QMutex m_droppedMutex; // also for m_heldOpen
 };

@@ -2,6 +2,7 @@
 
 #include "Singleton.h"
 #include "TAVDatabase.h"
+#include "TAV_ClassRecord.h"
 #include "TAV_InteractInfo.h"
 #include "TAV_StuResult.h"
 #include "TavStatement.h"
@@ -79,6 +80,7 @@ void ZUFreeActWriter::endWhole(const InteractInfoRow& row, const QList<StuResult
 {
     Step step { true, -1, results, endTime, row };
     step.whole.endTime = endTime;
+    TAV_InteractInfo::getInstance()->holdWhole(row.localRecordID);
     {
         QMutexLocker locker(&m_mutex);
         adopt();
@@ -241,7 +243,14 @@ bool ZUFreeActWriter::write(QSqlDatabase db, const Batch& batch)
             continue;
         }
         if (step.interactID == -1) {
-            const int id = TAV_InteractInfo::getInstance()->insertEnded(db, step.whole);
+            InteractInfoRow whole = step.whole;
+            // A lesson ended meanwhile has given up waiting for its right answers.
+            ClassRecordRow lesson;
+            if (whole.answer == QLatin1String("-1")
+                && TAV_ClassRecord::getInstance()->selectByRecord(db, whole.localRecordID, &lesson) == 0
+                && !lesson.endTime.isEmpty())
+                whole.answer.clear();
+            const int id = TAV_InteractInfo::getInstance()->insertEnded(db, whole);
             written = id != -1;
             for (int r = 0; written && r < step.results.size(); ++r) {
                 StuResultRow row = step.results.at(r);
@@ -299,7 +308,9 @@ void ZUFreeActWriter::run()
         const bool written = current && db.isOpen() && write(db, batch);
         if (written) {
             for (const Step& step : qAsConst(batch.steps)) {
-                if (step.end)
+                if (step.end && step.interactID == -1)
+                    TAV_InteractInfo::getInstance()->releaseWhole(step.whole.localRecordID);
+                else if (step.end)
                     TAV_InteractInfo::getInstance()->release(step.interactID);
             }
         } else if (current) {

@@ -6,6 +6,7 @@
 #include "TAVNetCheck.h"
 #include "TAVNetManager.h"
 #include "TAV_ClassRecord.h"
+#include "TAV_InteractInfo.h"
 #include "TavReplyLimit.h"
 #include "TavStatement.h"
 #include "Upload.h"
@@ -90,6 +91,12 @@ void AutoUploadThread::runCycle()
         return;
     }
     record = first;
+    // An ended lesson waits, neither sent nor deleted, while one of its rounds is still on its way into the file.
+    if (!record.endTime.isEmpty() && TAV_InteractInfo::getInstance()->holdsOpen(db, record.localRecordID)) {
+        qDebug() << "AutoUploadThread**** the class waits for a round still being written";
+        database->closeThreadDbCon(db);
+        return;
+    }
     qDebug() << "AutoUploadThread****get upload data";
     bool read = true;
     data.clear(); // the last cycle's document, so that this one may use its memory

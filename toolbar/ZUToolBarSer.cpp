@@ -7,6 +7,7 @@
 #include "TAV_AppInfo.h"
 #include "TAV_ClassInfo.h"
 #include "TAV_ClassRecord.h"
+#include "TAV_InteractInfo.h"
 #include "TAV_StudentInfo.h"
 #include "TAV_SubjectInfo.h"
 #include "TavStatement.h"
@@ -101,6 +102,14 @@ bool ZUToolBarSer::uploadClassRecord(int localRecordID)
     if (TAV_ClassRecord::getInstance()->selectByRecord(db, localRecordID, &record) != 0 || record.endTime.isEmpty()) {
         qWarning().noquote() << "****uploadClassRecord: lesson record " + QString::number(localRecordID)
                 + " is not ended in the database, it is not sent";
+        database->closeDbCon(db);
+        upload->uploadMutex()->unlock();
+        return false;
+    }
+    // A round still on its way into the file goes with the lesson: the upload thread sends it once it is in.
+    if (TAV_InteractInfo::getInstance()->holdsOpen(db, localRecordID)) {
+        qWarning().noquote() << "****uploadClassRecord: lesson record " + QString::number(localRecordID)
+                + " waits for a round still being written; the upload thread sends it";
         database->closeDbCon(db);
         upload->uploadMutex()->unlock();
         return false;

@@ -195,6 +195,8 @@ private slots:
     void roundsStoppedWhileAnotherProgramHoldsTheFileAreKeptWhole();
     void quitWhileTheFileIsHeldIsBoundedAndNeverUploadsTheRound();
     void roundStartedOnAFullDiskOpensNoBox();
+    void lessonEndedWhileARoundIsBeingWrittenWaitsForIt_data();
+    void lessonEndedWhileARoundIsBeingWrittenWaitsForIt();
 };
 
 void TestZUFreeActStore::initTestCase()
@@ -702,6 +704,67 @@ void TestZUFreeActStore::roundStartedOnAFullDiskOpensNoBox()
     QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B"));
     QCOMPARE(watch.modals(), QStringList());
     bar->onCenterButton(false);
+}
+
+void TestZUFreeActStore::lessonEndedWhileARoundIsBeingWrittenWaitsForIt_data()
+{
+    QTest::addColumn<bool>("rowAtStart");
+    QTest::newRow("round with its row") << true;
+    QTest::newRow("round whose row could not be written at its start") << false;
+}
+
+// The teacher ends the lesson while the writer still tries a round: the lesson goes neither to the service nor
+// out of the file without it, and goes whole once the round is in.
+void TestZUFreeActStore::lessonEndedWhileARoundIsBeingWrittenWaitsForIt()
+{
+    QFETCH(bool, rowAtStart);
+    QVERIFY(freshLesson());
+    const int record = openLesson();
+    InteractInfoRow row = ZUFreeActStore::newRow(ZUFreeAnswerSer::Single, "-1");
+    {
+        DbTestSupport::FileLock lock;
+        if (!rowAtStart)
+            QVERIFY(lock.isHeld());
+        else
+            lock.release();
+        ZUFreeActStore::beginInteraction(&row);
+    }
+    QCOMPARE(row.interactID != -1, rowAtStart);
+    QVERIFY(DbTestSupport::runOutside("create trigger refuse before insert on TAV_StuResult when new.dovaneID = "
+                                      "'D02' begin select raise(abort, 'refused'); end"));
+    const QList<StuResultRow> results = { answer(row.interactID, 1, "A"), answer(row.interactID, 2, "B") };
+    for (const StuResultRow& result : results)
+        ZUFreeActStore::keepResult(result);
+    ZUFreeActStore::finishInteraction(row, results);
+
+    QVERIFY(ZUToolBarSer::getInstance()->closeClassRecord(record, "lesson", QDateTime::currentDateTime()));
+    const auto holds = [record] {
+        QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+        const bool held = TAV_InteractInfo::getInstance()->holdsOpen(db, record);
+        TAVDatabase::getInstance()->closeDbCon(db);
+        return held;
+    };
+    QVERIFY(holds());
+    {
+        DbTestSupport::LogCapture log;
+        QVERIFY(!ZUToolBarSer::getInstance()->uploadClassRecord(record));
+        QVERIFY(log.contains("waits for a round still being written"));
+    }
+    QCOMPARE(count("select count(*) from TAV_ClassRecord where endTime is not null"), 1);
+
+    QVERIFY(DbTestSupport::runOutside("drop trigger refuse"));
+    QTRY_VERIFY_WITH_TIMEOUT(!holds(), kEventBoundMs);
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    const QString document = Upload::getInstance()->getUploadData(db, record, true);
+    TAVDatabase::getInstance()->closeDbCon(db);
+    const QJsonArray sent = QJsonDocument::fromJson(document.toUtf8())
+                                .object()
+                                .value("data")
+                                .toObject()
+                                .value("TAVInteractInfo")
+                                .toArray();
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B"));
 }
 
 // The writer thread ends with its connection before the test program does.
