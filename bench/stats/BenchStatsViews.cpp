@@ -17,6 +17,7 @@
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
 #include "StatsTestSupport.h"
+#include "XRoundTrip.h"
 #include "ZUESAnswerGraphDlg.h"
 #include "ZUESAnswerListDlg.h"
 #include "ZUExamAnsStuDlg.h"
@@ -38,11 +39,8 @@
 #include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
-#include <qpa/qplatformnativeinterface.h>
 
 #include <functional>
-
-#include <X11/Xlib.h>
 
 using namespace StatsTestSupport;
 using BenchSupport::loadAverage;
@@ -66,18 +64,6 @@ QWidget* backdrop()
         screen->setGeometry(QGuiApplication::primaryScreen()->geometry());
     }
     return screen;
-}
-
-// Waits until the X server has handled every request the program sent, the frames of the last paints among them:
-// what the screen shows from then on. Nothing without an X display.
-void roundTrip()
-{
-    static Display* const display = [] {
-        QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
-        return native ? static_cast<Display*>(native->nativeResourceForIntegration("display")) : nullptr;
-    }();
-    if (display)
-        XSync(display, False);
 }
 
 template<typename Window> Window* child()
@@ -138,7 +124,7 @@ protected:
             m_pending = true;
             QTimer::singleShot(0, this, [this] {
                 m_pending = false;
-                roundTrip();
+                XRoundTrip::wait();
                 m_lastEnd = m_clock.nsecsElapsed();
             });
         }

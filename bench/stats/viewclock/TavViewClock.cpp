@@ -5,6 +5,8 @@
 // paint). One line per opening on standard error, e.g.
 //   view clock: TestAnalyBtn -> ZUPaperAnalyDlg first: painted 71.2 ms, settled 73.0 ms
 // The program itself is not changed: the clock only watches its events.
+#include "XRoundTrip.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,9 +17,6 @@
 #include <QSet>
 #include <QTextStream>
 #include <QTimer>
-#include <qpa/qplatformnativeinterface.h>
-
-#include <X11/Xlib.h>
 
 namespace {
 // The buttons that open result windows, with the object names of the windows each may open: the run screens'
@@ -34,18 +33,6 @@ const QMap<QString, QStringList> kOpeners {
     { "DetBtn", { "ZUSubjectDlg" } },
     { "ExpBtn", { "ZUSubjectDlg" } },
 };
-
-// Waits until the X server has handled every request the program sent, the last frames among them; nothing
-// without an X display.
-void roundTrip()
-{
-    static Display* const display = [] {
-        QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
-        return native ? static_cast<Display*>(native->nativeResourceForIntegration("display")) : nullptr;
-    }();
-    if (display)
-        XSync(display, False);
-}
 
 // The window among views that the object belongs to, by object name; empty when none.
 QString viewOf(QObject* object, const QStringList& views)
@@ -86,7 +73,7 @@ protected:
                 // Once the update that paints it (every widget of the window, then the flush) is done.
                 QTimer::singleShot(0, this, [this] {
                     m_pending = false;
-                    roundTrip();
+                    XRoundTrip::wait();
                     m_lastEnd = m_clock.nsecsElapsed();
                     if (m_firstEnd < 0)
                         m_firstEnd = m_lastEnd;
