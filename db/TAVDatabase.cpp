@@ -205,29 +205,7 @@ bool TAVDatabase::makeSchema()
             qWarning().noquote() << QStringLiteral("****database error: ") + TavStatement::errorText(db.lastError());
         } else {
             // One transaction: either the whole schema with its default rows or nothing.
-            ok = db.transaction();
-            if (!ok)
-                qWarning().noquote() << QStringLiteral("****database error: ")
-                        + TavStatement::errorText(db.lastError());
-            QSqlQuery query(db);
-            const QStringList statements = TavSchema::statements();
-            for (int i = 0; ok && i < statements.size(); ++i) {
-                if (!query.exec(statements.at(i))) {
-                    qWarning().noquote() << QStringLiteral("****database error: ")
-                            + TavStatement::errorText(query.lastError());
-                    qWarning().noquote() << QStringLiteral("****the sql is: ") + statements.at(i);
-                    ok = false;
-                }
-            }
-            query.finish();
-            if (ok && !db.commit()) {
-                qWarning().noquote() << QStringLiteral("****database error: ")
-                        + TavStatement::errorText(db.lastError());
-                ok = false;
-            }
-            if (!ok)
-                db.rollback();
-            query = QSqlQuery();
+            ok = TavStatement::runInOneTransaction(db, TavSchema::statements());
             db.close();
         }
     }

@@ -84,19 +84,14 @@ void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db, const QString& end
     QString held;
     {
         QMutexLocker locker(&m_droppedMutex);
-        QList<int> ids;
-        const int opening = TAVDatabase::getInstance()->openings();
-        for (auto it = m_heldOpen.constBegin(); it != m_heldOpen.constEnd(); ++it) {
-            if (it.value() == opening)
-                ids.append(it.key());
-        }
+        QSet<int> ids = heldInThisOpening();
         QFile file(heldFilePath());
         if (file.exists() && file.open(QIODevice::ReadOnly)) {
             for (const QByteArray& line : file.readAll().split('\n')) {
                 bool number = false;
                 const int id = line.trimmed().toInt(&number);
                 if (number)
-                    ids.append(id);
+                    ids.insert(id);
             }
         }
         for (int id : qAsConst(ids))
@@ -152,10 +147,7 @@ bool TAV_InteractInfo::holdsOpen(QSqlDatabase db, int localRecordID)
             if (whole.first == localRecordID && whole.second == opening)
                 return true;
         }
-        for (auto it = m_heldOpen.constBegin(); it != m_heldOpen.constEnd(); ++it) {
-            if (it.value() == opening)
-                held.insert(it.key());
-        }
+        held = heldInThisOpening();
     }
     if (held.isEmpty())
         return false;
@@ -182,6 +174,17 @@ int TAV_InteractInfo::insertEnded(QSqlDatabase db, const InteractInfoRow& row)
     st.bind(TavStatement::text(row.endTime)).bind(TavStatement::text(row.answer)).bind(0);
     st.bind(TavStatement::text(row.createDate)).bind(TavStatement::text(row.stationSn));
     return st.exec() ? st.lastInsertId() : -1;
+}
+
+QSet<int> TAV_InteractInfo::heldInThisOpening() const
+{
+    QSet<int> ids;
+    const int opening = TAVDatabase::getInstance()->openings();
+    for (auto it = m_heldOpen.constBegin(); it != m_heldOpen.constEnd(); ++it) {
+        if (it.value() == opening)
+            ids.insert(it.key());
+    }
+    return ids;
 }
 
 QString TAV_InteractInfo::heldFilePath()

@@ -8,6 +8,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QPair>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -69,6 +70,8 @@ private:
 
     void deleteDropped(QSqlDatabase db);
     static QString heldFilePath();
+    // With m_droppedMutex held: the interactions held open in the file as opened now.
+    QSet<int> heldInThisOpening() const;
 
     QHash<int, int> m_dropped; // interactID to the opening of the file it was dropped in
     QHash<int, int> m_heldOpen; // interactID to the opening of the file it is held open in

@@ -76,29 +76,11 @@ void TavFileCheck::addIndexes(const QString& path)
     {
         QSqlDatabase db = openConnection(QLatin1String(kIndexName), path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         setInterruptible(&db);
-        if (db.isOpen() && db.transaction()) {
-            bool ok = true;
-            {
-                QSqlQuery query(db);
-                for (const QString& statement : TavSchema::indexStatements()) {
-                    if (!query.exec(statement)) {
-                        TavStatement::reportFailure(TavStatement::errorText(query.lastError()), statement);
-                        ok = false;
-                        break;
-                    }
-                }
-            }
-            if (ok && !db.commit()) {
-                qWarning().noquote() << QStringLiteral("****database error: ")
-                        + TavStatement::errorText(db.lastError());
-                ok = false;
-            }
-            if (!ok)
-                db.rollback();
-        } else {
+        if (db.isOpen())
+            TavStatement::runInOneTransaction(db, TavSchema::indexStatements());
+        else
             qWarning().noquote() << QStringLiteral("****the indexes are not added: ")
                     + TavStatement::errorText(db.lastError());
-        }
         setInterruptible(nullptr);
         db.close();
     }

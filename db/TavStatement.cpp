@@ -174,6 +174,30 @@ void TavStatement::reportFailure(const QString& driverText, const QString& sql)
     qWarning().noquote() << QStringLiteral("****the sql is: ") + sql;
 }
 
+bool TavStatement::runInOneTransaction(QSqlDatabase db, const QStringList& statements)
+{
+    if (!db.transaction()) {
+        qWarning().noquote() << QStringLiteral("****database error: ") + errorText(db.lastError());
+        return false;
+    }
+    bool ok = true;
+    {
+        QSqlQuery query(db);
+        for (int i = 0; ok && i < statements.size(); ++i) {
+            ok = query.exec(statements.at(i));
+            if (!ok)
+                reportFailure(errorText(query.lastError()), statements.at(i));
+        }
+    }
+    if (ok && !db.commit()) {
+        qWarning().noquote() << QStringLiteral("****database error: ") + errorText(db.lastError());
+        ok = false;
+    }
+    if (!ok)
+        db.rollback();
+    return ok;
+}
+
 void TavStatement::logFailure(const QString& driverText, LogMode mode) const
 {
     ++t_failures;

@@ -62,6 +62,9 @@ public:
     // Counts a failed statement of the calling thread and logs the two lines every table class shares, for reads
     // that do not go through this class.
     static void reportFailure(const QString& driverText, const QString& sql);
+    // Runs the statements in one transaction of db: committed when every one went through, rolled back otherwise,
+    // failures logged. True when committed.
+    static bool runInOneTransaction(QSqlDatabase db, const QStringList& statements);
 
     // Failed statements of the calling thread so far, a fetch that broke off after a good start included.
     // A group of reads whose results only count whole compares it before and after.

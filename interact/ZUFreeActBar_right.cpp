@@ -272,10 +272,8 @@ void ZUFreeActBar_right::randomA_clicked()
     bar->setFreeState(ZUFreeActSer::Picking);
     const QString picked = ZUTAVRandomStu::getInstance()->pick();
     InteractInfoRow row = ZUFreeActStore::newRow(ZUFreeAnswerSer::Random, QString());
-    const bool stored = ZUFreeActStore::storePick(&row, picked);
+    ZUFreeActStore::storePick(&row, picked);
     bar->setFreeState(saved);
-    if (!stored)
-        ZUFreeActStore::tellNotStored();
 }
 
 void ZUFreeActBar_right::longPress(ZUTAVLPPushbtn* button, QLabel* mark)

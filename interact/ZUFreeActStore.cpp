@@ -210,7 +210,7 @@ bool finishInteraction(int interactID, const QList<StuResultRow>& results)
     return false;
 }
 
-bool storePick(InteractInfoRow* row, const QString& dovaneID)
+void storePick(InteractInfoRow* row, const QString& dovaneID)
 {
     writer();
     StuResultRow result;
@@ -228,13 +228,12 @@ bool storePick(InteractInfoRow* row, const QString& dovaneID)
         }
         // Both rows or neither.
         if (stored && write.commit())
-            return true;
+            return;
     }
     // The file is busy or full: the writer keeps the pick and writes it, ended as it started, once it can.
     row->interactID = -1;
     result.interactID = -1;
     writer()->endWhole(*row, { result }, row->startTime);
-    return true;
 }
 
 void setAnswer(int interactID, const QString& answer)
@@ -257,11 +256,6 @@ bool finishAtQuit()
             qWarning() << "****free interactions" << open << "may be uploaded without the results above";
     }
     return written;
-}
-
-void tellNotStored()
-{
-    notice(QCoreApplication::translate("ZUFreeActBar_left", "本次互动未能保存，请联系管理员"));
 }
 
 } // namespace ZUFreeActStore

@@ -35,15 +35,12 @@ void finishInteraction(const InteractInfoRow& row, const QList<StuResultRow>& re
 bool finishInteraction(int interactID, const QList<StuResultRow>& results);
 // A random pick: the row, its end and the picked student's empty result, at once or, while the file is busy or
 // full, by the writer once it can. Never waits for the disk more than a moment.
-bool storePick(InteractInfoRow* row, const QString& dovaneID);
+void storePick(InteractInfoRow* row, const QString& dovaneID);
 // The right answer, written by the writer thread after the interaction's end.
 void setAnswer(int interactID, const QString& answer);
 
 // At the program's end: waits a bounded time, the screen alive, for what the writer still holds to go in;
 // false, with what was not kept in the log, when some of it did not.
 bool finishAtQuit();
-
-// The notice, closing by itself, shown when an interaction could not be stored.
-void tellNotStored();
 
 } // namespace ZUFreeActStore

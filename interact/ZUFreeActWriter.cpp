@@ -66,14 +66,7 @@ void ZUFreeActWriter::keep(const StuResultRow& result)
 void ZUFreeActWriter::end(int interactID, const QList<StuResultRow>& results, const QString& endTime)
 {
     TAV_InteractInfo::getInstance()->holdOpen(interactID);
-    {
-        QMutexLocker locker(&m_mutex);
-        adopt();
-        m_steps.append({ true, interactID, results, endTime, {} });
-        m_wake.wakeAll();
-    }
-    if (!isRunning())
-        start();
+    hand({ true, interactID, results, endTime, {} });
 }
 
 void ZUFreeActWriter::endWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& endTime)
@@ -81,22 +74,20 @@ void ZUFreeActWriter::endWhole(const InteractInfoRow& row, const QList<StuResult
     Step step { true, -1, results, endTime, row };
     step.whole.endTime = endTime;
     TAV_InteractInfo::getInstance()->holdWhole(row.localRecordID);
-    {
-        QMutexLocker locker(&m_mutex);
-        adopt();
-        m_steps.append(step);
-        m_wake.wakeAll();
-    }
-    if (!isRunning())
-        start();
+    hand(step);
 }
 
 void ZUFreeActWriter::setAnswer(int interactID, const QString& answer)
 {
+    hand({ false, interactID, {}, answer, {} });
+}
+
+void ZUFreeActWriter::hand(const Step& step)
+{
     {
         QMutexLocker locker(&m_mutex);
         adopt();
-        m_steps.append({ false, interactID, {}, answer, {} });
+        m_steps.append(step);
         m_wake.wakeAll();
     }
     if (!isRunning())

@@ -86,6 +86,8 @@ private:
         int opening = -1;
     };
 
+    // Queues the step after those handed over before and wakes the thread, started when it is not running.
+    void hand(const Step& step);
     // One transaction: the results, then the steps in order; false, with nothing of it written, on any failure.
     static bool write(QSqlDatabase db, const Batch& batch);
     // All with m_mutex held.

@@ -98,18 +98,14 @@ bool ZUToolBarSer::uploadClassRecord(int localRecordID)
     QSqlDatabase db = database->getDbCon();
     // The service takes a lesson sent with flag 1 as ended: one still open in the file (its close not kept)
     // would go without its round, and go again once it ends.
+    // A round still on its way into the file goes with the lesson too: the upload thread sends it once it is in.
     ClassRecordRow record;
-    if (TAV_ClassRecord::getInstance()->selectByRecord(db, localRecordID, &record) != 0 || record.endTime.isEmpty()) {
+    const bool ended
+        = TAV_ClassRecord::getInstance()->selectByRecord(db, localRecordID, &record) == 0 && !record.endTime.isEmpty();
+    if (!ended || TAV_InteractInfo::getInstance()->holdsOpen(db, localRecordID)) {
         qWarning().noquote() << "****uploadClassRecord: lesson record " + QString::number(localRecordID)
-                + " is not ended in the database, it is not sent";
-        database->closeDbCon(db);
-        upload->uploadMutex()->unlock();
-        return false;
-    }
-    // A round still on its way into the file goes with the lesson: the upload thread sends it once it is in.
-    if (TAV_InteractInfo::getInstance()->holdsOpen(db, localRecordID)) {
-        qWarning().noquote() << "****uploadClassRecord: lesson record " + QString::number(localRecordID)
-                + " waits for a round still being written; the upload thread sends it";
+                + (ended ? " waits for a round still being written; the upload thread sends it"
+                         : " is not ended in the database, it is not sent");
         database->closeDbCon(db);
         upload->uploadMutex()->unlock();
         return false;
