@@ -112,10 +112,9 @@ QString resultsIn(const QJsonObject& interaction)
     return results.join(' ');
 }
 
-// The interactions of the lesson's upload document once the lesson is closed.
-QJsonArray uploadedAfterTheLesson(int record)
+// The interactions of the lesson's upload document as it stands.
+QJsonArray interactionsToUpload(int record)
 {
-    ZUToolBarSer::getInstance()->closeClassRecord(record, "lesson", QDateTime::currentDateTime());
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
     const QString document = Upload::getInstance()->getUploadData(db, record, true);
     TAVDatabase::getInstance()->closeDbCon(db);
@@ -125,6 +124,13 @@ QJsonArray uploadedAfterTheLesson(int record)
         .toObject()
         .value("TAVInteractInfo")
         .toArray();
+}
+
+// The same once the lesson is closed.
+QJsonArray uploadedAfterTheLesson(int record)
+{
+    ZUToolBarSer::getInstance()->closeClassRecord(record, "lesson", QDateTime::currentDateTime());
+    return interactionsToUpload(record);
 }
 
 int openLesson()
@@ -252,15 +258,7 @@ void TestZUFreeActStore::interruptedInteractionKeepsItsAnswers()
 
     // The lesson is closed, as the next start does with a lesson left open too long.
     ZUToolBarSer::getInstance()->closeClassRecord(record, "crashed", QDateTime::currentDateTime());
-    db = TAVDatabase::getInstance()->getDbCon();
-    const QString document = Upload::getInstance()->getUploadData(db, record, true);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    const QJsonArray sent = QJsonDocument::fromJson(document.toUtf8())
-                                .object()
-                                .value("data")
-                                .toObject()
-                                .value("TAVInteractInfo")
-                                .toArray();
+    const QJsonArray sent = interactionsToUpload(record);
     QCOMPARE(sent.size(), 1);
     const QJsonObject interaction = sent.first().toObject();
     QFETCH(int, answerType);
@@ -754,15 +752,7 @@ void TestZUFreeActStore::lessonEndedWhileARoundIsBeingWrittenWaitsForIt()
 
     QVERIFY(DbTestSupport::runOutside("drop trigger refuse"));
     QTRY_VERIFY_WITH_TIMEOUT(!holds(), kEventBoundMs);
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    const QString document = Upload::getInstance()->getUploadData(db, record, true);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    const QJsonArray sent = QJsonDocument::fromJson(document.toUtf8())
-                                .object()
-                                .value("data")
-                                .toObject()
-                                .value("TAVInteractInfo")
-                                .toArray();
+    const QJsonArray sent = interactionsToUpload(record);
     QCOMPARE(sent.size(), 1);
     QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B"));
 }
