@@ -4,6 +4,7 @@
 #include "TavFileCheck.h"
 #include "TavSchema.h"
 #include "TavStatement.h"
+#include "TavWriteBehind.h"
 #include "ZUTAVAutoMsg.h"
 
 #include <QApplication>
@@ -254,6 +255,8 @@ bool TAVDatabase::openLocalDb()
     ++m_openings;
     m_refused = false;
     m_check.start(databasePath());
+    // What the last run could not write goes first; its writer waits for the read-through's verdict.
+    TavWriteBehind::getInstance()->resume();
     return true;
 }
 

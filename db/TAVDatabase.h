@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <atomic>
 #include <functional>
 
 // Owner of the database file "TAVSqlite.db" in the program directory and of every connection to it:
@@ -101,7 +102,7 @@ public:
     int freeCount() const { return freeList.size(); }
     // How many times openLocalDb() has opened the file in this run: what is remembered of the rows of one
     // opening need not hold for the file of the next.
-    int openings() const { return m_openings; }
+    int openings() const { return m_openings.load(); }
 
 private:
     friend class TavSingleton<TAVDatabase>;
@@ -126,7 +127,7 @@ private:
     QPointer<QThread> threadOwner;
     QHash<QString, QPointer<QThread>> ownConnections; // name to the thread that opened it
     QMutex threadMutex;
-    int m_openings = 0;
+    std::atomic<int> m_openings { 0 };
 
     TavFileCheck m_check;
     std::function<void()> m_damageHandler;

@@ -4,6 +4,7 @@
 #include "TAVMemInfo.h"
 #include "TAV_StuResult.h"
 #include "TavStatement.h"
+#include "TavWriteBehind.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -83,8 +84,9 @@ void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db, const QString& end
     deleteDropped(db);
     QString held;
     {
+        QSet<int> ids = TavWriteBehind::getInstance()->heldRounds(db);
         QMutexLocker locker(&m_droppedMutex);
-        QSet<int> ids = heldInThisOpening();
+        ids += heldInThisOpening();
         QFile file(heldFilePath());
         if (file.exists() && file.open(QIODevice::ReadOnly)) {
             for (const QByteArray& line : file.readAll().split('\n')) {
@@ -137,6 +139,8 @@ void TAV_InteractInfo::releaseWhole(int localRecordID)
 
 bool TAV_InteractInfo::holdsOpen(QSqlDatabase db, int localRecordID)
 {
+    if (TavWriteBehind::getInstance()->holdsLesson(db, localRecordID))
+        return true;
     QSet<int> held;
     {
         QMutexLocker locker(&m_droppedMutex);

@@ -21,6 +21,7 @@ const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 // statements over and over (a quiz writes thousands of rows); preparing each once keeps that cheap.
 using StatementCache = QHash<QString, TavStatement::Cached*>;
 thread_local quint64 t_failures = 0;
+thread_local QString t_lastCode;
 QMutex g_cacheMutex;
 QHash<QString, StatementCache*> g_caches;
 
@@ -94,7 +95,7 @@ TavStatement::~TavStatement()
     // A step that failed after the first row ends the loop of the reader as if the rows had run out. Only a
     // read steps after exec(); the check is left out for the thousands of inserts of a quiz.
     if (m_ran && m_query->isSelect() && m_query->lastError().isValid())
-        logFailure(errorText(m_query->lastError()), m_mode);
+        logFailure(m_query->lastError(), m_mode);
     if (m_cached) {
         // Ends a read still open, so the kept statement holds no lock on the file.
         m_query->finish();
@@ -146,7 +147,7 @@ bool TavStatement::run(bool batch, LogMode mode)
     }
     if (!m_cached || !m_cached->prepared) {
         if (!m_query->prepare(m_sql)) {
-            logFailure(errorText(m_query->lastError()), mode);
+            logFailure(m_query->lastError(), mode);
             return false;
         }
         if (m_cached)
@@ -156,7 +157,7 @@ bool TavStatement::run(bool batch, LogMode mode)
         m_query->addBindValue(value);
     const bool ok = batch ? m_query->execBatch() : m_query->exec();
     if (!ok)
-        logFailure(errorText(m_query->lastError()), mode);
+        logFailure(m_query->lastError(), mode);
     m_ran = ok;
     m_mode = mode;
     return ok;
@@ -165,6 +166,11 @@ bool TavStatement::run(bool batch, LogMode mode)
 quint64 TavStatement::failureCount()
 {
     return t_failures;
+}
+
+QString TavStatement::lastFailureCode()
+{
+    return t_lastCode;
 }
 
 void TavStatement::reportFailure(const QString& driverText, const QString& sql)
@@ -185,8 +191,10 @@ bool TavStatement::runInOneTransaction(QSqlDatabase db, const QStringList& state
         QSqlQuery query(db);
         for (int i = 0; ok && i < statements.size(); ++i) {
             ok = query.exec(statements.at(i));
-            if (!ok)
+            if (!ok) {
+                t_lastCode = query.lastError().nativeErrorCode();
                 reportFailure(errorText(query.lastError()), statements.at(i));
+            }
         }
     }
     if (ok && !db.commit()) {
@@ -196,6 +204,12 @@ bool TavStatement::runInOneTransaction(QSqlDatabase db, const QStringList& state
     if (!ok)
         db.rollback();
     return ok;
+}
+
+void TavStatement::logFailure(const QSqlError& error, LogMode mode) const
+{
+    t_lastCode = error.nativeErrorCode();
+    logFailure(errorText(error), mode);
 }
 
 void TavStatement::logFailure(const QString& driverText, LogMode mode) const

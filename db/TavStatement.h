@@ -69,6 +69,8 @@ public:
     // Failed statements of the calling thread so far, a fetch that broke off after a good start included.
     // A group of reads whose results only count whole compares it before and after.
     static quint64 failureCount();
+    // SQLite's result code of the calling thread's last failed statement, as the driver gives it ("5": busy).
+    static QString lastFailureCode();
 
     // Reads a date-time column back as "yyyy-MM-dd HH:mm:ss"; NULL or an unreadable value gives "".
     static QString readTime(const QVariant& value);
@@ -100,6 +102,7 @@ public:
 
 private:
     bool run(bool batch, LogMode mode);
+    void logFailure(const QSqlError& error, LogMode mode) const;
     void logFailure(const QString& driverText, LogMode mode) const;
 
     QSqlDatabase m_db;

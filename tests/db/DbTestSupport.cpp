@@ -2,6 +2,7 @@
 
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
+#include "TavSideRecord.h"
 #include "ZUFormFrame.h"
 
 #include <QCoreApplication>
@@ -119,6 +120,8 @@ bool freshDatabase()
     // The read-through of the file opened last ends before the file goes.
     TAVDatabase::getInstance()->closeLocalDb();
     QFile::remove(TAVDatabase::databasePath());
+    // What an earlier test left unwritten belongs to the file that goes.
+    QFile::remove(TavSideRecord::path());
     return TAVDatabase::getInstance()->createDb() && TAVDatabase::getInstance()->openLocalDb();
 }
 

@@ -1,0 +1,349 @@
+#include "DbTestSupport.h"
+#include "TAVDatabase.h"
+#include "TAVMemInfo.h"
+#include "TAV_ClassRecord.h"
+#include "TAV_InteractInfo.h"
+#include "TavShortWrite.h"
+#include "TavSideRecord.h"
+#include "TavWriteBehind.h"
+#include "TavWriteCause.h"
+#include "TavWriteKinds.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+using namespace DbTestSupport;
+
+namespace {
+
+const int kBoundMs = 30000;
+
+// A lesson and a round of it, open, as the tool bar and the interaction bar leave them.
+struct Lesson
+{
+    int id = -1;
+    QString uuid;
+    int round = -1;
+};
+
+Lesson openLesson()
+{
+    Lesson lesson;
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    ClassRecordRow row;
+    row.creator = "t";
+    row.classID = 1;
+    row.subjectID = 1;
+    TAV_ClassRecord::getInstance()->insertClassRecord(db, row);
+    lesson.id = TAVMemInfo::getInstance()->currentRecord.localRecordID;
+    lesson.uuid = TAVMemInfo::getInstance()->currentRecord.UUID;
+    InteractInfoRow round { -1, lesson.id, 0, "2026-01-05 08:00:00", "", "-1", false, "2026-01-05 08:00:00", "" };
+    lesson.round = TAV_InteractInfo::getInstance()->insertInteractInfo(db, &round);
+    TAVDatabase::getInstance()->closeDbCon(db);
+    TavWriteBehind::getInstance()->holdRound(lesson.round, lesson.id, lesson.uuid);
+    return lesson;
+}
+
+StuResultRow answer(int round, int student, const QString& result)
+{
+    return { 0, round, QString("D%1").arg(student, 2, 10, QLatin1Char('0')), "2026-01-05 08:01:00", result, false };
+}
+
+QString resultsOf(int round)
+{
+    return committedValue("select group_concat(r, ' ') from (select dovaneID || ':' || result as r from "
+                          "TAV_StuResult where interactID = ? order by dovaneID)",
+                          { round })
+        .toString();
+}
+
+bool idle()
+{
+    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, kBoundMs);
+}
+
+// A kind whose try holds the file's write lock until the test lets it go.
+std::atomic<bool> g_inside { false };
+std::atomic<bool> g_letGo { true };
+
+TavWriteBehind::Outcome holdTheLock(QSqlDatabase db, const TavWrite&)
+{
+    QSqlQuery(db).exec("update TAV_Config set keyNalue = keyNalue where 0");
+    g_inside = true;
+    while (!g_letGo)
+        QThread::msleep(5);
+    g_inside = false;
+    return TavWriteBehind::Outcome::Written;
+}
+
+TavWrite holding(const Lesson& lesson)
+{
+    TavWrite write;
+    write.kind = "holdTheLock";
+    write.localRecordID = lesson.id;
+    write.lessonUUID = lesson.uuid;
+    return write;
+}
+
+// Child: hands a round's answers over while the parent holds the file, says when they are recorded, and waits to be
+// killed.
+int handAndWait(int round, int lesson, const QString& uuid)
+{
+    if (!TAVDatabase::getInstance()->openLocalDb() || !TAVDatabase::getInstance()->waitForFileCheck())
+        return 2;
+    // The parent takes the file now.
+    std::puts("open");
+    std::fflush(stdout);
+    std::getchar();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    for (int s = 1; s <= 3; ++s)
+        writer->hand(TavWriteKinds::result(answer(round, s, "B"), lesson, uuid));
+    writer->hand(TavWriteKinds::roundEnd(round, { answer(round, 4, "C") }, "2026-01-05 08:02:00", lesson, uuid));
+    if (!QTest::qWaitFor([] { return TavSideRecord::getInstance()->pendingCount() == 4; }, kBoundMs))
+        return 3;
+    std::puts("recorded");
+    std::fflush(stdout);
+    std::getchar();
+    return 0;
+}
+
+} // namespace
+
+// The writer that makes the program's writes off the interface thread: what it writes, what it refuses to write,
+// and what a lock, a kill or the program's end do to what waits.
+class TestTavWriteBehind : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void writesGoInInOrderAndTellWhenWritten();
+    void writeOfALessonTheFileDoesNotHoldIsSetAside_data();
+    void writeOfALessonTheFileDoesNotHoldIsSetAside();
+    void writeWhoseDataDoesNotFitIsSetAsideAndTheRestWritten();
+    void whileAnotherProgramHoldsTheFileWritesAreRecordedAndWrittenOnceItIsFree();
+    void killWhileTheFileIsHeldLosesNothing();
+    void ownWriterStepsAsideForAShortWrite();
+    void tryUnderWayAtTheEndIsWrittenOnce();
+    void heldRoundIsNotEndedByOthersUntilItsEndIsWritten();
+};
+
+void TestTavWriteBehind::initTestCase()
+{
+    TavWriteBehind::setKind("holdTheLock", holdTheLock);
+}
+
+void TestTavWriteBehind::init()
+{
+    QFile::remove(TavSideRecord::path());
+    QVERIFY(freshDatabase());
+    QVERIFY(TAVDatabase::getInstance()->waitForFileCheck());
+}
+
+void TestTavWriteBehind::cleanup()
+{
+    g_letGo = true;
+    TavWriteBehind::getInstance()->finish();
+}
+
+void TestTavWriteBehind::writesGoInInOrderAndTellWhenWritten()
+{
+    const Lesson lesson = openLesson();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    QSignalSpy written(writer, &TavWriteBehind::written);
+    writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
+    writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "B"), lesson.id, lesson.uuid));
+    writer->hand(TavWriteKinds::roundEnd(lesson.round, { answer(lesson.round, 2, "C") }, "2026-01-05 08:02:00",
+                                         lesson.id, lesson.uuid));
+    writer->hand(TavWriteKinds::roundAnswer(lesson.round, "B", lesson.id, lesson.uuid));
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:B D02:C"));
+    QCOMPARE(
+        committedValue("select endTime || ' ' || answer from TAV_InteractInfo where interactID = ?", { lesson.round })
+            .toString(),
+        QString("2026-01-05 08:02:00 B"));
+    QTRY_VERIFY_WITH_TIMEOUT(!written.isEmpty(), kBoundMs);
+    QCOMPARE(written.first().at(1).toInt(), lesson.id);
+    // Nothing failed: nothing was recorded beside the file.
+    QCOMPARE(TavSideRecord::getInstance()->pendingCount(), 0);
+}
+
+void TestTavWriteBehind::writeOfALessonTheFileDoesNotHoldIsSetAside_data()
+{
+    QTest::addColumn<bool>("sameId");
+    // A file made anew gives the same ids again, to other lessons.
+    QTest::newRow("another lesson under the same id") << true;
+    QTest::newRow("no such lesson") << false;
+}
+
+void TestTavWriteBehind::writeOfALessonTheFileDoesNotHoldIsSetAside()
+{
+    QFETCH(bool, sameId);
+    const Lesson lesson = openLesson();
+    const int id = sameId ? lesson.id : lesson.id + 5;
+    TavWrite foreign = TavWriteKinds::roundEnd(lesson.round, { answer(lesson.round, 1, "A") }, "2026-01-05 08:02:00",
+                                               id, "{00000000-0000-0000-0000-0000000000ff}");
+    LogCapture log;
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    writer->hand(foreign);
+    writer->hand(TavWriteKinds::result(answer(lesson.round, 2, "B"), lesson.id, lesson.uuid));
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D02:B"));
+    QVERIFY(committedValue("select endTime from TAV_InteractInfo where interactID = ?", { lesson.round }).isNull());
+    QVERIFY(log.contains("does not hold is set aside"));
+    // It holds neither the round nor a lesson.
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    QVERIFY(!writer->holdsLesson(db, id) || id == lesson.id);
+    TAVDatabase::getInstance()->closeDbCon(db);
+}
+
+void TestTavWriteBehind::writeWhoseDataDoesNotFitIsSetAsideAndTheRestWritten()
+{
+    const Lesson lesson = openLesson();
+    TavWrite odd = TavWriteKinds::roundEnd(lesson.round, {}, "2026-01-05 08:02:00", lesson.id, lesson.uuid);
+    odd.data.insert("endTime", "yesterday");
+    LogCapture log;
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
+    writer->hand(odd);
+    writer->hand(TavWriteKinds::result(answer(lesson.round, 2, "B"), lesson.id, lesson.uuid));
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:A D02:B"));
+    QVERIFY(log.contains("does not fit its kind"));
+}
+
+void TestTavWriteBehind::whileAnotherProgramHoldsTheFileWritesAreRecordedAndWrittenOnceItIsFree()
+{
+    const Lesson lesson = openLesson();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    QSignalSpy failed(writer, &TavWriteBehind::failed);
+    FileLock lock;
+    QVERIFY(lock.isHeld());
+    writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
+    QVERIFY(failed.wait(kBoundMs));
+    QCOMPARE(failed.first().at(3).toInt(), int(TavWriteCause::Busy));
+    QCOMPARE(TavSideRecord::getInstance()->pendingCount(), 1);
+    // What comes while the file refuses is recorded too.
+    writer->hand(TavWriteKinds::roundEnd(lesson.round, { answer(lesson.round, 2, "B") }, "2026-01-05 08:02:00",
+                                         lesson.id, lesson.uuid));
+    QTRY_COMPARE_WITH_TIMEOUT(TavSideRecord::getInstance()->pendingCount(), 2, kBoundMs);
+    QSqlDatabase db = TAVDatabase::getInstance()->getReadDbCon();
+    QVERIFY(!writer->isIdle());
+    TAVDatabase::getInstance()->closeDbCon(db);
+
+    lock.release();
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:A D02:B"));
+    QCOMPARE(TavSideRecord::getInstance()->pendingCount(), 0);
+}
+
+void TestTavWriteBehind::killWhileTheFileIsHeldLosesNothing()
+{
+    const Lesson lesson = openLesson();
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                { "--hand-and-wait", QString::number(lesson.round), QString::number(lesson.id), lesson.uuid });
+    QByteArray out;
+    while (!out.contains("open") && child.waitForReadyRead(kBoundMs))
+        out += child.readAll();
+    QVERIFY2(out.contains("open"), child.readAllStandardError().constData());
+    {
+        FileLock lock;
+        QVERIFY(lock.isHeld());
+        child.write("\n");
+        while (!out.contains("recorded") && child.waitForReadyRead(kBoundMs))
+            out += child.readAll();
+        QVERIFY2(out.contains("recorded"), child.readAllStandardError().constData());
+        child.kill();
+        QVERIFY(child.waitForFinished(kBoundMs));
+    }
+    // The next start writes what the killed run recorded.
+    QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:B D02:B D03:B D04:C"));
+    QCOMPARE(committedValue("select endTime from TAV_InteractInfo where interactID = ?", { lesson.round }).toString(),
+             QString("2026-01-05 08:02:00"));
+}
+
+void TestTavWriteBehind::ownWriterStepsAsideForAShortWrite()
+{
+    const Lesson lesson = openLesson();
+    g_letGo = false;
+    TavWriteBehind::getInstance()->hand(holding(lesson));
+    QVERIFY(QTest::qWaitFor([] { return g_inside.load(); }, kBoundMs));
+    // The writer's try ends a little after the short write asked for the file, far beyond its wait for another
+    // program: the short write waits for the program's own writer, not for that.
+    std::thread([] {
+        QThread::msleep(TavShortWrite::kBusyMs * 5 / 2);
+        g_letGo = true;
+    }).detach();
+    TavShortWrite write;
+    QVERIFY(write.db().isValid());
+    QVERIFY(QSqlQuery(write.db()).exec("update TAV_ClassRecord set stationSn = 'x'"));
+    QVERIFY(write.commit());
+    QCOMPARE(write.cause(), TavWriteCause::None);
+}
+
+void TestTavWriteBehind::tryUnderWayAtTheEndIsWrittenOnce()
+{
+    const Lesson lesson = openLesson();
+    InteractInfoRow pick {
+        -1, lesson.id, 4, "2026-01-05 08:05:00", "2026-01-05 08:05:00", "", false, "2026-01-05 08:05:00", ""
+    };
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    g_letGo = false;
+    writer->hand(TavWriteKinds::roundWhole(pick, { answer(-1, 3, "") }, lesson.uuid));
+    writer->hand(holding(lesson));
+    QVERIFY(QTest::qWaitFor([] { return g_inside.load(); }, kBoundMs));
+    // The end comes while the try is under way; it goes in after the program has ended, or not.
+    QVERIFY(!writer->finish(100));
+    QVERIFY(writer->recordedAll());
+    g_letGo = true;
+    QVERIFY(writer->wait(kBoundMs));
+    QCOMPARE(committedValue("select count(*) from TAV_InteractInfo where answerType = 4").toInt(), 1);
+    // The next start finds it recorded as maybe written, and does not write it twice.
+    QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+    QVERIFY(idle());
+    QCOMPARE(committedValue("select count(*) from TAV_InteractInfo where answerType = 4").toInt(), 1);
+    QCOMPARE(committedValue("select count(*) from TAV_StuResult where dovaneID = 'D03'").toInt(), 1);
+    QCOMPARE(TavSideRecord::getInstance()->pendingCount(), 0);
+}
+
+void TestTavWriteBehind::heldRoundIsNotEndedByOthersUntilItsEndIsWritten()
+{
+    const Lesson lesson = openLesson();
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    TAV_InteractInfo::getInstance()->closeOpenInteractions(db);
+    QVERIFY(TavWriteBehind::getInstance()->holdsLesson(db, lesson.id));
+    TAVDatabase::getInstance()->closeDbCon(db);
+    QVERIFY(committedValue("select endTime from TAV_InteractInfo where interactID = ?", { lesson.round }).isNull());
+
+    TavWriteBehind::getInstance()->hand(
+        TavWriteKinds::roundEnd(lesson.round, {}, "2026-01-05 08:02:00", lesson.id, lesson.uuid));
+    QVERIFY(idle());
+    db = TAVDatabase::getInstance()->getDbCon();
+    QVERIFY(!TavWriteBehind::getInstance()->holdsLesson(db, lesson.id));
+    QVERIFY(TavWriteBehind::getInstance()->heldRounds(db).isEmpty());
+    TAVDatabase::getInstance()->closeDbCon(db);
+}
+
+int main(int argc, char* argv[])
+{
+    return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
+        QApplication app(c, v);
+        if (c == 5 && QByteArray(v[1]) == "--hand-and-wait")
+            return handAndWait(QByteArray(v[2]).toInt(), QByteArray(v[3]).toInt(), QString::fromUtf8(v[4]));
+        TestTavWriteBehind test;
+        return QTest::qExec(&test, c, v);
+    });
+}
+
+#include "TestTavWriteBehind.moc"
