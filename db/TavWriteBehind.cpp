@@ -273,11 +273,17 @@ bool TavWriteBehind::finish(int timeoutMs)
     if (recorded)
         record->settle(replaced);
     m_recordedAll = recorded;
-    const bool written = m_waiting.isEmpty() && m_inFlight.isEmpty();
+    bool written = m_waiting.isEmpty() && m_inFlight.isEmpty();
+    m_handedOverWritten = false;
+    const bool nothingElseWaits = m_waiting.isEmpty();
     locker.unlock();
     // The try under way ends within its busy time-out on a disk that answers; one that hangs is not waited for.
     if (!waitForThread(QDeadlineTimer(kBusyTimeoutMs + kRetryMs)))
         qWarning() << "****pending writes: a try is still waiting for the disk as the program ends";
+    locker.relock();
+    // The try under way went in after all: its record says maybe written, which the next start reads as done.
+    written = written || (nothingElseWaits && m_handedOverWritten);
+    locker.unlock();
     record->close();
     return written;
 }
@@ -334,6 +340,7 @@ void TavWriteBehind::run()
         const bool handedOver = m_giveUp;
         if (handedOver && !result.written)
             m_inFlight.clear();
+        m_handedOverWritten = handedOver && result.written;
         locker.unlock();
         if (result.written)
             settle(batch, result);

@@ -147,6 +147,7 @@ private:
     bool m_stopping = false;
     bool m_giveUp = false;
     bool m_recordedAll = true;
+    bool m_handedOverWritten = false; // the try under way when finish() took over went in
     int m_pauses = 0;
     bool m_inTry = false; // a try holds the file's write lock
     QWaitCondition m_tryEnded;
