@@ -32,6 +32,29 @@ QWidget* ExamResultViews::window(View view)
     return nullptr;
 }
 
+QWidget* ExamResultViews::builtWindow(View view)
+{
+    switch (view) {
+    case AnsweringPanel:
+        return TavSingleton<ZUExamAnsStuDlg>::existing();
+    case Explanation:
+        return TavSingleton<ZUExplanationDlg>::existing();
+    case OptionList:
+        return TavSingleton<ZUESAnswerListDlg>::existing();
+    case ItemTable:
+        return TavSingleton<ZUExamMTableDlg>::existing();
+    case OptionChart:
+        return TavSingleton<ZUESAnswerGraphDlg>::existing();
+    case ItemBars:
+        return TavSingleton<ZUExamMGraphDlg>::existing();
+    case PaperAnalysis:
+        return TavSingleton<ZUPaperAnalyDlg>::existing();
+    case Ranking:
+        return TavSingleton<ZUStuRankingDlg>::existing();
+    }
+    return nullptr;
+}
+
 void ExamResultViews::setAnswering(const QStringList& finished, const QStringList& answering,
                                    const QStringList& notAnswered, int items)
 {

@@ -7,6 +7,7 @@ class ExamResultViews : public ZUExamResultViews
 {
 public:
     QWidget* window(View view) override;
+    QWidget* builtWindow(View view) override;
     void setAnswering(const QStringList& finished, const QStringList& answering, const QStringList& notAnswered,
                       int items) override;
     void setExplanation(const QPixmap& picture, const QString& answer) override;

@@ -24,6 +24,9 @@ public:
         return p;
     }
 
+    // The instance when it was created already; null otherwise, and nothing is created.
+    static T* existing() { return s_instance.load(std::memory_order_acquire); }
+
 private:
     static inline std::atomic<T*> s_instance { nullptr };
     static inline QMutex s_mutex;

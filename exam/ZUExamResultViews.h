@@ -25,8 +25,11 @@ public:
     // Null until the program installed its windows.
     static ZUExamResultViews* installed();
 
-    // The window of a view; null when there is none.
+    // The window of a view, built when it is asked for the first time; null when there is none.
     virtual QWidget* window(View view) = 0;
+    // The window of a view when it was built already, else null: what is not built is neither shown nor needs
+    // hiding, and building a window only to ask that would cost the click that asks.
+    virtual QWidget* builtWindow(View view) { return window(view); }
 
     // The class's students by how far they are with the current question; the answering group is shown only
     // for a question of two or more items.

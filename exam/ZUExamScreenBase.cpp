@@ -406,15 +406,21 @@ QWidget* ZUExamScreenBase::resultWindow(ZUExamResultViews::View view)
     return views ? views->window(view) : nullptr;
 }
 
+QWidget* ZUExamScreenBase::builtResultWindow(ZUExamResultViews::View view)
+{
+    ZUExamResultViews* views = ZUExamResultViews::installed();
+    return views ? views->builtWindow(view) : nullptr;
+}
+
 bool ZUExamScreenBase::resultVisible(ZUExamResultViews::View view)
 {
-    QWidget* window = resultWindow(view);
+    QWidget* window = builtResultWindow(view);
     return window && window->isVisible();
 }
 
 void ZUExamScreenBase::hideResult(ZUExamResultViews::View view)
 {
-    if (QWidget* window = resultWindow(view))
+    if (QWidget* window = builtResultWindow(view))
         window->hide();
 }
 

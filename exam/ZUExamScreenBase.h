@@ -52,8 +52,10 @@ protected:
     // What the teacher is told after the receiver was plugged in (true) or pulled out (false).
     void tellReceiverChange(bool change);
 
-    // The result window of a view, null without one; visible tells whether it is on screen.
+    // The result window of a view, null without one; visible tells whether it is on screen. Asking whether a
+    // window is visible, or hiding it, builds nothing.
     static QWidget* resultWindow(ZUExamResultViews::View view);
+    static QWidget* builtResultWindow(ZUExamResultViews::View view);
     static bool resultVisible(ZUExamResultViews::View view);
     static void hideResult(ZUExamResultViews::View view);
     // Above every other window, and the active one.

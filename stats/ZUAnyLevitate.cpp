@@ -7,12 +7,12 @@
 #include <QVBoxLayout>
 
 namespace {
-// The paper analysis first, then the ranking; a hidden window is left alone.
+// The paper analysis first, then the ranking; a hidden window, or one never built, is left alone.
 void onShownReports(void (ZUReportWindow::*operation)())
 {
-    for (ZUReportWindow* report : { static_cast<ZUReportWindow*>(ZUPaperAnalyDlg::getInstance()),
-                                    static_cast<ZUReportWindow*>(ZUStuRankingDlg::getInstance()) }) {
-        if (!report->isHidden())
+    for (ZUReportWindow* report : { static_cast<ZUReportWindow*>(TavSingleton<ZUPaperAnalyDlg>::existing()),
+                                    static_cast<ZUReportWindow*>(TavSingleton<ZUStuRankingDlg>::existing()) }) {
+        if (report && !report->isHidden())
             (report->*operation)();
     }
 }

@@ -13,6 +13,8 @@
 //   build/bench-bin/BenchStatsViews --once VIEW | --again VIEW     (one view alone, e.g. for a profiler)
 // The same views in the program itself, on a class of 60 and a paper of 50 items: classroom-data.py writes the
 // local web service's data for them, and the plug-in of viewclock/ times every opening (see its source).
+// "paper" here is the window alone; the click of a run screen, with whatever else that click does, is timed by
+// BenchPaperAnalysisClick.
 
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
