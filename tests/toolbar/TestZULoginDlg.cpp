@@ -370,11 +370,11 @@ private slots:
         QVERIFY(!toolBar()->isVisible());
         QCOMPARE(m_service.requestsTo(kLoginPath).size(), 0);
         // The animation goes on while the file is read.
-        QVERIFY(frames.wait(5000));
+        QVERIFY(frames.wait(30000));
         QVERIFY(database->fileCheckPending());
         if (closed) {
             QVERIFY(WindowInput::click(m_dlg->findChild<QPushButton*>("cancelBtn")));
-            QTRY_COMPARE(quits, 1);
+            QTRY_COMPARE_WITH_TIMEOUT(quits, 1, 30000);
         }
 
         HeldFileOpens::release();
