@@ -39,11 +39,12 @@ using BenchSupport::percentile;
 
 const double kPassMs = 10.0;
 // Goals: a burst within 1.05 x of its design bound (total, median and 99th percentile); the device threads idle
-// within 1.25 x the floor of their 10 ms poll, the cost of a bare wake every 10 ms as the machine gives it in the
-// same run (on the build machine, quiet, the floor alone is about 0.3 % of one core, what the whole program may
-// cost idle at its tool bar: a fixed figure would judge the machine's wakes, not the road).
+// within 1.5 x the floor of their 10 ms poll, the cost of a bare wake every 10 ms as the machine gives it in the
+// same run: the library poll that follows each wake costs at most half the wake, and a shorter poll or a thread
+// that spins fails. (The whole program may cost 0.3 % of one core idle at its tool bar, about what the floor
+// alone costs on the build machine: a fixed figure would judge the machine's wakes, not the road.)
 const double kRatioGoal = 1.05;
-const double kIdleFloorGoal = 1.25;
+const double kIdleFloorGoal = 1.5;
 const double kIdleBudgetPercent = 0.3;
 const int kReferenceTicks = 1000;
 const int kIdleSeconds = 10;
