@@ -703,5 +703,5 @@ int main(int argc, char* argv[])
     out << "verdict: " << verdict(pass) << "\n";
     out << "load " << BenchSupport::loadAverage() << "\n";
     QFile::remove(TAVDatabase::databasePath());
-    return 0;
+    return pass ? 0 : 1;
 }
