@@ -4,15 +4,9 @@
 // dialog's first paint to the tool bar, with a database of one lesson and with 200 and 1000 stored lessons
 // besides (a term without the school's service). Each start follows the last run's end: a clean exit (the
 // teacher closes the program) or a killed one. The figures are the medians of the rounds after a first start
-// that is not counted (it warms the file system's cache, as a machine in use has it); then, where the page cache
-// can be dropped (root), the same from a cold start, the cache dropped before each; last, the one-lesson file
-// with a large school's login (100,000 students to store).
-//
-//   build/bench-bin/BenchStartUp [--rounds N] [--lessons N[,N...]] [--after clean|killed] [--program DIR ...]
-//                                [--keep DIR] [--warm-only]
-//   --program: a program directory to copy (default build/bin); given twice or more, say with that of an earlier
-//   build, the programs start in turns in every round, so that the machine's load meets them alike;
-//   --keep: the two databases are kept in DIR and taken from there when they are there already.
+// that is not counted (it warms the file system's cache, as a machine in use has it); with --cold, the same from
+// a cold start, the whole machine's page cache dropped before each (root only); last, the one-lesson file with a
+// large school's login (100,000 students to store). The usage is in kUsage below.
 
 #include "BenchLessons.h"
 #include "BenchSupport.h"
@@ -37,6 +31,27 @@
 #include <vector>
 
 namespace {
+
+const char* const kUsage
+    = "usage: BenchStartUp [--rounds N] [--lessons N[,N...]] [--after clean|killed] [--program DIR ...]\n"
+      "                    [--keep DIR] [--cold]\n"
+      "Starts the built TAV again and again up to its tool bar (6 starts a database and program, 6 more for a\n"
+      "large school's login), against a local web service of its own, and prints each figure beside its goal.\n"
+      "Minutes: under a load of 55 on 8 cores, two databases took 8. The first run writes the databases\n"
+      "beside the benchmark (or in --keep DIR): about 160 MB for 200 lessons and 800 MB for 1000, which takes\n"
+      "longer than the starts. --cold adds as many cold starts.\n"
+      "  --rounds N         starts counted per database and program (default 5), after one that is not\n"
+      "  --lessons N,...    stored lessons of the larger databases (default 200,1000; a one-lesson file always)\n"
+      "  --after killed     each start follows a killed run instead of a clean exit\n"
+      "  --program DIR      a program directory to copy (default build/bin); given twice or more, say with that\n"
+      "                     of an earlier build, the programs start in turns in every round, so that the\n"
+      "                     machine's load meets them alike\n"
+      "  --keep DIR         the databases are kept in DIR and taken from there when they are there already\n"
+      "                     (default: beside the benchmark)\n"
+      "  --cold             also cold starts: empties the WHOLE MACHINE's page cache (as root, through\n"
+      "                     /proc/sys/vm/drop_caches) before each of them, once per round, database and program,\n"
+      "                     which slows every other program on the machine for a while\n"
+      "  --help             this text\n";
 
 const int kWaitMs = 120000;
 // Goals: the interface never freezes for long from the login dialog's first paint to the tool bar, and the start
@@ -261,6 +276,24 @@ int measure(const QStringList& programs, const QString& database, int rounds, bo
 
 int main(int argc, char* argv[])
 {
+    // Read before anything starts: a wrong word only prints the usage.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::printf("%s", kUsage);
+        return 0;
+    }
+    const QStringList withValue { QStringLiteral("--rounds"), QStringLiteral("--lessons"), QStringLiteral("--after"),
+                                  QStringLiteral("--program"), QStringLiteral("--keep") };
+    for (int i = 0; i < args.size(); ++i) {
+        if (withValue.contains(args.at(i)) && i + 1 < args.size())
+            ++i;
+        else if (args.at(i) != QLatin1String("--cold")) {
+            std::fprintf(stderr, "BenchStartUp: %s is not an option here\n%s", qPrintable(args.at(i)), kUsage);
+            return 2;
+        }
+    }
     return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -269,7 +302,7 @@ int main(int argc, char* argv[])
         int rounds = 5;
         QList<int> lessons { 200, 1000 };
         bool clean = true;
-        bool warmOnly = app.arguments().contains(QStringLiteral("--warm-only"));
+        const bool cold = app.arguments().contains(QStringLiteral("--cold"));
         QStringList programs;
         QString keep = QCoreApplication::applicationDirPath();
         const QStringList args = app.arguments().mid(1);
@@ -304,11 +337,14 @@ int main(int argc, char* argv[])
         int failures = 0;
         for (const QString& database : databases)
             failures += measure(programs, database, rounds, clean, false);
-        if (warmOnly) {
-            std::printf("cold starts not measured (--warm-only)\n");
-        } else if (!dropCaches()) {
+        if (!cold) {
+            std::printf("cold starts not measured (--cold measures them, emptying the machine's page cache)\n");
+        } else if (::access("/proc/sys/vm/drop_caches", W_OK) != 0) {
             std::printf("cold starts not measured: the page cache cannot be dropped here (it takes root)\n");
         } else {
+            std::printf("cold starts: the machine's page cache is emptied before each of %d starts\n",
+                        int(databases.size() * programs.size()) * rounds);
+            std::fflush(stdout);
             for (const QString& database : databases)
                 failures += measure(programs, database, rounds, clean, true);
         }

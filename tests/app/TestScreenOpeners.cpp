@@ -23,7 +23,7 @@ private slots:
         setUp->showWithSettings();
         QVERIFY(QTest::qWaitForWindowExposed(setUp));
         QVERIFY(WindowInput::click(setUp->findChild<QPushButton*>("TestSetExitBtn")));
-        QTRY_VERIFY(!setUp->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!setUp->isVisible(), 30000);
         QVERIFY(ZUToolBarDlg::getInstance()->isVisible());
     }
 };

@@ -313,7 +313,7 @@ void TestStartUp::startFinishesAnUpdateCutOff()
     // A first start makes the database; the test-quit file ends it.
     QFile quit(dir.filePath("test-quit"));
     const auto startAndQuit = [&](int n) {
-        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 30000);
         QProcess* tav = startTav(dir, n);
         QCOMPARE(startUpOf(dir, n), expectedStartUp());
         QVERIFY(quit.open(QIODevice::WriteOnly));
@@ -375,7 +375,7 @@ void TestStartUp::fileCutShortIsRefusedBeforeTheLoginDialog()
     QStringList stopped = expectedStartUp();
     stopped = stopped.mid(0, stopped.indexOf("openLocalDb") + 1);
 
-    QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 30000);
     QProcess* tav = dir.start("TAV");
     QVERIFY2(tav->waitForFinished(30000), "TAV went on with a file cut short");
     QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);

@@ -436,7 +436,7 @@ private slots:
         QSignalSpy checked(database->fileCheck(), &TavFileCheck::checked);
         QVERIFY(HeldFileOpens::hold());
         QVERIFY(database->openLocalDb());
-        QTRY_COMPARE(HeldFileOpens::waited(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(HeldFileOpens::waited(), 1, 30000);
         QVERIFY(database->fileCheckPending());
         QSqlDatabase reading = database->getReadDbCon();
         QSqlQuery read(reading);

@@ -20,6 +20,11 @@ const int kRecord = 7;
 // How long a test waits for what the program does by itself (keypad delivery, a countdown's end, a slide): a
 // bound that a machine under heavy load meets, never a measure of speed.
 const int kEventBoundMs = 30000;
+// The longest a test lets the interface thread stand still (ten times the second it may) and a click hold it
+// (far over the tenth of a second it may, below the five seconds a write would wait for another program's
+// lock): a hang or such a wait fails, a starved machine does not. The figures are bench-free-answers' to judge.
+const int kStillBoundMs = 10000;
+const int kClickBoundMs = 4000;
 
 // Student i (from 1) is "S<i>" with dovaneID "D<i, two digits>" and keypad i; keypads above keypads stay unbound.
 inline void useClass(int students, int keypads = -1)
@@ -94,7 +99,7 @@ inline bool press(const QList<QPair<int, QByteArray>>& keys)
 }
 
 // Waits until the writer thread has written what it was handed (an interaction's end included); false when it
-// has not within the bound.
+// has not within the bound. Every test that reads what a round stored waits through this one.
 inline bool written()
 {
     return QTest::qWaitFor([] { return ZUFreeActWriter::getInstance()->isIdle(); }, kEventBoundMs);

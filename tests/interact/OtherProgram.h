@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTest>
 
 #include <cstdio>
 
@@ -22,9 +23,15 @@ public:
     {
         m_child.start(QCoreApplication::applicationFilePath(),
                       { "--hold-file", hold == Write ? QStringLiteral("write") : QStringLiteral("read") });
+        // The program under test goes on meanwhile, as it does while another program starts: its interface
+        // thread's stillness is the program's, not this wait's.
         QByteArray out;
-        while (!out.contains("held") && m_child.waitForReadyRead(30000))
-            out += m_child.readAll();
+        (void)QTest::qWaitFor(
+            [&] {
+                out += m_child.readAll();
+                return out.contains("held") || m_child.state() == QProcess::NotRunning;
+            },
+            30000);
         m_held = out.contains("held") && !out.contains("not held");
         m_since.start();
     }
@@ -40,8 +47,10 @@ public:
             return;
         m_child.write("\n");
         m_child.closeWriteChannel();
-        if (!m_child.waitForFinished(30000))
+        if (!QTest::qWaitFor([this] { return m_child.state() == QProcess::NotRunning; }, 30000)) {
             m_child.kill();
+            m_child.waitForFinished(30000);
+        }
         m_held = false;
     }
 

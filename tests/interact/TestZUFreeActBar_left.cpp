@@ -90,6 +90,7 @@ void TestZUFreeActBar_left::answersCountLiveAndAreStoredOnce()
     QVERIFY(press({ { 5, "A" } })); // after the stop
     m_panel->stopRound();
     QCOMPARE(m_panel->answeredCountText(), QString("2"));
+    QVERIFY(written());
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is not null and localRecordID = ? and "
                    "answerType = 1",
                    { kRecord }),
@@ -118,6 +119,7 @@ void TestZUFreeActBar_left::countdownPausesAndEndsByItself()
     QVERIFY(m_panel->clockRunning());
     QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), kEventBoundMs);
     QCOMPARE(m_panel->remaining(), 0);
+    QVERIFY(written());
     QCOMPARE(count("select count(*) from TAV_StuResult where result = 'C'"), 1);
 }
 
@@ -133,6 +135,7 @@ void TestZUFreeActBar_left::unplugMidInteractionKeepsWhatArrived()
     QCOMPARE(message, QString("硬件连接异常"));
     m_panel->on_start_clicked();
     QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), kEventBoundMs);
+    QVERIFY(written());
     QCOMPARE(count("select count(*) from TAV_StuResult"), 1);
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is null"), 0);
     Rf21xSimulator::instance()->plug();

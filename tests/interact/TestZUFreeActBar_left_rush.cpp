@@ -67,6 +67,7 @@ void TestZUFreeActBar_left_rush::firstPressWinsAndTheRoundEndsThreeTicksLater()
     QVERIFY(press({ { 4, "Rush" } })); // still taken in the seconds after the winner
     QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::RushEnded), kEventBoundMs);
     QVERIFY(!ZUTAVAutoMsg::getInstance()->isVisible());
+    QVERIFY(written());
     QCOMPARE(text("select group_concat(dovaneID || ':' || result, ' ') from (select * from TAV_StuResult order by "
                   "stuResultID)"),
              QString("D03:1 D01:0 D04:0"));
@@ -85,6 +86,7 @@ void TestZUFreeActBar_left_rush::winnerEndsTheRoundOnTheThirdTick()
     }
     m_rush->timeout();
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushEnded));
+    QVERIFY(written());
     QCOMPARE(text("select dovaneID || result from TAV_StuResult"), QString("D031"));
 }
 

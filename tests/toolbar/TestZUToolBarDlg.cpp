@@ -603,7 +603,7 @@ private slots:
             AutoUploadThread* thread = AutoUploadThread::getInstance();
             thread->setPeriodMs(50);
             thread->start();
-            QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 30000);
             thread->stop();
         } else {
             DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
@@ -678,7 +678,7 @@ private slots:
         AutoUploadThread* thread = AutoUploadThread::getInstance();
         thread->setPeriodMs(50);
         thread->start();
-        QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 30000);
         thread->stop();
         const QList<UploadedDocument> uploads = m_service.uploadedDocuments();
         QCOMPARE(uploads.size(), 2);
