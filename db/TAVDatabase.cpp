@@ -127,9 +127,18 @@ QString quickProblem(QSqlDatabase db, bool& held)
 {
     setBusyTimeout(db, TavFileCheck::kTryMs);
     QSqlError error;
-    QString problem = missingTables(db, error);
-    if (problem.isEmpty())
-        problem = headerProblem(TAVDatabase::databasePath());
+    QString problem;
+    // The header is compared under the read lock that the table list takes: another program's commit cannot
+    // change the file meanwhile.
+    if (!db.transaction()) {
+        error = db.lastError();
+        problem = QStringLiteral("no read transaction: ") + TavStatement::errorText(error);
+    } else {
+        problem = missingTables(db, error);
+        if (problem.isEmpty())
+            problem = headerProblem(TAVDatabase::databasePath());
+        db.rollback();
+    }
     if (problem.isEmpty())
         problem = writeProblem(db, error);
     setBusyTimeout(db, kPoolBusyMs);
