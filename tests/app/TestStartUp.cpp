@@ -132,10 +132,12 @@ bool ask(const ProgramDirCopy& dir, const QString& what)
     return file.open(QIODevice::WriteOnly);
 }
 
-// The longest freeze of the interface thread that the n-th start logged; -1 when none was.
-qint64 longestFreezeOf(const ProgramDirCopy& dir, int n)
+// The longest freeze of the interface thread that the n-th start logged (while the start waited for the file);
+// -1 when none was.
+qint64 longestFreezeOf(const ProgramDirCopy& dir, int n, bool waiting = false)
 {
-    static const QRegularExpression figure(QStringLiteral("^test longest freeze: (\\d+) ms$"));
+    const QRegularExpression figure(waiting ? QStringLiteral("^test longest freeze while waiting: (\\d+) ms$")
+                                            : QStringLiteral("^test longest freeze: (\\d+) ms$"));
     for (const QString& text : logOf(dir, n)) {
         const QRegularExpressionMatch match = figure.match(text);
         if (match.hasMatch())
@@ -495,7 +497,7 @@ void TestStartUp::fileHeldByAnotherProgramIsWaitedFor()
         QVERIFY(logOf(dir, 1).contains("test clicked ×"));
         QVERIFY(other.heldMs() < kHoldMs);
         QCOMPARE(boxesOf(dir, 1), QStringList());
-        const qint64 freeze = longestFreezeOf(dir, 1);
+        const qint64 freeze = longestFreezeOf(dir, 1, true);
         qInfo("longest freeze of the interface while the start waited: %lld ms", static_cast<long long>(freeze));
         QVERIFY2(freeze >= 0 && freeze < kFreezeHangMs, qPrintable(QString::number(freeze)));
         QCOMPARE(DbTestSupport::whatStandsAt(database), before);
@@ -530,10 +532,16 @@ void TestStartUp::fileHeldByAnotherProgramIsWaitedFor()
     // The tool bar may ask its own questions after it (no class of this receiver).
     QCOMPARE(boxesOf(dir, 1).mid(0, 1),
              automatic ? QStringList("信息 / 服务器连接失败,是否使用离线方式登录?") : QStringList());
+    // Logged as the tool bar or the input panel shows, a moment after the lines of its start.
+    QTRY_VERIFY_WITH_TIMEOUT(longestFreezeOf(dir, 1) >= 0, 30000);
+    const qint64 waiting = longestFreezeOf(dir, 1, true);
     const qint64 freeze = longestFreezeOf(dir, 1);
-    qInfo("longest freeze of the interface from the login dialog's first paint to the %s: %lld ms",
-          automatic ? "tool bar" : "login's input panel", static_cast<long long>(freeze));
-    QVERIFY2(freeze >= 0 && freeze < kFreezeHangMs, qPrintable(QString::number(freeze)));
+    qInfo("longest freeze of the interface while the start waited: %lld ms; from the login dialog's first paint "
+          "to the %s: %lld ms",
+          static_cast<long long>(waiting), automatic ? "tool bar" : "login's input panel",
+          static_cast<long long>(freeze));
+    QVERIFY2(waiting >= 0 && waiting < kFreezeHangMs, qPrintable(QString::number(waiting)));
+    QVERIFY2(freeze < kFreezeHangMs, qPrintable(QString::number(freeze)));
     QCOMPARE(tav->state(), QProcess::Running);
 }
 

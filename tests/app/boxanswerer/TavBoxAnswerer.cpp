@@ -4,7 +4,8 @@
 // the program's folder it ends the program as the teacher's exit does; once "test-close" appears it clicks the
 // login dialog's × through the window system's input queue. It also logs the texts of the login dialog's
 // "fileInUseLabel" as it is shown and hidden, and the longest time the interface thread took nothing from its
-// event loop from the login dialog's first paint to the login's input panel, the tool bar or the end.
+// event loop from the login dialog's first paint to the login's input panel, the tool bar or the end, and the
+// longest while that label was shown.
 #include "WindowInput.h"
 
 #include <QAbstractButton>
@@ -68,7 +69,12 @@ public:
         timer->start();
         m_tick.setTimerType(Qt::PreciseTimer);
         m_tick.setInterval(kTickMs);
-        connect(&m_tick, &QTimer::timeout, this, [this] { m_longest = qMax(m_longest, m_sinceTick.restart()); });
+        connect(&m_tick, &QTimer::timeout, this, [this] {
+            const qint64 gap = m_sinceTick.restart();
+            m_longest = qMax(m_longest, gap);
+            if (m_labelShown)
+                m_longestWaiting = qMax(m_longestWaiting, gap);
+        });
         connect(qApp, &QCoreApplication::aboutToQuit, this, &LoginWatch::stopWatch);
     }
 
@@ -94,6 +100,7 @@ protected:
             } else if (event->type() == QEvent::HideToParent && m_labelShown) {
                 m_labelShown = false;
                 qDebug().noquote() << QStringLiteral("test hidden: fileInUseLabel");
+                noteWaiting();
             }
         }
         return false;
@@ -102,8 +109,17 @@ protected:
 private:
     static constexpr int kTickMs = 5;
 
+    void noteWaiting()
+    {
+        qDebug().noquote() << QStringLiteral("test longest freeze while waiting: %1 ms").arg(m_longestWaiting);
+    }
+
     void stopWatch()
     {
+        if (m_labelShown) {
+            m_longestWaiting = qMax(m_longestWaiting, m_sinceTick.elapsed());
+            noteWaiting();
+        }
         if (!m_tick.isActive())
             return;
         m_tick.stop();
@@ -128,6 +144,7 @@ private:
     QTimer m_tick;
     QElapsedTimer m_sinceTick;
     qint64 m_longest = 0;
+    qint64 m_longestWaiting = 0; // while the label says why the start waits
 };
 } // namespace
 
