@@ -43,6 +43,49 @@ void setupQssFile()
     file.close();
 }
 
+namespace {
+
+// The settings and then the application row into the teacher state; false when another program holds the file.
+bool loadTeacherState(TAVDatabase* database)
+{
+    return database->readAtStart([](QSqlDatabase db) {
+        TAV_Config::getInstance()->loadAll(db);
+        TAV_AppInfo::getInstance()->loadAll(db);
+    });
+}
+
+// The version check, then the automatic or manual login; false when the check started the updater, which
+// refuses to work while this program holds the single-instance segment.
+bool startLogin(ZULoginDlg& loginDlg)
+{
+    qDebug() << "startup";
+    if (!ZUStartUpProcess::getInstance()->startUp())
+        return false;
+    loginDlg.startUp();
+    return true;
+}
+
+// Another program held the file when the start came to it: once it is free, the start goes on from there, the
+// login dialog up all along. It waits again if the other program takes the file back meanwhile.
+void goOnWithTheFile(ZULoginDlg& loginDlg)
+{
+    TAVDatabase* database = TAVDatabase::getInstance();
+    qDebug() << "openLocalDb";
+    if (database->openLocalDb() && loadTeacherState(database)) {
+        if (!startLogin(loginDlg))
+            QCoreApplication::exit(0);
+        return;
+    }
+    if (database->fileInUse()) {
+        database->fileCheck()->waitUntilFree(TAVDatabase::databasePath());
+        return;
+    }
+    showStartUpMessage(QObject::tr("错误"), QObject::tr("数据库加载失败，请联系管理员"));
+    QCoreApplication::exit(0);
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -90,7 +133,10 @@ int main(int argc, char* argv[])
     qDebug() << "set Authority";
     database->setAuthority();
     qDebug() << "openLocalDb";
-    if (!database->openLocalDb()) {
+    // A file another program holds (a database browser left in a transaction) is not damaged: the start goes on
+    // without it and waits for it with the login dialog up.
+    bool fileReady = database->openLocalDb();
+    if (!fileReady && !database->fileInUse()) {
         showStartUpMessage(QObject::tr("错误"), QObject::tr("数据库加载失败，请联系管理员"));
         return 0;
     }
@@ -102,12 +148,7 @@ int main(int argc, char* argv[])
         instance.release();
         std::exit(0);
     });
-    {
-        QSqlDatabase db = database->getReadDbCon();
-        TAV_Config::getInstance()->loadAll(db);
-        TAV_AppInfo::getInstance()->loadAll(db);
-        database->closeDbCon(db);
-    }
+    fileReady = fileReady && loadTeacherState(database);
 
     qDebug() << "initDevice";
     if (ZUHdApi* device = ZUHdManager::getInstance()->currentApi()) {
@@ -130,23 +171,25 @@ int main(int argc, char* argv[])
     loginDlg.show();
     loginDlg.showProgressPanel();
 
-    qDebug() << "startup";
     // Made before the teacher can open them; the start-up process sits below their libraries. The answered
     // list collects keypad messages from now on.
     ZUFreeStuList::getInstance();
     ZUMakePaper::getInstance();
-    if (!ZUStartUpProcess::getInstance()->startUp()) {
-        // The updater is running and refuses to work while this program holds the single-instance segment.
+    QObject::connect(database->fileCheck(), &TavFileCheck::free, &loginDlg, [&loginDlg] { goOnWithTheFile(loginDlg); });
+    if (!fileReady) {
+        database->fileCheck()->waitUntilFree(TAVDatabase::databasePath());
+    } else if (!startLogin(loginDlg)) {
+        database->fileCheck()->reset();
         AutoUploadThread::getInstance()->stop();
         database->closeLocalDb();
         instance.release();
         return 0;
     }
 
-    loginDlg.startUp();
-
     const int exitCode = QApplication::exec();
-    // The upload thread ends after the cycle under way, so no transaction is cut off at exit.
+    // A wait for the file or its read-through ends first: the upload thread may be waiting for the verdict. The
+    // upload thread then ends after the cycle under way, so no transaction is cut off at exit.
+    database->fileCheck()->reset();
     AutoUploadThread::getInstance()->stop();
     database->closeLocalDb();
 

@@ -25,6 +25,7 @@ const char* const kPassword = "qx7dorn#";
 const char* const kCreateName = "tav";
 const char* const kThreadName = "tavThread";
 const int kPoolSize = 10;
+const int kPoolBusyMs = 5000;
 
 QString poolName(int i)
 {
@@ -76,11 +77,19 @@ QString headerProblem(const QString& path)
     return QString();
 }
 
-QString missingTables(QSqlDatabase db)
+// The start waits for another program's lock only a moment: it then waits for the file with its window up.
+void setBusyTimeout(QSqlDatabase db, int ms)
+{
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(ms));
+}
+
+QString missingTables(QSqlDatabase db, QSqlError& error)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("select name from sqlite_master where type = 'table'")))
-        return QStringLiteral("no table list: ") + TavStatement::errorText(query.lastError());
+    if (!query.exec(QStringLiteral("select name from sqlite_master where type = 'table'"))) {
+        error = query.lastError();
+        return QStringLiteral("no table list: ") + TavStatement::errorText(error);
+    }
     QStringList missing = TavSchema::tableNames();
     while (query.next())
         missing.removeAll(query.value(0).toString());
@@ -89,18 +98,22 @@ QString missingTables(QSqlDatabase db)
 
 // A write that is rolled back at once: a read-only file, or a folder where SQLite cannot make its journal,
 // shows here instead of in every write of the teacher's lesson.
-QString writeProblem(QSqlDatabase db)
+QString writeProblem(QSqlDatabase db, QSqlError& error)
 {
-    if (!db.transaction())
-        return QStringLiteral("it cannot be written: ") + TavStatement::errorText(db.lastError());
+    if (!db.transaction()) {
+        error = db.lastError();
+        return QStringLiteral("it cannot be written: ") + TavStatement::errorText(error);
+    }
     QString problem;
     {
         QSqlQuery query(db);
         query.prepare(QStringLiteral("insert or replace into TAV_Config (keyName, keyNalue) values(?, ?)"));
         query.addBindValue(QStringLiteral("~startUpWriteCheck"));
         query.addBindValue(QString(""));
-        if (!query.exec())
-            problem = QStringLiteral("it cannot be written: ") + TavStatement::errorText(query.lastError());
+        if (!query.exec()) {
+            error = query.lastError();
+            problem = QStringLiteral("it cannot be written: ") + TavStatement::errorText(error);
+        }
     }
     if (!db.rollback() && problem.isEmpty())
         problem = QStringLiteral("the write check is not rolled back: ") + TavStatement::errorText(db.lastError());
@@ -109,14 +122,28 @@ QString writeProblem(QSqlDatabase db)
 
 // Empty when the file looks like a database of this program that can be written; whether every page of it is
 // sound only the read-through tells. SQLite reads the file first, so that a transaction a crash cut off is rolled
-// back before the header is compared with the length.
-QString quickProblem(QSqlDatabase db)
+// back before the header is compared with the length. held tells that another program holds the file: nothing
+// is known of it then.
+QString quickProblem(QSqlDatabase db, bool& held)
 {
-    QString problem = missingTables(db);
+    setBusyTimeout(db, TavFileCheck::kTryMs);
+    QSqlError error;
+    QString problem;
+    // The header is compared under the read lock that the table list takes: another program's commit cannot
+    // change the file meanwhile.
+    if (!db.transaction()) {
+        error = db.lastError();
+        problem = QStringLiteral("no read transaction: ") + TavStatement::errorText(error);
+    } else {
+        problem = missingTables(db, error);
+        if (problem.isEmpty())
+            problem = headerProblem(TAVDatabase::databasePath());
+        db.rollback();
+    }
     if (problem.isEmpty())
-        problem = headerProblem(TAVDatabase::databasePath());
-    if (problem.isEmpty())
-        problem = writeProblem(db);
+        problem = writeProblem(db, error);
+    setBusyTimeout(db, kPoolBusyMs);
+    held = TavFileCheck::isHeld(error);
     return problem;
 }
 
@@ -222,6 +249,7 @@ void TAVDatabase::setAuthority()
 
 bool TAVDatabase::openLocalDb()
 {
+    m_inUse = false;
     const QFileInfo file(databasePath());
     if (!file.exists()) {
         if (file.isSymLink())
@@ -235,7 +263,8 @@ bool TAVDatabase::openLocalDb()
     // Earlier versions noted a clean exit beside the file and then trusted it unread; nothing reads that now.
     QFile::remove(databasePath() + QStringLiteral("-clean"));
     for (int i = 0; i < kPoolSize; ++i) {
-        QSqlDatabase db = openConnection(poolName(i), QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        QSqlDatabase db
+            = openConnection(poolName(i), QStringLiteral("QSQLITE_BUSY_TIMEOUT=") + QString::number(kPoolBusyMs));
         if (!db.isOpen()) {
             qWarning() << "****open db fail";
             return false;
@@ -243,13 +272,17 @@ bool TAVDatabase::openLocalDb()
         TavStatement::enableCache(db.connectionName());
         freeList.append(db);
     }
-    QString problem = quickProblem(freeList.first());
+    bool held = false;
+    QString problem = quickProblem(freeList.first(), held);
     if (problem.isEmpty())
         problem = keepFromWriting(freeList);
     if (!problem.isEmpty()) {
         // Nothing may borrow a connection to it; the file stays exactly as it is for the administrator.
-        qWarning().noquote() << QStringLiteral("****the database file cannot be used: ") + problem;
+        qWarning().noquote() << (held ? QStringLiteral("****the database file is in use by another program: ")
+                                      : QStringLiteral("****the database file cannot be used: "))
+                + problem;
         dropPool();
+        m_inUse = held;
         return false;
     }
     ++m_openings;
@@ -258,6 +291,31 @@ bool TAVDatabase::openLocalDb()
     // What the last run could not write goes first; its writer waits for the read-through's verdict.
     TavWriteBehind::getInstance()->resume();
     return true;
+}
+
+bool TAVDatabase::readAtStart(const std::function<void(QSqlDatabase)>& reads)
+{
+    QSqlError locked;
+    {
+        QSqlDatabase db = getReadDbCon();
+        if (db.isValid()) {
+            setBusyTimeout(db, TavFileCheck::kTryMs);
+            locked = TavFileCheck::takeReadLock(db);
+            setBusyTimeout(db, kPoolBusyMs);
+        }
+        if (!TavFileCheck::isHeld(locked)) {
+            reads(db);
+            closeDbCon(db);
+            return true;
+        }
+        rollbackDbCon(db);
+    }
+    qWarning().noquote() << QStringLiteral("****the database file is in use by another program: ")
+            + TavStatement::errorText(locked);
+    m_check.reset();
+    dropPool();
+    m_inUse = true;
+    return false;
 }
 
 void TAVDatabase::closeLocalDb()

@@ -48,8 +48,15 @@ public:
     // the file through on a worker thread. False, with no connection kept, when the file is missing, a
     // connection does not open, or the file's header does not fit its length, it lacks a table of the schema
     // or it cannot be written; the file is never changed then. A file found sound gains the indexes it lacks
-    // before the verdict is told.
+    // before the verdict is told. Another program's lock is waited for only a moment: false then too, and
+    // fileInUse() tells it; fileCheck()->waitUntilFree() says when to try again.
     bool openLocalDb();
+    // The last openLocalDb() or readAtStart() failed only because another program holds the file.
+    bool fileInUse() const { return m_inUse; }
+    // Start-up, after openLocalDb(): runs the reads on a pooled connection once the file's read lock is taken,
+    // waiting for it only a moment, and gives the connection back. False, nothing read, when another program
+    // holds the file: the pool is closed then, as if openLocalDb() had found it held.
+    bool readAtStart(const std::function<void(QSqlDatabase)>& reads);
     // Ends the program's use of the file at exit: stops the read-through, closes the pooled connections, and
     // "tavThread" and the connections of openOwnDbCon() that the calling thread opened or whose thread has ended.
     void closeLocalDb();
@@ -132,5 +139,6 @@ private:
     TavFileCheck m_check;
     std::function<void()> m_damageHandler;
     bool m_refused = false;
+    bool m_inUse = false;
     QStringList m_writable; // pooled connections that may write, once the file is sound
 };

@@ -22,6 +22,9 @@
 namespace {
 const char* const kCheckName = "tavCheck";
 const char* const kIndexName = "tavIndex";
+const char* const kWaitName = "tavWait";
+// How often reset() gives its interrupt again while the worker ends.
+const int kInterruptMs = 20;
 
 QSqlDatabase openConnection(const QString& name, const QString& path, const QString& options)
 {
@@ -30,6 +33,11 @@ QSqlDatabase openConnection(const QString& name, const QString& path, const QStr
     db.setConnectOptions(options);
     db.open();
     return db;
+}
+
+QString busyOption(int ms)
+{
+    return QStringLiteral("QSQLITE_BUSY_TIMEOUT=") + QString::number(ms);
 }
 
 // SQLite's own check of the file's structure, every page of it: a page damaged between two runs (a bad sector,
@@ -49,19 +57,65 @@ QString damage(QSqlDatabase db)
 
 } // namespace
 
-QString TavFileCheck::readThrough(const QString& path)
+bool TavFileCheck::isHeld(const QSqlError& error)
+{
+    // The driver gives SQLite's extended code; its low byte is the primary one.
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number) & 0xff;
+    return number && (code == SQLITE_BUSY || code == SQLITE_LOCKED);
+}
+
+QSqlError TavFileCheck::takeReadLock(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("select count(*) from sqlite_master")) || !query.next())
+        return query.lastError();
+    return QSqlError();
+}
+
+QString TavFileCheck::readThrough(const QString& path, int run)
 {
     QString problem;
     {
         QSqlDatabase db = openConnection(QLatin1String(kCheckName), path,
-                                         QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+                                         QStringLiteral("QSQLITE_OPEN_READONLY;") + busyOption(kTryMs));
         setInterruptible(&db);
-        if (stopped())
-            problem = QStringLiteral("stopped");
-        else if (db.isOpen())
-            problem = damage(db);
-        else
-            problem = QStringLiteral("it cannot be read: ") + TavStatement::errorText(db.lastError());
+        bool waited = false;
+        for (;;) {
+            QSqlError locked;
+            if (stopped()) {
+                problem = QStringLiteral("stopped");
+            } else if (!db.isOpen()) {
+                problem = QStringLiteral("it cannot be read: ") + TavStatement::errorText(db.lastError());
+            } else if (!db.transaction()) {
+                locked = db.lastError();
+                problem = QStringLiteral("it cannot be read: ") + TavStatement::errorText(locked);
+            } else {
+                // The read lock, once taken, lasts until the end of the transaction: the whole read goes on.
+                locked = takeReadLock(db);
+                problem = locked.type() == QSqlError::NoError
+                    ? damage(db)
+                    : QStringLiteral("it cannot be read: ") + TavStatement::errorText(locked);
+                db.rollback();
+            }
+            if (!isHeld(locked))
+                break;
+            if (!waited) {
+                qWarning().noquote()
+                    << QStringLiteral("****the database file is in use by another program, the read-through waits: ")
+                        + TavStatement::errorText(locked);
+                postInUse(run, true);
+                waited = true;
+            }
+            if (!pause()) {
+                problem = QStringLiteral("stopped");
+                break;
+            }
+        }
+        if (waited && !stopped()) {
+            qDebug() << "the database file is free again, the read-through went on";
+            postInUse(run, false);
+        }
         setInterruptible(nullptr);
         db.close();
     }
@@ -74,7 +128,7 @@ QString TavFileCheck::readThrough(const QString& path)
 void TavFileCheck::addIndexes(const QString& path)
 {
     {
-        QSqlDatabase db = openConnection(QLatin1String(kIndexName), path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        QSqlDatabase db = openConnection(QLatin1String(kIndexName), path, busyOption(5000));
         setInterruptible(&db);
         if (db.isOpen())
             TavStatement::runInOneTransaction(db, TavSchema::indexStatements());
@@ -85,6 +139,29 @@ void TavFileCheck::addIndexes(const QString& path)
         db.close();
     }
     QSqlDatabase::removeDatabase(QLatin1String(kIndexName));
+}
+
+// One try: the file can be read and written now, or what stands at the path is for the opening to judge.
+bool TavFileCheck::canTake(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return true; // SQLite would make a file where none is
+    bool held = false;
+    {
+        QSqlDatabase db = openConnection(QLatin1String(kWaitName), path, busyOption(kTryMs));
+        QSqlQuery query(db);
+        if (db.isOpen()) {
+            // The locks of a write, as the start's write check takes them; nothing is written.
+            if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+                query.exec(QStringLiteral("ROLLBACK"));
+            else
+                held = isHeld(query.lastError());
+        }
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QLatin1String(kWaitName));
+    return !held;
 }
 
 void TavFileCheck::setInterruptible(const QSqlDatabase* db)
@@ -117,6 +194,14 @@ TavFileCheck::~TavFileCheck()
     reset();
 }
 
+bool TavFileCheck::pause()
+{
+    QMutexLocker locker(&m_mutex);
+    if (!m_stop)
+        m_wake.wait(&m_mutex, kRetryMs);
+    return !m_stop;
+}
+
 void TavFileCheck::start(const QString& path)
 {
     reset();
@@ -130,7 +215,7 @@ void TavFileCheck::start(const QString& path)
     m_thread = QThread::create([this, path, run] {
         QElapsedTimer clock;
         clock.start();
-        const QString problem = readThrough(path);
+        const QString problem = readThrough(path, run);
         if (stopped()) {
             qDebug() << "the read-through of the database file was stopped";
         } else if (problem.isEmpty()) {
@@ -141,13 +226,44 @@ void TavFileCheck::start(const QString& path)
         } else {
             qWarning().noquote() << QStringLiteral("****the database file cannot be used: ") + problem;
         }
+        const bool stop = stopped();
         {
             QMutexLocker locker(&m_mutex);
-            m_verdict = problem.isEmpty() ? Verdict::Sound : Verdict::Damaged;
+            // Stopped, the read-through has no verdict; whoever waits for one gets none.
+            m_verdict = stop ? Verdict::NoFile : problem.isEmpty() ? Verdict::Sound : Verdict::Damaged;
             m_told.wakeAll();
         }
+        if (!stop)
+            QMetaObject::invokeMethod(
+                this, [this, run] { tell(run); }, Qt::QueuedConnection);
+    });
+    m_thread->start();
+}
+
+void TavFileCheck::waitUntilFree(const QString& path)
+{
+    reset();
+    {
+        QMutexLocker locker(&m_mutex);
+        m_stop = false;
+    }
+    const int run = ++m_run;
+    m_thread = QThread::create([this, path, run] {
+        bool waited = false;
+        while (!canTake(path)) {
+            if (!waited) {
+                qWarning() << "****the database file is in use by another program, the start waits for it";
+                postInUse(run, true);
+                waited = true;
+            }
+            if (!pause())
+                return;
+        }
+        qDebug() << "the database file is free";
+        if (waited)
+            postInUse(run, false);
         QMetaObject::invokeMethod(
-            this, [this, run] { tell(run); }, Qt::QueuedConnection);
+            this, [this, run] { tellFree(run); }, Qt::QueuedConnection);
     });
     m_thread->start();
 }
@@ -156,13 +272,17 @@ void TavFileCheck::reset()
 {
     if (m_thread) {
         {
-            // An exit need not wait for the rest of a large file.
             QMutexLocker locker(&m_mutex);
             m_stop = true;
+            m_wake.wakeAll();
+        }
+        // An exit need not wait for the rest of a large file. SQLite forgets an interrupt that comes before its
+        // statement starts, so it is given again until the worker has ended.
+        do {
+            QMutexLocker locker(&m_mutex);
             if (m_interruptible)
                 sqlite3_interrupt(m_interruptible);
-        }
-        m_thread->wait();
+        } while (!m_thread->wait(kInterruptMs));
         delete m_thread;
         m_thread = nullptr;
     }
@@ -195,4 +315,21 @@ void TavFileCheck::tell(int run)
         return;
     m_pending = false;
     emit checked(verdict() == Verdict::Sound);
+}
+
+void TavFileCheck::postInUse(int run, bool held)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, run, held] {
+            if (run == m_run)
+                emit inUse(held);
+        },
+        Qt::QueuedConnection);
+}
+
+void TavFileCheck::tellFree(int run)
+{
+    if (run == m_run)
+        emit free();
 }

@@ -47,6 +47,7 @@ QCheckBox { color: #555555; font-size: 13px; }
 #InstructionsBtn { color: #2c9a4d; background: transparent; border: none; font-size: 13px; }
 #InstructionsBtn:hover { color: #39ba60; text-decoration: underline; }
 #errorLabel { color: #e26464; font-size: 13px; }
+#fileInUseLabel { color: #555555; font-size: 13px; }
 )");
 }
 
@@ -69,6 +70,7 @@ ZULoginDlg::ZULoginDlg(QWidget* parent)
     buildForm();
     QMetaObject::connectSlotsByName(this);
     showInputPanel();
+    connect(TAVDatabase::getInstance()->fileCheck(), &TavFileCheck::inUse, this, &ZULoginDlg::showFileInUse);
 
     m_tray = new QSystemTrayIcon(QIcon(ZUFormFrame::imagePath("TAV.ico")), this);
     m_tray->setToolTip("TAV");
@@ -171,8 +173,18 @@ void ZULoginDlg::buildForm()
     auto* animation = new ZUMovieLabel(ZUFormFrame::imagePath("Login/tav-login-inprogress-n.gif"), m_progressPanel);
     animation->setObjectName("progressAnimation");
     animation->setAlignment(Qt::AlignCenter);
+    // Why the start does not go on: shown while another program holds the database file.
+    m_fileInUseLabel = new QLabel(tr("另一个程序正在使用数据库文件。它释放该文件后，本程序将自动继续；"
+                                     "也可点击右上角的 × 关闭本程序。"),
+                                  m_progressPanel);
+    m_fileInUseLabel->setObjectName("fileInUseLabel");
+    m_fileInUseLabel->setTextFormat(Qt::PlainText);
+    m_fileInUseLabel->setWordWrap(true);
+    m_fileInUseLabel->setAlignment(Qt::AlignCenter);
+    m_fileInUseLabel->hide();
     progress->addStretch();
     progress->addWidget(animation);
+    progress->addWidget(m_fileInUseLabel);
     progress->addStretch();
     layout->addWidget(m_progressPanel);
 
@@ -199,6 +211,12 @@ void ZULoginDlg::showProgressPanel()
 {
     m_inputPanel->hide();
     m_progressPanel->show();
+}
+
+void ZULoginDlg::showFileInUse(bool held)
+{
+    // On the progress panel only: a teacher typing the password meets it once the login waits.
+    m_fileInUseLabel->setVisible(held);
 }
 
 void ZULoginDlg::startUp()

@@ -37,6 +37,9 @@ public:
     void startUp();
     void showInputPanel();
     void showProgressPanel();
+    // While another program holds the database file the start or the login waits, and the progress panel says
+    // why.
+    void showFileInUse(bool held);
     // Logs in at once, or once the read-through of the database file has found it sound.
     void doLogin(const QString& username, const QString& password);
     bool offlineLogin(const QString& username, const QString& password);
@@ -83,4 +86,5 @@ private:
     QPushButton* m_loginBtn = nullptr;
     QPushButton* m_instructionsBtn = nullptr;
     QLabel* m_errorLabel = nullptr;
+    QLabel* m_fileInUseLabel = nullptr;
 };

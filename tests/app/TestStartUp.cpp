@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 #include "InstallHelperProcess.h"
+#include "OtherProgram.h"
 #include "PackageMaker.h"
 #include "ProgramDirCopy.h"
 
@@ -34,6 +35,14 @@ QStringList expectedStartUp()
 }
 
 const QString kAnswered = QStringLiteral("test answered box: ");
+const QString kDamaged = QStringLiteral("错误 / 数据库加载失败，请联系管理员");
+const QString kFileInUse
+    = QStringLiteral("另一个程序正在使用数据库文件。它释放该文件后，本程序将自动继续；也可点击右上角的 × 关闭本程序。");
+// Longer than every wait of SQLite's that the program sets (10 s on the upload thread's connection).
+const qint64 kHoldMs = 15000;
+// The start does nothing with the file on the interface thread that keeps it from its events longer than a
+// moment (80 ms); ten times that is a hang.
+const qint64 kFreezeHangMs = 800;
 
 // The texts logged by the n-th start (from 0) in the copy, in their order.
 QStringList logOf(const ProgramDirCopy& dir, int n)
@@ -116,6 +125,66 @@ bool usedOnce(ProgramDirCopy& dir)
     return quit.remove() && ended;
 }
 
+// Says in the copy's folder what the box answerer in TAV is to do ("test-quit", "test-close").
+bool ask(const ProgramDirCopy& dir, const QString& what)
+{
+    QFile file(dir.filePath(what));
+    return file.open(QIODevice::WriteOnly);
+}
+
+// The longest freeze of the interface thread that the n-th start logged (while the start waited for the file);
+// -1 when none was.
+qint64 longestFreezeOf(const ProgramDirCopy& dir, int n, bool waiting = false)
+{
+    const QRegularExpression figure(waiting ? QStringLiteral("^test longest freeze while waiting: (\\d+) ms$")
+                                            : QStringLiteral("^test longest freeze: (\\d+) ms$"));
+    for (const QString& text : logOf(dir, n)) {
+        const QRegularExpressionMatch match = figure.match(text);
+        if (match.hasMatch())
+            return match.captured(1).toLongLong();
+    }
+    return -1;
+}
+
+// Runs the statements on the copy's database file from a connection of the test's own.
+bool runOn(const QString& database, const QStringList& statements)
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "outside");
+        db.setDatabaseName(database);
+        ok = db.open();
+        for (const QString& sql : statements)
+            ok = ok && QSqlQuery(db).exec(sql);
+    }
+    QSqlDatabase::removeDatabase("outside");
+    return ok;
+}
+
+// Zeroes the first page of a table that the start reads nothing from and gives the file back its time of change
+// (a bad sector; a backup restored with its times): only the read-through finds it.
+bool damagePage(const QString& database)
+{
+    int pageSize = 0;
+    int page = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "pages");
+        db.setDatabaseName(database);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        QSqlQuery query(db);
+        if (db.open() && query.exec("PRAGMA page_size") && query.next())
+            pageSize = query.value(0).toInt();
+        if (query.exec("select rootpage from sqlite_master where name = 'TAV_ExamStuAnswer_Pro'") && query.next())
+            page = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("pages");
+    QFile file(database);
+    const QDateTime changed = QFileInfo(database).lastModified();
+    return pageSize > 0 && page > 1 && file.open(QIODevice::ReadWrite) && file.seek(qint64(page - 1) * pageSize)
+        && file.write(QByteArray(pageSize, '\0')) == pageSize && file.flush()
+        && file.setFileTime(changed, QFileDevice::FileModificationTime);
+}
+
 } // namespace
 
 // Runs the built TAV in a private copy of the program directory and reads its log.
@@ -134,6 +203,8 @@ private slots:
     void startFinishesAnUpdateCutOff_data();
     void startFinishesAnUpdateCutOff();
     void fileCutShortIsRefusedBeforeTheLoginDialog();
+    void fileHeldByAnotherProgramIsWaitedFor_data();
+    void fileHeldByAnotherProgramIsWaitedFor();
 };
 
 void TestStartUp::startUpLogsItsStepsInOrderEvenAfterKill()
@@ -255,27 +326,7 @@ void TestStartUp::damagedPageAfterACleanExitEndsTheProgramUnchanged()
     const QString database = dir.filePath("TAVSqlite.db");
     BoxAnswerer answerer;
     QVERIFY2(usedOnce(dir), "TAV did not start and end cleanly");
-
-    int pageSize = 0;
-    int page = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "pages");
-        db.setDatabaseName(database);
-        db.setConnectOptions("QSQLITE_OPEN_READONLY");
-        QSqlQuery query(db);
-        QVERIFY(db.open() && query.exec("PRAGMA page_size") && query.next());
-        pageSize = query.value(0).toInt();
-        QVERIFY(query.exec("select rootpage from sqlite_master where name = 'TAV_ExamStuAnswer_Pro'") && query.next());
-        page = query.value(0).toInt();
-    }
-    QSqlDatabase::removeDatabase("pages");
-    {
-        QFile file(database);
-        const QDateTime changed = QFileInfo(database).lastModified();
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(qint64(page - 1) * pageSize));
-        QVERIFY(file.write(QByteArray(pageSize, '\0')) == pageSize && file.flush());
-        QVERIFY(file.setFileTime(changed, QFileDevice::FileModificationTime));
-    }
+    QVERIFY(damagePage(database));
     const QByteArray before = DbTestSupport::whatStandsAt(database);
 
     for (int n = 1; n < 3; ++n) {
@@ -283,7 +334,7 @@ void TestStartUp::damagedPageAfterACleanExitEndsTheProgramUnchanged()
         QProcess* tav = dir.start("TAV");
         QVERIFY2(tav->waitForFinished(30000), "TAV went on with a damaged database");
         QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
-        QCOMPARE(boxesOf(dir, n), QStringList("错误 / 数据库加载失败，请联系管理员"));
+        QCOMPARE(boxesOf(dir, n), QStringList(kDamaged));
         // Refused by the read-through, after the login dialog came up.
         QCOMPARE(startUpOf(dir, n), expectedStartUp());
         QCOMPARE(logOf(dir, n).filter("cannot be used").size(), 1);
@@ -387,5 +438,121 @@ void TestStartUp::fileCutShortIsRefusedBeforeTheLoginDialog()
     QCOMPARE(DbTestSupport::whatStandsAt(database), before);
 }
 
-QTEST_GUILESS_MAIN(TestStartUp)
+void TestStartUp::fileHeldByAnotherProgramIsWaitedFor_data()
+{
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<bool>("automatic"); // a login remembered with 自动登录
+    QTest::newRow("the other program lets go") << "released" << false;
+    QTest::newRow("the other program lets go, automatic login") << "released" << true;
+    QTest::newRow("× clicked meanwhile") << "closed" << false;
+    QTest::newRow("the other program lets go of a damaged file") << "released, damaged" << false;
+}
+
+// Another program holds the file as the program starts (a database browser left in a transaction), longer than
+// any of SQLite's waits. The file is not damaged: the login dialog comes up, alive, and says why the start waits;
+// the start goes on by itself once the file is free, or ends at once on ×. A file found damaged once it is free
+// gets the damaged-file words.
+void TestStartUp::fileHeldByAnotherProgramIsWaitedFor()
+{
+    QFETCH(QString, end);
+    QFETCH(bool, automatic);
+    ProgramDirCopy dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString database = dir.filePath("TAVSqlite.db");
+    BoxAnswerer answerer;
+    QVERIFY2(usedOnce(dir), "TAV did not start and end cleanly");
+    if (automatic) {
+        // No service listens on port 1: the automatic login asks to log in offline, and the answerer says yes.
+        const QString password = "0123456789abcdef0123456789abcdef";
+        QFile ini(dir.filePath("conf/TAVConfig.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                && ini.write("[ClientInfo]\nDomain=127.0.0.1\nServerPort=1\nhdType=rf228\n") > 0);
+        ini.close();
+        QVERIFY(
+            runOn(database,
+                  { "insert into TAV_TeacherInfo (username, password, name) values('t01', '" + password + "', '王明')",
+                    "update TAV_AppInfo set autologin = 1, loginusername = 't01', password = '" + password + "'" }));
+    }
+    const bool damaged = end.endsWith("damaged");
+    if (damaged)
+        QVERIFY(damagePage(database));
+    const QByteArray before = DbTestSupport::whatStandsAt(database);
+
+    OtherProgram other(OtherProgram::Write, database);
+    QVERIFY(other.isHeld());
+    QTRY_VERIFY_WITH_TIMEOUT(dir.segmentUnattached(), 30000);
+    QProcess* tav = dir.start("TAV");
+    const auto shown = [&] { return logOf(dir, 1).filter(QRegularExpression("^test (shown|hidden): ")); };
+    QTRY_VERIFY_WITH_TIMEOUT(!shown().isEmpty() || tav->state() == QProcess::NotRunning, 60000);
+    QCOMPARE(shown(), QStringList("test shown: " + kFileInUse));
+    QVERIFY(!logOf(dir, 1).contains("enter Login startUp"));
+
+    if (end == "closed") {
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(ask(dir, "test-close"));
+        QVERIFY2(tav->waitForFinished(10000), "TAV did not end on ×");
+        qInfo("TAV ended %lld ms after the × was asked for", static_cast<long long>(clock.elapsed()));
+        QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
+        QVERIFY(logOf(dir, 1).contains("test clicked ×"));
+        QVERIFY(other.heldMs() < kHoldMs);
+        QCOMPARE(boxesOf(dir, 1), QStringList());
+        const qint64 freeze = longestFreezeOf(dir, 1, true);
+        qInfo("longest freeze of the interface while the start waited: %lld ms", static_cast<long long>(freeze));
+        QVERIFY2(freeze >= 0 && freeze < kFreezeHangMs, qPrintable(QString::number(freeze)));
+        QCOMPARE(DbTestSupport::whatStandsAt(database), before);
+        return;
+    }
+
+    // Nothing goes on while the other program holds the file.
+    const bool wentOn = QTest::qWaitFor(
+        [&] { return tav->state() != QProcess::Running || logOf(dir, 1).contains("enter Login startUp"); },
+        int(qMax<qint64>(0, kHoldMs - other.heldMs())));
+    QVERIFY2(!wentOn, qPrintable(logOf(dir, 1).join('\n')));
+    QCOMPARE(boxesOf(dir, 1), QStringList());
+    other.release();
+
+    if (damaged) {
+        QVERIFY2(tav->waitForFinished(30000), "TAV went on with a damaged database");
+        QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
+        QCOMPARE(boxesOf(dir, 1), QStringList(kDamaged));
+        QVERIFY(logOf(dir, 1).filter("cannot be used").value(0).contains("quick_check"));
+        QCOMPARE(DbTestSupport::whatStandsAt(database), before);
+        return;
+    }
+    const QString outcome = automatic ? "enter toolbar onShow" : "manu login";
+    QTRY_VERIFY_WITH_TIMEOUT(logOf(dir, 1).contains(outcome) || tav->state() == QProcess::NotRunning, 60000);
+    QVERIFY2(logOf(dir, 1).contains(outcome), qPrintable(logOf(dir, 1).join('\n')));
+    // The start went on where it had stopped: the file opened, the teacher state read, the version check, the
+    // login.
+    QStringList steps = expectedStartUp();
+    steps.insert(steps.contains("startup") ? steps.indexOf("startup") : steps.size(), "openLocalDb");
+    QCOMPARE(startUpOf(dir, 1), steps);
+    QCOMPARE(shown(), QStringList({ "test shown: " + kFileInUse, "test hidden: fileInUseLabel" }));
+    // The tool bar may ask its own questions after it (no class of this receiver).
+    QCOMPARE(boxesOf(dir, 1).mid(0, 1),
+             automatic ? QStringList("信息 / 服务器连接失败,是否使用离线方式登录?") : QStringList());
+    // Logged as the tool bar or the input panel shows, a moment after the lines of its start.
+    QTRY_VERIFY_WITH_TIMEOUT(longestFreezeOf(dir, 1) >= 0, 30000);
+    const qint64 waiting = longestFreezeOf(dir, 1, true);
+    const qint64 freeze = longestFreezeOf(dir, 1);
+    qInfo("longest freeze of the interface while the start waited: %lld ms; from the login dialog's first paint "
+          "to the %s: %lld ms",
+          static_cast<long long>(waiting), automatic ? "tool bar" : "login's input panel",
+          static_cast<long long>(freeze));
+    QVERIFY2(waiting >= 0 && waiting < kFreezeHangMs, qPrintable(QString::number(waiting)));
+    QVERIFY2(freeze < kFreezeHangMs, qPrintable(QString::number(freeze)));
+    QCOMPARE(tav->state(), QProcess::Running);
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (OtherProgram::isChild(argc, argv))
+        return OtherProgram::holdInChild(argc, argv);
+    TestStartUp test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "TestStartUp.moc"

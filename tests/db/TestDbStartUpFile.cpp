@@ -1,8 +1,11 @@
 #include "DbTestSupport.h"
 #include "HeldFileOpens.h"
+#include "OtherProgram.h"
+#include "SlowFileReads.h"
 #include "TAVDatabase.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -18,6 +21,9 @@
 using namespace DbTestSupport;
 
 namespace {
+// A try on a file another program holds waits a moment (TavFileCheck::kTryMs); ten times as long is a hang.
+const qint64 kTryHangMs = 10 * 80;
+
 // The private program directory the test runs in.
 QString programDir()
 {
@@ -148,6 +154,8 @@ private slots:
     void cleanup()
     {
         HeldFileOpens::release();
+        SlowFileReads::off();
+        TAVDatabase::getInstance()->closeLocalDb();
         QFile::setPermissions(programDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         clearPath(dbPath());
         clearPath(dbPath() + "-journal");
@@ -233,7 +241,8 @@ private slots:
         QVERIFY(TAVDatabase::getInstance()->createDb());
         QVERIFY(TAVDatabase::getInstance()->openLocalDb());
         QCOMPARE(TAVDatabase::getInstance()->freeCount(), 10);
-        // The write check leaves nothing behind.
+        // The write check leaves nothing behind; the read-through's indexes are made in a transaction of their own.
+        QVERIFY(TAVDatabase::getInstance()->waitForFileCheck());
         QCOMPARE(committedValue("select count(*) from TAV_Config").toInt(), 30);
         QVERIFY(!QFileInfo::exists(dbPath() + "-journal"));
         QCOMPARE(QFileInfo(dbPath()).isSymLink(), kind == "link");
@@ -498,6 +507,162 @@ private slots:
                          "TAV_SignStuInfo.TAV_SignStuInfo_signID TAV_StuResult.TAV_StuResult_interactID"));
     }
 
+    // Another program holds the file as the start comes to it (a database browser left in a transaction). It is
+    // not damaged: the start learns within a moment that the file is in use, changes nothing, and is told when
+    // the file is free. A program that only reads lets the start open the file at once.
+    void heldFileIsWaitedForNotRefused_data()
+    {
+        QTest::addColumn<int>("hold");
+        QTest::addColumn<bool>("waits");
+        QTest::newRow("written by another program") << int(OtherProgram::Write) << true;
+        QTest::newRow("being written by another program") << int(OtherProgram::Reserve) << true;
+        QTest::newRow("read by another program") << int(OtherProgram::Read) << false;
+    }
+
+    void heldFileIsWaitedForNotRefused()
+    {
+        QFETCH(int, hold);
+        QFETCH(bool, waits);
+        QVERIFY(writeFile(dbPath(), m_used));
+        const QByteArray before = whatStandsAt(dbPath());
+        TAVDatabase* database = TAVDatabase::getInstance();
+        OtherProgram other(OtherProgram::Hold(hold), dbPath());
+        QVERIFY(other.isHeld());
+        QSignalSpy inUse(database->fileCheck(), &TavFileCheck::inUse);
+        QSignalSpy free(database->fileCheck(), &TavFileCheck::free);
+        LogCapture log;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(database->openLocalDb(), !waits);
+        QVERIFY2(clock.elapsed() < kTryHangMs, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(database->fileInUse(), waits);
+        if (!waits) {
+            other.release();
+            QVERIFY(database->waitForFileCheck());
+            return;
+        }
+        QVERIFY2(log.contains("****the database file is in use by another program: "),
+                 qPrintable(log.lines().join('\n')));
+        QVERIFY(!log.contains("cannot be used"));
+        QCOMPARE(database->freeCount(), 0);
+
+        database->fileCheck()->waitUntilFree(dbPath());
+        QVERIFY(inUse.wait(5000));
+        QCOMPARE(inUse.takeFirst().at(0).toBool(), true);
+        // Several tries, none of which finds the file free.
+        QVERIFY(!free.wait(3 * TavFileCheck::kRetryMs));
+        QCOMPARE(whatStandsAt(dbPath()), before);
+        other.release();
+        QVERIFY(free.wait(10 * TavFileCheck::kRetryMs));
+        QCOMPARE(inUse.size(), 1);
+        QCOMPARE(inUse.first().at(0).toBool(), false);
+        QCOMPARE(whatStandsAt(dbPath()), before);
+        QVERIFY(database->openLocalDb());
+        QVERIFY(database->waitForFileCheck());
+    }
+
+    // The other program takes the file after the quick checks, before the start reads the teacher's settings:
+    // the reads wait only a moment, and the start waits for the file as if it had found it held.
+    void fileTakenBeforeTheStartReadsIsWaitedFor()
+    {
+        QVERIFY(writeFile(dbPath(), m_used));
+        TAVDatabase* database = TAVDatabase::getInstance();
+        // The read-through takes no lock meanwhile.
+        QVERIFY(HeldFileOpens::hold());
+        QVERIFY(database->openLocalDb());
+        QTRY_COMPARE(HeldFileOpens::waited(), 1);
+        OtherProgram other(OtherProgram::Write, dbPath());
+        QVERIFY(other.isHeld());
+        HeldFileOpens::release();
+
+        int reads = 0;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!database->readAtStart([&reads](QSqlDatabase) { ++reads; }));
+        QVERIFY2(clock.elapsed() < kTryHangMs, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(reads, 0);
+        QVERIFY(database->fileInUse());
+        QCOMPARE(database->freeCount(), 0);
+        QVERIFY(!database->fileCheckPending());
+
+        other.release();
+        QVERIFY(database->openLocalDb());
+        QString limit;
+        QVERIFY(database->readAtStart([&limit](QSqlDatabase db) {
+            QSqlQuery query(db);
+            if (query.exec("select keyNalue from TAV_Config where keyName = 'TimeLimit'") && query.next())
+                limit = query.value(0).toString();
+        }));
+        QCOMPARE(limit, QString("30"));
+        QCOMPARE(database->freeCount(), 10);
+        QVERIFY(database->waitForFileCheck());
+    }
+
+    // The other program takes the file while it is being read through: that is no damage. The verdict waits, the
+    // worker says why, and it comes once the file is free: sound, or damaged for a damaged file.
+    void readThroughWaitsForAHeldFile_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("sound") << false;
+        QTest::newRow("a page of results zeroed") << true;
+    }
+
+    void readThroughWaitsForAHeldFile()
+    {
+        QFETCH(bool, damaged);
+        QVERIFY(writeFile(dbPath(), m_used));
+        if (damaged) {
+            const QPair<int, int> page = pageOf(dbPath(), "TAV_StuResult");
+            QVERIFY(damageInPlace(dbPath(), qint64(page.second - 1) * page.first, QByteArray(page.first, '\0')));
+        }
+        TAVDatabase* database = TAVDatabase::getInstance();
+        int told = 0;
+        database->setDamageHandler([&told] { ++told; });
+        QSignalSpy checked(database->fileCheck(), &TavFileCheck::checked);
+        QSignalSpy inUse(database->fileCheck(), &TavFileCheck::inUse);
+        QVERIFY(HeldFileOpens::hold());
+        QVERIFY(database->openLocalDb());
+        QTRY_COMPARE(HeldFileOpens::waited(), 1);
+        OtherProgram other(OtherProgram::Write, dbPath());
+        QVERIFY(other.isHeld());
+        HeldFileOpens::release();
+
+        QVERIFY(inUse.wait(5000));
+        QCOMPARE(inUse.takeFirst().at(0).toBool(), true);
+        QVERIFY(!checked.wait(3 * TavFileCheck::kRetryMs));
+        QVERIFY(database->fileCheckPending());
+        QCOMPARE(told, 0);
+
+        other.release();
+        QVERIFY(checked.wait(30000));
+        QCOMPARE(checked.at(0).at(0).toBool(), !damaged);
+        QCOMPARE(inUse.size(), 1);
+        QCOMPARE(inUse.first().at(0).toBool(), false);
+        QCOMPARE(told, damaged ? 1 : 0);
+        database->setDamageHandler(nullptr);
+    }
+
+    // The exit (or a new opening) stops a read-through under way at once, not after the rest of a large file:
+    // here every read of the worker takes kReadMs, and the file many reads.
+    void exitInterruptsTheReadThrough()
+    {
+        const int kReadMs = 200;
+        QVERIFY(writeFile(dbPath(), m_used));
+        TAVDatabase* database = TAVDatabase::getInstance();
+        QVERIFY(SlowFileReads::slow(kReadMs));
+        LogCapture log;
+        QVERIFY(database->openLocalDb());
+        // Well into the file.
+        QTRY_VERIFY_WITH_TIMEOUT(SlowFileReads::reads() >= 5, 30000);
+        QElapsedTimer clock;
+        clock.start();
+        database->closeLocalDb();
+        const qint64 tookMs = clock.elapsed();
+        QVERIFY2(tookMs < 10 * kReadMs, qPrintable(QString("%1 ms, %2 reads").arg(tookMs).arg(SlowFileReads::reads())));
+        QVERIFY(log.contains("the read-through of the database file was stopped"));
+        QVERIFY(!log.contains("read through in"));
+    }
+
 private:
     // Puts what the case names at the database path.
     bool place(const QString& kind)
@@ -556,6 +721,15 @@ private:
     QByteArray m_used;
 };
 
-TAV_DB_TEST_MAIN(TestDbStartUpFile)
+int main(int argc, char* argv[])
+{
+    return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
+        QApplication app(c, v);
+        if (OtherProgram::isChild(c, v))
+            return OtherProgram::holdInChild(c, v);
+        TestDbStartUpFile test;
+        return QTest::qExec(&test, c, v);
+    });
+}
 
 #include "TestDbStartUpFile.moc"

@@ -3,6 +3,7 @@
 
 #include "HeldFileOpens.h"
 #include "InterfaceWatch.h"
+#include "OtherProgram.h"
 #include "Rf21xSimulator.h"
 #include "TAVDatabase.h"
 #include "TAVNetManager.h"
@@ -391,6 +392,70 @@ private slots:
         QCOMPARE(quits, 0);
     }
 
+    // Another program takes the file while it is read through (a database browser opened beside the program): the
+    // login clicked meanwhile waits, the dialog alive and saying why, and goes on by itself once the file is
+    // free; the × ends the program meanwhile and no login follows.
+    void loginWaitsForAFileAnotherProgramHolds_data()
+    {
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("the other program lets go") << false;
+        QTest::newRow("× clicked meanwhile") << true;
+    }
+
+    void loginWaitsForAFileAnotherProgramHolds()
+    {
+        QFETCH(bool, closed);
+        TAVDatabase* database = TAVDatabase::getInstance();
+        database->closeLocalDb();
+        // The read-through takes no lock before the other program has the file.
+        QVERIFY(HeldFileOpens::hold());
+        QVERIFY(database->openLocalDb());
+        QTRY_COMPARE(HeldFileOpens::waited(), 1);
+        OtherProgram other(OtherProgram::Write);
+        QVERIFY(other.isHeld());
+        QSignalSpy inUse(database->fileCheck(), &TavFileCheck::inUse);
+        HeldFileOpens::release();
+        QVERIFY(inUse.wait(5000));
+        int quits = 0;
+        m_dlg->setQuitHandler([&quits](int) { ++quits; });
+        auto* why = m_dlg->findChild<QLabel*>("fileInUseLabel");
+        QMovie* movie = m_dlg->findChild<QLabel*>("progressAnimation")->movie();
+        QSignalSpy frames(movie, &QMovie::frameChanged);
+        InterfaceWatch watch;
+
+        login(kTeacher, kPassword);
+        QVERIFY(!m_dlg->inputPanelVisible());
+        QTRY_VERIFY(why->isVisible());
+        QCOMPARE(
+            why->text(),
+            QString("另一个程序正在使用数据库文件。它释放该文件后，本程序将自动继续；也可点击右上角的 × 关闭本程序。"));
+        // Several tries on the file; the animation goes on meanwhile.
+        QVERIFY(!toolBar()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 5 && other.heldMs() > 3 * TavFileCheck::kRetryMs, 30000);
+        QVERIFY(database->fileCheckPending());
+        QCOMPARE(m_service.requestsTo(kLoginPath).size(), 0);
+        if (closed) {
+            QVERIFY(WindowInput::click(m_dlg->findChild<QPushButton*>("cancelBtn")));
+            QTRY_COMPARE(quits, 1);
+        }
+        qInfo("longest freeze of the interface while the login waited: %lld ms",
+              static_cast<long long>(watch.longestGapMs()));
+        QVERIFY2(watch.longestGapMs() < 800, qPrintable(QString::number(watch.longestGapMs())));
+
+        other.release();
+        if (closed) {
+            database->closeLocalDb();
+            QVERIFY(!toolBar()->isVisible());
+            QCOMPARE(m_service.requestsTo(kLoginPath).size(), 0);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(toolBar()->isVisible(), 30000);
+        QVERIFY(!why->isVisible());
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_service.requestsTo(kLoginPath).size(), 1);
+        QCOMPARE(quits, 0);
+    }
+
     // A large school's login stores 100,000 students while the animation goes on. How long it takes is
     // BenchStartUp's to say; a box that comes up meanwhile (the login's time-out asks to log in offline) fails
     // the test at once, saying what it showed.
@@ -437,6 +502,15 @@ private slots:
     }
 };
 
-TAV_DB_TEST_MAIN(TestZULoginDlg)
+int main(int argc, char* argv[])
+{
+    return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
+        QApplication app(c, v);
+        if (OtherProgram::isChild(c, v))
+            return OtherProgram::holdInChild(c, v);
+        TestZULoginDlg test;
+        return QTest::qExec(&test, c, v);
+    });
+}
 
 #include "TestZULoginDlg.moc"
