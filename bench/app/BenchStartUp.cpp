@@ -1,21 +1,26 @@
 // The start of the built TAV as a teacher meets it, timed from outside the program: from the process start to
 // the login dialog's first paint, to the version check's request, to the automatic login's request (sent after
 // the read-through's verdict) and to the tool bar, and the longest freeze of the interface thread from the login
-// dialog's first paint to the tool bar, with a database of one lesson and with 200 and 1000 stored lessons
-// besides (a term without the school's service). Each start follows the last run's end: a clean exit (the
+// dialog's first paint until the tool bar has been painted, with a database of one lesson and with 200 and 1000 stored
+// lessons besides (a term without the school's service). Each start follows the last run's end: a clean exit (the
 // teacher closes the program) or a killed one. The figures are the medians of the rounds after a first start
 // that is not counted (it warms the file system's cache, as a machine in use has it); then, where the page cache
-// can be dropped (root), the same from a cold start, the cache dropped before each; last, the one-lesson file
-// with a large school's login (100,000 students to store).
+// can be dropped (root), the same from a cold start, the cache dropped before each; last, the login on the
+// one-lesson file as a laptop and a large school meet it: on a hard disk whose every fsync takes 20 ms longer
+// (libtav-slow-fsync.so preloaded into TAV), with 100,000 students to store, and both, each against the goal for
+// the longest freeze of the interface thread from the login dialog's first paint until the tool bar has been
+// painted, with the fsyncs the interface thread makes meanwhile; the demo login on the disk as it is runs in turns
+// with them as the reference that shows what the machine's load makes of a freeze.
 //
 //   build/bench-bin/BenchStartUp [--rounds N] [--lessons N[,N...]] [--after clean|killed] [--program DIR ...]
-//                                [--keep DIR] [--warm-only]
+//                                [--keep DIR] [--warm-only] [--fsync-delay MS] [--login-only]
 //   --program: a program directory to copy (default build/bin); given twice or more, say with that of an earlier
 //   build, the programs start in turns in every round, so that the machine's load meets them alike;
 //   --keep: the two databases are kept in DIR and taken from there when they are there already.
 
 #include "BenchLessons.h"
 #include "BenchSupport.h"
+#include "BenchVerdict.h"
 #include "DbTestSupport.h"
 #include "ProgramDirCopy.h"
 #include "TAVDatabase.h"
@@ -43,6 +48,7 @@ const int kWaitMs = 120000;
 // costs little beyond reading the file through.
 const qint64 kFreezeGoalMs = 250;
 const qint64 kBeyondReadThroughGoalMs = 1500;
+const int kLargeSchool = 100000;
 
 // Milliseconds after the process start; -1 when it was not seen.
 struct Start
@@ -54,6 +60,14 @@ struct Start
     qint64 freeze = -1; // the longest, in ms
     qint64 readThrough = -1; // its own length, in ms, from the program's log
     qint64 beyond = -1; // toolbar less readThrough
+    qint64 fsyncs = -1; // the interface thread's, with the slowed fsync only
+    qint64 fsyncMs = -1;
+};
+
+// How TAV meets its disk: as it is, or every fsync slowed by delayMs.
+struct Disk
+{
+    int delayMs = 0;
 };
 
 // The database of `stored` lessons, with the demo teacher's login saved for the automatic login, in FILE.
@@ -94,6 +108,21 @@ qint64 clockFigure(const QString& clock, const QByteArray& what, qint64 since)
     return -1;
 }
 
+// The interface thread's fsyncs and their milliseconds from the clock file's "fsyncs <count> <ms>".
+void clockFsyncs(const QString& clock, Start* s)
+{
+    QFile file(clock);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    while (!file.atEnd()) {
+        const QList<QByteArray> words = file.readLine().trimmed().split(' ');
+        if (words.size() == 3 && words.at(0) == "fsyncs") {
+            s->fsyncs = words.at(1).toLongLong();
+            s->fsyncMs = words.at(2).toLongLong();
+        }
+    }
+}
+
 // The length of the last read-through the program logged.
 qint64 lastReadThrough(const ProgramDirCopy& copy)
 {
@@ -115,8 +144,9 @@ bool dropCaches()
     return drop.open(QIODevice::WriteOnly) && drop.write("3\n") == 2;
 }
 
-// One start of TAV in the copy, up to the tool bar, then ended as `clean` says; from a cold cache if asked.
-Start startOnce(ProgramDirCopy& copy, const TavWebService& service, bool clean, bool cold)
+// One start of TAV in the copy, up to the tool bar, then ended as `clean` says; from a cold cache if asked, on the
+// disk given.
+Start startOnce(ProgramDirCopy& copy, const TavWebService& service, bool clean, bool cold, Disk disk = Disk())
 {
     const QString clock = copy.filePath(QStringLiteral("startup-clock"));
     QFile::remove(clock);
@@ -126,8 +156,14 @@ Start startOnce(ProgramDirCopy& copy, const TavWebService& service, bool clean, 
     Start s;
     if (cold)
         dropCaches();
+    if (disk.delayMs > 0) {
+        qputenv("LD_PRELOAD", TAV_SLOW_FSYNC);
+        qputenv("TAV_FSYNC_DELAY_MS", QByteArray::number(disk.delayMs));
+    }
     const qint64 t0 = QDateTime::currentMSecsSinceEpoch();
     QProcess* tav = copy.start(QStringLiteral("TAV"));
+    qunsetenv("LD_PRELOAD");
+    qunsetenv("TAV_FSYNC_DELAY_MS");
     (void)QTest::qWaitFor(
         [&] {
             s.painted = clockFigure(clock, "painted", t0);
@@ -139,6 +175,7 @@ Start startOnce(ProgramDirCopy& copy, const TavWebService& service, bool clean, 
                 || tav->state() == QProcess::NotRunning;
         },
         kWaitMs);
+    clockFsyncs(clock, &s);
     s.readThrough = lastReadThrough(copy);
     s.beyond = s.toolbar >= 0 && s.readThrough >= 0 ? s.toolbar - s.readThrough : -1;
     if (clean) {
@@ -169,6 +206,29 @@ bool printFigure(const char* what, const QVector<Start>& starts, qint64 Start::*
     return pass;
 }
 
+// The demo data with `students` students in its second class (taught in one subject, so they come once).
+QJsonObject largeSchool(const QJsonObject& demo, int students)
+{
+    QJsonArray list;
+    for (int i = 0; i < students; ++i) {
+        list.append(QJsonObject { { "username", QString::number(3000000000LL + i) },
+                                  { "name", QStringLiteral("学生") },
+                                  { "sn", QString::number(i % 60 + 1) },
+                                  { "baseStationID", QStringLiteral("RF21X00001") } });
+    }
+    return TavWebService::reshaped(demo, QStringLiteral("classes/1/students"), list);
+}
+
+// The service answers the version check with no update, and the TAVs started from now on go through it, with the
+// clock loaded.
+void serve(TavWebService& service)
+{
+    service.setVersionReply(QStringLiteral("1.0.0"), QString(), false);
+    qputenv("TAV_HTTP_PROXY", service.hostPort().toLatin1());
+    qputenv("QT_PLUGIN_PATH", TAV_BENCH_PLUGINS);
+    qputenv("QT_QPA_GENERIC_PLUGINS", "tavstartupclock");
+}
+
 // A copy of the program directory with the database in its place and the ini file pointing at the service.
 bool prepare(ProgramDirCopy& copy, const QString& database, const TavWebService& service)
 {
@@ -191,7 +251,7 @@ bool prepare(ProgramDirCopy& copy, const QString& database, const TavWebService&
 
 // Each program's starts on the database, in paired rounds: every round starts each program once, in turns.
 // Returns the number of failures (a start that did not reach the tool bar, a goal missed).
-int measure(const QStringList& programs, const QString& database, int rounds, bool clean, bool cold, int students = 0)
+int measure(const QStringList& programs, const QString& database, int rounds, bool clean, bool cold)
 {
     TavWebService service;
     std::vector<std::unique_ptr<ProgramDirCopy>> copies;
@@ -199,20 +259,7 @@ int measure(const QStringList& programs, const QString& database, int rounds, bo
         std::fprintf(stderr, "the local web service does not start\n");
         return 1;
     }
-    if (students > 0) {
-        QJsonArray list;
-        for (int i = 0; i < students; ++i) {
-            list.append(QJsonObject { { "username", QString::number(3000000000LL + i) },
-                                      { "name", QStringLiteral("学生") },
-                                      { "sn", QString::number(i % 60 + 1) },
-                                      { "baseStationID", QStringLiteral("RF21X00001") } });
-        }
-        service.setData(TavWebService::reshaped(service.data(), QStringLiteral("classes/1/students"), list));
-    }
-    service.setVersionReply(QStringLiteral("1.0.0"), QString(), false);
-    qputenv("TAV_HTTP_PROXY", service.hostPort().toLatin1());
-    qputenv("QT_PLUGIN_PATH", TAV_BENCH_PLUGINS);
-    qputenv("QT_QPA_GENERIC_PLUGINS", "tavstartupclock");
+    serve(service);
     for (const QString& program : programs) {
         copies.push_back(std::make_unique<ProgramDirCopy>(QStringLiteral("bin"), program));
         if (!prepare(*copies.back(), database, service))
@@ -233,9 +280,8 @@ int measure(const QStringList& programs, const QString& database, int rounds, bo
             starts[which] << s;
         }
     }
-    std::printf("%s, %.1f MB%s, median of %d %s starts after a %s exit (lowest to highest), load %s:\n",
-                qPrintable(QFileInfo(database).fileName()), QFileInfo(database).size() / 1e6,
-                students > 0 ? qPrintable(QStringLiteral(", a login of %1 students").arg(students)) : "", rounds,
+    std::printf("%s, %.1f MB, median of %d %s starts after a %s exit (lowest to highest), load %s:\n",
+                qPrintable(QFileInfo(database).fileName()), QFileInfo(database).size() / 1e6, rounds,
                 cold ? "cold" : "warm", clean ? "clean" : "killed", qPrintable(BenchSupport::loadAverage()));
     int failures = 0;
     for (int i = 0; i < programs.size(); ++i) {
@@ -249,12 +295,108 @@ int measure(const QStringList& programs, const QString& database, int rounds, bo
                                 kBeyondReadThroughGoalMs)
             ? 0
             : 1;
-        failures += printFigure("longest freeze, first paint to tool bar", starts.at(i), &Start::freeze, kFreezeGoalMs)
+        failures += printFigure("longest freeze, first paint to tool bar painted", starts.at(i), &Start::freeze,
+                                kFreezeGoalMs)
             ? 0
             : 1;
     }
     std::fflush(stdout);
     return failures;
+}
+
+// The login as a laptop and a large school meet it, on the database given: in every round each program starts once
+// in each of the settings, in turns, so that the machine's load meets them alike. The number of failures.
+int measureLogin(const QStringList& programs, const QString& database, int rounds, int fsyncDelayMs)
+{
+    struct Setting
+    {
+        QString name;
+        int students;
+        Disk disk;
+        bool judged;
+    };
+    const QString slow = QStringLiteral("every fsync %1 ms slower").arg(fsyncDelayMs);
+    const QVector<Setting> settings {
+        { QStringLiteral("the demo login, the disk as it is (reference)"), 0, Disk(), false },
+        { QStringLiteral("the demo login, %1").arg(slow), 0, Disk { fsyncDelayMs }, true },
+        { QStringLiteral("a login of %1 students, the disk as it is").arg(kLargeSchool), kLargeSchool, Disk(), true },
+        { QStringLiteral("a login of %1 students, %2").arg(kLargeSchool).arg(slow), kLargeSchool, Disk { fsyncDelayMs },
+          true },
+    };
+    if (fsyncDelayMs > 0 && !QFileInfo::exists(QStringLiteral(TAV_SLOW_FSYNC))) {
+        std::fprintf(stderr, "the slowed fsync is not built: %s\n", TAV_SLOW_FSYNC);
+        return 1;
+    }
+
+    TavWebService service;
+    if (!service.loadDataFile(QStringLiteral(TAV_BIN_DIR "/webservice/demo.json")) || !service.start()) {
+        std::fprintf(stderr, "the local web service does not start\n");
+        return 1;
+    }
+    const QJsonObject demo = service.data();
+    const QJsonObject large = largeSchool(demo, kLargeSchool);
+    serve(service);
+    std::vector<std::unique_ptr<ProgramDirCopy>> copies;
+    for (const QString& program : programs) {
+        copies.push_back(std::make_unique<ProgramDirCopy>(QStringLiteral("bin"), program));
+        if (!prepare(*copies.back(), database, service))
+            return 1;
+        startOnce(*copies.back(), service, true, false);
+    }
+    // starts[program][setting]
+    QVector<QVector<QVector<Start>>> starts(programs.size(), QVector<QVector<Start>>(settings.size()));
+    for (int round = 0; round < rounds; ++round) {
+        for (int turn = 0; turn < programs.size() * settings.size(); ++turn) {
+            const int at = (round + turn) % (programs.size() * settings.size());
+            const int which = at % programs.size();
+            const int setting = at / programs.size();
+            service.setData(settings.at(setting).students > 0 ? large : demo);
+            const Start s = startOnce(*copies.at(which), service, true, false, settings.at(setting).disk);
+            if (s.toolbar < 0 || s.freeze < 0) {
+                std::fprintf(stderr, "a start did not reach the tool bar (%s)\n",
+                             qPrintable(settings.at(setting).name));
+                return 1;
+            }
+            starts[which][setting] << s;
+        }
+    }
+    service.setData(demo);
+
+    std::printf("the login on %s, %d rounds, every setting once a round in turns (load %s):\n",
+                qPrintable(QFileInfo(database).fileName()), rounds, qPrintable(BenchSupport::loadAverage()));
+    BenchVerdict verdict;
+    for (int i = 0; i < programs.size(); ++i) {
+        std::printf("  %s\n", qPrintable(programs.at(i)));
+        for (int k = 0; k < settings.size(); ++k) {
+            const QVector<Start>& runs = starts.at(i).at(k);
+            QVector<qint64> freezes;
+            QVector<qint64> fsyncs;
+            QVector<qint64> fsyncMs;
+            for (const Start& s : runs) {
+                freezes << s.freeze;
+                fsyncs << s.fsyncs;
+                fsyncMs << s.fsyncMs;
+            }
+            const qint64 highest = BenchSupport::percentile(freezes, 1);
+            const QString figure = QStringLiteral("    longest freeze, %1 (median %2 ms, lowest %3 ms)")
+                                       .arg(settings.at(k).name)
+                                       .arg(BenchSupport::median(freezes))
+                                       .arg(BenchSupport::percentile(freezes, 0));
+            if (settings.at(k).judged)
+                verdict.holds(figure, highest < kFreezeGoalMs,
+                              QStringLiteral("highest %1 ms (goal: under %2 ms)").arg(highest).arg(kFreezeGoalMs));
+            else
+                std::printf("%s, highest: %lld ms\n", qPrintable(figure), static_cast<long long>(highest));
+            if (settings.at(k).disk.delayMs > 0) {
+                verdict.atMost(QStringLiteral("    fsyncs of the interface thread, %1 (%2 ms in them at most), most")
+                                   .arg(settings.at(k).name)
+                                   .arg(BenchSupport::percentile(fsyncMs, 1)),
+                               BenchSupport::percentile(fsyncs, 1), QString(), 0, 0);
+            }
+        }
+    }
+    std::fflush(stdout);
+    return verdict.failures();
 }
 
 } // namespace
@@ -270,6 +412,8 @@ int main(int argc, char* argv[])
         QList<int> lessons { 200, 1000 };
         bool clean = true;
         bool warmOnly = app.arguments().contains(QStringLiteral("--warm-only"));
+        const bool loginOnly = app.arguments().contains(QStringLiteral("--login-only"));
+        int fsyncDelayMs = 20;
         QStringList programs;
         QString keep = QCoreApplication::applicationDirPath();
         const QStringList args = app.arguments().mid(1);
@@ -286,6 +430,8 @@ int main(int argc, char* argv[])
                 programs << QFileInfo(args.at(i + 1)).absoluteFilePath();
             else if (args.at(i) == QLatin1String("--keep"))
                 keep = QFileInfo(args.at(i + 1)).absoluteFilePath();
+            else if (args.at(i) == QLatin1String("--fsync-delay"))
+                fsyncDelayMs = qMax(0, args.at(i + 1).toInt());
         }
         QStringList databases { keep + QStringLiteral("/one-lesson.db") };
         for (int n : lessons)
@@ -302,17 +448,19 @@ int main(int argc, char* argv[])
         if (programs.isEmpty())
             programs << QStringLiteral(TAV_BIN_DIR);
         int failures = 0;
-        for (const QString& database : databases)
-            failures += measure(programs, database, rounds, clean, false);
-        if (warmOnly) {
-            std::printf("cold starts not measured (--warm-only)\n");
-        } else if (!dropCaches()) {
-            std::printf("cold starts not measured: the page cache cannot be dropped here (it takes root)\n");
-        } else {
+        if (!loginOnly) {
             for (const QString& database : databases)
-                failures += measure(programs, database, rounds, clean, true);
+                failures += measure(programs, database, rounds, clean, false);
+            if (warmOnly) {
+                std::printf("cold starts not measured (--warm-only)\n");
+            } else if (!dropCaches()) {
+                std::printf("cold starts not measured: the page cache cannot be dropped here (it takes root)\n");
+            } else {
+                for (const QString& database : databases)
+                    failures += measure(programs, database, rounds, clean, true);
+            }
         }
-        failures += measure(programs, databases.first(), rounds, clean, false, 100000);
+        failures += measureLogin(programs, databases.first(), rounds, fsyncDelayMs);
         std::printf("load average: %s\n", qPrintable(BenchSupport::loadAverage()));
         std::printf("%s: %d figure(s) missed their goal\n", failures == 0 ? "PASS" : "FAIL", failures);
         return failures == 0 ? 0 : 1;
