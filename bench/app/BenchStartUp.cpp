@@ -7,10 +7,11 @@
 // that is not counted (it warms the file system's cache, as a machine in use has it); then, where the page cache
 // can be dropped (root), the same from a cold start, the cache dropped before each; last, the login on the
 // one-lesson file as a laptop and a large school meet it: on a hard disk whose every fsync takes 20 ms longer
-// (libtav-slow-fsync.so preloaded into TAV), with 100,000 students to store, and both, each against the goal for
-// the longest freeze of the interface thread from the login dialog's first paint until the tool bar has been
-// painted, with the fsyncs the interface thread makes meanwhile; the demo login on the disk as it is runs in turns
-// with them as the reference that shows what the machine's load makes of a freeze.
+// (libtav-slow-fsync.so preloaded into TAV), with 100,000 students to store, both, and the offline login of that
+// school (stored by an online login before, the service then out of reach and the question answered), each against
+// the goal for the longest freeze of the interface thread from the login dialog's first paint until the tool bar
+// has been painted, with the fsyncs the interface thread makes meanwhile on the slow disk; the demo login on the
+// disk as it is runs in turns with them as the reference that shows what the machine's load makes of a freeze.
 //
 //   build/bench-bin/BenchStartUp [--rounds N] [--lessons N[,N...]] [--after clean|killed] [--program DIR ...]
 //                                [--keep DIR] [--warm-only] [--fsync-delay MS] [--login-only]
@@ -34,6 +35,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTcpServer>
 #include <QTest>
 
 #include <cstdio>
@@ -49,6 +53,9 @@ const int kWaitMs = 120000;
 const qint64 kFreezeGoalMs = 250;
 const qint64 kBeyondReadThroughGoalMs = 1500;
 const int kLargeSchool = 100000;
+// The large school's students are in the second demo class, which the tool bar shows (taught in one subject, so
+// they come once in the reply).
+const int kLargeClass = 102;
 
 // Milliseconds after the process start; -1 when it was not seen.
 struct Start
@@ -64,10 +71,12 @@ struct Start
     qint64 fsyncMs = -1;
 };
 
-// How TAV meets its disk: as it is, or every fsync slowed by delayMs.
-struct Disk
+// What a start of TAV meets: the disk as it is, or every fsync slowed by fsyncDelayMs; the service, or none (the
+// login then goes offline once the question is answered).
+struct Conditions
 {
-    int delayMs = 0;
+    int fsyncDelayMs = 0;
+    bool offline = false;
 };
 
 // The database of `stored` lessons, with the demo teacher's login saved for the automatic login, in FILE.
@@ -144,9 +153,10 @@ bool dropCaches()
     return drop.open(QIODevice::WriteOnly) && drop.write("3\n") == 2;
 }
 
-// One start of TAV in the copy, up to the tool bar, then ended as `clean` says; from a cold cache if asked, on the
-// disk given.
-Start startOnce(ProgramDirCopy& copy, const TavWebService& service, bool clean, bool cold, Disk disk = Disk())
+// One start of TAV in the copy, up to the tool bar, then ended as `clean` says; from a cold cache if asked, in the
+// conditions given.
+Start startOnce(ProgramDirCopy& copy, const TavWebService& service, bool clean, bool cold,
+                Conditions conditions = Conditions())
 {
     const QString clock = copy.filePath(QStringLiteral("startup-clock"));
     QFile::remove(clock);
@@ -156,14 +166,18 @@ Start startOnce(ProgramDirCopy& copy, const TavWebService& service, bool clean, 
     Start s;
     if (cold)
         dropCaches();
-    if (disk.delayMs > 0) {
+    if (conditions.fsyncDelayMs > 0) {
         qputenv("LD_PRELOAD", TAV_SLOW_FSYNC);
-        qputenv("TAV_FSYNC_DELAY_MS", QByteArray::number(disk.delayMs));
+        qputenv("TAV_FSYNC_DELAY_MS", QByteArray::number(conditions.fsyncDelayMs));
     }
+    const QByteArray proxy = qgetenv("TAV_HTTP_PROXY");
+    if (conditions.offline)
+        qunsetenv("TAV_HTTP_PROXY");
     const qint64 t0 = QDateTime::currentMSecsSinceEpoch();
     QProcess* tav = copy.start(QStringLiteral("TAV"));
     qunsetenv("LD_PRELOAD");
     qunsetenv("TAV_FSYNC_DELAY_MS");
+    qputenv("TAV_HTTP_PROXY", proxy);
     (void)QTest::qWaitFor(
         [&] {
             s.painted = clockFigure(clock, "painted", t0);
@@ -171,7 +185,8 @@ Start startOnce(ProgramDirCopy& copy, const TavWebService& service, bool clean, 
             s.login = firstRequest(service, QStringLiteral("/tav/fastenMachine/tokenLogin"), t0);
             s.toolbar = clockFigure(clock, "toolbar", t0);
             s.freeze = clockFigure(clock, "freeze", 0);
-            return (s.painted >= 0 && s.version >= 0 && s.login >= 0 && s.toolbar >= 0 && s.freeze >= 0)
+            const bool requested = conditions.offline || (s.version >= 0 && s.login >= 0);
+            return (s.painted >= 0 && requested && s.toolbar >= 0 && s.freeze >= 0)
                 || tav->state() == QProcess::NotRunning;
         },
         kWaitMs);
@@ -206,7 +221,7 @@ bool printFigure(const char* what, const QVector<Start>& starts, qint64 Start::*
     return pass;
 }
 
-// The demo data with `students` students in its second class (taught in one subject, so they come once).
+// The demo data with `students` students in its second class, kLargeClass.
 QJsonObject largeSchool(const QJsonObject& demo, int students)
 {
     QJsonArray list;
@@ -229,6 +244,43 @@ void serve(TavWebService& service)
     qputenv("QT_QPA_GENERIC_PLUGINS", "tavstartupclock");
 }
 
+// The copy's ini file points at the loopback port.
+bool pointAt(ProgramDirCopy& copy, int port)
+{
+    QFile ini(copy.filePath(QStringLiteral("conf/TAVConfig.ini")));
+    return ini.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && ini.write(
+               QStringLiteral("[ClientInfo]\nDomain=127.0.0.1\nServerPort=%1\nhdType=rf228\n").arg(port).toLatin1())
+        >= 0;
+}
+
+// The class box of the copy's next start chooses the class (it was the one used last).
+bool chooseClass(ProgramDirCopy& copy, int classID)
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-choice"));
+        db.setDatabaseName(copy.filePath(QStringLiteral("TAVSqlite.db")));
+        QSqlQuery query(db);
+        ok = db.open() && query.prepare(QStringLiteral("update TAV_AppInfo set lastclass = ?"));
+        query.addBindValue(classID);
+        ok = ok && query.exec();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-choice"));
+    return ok;
+}
+
+// A loopback port nothing listens on.
+int deadPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost))
+        return 1;
+    const int port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
 // A copy of the program directory with the database in its place and the ini file pointing at the service.
 bool prepare(ProgramDirCopy& copy, const QString& database, const TavWebService& service)
 {
@@ -236,13 +288,7 @@ bool prepare(ProgramDirCopy& copy, const QString& database, const TavWebService&
         std::fprintf(stderr, "%s\n", qPrintable(copy.errorString()));
         return false;
     }
-    QFile ini(copy.filePath(QStringLiteral("conf/TAVConfig.ini")));
-    if (!QFile::copy(database, copy.filePath(QStringLiteral("TAVSqlite.db")))
-        || !ini.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || ini.write(QStringLiteral("[ClientInfo]\nDomain=127.0.0.1\nServerPort=%1\nhdType=rf228\n")
-                         .arg(service.port())
-                         .toLatin1())
-            < 0) {
+    if (!QFile::copy(database, copy.filePath(QStringLiteral("TAVSqlite.db"))) || !pointAt(copy, service.port())) {
         std::fprintf(stderr, "cannot place the database and the ini file\n");
         return false;
     }
@@ -312,16 +358,19 @@ int measureLogin(const QStringList& programs, const QString& database, int round
     {
         QString name;
         int students;
-        Disk disk;
+        Conditions conditions;
         bool judged;
     };
     const QString slow = QStringLiteral("every fsync %1 ms slower").arg(fsyncDelayMs);
     const QVector<Setting> settings {
-        { QStringLiteral("the demo login, the disk as it is (reference)"), 0, Disk(), false },
-        { QStringLiteral("the demo login, %1").arg(slow), 0, Disk { fsyncDelayMs }, true },
-        { QStringLiteral("a login of %1 students, the disk as it is").arg(kLargeSchool), kLargeSchool, Disk(), true },
-        { QStringLiteral("a login of %1 students, %2").arg(kLargeSchool).arg(slow), kLargeSchool, Disk { fsyncDelayMs },
+        { QStringLiteral("the demo login, the disk as it is (reference)"), 0, Conditions(), false },
+        { QStringLiteral("the demo login, %1").arg(slow), 0, Conditions { fsyncDelayMs, false }, true },
+        { QStringLiteral("a login of %1 students, the disk as it is").arg(kLargeSchool), kLargeSchool, Conditions(),
           true },
+        { QStringLiteral("a login of %1 students, %2").arg(kLargeSchool).arg(slow), kLargeSchool,
+          Conditions { fsyncDelayMs, false }, true },
+        { QStringLiteral("an offline login of %1 students, the disk as it is").arg(kLargeSchool), kLargeSchool,
+          Conditions { 0, true }, true },
     };
     if (fsyncDelayMs > 0 && !QFileInfo::exists(QStringLiteral(TAV_SLOW_FSYNC))) {
         std::fprintf(stderr, "the slowed fsync is not built: %s\n", TAV_SLOW_FSYNC);
@@ -336,12 +385,22 @@ int measureLogin(const QStringList& programs, const QString& database, int round
     const QJsonObject demo = service.data();
     const QJsonObject large = largeSchool(demo, kLargeSchool);
     serve(service);
+    // Each program has a copy for the logins online and one for the offline login, whose file holds the large
+    // school from an online login before and whose ini file then points where nothing answers.
     std::vector<std::unique_ptr<ProgramDirCopy>> copies;
+    std::vector<std::unique_ptr<ProgramDirCopy>> offlineCopies;
     for (const QString& program : programs) {
         copies.push_back(std::make_unique<ProgramDirCopy>(QStringLiteral("bin"), program));
-        if (!prepare(*copies.back(), database, service))
+        offlineCopies.push_back(std::make_unique<ProgramDirCopy>(QStringLiteral("bin"), program));
+        if (!prepare(*copies.back(), database, service) || !prepare(*offlineCopies.back(), database, service)
+            || !chooseClass(*copies.back(), kLargeClass) || !chooseClass(*offlineCopies.back(), kLargeClass))
             return 1;
         startOnce(*copies.back(), service, true, false);
+        service.setData(large);
+        startOnce(*offlineCopies.back(), service, true, false);
+        service.setData(demo);
+        if (!pointAt(*offlineCopies.back(), deadPort()))
+            return 1;
     }
     // starts[program][setting]
     QVector<QVector<QVector<Start>>> starts(programs.size(), QVector<QVector<Start>>(settings.size()));
@@ -350,8 +409,10 @@ int measureLogin(const QStringList& programs, const QString& database, int round
             const int at = (round + turn) % (programs.size() * settings.size());
             const int which = at % programs.size();
             const int setting = at / programs.size();
-            service.setData(settings.at(setting).students > 0 ? large : demo);
-            const Start s = startOnce(*copies.at(which), service, true, false, settings.at(setting).disk);
+            const Setting& how = settings.at(setting);
+            service.setData(how.students > 0 ? large : demo);
+            const Start s = startOnce(how.conditions.offline ? *offlineCopies.at(which) : *copies.at(which), service,
+                                      true, false, how.conditions);
             if (s.toolbar < 0 || s.freeze < 0) {
                 std::fprintf(stderr, "a start did not reach the tool bar (%s)\n",
                              qPrintable(settings.at(setting).name));
@@ -387,7 +448,7 @@ int measureLogin(const QStringList& programs, const QString& database, int round
                               QStringLiteral("highest %1 ms (goal: under %2 ms)").arg(highest).arg(kFreezeGoalMs));
             else
                 std::printf("%s, highest: %lld ms\n", qPrintable(figure), static_cast<long long>(highest));
-            if (settings.at(k).disk.delayMs > 0) {
+            if (settings.at(k).conditions.fsyncDelayMs > 0) {
                 verdict.atMost(QStringLiteral("    fsyncs of the interface thread, %1 (%2 ms in them at most), most")
                                    .arg(settings.at(k).name)
                                    .arg(BenchSupport::percentile(fsyncMs, 1)),
@@ -439,6 +500,9 @@ int main(int argc, char* argv[])
         lessons.prepend(0);
         std::printf("load average %s\n", qPrintable(BenchSupport::loadAverage()));
         std::fflush(stdout);
+        // The login is measured on the first database only.
+        if (loginOnly)
+            databases = databases.mid(0, 1);
         for (int i = 0; i < databases.size(); ++i) {
             if (!QFileInfo::exists(databases.at(i)) && !makeDatabase(lessons.at(i), databases.at(i))) {
                 std::fprintf(stderr, "cannot write the databases\n");

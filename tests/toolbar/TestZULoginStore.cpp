@@ -178,7 +178,7 @@ private slots:
 
     // The tool bar's first class after a login is made ready beside the interface, from the reply or, after an
     // offline login, from the file; it is the class as the file holds it, its seat grid and the subject names the
-    // reply did not bring included.
+    // reply did not bring included. The teacher logged in online before.
     void toolBarClassIsTheStoredClass_data()
     {
         QTest::addColumn<int>("lastClass");
@@ -214,6 +214,10 @@ private slots:
         QCOMPARE(ready, loadedClass());
         QCOMPARE(TAVMemInfo::getInstance()->currentClass.row, 6);
         QCOMPARE(ready.filter(QRegularExpression("^student ")).size(), lastClass == 101 ? 10 : 8);
+        // The login date goes in beside the request, also when the login then goes offline.
+        QCOMPARE(committedValue("select substr(loginDate, 1, 10) from TAV_TeacherInfo where username = ?", { kTeacher })
+                     .toString(),
+                 QDate::currentDate().toString("yyyy-MM-dd"));
         QCOMPARE(ready.filter(QRegularExpression("^subject ")),
                  lastClass == 101 ? QStringList({ "subject 1 数学", "subject 2 物理" })
                                   : QStringList({ "subject 77 书法" }));

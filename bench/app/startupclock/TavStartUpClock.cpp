@@ -4,14 +4,16 @@
 // tool bar has been painted and the interface thread has come back to its event loop: the longest time from the
 // first paint of the login dialog in which the interface thread took nothing from its event loop (a timer of its
 // own that asks every few milliseconds goes unserved). With the slowed fsync preloaded (libtav-slow-fsync.so) it
-// adds "fsyncs <count> <ms>": the fsyncs the interface thread made in that time, and how long they took. It quits
-// the program once a file of the same name with ".quit" appears, as the teacher's exit would, so that the run ends
-// cleanly.
+// adds "fsyncs <count> <ms>": the fsyncs the interface thread made in that time, and how long they took. It answers
+// the question whether to log in offline with yes, as the teacher would. It quits the program once a file of the
+// same name with ".quit" appears, as the teacher's exit would, so that the run ends cleanly.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGenericPlugin>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -29,6 +31,7 @@ public:
         connect(timer, &QTimer::timeout, this, [this] {
             if (QFile::exists(m_file + QStringLiteral(".quit")))
                 QCoreApplication::quit();
+            answerOfflineQuestion();
         });
         timer->start();
         m_tick.setTimerType(Qt::PreciseTimer);
@@ -73,6 +76,15 @@ private:
     {
         const auto counter = reinterpret_cast<Counter>(dlsym(RTLD_DEFAULT, name));
         return counter ? counter() : -1;
+    }
+
+    static void answerOfflineQuestion()
+    {
+        QWidget* box = QApplication::activeModalWidget();
+        const auto* text = box ? box->findChild<QLabel*>(QStringLiteral("textLabel")) : nullptr;
+        auto* yes = box ? box->findChild<QAbstractButton*>(QStringLiteral("yesBtn")) : nullptr;
+        if (text && yes && box->isVisible() && text->text().contains(QStringLiteral("离线方式登录")))
+            yes->click();
     }
 
     void finish()
