@@ -83,8 +83,20 @@ void TAV_AppInfo::setAutoLogin(QSqlDatabase db, int autoLogin)
 
 void TAV_AppInfo::setUserName(QSqlDatabase db, QString userName)
 {
-    if (setColumn(db, QStringLiteral("update TAV_AppInfo set username = ?"), TavStatement::text(userName)))
+    if (storeUserName(db, userName))
         TAVMemInfo::getInstance()->userName = userName;
+}
+
+bool TAV_AppInfo::storeUserName(QSqlDatabase db, const QString& userName)
+{
+    return setColumn(db, QStringLiteral("update TAV_AppInfo set username = ?"), TavStatement::text(userName));
+}
+
+bool TAV_AppInfo::storeLogin(QSqlDatabase db, int autoLogin, const QString& loginUserName, const QString& password)
+{
+    TavStatement st(db, QStringLiteral("update TAV_AppInfo set loginusername = ?, password = ?, autologin = ?"));
+    st.bind(TavStatement::text(loginUserName)).bind(TavStatement::text(password)).bind(QString::number(autoLogin));
+    return st.exec();
 }
 
 void TAV_AppInfo::loadAll(QSqlDatabase db)

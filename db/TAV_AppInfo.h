@@ -27,6 +27,12 @@ public:
     void setAutoLogin(QSqlDatabase db, int autoLogin);
     void setUserName(QSqlDatabase db, QString userName);
 
+    // The columns only, the teacher state left to the caller, for a thread that stores a login beside the
+    // interface; true when the row was written.
+    bool storeUserName(QSqlDatabase db, const QString& userName);
+    // Login user name, password and auto-login flag in one statement.
+    bool storeLogin(QSqlDatabase db, int autoLogin, const QString& loginUserName, const QString& password);
+
     // Version, auto-login flag, login user name, password and last class into the teacher state.
     void loadAll(QSqlDatabase db);
 

@@ -46,22 +46,29 @@ void TAV_ClassInfo::deleteByClass(QSqlDatabase db, int classID)
 
 void TAV_ClassInfo::loadByClass(QSqlDatabase db, int classID)
 {
+    ClassInfoRow row;
+    if (selectClass(db, classID, &row))
+        TAVMemInfo::getInstance()->currentClass = row;
+}
+
+bool TAV_ClassInfo::selectClass(QSqlDatabase db, int classID, ClassInfoRow* row)
+{
     TavStatement st(
         db,
         QStringLiteral(
             "select phase, grade, classNum, className, stationSn, row, col from TAV_ClassInfo where classID = ?"));
     st.bind(classID);
     if (!st.exec())
-        return;
-    ClassInfoRow row;
-    row.classID = classID;
+        return false;
+    *row = ClassInfoRow();
+    row->classID = classID;
     QSqlQuery& q = st.query();
     if (q.last()) {
-        readClassColumns(q, row);
-        row.row = q.value(5).toInt();
-        row.col = q.value(6).toInt();
+        readClassColumns(q, *row);
+        row->row = q.value(5).toInt();
+        row->col = q.value(6).toInt();
     }
-    TAVMemInfo::getInstance()->currentClass = row;
+    return true;
 }
 
 void TAV_ClassInfo::saveClasses(QSqlDatabase db, QVector<ClassInfoRow> classes)

@@ -20,6 +20,9 @@ public:
     void deleteByClass(QSqlDatabase db, int classID);
     // Makes the class the teacher state's current class.
     void loadByClass(QSqlDatabase db, int classID);
+    // The class row as loadByClass reads it (only its id when there is none), the teacher state left alone;
+    // false when the statement failed.
+    bool selectClass(QSqlDatabase db, int classID, ClassInfoRow* row);
     // Updates known classes (keeping their grid size) and inserts new ones; nothing when a lookup fails.
     void saveClasses(QSqlDatabase db, QVector<ClassInfoRow> classes);
     // Refills the teacher state's class map with the classes the teacher teaches.

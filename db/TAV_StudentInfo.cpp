@@ -64,21 +64,30 @@ void TAV_StudentInfo::loadByClass(QSqlDatabase db, int classID)
     mem->snMap.clear();
     mem->studentMap.clear();
     mem->studentList.clear();
-
-    TavStatement st(
-        db, QStringLiteral("select dovaneID, classID, name, sn, stationSn from TAV_StudentInfo where classID = ?"));
-    st.setSqlPrefix(QStringLiteral("****the sql is : "));
-    st.bind(classID);
-    if (!st.exec())
-        return;
-    QSqlQuery& q = st.query();
-    while (q.next()) {
-        const StudentInfoRow row = readStudent(q);
+    // A read that broke off keeps the students read before, as it always has.
+    QVector<StudentInfoRow> students;
+    selectByClass(db, classID, &students);
+    for (const StudentInfoRow& row : qAsConst(students)) {
         if (!row.sn.isEmpty())
             mem->snMap.insert(row.sn, row.dovaneID);
         mem->studentMap.insert(row.dovaneID, row);
-        mem->studentList.append(row);
     }
+    mem->studentList = students;
+}
+
+bool TAV_StudentInfo::selectByClass(QSqlDatabase db, int classID, QVector<StudentInfoRow>* students)
+{
+    TavStatement st(
+        db, QStringLiteral("select dovaneID, classID, name, sn, stationSn from TAV_StudentInfo where classID = ?"));
+    st.setSqlPrefix(QStringLiteral("****the sql is : "));
+    st.setForwardOnly();
+    st.bind(classID);
+    if (!st.exec())
+        return false;
+    QSqlQuery& q = st.query();
+    while (q.next())
+        students->append(readStudent(q));
+    return !q.lastError().isValid();
 }
 
 void TAV_StudentInfo::deleteByClasses(QSqlDatabase db, QVector<ClassInfoRow> classes)

@@ -25,6 +25,9 @@ public:
     StudentInfoRow selectByClassAndSn(QSqlDatabase db, int classID, QString sn);
     // Refills the teacher state's keypad map, student map and student list with the class's students.
     void loadByClass(QSqlDatabase db, int classID);
+    // The class's students in the order loadByClass takes them, the teacher state left alone; false when the read
+    // failed.
+    bool selectByClass(QSqlDatabase db, int classID, QVector<StudentInfoRow>* students);
     void deleteByClasses(QSqlDatabase db, QVector<ClassInfoRow> classes);
     void insertStudentInfoList(QSqlDatabase db, QVector<StudentInfoRow> students);
     // Deletes the rows of exactly these students (by student and class), so they can be inserted anew.

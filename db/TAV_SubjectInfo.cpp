@@ -49,11 +49,20 @@ void TAV_SubjectInfo::saveSubjects(QSqlDatabase db, QVector<SubjectInfoRow> subj
 QVector<SubjectInfoRow> TAV_SubjectInfo::selectByUserAndClass(QSqlDatabase db, QString username, int classID)
 {
     QVector<SubjectInfoRow> subjects;
+    if (!selectTaught(db, username, classID, &subjects))
+        return subjects;
+    TAVMemInfo::getInstance()->subjectList = subjects;
+    return subjects;
+}
+
+bool TAV_SubjectInfo::selectTaught(QSqlDatabase db, const QString& username, int classID,
+                                   QVector<SubjectInfoRow>* subjects)
+{
     TavStatement links(db,
                        QStringLiteral("select subjectID from TAV_CSTeacherInfo where username = ? and classID = ?"));
     links.bind(TavStatement::text(username)).bind(classID);
     if (!links.exec())
-        return subjects;
+        return false;
     QSqlQuery& q = links.query();
     while (q.next()) {
         SubjectInfoRow row;
@@ -61,14 +70,10 @@ QVector<SubjectInfoRow> TAV_SubjectInfo::selectByUserAndClass(QSqlDatabase db, Q
         TavStatement name(db, QStringLiteral("select subjectID, subjectName from TAV_SubjectInfo where subjectID = ?"));
         name.bind(row.subjectID);
         if (!name.exec())
-            return subjects;
+            return false;
         if (name.query().last())
             row.subjectName = name.query().value(1).toString();
-        subjects.append(row);
+        subjects->append(row);
     }
-    TAVMemInfo* mem = TAVMemInfo::getInstance();
-    mem->subjectList.clear();
-    for (const SubjectInfoRow& row : qAsConst(subjects))
-        mem->subjectList.append(row);
-    return subjects;
+    return true;
 }

@@ -19,6 +19,8 @@ public:
     void saveSubjects(QSqlDatabase db, QVector<SubjectInfoRow> subjects);
     // Subjects the teacher teaches in the class; also the teacher state's subject list.
     QVector<SubjectInfoRow> selectByUserAndClass(QSqlDatabase db, QString username, int classID);
+    // The same, the teacher state left alone; false when a read failed (subjects then holds those read before).
+    bool selectTaught(QSqlDatabase db, const QString& username, int classID, QVector<SubjectInfoRow>* subjects);
 
 private:
     friend class TavSingleton<TAV_SubjectInfo>;

@@ -42,10 +42,16 @@ void TAV_TeacherInfo::deleteByUser(QSqlDatabase db, QString username)
 
 void TAV_TeacherInfo::saveTeacher(QSqlDatabase db, TeacherInfoRow teacher)
 {
+    if (storeTeacher(db, teacher))
+        TAVMemInfo::getInstance()->currentTeacher = teacher;
+}
+
+bool TAV_TeacherInfo::storeTeacher(QSqlDatabase db, const TeacherInfoRow& teacher)
+{
     TavStatement find(db, QStringLiteral("select username from TAV_TeacherInfo where username = ?"));
     find.bind(TavStatement::text(teacher.username));
     if (!find.exec())
-        return;
+        return false;
     const bool known = find.query().next();
     find.query().finish();
 
@@ -64,9 +70,7 @@ void TAV_TeacherInfo::saveTeacher(QSqlDatabase db, TeacherInfoRow teacher)
         save.bind(TavStatement::text(teacher.name)).bind(TavStatement::text(teacher.mobile));
         save.bind(TavStatement::text(teacher.email)).bind(TavStatement::text(teacher.avatar));
     }
-    if (!save.exec())
-        return;
-    TAVMemInfo::getInstance()->currentTeacher = teacher;
+    return save.exec();
 }
 
 QList<TeacherInfoRow> TAV_TeacherInfo::selectAll(QSqlDatabase db)

@@ -21,6 +21,9 @@ public:
     void deleteByUser(QSqlDatabase db, QString username);
     // Updates or inserts the teacher (the login date stays) and makes it the current teacher.
     void saveTeacher(QSqlDatabase db, TeacherInfoRow teacher);
+    // The same without the teacher state, for a thread that stores a login beside the interface; true when
+    // the row went in.
+    bool storeTeacher(QSqlDatabase db, const TeacherInfoRow& teacher);
     QList<TeacherInfoRow> selectAll(QSqlDatabase db);
 
 private:

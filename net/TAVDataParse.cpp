@@ -14,11 +14,9 @@
 #include "TavStatement.h"
 #include "TeacherInfoRow.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QElapsedTimer>
+#include <QHash>
 #include <QJsonArray>
-#include <QMap>
 #include <QSet>
 #include <QVector>
 
@@ -37,25 +35,8 @@ int number(const QJsonObject& object, const char* key)
     return object.value(QLatin1String(key)).toInt();
 }
 
-// Rows go into the tables in slices, so the window can be painted between them.
+// Rows go into the tables in slices, so that no statement holds a hundred thousand rows' values at once.
 constexpr int kRowsPerSlice = 5000;
-
-// Lets the interface paint now and then during a long import; user input waits, as in a blocking request.
-class PaintKeeper
-{
-public:
-    PaintKeeper() { m_clock.start(); }
-    void now()
-    {
-        if (m_clock.elapsed() < 40)
-            return;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        m_clock.restart();
-    }
-
-private:
-    QElapsedTimer m_clock;
-};
 
 // Reads the shape of one payload; the first problem found is kept.
 class ShapeCheck
@@ -155,11 +136,11 @@ bool TAVDataParse::checkLoginData(const QJsonObject& result, QString* problem)
     return check.ok();
 }
 
-bool TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, const QString& password)
+TAVDataParse::LoginData TAVDataParse::readLoginData(const QJsonObject& result, const QString& password)
 {
-    PaintKeeper painting;
+    LoginData data;
     const QJsonObject profile = result.value(QLatin1String("usernameMap")).toObject();
-    TeacherInfoRow teacher;
+    TeacherInfoRow& teacher = data.teacher;
     teacher.username = text(profile, "userName");
     teacher.name = text(profile, "teaName");
     teacher.mobile = text(profile, "mobile");
@@ -167,12 +148,9 @@ bool TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, co
     teacher.avatar = text(profile, "avatar");
     teacher.password = password;
 
-    QVector<ClassInfoRow> classes;
-    QVector<CSTeacherInfoRow> links;
-    QVector<StudentInfoRow> students;
     // A class comes once per subject the teacher teaches in it. It and its students are stored once: a
     // second copy would break the batch inserts on their keys and lose the rows after it.
-    QMap<int, int> classIndex;
+    QHash<int, int> classIndex;
     QSet<QPair<QString, int>> seenStudents;
     for (const QJsonValue& classValue : result.value(QLatin1String("classes")).toArray()) {
         if (!classValue.isObject())
@@ -186,17 +164,17 @@ bool TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, co
         row.className = text(item, "className");
         row.stationSn = text(item, "baseStationID");
         if (classIndex.contains(row.classID)) {
-            classes[classIndex.value(row.classID)] = row;
+            data.classes[classIndex.value(row.classID)] = row;
         } else {
-            classIndex.insert(row.classID, classes.size());
-            classes.append(row);
+            classIndex.insert(row.classID, data.classes.size());
+            data.classes.append(row);
         }
 
         CSTeacherInfoRow link;
         link.username = teacher.username;
         link.classID = row.classID;
         link.subjectID = number(item, "subject");
-        links.append(link);
+        data.links.append(link);
 
         for (const QJsonValue& studentValue : item.value(QLatin1String("stuInfoList")).toArray()) {
             if (!studentValue.isObject())
@@ -212,13 +190,10 @@ bool TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, co
             if (seenStudents.contains(key))
                 continue;
             seenStudents.insert(key);
-            students.append(student);
-            if (students.size() % 1000 == 0)
-                painting.now();
+            data.students.append(student);
         }
     }
 
-    QVector<SubjectInfoRow> subjects;
     for (const QJsonValue& subjectValue : result.value(QLatin1String("subjectList")).toArray()) {
         if (!subjectValue.isObject())
             continue;
@@ -226,50 +201,60 @@ bool TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, co
         SubjectInfoRow row;
         row.subjectID = number(item, "subjectID");
         row.subjectName = text(item, "subjectName");
-        subjects.append(row);
+        data.subjects.append(row);
     }
+    return data;
+}
 
+bool TAVDataParse::storeLoginData(QSqlDatabase db, const LoginData& data)
+{
     // Students filed under a class that is not in this reply replace their own rows only; the rest of that
     // class is not this login's to touch.
+    QSet<int> classIDs;
+    for (const ClassInfoRow& row : data.classes)
+        classIDs.insert(row.classID);
     QVector<StudentInfoRow> elsewhere;
-    for (const StudentInfoRow& student : qAsConst(students)) {
-        if (!classIndex.contains(student.classID))
+    for (const StudentInfoRow& student : data.students) {
+        if (!classIDs.contains(student.classID))
             elsewhere.append(student);
     }
 
-    // The teacher state as it was, for a rollback: saving the teacher row also makes it the current teacher.
-    TAVMemInfo* mem = TAVMemInfo::getInstance();
-    const TeacherInfoRow currentTeacher = mem->currentTeacher;
-    const QString userName = mem->userName;
     const quint64 failuresBefore = TavStatement::failureCount();
     {
         TavStatement savepoint(db, QStringLiteral("savepoint tavLoginImport"));
         if (!savepoint.exec())
             return false;
     }
-
-    TAV_TeacherInfo::getInstance()->saveTeacher(db, teacher);
-    TAV_AppInfo::getInstance()->setUserName(db, teacher.username);
+    const auto going = [failuresBefore] { return TavStatement::failureCount() == failuresBefore; };
+    TAV_TeacherInfo::getInstance()->storeTeacher(db, data.teacher);
+    TAV_AppInfo::getInstance()->storeUserName(db, data.teacher.username);
     TAV_StudentInfo* studentTable = TAV_StudentInfo::getInstance();
-    studentTable->deleteByClasses(db, classes);
+    studentTable->deleteByClasses(db, data.classes);
     if (!elsewhere.isEmpty())
         studentTable->deleteStudents(db, elsewhere);
-    for (int at = 0; at < students.size() && TavStatement::failureCount() == failuresBefore; at += kRowsPerSlice) {
-        studentTable->insertStudentInfoList(db, students.mid(at, kRowsPerSlice));
-        painting.now();
-    }
-    TAV_ClassInfo::getInstance()->saveClasses(db, classes);
-    TAV_CSTeacherInfo::getInstance()->deleteByUser(db, teacher.username);
-    TAV_CSTeacherInfo::getInstance()->insertCSTeacherInfoList(db, links);
-    TAV_SubjectInfo::getInstance()->saveSubjects(db, subjects);
+    for (int at = 0; at < data.students.size() && going(); at += kRowsPerSlice)
+        studentTable->insertStudentInfoList(db, data.students.mid(at, kRowsPerSlice));
+    TAV_ClassInfo::getInstance()->saveClasses(db, data.classes);
+    TAV_CSTeacherInfo::getInstance()->deleteByUser(db, data.teacher.username);
+    TAV_CSTeacherInfo::getInstance()->insertCSTeacherInfoList(db, data.links);
+    TAV_SubjectInfo::getInstance()->saveSubjects(db, data.subjects);
 
-    const bool stored = TavStatement::failureCount() == failuresBefore;
+    const bool stored = going();
     if (!stored) {
         qWarning() << "****login data not stored, nothing of it kept";
         TavStatement(db, QStringLiteral("rollback to tavLoginImport")).exec();
-        mem->currentTeacher = currentTeacher;
-        mem->userName = userName;
     }
     TavStatement(db, QStringLiteral("release tavLoginImport")).exec();
     return stored;
+}
+
+bool TAVDataParse::parseLoginData(QSqlDatabase db, const QJsonObject& result, const QString& password)
+{
+    const LoginData data = readLoginData(result, password);
+    if (!storeLoginData(db, data))
+        return false;
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    mem->currentTeacher = data.teacher;
+    mem->userName = data.teacher.username;
+    return true;
 }

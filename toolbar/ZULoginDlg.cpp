@@ -280,6 +280,13 @@ void ZULoginDlg::loginNow(const QString& username, const QString& password)
     if (r == ZULoginSer::LoggedIn) {
         m_loginSer->saveLogin(m_autoLogin->isChecked() ? 1 : 0, username, password);
         hide();
+        const QString notStored = m_loginSer->notStored();
+        if (!notStored.isEmpty()) {
+            ZUTAVAutoMsg::getInstance()->showMessage(
+                tr("信息"),
+                tr("本次登录的信息未能保存到本机：%1。\n现在可以照常使用，下次联网登录时会再次保存。").arg(notStored),
+                kNotStoredNoticeSeconds, false);
+        }
         ZUToolBarDlg::getInstance()->onShow();
         return;
     }

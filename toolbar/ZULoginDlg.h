@@ -27,6 +27,8 @@ public:
     // How often the receiver is asked whether it was plugged or unplugged (Linux sends the program no
     // device-change message).
     static constexpr int kReceiverCheckMs = 1000;
+    // How long the notice stays that a login was not stored on this computer.
+    static constexpr int kNotStoredNoticeSeconds = 10;
 
     explicit ZULoginDlg(QWidget* parent = nullptr);
     ~ZULoginDlg() override;

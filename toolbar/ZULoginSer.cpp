@@ -1,7 +1,5 @@
 #include "ZULoginSer.h"
 
-#include "JsonHelper.h"
-#include "TAVDataParse.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAVNetEvent.h"
@@ -9,6 +7,7 @@
 #include "TAV_ClassInfo.h"
 #include "TAV_TeacherInfo.h"
 #include "Upload.h"
+#include "ZULoginStore.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -26,12 +25,16 @@ void ZULoginSer::readSavedLogin(int& autologin, QString& username, QString& pass
 
 void ZULoginSer::saveLogin(int autologin, const QString& username, const QString& password)
 {
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    TAV_AppInfo* app = TAV_AppInfo::getInstance();
-    app->setLoginUserName(db, username);
-    app->setPassword(db, password);
-    app->setAutoLogin(db, autologin);
-    TAVDatabase::getInstance()->closeDbCon(db);
+    const QString cause = ZULoginStore::getInstance()->saveLogin(autologin, username, password);
+    if (!cause.isEmpty()) {
+        if (m_notStored.isEmpty())
+            m_notStored = cause;
+        return;
+    }
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    mem->loginUserName = username;
+    mem->password = password;
+    mem->autoLogin = autologin != 0;
 }
 
 void ZULoginSer::clearLogin()
@@ -47,11 +50,19 @@ void ZULoginSer::clearLogin()
 
 bool ZULoginSer::checkOfflineLogin(const QString& username, const QString& password)
 {
+    // The login date of the online try goes in first.
+    ZULoginStore* store = ZULoginStore::getInstance();
+    store->finish();
+    store->dropClasses();
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
     const bool ok = TAV_TeacherInfo::getInstance()->offlineLogin(db, username, password);
     if (ok)
-        TAV_ClassInfo::getInstance()->loadByUser(db, TAVMemInfo::getInstance()->currentTeacher.username);
+        TAV_ClassInfo::getInstance()->loadByUser(db, mem->currentTeacher.username);
     TAVDatabase::getInstance()->closeDbCon(db);
+    // A large school's students are read beside the dialog, for the tool bar's first class.
+    if (ok)
+        store->prepareStoredClasses(mem->currentTeacher.username, mem->classMap.keys());
     return ok;
 }
 
@@ -64,16 +75,33 @@ QString ZULoginSer::errorText(const QString& errorCode) const
     return tr("服务器异常");
 }
 
+bool ZULoginSer::loadClassOfLogin(int classID, const QString& username)
+{
+    ZULoginStore* store = ZULoginStore::getInstance();
+    ZULoginStore::ClassLoad load;
+    if (!store->takeClass(classID, username, &load))
+        return false;
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    mem->currentClass = load.classRow;
+    mem->snMap.swap(load.snMap);
+    mem->studentMap.swap(load.studentMap);
+    mem->studentList.swap(load.studentList);
+    mem->subjectList.swap(load.subjects);
+    // The class shown before, which a large school makes long to free.
+    store->dispose(std::move(load));
+    return true;
+}
+
 int ZULoginSer::onLineLogin(const QString& username, const QString& password, QString& errorText)
 {
     qDebug() << "enter onLineLogin";
+    m_notStored.clear();
+    ZULoginStore* store = ZULoginStore::getInstance();
 
-    // The date goes in before the request and on a connection of its own: no transaction stays open while
-    // the service is waited for, which would hold the upload thread off the database.
+    // Written on the store's thread while the request is under way: no transaction stays open on the interface
+    // thread while the service is waited for.
     qDebug() << "update loginTime";
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    TAV_TeacherInfo::getInstance()->setLoginDate(db, username, QDateTime::currentDateTime());
-    TAVDatabase::getInstance()->closeDbCon(db);
+    store->keepLoginDate(username, QDateTime::currentDateTime());
 
     // Signed over the plain values, sent escaped: "+", "&" and "%" in a name would arrive as something else.
     const QString sign = TAVNetEvent::sign(QString("username=%1&password=%2").arg(username, password));
@@ -99,21 +127,21 @@ int ZULoginSer::onLineLogin(const QString& username, const QString& password, QS
         return Unreachable;
     }
 
+    // A large school's reply is read on the store's thread, the dialog alive meanwhile.
     qDebug() << "parse server res msg";
-    const JsonReply res = JsonHelper::getInstance()->parseReply(reply);
+    const ZULoginStore::Reply res = store->takeReply(reply, password);
     if (res.errorCode == QLatin1String("500"))
         return Unreachable;
     if (res.success) {
-        QString problem;
-        if (!TAVDataParse::checkLoginData(res.result, &problem))
-            return serverError(problem);
-        db = TAVDatabase::getInstance()->getDbCon();
-        const bool stored = TAVDataParse::getInstance()->parseLoginData(db, res.result, password);
-        if (stored)
-            TAV_ClassInfo::getInstance()->loadByUser(db, mem->currentTeacher.username);
-        TAVDatabase::getInstance()->closeDbCon(db);
-        if (!stored)
-            return serverError("not stored");
+        if (!res.problem.isEmpty())
+            return serverError(res.problem);
+        // Logged in from the reply, also when the file did not take it.
+        m_notStored = res.notStored;
+        mem->currentTeacher = res.teacher;
+        mem->userName = res.teacher.username;
+        mem->classMap.clear();
+        for (const ClassInfoRow& row : res.classes)
+            mem->classMap.insert(row.classID, row);
         mem->onlineFlag = true;
         return LoggedIn;
     }

@@ -18,15 +18,28 @@ public:
     static constexpr int kLoginTimeoutMs = 10000;
 
     void readSavedLogin(int& autologin, QString& username, QString& password);
+    // Stored on the login store's thread; the caller's event loop turns meanwhile.
     void saveLogin(int autologin, const QString& username, const QString& password);
     void clearLogin();
     bool checkOfflineLogin(const QString& username, const QString& password);
     QString errorText(const QString& errorCode) const;
-    // A reply that is too large, or whose payload fails TAVDataParse::checkLoginData or cannot be stored, is
-    // a server error: Refused with "服务器异常", and neither the tables nor the teacher state change.
+    // A reply that is too large, or whose payload fails TAVDataParse::checkLoginData, is a server error: Refused
+    // with "服务器异常", and neither the tables nor the teacher state change. The reply is read and stored on
+    // the login store's thread, the caller's event loop turning meanwhile (user input aside). A payload that the
+    // file does not take (another program holds it, the disk is full) logs the teacher in all the same, for this
+    // run: notStored() says why, and the next online login stores it.
     int onLineLogin(const QString& username, const QString& password, QString& errorText);
+    // Why the last online login's payload or its saved login is not in the file, in words for the teacher; empty
+    // when both are.
+    QString notStored() const { return m_notStored; }
+    // The tool bar's first class after a login, into the teacher state as the login made it ready beside the
+    // interface (from the reply, or from the file after an offline login); false when there is none ready for it
+    // (the class is then read from the file).
+    bool loadClassOfLogin(int classID, const QString& username);
 
 private:
     friend class TavSingleton<ZULoginSer>;
     ZULoginSer() = default;
+
+    QString m_notStored;
 };

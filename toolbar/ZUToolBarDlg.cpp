@@ -10,6 +10,7 @@
 #include "ZUHdManager.h"
 #include "ZUInputDlg.h"
 #include "ZULoginDlg.h"
+#include "ZULoginSer.h"
 #include "ZUMakePaper.h"
 #include "ZUSound.h"
 #include "ZUSysCheck.h"
@@ -309,11 +310,17 @@ void ZUToolBarDlg::__initClassInfo()
     const QString sn = deviceSerial();
     qDebug().noquote() << "__initClassInfo, the current dev sn is :" + sn;
     const QString username = mem->currentTeacher.username;
+    // The class of a login that has just happened comes ready from the login (a large school's students would hold
+    // the interface while they are read); any other comes from the file.
+    const auto loadClass = [&username](int classID) {
+        if (!ZULoginSer::getInstance()->loadClassOfLogin(classID, username))
+            ZUToolBarSer::getInstance()->loadClassInfo(classID, username);
+    };
 
     if (recordIndex != -1) {
         m_classBox->setCurrentIndex(recordIndex);
         m_classIndex = recordIndex;
-        ZUToolBarSer::getInstance()->loadClassInfo(recordClass, username);
+        loadClass(recordClass);
         m_classMatched = (sn == mem->currentClass.stationSn);
         return;
     }
@@ -345,7 +352,7 @@ void ZUToolBarDlg::__initClassInfo()
     m_classBox->setCurrentIndex(chosen);
     m_classIndex = chosen;
     // Without classes, class 0 loads nothing and so clears the class and subjects of an earlier login.
-    ZUToolBarSer::getInstance()->loadClassInfo(classes.isEmpty() ? 0 : classes.at(chosen).classID, username);
+    loadClass(classes.isEmpty() ? 0 : classes.at(chosen).classID);
 }
 
 void ZUToolBarDlg::__initSubjectInfo()

@@ -1,6 +1,7 @@
 // A laptop's hard disk for the benchmarks, preloaded into one (LD_PRELOAD): every fsync and fdatasync takes
 // TAV_FSYNC_DELAY_MS longer (20 when unset). The time the process's main thread, the interface thread, spends
-// in them is added up, and a benchmark reads it through tavSlowFsyncMainThreadNs() (found with dlsym).
+// in them is added up, and their number, and a benchmark reads them through tavSlowFsyncMainThreadNs() and
+// tavSlowFsyncMainThreadCalls() (found with dlsym).
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -13,11 +14,13 @@ extern "C" {
 int fsync(int fd);
 int fdatasync(int fd);
 long long tavSlowFsyncMainThreadNs();
+long long tavSlowFsyncMainThreadCalls();
 }
 
 namespace {
 
 std::atomic<long long> g_mainThreadNs { 0 };
+std::atomic<long long> g_mainThreadCalls { 0 };
 
 long long delayNs()
 {
@@ -45,8 +48,10 @@ int slowed(const char* name, int fd)
     const int error = errno;
     timespec rest { time_t(delayNs() / 1000000000LL), long(delayNs() % 1000000000LL) };
     while (nanosleep(&rest, &rest) == -1 && errno == EINTR) { }
-    if (syscall(SYS_gettid) == getpid())
+    if (syscall(SYS_gettid) == getpid()) {
         g_mainThreadNs += monotonicNs() - start;
+        ++g_mainThreadCalls;
+    }
     errno = error;
     return result;
 }
@@ -66,4 +71,9 @@ int fdatasync(int fd)
 long long tavSlowFsyncMainThreadNs()
 {
     return g_mainThreadNs;
+}
+
+long long tavSlowFsyncMainThreadCalls()
+{
+    return g_mainThreadCalls;
 }

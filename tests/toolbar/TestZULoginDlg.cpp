@@ -301,18 +301,6 @@ private slots:
         QVERIFY(sent.first().signOk);
     }
 
-    // A login the program could not keep locally is no login: offline use would find nothing of it.
-    void loginNotStoredIsRefused()
-    {
-        QVERIFY(DbTestSupport::runOutside("drop table TAV_CSTeacherInfo"));
-        login(kTeacher, kPassword);
-        QCOMPARE(m_dlg->errorText(), QString("服务器异常"));
-        QVERIFY(m_dlg->inputPanelVisible());
-        QVERIFY(!toolBar()->isVisible());
-        QVERIFY(!TAVMemInfo::getInstance()->onlineFlag);
-        QCOMPARE(savedLogin(), QStringList({ "0", "", "" }));
-    }
-
     void loginWaitsTenSeconds()
     {
         QSignalSpy sent(TAVNetManager::getInstance(), &TAVNetManager::requestStarted);
