@@ -428,7 +428,8 @@ private slots:
         }
         qInfo("longest freeze of the interface while the login waited: %lld ms",
               static_cast<long long>(watch.longestGapMs()));
-        QVERIFY2(watch.longestGapMs() < 800, qPrintable(QString::number(watch.longestGapMs())));
+        // A hang, not a figure: ten times the screen's moment.
+        QVERIFY2(watch.longestGapMs() < 2500, qPrintable(QString::number(watch.longestGapMs())));
 
         other.release();
         if (closed) {
