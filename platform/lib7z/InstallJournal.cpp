@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QUrl>
 
 #include <algorithm>
@@ -245,10 +246,12 @@ bool InstallJournal::checkOwnFolders(QString* error) const
     if (m_phase != Installing)
         return true;
     const QString stagingRoot = m_target + QLatin1Char('/') + m_staging;
+    QSet<QString> realFolders { stagingRoot };
     for (int i = 0; i < m_files.size(); ++i) {
-        QString refused = InstallPathRule::refusal(stagingRoot, m_files.at(i), false);
+        QString refused = InstallPathRule::refusal(stagingRoot, m_files.at(i), false, &realFolders);
         // The roll-back puts a placed file back into its staging folder, which stands until the install is settled.
-        if (refused.isEmpty() && kindAt(QFileInfo(staged(i)).path()) != S_IFDIR)
+        const QString folder = QFileInfo(staged(i)).path();
+        if (refused.isEmpty() && !realFolders.contains(folder))
             refused = QStringLiteral("The staging folder of \"%1\" is missing").arg(m_files.at(i));
         const mode_t backupKind = kindAt(backup(i));
         if (refused.isEmpty() && backupKind != 0 && backupKind != S_IFREG)

@@ -17,7 +17,8 @@ bool InstallPathRule::isOwnName(const QString& relativePath)
     return relativePath.section(QLatin1Char('/'), 0, 0).startsWith(ownPrefix());
 }
 
-QString InstallPathRule::refusal(const QString& root, const QString& relativePath, bool isFolder)
+QString InstallPathRule::refusal(const QString& root, const QString& relativePath, bool isFolder,
+                                 QSet<QString>* realFolders)
 {
     if (relativePath.isEmpty() || !QDir::cleanPath(root + QLatin1Char('/') + relativePath).startsWith(root + '/'))
         return QStringLiteral("\"%1\" lies outside \"%2\"").arg(relativePath, root);
@@ -25,6 +26,9 @@ QString InstallPathRule::refusal(const QString& root, const QString& relativePat
     QString path = root;
     for (int i = 0; i < parts.size(); ++i) {
         path += QLatin1Char('/') + parts.at(i);
+        const bool wantsFolder = i + 1 < parts.size() || isFolder;
+        if (wantsFolder && realFolders && realFolders->contains(path))
+            continue;
         struct stat info;
         if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
             if (errno == ENOENT)
@@ -33,9 +37,10 @@ QString InstallPathRule::refusal(const QString& root, const QString& relativePat
         }
         if (S_ISLNK(info.st_mode))
             return QStringLiteral("\"%1\" leads through a symbolic link").arg(relativePath);
-        const bool wantsFolder = i + 1 < parts.size() || isFolder;
         if (wantsFolder ? !S_ISDIR(info.st_mode) : !S_ISREG(info.st_mode))
             return QStringLiteral("\"%1\" is in the way of \"%2\"").arg(path, relativePath);
+        if (wantsFolder && realFolders)
+            realFolders->insert(path);
     }
     return QString();
 }

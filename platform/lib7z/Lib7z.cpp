@@ -205,12 +205,13 @@ private:
 // kind, and never onto a name the install keeps for itself.
 bool checkDestinations(const QString& target, const QVector<Entry>& entries, QString* error)
 {
+    QSet<QString> realFolders;
     for (const Entry& entry : entries) {
         if (InstallPathRule::isOwnName(entry.relativePath)) {
             *error = QStringLiteral("\"%1\" bears a name the install keeps for itself").arg(entry.relativePath);
             return false;
         }
-        const QString refused = InstallPathRule::refusal(target, entry.relativePath, entry.isDirectory);
+        const QString refused = InstallPathRule::refusal(target, entry.relativePath, entry.isDirectory, &realFolders);
         if (!refused.isEmpty()) {
             *error = refused;
             return false;
