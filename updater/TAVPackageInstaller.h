@@ -18,16 +18,32 @@ public:
     // Waits for an install under way: it is never cut off half-way.
     ~TAVPackageInstaller() override;
 
-    // Why an entry at relativePath may not be installed, or empty when it may.
+    // How the folder stands after recoverUnfinished().
+    enum class Recovery {
+        InOrder, // one whole version, recorded (or nothing was cut off)
+        DatabaseInUse, // the new version stands but could not be recorded: another program holds the database
+        DiskFull, // the same, the disk being full
+        NotInOrder // an earlier update could be neither finished nor taken back
+    };
+    // What became of recording a version in the database.
+    enum class Record { Done, NoPlace, InUse, DiskFull, Failed };
+
+    // Why an entry at relativePath may not be installed, or empty when it may. Recoveries hold what the journal of
+    // a cut-off update names to it too.
     static QString refusal(const QString& relativePath);
     // Finishes or takes back an update that a kill or a power loss cut off in programDir, so that the folder holds
     // one whole version and the database records that version. Run at every start of the updater and of the main
-    // program before anything else; returns at once when no update was cut off. False when it could not be done.
-    static bool recoverUnfinished(const QString& programDir);
-    // The same through this object, which hears every step.
+    // program before anything else; returns at once when no update was cut off. A journal that breaks the rules
+    // of the install is set aside untouched and logged. A version that could not be recorded is recorded here
+    // too. Anything but InOrder is logged.
+    static Recovery recoverUnfinished(const QString& programDir);
+    // The same through this object, which hears every step. False when the folder is not in order.
     bool recover(const QString& programDir, QString* error);
-    // Records version in the database of programDir; a missing database stays missing.
-    static bool recordVersion(const QString& programDir, const QString& version);
+    // After recover() returned false: why.
+    Recovery recoveryFailure() const;
+    // Records version in the database of programDir; a missing database stays missing. NoPlace: no database or no
+    // application row to record it in.
+    static Record recordVersion(const QString& programDir, const QString& version);
 
     // The version the package brings: recorded in the database in the step that makes the install whole.
     void setVersion(const QString& version) { m_version = version; }
@@ -41,7 +57,10 @@ public:
     bool acceptEntries(const QVector<Lib7z::Entry>& entries, QString* reason) override;
     void unpacked(qint64 bytes, qint64 totalBytes) override;
     QString journalNote() const override;
-    void settled(const QString& note, bool installed) override;
+    // Records the installed version; false while the database is held or full, so that the journal stays and the
+    // next start records it.
+    bool settled(const QString& note, bool installed) override;
+    void journalSetAside(const QString& keptAs, const QString& reason) override;
 
 signals:
     void progress(qint64 bytes, qint64 totalBytes);
@@ -53,4 +72,6 @@ private:
     QString m_error;
     QString m_version;
     QString m_programDir;
+    Record m_record = Record::Done;
+    bool m_setAside = false;
 };

@@ -99,7 +99,7 @@ int ZUTAVUpdate::run(int argc, char** argv, const QString& programDir)
 {
     const QString dir = programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
     // An update a kill or a power loss cut off is finished or taken back before anything reads the folder.
-    TAVPackageInstaller::recoverUnfinished(dir);
+    const TAVPackageInstaller::Recovery earlier = TAVPackageInstaller::recoverUnfinished(dir);
     QTranslator qtTranslator;
     QTranslator updateTranslator;
     if (QLocale::system().language() == QLocale::Chinese) {
@@ -119,6 +119,7 @@ int ZUTAVUpdate::run(int argc, char** argv, const QString& programDir)
     }
     ZUTAVUpdate updater(dir);
     updater.setSingleInstance(&instance);
+    updater.setEarlierUpdate(earlier);
     updater.start(argc, argv);
     return QApplication::exec();
 }
@@ -132,6 +133,11 @@ bool ZUTAVUpdate::loadQtTranslation(QTranslator& translator, const QString& prog
 
 void ZUTAVUpdate::start(int argc, char** argv)
 {
+    if (m_earlier != TAVPackageInstaller::Recovery::InOrder) {
+        m_manualMode = argc < 3;
+        refuseUpdate();
+        return;
+    }
     if (argc < 3) {
         qDebug() << "enter ZUTAVUpdate start: manual mode";
         connect(m_manager, &QNetworkAccessManager::finished, this, &ZUTAVUpdate::RequestNewestVersion);
@@ -455,6 +461,31 @@ void ZUTAVUpdate::failDownload()
     showMessage(QMessageBox::Warning, tr("Information"), tr("Download failed, please try again."), false);
     // Started by the main program, which ended for the update: it must come back, and offers the update again
     // at its next version check.
+    if (!m_manualMode)
+        restartProgram();
+    quitLater();
+}
+
+void ZUTAVUpdate::refuseUpdate()
+{
+    // An install over a folder that is not in order would lose what could still put it right.
+    qWarning() << "****no update is installed while the last one is not in order";
+    QString text;
+    switch (m_earlier) {
+    case TAVPackageInstaller::Recovery::DatabaseInUse:
+        text = tr("The last update could not be finished: the database file is in use by another program. Please "
+                  "close that program and try again.");
+        break;
+    case TAVPackageInstaller::Recovery::DiskFull:
+        text = tr("The last update could not be finished: the disk is full. Please free some space on the disk and "
+                  "try again.");
+        break;
+    default:
+        text = tr("The last update could be neither finished nor undone, so no update can be installed. Please ask "
+                  "the administrator to check the program folder; the log names the files concerned.");
+        break;
+    }
+    showMessage(QMessageBox::Warning, tr("Warning"), text, false);
     if (!m_manualMode)
         restartProgram();
     quitLater();

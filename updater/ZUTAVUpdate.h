@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TAVPackageInstaller.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QString>
@@ -10,7 +12,6 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 class QTranslator;
-class TAVPackageInstaller;
 class TavSingleInstance;
 
 namespace Ui {
@@ -55,6 +56,8 @@ public:
     // The segment that keeps the main program out while the updater works; given up just before the
     // program is started again, or that program would find it still held and refuse to start.
     void setSingleInstance(TavSingleInstance* instance);
+    // How the start found the folder. Anything but InOrder: start() tells the teacher why no update is installed.
+    void setEarlierUpdate(TAVPackageInstaller::Recovery earlier) { m_earlier = earlier; }
 
 public slots:
     void RequestNewestVersion(QNetworkReply* version_reply);
@@ -77,6 +80,7 @@ private:
     void showProgress(const QString& prefix, qint64 done, qint64 total);
     void cancelDownload();
     void failDownload();
+    void refuseUpdate();
     void restartProgram() const;
     static void showMessage(int icon, const QString& title, const QString& text, bool yesButton);
     static void quitLater();
@@ -91,6 +95,7 @@ private:
     TavSingleInstance* m_instance = nullptr;
     int m_versionTimeout = 30000;
     qint64 m_packageLimit = kMaxPackageBytes;
+    TAVPackageInstaller::Recovery m_earlier = TAVPackageInstaller::Recovery::InOrder;
     bool m_manualMode = false;
     QString m_version;
     QString m_archivePath;

@@ -58,6 +58,18 @@
         <source>Unpacking </source>
         <translation>正在解压 </translation>
     </message>
+    <message>
+        <source>The last update could not be finished: the database file is in use by another program. Please close that program and try again.</source>
+        <translation>上次更新未能完成：数据库文件正被其他程序使用。请关闭该程序后重试。</translation>
+    </message>
+    <message>
+        <source>The last update could not be finished: the disk is full. Please free some space on the disk and try again.</source>
+        <translation>上次更新未能完成：磁盘已满。请清理磁盘空间后重试。</translation>
+    </message>
+    <message>
+        <source>The last update could be neither finished nor undone, so no update can be installed. Please ask the administrator to check the program folder; the log names the files concerned.</source>
+        <translation>上次更新既未能完成也未能撤销，因此无法安装更新。请联系管理员检查程序目录；日志中列出了相关文件。</translation>
+    </message>
 </context>
 <context>
     <name>ZUTAVUpdateDialog</name>

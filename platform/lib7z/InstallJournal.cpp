@@ -1,14 +1,19 @@
 #include "InstallJournal.h"
 
 #include "ArchiveEntryName.h"
+#include "InstallPathRule.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +25,7 @@ const char kCommitted[] = "committed";
 const char kRolledBack[] = "rolled-back";
 const char kStagingPrefix[] = ".lib7z-staging-";
 const char kBackupPrefix[] = ".lib7z-backup-";
+const char kSetAsideInfix[] = ".set-aside-";
 
 QString systemError(const QString& what)
 {
@@ -30,6 +36,35 @@ bool standsThere(const QString& path)
 {
     struct stat info;
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+// The kind of what stands at path itself, a link not followed: S_IFREG, S_IFDIR, S_IFLNK..., or 0 when nothing does.
+mode_t kindAt(const QString& path)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & S_IFMT) : 0;
+}
+
+int removeStep(const char* path, const struct stat*, int type, struct FTW*)
+{
+    return type == FTW_DP ? ::rmdir(path) : ::unlink(path);
+}
+
+// Removes path and, if it is a real folder, everything below it, on its own disk only. A symbolic link, at the top
+// or below, is removed itself and never followed.
+bool removeTree(const QString& path, QString* error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const mode_t kind = kindAt(path);
+    if (kind == 0)
+        return true;
+    const int r = kind == S_IFDIR ? ::nftw(name.constData(), removeStep, 16, FTW_PHYS | FTW_DEPTH | FTW_MOUNT)
+                                  : ::unlink(name.constData());
+    if (r != 0 && standsThere(path)) {
+        *error = systemError(QStringLiteral("Cannot remove \"%1\"").arg(path));
+        return false;
+    }
+    return true;
 }
 
 bool move(const QString& from, const QString& to, QString* error)
@@ -94,9 +129,15 @@ QString InstallJournal::fileName()
 
 bool InstallJournal::leftoversIn(const QString& target)
 {
-    return !QDir(target)
-                .entryList({ QStringLiteral(".lib7z-*") }, QDir::AllEntries | QDir::Hidden | QDir::System)
-                .isEmpty();
+    const QStringList names = QDir(target).entryList({ InstallPathRule::ownPrefix() + QLatin1Char('*') },
+                                                     QDir::AllEntries | QDir::Hidden | QDir::System);
+    // Beside a journal set aside, the staging and backup folders are the administrator's.
+    const QString setAside = fileName() + QLatin1String(kSetAsideInfix);
+    const bool kept
+        = std::any_of(names.begin(), names.end(), [&](const QString& name) { return name.startsWith(setAside); });
+    return std::any_of(names.begin(), names.end(), [&](const QString& name) {
+        return kept ? name == fileName() || name == fileName() + QStringLiteral(".new") : true;
+    });
 }
 
 QString InstallJournal::journalPath() const
@@ -128,8 +169,14 @@ bool InstallJournal::load(QString* error)
     m_folders.clear();
     m_files.clear();
     QFile file(journalPath());
-    if (!file.exists())
+    const mode_t kind = kindAt(file.fileName());
+    if (kind == 0)
         return true;
+    // A link would take the recovery's reads and writes elsewhere.
+    if (kind != S_IFREG) {
+        *error = QStringLiteral("The install journal \"%1\" is no plain file").arg(file.fileName());
+        return false;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("Cannot read \"%1\": %2").arg(file.fileName(), file.errorString());
         return false;
@@ -181,6 +228,54 @@ bool InstallJournal::load(QString* error)
         return refuse();
     m_phase = phase;
     return true;
+}
+
+bool InstallJournal::checkOwnFolders(QString* error) const
+{
+    for (const QString& folder : { m_staging, m_backup }) {
+        const QString path = m_target + QLatin1Char('/') + folder;
+        const mode_t kind = kindAt(path);
+        // Both stand until the install is settled; then finish() may have removed one before a kill.
+        if (kind == 0 && m_phase != Installing)
+            continue;
+        if (kind != S_IFDIR) {
+            *error = QStringLiteral("\"%1\" is no folder of the install's own").arg(path);
+            return false;
+        }
+    }
+    if (m_phase != Installing)
+        return true;
+    const QString stagingRoot = m_target + QLatin1Char('/') + m_staging;
+    QSet<QString> realFolders { stagingRoot };
+    for (int i = 0; i < m_files.size(); ++i) {
+        QString refused = InstallPathRule::refusal(stagingRoot, m_files.at(i), false, &realFolders);
+        // The roll-back puts a placed file back into its staging folder, which stands until the install is settled.
+        const QString folder = QFileInfo(staged(i)).path();
+        if (refused.isEmpty() && !realFolders.contains(folder))
+            refused = QStringLiteral("The staging folder of \"%1\" is missing").arg(m_files.at(i));
+        const mode_t backupKind = kindAt(backup(i));
+        if (refused.isEmpty() && backupKind != 0 && backupKind != S_IFREG)
+            refused = QStringLiteral("\"%1\" is no plain file").arg(backup(i));
+        if (!refused.isEmpty()) {
+            *error = refused;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool InstallJournal::setAside(QString* keptAs, QString* error)
+{
+    const QString base = fileName() + QLatin1String(kSetAsideInfix)
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = base;
+    for (int n = 2; standsThere(m_target + QLatin1Char('/') + name); ++n)
+        name = base + QLatin1Char('-') + QString::number(n);
+    if (!move(journalPath(), m_target + QLatin1Char('/') + name, error))
+        return false;
+    *keptAs = name;
+    m_phase = None;
+    return syncPath(m_target, error);
 }
 
 bool InstallJournal::begin(const QString& stagingFolder, const QString& backupFolder, const QStringList& folders,
@@ -297,8 +392,10 @@ bool InstallJournal::rollBack(const std::function<void(const QString&)>& restore
     }
     for (int i = m_folders.size() - 1; i >= 0; --i) {
         const QString path = m_target + QLatin1Char('/') + m_folders.at(i);
-        // Only the folders this install made: something else that came in their place since is not ours.
-        if (::rmdir(QFile::encodeName(path).constData()) != 0 && errno != ENOENT && errno != ENOTDIR)
+        // Only the folders this install made: something else that came in their place since, or files put into
+        // them since, are not ours, and the folder stays for them.
+        if (::rmdir(QFile::encodeName(path).constData()) != 0 && errno != ENOENT && errno != ENOTDIR
+            && errno != ENOTEMPTY && errno != EEXIST)
             failures.append(systemError(QStringLiteral("Cannot remove the folder \"%1\"").arg(path)));
     }
     if (!failures.isEmpty()) {
@@ -314,11 +411,8 @@ bool InstallJournal::rollBack(const std::function<void(const QString&)>& restore
 bool InstallJournal::finish(QString* error)
 {
     for (const QString& folder : { m_backup, m_staging }) {
-        QDir dir(m_target + QLatin1Char('/') + folder);
-        if (dir.exists() && !dir.removeRecursively()) {
-            *error = QStringLiteral("Cannot remove the folder \"%1\"").arg(dir.path());
+        if (!removeTree(m_target + QLatin1Char('/') + folder, error))
             return false;
-        }
     }
     if (!QFile::remove(journalPath()) && standsThere(journalPath())) {
         *error = QStringLiteral("Cannot remove the install journal \"%1\"").arg(journalPath());
@@ -331,18 +425,17 @@ bool InstallJournal::finish(QString* error)
 bool InstallJournal::removeOrphans(const QString& target, QString* error)
 {
     const QDir dir(target);
-    const QStringList names
-        = dir.entryList({ QString::fromLatin1(kStagingPrefix) + QLatin1Char('*'),
-                          QString::fromLatin1(kBackupPrefix) + QLatin1Char('*'), fileName() + QStringLiteral(".new") },
-                        QDir::AllEntries | QDir::Hidden | QDir::System);
+    QStringList patterns { fileName() + QStringLiteral(".new") };
+    // What a set-aside journal may name stays with it for the administrator; it may be past reading.
+    if (dir.entryList({ fileName() + QLatin1String(kSetAsideInfix) + QLatin1Char('*') },
+                      QDir::AllEntries | QDir::Hidden | QDir::System)
+            .isEmpty())
+        patterns << QString::fromLatin1(kStagingPrefix) + QLatin1Char('*')
+                 << QString::fromLatin1(kBackupPrefix) + QLatin1Char('*');
+    const QStringList names = dir.entryList(patterns, QDir::AllEntries | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
-        const QString path = dir.filePath(name);
-        const QFileInfo info(path);
-        const bool removed = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
-        if (!removed) {
-            *error = QStringLiteral("Cannot remove \"%1\"").arg(path);
+        if (!removeTree(dir.filePath(name), error))
             return false;
-        }
     }
     return names.isEmpty() || syncPath(target, error);
 }

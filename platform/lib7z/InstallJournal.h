@@ -21,11 +21,19 @@ public:
 
     static QString fileName();
     // True when anything an install leaves in target while it runs is there: the journal, a staging or backup folder.
+    // Beside a journal set aside, only a journal counts: the folders are kept for the administrator.
     static bool leftoversIn(const QString& target);
 
-    // Reads the journal in the target. False with error set when it cannot be read; a missing journal reads as
-    // phase None.
+    // Reads the journal in the target. False with error set when it cannot be read or breaks the rules of its
+    // form (a journal that is no plain file among them); a missing journal reads as phase None.
     bool load(QString* error);
+    // After load: the staging and backup folders are real folders in the target (or, once the install is settled,
+    // gone), and every file the journal says lies in them is a plain file reached through real folders only.
+    bool checkOwnFolders(QString* error) const;
+    // Renames the journal in the target to a name no install or recovery uses, for the administrator; keptAs is
+    // told that name. Nothing the journal names is touched, and while it lies there no recovery removes a staging
+    // or backup folder.
+    bool setAside(QString* keptAs, QString* error);
     Phase phase() const { return m_phase; }
     QString note() const { return m_note; }
 
@@ -45,11 +53,13 @@ public:
     bool rollBack(const std::function<void(const QString&)>& restored, QString* error);
     // Drops the backups, the staging folder and, last, the journal. Only after commit or a whole roll-back.
     bool finish(QString* error);
-    // Removes staging and backup folders and a half-written journal that no journal refers to.
+    // Removes staging and backup folders and a half-written journal that no journal refers to; beside a journal
+    // set aside only the half-written journal.
     static bool removeOrphans(const QString& target, QString* error);
 
     int fileCount() const { return m_files.size(); }
     const QStringList& files() const { return m_files; }
+    const QStringList& folders() const { return m_folders; }
 
 private:
     QString journalPath() const;

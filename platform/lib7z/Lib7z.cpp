@@ -2,6 +2,7 @@
 
 #include "ArchiveEntryName.h"
 #include "InstallJournal.h"
+#include "InstallPathRule.h"
 
 #include <QDir>
 #include <QFile>
@@ -200,31 +201,36 @@ private:
     archive* m_archive = nullptr;
 };
 
-// The entry may only go where every existing step is a real folder and the end, if it exists, has the
-// entry's kind. A symbolic link anywhere on the way is refused.
-bool checkDestination(const QString& target, const Entry& entry, QString* error)
+// Every entry may only go where every existing step is a real folder and the end, if it exists, has the entry's
+// kind, and never onto a name the install keeps for itself.
+bool checkDestinations(const QString& target, const QVector<Entry>& entries, QString* error)
 {
-    const QString destination = target + QLatin1Char('/') + entry.relativePath;
-    if (!QDir::cleanPath(destination).startsWith(target + QLatin1Char('/'))) {
-        *error = QStringLiteral("\"%1\" lies outside the target folder").arg(entry.relativePath);
-        return false;
+    QSet<QString> realFolders;
+    for (const Entry& entry : entries) {
+        if (InstallPathRule::isOwnName(entry.relativePath)) {
+            *error = QStringLiteral("\"%1\" bears a name the install keeps for itself").arg(entry.relativePath);
+            return false;
+        }
+        const QString refused = InstallPathRule::refusal(target, entry.relativePath, entry.isDirectory, &realFolders);
+        if (!refused.isEmpty()) {
+            *error = refused;
+            return false;
+        }
     }
-    const QStringList parts = entry.relativePath.split(QLatin1Char('/'));
-    QString path = target;
-    for (int i = 0; i < parts.size(); ++i) {
-        path += QLatin1Char('/') + parts.at(i);
-        const QFileInfo info(path);
-        if (info.isSymLink()) {
-            *error = QStringLiteral("\"%1\" leads through a symbolic link").arg(entry.relativePath);
-            return false;
-        }
-        if (!info.exists())
-            return true;
-        const bool wantsFolder = i + 1 < parts.size() || entry.isDirectory;
-        if (wantsFolder ? !info.isDir() : !info.isFile()) {
-            *error = QStringLiteral("\"%1\" is in the way of \"%2\"").arg(path, entry.relativePath);
-            return false;
-        }
+    return true;
+}
+
+// The install's rule for what it writes below the target, the caller's own among it. A recovery holds what a
+// journal names to it too.
+bool checkEntries(const QString& target, const QVector<Entry>& entries, Lib7z::ExtractCallback* callback,
+                  QString* error)
+{
+    if (!checkDestinations(target, entries, error))
+        return false;
+    if (callback && !callback->acceptEntries(entries, error)) {
+        if (error->isEmpty())
+            *error = QStringLiteral("The entries were refused");
+        return false;
     }
     return true;
 }
@@ -388,9 +394,9 @@ bool undo(InstallJournal& journal, Lib7z::ExtractCallback* callback, QString* er
                       .arg(undoError);
         return false;
     }
-    if (callback)
-        callback->settled(journal.note(), false);
-    journal.finish(&undoError);
+    // What follows the folder is brought along by a later recovery when it cannot be now.
+    if (!callback || callback->settled(journal.note(), false))
+        journal.finish(&undoError);
     return false;
 }
 
@@ -439,11 +445,12 @@ bool install(const QVector<Entry>& entries, const QString& target, QTemporaryDir
     }
     if (!journal.commit(error))
         return undo(journal, callback, error);
-    if (callback)
-        callback->settled(note, true);
-    // The install stands; what could not be cleared away now goes at the next start.
-    QString cleanUpError;
-    journal.finish(&cleanUpError);
+    // The install stands. The journal stays until what the caller keeps beside the folder has followed; that, and
+    // what could not be cleared away now, a recovery at the next start does.
+    if (!callback || callback->settled(note, true)) {
+        QString cleanUpError;
+        journal.finish(&cleanUpError);
+    }
     return true;
 }
 
@@ -463,6 +470,22 @@ bool checkSize(const QString& target, qint64 totalBytes, const Lib7z::Limits& li
         return false;
     }
     return true;
+}
+
+// A journal names only what its install could have written, by the install's own rule, and keeps its staging and
+// backup files in real folders of its own: else a recovery could be led to move or delete what no install may
+// touch (the teacher's data, or files outside the target through a link).
+bool keepsTheRules(const InstallJournal& journal, const QString& target, Lib7z::ExtractCallback* callback,
+                   QString* error)
+{
+    if (journal.phase() == InstallJournal::None)
+        return true;
+    QVector<Entry> entries;
+    for (const QString& folder : journal.folders())
+        entries.append({ folder, true, false, 0 });
+    for (const QString& file : journal.files())
+        entries.append({ file, false, false, 0 });
+    return checkEntries(target, entries, callback, error) && journal.checkOwnFolders(error);
 }
 
 } // namespace
@@ -502,9 +525,14 @@ QString ExtractCallback::journalNote() const
     return QString();
 }
 
-void ExtractCallback::settled(const QString&, bool) { }
+bool ExtractCallback::settled(const QString&, bool)
+{
+    return true;
+}
 
 void ExtractCallback::fileRestored(const QString&) { }
+
+void ExtractCallback::journalSetAside(const QString&, const QString&) { }
 
 bool extractArchive(QFileDevice* archive, const QString& targetDirectory, ExtractCallback* callback, QString* errorText,
                     const Limits& limits)
@@ -557,15 +585,8 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
             entries.append(entry);
         }
     }
-    for (const Entry& entry : entries) {
-        if (!checkDestination(target, entry, error))
-            return false;
-    }
-    if (callback && !callback->acceptEntries(entries, error)) {
-        if (error->isEmpty())
-            *error = QStringLiteral("The archive was refused");
+    if (!checkEntries(target, entries, callback, error))
         return false;
-    }
     if (!checkSize(target, totalBytes, limits, error))
         return false;
 
@@ -576,12 +597,8 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
         return false;
     }
     ProgressReport progress(callback, totalBytes);
-    if (!stage(archive, entries, target, staging.path(), progress, error))
+    if (!stage(archive, entries, target, staging.path(), progress, error) || !checkDestinations(target, entries, error))
         return false;
-    for (const Entry& entry : entries) {
-        if (!checkDestination(target, entry, error))
-            return false;
-    }
     return install(entries, target, staging, callback, error);
 }
 
@@ -599,8 +616,15 @@ bool recoverInstall(const QString& targetDirectory, ExtractCallback* callback, Q
         return false;
     }
     InstallJournal journal(target);
-    if (!journal.load(error))
-        return false;
+    QString broken;
+    if (!journal.load(&broken) || !keepsTheRules(journal, target, callback, &broken)) {
+        QString keptAs;
+        if (!journal.setAside(&keptAs, error))
+            return false;
+        if (callback)
+            callback->journalSetAside(keptAs, broken);
+        return InstallJournal::removeOrphans(target, error);
+    }
     if (journal.phase() == InstallJournal::Installing) {
         const auto restored = [callback](const QString& path) {
             if (callback)
@@ -610,12 +634,21 @@ bool recoverInstall(const QString& targetDirectory, ExtractCallback* callback, Q
             return false;
     }
     if (journal.phase() != InstallJournal::None) {
-        if (callback)
-            callback->settled(journal.note(), journal.phase() == InstallJournal::Committed);
+        if (callback && !callback->settled(journal.note(), journal.phase() == InstallJournal::Committed)) {
+            *error = QStringLiteral("The folder \"%1\" holds one whole version, but what follows it could not be "
+                                    "brought along yet")
+                         .arg(target);
+            return false;
+        }
         if (!journal.finish(error))
             return false;
     }
     return InstallJournal::removeOrphans(target, error);
+}
+
+bool installWasCutOff(const QString& targetDirectory)
+{
+    return InstallJournal::leftoversIn(targetDirectory);
 }
 
 } // namespace Lib7z

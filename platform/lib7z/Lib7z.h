@@ -33,10 +33,14 @@ public:
     virtual QString journalNote() const;
     // The target holds one whole version again: the new one (installed) or the old one. Called before the journal
     // is dropped, so that what the caller keeps beside the folder can follow; after a kill it comes again from
-    // recoverInstall(), so it must be safe to repeat.
-    virtual void settled(const QString& note, bool installed);
+    // recoverInstall(), so it must be safe to repeat. False when that cannot follow yet: the journal stays, and
+    // recoverInstall() calls this again at a later start.
+    virtual bool settled(const QString& note, bool installed);
     // A file replaced by an install that did not end stands as before again.
     virtual void fileRestored(const QString& relativePath);
+    // The journal of an earlier install broke the install's rules (damaged, edited or planted): nothing it names
+    // was touched, and it was renamed to keptAs in the target for the administrator.
+    virtual void journalSetAside(const QString& keptAs, const QString& reason);
 };
 
 // Bounds far above a real package, so that a small hostile archive cannot fill the disk or run for hours.
@@ -62,8 +66,13 @@ bool extractArchive(QFileDevice* archive, const QString& targetDirectory, Extrac
 
 // Finishes an install that was cut off after every file was in place, or takes it back, after a kill or a power
 // loss; then removes what it left in targetDirectory. Safe to cut off and run again. Returns at once when nothing
-// was left; waits while an install or recovery of another process works in the folder. False when something
-// could not be put in order; errorText says what, and the next call tries again.
+// was left; waits while an install or recovery of another process works in the folder. The journal is held to the
+// rules of the install (the callback's acceptEntries() among them): one that breaks them is set aside untouched
+// and counts as done. False when something could not be put in order; errorText says what, and the next call
+// tries again.
 bool recoverInstall(const QString& targetDirectory, ExtractCallback* callback = nullptr, QString* errorText = nullptr);
+
+// True when an install cut off by a kill or a power loss left something in targetDirectory for recoverInstall().
+bool installWasCutOff(const QString& targetDirectory);
 
 } // namespace Lib7z

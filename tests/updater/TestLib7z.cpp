@@ -131,6 +131,9 @@ private slots:
         QTest::newRow("drive after dots and backslashes")
             << QByteArray(".\\.\\c:evil.txt") << int(AE_IFREG) << none << "";
         QTest::newRow("unc prefix") << QByteArray("\\\\server\\share\\escape.txt") << int(AE_IFREG) << none << "";
+        QTest::newRow("the install's own journal") << QByteArray(".lib7z-journal") << int(AE_IFREG) << none << "";
+        QTest::newRow("in a staging folder's name")
+            << QByteArray(".lib7z-staging-x/a.txt") << int(AE_IFREG) << none << "";
         QTest::newRow("symbolic link") << QByteArray("link") << int(AE_IFLNK) << none << "";
         QTest::newRow("fifo") << QByteArray("pipe") << int(AE_IFIFO) << none << "";
         QTest::newRow("file over a folder") << QByteArray("sub") << int(AE_IFREG) << none << "";

@@ -1,8 +1,10 @@
+#include "DatabaseHolderProcess.h"
 #include "DialogAnswerer.h"
 #include "InstallHelperProcess.h"
 #include "PackageMaker.h"
 #include "PeakMemory.h"
 #include "TavSchema.h"
+#include "TavSingleInstance.h"
 #include "TavWebService.h"
 #include "ZUTAVUpdate.h"
 
@@ -13,6 +15,7 @@
 #include <QMessageBox>
 #include <QNetworkProxy>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -21,9 +24,35 @@
 #include <QtTest>
 
 #include <archive_entry.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 using PackageMaker::readFile;
+
+namespace {
+
+// A wait bound that only a hang reaches: a restart of the program takes a few seconds on a busy machine.
+const int kHangMs = 60000;
+
+// Sets or clears the immutable flag of a folder: nothing in it can be renamed or removed then, not even by root.
+bool setImmutable(const QString& path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+} // namespace
 
 // Answers a package request (as the proxy) with the first 100 KB of a million bytes, then closes the connection
 // or keeps it open and silent.
@@ -57,9 +86,11 @@ class TestZUTAVUpdate : public QObject
 
     const QString kPackagePath = "/packages/TAV-update.7z";
     const QString kPackageUrl = "http://download.dovane-tav.test" + kPackagePath;
-    QTemporaryDir m_shared; // single-instance keys, database template, package
+    QTemporaryDir m_shared; // database template, package
     TavWebService m_web;
+    QScopedPointer<QTemporaryDir> m_keys; // the single-instance keys of one row: a row never meets another's
     QScopedPointer<QTemporaryDir> m_root;
+    QString m_immutable; // a folder a row made immutable, cleared again at its end
     QString m_programDir;
     QByteArray m_oldProgram;
     QByteArray m_newProgram;
@@ -81,23 +112,69 @@ class TestZUTAVUpdate : public QObject
         });
         QTimer stuck; // an updater that never ends fails the test instead of hanging it
         stuck.callOnTimeout([] { QCoreApplication::exit(-1); });
-        stuck.start(20000);
+        stuck.start(kHangMs);
         if (!updater)
             return ZUTAVUpdate::run(1 + args.size(), argv, m_programDir);
         updater->start(1 + args.size(), argv);
         return QApplication::exec();
     }
 
-    // Waits until the stand-in TAV has started again in the program directory; then what the installation holds
-    // besides the stand-in's marker.
-    QMap<QString, QString> installationAfterRestart() const
+    // True once nobody holds the single-instance segment.
+    static bool segmentFree()
+    {
+        TavSingleInstance probe;
+        if (!probe.acquire())
+            return false;
+        probe.release();
+        return true;
+    }
+
+    // Waits until the stand-in TAV has started again in the program directory, found the segment free, and ended,
+    // so that whatever comes next finds the segment free too.
+    bool waitForRestart() const
     {
         const QString marker = m_programDir + "/started.txt", expected = QFileInfo(m_programDir).canonicalFilePath();
-        if (!QTest::qWaitFor([&] { return QString::fromUtf8(readFile(marker)) == expected; }, 10000))
+        return QTest::qWaitFor([&] { return QString::fromUtf8(readFile(marker)) == expected; }, kHangMs)
+            && QTest::qWaitFor(segmentFree, kHangMs);
+    }
+
+    // Waits for the restart; then what the installation holds besides the stand-in's marker.
+    QMap<QString, QString> installationAfterRestart() const
+    {
+        if (!waitForRestart())
             return { { "started.txt", "TAV was not started again" } };
         QMap<QString, QString> items = PackageMaker::snapshot(m_root->path());
         items.remove("prog/started.txt");
         return items;
+    }
+
+    // The warnings logged while fn runs.
+    static QStringList warningsOf(const std::function<void()>& fn)
+    {
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous
+            = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                  if (type != QtDebugMsg)
+                      warnings << text;
+              });
+        fn();
+        qInstallMessageHandler(previous);
+        return warnings;
+    }
+
+    // The install of the package, killed where stop says, as a kill or a power loss leaves it.
+    void cutOffInstall(const QString& stop)
+    {
+        const QString archive = m_programDir + "/TAVUpdate4.3.0.7z";
+        QVERIFY(QFile::copy(m_shared.filePath("package.7z"), archive));
+        QCOMPARE(runInstallHelper({ "install", archive, m_programDir, "4.3.0" }, stop), QString("stopped"));
+        QVERIFY(QFile::exists(m_programDir + "/.lib7z-journal"));
+    }
+
+    QStringList leftovers() const
+    {
+        return QDir(m_programDir).entryList({ ".lib7z-*", "TAVUpdate*" }, QDir::AllEntries | QDir::Hidden);
     }
 
     QString storedVersion() const
@@ -109,9 +186,6 @@ class TestZUTAVUpdate : public QObject
 private slots:
     void initTestCase()
     {
-        // The single-instance objects are keyed by files in the temporary folder: a private one keeps this
-        // test apart from other tests and from a TAV running on the machine. Child processes inherit it.
-        qputenv("TMPDIR", QFile::encodeName(m_shared.path()));
         QApplication::setQuitOnLastWindowClosed(false);
         QVERIFY(m_web.start());
         m_web.useAsApplicationProxy();
@@ -120,8 +194,9 @@ private slots:
         m_newProgram = m_oldProgram + QByteArray("\nversion 4.3.0\n"); // still runs
         const QString source = m_shared.filePath("src");
         QVERIFY(PackageMaker::writeFile(source + "/TAV", m_newProgram, true)
-                && PackageMaker::writeFile(source + "/说明/新.txt", "新文件"));
-        QVERIFY(PackageMaker::make7z(m_shared.filePath("package.7z"), source, { "TAV", "说明" }));
+                && PackageMaker::writeFile(source + "/说明/新.txt", "新文件")
+                && PackageMaker::writeFile(source + "/插件/新.dll", "新插件"));
+        QVERIFY(PackageMaker::make7z(m_shared.filePath("package.7z"), source, { "TAV", "说明", "插件" }));
         m_package = readFile(m_shared.filePath("package.7z"));
         // The main program's own schema, with its application row of version 4.2.0.
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fixture");
@@ -134,7 +209,12 @@ private slots:
 
     void init()
     {
+        // The single-instance objects are keyed by files in the temporary folder: a folder of the row's own keeps
+        // it apart from the other rows, other tests and a TAV running on the machine. Child processes inherit it.
+        qputenv("TMPDIR", QFile::encodeName(m_shared.path()));
         m_root.reset(new QTemporaryDir);
+        m_keys.reset(new QTemporaryDir);
+        qputenv("TMPDIR", QFile::encodeName(m_keys->path()));
         m_programDir = QFileInfo(m_root->filePath("prog")).absoluteFilePath();
         QVERIFY(PackageMaker::writeFile(m_programDir + "/TAV", m_oldProgram, true));
         QVERIFY(PackageMaker::writeFile(m_programDir + "/说明/旧.txt", "old"));
@@ -150,6 +230,9 @@ private slots:
     {
         QSqlDatabase::database("fixture", false).close();
         m_holder.reset();
+        if (!m_immutable.isEmpty())
+            QVERIFY(setImmutable(m_immutable, false));
+        m_immutable.clear();
         QVERIFY(DialogAnswerer::waitUntilAnswered(5000));
         QCOMPARE(DialogAnswerer::failures(), 0);
     }
@@ -188,6 +271,9 @@ private slots:
         for (const auto& [context, text] :
              { std::pair { "ZUTAVUpdateDialog", "ZUTAVUpdate" },
                { "ZUTAVUpdate", "Download failed, please try again." },
+               { "ZUTAVUpdate",
+                 "The last update could not be finished: the database file is in use by another program. Please "
+                 "close that program and try again." },
                { "QObject", "Ok" },
                { "QObject", "Application has been started.Please exit current application and try again." } })
             QVERIFY2(!translator.translate(context, text).isEmpty(), text);
@@ -198,7 +284,8 @@ private slots:
         // The main program has started the updater but has not ended yet.
         m_holder.reset(new QProcess);
         m_holder->start(QStringLiteral(TAV_STANDIN_PATH), { "--hold" });
-        QVERIFY(m_holder->waitForReadyRead(5000) && m_holder->readLine() == "ready\n");
+        while (!m_holder->canReadLine() && m_holder->waitForReadyRead(kHangMs)) { }
+        QCOMPARE(m_holder->readLine(), QByteArray("ready\n"));
         // Started by hand, the updater refuses at once.
         QElapsedTimer clock;
         clock.start();
@@ -224,8 +311,7 @@ private slots:
         QCOMPARE(storedVersion(), QString("4.3.0"));
         QVERIFY(!QFile::exists(m_programDir + "/TAVUpdate4.3.0.7z"));
         // The new program runs, started in the program directory, and finds the segment given up.
-        QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(readFile(m_programDir + "/started.txt")),
-                                  QFileInfo(m_programDir).canonicalFilePath(), 10000);
+        QVERIFY(waitForRestart());
     }
 
     void manualModeDownloadsOnlyNewerVersion_data()
@@ -310,10 +396,9 @@ private slots:
     {
         QFETCH(QString, stop);
         QFETCH(QString, version);
-        const QString archive = m_programDir + "/TAVUpdate4.3.0.7z";
-        QVERIFY(QFile::copy(m_shared.filePath("package.7z"), archive));
-        QCOMPARE(runInstallHelper({ "install", archive, m_programDir, "4.3.0" }, stop), QString("stopped"));
-        QVERIFY(QFile::exists(m_programDir + "/.lib7z-journal"));
+        cutOffInstall(stop);
+        if (QTest::currentTestFailed())
+            return;
         // Started by hand: the folder is in order before the version is read for the version service.
         m_web.setVersionReply("4.2.0", kPackagePath, false);
         QCOMPARE(runUpdater({}), 0);
@@ -324,8 +409,166 @@ private slots:
         const bool installed = version == "4.3.0";
         QCOMPARE(readFile(m_programDir + "/TAV"), installed ? m_newProgram : m_oldProgram);
         QCOMPARE(QFile::exists(m_programDir + "/说明/新.txt"), installed);
-        QCOMPARE(QDir(m_programDir).entryList({ ".lib7z-*", "TAVUpdate*" }, QDir::AllEntries | QDir::Hidden),
-                 QStringList());
+        QCOMPARE(leftovers(), QStringList());
+    }
+
+    // What an earlier update left that its journal cannot put in order, or may not: the next update still goes
+    // in whole, and the journal that breaks the rules of an install is kept, untouched, for the administrator.
+    void laterUpdateInstallsWhole_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::newRow("a damaged journal") << "damaged";
+        QTest::newRow("a journal naming the database") << "database";
+        QTest::newRow("a journal whose staging folder leads out of the program folder") << "link";
+        QTest::newRow("a folder of the cut-off update that holds a file since") << "filled";
+    }
+
+    void laterUpdateInstallsWhole()
+    {
+        QFETCH(QString, left);
+        const QString outside = m_root->filePath("outside"), staging = ".lib7z-staging-planted";
+        QVERIFY(PackageMaker::writeFile(outside + "/lesson.txt", "a teacher's file"));
+        const QByteArray journal = "lib7z-install 1\nstaging " + staging.toUtf8() + "\nbackup .lib7z-backup-planted\n"
+            + "note 4.3.0\nfile " + (left == "database" ? "TAVSqlite.db" : "TAV") + "\nend\n";
+        if (left == "damaged")
+            QVERIFY(PackageMaker::writeFile(m_programDir + "/.lib7z-journal", "lib7z-install 1\nstaging \xff\n"));
+        if (left == "database" || left == "link") {
+            QVERIFY(QDir(m_programDir).mkpath(".lib7z-backup-planted"));
+            QVERIFY(left == "link" ? QFile::link(outside, m_programDir + '/' + staging)
+                                   : QDir(m_programDir).mkpath(staging));
+            QVERIFY(PackageMaker::writeFile(m_programDir + "/.lib7z-journal", journal));
+        }
+        if (left == "filled") {
+            // Every file placed, not yet whole; then the half-new program put a file of its own in a new folder.
+            cutOffInstall("file:3");
+            QVERIFY(!QTest::currentTestFailed());
+            QVERIFY(PackageMaker::writeFile(m_programDir + "/插件/缓存.dat", "cache"));
+        }
+        const QMap<QString, QString> outsideBefore = PackageMaker::snapshot(outside);
+        m_web.setStaticFile(kPackagePath, m_package);
+
+        int code = -1;
+        const QStringList warnings = warningsOf([&] { code = runUpdater({ kPackageUrl, "4.3.0" }); });
+        QCOMPARE(code, 0);
+        QCOMPARE(m_boxes, QStringList("Information|Update done, application will be restarted.|Yes"));
+        QVERIFY(waitForRestart());
+        QCOMPARE(readFile(m_programDir + "/TAV"), m_newProgram);
+        QCOMPARE(QString::fromUtf8(readFile(m_programDir + "/说明/新.txt")), QString("新文件"));
+        QCOMPARE(QString::fromUtf8(readFile(m_programDir + "/插件/新.dll")), QString("新插件"));
+        QCOMPARE(storedVersion(), QString("4.3.0"));
+        QCOMPARE(PackageMaker::snapshot(outside), outsideBefore);
+        if (left == "filled") {
+            QCOMPARE(readFile(m_programDir + "/插件/缓存.dat"), QByteArray("cache"));
+            QCOMPARE(leftovers(), QStringList());
+            return;
+        }
+        // The journal set aside with what it names, and the reason logged.
+        const QStringList kept = leftovers().filter(QRegularExpression("^\\.lib7z-journal\\.set-aside-"));
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(!QFile::exists(m_programDir + "/.lib7z-journal"));
+        QCOMPARE(readFile(m_programDir + '/' + kept.first()),
+                 left == "damaged" ? QByteArray("lib7z-install 1\nstaging \xff\n") : journal);
+        QVERIFY2(!warnings.filter("was set aside").filter(kept.first()).isEmpty(), qPrintable(warnings.join('\n')));
+        QCOMPARE(QFileInfo(m_programDir + '/' + staging).isSymLink(), left == "link");
+    }
+
+    // The teacher is told why no update is installed while the last one is not in order, and gets the program
+    // back; once the cause is gone, the next start puts the folder in order.
+    void refusesUpdateWhileLastOneIsNotInOrder_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("database in use by another program")
+            << "database"
+            << "The last update could not be finished: the database file is in use by another program. Please "
+               "close that program and try again.";
+        QTest::newRow("a file that cannot be put back")
+            << "immutable"
+            << "The last update could be neither finished nor undone, so no update can be installed. Please ask the "
+               "administrator to check the program folder; the log names the files concerned.";
+    }
+
+    void refusesUpdateWhileLastOneIsNotInOrder()
+    {
+        QFETCH(QString, cause);
+        QFETCH(QString, text);
+        QScopedPointer<DatabaseHolderProcess> other;
+        if (cause == "database") {
+            // Whole, its version not recorded yet; another program holds the database beyond the wait for it.
+            cutOffInstall("commit");
+            QVERIFY(!QTest::currentTestFailed());
+            other.reset(new DatabaseHolderProcess(m_programDir + "/TAVSqlite.db", DatabaseHolderProcess::Write));
+            QVERIFY(other->isHeld());
+        } else {
+            // Every file placed; one of them now stands in a folder nothing may change in.
+            cutOffInstall("file:3");
+            QVERIFY(!QTest::currentTestFailed());
+            if (!setImmutable(m_programDir + "/说明", true))
+                QSKIP("no immutable folders here (not root, or a file system without the flag)");
+            m_immutable = m_programDir + "/说明";
+        }
+        m_web.setStaticFile(kPackagePath, m_package);
+        QCOMPARE(runUpdater({ kPackageUrl, "4.3.0" }), 0);
+        QCOMPARE(m_boxes, QStringList("Warning|" + text + "|Ok"));
+        QVERIFY(m_web.requestsTo(kPackagePath).isEmpty());
+        QVERIFY(QFile::exists(m_programDir + "/.lib7z-journal"));
+        QVERIFY(waitForRestart());
+
+        // The cause gone, a start by hand finds one whole version, recorded.
+        if (other)
+            other->release();
+        if (!m_immutable.isEmpty())
+            QVERIFY(setImmutable(m_immutable, false));
+        m_immutable.clear();
+        QFile::remove(m_programDir + "/started.txt");
+        m_boxes.clear();
+        const QString version = cause == "database" ? "4.3.0" : "4.2.0";
+        m_web.setVersionReply(version, kPackagePath, false);
+        QCOMPARE(runUpdater({}), 0);
+        QCOMPARE(m_boxes,
+                 QStringList("Information|The TAV application is the latest version,do not need to update.|Yes"));
+        QCOMPARE(m_web.requestsTo("/bizserver/version/get").value(0).param("version"), version);
+        QCOMPARE(storedVersion(), version);
+        QCOMPARE(readFile(m_programDir + "/TAV"), cause == "database" ? m_newProgram : m_oldProgram);
+        QCOMPARE(leftovers(), QStringList());
+    }
+
+    // Another program holds the database while the update installs, longer than the install waits for it: the
+    // new version stands, and the next start, of either program, records it.
+    void versionHeldByAnotherProgramIsRecordedAtNextStart_data()
+    {
+        QTest::addColumn<bool>("updaterStartsNext"); // else the main program's start recovers
+        QTest::newRow("the updater started next") << true;
+        QTest::newRow("the program started next") << false;
+    }
+
+    void versionHeldByAnotherProgramIsRecordedAtNextStart()
+    {
+        QFETCH(bool, updaterStartsNext);
+        m_web.setStaticFile(kPackagePath, m_package);
+        DatabaseHolderProcess other(m_programDir + "/TAVSqlite.db", DatabaseHolderProcess::Write);
+        QVERIFY(other.isHeld());
+        ZUTAVUpdate updater(m_programDir);
+        QCOMPARE(runUpdater({ kPackageUrl, "4.3.0" }, &updater), 0);
+        QCOMPARE(m_boxes, QStringList("Information|Update done, application will be restarted.|Yes"));
+        QVERIFY(waitForRestart());
+        QCOMPARE(readFile(m_programDir + "/TAV"), m_newProgram);
+        other.release();
+        QCOMPARE(storedVersion(), QString("4.2.0"));
+        QVERIFY(QFile::exists(m_programDir + "/.lib7z-journal"));
+
+        if (updaterStartsNext) {
+            m_boxes.clear();
+            m_web.setVersionReply("4.3.0", kPackagePath, false);
+            QCOMPARE(runUpdater({}), 0);
+            QCOMPARE(m_web.requestsTo("/bizserver/version/get").value(0).param("version"), QString("4.3.0"));
+            QCOMPARE(m_boxes,
+                     QStringList("Information|The TAV application is the latest version,do not need to update.|Yes"));
+        } else {
+            QVERIFY(runInstallHelper({ "recover", m_programDir }).startsWith("done 1"));
+        }
+        QCOMPARE(storedVersion(), QString("4.3.0"));
+        QCOMPARE(leftovers(), QStringList());
     }
 
     void failedUpdateKeepsInstallation_data()
@@ -425,15 +668,10 @@ private slots:
         const QMap<QString, QString> before = PackageMaker::snapshot(m_root->path());
 
         ZUTAVUpdate updater(m_programDir);
-        static QStringList warnings;
-        warnings.clear();
-        const QtMessageHandler previous
-            = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                  if (type != QtDebugMsg)
-                      warnings << text;
-              });
-        const int code = runUpdater({ url.isEmpty() ? kPackageUrl : url, version }, &updater);
-        qInstallMessageHandler(previous);
+        int code = -1;
+        const QStringList warnings = warningsOf([&] {
+            code = runUpdater({ url.isEmpty() ? kPackageUrl : url, version }, &updater);
+        });
         QCOMPARE(code, 0);
         QCOMPARE(m_boxes, QStringList("Information|Download failed, please try again.|Ok"));
         // A foreign address is refused by the updater itself, before the network is asked.
@@ -561,7 +799,7 @@ private slots:
         QCOMPARE(values.last(), bar->maximum());
         QCOMPARE(label->text(), QString("Unpacking %1KB / %1KB").arg(bar->maximum() / 1024));
         QCOMPARE(readFile(m_programDir + "/TAV"), m_newProgram);
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_programDir + "/started.txt"), 10000);
+        QVERIFY(waitForRestart());
     }
 
     void qtTranslationLoads_data()

@@ -33,11 +33,12 @@ public:
         TAVPackageInstaller::fileRestored(relativePath);
         stopAt(QStringLiteral("restored:%1").arg(++m_restored));
     }
-    void settled(const QString& note, bool installed) override
+    bool settled(const QString& note, bool installed) override
     {
         stopAt(QStringLiteral("commit"));
-        TAVPackageInstaller::settled(note, installed);
+        const bool followed = TAVPackageInstaller::settled(note, installed);
         stopAt(QStringLiteral("settled"));
+        return followed;
     }
 
 private:
