@@ -16,14 +16,14 @@ class ZUExamSaveNotice : public QObject
 public:
     static ZUExamSaveNotice* getInstance();
 
+private:
+    friend class TavSingleton<ZUExamSaveNotice>;
+    ZUExamSaveNotice();
+
     // The words for a quiz the file refused for cause; recorded tells whether the next start has it.
     static QString text(int cause, bool recorded);
     // How long the notice stays.
     static constexpr int kSeconds = 10;
-
-private:
-    friend class TavSingleton<ZUExamSaveNotice>;
-    ZUExamSaveNotice();
 
     void onFailed(const QString& kind, int localRecordID, int round, int cause);
     void onWritten(const QString& kind, int localRecordID, int round);

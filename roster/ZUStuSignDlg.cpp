@@ -389,8 +389,7 @@ void ZUStuSignDlg::onWriteFailed(const QString& kind, int localRecordID, int, in
     else
         return;
     // Once while the file refuses them, not at every try; again when they are no longer safe beyond the
-    // program's end.
-    // Lessons are told apart within one file: a file opened anew starts afresh.
+    // program's end. Lessons are told apart within one file: a file opened anew starts afresh.
     if (m_toldOpening != TAVDatabase::getInstance()->openings()) {
         m_told.clear();
         m_toldOpening = TAVDatabase::getInstance()->openings();
