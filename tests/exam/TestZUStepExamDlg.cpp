@@ -7,6 +7,7 @@
 #include "FullDisk.h"
 #include "InterfaceWatch.h"
 #include "PaperPictureStore.h"
+#include "TavSideRecord.h"
 #include "ToolbarTestSupport.h"
 #include "ZUExamMem.h"
 #include "ZUHdManager.h"
@@ -392,6 +393,37 @@ private slots:
         QVERIFY(writerIdle());
         QCOMPARE(committedQuizRows(), quizRowsAdded(before, 1, 60, 60 * 5, 3));
         QCOMPARE(savedAnswer(student(1), 1) + savedAnswer(student(2), 1), QString("BC"));
+    }
+
+    // When even the record beside the file cannot take the quiz (here a folder stands in its place), the notice
+    // says that the results are only in the running program, and that quitting it before the file can be written
+    // loses them; leaving the screen loses nothing, and the quiz goes in once the file is free.
+    void quizTheSideRecordCannotTakeIsToldToBeInMemoryOnly()
+    {
+        const QString before = committedQuizRows();
+        QVERIFY(QFile::remove(TavSideRecord::path()) || !QFile::exists(TavSideRecord::path()));
+        QVERIFY(QDir().mkpath(TavSideRecord::path()));
+        QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+        QVERIFY(TAVDatabase::getInstance()->waitForFileCheck());
+        openLargeClass();
+        actAll({ "StartExamBtn", "1:1:B", "StopExamBtn" });
+        QTRY_VERIFY_WITH_TIMEOUT(!ZUTAVAutoMsg::getInstance()->isVisible(), 10000);
+        NoticeWatch notice(
+            "数据库文件正被其他程序使用，本次考试的结果暂未写入数据库。\n考试结果只保留在运行中的程序里");
+        {
+            DbTestSupport::FileLock lock;
+            QVERIFY(lock.isHeld());
+            DialogAnswerer::answerNextTipDlg(ZUTipDlg::Yes);
+            QVERIFY(leaveBy(m_dlg, "ExitExamBtn"));
+            QVERIFY(DialogAnswerer::waitUntilAnswered());
+            QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->isVisible() && ZUToolBarDlg::getInstance()->isVisible(), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(notice.count(), 1, 30000);
+            QVERIFY(!TavWriteBehind::getInstance()->recordedAll());
+        }
+        QVERIFY(writerIdle());
+        QCOMPARE(committedQuizRows(), quizRowsAdded(before, 1, 60, 60 * 5, 1));
+        QVERIFY(QDir(TavSideRecord::path()).removeRecursively());
+        QVERIFY(TAVDatabase::getInstance()->openLocalDb());
     }
 
     // While the teacher answers whether to leave, the remote's keys and the window manager's close do not start a
