@@ -62,3 +62,15 @@ QList<ExamInfoRow> TAV_ExamInfo::selectByRecord(QSqlDatabase db, int localRecord
     st.bind(localRecordID);
     return readRows(st);
 }
+
+int TAV_ExamInfo::selectSame(QSqlDatabase db, const ExamInfoRow& row)
+{
+    TavStatement st(db,
+                    QStringLiteral("select examID from TAV_ExamInfo where localRecordID = ? and startTime = ? and "
+                                   "endTime = ? and paperID = ?"));
+    st.bind(row.localRecordID).bind(TavStatement::optionalTime(row.startTime));
+    st.bind(TavStatement::optionalTime(row.endTime)).bind(TavStatement::text(row.paperID));
+    if (!st.exec())
+        return -1;
+    return st.query().next() ? st.query().value(0).toInt() : 0;
+}

@@ -20,6 +20,9 @@ public:
     void deleteByExam(QSqlDatabase db, int examID);
     QList<ExamInfoRow> selectNotUploaded(QSqlDatabase db, int localRecordID);
     QList<ExamInfoRow> selectByRecord(QSqlDatabase db, int localRecordID);
+    // The examID of the quiz of the row's lesson with its start, end and paper: the same quiz, written already. 0
+    // when there is none, -1 on failure.
+    int selectSame(QSqlDatabase db, const ExamInfoRow& row);
 
 private:
     friend class TavSingleton<TAV_ExamInfo>;

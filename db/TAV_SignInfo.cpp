@@ -47,6 +47,33 @@ bool TAV_SignInfo::setEndTime(QSqlDatabase db)
     return st.exec(TavStatement::ErrorOnly);
 }
 
+int TAV_SignInfo::insertEnded(QSqlDatabase db, SignInfoRow& row)
+{
+    TavStatement st(db,
+                    QStringLiteral("insert into TAV_SignInfo (localRecordID, startTime, endTime, createDate, status, "
+                                   "stationSn) values(?, ?, ?, ?, ?, ?)"));
+    st.bind(row.localRecordID).bind(TavStatement::optionalTime(row.startTime));
+    st.bind(TavStatement::optionalTime(row.endTime)).bind(TavStatement::optionalTime(row.createDate)).bind(0);
+    st.bind(TavStatement::text(row.stationSn));
+    row.signID = st.exec() ? st.lastInsertId() : -1;
+    return row.signID;
+}
+
+QList<int> TAV_SignInfo::selectSame(QSqlDatabase db, const SignInfoRow& row)
+{
+    QList<int> ids;
+    TavStatement st(db,
+                    QStringLiteral("select signID from TAV_SignInfo where localRecordID = ? and startTime = ? and "
+                                   "endTime = ? and stationSn = ? order by signID desc"));
+    st.bind(row.localRecordID).bind(TavStatement::optionalTime(row.startTime));
+    st.bind(TavStatement::optionalTime(row.endTime)).bind(TavStatement::text(row.stationSn));
+    if (!st.exec())
+        return ids;
+    while (st.query().next())
+        ids.append(st.query().value(0).toInt());
+    return ids;
+}
+
 int TAV_SignInfo::selectLastSignID(QSqlDatabase db, int localRecordID)
 {
     TavStatement st(db, QStringLiteral("select max(signID) from TAV_SignInfo where localRecordID = ?"));

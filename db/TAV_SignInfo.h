@@ -19,6 +19,12 @@ public:
     // current, so its students cannot land under an earlier sign-in.
     int insertSignInfo(QSqlDatabase db, QString stationSn);
     bool setEndTime(QSqlDatabase db);
+    // A whole sign-in of row's lesson, ended: its times and receiver from the row. The new signID, also written into
+    // row.signID; -1 in both on failure. currentSignID is left alone: any thread may write a sign-in this way.
+    int insertEnded(QSqlDatabase db, SignInfoRow& row);
+    // The signIDs of the sign-ins of the row's lesson with its start, end and receiver, the newest first: the same
+    // sign-in may be among them, written already. Empty when there are none or on failure.
+    QList<int> selectSame(QSqlDatabase db, const SignInfoRow& row);
     // Newest sign-in of the lesson, finished or not; 0 when none, -1 on failure.
     int selectLastSignID(QSqlDatabase db, int localRecordID);
     // The newest finished sign-in when it is not uploaded yet; otherwise a row with signID -1.

@@ -13,6 +13,11 @@ bool TAV_SignStuInfo::insertSignStuInfoList(QSqlDatabase db, QMap<QString, QStri
         qWarning() << "****insertSignStuInfoList: no sign-in is running, the signed students are not written";
         return false;
     }
+    return insertForSign(db, signID, signedStudents);
+}
+
+bool TAV_SignStuInfo::insertForSign(QSqlDatabase db, int signID, const QMap<QString, QString>& signedStudents)
+{
     QVariantList signIDs, students, times, statuses;
     for (auto it = signedStudents.cbegin(); it != signedStudents.cend(); ++it) {
         signIDs << signID;

@@ -18,6 +18,8 @@ public:
     // One row per student (dovaneID to signing time) under TAV_SignInfo's current sign-in; false and nothing
     // written when there is no current sign-in.
     bool insertSignStuInfoList(QSqlDatabase db, QMap<QString, QString> signedStudents);
+    // The same under the sign-in signID.
+    bool insertForSign(QSqlDatabase db, int signID, const QMap<QString, QString>& signedStudents);
     // dovaneID to signing time, as stored.
     QMap<QString, QString> selectBySign(QSqlDatabase db, int signID);
     QList<SignStuInfoRow> selectNotUploaded(QSqlDatabase db, int signID);

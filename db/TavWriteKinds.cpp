@@ -1,9 +1,14 @@
 #include "TavWriteKinds.h"
 
 #include "ClassRecordRow.h"
+#include "TAV_ClassInfo.h"
 #include "TAV_ClassRecord.h"
+#include "TAV_ExamInfo.h"
 #include "TAV_InteractInfo.h"
+#include "TAV_SignInfo.h"
+#include "TAV_SignStuInfo.h"
 #include "TAV_StuResult.h"
+#include "TAV_StuSortInfo.h"
 #include "TavStatement.h"
 #include "TavWriteBehind.h"
 #include "TavWriteData.h"
@@ -17,6 +22,9 @@ const QString Result = QStringLiteral("result");
 const QString RoundEnd = QStringLiteral("roundEnd");
 const QString RoundAnswer = QStringLiteral("roundAnswer");
 const QString RoundWhole = QStringLiteral("roundWhole");
+const QString Quiz = QStringLiteral("quiz");
+const QString SignIn = QStringLiteral("signIn");
+const QString SeatPlan = QStringLiteral("seatPlan");
 
 namespace {
 
@@ -162,6 +170,183 @@ Outcome applyRoundWhole(QSqlDatabase db, const TavWrite& write)
     return Outcome::Written;
 }
 
+// ---- quiz -----------------------------------------------------------------------------------------------------
+
+QJsonObject answerData(const QuizRows::Answer& answer)
+{
+    QJsonArray history;
+    for (const ExamStuAnswerProRow& entry : answer.history)
+        history.append(QJsonObject { { QStringLiteral("answer"), entry.answer },
+                                     { QStringLiteral("answerTime"), entry.answerTime } });
+    const ExamStuAnswerRow& row = answer.row;
+    return { { QStringLiteral("answer"), row.answer },
+             { QStringLiteral("answerTime"), row.answerTime },
+             { QStringLiteral("subQuestionID"), row.subQuestionID },
+             { QStringLiteral("sn"), row.sn },
+             { QStringLiteral("questionID"), row.questionID },
+             { QStringLiteral("structID"), row.structID },
+             { QStringLiteral("mcsn"), row.mcsn },
+             { QStringLiteral("history"), history } };
+}
+
+QuizRows::Answer readAnswer(const QJsonValue& value, bool* ok)
+{
+    QuizRows::Answer answer;
+    TavWriteData data(value.toObject());
+    ExamStuAnswerRow& row = answer.row;
+    row.answer = data.text("answer");
+    row.answerTime = data.time("answerTime", true);
+    row.subQuestionID = data.number("subQuestionID");
+    row.sn = data.number("sn");
+    row.questionID = data.text("questionID");
+    row.structID = data.number("structID");
+    row.mcsn = data.number("mcsn");
+    const QJsonArray history = data.list("history");
+    *ok = *ok && value.isObject() && data.ok();
+    for (int i = 0; *ok && i < history.size(); ++i) {
+        TavWriteData entry(history.at(i).toObject());
+        answer.history.append({ 0, 0, i + 1, entry.text("answer"), entry.time("answerTime", true) });
+        *ok = history.at(i).isObject() && entry.ok();
+    }
+    return answer;
+}
+
+bool readQuiz(const TavWrite& write, QuizRows* rows)
+{
+    TavWriteData data(write.data);
+    rows->quiz.localRecordID = write.localRecordID;
+    rows->quiz.startTime = data.time("startTime");
+    rows->quiz.endTime = data.time("endTime");
+    rows->quiz.paperID = data.text("paperID");
+    const QJsonArray students = data.list("students");
+    bool ok = data.ok();
+    for (int s = 0; ok && s < students.size(); ++s) {
+        TavWriteData student(students.at(s).toObject());
+        QuizRows::Student rowsOfStudent;
+        rowsOfStudent.row.dovaneID = student.text("dovaneID");
+        rowsOfStudent.row.useTime = student.number("useTime");
+        const QJsonArray answers = student.list("answers");
+        ok = students.at(s).isObject() && student.ok() && !rowsOfStudent.row.dovaneID.isEmpty();
+        for (int a = 0; ok && a < answers.size(); ++a)
+            rowsOfStudent.answers.append(readAnswer(answers.at(a), &ok));
+        rows->students.append(rowsOfStudent);
+    }
+    return ok;
+}
+
+Outcome applyQuiz(QSqlDatabase db, const TavWrite& write)
+{
+    QuizRows rows;
+    if (!readQuiz(write, &rows))
+        return Outcome::Malformed;
+    // A try the program's end cut off may have written it: it goes in once.
+    const int same = write.maybeWritten ? TAV_ExamInfo::getInstance()->selectSame(db, rows.quiz) : 0;
+    if (same < 0)
+        return Outcome::Failed;
+    if (same > 0) {
+        qWarning() << "****the quiz of lesson" << write.localRecordID << "started" << rows.quiz.startTime
+                   << "is in the file already as quiz" << same << ", it is not written again";
+        return Outcome::Written;
+    }
+    return rows.write(db) ? Outcome::Written : Outcome::Failed;
+}
+
+// ---- sign-in and seat plan ------------------------------------------------------------------------------------
+
+Outcome applySignIn(QSqlDatabase db, const TavWrite& write)
+{
+    TavWriteData data(write.data);
+    SignInfoRow row;
+    row.localRecordID = write.localRecordID;
+    row.startTime = data.time("startTime");
+    row.endTime = data.time("endTime");
+    row.createDate = data.time("createDate");
+    row.stationSn = data.text("stationSn");
+    const QJsonArray students = data.list("students");
+    bool ok = data.ok();
+    QMap<QString, QString> signedStudents;
+    for (int i = 0; ok && i < students.size(); ++i) {
+        TavWriteData student(students.at(i).toObject());
+        const QString dovaneID = student.text("dovaneID");
+        signedStudents.insert(dovaneID, student.time("time"));
+        ok = students.at(i).isObject() && student.ok() && !dovaneID.isEmpty();
+    }
+    if (!ok)
+        return Outcome::Malformed;
+    // A try the program's end cut off may have written it: it goes in once.
+    const quint64 failures = TavStatement::failureCount();
+    int same = 0;
+    const QList<int> candidates = write.maybeWritten ? TAV_SignInfo::getInstance()->selectSame(db, row) : QList<int>();
+    for (int i = 0; same == 0 && i < candidates.size(); ++i) {
+        if (TAV_SignStuInfo::getInstance()->selectBySign(db, candidates.at(i)) == signedStudents)
+            same = candidates.at(i);
+    }
+    if (TavStatement::failureCount() != failures)
+        return Outcome::Failed;
+    if (same > 0) {
+        qWarning() << "****the sign-in of lesson" << write.localRecordID << "started" << row.startTime
+                   << "is in the file already as sign-in" << same << ", it is not written again";
+        return Outcome::Written;
+    }
+    if (TAV_SignInfo::getInstance()->insertEnded(db, row) < 0)
+        return Outcome::Failed;
+    return TAV_SignStuInfo::getInstance()->insertForSign(db, row.signID, signedStudents) ? Outcome::Written
+                                                                                         : Outcome::Failed;
+}
+
+// The student of the plan who has a seat in another class: the seat table takes one seat a student, so such a
+// plan can never be stored, and is not tried again.
+QString seatedElsewhere(QSqlDatabase db, int classID, const QMap<QString, SeatPos>& seats, bool* failed)
+{
+    *failed = false;
+    for (auto it = seats.cbegin(); it != seats.cend(); ++it) {
+        TavStatement st(db, QStringLiteral("select classID from TAV_StuSortInfo where dovaneID = ? and classID <> ?"));
+        st.bind(TavStatement::text(it.key())).bind(classID);
+        if (!st.exec()) {
+            *failed = true;
+            return QString();
+        }
+        if (st.query().next())
+            return it.key() + QStringLiteral(" (class ") + st.query().value(0).toString() + QLatin1Char(')');
+    }
+    return QString();
+}
+
+Outcome applySeatPlan(QSqlDatabase db, const TavWrite& write)
+{
+    TavWriteData data(write.data);
+    const int classID = data.number("classID");
+    const int rows = data.number("rows");
+    const int cols = data.number("cols");
+    const QJsonArray list = data.list("seats");
+    bool ok = data.ok() && rows >= 0 && cols >= 0;
+    QMap<QString, SeatPos> seats;
+    for (int i = 0; ok && i < list.size(); ++i) {
+        TavWriteData seat(list.at(i).toObject());
+        const QString dovaneID = seat.text("dovaneID");
+        const SeatPos at { seat.number("row"), seat.number("col") };
+        seats.insert(dovaneID, at);
+        ok = list.at(i).isObject() && seat.ok() && !dovaneID.isEmpty() && at.row >= 0 && at.col >= 0;
+    }
+    if (!ok)
+        return Outcome::Malformed;
+    bool failed = false;
+    const QString elsewhere = seatedElsewhere(db, classID, seats, &failed);
+    if (failed)
+        return Outcome::Failed;
+    if (!elsewhere.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("****the seat plan of class %1 cannot be kept: %2 has a seat in "
+                                               "another class")
+                                    .arg(classID)
+                                    .arg(elsewhere);
+        return Outcome::Malformed;
+    }
+    return TAV_StuSortInfo::getInstance()->saveSeats(db, seats, classID)
+            && TAV_ClassInfo::getInstance()->setColRow(db, rows, cols, classID)
+        ? Outcome::Written
+        : Outcome::Failed;
+}
+
 } // namespace
 
 void registerAll()
@@ -170,6 +355,9 @@ void registerAll()
     TavWriteBehind::setKind(RoundEnd, applyRoundEnd);
     TavWriteBehind::setKind(RoundAnswer, applyRoundAnswer);
     TavWriteBehind::setKind(RoundWhole, applyRoundWhole);
+    TavWriteBehind::setKind(Quiz, applyQuiz);
+    TavWriteBehind::setKind(SignIn, applySignIn);
+    TavWriteBehind::setKind(SeatPlan, applySeatPlan);
 }
 
 TavWrite result(const StuResultRow& row, int localRecordID, const QString& lessonUUID)
@@ -203,6 +391,57 @@ TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& resul
                    { QStringLiteral("endTime"), row.endTime },        { QStringLiteral("answer"), row.answer },
                    { QStringLiteral("createDate"), row.createDate },  { QStringLiteral("stationSn"), row.stationSn },
                    { QStringLiteral("results"), resultList(results) } };
+    return write;
+}
+
+TavWrite quiz(const QuizRows& rows, const QString& lessonUUID)
+{
+    QJsonArray students;
+    for (const QuizRows::Student& student : rows.students) {
+        QJsonArray answers;
+        for (const QuizRows::Answer& answer : student.answers)
+            answers.append(answerData(answer));
+        students.append(QJsonObject { { QStringLiteral("dovaneID"), student.row.dovaneID },
+                                      { QStringLiteral("useTime"), student.row.useTime },
+                                      { QStringLiteral("answers"), answers } });
+    }
+    TavWrite write = tied(Quiz, rows.quiz.localRecordID, lessonUUID, -1);
+    write.data = { { QStringLiteral("startTime"), rows.quiz.startTime },
+                   { QStringLiteral("endTime"), rows.quiz.endTime },
+                   { QStringLiteral("paperID"), rows.quiz.paperID },
+                   { QStringLiteral("students"), students } };
+    return write;
+}
+
+TavWrite signIn(const SignInfoRow& row, const QMap<QString, QString>& signedStudents, const QString& lessonUUID)
+{
+    QJsonArray students;
+    for (auto it = signedStudents.cbegin(); it != signedStudents.cend(); ++it)
+        students.append(
+            QJsonObject { { QStringLiteral("dovaneID"), it.key() }, { QStringLiteral("time"), it.value() } });
+    TavWrite write = tied(SignIn, row.localRecordID, lessonUUID, -1);
+    write.data = { { QStringLiteral("startTime"), row.startTime },
+                   { QStringLiteral("endTime"), row.endTime },
+                   { QStringLiteral("createDate"), row.createDate },
+                   { QStringLiteral("stationSn"), row.stationSn },
+                   { QStringLiteral("students"), students } };
+    return write;
+}
+
+TavWrite seatPlan(int classID, int rows, int cols, const QMap<QString, SeatPos>& seats, int localRecordID,
+                  const QString& lessonUUID)
+{
+    QJsonArray list;
+    for (auto it = seats.cbegin(); it != seats.cend(); ++it)
+        list.append(QJsonObject { { QStringLiteral("dovaneID"), it.key() },
+                                  { QStringLiteral("row"), it.value().row },
+                                  { QStringLiteral("col"), it.value().col } });
+    TavWrite write = tied(SeatPlan, localRecordID, lessonUUID, -1);
+    write.data = { { QStringLiteral("classID"), classID },
+                   { QStringLiteral("rows"), rows },
+                   { QStringLiteral("cols"), cols },
+                   { QStringLiteral("seats"), list } };
+    write.key = QStringLiteral("seatPlan/") + QString::number(classID);
     return write;
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "InteractInfoRow.h"
+#include "QuizRows.h"
+#include "SeatPos.h"
+#include "SignInfoRow.h"
 #include "StuResultRow.h"
 #include "TavWrite.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 
 // The kinds of write that TavWriteBehind makes, and how each is made from the rows of its table classes: the data
@@ -19,6 +23,12 @@ extern const QString RoundEnd;
 extern const QString RoundAnswer;
 // A round whose row could not be written at its start: the row, ended, with its results.
 extern const QString RoundWhole;
+// A quiz that has ended: its row, and every student's time, answers and answer histories.
+extern const QString Quiz;
+// A sign-in that has ended: its row, ended, with the students who signed in.
+extern const QString SignIn;
+// A class's seat plan with its grid size; a newer one of the class takes its place while it waits.
+extern const QString SeatPlan;
 
 // Registers every kind with TavWriteBehind.
 void registerAll();
@@ -29,5 +39,12 @@ TavWrite roundEnd(int interactID, const QList<StuResultRow>& results, const QStr
 TavWrite roundAnswer(int interactID, const QString& answer, int localRecordID, const QString& lessonUUID);
 // row.endTime is the round's end.
 TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID);
+// rows.quiz.localRecordID is the lesson; the ids of the rows are not taken.
+TavWrite quiz(const QuizRows& rows, const QString& lessonUUID);
+// row.localRecordID is the lesson; signedStudents maps each student to the time he signed in.
+TavWrite signIn(const SignInfoRow& row, const QMap<QString, QString>& signedStudents, const QString& lessonUUID);
+// Tied to the lesson open when the plan was made.
+TavWrite seatPlan(int classID, int rows, int cols, const QMap<QString, SeatPos>& seats, int localRecordID,
+                  const QString& lessonUUID);
 
 } // namespace TavWriteKinds

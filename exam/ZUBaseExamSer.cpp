@@ -4,19 +4,15 @@
 #include "JsonHelper.h"
 #include "PaperPictureStore.h"
 #include "StudentInfo.h"
-#include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAVNetEvent.h"
-#include "TAV_ExamInfo.h"
-#include "TAV_ExamStuAnswer.h"
-#include "TAV_ExamStuAnswer_Pro.h"
-#include "TAV_ExamStuInfo.h"
-#include "ZUExamMem.h"
+#include "TavWriteBehind.h"
+#include "TavWriteKinds.h"
+#include "ZUExamSaveNotice.h"
 #include "ZUExamSer.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUSound.h"
-#include "ZUTAVAutoMsg.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -432,47 +428,50 @@ QList<OptionNamesInfo> ZUBaseExamSer::getAnswerNamesByQIndex(int item, int maxOp
 
 bool ZUBaseExamSer::saveExamStudents(QSqlDatabase db, int examID) const
 {
-    if (examID < 0) {
-        qWarning() << "****the quiz row was not written, its students and answers are not saved";
-        return false;
-    }
-    for (auto it = m_answerRecords.constBegin(); it != m_answerRecords.constEnd(); ++it) {
-        if (!TAV_ExamStuInfo::getInstance()->insertExamStuInfo(db, { it.key(), examID, it.value().usedTime() })
-            || !saveStudentAnswers(db, it.key(), it.value(), examID))
-            return false;
-    }
-    return true;
+    return quizRows().writeStudents(db, examID);
 }
 
 bool ZUBaseExamSer::saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
                                        int examID) const
 {
-    TAV_ExamStuAnswer* answers = TAV_ExamStuAnswer::getInstance();
-    TAV_ExamStuAnswer_Pro* history = TAV_ExamStuAnswer_Pro::getInstance();
+    return QuizRows::writeAnswers(db, examID, studentRows(dovaneID, record));
+}
+
+QuizRows ZUBaseExamSer::quizRows() const
+{
+    QuizRows rows;
+    rows.quiz = m_examRow;
+    for (auto it = m_answerRecords.constBegin(); it != m_answerRecords.constEnd(); ++it)
+        rows.students.append(studentRows(it.key(), it.value()));
+    return rows;
+}
+
+QuizRows::Student ZUBaseExamSer::studentRows(const QString& dovaneID, const StudentAnswerRecord& record) const
+{
+    QuizRows::Student student;
+    student.row = { dovaneID, 0, record.usedTime() };
     const int items = qMin(record.count(), m_relationIDs.size());
     for (int i = 0; i < items; ++i) {
         const QuestionRecord item = getQuestionByQIndex(i);
+        QuizRows::Answer answer;
         // Times go as plain text, or empty for none: the table binds them, an empty one as NULL.
-        ExamStuAnswerRow row { 0,
-                               examID,
-                               dovaneID,
-                               record.answers().at(i),
-                               item.subQuestionID,
-                               item.sn,
-                               item.questionID,
-                               item.structID,
-                               item.mcsn,
-                               record.answerTimes().at(i) };
-        if (answers->insertExamStuAnswer(db, row) < 0)
-            return false;
+        answer.row = { 0,
+                       0,
+                       dovaneID,
+                       record.answers().at(i),
+                       item.subQuestionID,
+                       item.sn,
+                       item.questionID,
+                       item.structID,
+                       item.mcsn,
+                       record.answerTimes().at(i) };
         const QStringList entries = record.answerHistory(i);
         const QStringList times = record.timeHistory(i);
-        for (int j = 0; j < entries.size(); ++j) {
-            if (!history->insertExamStuAnswerPro(db, { 0, row.id, j + 1, entries.at(j), times.value(j) }))
-                return false;
-        }
+        for (int j = 0; j < entries.size(); ++j)
+            answer.history.append({ 0, 0, j + 1, entries.at(j), times.value(j) });
+        student.answers.append(answer);
     }
-    return true;
+    return student;
 }
 
 // ---- shared by the quiz services -------------------------------------------------------------------------
@@ -538,6 +537,7 @@ void ZUBaseExamSer::logState(const char* operation) const
 void ZUBaseExamSer::stampQuizStart()
 {
     m_examRow.localRecordID = TAVMemInfo::getInstance()->currentRecord.localRecordID;
+    m_lessonUUID = TAVMemInfo::getInstance()->currentRecord.UUID;
     m_examRow.startTime = nowText();
     m_examRow.paperID = m_replyPaperID;
     m_examRow.status = 0;
@@ -577,71 +577,16 @@ bool ZUBaseExamSer::quitExam()
     m_timer->stop();
     stopReceiver();
     m_examRow.endTime = nowText();
-    if (!saveQuiz()) {
-        ++m_failedSaves;
-        qWarning() << "****the quiz is not saved, it stays for another try";
-        return false;
-    }
-    m_failedSaves = 0;
+    // The writer keeps it, on the side record too, until the file has taken it whole; the teacher hears from it
+    // only when the file does not take it at once.
+    ZUExamSaveNotice::getInstance();
+    TavWriteBehind::getInstance()->hand(TavWriteKinds::quiz(quizRows(), m_lessonUUID));
     m_state = 0;
     return true;
-}
-
-void ZUBaseExamSer::giveUpExam()
-{
-    logState("enter giveUpExam");
-    if (m_state != 3 || m_failedSaves == 0) {
-        qWarning() << "****only a stopped quiz that could not be saved is given up";
-        return;
-    }
-    int answers = 0;
-    int students = 0;
-    for (const StudentAnswerRecord& record : qAsConst(m_answerRecords)) {
-        int answered = 0;
-        if (record.count() > 0)
-            record.countAnswered(0, record.count() - 1, answered);
-        answers += answered;
-        students += answered > 0;
-    }
-    qWarning().noquote() << QString("****the quiz \"%1\" (paper %2, lesson record %3, started %4) is given up unsaved "
-                                    "after %5 failed saves: %6 answers of %7 students are not kept")
-                                .arg(ZUExamMem::getInstance()->m_paperName, m_examRow.paperID)
-                                .arg(m_examRow.localRecordID)
-                                .arg(m_examRow.startTime)
-                                .arg(m_failedSaves)
-                                .arg(answers)
-                                .arg(students);
-    m_timer->stop();
-    stopReceiver();
-    m_failedSaves = 0;
-    m_state = 0;
 }
 
 void ZUBaseExamSer::stopReceiver()
 {
     if (ZUHdApi* api = ZUHdManager::getInstance()->currentApi())
         api->stopQuiz();
-}
-
-bool ZUBaseExamSer::saveQuiz()
-{
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QSqlDatabase db = database->getDbCon();
-    if (!db.isValid())
-        return false; // the pool has told the teacher
-    ExamInfoRow row = m_examRow;
-    const bool written = TAV_ExamInfo::getInstance()->insertExamInfo(db, row) >= 0 && saveExamStudents(db, row.examID);
-    // A quiz goes in whole or not at all, so that another try writes it once.
-    if (!written) {
-        database->rollbackDbCon(db);
-        ZUTAVAutoMsg* notice = ZUTAVAutoMsg::getInstance();
-        notice->setTitle(tr("错误"));
-        notice->setContent(tr("提交数据库失败"));
-        notice->exec();
-        return false;
-    }
-    if (!database->closeDbCon(db))
-        return false; // a failed commit is rolled back and told by the pool
-    m_examRow.examID = row.examID;
-    return true;
 }

@@ -6,6 +6,7 @@
 #include "QuestionDetailRecord.h"
 #include "QuestionRecord.h"
 #include "QuestionStatInfo.h"
+#include "QuizRows.h"
 #include "StuRankingInfo.h"
 #include "StudentAnswerRecord.h"
 
@@ -89,18 +90,16 @@ public:
     bool saveExamStudents(QSqlDatabase db, int examID) const;
     bool saveStudentAnswers(QSqlDatabase db, const QString& dovaneID, const StudentAnswerRecord& record,
                             int examID) const;
+    // The rows a quit saves: the quiz row as it stands and, per student in ascending dovaneID order, his time
+    // and his answer to every item with its history.
+    QuizRows quizRows() const;
 
     // The run of either service: keypads still answer while paused.
     void pauseExam();
-    // Back to idle; a stopped quiz is written with every student's rows in one transaction. A quiz that could
-    // not be written stays stopped, answers and all, for another try, and the teacher is told ("提交数据库失败"):
-    // false then (true when idle afterwards).
+    // Back to idle; a stopped quiz goes to the program's writer with every student's rows, to be written in one
+    // transaction, now or, while the file cannot take it, as soon as it can. Never waits for the file. True when
+    // idle afterwards.
     bool quitExam();
-    // How often this quiz could not be saved; 0 again once it is saved or given up.
-    int failedSaves() const { return m_failedSaves; }
-    // A stopped quiz that could not be saved is let go unsaved: back to idle with the receiver stopped; the log
-    // names the quiz and the answers lost with it.
-    void giveUpExam();
     // 0 idle, 1 running, 2 paused, 3 stopped.
     int state() const { return m_state; }
     const ExamInfoRow& examRow() const { return m_examRow; }
@@ -144,18 +143,17 @@ protected:
     static void countDown(int& seconds);
 
     int m_state = 0;
-    int m_failedSaves = 0;
     int m_loadLimitMs = kPaperLoadMs;
     QTimer* m_timer; // one second while running; each service connects it to its own tick
     ExamInfoRow m_examRow;
+    QString m_lessonUUID; // of the lesson the quiz row belongs to
 
 private:
     struct Paper;
     static bool readPaper(const QJsonObject& result, Paper& paper);
     static bool wanted(const std::function<bool()>& goOn);
     static QString itemRightAnswer(const QString& questionAnswer, int subQuestionID);
-    // The quiz row and every student's rows, committed together or not at all; the teacher is told when not.
-    bool saveQuiz();
+    QuizRows::Student studentRows(const QString& dovaneID, const StudentAnswerRecord& record) const;
     // The receiver ends answering, whatever the quiz does next.
     static void stopReceiver();
     static QPixmap picture(const QString& fileName);

@@ -390,14 +390,7 @@ void ZUExamScreenBase::exitExam()
 
 bool ZUExamScreenBase::endQuiz(ZUBaseExamSer& ser)
 {
-    if (ser.quitExam())
-        return true;
-    // The first failure may pass (space freed, a lock let go); while it lasts, the teacher may let the quiz go.
-    if (ser.state() != 3 || ser.failedSaves() < 2
-        || !confirm(tr("本次考试的结果未能保存!\n退出后结果将不会保留,是否仍要退出?")))
-        return false;
-    ser.giveUpExam();
-    return true;
+    return ser.quitExam();
 }
 
 QWidget* ZUExamScreenBase::resultWindow(ZUExamResultViews::View view)

@@ -68,9 +68,9 @@ protected:
     virtual void stopRun() = 0;
     // Ends the quiz (saved when it was stopped, see endQuiz) and brings back the tool bar.
     virtual void leave() = 0;
-    // True when the quiz has ended: saved, or let go unsaved by the teacher. A quiz that could not be saved keeps
-    // the screen for another try; when it had failed before, the teacher is asked whether to leave without it.
-    bool endQuiz(ZUBaseExamSer& ser);
+    // Ends the quiz at once: a stopped one goes to the program's writer with every answer, which writes it into
+    // the file now or as soon as the file can take it. True when the quiz has ended.
+    static bool endQuiz(ZUBaseExamSer& ser);
     // The exit button: only when nothing runs, and after the teacher confirmed.
     void exitExam();
     // The pause button: the countdown stands still while the keypads go on answering.

@@ -1,11 +1,16 @@
 #include "ZUStuSignDlg.h"
 
+#include "TAVDatabase.h"
+#include "TavWriteBehind.h"
+#include "TavWriteCause.h"
+#include "TavWriteKinds.h"
 #include "ZUFormFrame.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZURichText.h"
 #include "ZUStuSign.h"
 #include "ZUStuSignSer.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarReturn.h"
 #include "ZUViewTableWidget.h"
@@ -87,6 +92,10 @@ ZUStuSignDlg::ZUStuSignDlg()
     connect(hd, &ZUHdManager::sendTeacherData, this, &ZUStuSignDlg::setReceivedTeaData);
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &ZUStuSignDlg::timeUpdate);
+    // The writer tells from its own thread.
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    connect(writer, &TavWriteBehind::failed, this, &ZUStuSignDlg::onWriteFailed, Qt::QueuedConnection);
+    connect(writer, &TavWriteBehind::written, this, &ZUStuSignDlg::onWritten, Qt::QueuedConnection);
 }
 
 void ZUStuSignDlg::buildForm()
@@ -241,6 +250,11 @@ void ZUStuSignDlg::initSign(const QString& className)
     showCounts();
     setIdleButtons(!m_ser->isSigning());
     m_startStopBtn->setEnabled(receiverConnected());
+    if (!m_ser->planKnown()) {
+        const auto why = m_ser->readCause();
+        notice(tr("%1，已保存的座位表暂时无法读取，学生按学号就座；不调整座位时原座位表保持不变。\n%2。")
+                   .arg(TavWriteCause::text(why), TavWriteCause::advice(why)));
+    }
 }
 
 ZUStuSign* ZUStuSignDlg::tileAt(int row, int col) const
@@ -349,14 +363,55 @@ void ZUStuSignDlg::stopSign()
 {
     if (!m_ser->isSigning())
         return;
-    const bool stored = m_ser->stop();
+    m_ser->stop();
     m_startStopBtn->setText(tr("开始"));
     setIdleButtons(true);
-    if (!stored) {
-        // The seats keep their marks, so the next sign-in stores them.
-        qWarning() << "****the signed students of this sign-in were not stored";
-        tell(tr("签到未能保存，请重新开始签到"), tr("错误"));
+}
+
+QString ZUStuSignDlg::keptText(const QString& what, int cause, bool recorded)
+{
+    const auto why = TavWriteCause::Cause(cause);
+    const QString kept = recorded
+        ? tr("%1已保留，文件可以写入后会自动保存，无需重做。").arg(what)
+        : tr("%1只保留在运行中的程序里，也无法暂存到磁盘上；文件可以写入后会自动保存，在此之前请不要退出程序，"
+             "否则%1将会丢失。")
+              .arg(what);
+    return tr("%1，%2暂未写入数据库。\n%3\n%4。").arg(TavWriteCause::text(why), what, kept, TavWriteCause::advice(why));
+}
+
+void ZUStuSignDlg::onWriteFailed(const QString& kind, int localRecordID, int, int cause)
+{
+    QString what;
+    if (kind == TavWriteKinds::SignIn)
+        what = tr("签到结果");
+    else if (kind == TavWriteKinds::SeatPlan)
+        what = tr("座位表");
+    else
+        return;
+    // Once while the file refuses them, not at every try; again when they are no longer safe beyond the
+    // program's end. Lessons are told apart within one file: a file opened anew starts afresh.
+    if (m_toldOpening != TAVDatabase::getInstance()->openings()) {
+        m_told.clear();
+        m_toldOpening = TAVDatabase::getInstance()->openings();
     }
+    const bool recorded = TavWriteBehind::getInstance()->recordedAll();
+    const QString key = kind + QLatin1Char('/') + QString::number(localRecordID);
+    const auto told = m_told.constFind(key);
+    if (told != m_told.constEnd() && (!*told || recorded))
+        return;
+    m_told.insert(key, recorded);
+    notice(keptText(what, cause, recorded));
+}
+
+void ZUStuSignDlg::onWritten(const QString& kind, int localRecordID, int)
+{
+    m_told.remove(kind + QLatin1Char('/') + QString::number(localRecordID));
+}
+
+void ZUStuSignDlg::notice(const QString& text)
+{
+    // A notice that closes by itself: the sign-in goes on meanwhile.
+    ZUTAVAutoMsg::getInstance()->showMessage(tr("信息提示"), text, kNoticeSeconds, true);
 }
 
 void ZUStuSignDlg::tell(const QString& text, const QString& title)

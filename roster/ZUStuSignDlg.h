@@ -5,6 +5,7 @@
 #include "TeacherInfo.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QPointer>
 #include <QTimer>
 #include <QVector>
@@ -67,7 +68,14 @@ private:
     void showCounts();
     void setIdleButtons(bool idle);
     void tell(const QString& text, const QString& title);
+    // The words for what the file could not take at once: what it is, why, whether the next start has it.
+    static QString keptText(const QString& what, int cause, bool recorded);
+    void onWriteFailed(const QString& kind, int localRecordID, int round, int cause);
+    void onWritten(const QString& kind, int localRecordID, int round);
+    void notice(const QString& text);
     bool receiverConnected() const;
+
+    static constexpr int kNoticeSeconds = 10;
 
     ZUStuSignSer* m_ser;
     ZUTipDlg* m_tip;
@@ -76,6 +84,8 @@ private:
     QString m_successImage;
     QString m_failImage;
     QVector<QVector<QPointer<ZUStuSign>>> m_tiles; // by row, then column
+    QHash<QString, bool> m_told; // kind/lesson told of a failed write, to whether it was recorded then
+    int m_toldOpening = -1; // the opening of the file the lessons are of
 
     ZUViewTableWidget* m_table = nullptr;
     QPushButton* m_startStopBtn = nullptr;

@@ -8,7 +8,9 @@
 #include "Rf21xSimulator.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
+#include "TAV_ClassRecord.h"
 #include "TavWebService.h"
+#include "TavWriteBehind.h"
 #include "WindowInput.h"
 #include "ZUBaseExamSer.h"
 #include "ZUExamResultViews.h"
@@ -57,6 +59,27 @@ inline void useClass(int students)
         mem->studentMap.insert(row.dovaneID, row);
         mem->snMap.insert(row.sn, row.dovaneID);
     }
+}
+
+// A lesson of class 101 open in the database file, as the tool bar starts one: the quiz's rows belong to it, and
+// the program's writer writes nothing of a lesson the file does not hold.
+inline bool openLessonRow()
+{
+    TAVMemInfo* mem = TAVMemInfo::getInstance();
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    ClassRecordRow lesson;
+    lesson.creator = QStringLiteral("teacher01");
+    lesson.classID = 101;
+    lesson.subjectID = 1;
+    const bool opened = TAV_ClassRecord::getInstance()->insertClassRecord(db, lesson) != -1;
+    TAVDatabase::getInstance()->closeDbCon(db);
+    return opened && !mem->currentRecord.UUID.isEmpty();
+}
+
+// The program's writer has written, or set aside, everything handed to it.
+inline bool writerIdle(int timeoutMs = 30000)
+{
+    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, timeoutMs);
 }
 
 // useClass, as the class 101 "初二(1)班" of the simulated receiver, in the subject 数学.
@@ -161,25 +184,6 @@ inline bool loadPaper(TavWebService& service, ZUBaseExamSer& ser, const QStringL
 {
     serveReply(service, paperReply(answers, counts));
     return ser.getPaperInfo("T1") == 0;
-}
-
-// Runs the statement on every pooled connection, where the program's own writes go.
-inline void onEveryConnection(const QString& sql)
-{
-    TAVDatabase* database = TAVDatabase::getInstance();
-    QList<QSqlDatabase> borrowed;
-    while (database->freeCount() > 0)
-        borrowed << database->getDbCon();
-    for (const QSqlDatabase& db : qAsConst(borrowed)) {
-        QSqlQuery(db).exec(sql);
-        database->closeDbCon(db);
-    }
-}
-
-// The database file cannot grow any more, as on a full disk; or it can again.
-inline void fillDisk(bool full)
-{
-    onEveryConnection(full ? "PRAGMA max_page_count = 1" : "PRAGMA max_page_count = 1073741823");
 }
 
 // Inserts into the table fail where the condition on NEW holds, as a write error of that one row would, while the
@@ -389,11 +393,12 @@ protected:
         m_ser->setView(&m_view);
         return DbTestSupport::freshDatabase() && startService(m_service);
     }
-    void prepare()
+    bool prepare()
     {
         useClass(3);
         m_sim = openReceiver();
         m_view = RecordingView();
+        return openLessonRow();
     }
     void press(int keypad, int quizNumber, const QString& data)
     {

@@ -60,6 +60,7 @@ private slots:
         QVERIFY(everyoneAnswers(team->startExam(error), 8));
         QCOMPARE(team->stopExam(error), 0);
         team->quitExam();
+        QVERIFY(writerIdle());
 
         const int record = TAVMemInfo::getInstance()->currentRecord.localRecordID;
         QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();

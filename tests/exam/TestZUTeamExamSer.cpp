@@ -2,11 +2,59 @@
 // filed by quiz number, and a stop at 0 seconds that the receiver refuses.
 #include "DialogAnswerer.h"
 #include "ExamTestSupport.h"
+#include "TavSideRecord.h"
 #include "ZUExamMem.h"
 #include "ZUTeamExamSer.h"
 #include "ZUTipDlg.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
 using namespace ExamTestSupport;
+
+namespace {
+
+// Child: once the parent holds the file, a class of three answers a quiz which the teacher stops and leaves; says
+// when the quiz is recorded beside the file, and waits to be killed.
+int quitAndWait(int lesson, const QString& uuid)
+{
+    QTemporaryDir receiver;
+    qputenv("TAV_RF21X_SOCKET", receiver.filePath("rf21x.sock").toUtf8());
+    TavWebService service;
+    if (!TAVDatabase::getInstance()->openLocalDb() || !TAVDatabase::getInstance()->waitForFileCheck()
+        || !startService(service))
+        return 2;
+    useClass(3);
+    TAVMemInfo::getInstance()->currentRecord.localRecordID = lesson;
+    TAVMemInfo::getInstance()->currentRecord.UUID = uuid;
+    openReceiver();
+    ZUTeamExamSer* ser = ZUTeamExamSer::getInstance();
+    if (!loadPaper(service, *ser, { "A|B|C", "D" }))
+        return 3;
+    ZUExamMem::getInstance()->m_examDuration = 600;
+    ser->resetExamTime();
+    std::puts("open");
+    std::fflush(stdout);
+    std::getchar();
+    QString error;
+    if (ser->startExam(error) != 0)
+        return 4;
+    ser->__studentData({ 1, 1, 0, "B" });
+    ser->__studentData({ 1, 1, 0, "C" });
+    ser->__studentData({ 2, 4, 0, "D" });
+    if (ser->stopExam(error) != 0 || !ser->quitExam())
+        return 5;
+    if (!QTest::qWaitFor([] { return TavSideRecord::getInstance()->pendingCount() == 1; }, 30000))
+        return 6;
+    std::puts("recorded");
+    std::fflush(stdout);
+    std::getchar();
+    return 0;
+}
+
+} // namespace
 
 class TestZUTeamExamSer : public ServiceTest<ZUTeamExamSer>
 {
@@ -16,7 +64,7 @@ private slots:
     void initTestCase() { QVERIFY(setUp()); }
     void init()
     {
-        prepare();
+        QVERIFY(prepare());
         QVERIFY(loadPaper(m_service, *m_ser, { "A|B|C", "D" }));
         setTime(600);
     }
@@ -176,6 +224,43 @@ private slots:
         QCOMPARE(recorded(3), QStringList({ "", "B", "", "" }));
     }
 
+    // The program killed while its quiz waits for the file (another program holds it) loses none of it: the next
+    // start writes the quiz, whole, once.
+    void killWhileTheQuizWaitsLosesNothing()
+    {
+        const QString before = committedQuizRows();
+        const ClassRecordRow lesson = TAVMemInfo::getInstance()->currentRecord;
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    { "--quit-and-wait", QString::number(lesson.localRecordID), lesson.UUID });
+        QByteArray out;
+        while (!out.contains("open") && child.waitForReadyRead(60000))
+            out += child.readAll();
+        QVERIFY2(out.contains("open"), out.constData());
+        {
+            DbTestSupport::FileLock lock;
+            QVERIFY(lock.isHeld());
+            child.write("\n");
+            while (!out.contains("recorded") && child.waitForReadyRead(60000))
+                out += child.readAll();
+            QVERIFY2(out.contains("recorded"), out.constData());
+            child.kill();
+            QVERIFY(child.waitForFinished(30000));
+        }
+        QCOMPARE(committedQuizRows(), before);
+        // The next start.
+        QVERIFY(TAVDatabase::getInstance()->openLocalDb());
+        QVERIFY(writerIdle());
+        QCOMPARE(committedQuizRows(), quizRowsAdded(before, 1, 3, 3 * 4, 3));
+        QCOMPARE(DbTestSupport::committedValue("select group_concat(a, ' ') from (select dovaneID || ':' || mcsn || "
+                                               "':' || answer as a from TAV_ExamStuAnswer where examID = (select "
+                                               "max(examID) from TAV_ExamInfo) and answer <> '' order by id)")
+                     .toString(),
+                 QString("S01:1:C S02:4:D"));
+        QCOMPARE(TavSideRecord::getInstance()->pendingCount(), 0);
+    }
+
 private:
     void setTime(int seconds)
     {
@@ -185,5 +270,14 @@ private:
     }
 };
 
-TAV_DB_TEST_MAIN(TestZUTeamExamSer)
+int main(int argc, char* argv[])
+{
+    return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
+        QApplication app(c, v);
+        if (c == 4 && QByteArray(v[1]) == "--quit-and-wait")
+            return quitAndWait(QByteArray(v[2]).toInt(), QString::fromUtf8(v[3]));
+        TestZUTeamExamSer test;
+        return QTest::qExec(&test, c, v);
+    });
+}
 #include "TestZUTeamExamSer.moc"
