@@ -1,4 +1,4 @@
-#include "DatabaseHolderProcess.h"
+#include "OtherProgram.h"
 #include "DialogAnswerer.h"
 #include "InstallHelperProcess.h"
 #include "PackageMaker.h"
@@ -492,12 +492,12 @@ private slots:
     {
         QFETCH(QString, cause);
         QFETCH(QString, text);
-        QScopedPointer<DatabaseHolderProcess> other;
+        QScopedPointer<OtherProgram> other;
         if (cause == "database") {
             // Whole, its version not recorded yet; another program holds the database beyond the wait for it.
             cutOffInstall("commit");
             QVERIFY(!QTest::currentTestFailed());
-            other.reset(new DatabaseHolderProcess(m_programDir + "/TAVSqlite.db", DatabaseHolderProcess::Write));
+            other.reset(new OtherProgram(OtherProgram::Write, m_programDir + "/TAVSqlite.db"));
             QVERIFY(other->isHeld());
         } else {
             // Every file placed; one of them now stands in a folder nothing may change in.
@@ -546,7 +546,7 @@ private slots:
     {
         QFETCH(bool, updaterStartsNext);
         m_web.setStaticFile(kPackagePath, m_package);
-        DatabaseHolderProcess other(m_programDir + "/TAVSqlite.db", DatabaseHolderProcess::Write);
+        OtherProgram other(OtherProgram::Write, m_programDir + "/TAVSqlite.db");
         QVERIFY(other.isHeld());
         ZUTAVUpdate updater(m_programDir);
         QCOMPARE(runUpdater({ kPackageUrl, "4.3.0" }, &updater), 0);
@@ -826,5 +826,14 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestZUTAVUpdate)
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // Started again as the other program that holds a database file.
+    if (OtherProgram::isChild(argc, argv))
+        return OtherProgram::holdInChild(argc, argv);
+    TestZUTAVUpdate test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TestZUTAVUpdate.moc"
