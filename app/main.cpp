@@ -9,6 +9,7 @@
 #include "TAV_Config.h"
 #include "TavProxySetting.h"
 #include "TavSingleInstance.h"
+#include "WritesAtQuit.h"
 #include "ZUFormFrame.h"
 #include "ZUFreeStuList.h"
 #include "ZUHdApi.h"
@@ -145,6 +146,7 @@ int main(int argc, char* argv[])
 
     loginDlg.startUp();
 
+    WritesAtQuit::install(&app);
     const int exitCode = QApplication::exec();
     // The upload thread ends after the cycle under way, so no transaction is cut off at exit.
     AutoUploadThread::getInstance()->stop();

@@ -4,10 +4,10 @@
 #include "TAV_ClassRecord.h"
 #include "TAV_InteractInfo.h"
 #include "TAV_StuResult.h"
-#include "TavStatement.h"
 #include "TavWriteBehind.h"
 #include "TavWriteData.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QtDebug>
 
@@ -104,47 +104,61 @@ Outcome applyRoundEnd(QSqlDatabase db, const TavWrite& write)
                                                                                      : Outcome::Failed;
 }
 
+// The start of a round whose row could not be written at its start: what finds it once it is in the file.
+QJsonObject startData(const InteractInfoRow& row)
+{
+    return { { QStringLiteral("answerType"), row.answerType },
+             { QStringLiteral("startTime"), row.startTime },
+             { QStringLiteral("createDate"), row.createDate } };
+}
+
+InteractInfoRow readStart(TavWriteData& data, int localRecordID)
+{
+    InteractInfoRow row;
+    row.localRecordID = localRecordID;
+    row.answerType = data.number("answerType");
+    row.startTime = data.time("startTime");
+    row.createDate = data.time("createDate");
+    return row;
+}
+
 Outcome applyRoundAnswer(QSqlDatabase db, const TavWrite& write)
 {
     TavWriteData data(write.data);
     const QString answer = data.text("answer");
-    if (!data.ok() || write.round <= 0)
+    int round = write.round;
+    if (round == -1) {
+        // A round kept whole: it went in before this, in the order handed over.
+        const InteractInfoRow start = readStart(data, write.localRecordID);
+        if (!data.ok())
+            return Outcome::Malformed;
+        if (!TAV_InteractInfo::getInstance()->findStarted(db, start, &round))
+            return Outcome::Failed;
+        if (round == -1)
+            return Outcome::Written; // set aside, or sent and deleted with its lesson: nothing to mark
+    }
+    if (!data.ok() || round <= 0)
         return Outcome::Malformed;
-    return TAV_InteractInfo::getInstance()->setAnswer(db, write.round, answer) ? Outcome::Written : Outcome::Failed;
-}
-
-// True when the file holds the round already: a try of it was under way when the program ended.
-bool holdsRound(QSqlDatabase db, const InteractInfoRow& row, bool* failed)
-{
-    TavStatement st(db,
-                    QStringLiteral("select count(*) from TAV_InteractInfo where localRecordID = ? and answerType = ? "
-                                   "and startTime = ? and endTime = ? and createDate = ?"));
-    st.bind(row.localRecordID).bind(row.answerType).bind(TavStatement::text(row.startTime));
-    st.bind(TavStatement::text(row.endTime)).bind(TavStatement::text(row.createDate));
-    *failed = !st.exec() || !st.query().next();
-    return !*failed && st.query().value(0).toInt() > 0;
+    return TAV_InteractInfo::getInstance()->setAnswer(db, round, answer) ? Outcome::Written : Outcome::Failed;
 }
 
 Outcome applyRoundWhole(QSqlDatabase db, const TavWrite& write)
 {
     TavWriteData data(write.data);
-    InteractInfoRow row;
-    row.localRecordID = write.localRecordID;
-    row.answerType = data.number("answerType");
-    row.startTime = data.time("startTime");
+    InteractInfoRow row = readStart(data, write.localRecordID);
     row.endTime = data.time("endTime");
     row.answer = data.text("answer");
-    row.createDate = data.time("createDate");
     row.stationSn = data.text("stationSn");
     bool ok = data.ok();
     const QList<StuResultRow> rows = readResults(data.list("results"), -1, &ok);
     if (!ok || !data.ok())
         return Outcome::Malformed;
-    bool failed = false;
-    if (write.maybeWritten && holdsRound(db, row, &failed))
-        return Outcome::Written;
-    if (failed)
+    // The file may hold it already: a try of it was under way when the program ended, or it came back twice.
+    int stored = -1;
+    if (!TAV_InteractInfo::getInstance()->findStarted(db, row, &stored))
         return Outcome::Failed;
+    if (stored != -1)
+        return Outcome::Written;
     // A lesson ended meanwhile has given up waiting for its right answers.
     ClassRecordRow lesson;
     if (row.answer == QLatin1String("-1")
@@ -166,10 +180,11 @@ Outcome applyRoundWhole(QSqlDatabase db, const TavWrite& write)
 
 void registerAll()
 {
-    TavWriteBehind::setKind(Result, applyResult);
-    TavWriteBehind::setKind(RoundEnd, applyRoundEnd);
-    TavWriteBehind::setKind(RoundAnswer, applyRoundAnswer);
-    TavWriteBehind::setKind(RoundWhole, applyRoundWhole);
+    const QString rounds = QCoreApplication::translate("TavWriteKinds", "课堂互动");
+    TavWriteBehind::setKind(Result, applyResult, rounds);
+    TavWriteBehind::setKind(RoundEnd, applyRoundEnd, rounds);
+    TavWriteBehind::setKind(RoundAnswer, applyRoundAnswer, rounds);
+    TavWriteBehind::setKind(RoundWhole, applyRoundWhole, rounds);
 }
 
 TavWrite result(const StuResultRow& row, int localRecordID, const QString& lessonUUID)
@@ -199,10 +214,19 @@ TavWrite roundAnswer(int interactID, const QString& answer, int localRecordID, c
 TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID)
 {
     TavWrite write = tied(RoundWhole, row.localRecordID, lessonUUID, -1);
-    write.data = { { QStringLiteral("answerType"), row.answerType },  { QStringLiteral("startTime"), row.startTime },
-                   { QStringLiteral("endTime"), row.endTime },        { QStringLiteral("answer"), row.answer },
-                   { QStringLiteral("createDate"), row.createDate },  { QStringLiteral("stationSn"), row.stationSn },
-                   { QStringLiteral("results"), resultList(results) } };
+    write.data = startData(row);
+    write.data.insert(QStringLiteral("endTime"), row.endTime);
+    write.data.insert(QStringLiteral("answer"), row.answer);
+    write.data.insert(QStringLiteral("stationSn"), row.stationSn);
+    write.data.insert(QStringLiteral("results"), resultList(results));
+    return write;
+}
+
+TavWrite roundWholeAnswer(const InteractInfoRow& row, const QString& answer, const QString& lessonUUID)
+{
+    TavWrite write = tied(RoundAnswer, row.localRecordID, lessonUUID, -1);
+    write.data = startData(row);
+    write.data.insert(QStringLiteral("answer"), answer);
     return write;
 }
 

@@ -15,7 +15,7 @@ namespace TavWriteKinds {
 extern const QString Result;
 // A round's end: its results over those kept so far, then its end time.
 extern const QString RoundEnd;
-// The right answer of an ended round.
+// The right answer of an ended round, of one kept whole too.
 extern const QString RoundAnswer;
 // A round whose row could not be written at its start: the row, ended, with its results.
 extern const QString RoundWhole;
@@ -29,5 +29,7 @@ TavWrite roundEnd(int interactID, const QList<StuResultRow>& results, const QStr
 TavWrite roundAnswer(int interactID, const QString& answer, int localRecordID, const QString& lessonUUID);
 // row.endTime is the round's end.
 TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID);
+// The right answer of a round kept whole (roundWhole), found by its start once it is in the file.
+TavWrite roundWholeAnswer(const InteractInfoRow& row, const QString& answer, const QString& lessonUUID);
 
 } // namespace TavWriteKinds
