@@ -252,7 +252,6 @@ bool TAVDatabase::openLocalDb()
         dropPool();
         return false;
     }
-    ++m_openings;
     m_refused = false;
     m_check.start(databasePath());
     // What the last run could not write goes first; its writer waits for the read-through's verdict.

@@ -13,7 +13,6 @@
 #include <QStringList>
 #include <QThread>
 
-#include <atomic>
 #include <functional>
 
 // Owner of the database file "TAVSqlite.db" in the program directory and of every connection to it:
@@ -100,9 +99,6 @@ public:
     void closeOwnDbCon(const QString& name);
 
     int freeCount() const { return freeList.size(); }
-    // How many times openLocalDb() has opened the file in this run: what is remembered of the rows of one
-    // opening need not hold for the file of the next.
-    int openings() const { return m_openings.load(); }
 
 private:
     friend class TavSingleton<TAVDatabase>;
@@ -127,7 +123,6 @@ private:
     QPointer<QThread> threadOwner;
     QHash<QString, QPointer<QThread>> ownConnections; // name to the thread that opened it
     QMutex threadMutex;
-    std::atomic<int> m_openings { 0 };
 
     TavFileCheck m_check;
     std::function<void()> m_damageHandler;

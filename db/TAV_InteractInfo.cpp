@@ -106,9 +106,11 @@ bool TAV_InteractInfo::findStarted(QSqlDatabase db, const InteractInfoRow& row, 
 {
     TavStatement st(db,
                     QStringLiteral("select interactID from TAV_InteractInfo where localRecordID = ? and answerType = ? "
-                                   "and startTime = ? and createDate = ? order by interactID"));
+                                   "and startTime = ? and createDate = ? and (? = '' or endTime = ?) order by "
+                                   "interactID desc"));
     st.bind(row.localRecordID).bind(row.answerType).bind(TavStatement::text(row.startTime));
-    st.bind(TavStatement::text(row.createDate));
+    st.bind(TavStatement::text(row.createDate)).bind(TavStatement::text(row.endTime));
+    st.bind(TavStatement::text(row.endTime));
     if (!st.exec())
         return false;
     *interactID = st.query().next() ? st.query().value(0).toInt() : -1;

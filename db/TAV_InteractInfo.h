@@ -31,9 +31,9 @@ public:
     // Inserts an interaction that has ended, as the row has it (endTime included), without touching the others:
     // a round whose start could not be written, kept whole at its end. The new id, or -1.
     int insertEnded(QSqlDatabase db, const InteractInfoRow& row);
-    // The interaction of the lesson that started as the row did (its type, start and creation time), for a round
-    // whose id its run never had: its id in *interactID, -1 when the file holds none. False when the statement
-    // failed.
+    // The newest interaction of the lesson that started as the row did (its type, start and creation time, and its
+    // end when the row has one), for a round whose id its run never had: its id in *interactID, -1 when the file
+    // holds none. False when the statement failed.
     bool findStarted(QSqlDatabase db, const InteractInfoRow& row, int* interactID);
     // Ends the interaction when it is still open; false when the statement failed.
     bool endInteraction(QSqlDatabase db, int interactID, const QString& endTime);

@@ -8,6 +8,7 @@
 #include "TavWriteData.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QJsonArray>
 #include <QtDebug>
 
@@ -104,12 +105,22 @@ Outcome applyRoundEnd(QSqlDatabase db, const TavWrite& write)
                                                                                      : Outcome::Failed;
 }
 
-// The start of a round whose row could not be written at its start: what finds it once it is in the file.
-QJsonObject startData(const InteractInfoRow& row)
+// A round whose row could not be written at its start: the token its writes share, and its start, which finds it
+// in the file when its token cannot (it went in during an earlier run).
+QJsonObject startData(const InteractInfoRow& row, const QString& token)
 {
-    return { { QStringLiteral("answerType"), row.answerType },
+    return { { QStringLiteral("token"), token },
+             { QStringLiteral("answerType"), row.answerType },
              { QStringLiteral("startTime"), row.startTime },
              { QStringLiteral("createDate"), row.createDate } };
+}
+
+// The ids of the rounds kept whole that went in during this run, by token; used on the writer's thread only. A try
+// taken back is made again whole, the round before its right answer, so what it left here is written over first.
+QHash<QString, int>& wholeIds()
+{
+    static QHash<QString, int> ids;
+    return ids;
 }
 
 InteractInfoRow readStart(TavWriteData& data, int localRecordID)
@@ -129,10 +140,12 @@ Outcome applyRoundAnswer(QSqlDatabase db, const TavWrite& write)
     int round = write.round;
     if (round == -1) {
         // A round kept whole: it went in before this, in the order handed over.
+        const QString token = data.text("token");
         const InteractInfoRow start = readStart(data, write.localRecordID);
-        if (!data.ok())
+        if (!data.ok() || token.isEmpty())
             return Outcome::Malformed;
-        if (!TAV_InteractInfo::getInstance()->findStarted(db, start, &round))
+        round = wholeIds().value(token, -1);
+        if (round == -1 && !TAV_InteractInfo::getInstance()->findStarted(db, start, &round))
             return Outcome::Failed;
         if (round == -1)
             return Outcome::Written; // set aside, or sent and deleted with its lesson: nothing to mark
@@ -145,20 +158,23 @@ Outcome applyRoundAnswer(QSqlDatabase db, const TavWrite& write)
 Outcome applyRoundWhole(QSqlDatabase db, const TavWrite& write)
 {
     TavWriteData data(write.data);
+    const QString token = data.text("token");
     InteractInfoRow row = readStart(data, write.localRecordID);
     row.endTime = data.time("endTime");
     row.answer = data.text("answer");
     row.stationSn = data.text("stationSn");
-    bool ok = data.ok();
+    bool ok = data.ok() && !token.isEmpty();
     const QList<StuResultRow> rows = readResults(data.list("results"), -1, &ok);
     if (!ok || !data.ok())
         return Outcome::Malformed;
-    // The file may hold it already: a try of it was under way when the program ended, or it came back twice.
+    // A try of it was under way when the program ended: the file may hold it already.
     int stored = -1;
-    if (!TAV_InteractInfo::getInstance()->findStarted(db, row, &stored))
+    if (write.maybeWritten && !TAV_InteractInfo::getInstance()->findStarted(db, row, &stored))
         return Outcome::Failed;
-    if (stored != -1)
+    if (stored != -1) {
+        wholeIds().insert(token, stored);
         return Outcome::Written;
+    }
     // A lesson ended meanwhile has given up waiting for its right answers.
     ClassRecordRow lesson;
     if (row.answer == QLatin1String("-1")
@@ -168,6 +184,7 @@ Outcome applyRoundWhole(QSqlDatabase db, const TavWrite& write)
     const int id = TAV_InteractInfo::getInstance()->insertEnded(db, row);
     if (id == -1)
         return Outcome::Failed;
+    wholeIds().insert(token, id);
     for (StuResultRow result : rows) {
         result.interactID = id;
         if (!TAV_StuResult::getInstance()->insertStuResult(db, result))
@@ -211,10 +228,11 @@ TavWrite roundAnswer(int interactID, const QString& answer, int localRecordID, c
     return write;
 }
 
-TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID)
+TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID,
+                    const QString& token)
 {
     TavWrite write = tied(RoundWhole, row.localRecordID, lessonUUID, -1);
-    write.data = startData(row);
+    write.data = startData(row, token);
     write.data.insert(QStringLiteral("endTime"), row.endTime);
     write.data.insert(QStringLiteral("answer"), row.answer);
     write.data.insert(QStringLiteral("stationSn"), row.stationSn);
@@ -222,10 +240,11 @@ TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& resul
     return write;
 }
 
-TavWrite roundWholeAnswer(const InteractInfoRow& row, const QString& answer, const QString& lessonUUID)
+TavWrite roundWholeAnswer(const InteractInfoRow& row, const QString& answer, const QString& lessonUUID,
+                          const QString& token)
 {
     TavWrite write = tied(RoundAnswer, row.localRecordID, lessonUUID, -1);
-    write.data = startData(row);
+    write.data = startData(row, token);
     write.data.insert(QStringLiteral("answer"), answer);
     return write;
 }

@@ -27,9 +27,11 @@ TavWrite result(const StuResultRow& row, int localRecordID, const QString& lesso
 TavWrite roundEnd(int interactID, const QList<StuResultRow>& results, const QString& endTime, int localRecordID,
                   const QString& lessonUUID);
 TavWrite roundAnswer(int interactID, const QString& answer, int localRecordID, const QString& lessonUUID);
-// row.endTime is the round's end.
-TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID);
-// The right answer of a round kept whole (roundWhole), found by its start once it is in the file.
-TavWrite roundWholeAnswer(const InteractInfoRow& row, const QString& answer, const QString& lessonUUID);
+// row.endTime is the round's end; token names the round (a UUID) for its right answer.
+TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID,
+                    const QString& token);
+// The right answer of a round kept whole (roundWhole with the same token).
+TavWrite roundWholeAnswer(const InteractInfoRow& row, const QString& answer, const QString& lessonUUID,
+                          const QString& token);
 
 } // namespace TavWriteKinds

@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QSet>
+#include <QUuid>
 
 namespace ZUFreeActStore {
 
@@ -51,6 +52,24 @@ QHash<int, QString>& lessons()
 QString lessonUUID(int localRecordID)
 {
     return lessons().value(localRecordID);
+}
+
+// The rounds of this run kept whole, by their start, to the token their writes share: the right answer, which
+// comes after the round's end, finds its round by it.
+QHash<QString, QString>& wholeTokens()
+{
+    static QHash<QString, QString> tokens;
+    return tokens;
+}
+
+QString startOf(const InteractInfoRow& row)
+{
+    return QStringLiteral("%1/%2/%3/%4").arg(row.localRecordID).arg(row.answerType).arg(row.startTime, row.createDate);
+}
+
+QString newToken()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
 // A notice that closes by itself, not again while it is still on screen; false, with nothing shown, while the
@@ -182,7 +201,9 @@ void finishInteraction(const InteractInfoRow& row, const QList<StuResultRow>& re
     }
     InteractInfoRow whole = row;
     whole.endTime = now();
-    writer()->hand(TavWriteKinds::roundWhole(whole, results, uuid));
+    const QString token = newToken();
+    wholeTokens().insert(startOf(row), token);
+    writer()->hand(TavWriteKinds::roundWhole(whole, results, uuid, token));
 }
 
 void storePick(InteractInfoRow* row, const QString& dovaneID)
@@ -209,16 +230,19 @@ void storePick(InteractInfoRow* row, const QString& dovaneID)
     row->interactID = -1;
     InteractInfoRow whole = *row;
     whole.endTime = row->startTime;
-    writer()->hand(TavWriteKinds::roundWhole(whole, { result }, lessonUUID(row->localRecordID)));
+    writer()->hand(TavWriteKinds::roundWhole(whole, { result }, lessonUUID(row->localRecordID), newToken()));
 }
 
 void setAnswer(const InteractInfoRow& round, const QString& answer)
 {
     const QString uuid = lessonUUID(round.localRecordID);
-    if (round.interactID != -1)
+    if (round.interactID != -1) {
         writer()->hand(TavWriteKinds::roundAnswer(round.interactID, answer, round.localRecordID, uuid));
-    else if (!round.startTime.isEmpty())
-        writer()->hand(TavWriteKinds::roundWholeAnswer(round, answer, uuid));
+        return;
+    }
+    const QString token = wholeTokens().value(startOf(round));
+    if (!token.isEmpty())
+        writer()->hand(TavWriteKinds::roundWholeAnswer(round, answer, uuid, token));
 }
 
 } // namespace ZUFreeActStore

@@ -66,8 +66,10 @@ int quitChild(const QString& scenario)
     panel->startSingle();
     pressKey(1, "A");
     pressKey(2, "B");
-    bool ready = scenario == "slow disk" || scenario == "whole" || scenario == "nowhere" || written();
-    if (scenario == "answer") {
+    bool ready = scenario == "whole" || scenario == "nowhere" || written();
+    // On the slow disk the right answer is the last write: a try of it is still under way at the quit.
+    const bool marking = scenario == "answer" || scenario == "slow disk";
+    if (marking) {
         panel->stopRound();
         panel->on_list_clicked();
         for (ZUTAVAnswerListItem* row : ZUTAVAnswerList::getInstance()->rows()) {
@@ -82,11 +84,11 @@ int quitChild(const QString& scenario)
     std::unique_ptr<FullDisk> disk;
     if (scenario == "full disk")
         disk = std::make_unique<FullDisk>();
-    if (scenario == "answers" || scenario == "full disk" || scenario == "slow disk") {
+    if (scenario == "answers" || scenario == "full disk" || scenario == "nowhere") {
         pressKey(3, "C");
         pressKey(1, "D");
     }
-    if (scenario == "answer")
+    if (marking)
         bar->onCenterButton(false); // closes the ended round, the mark with it
     else
         panel->stopRound();
@@ -344,8 +346,8 @@ void TestWritesAtQuit::quitOnAFullDiskKeepsTheRoundForTheNextStart()
     QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:D D02:B D03:C"));
 }
 
-// Every fsync takes three seconds: the write under way at the quit is not counted as written, and the next start
-// writes it.
+// Every fsync takes three seconds: the right answer, whose write is still under way at the quit, is not counted as
+// written, and the next start writes it.
 void TestWritesAtQuit::quitWithAWriteStillOnASlowDiskCountsItUnwritten()
 {
     const int record = openLesson();
@@ -361,7 +363,8 @@ void TestWritesAtQuit::quitWithAWriteStillOnASlowDiskCountsItUnwritten()
     QVERIFY(nextStart());
     const QJsonArray sent = uploadedAfterTheLesson(record);
     QCOMPARE(sent.size(), 1);
-    QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:D D02:B D03:C"));
+    QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B"));
+    QCOMPARE(sent.first().toObject().value("answer").toString(), QString("B"));
 }
 
 // The record is added to, never written over: two quits in a row, the file held throughout, and both rounds come

@@ -366,7 +366,7 @@ void TestTavWriteBehind::tryUnderWayAtTheEndIsWrittenOnce()
     };
     TavWriteBehind* writer = TavWriteBehind::getInstance();
     g_letGo = false;
-    writer->hand(TavWriteKinds::roundWhole(pick, { answer(-1, 3, "") }, lesson.uuid));
+    writer->hand(TavWriteKinds::roundWhole(pick, { answer(-1, 3, "") }, lesson.uuid, "pick"));
     writer->hand(holding(lesson));
     QVERIFY(QTest::qWaitFor([] { return g_inside.load(); }, kBoundMs));
     // The end comes while the try is under way; it goes in after the program has ended, or not.

@@ -8,8 +8,11 @@
 #include "StudentInfoRow.h"
 #include "TAVMemInfo.h"
 #include "TavWriteBehind.h"
+#include "WindowInput.h"
 #include "ZUHdManager.h"
 #include "ZURf228Api.h"
+
+#include <QElapsedTimer>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -111,6 +114,34 @@ inline bool press(const QList<QPair<int, QByteArray>>& keys)
 inline bool written()
 {
     return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, kEventBoundMs);
+}
+
+// Clicks the widget through the window system once it shows whole, clipped by none of its parents, and stands
+// still (a panel's frame slides in inside a panel that is no window of its own).
+inline bool clickShown(QWidget* widget)
+{
+    // Still: where it was a tenth of a second ago, longer than a frame of a slide.
+    QPoint last(-1, -1);
+    QElapsedTimer since;
+    const auto shown = [widget, &last, &since] {
+        if (!widget || !widget->isVisible())
+            return false;
+        const QPoint at = widget->mapToGlobal(QPoint());
+        if (at != last || !since.isValid()) {
+            last = at;
+            since.start();
+            return false;
+        }
+        if (since.elapsed() < 100)
+            return false;
+        for (const QWidget* w = widget; !w->isWindow(); w = w->parentWidget()) {
+            const QRect inParent(widget->mapTo(w->parentWidget(), QPoint()), widget->size());
+            if (!w->parentWidget()->rect().contains(inParent))
+                return false;
+        }
+        return true;
+    };
+    return QTest::qWaitFor(shown, kEventBoundMs) && WindowInput::click(widget);
 }
 
 inline void remote(const QByteArray& key)
