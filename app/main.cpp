@@ -9,6 +9,7 @@
 #include "TAV_Config.h"
 #include "TavProxySetting.h"
 #include "TavSingleInstance.h"
+#include "WritesAtQuit.h"
 #include "ZUFormFrame.h"
 #include "ZUFreeStuList.h"
 #include "ZUHdApi.h"
@@ -186,6 +187,7 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    WritesAtQuit::install(&app);
     const int exitCode = QApplication::exec();
     // A wait for the file or its read-through ends first: the upload thread may be waiting for the verdict. The
     // upload thread then ends after the cycle under way, so no transaction is cut off at exit.

@@ -1,17 +1,10 @@
 #include "TAV_InteractInfo.h"
 
-#include "TAVDatabase.h"
 #include "TAVMemInfo.h"
-#include "TAV_StuResult.h"
 #include "TavStatement.h"
 #include "TavWriteBehind.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QSet>
-#include <QtDebug>
-
-#include <iterator>
 
 namespace {
 const QString kColumns = QStringLiteral("select interactID, localRecordID, answerType, startTime, endTime, answer, "
@@ -81,25 +74,10 @@ int TAV_InteractInfo::selectOpenInteractID(QSqlDatabase db)
 
 void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db, const QString& endTime)
 {
-    deleteDropped(db);
     QString held;
-    {
-        QSet<int> ids = TavWriteBehind::getInstance()->heldRounds(db);
-        QMutexLocker locker(&m_droppedMutex);
-        ids += heldInThisOpening();
-        QFile file(heldFilePath());
-        if (file.exists() && file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                bool number = false;
-                const int id = line.trimmed().toInt(&number);
-                if (number)
-                    ids.insert(id);
-            }
-        }
-        for (int id : qAsConst(ids))
-            held += (held.isEmpty() ? QStringLiteral(" and interactID not in (") : QStringLiteral(", "))
-                + QString::number(id);
-    }
+    for (int id : TavWriteBehind::getInstance()->heldRounds(db))
+        held += (held.isEmpty() ? QStringLiteral(" and interactID not in (") : QStringLiteral(", "))
+            + QString::number(id);
     if (!held.isEmpty())
         held += QLatin1Char(')');
     TavStatement st(db, QStringLiteral("update TAV_InteractInfo set endTime = ? where endTime is null") + held);
@@ -107,65 +85,9 @@ void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db, const QString& end
     st.exec();
 }
 
-void TAV_InteractInfo::holdOpen(int interactID)
-{
-    QMutexLocker locker(&m_droppedMutex);
-    if (interactID != -1)
-        m_heldOpen.insert(interactID, TAVDatabase::getInstance()->openings());
-}
-
-void TAV_InteractInfo::release(int interactID)
-{
-    QMutexLocker locker(&m_droppedMutex);
-    m_heldOpen.remove(interactID);
-}
-
-void TAV_InteractInfo::holdWhole(int localRecordID)
-{
-    QMutexLocker locker(&m_droppedMutex);
-    m_heldWhole.append({ localRecordID, TAVDatabase::getInstance()->openings() });
-}
-
-void TAV_InteractInfo::releaseWhole(int localRecordID)
-{
-    QMutexLocker locker(&m_droppedMutex);
-    for (int i = 0; i < m_heldWhole.size(); ++i) {
-        if (m_heldWhole.at(i).first == localRecordID) {
-            m_heldWhole.removeAt(i);
-            return;
-        }
-    }
-}
-
 bool TAV_InteractInfo::holdsOpen(QSqlDatabase db, int localRecordID)
 {
-    if (TavWriteBehind::getInstance()->holdsLesson(db, localRecordID))
-        return true;
-    QSet<int> held;
-    {
-        QMutexLocker locker(&m_droppedMutex);
-        // Only what this run still holds in memory: a round held for good after a quit can never be written, and
-        // its lesson goes without it.
-        const int opening = TAVDatabase::getInstance()->openings();
-        for (const QPair<int, int>& whole : qAsConst(m_heldWhole)) {
-            if (whole.first == localRecordID && whole.second == opening)
-                return true;
-        }
-        held = heldInThisOpening();
-    }
-    if (held.isEmpty())
-        return false;
-    TavStatement st(db,
-                    QStringLiteral("select interactID from TAV_InteractInfo where localRecordID = ? and endTime is "
-                                   "null"));
-    st.bind(localRecordID);
-    if (!st.exec())
-        return true; // not known: waiting costs a cycle, sending without the round costs the round
-    while (st.query().next()) {
-        if (held.contains(st.query().value(0).toInt()))
-            return true;
-    }
-    return false;
+    return TavWriteBehind::getInstance()->holdsLesson(db, localRecordID);
 }
 
 int TAV_InteractInfo::insertEnded(QSqlDatabase db, const InteractInfoRow& row)
@@ -180,30 +102,19 @@ int TAV_InteractInfo::insertEnded(QSqlDatabase db, const InteractInfoRow& row)
     return st.exec() ? st.lastInsertId() : -1;
 }
 
-QSet<int> TAV_InteractInfo::heldInThisOpening() const
+bool TAV_InteractInfo::findStarted(QSqlDatabase db, const InteractInfoRow& row, int* interactID)
 {
-    QSet<int> ids;
-    const int opening = TAVDatabase::getInstance()->openings();
-    for (auto it = m_heldOpen.constBegin(); it != m_heldOpen.constEnd(); ++it) {
-        if (it.value() == opening)
-            ids.insert(it.key());
-    }
-    return ids;
-}
-
-QString TAV_InteractInfo::heldFilePath()
-{
-    return TAVDatabase::databasePath() + QStringLiteral(".unended");
-}
-
-bool TAV_InteractInfo::holdOpenForGood(const QList<int>& interactIDs)
-{
-    QMutexLocker locker(&m_droppedMutex);
-    QFile file(heldFilePath());
-    QByteArray lines;
-    for (int id : interactIDs)
-        lines += QByteArray::number(id) + '\n';
-    return file.open(QIODevice::Append) && file.write(lines) == lines.size() && file.flush();
+    TavStatement st(db,
+                    QStringLiteral("select interactID from TAV_InteractInfo where localRecordID = ? and answerType = ? "
+                                   "and startTime = ? and createDate = ? and (? = '' or endTime = ?) order by "
+                                   "interactID desc"));
+    st.bind(row.localRecordID).bind(row.answerType).bind(TavStatement::text(row.startTime));
+    st.bind(TavStatement::text(row.createDate)).bind(TavStatement::text(row.endTime));
+    st.bind(TavStatement::text(row.endTime));
+    if (!st.exec())
+        return false;
+    *interactID = st.query().next() ? st.query().value(0).toInt() : -1;
+    return true;
 }
 
 bool TAV_InteractInfo::endInteraction(QSqlDatabase db, int interactID, const QString& endTime)
@@ -259,39 +170,4 @@ bool TAV_InteractInfo::deleteByInteract(QSqlDatabase db, int interactID)
     TavStatement st(db, QStringLiteral("delete from TAV_InteractInfo where interactID = ?"));
     st.bind(interactID);
     return st.exec();
-}
-
-bool TAV_InteractInfo::dropInteraction(QSqlDatabase db, int interactID)
-{
-    {
-        QMutexLocker locker(&m_droppedMutex);
-        m_dropped.insert(interactID, TAVDatabase::getInstance()->openings());
-    }
-    const bool results = TAV_StuResult::getInstance()->deleteByInteract(db, interactID);
-    return deleteByInteract(db, interactID) && results;
-}
-
-void TAV_InteractInfo::deleteDropped(QSqlDatabase db)
-{
-    QList<int> dropped;
-    {
-        QMutexLocker locker(&m_droppedMutex);
-        const int opening = TAVDatabase::getInstance()->openings();
-        for (auto it = m_dropped.begin(); it != m_dropped.end();)
-            it = it.value() == opening ? std::next(it) : m_dropped.erase(it);
-        dropped = m_dropped.keys();
-    }
-    for (int id : qAsConst(dropped)) {
-        // A file never gives an id twice, so one that is gone (deleted, or uploaded and removed) is done with.
-        TavStatement st(db, QStringLiteral("select count(*) from TAV_InteractInfo where interactID = ?"));
-        st.bind(id);
-        if (st.exec() && st.query().next() && st.query().value(0).toInt() == 0) {
-            QMutexLocker locker(&m_droppedMutex);
-            m_dropped.remove(id);
-            continue;
-        }
-        qWarning() << "****free interaction" << id << "was not stored whole: it is deleted now";
-        TAV_StuResult::getInstance()->deleteByInteract(db, id);
-        deleteByInteract(db, id);
-    }
 }

@@ -272,27 +272,29 @@ bool TavSideRecord::openForAppend()
     // A line a kill cut short ends here: the next one begins on a line of its own.
     if (!content.endsWith('\n'))
         content += '\n';
-    m_end = 0;
-    if (!makeRoom(qMax(kRoomBytes, qint64(content.size()) * 2))) {
+    setEnd(0);
+    // A disk short of the whole room gives what it has: a round's writes need far less.
+    if (!makeRoom(qMax(kRoomBytes, qint64(content.size()) * 2), content.size() + kLeastRoomBytes)) {
         closeFile();
         return false;
     }
     std::memcpy(m_map, content.constData(), size_t(content.size()));
-    m_end = content.size();
+    setEnd(content.size());
     return ::msync(m_map, size_t(m_end), MS_SYNC) == 0;
 }
 
-bool TavSideRecord::makeRoom(qint64 size)
+bool TavSideRecord::makeRoom(qint64 wanted, qint64 least)
 {
-    if (m_map && m_size >= size)
+    if (m_map && m_size >= least)
         return true;
-    if (m_map)
-        ::munmap(m_map, size_t(m_size));
-    m_map = nullptr;
-    m_size = 0;
     // Blocks held for the record, zero-filled: entries written into them need no new room on a full disk, and
     // writing into a mapped file is no growing of it.
-    const int error = ::posix_fallocate(m_file.handle(), 0, size);
+    qint64 size = wanted;
+    int error = ::posix_fallocate(m_file.handle(), 0, size);
+    if (error != 0 && least < wanted) {
+        size = least;
+        error = ::posix_fallocate(m_file.handle(), 0, size);
+    }
     if (error != 0) {
         qWarning() << "****the record of pending writes has no room on the disk:" << strerror(error);
         return false;
@@ -302,17 +304,36 @@ bool TavSideRecord::makeRoom(qint64 size)
         qWarning() << "****the record of pending writes cannot be mapped:" << strerror(errno);
         return false;
     }
+    if (m_map)
+        ::munmap(m_map, size_t(m_size));
     m_map = static_cast<uchar*>(map);
     m_size = size;
+    setEnd(m_end);
     syncFolder(path());
     return true;
+}
+
+void TavSideRecord::setEnd(qint64 end)
+{
+    m_end = end;
+    m_free = m_map ? m_size - m_end : 0;
+}
+
+bool TavSideRecord::holdRoom(qint64 bytes)
+{
+    if (m_free.load() >= bytes)
+        return true;
+    QMutexLocker locker(&m_mutex);
+    if (!m_map && !openForAppend())
+        return false;
+    return makeRoom(qMax(m_size * 2, m_end + bytes), m_end + bytes);
 }
 
 bool TavSideRecord::append(const QByteArray& lines)
 {
     if (!m_map && !openForAppend())
         return false;
-    if (m_end + lines.size() > m_size && !makeRoom((m_end + lines.size()) * 2))
+    if (!makeRoom((m_end + lines.size()) * 2, m_end + lines.size()))
         return false;
     std::memcpy(m_map + m_end, lines.constData(), size_t(lines.size()));
     // From the page where the lines begin: msync takes whole pages.
@@ -323,7 +344,7 @@ bool TavSideRecord::append(const QByteArray& lines)
         std::memset(m_map + m_end, 0, size_t(lines.size()));
         return false;
     }
-    m_end += lines.size();
+    setEnd(m_end + lines.size());
     return true;
 }
 
@@ -333,7 +354,7 @@ void TavSideRecord::closeFile()
         ::munmap(m_map, size_t(m_size));
     m_map = nullptr;
     m_size = 0;
-    m_end = 0;
+    setEnd(0);
     m_file.close();
 }
 

@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
+
 template<typename T> class TavSingleton;
 
 // The record, beside the database file, of the writes the file could not take when they were made (another program
@@ -34,18 +36,26 @@ public:
     bool settle(const QList<quint64>& seqs);
     // Entries recorded and not settled.
     int pendingCount() const;
+    // Room for at least bytes more held on the disk, held now when it is not: false when the disk has not that much
+    // or the record cannot be written. Quick when the room is there.
+    bool holdRoom(qint64 bytes);
     // At the program's end: the record goes when nothing is left in it.
     void close();
 
     // Room held on the disk for the record while the program runs.
     static constexpr qint64 kRoomBytes = 8 * 1024 * 1024;
+    // The least room taken when the disk has not the whole.
+    static constexpr qint64 kLeastRoomBytes = 64 * 1024;
 
 private:
     friend class TavSingleton<TavSideRecord>;
     TavSideRecord() = default;
 
     bool openForAppend();
-    bool makeRoom(qint64 size);
+    // Grows the file's held room to wanted bytes, or at least to least when the disk has not that much; the room
+    // held before stays when neither can be had.
+    bool makeRoom(qint64 wanted, qint64 least);
+    void setEnd(qint64 end);
     bool append(const QByteArray& lines);
     void closeFile();
     void setAside(const QString& why);
@@ -55,6 +65,7 @@ private:
     uchar* m_map = nullptr; // the whole file, written in place
     qint64 m_size = 0; // of the file and its map
     qint64 m_end = 0; // where the entries end and the room begins
+    std::atomic<qint64> m_free { 0 }; // m_size - m_end, read without the mutex
     QSet<quint64> m_pending;
     quint64 m_nextSeq = 1;
 };

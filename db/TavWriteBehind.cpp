@@ -23,16 +23,22 @@ const int kFinishPollMs = 10;
 
 QMutex g_kindsMutex;
 
-QHash<QString, TavWriteBehind::Apply>& kinds()
+struct Kind
 {
-    static QHash<QString, TavWriteBehind::Apply> registered;
+    TavWriteBehind::Apply apply;
+    QString words;
+};
+
+QHash<QString, Kind>& kinds()
+{
+    static QHash<QString, Kind> registered;
     return registered;
 }
 
 TavWriteBehind::Apply applyOf(const QString& kind)
 {
     QMutexLocker locker(&g_kindsMutex);
-    return kinds().value(kind);
+    return kinds().value(kind).apply;
 }
 
 // A statement of the thread's own: BEGIN, COMMIT, ROLLBACK. The result code of a failure is kept for its cause.
@@ -57,6 +63,17 @@ QString describe(const TavWrite& write)
         .arg(QString::fromUtf8(data.left(2000)));
 }
 
+// The places of a list's writes that the side record does not hold yet.
+template<typename Entry> QList<int> unrecordedOf(const QList<Entry>& list)
+{
+    QList<int> places;
+    for (int i = 0; i < list.size(); ++i) {
+        if (!list.at(i).onRecord)
+            places.append(i);
+    }
+    return places;
+}
+
 } // namespace
 
 TavWriteBehind* TavWriteBehind::getInstance()
@@ -69,10 +86,16 @@ TavWriteBehind::TavWriteBehind()
     TavWriteKinds::registerAll();
 }
 
-void TavWriteBehind::setKind(const QString& kind, const Apply& apply)
+void TavWriteBehind::setKind(const QString& kind, const Apply& apply, const QString& words)
 {
     QMutexLocker locker(&g_kindsMutex);
-    kinds().insert(kind, apply);
+    kinds().insert(kind, { apply, words });
+}
+
+QString TavWriteBehind::wordsOf(const QString& kind)
+{
+    QMutexLocker locker(&g_kindsMutex);
+    return kinds().value(kind).words;
 }
 
 void TavWriteBehind::hand(const TavWrite& write)
@@ -88,8 +111,8 @@ void TavWriteBehind::startIfIdle()
     if (isRunning())
         return;
     // A thread that finish() ended is started anew.
-    m_stopping = false;
-    m_giveUp = false;
+    m_ending = Ending::No;
+    m_left.clear();
     start();
 }
 
@@ -118,14 +141,18 @@ void TavWriteBehind::resume()
         QMutexLocker locker(&m_mutex);
         // What was held belongs to the file opened before.
         m_held.clear();
-        // The record's writes are older than anything handed since; those still waiting follow them.
+        m_reopen = true;
+        // The record's writes are older than anything handed since; those still waiting follow them, but for those
+        // the record holds, which came back with it.
         const QList<Queued> waiting = m_waiting;
         m_waiting.clear();
         m_waitingAt.clear();
         for (const TavWrite& write : recorded)
             queue({ write, true });
-        for (const Queued& queued : waiting)
-            queue(queued);
+        for (const Queued& queued : waiting) {
+            if (!queued.onRecord)
+                queue(queued);
+        }
         m_recordedAll = true;
         if (!hasWork())
             return;
@@ -212,23 +239,33 @@ bool TavWriteBehind::isIdle() const
     return m_waiting.isEmpty() && m_inFlight.isEmpty();
 }
 
-QList<TavWrite> TavWriteBehind::unwritten() const
+QList<TavWriteBehind::Unwritten> TavWriteBehind::unwritten() const
 {
     QMutexLocker locker(&m_mutex);
-    QList<TavWrite> writes;
-    for (const Queued& queued : m_inFlight)
-        writes.append(queued.write);
-    for (const Queued& queued : m_waiting)
-        writes.append(queued.write);
+    if (m_ending == Ending::HandedOver)
+        return m_left;
+    QList<Unwritten> writes;
+    for (const QList<Queued>* list : { &m_inFlight, &m_waiting }) {
+        for (const Queued& queued : *list)
+            writes.append({ queued.write, queued.onRecord });
+    }
     return writes;
 }
 
 QStringList TavWriteBehind::describeUnwritten() const
 {
     QStringList lines;
-    for (const TavWrite& write : unwritten())
-        lines << describe(write);
+    for (const Unwritten& left : unwritten())
+        lines << describe(left.write)
+                + (left.recorded ? QStringLiteral(" (recorded for the next start)")
+                                 : QStringLiteral(" (recorded nowhere)"));
     return lines;
+}
+
+int TavWriteBehind::lastCause() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_lastCause;
 }
 
 bool TavWriteBehind::recordedAll() const
@@ -242,50 +279,73 @@ bool TavWriteBehind::finish(int timeoutMs)
     if (isRunning()) {
         {
             QMutexLocker locker(&m_mutex);
-            m_stopping = true;
-            m_giveUp = false;
+            m_ending = Ending::Draining;
             m_wake.wakeAll();
         }
         waitForThread(QDeadlineTimer(timeoutMs));
     }
 
     // From here what is not written is this call's: the thread ends after the try under way, which may end either
-    // way once the program has gone. Its writes are recorded as maybe written, in the place of the entries the
-    // record held of them.
+    // way once the program has gone.
     QMutexLocker locker(&m_mutex);
-    m_giveUp = true;
-    m_wake.wakeAll();
-    QList<TavWrite> unrecorded;
-    QList<quint64> replaced;
-    for (const Queued& queued : qAsConst(m_inFlight)) {
-        TavWrite write = queued.write;
-        replaced += write.recorded;
-        write.recorded.clear();
-        write.maybeWritten = true;
-        unrecorded.append(write);
-    }
-    for (const Queued& queued : qAsConst(m_waiting)) {
-        if (!queued.onRecord)
-            unrecorded.append(queued.write);
-    }
-    TavSideRecord* record = TavSideRecord::getInstance();
-    const bool recorded = record->add(unrecorded);
-    if (recorded)
-        record->settle(replaced);
-    m_recordedAll = recorded;
-    bool written = m_waiting.isEmpty() && m_inFlight.isEmpty();
+    m_ending = Ending::HandedOver;
     m_handedOverWritten = false;
-    const bool nothingElseWaits = m_waiting.isEmpty();
+    m_wake.wakeAll();
+    recordLeft();
+    const int inFlight = m_inFlight.size();
     locker.unlock();
     // The try under way ends within its busy time-out on a disk that answers; one that hangs is not waited for.
     if (!waitForThread(QDeadlineTimer(kBusyTimeoutMs + kRetryMs)))
         qWarning() << "****pending writes: a try is still waiting for the disk as the program ends";
     locker.relock();
-    // The try under way went in after all: its record says maybe written, which the next start reads as done.
-    written = written || (nothingElseWaits && m_handedOverWritten);
+    // The try under way went in after all: what the record holds of it is settled.
+    QList<quint64> settled;
+    if (m_handedOverWritten) {
+        for (const Unwritten& left : m_left.mid(0, inFlight))
+            settled += left.write.recorded;
+        m_left = m_left.mid(inFlight);
+    }
+    const bool written = m_left.isEmpty();
     locker.unlock();
+    TavSideRecord* record = TavSideRecord::getInstance();
+    record->settle(settled);
     record->close();
     return written;
+}
+
+void TavWriteBehind::recordLeft()
+{
+    // The try under way may end either way once the program has gone: its writes are recorded as maybe written,
+    // in the place of the entries the record held of them.
+    QList<quint64> replaced;
+    for (Queued& queued : m_inFlight) {
+        replaced += queued.write.recorded;
+        queued.write.recorded.clear();
+        queued.write.maybeWritten = true;
+        queued.onRecord = false;
+    }
+    const QList<int> inFlight = unrecordedOf(m_inFlight);
+    const QList<int> waiting = unrecordedOf(m_waiting);
+    QList<TavWrite> unrecorded;
+    for (int i : inFlight)
+        unrecorded.append(m_inFlight.at(i).write);
+    for (int i : waiting)
+        unrecorded.append(m_waiting.at(i).write);
+    TavSideRecord* record = TavSideRecord::getInstance();
+    m_recordedAll = record->add(unrecorded);
+    if (m_recordedAll) {
+        record->settle(replaced);
+        int next = 0;
+        for (int i : inFlight)
+            m_inFlight[i] = { unrecorded.at(next++), true };
+        for (int i : waiting)
+            m_waiting[i] = { unrecorded.at(next++), true };
+    }
+    m_left.clear();
+    for (const QList<Queued>* list : { &m_inFlight, &m_waiting }) {
+        for (const Queued& queued : *list)
+            m_left.append({ queued.write, queued.onRecord });
+    }
 }
 
 bool TavWriteBehind::waitForThread(const QDeadlineTimer& deadline)
@@ -320,15 +380,14 @@ TavWriteBehind::Pause::~Pause()
 void TavWriteBehind::run()
 {
     QSqlDatabase db;
-    int opening = -1;
     QList<Queued> batch;
-    while (takeBatch(&batch)) {
+    bool reopen = false;
+    while (takeBatch(&batch, &reopen)) {
         Try result;
-        if (ensureConnection(&db, &opening)) {
+        if (ensureConnection(&db, reopen))
             result = tryBatch(db, batch);
-        } else {
+        else
             result.cause = TavWriteCause::Other;
-        }
         QMutexLocker locker(&m_mutex);
         m_inTry = false;
         m_tryEnded.wakeAll();
@@ -337,7 +396,7 @@ void TavWriteBehind::run()
             continue;
         }
         // The program ends: finish() has recorded this try's writes already.
-        const bool handedOver = m_giveUp;
+        const bool handedOver = m_ending == Ending::HandedOver;
         if (handedOver && !result.written)
             m_inFlight.clear();
         m_handedOverWritten = handedOver && result.written;
@@ -353,11 +412,11 @@ void TavWriteBehind::run()
         TAVDatabase::getInstance()->closeOwnDbCon(QLatin1String(kConnection));
 }
 
-bool TavWriteBehind::takeBatch(QList<Queued>* batch)
+bool TavWriteBehind::takeBatch(QList<Queued>* batch, bool* reopen)
 {
     QMutexLocker locker(&m_mutex);
     for (;;) {
-        if (m_stopping && (m_giveUp || !hasWork()))
+        if (m_ending == Ending::HandedOver || (m_ending == Ending::Draining && !hasWork()))
             return false;
         // An interface thread's write goes first; it is short.
         if (hasWork() && m_nextTry.hasExpired() && m_pauses == 0)
@@ -368,6 +427,8 @@ bool TavWriteBehind::takeBatch(QList<Queued>* batch)
     m_waiting.clear();
     m_waitingAt.clear();
     m_inFlight = *batch;
+    *reopen = m_reopen;
+    m_reopen = false;
     if (!m_failing)
         return true;
     locker.unlock();
@@ -378,14 +439,13 @@ bool TavWriteBehind::takeBatch(QList<Queued>* batch)
     return true;
 }
 
-bool TavWriteBehind::ensureConnection(QSqlDatabase* db, int* opening)
+bool TavWriteBehind::ensureConnection(QSqlDatabase* db, bool reopen)
 {
     TAVDatabase* database = TAVDatabase::getInstance();
     // A connection that did not open is opened again at the next try, and one to a file opened before the current
     // one is opened anew.
-    if (db->isOpen() && *opening == database->openings())
+    if (db->isOpen() && !reopen)
         return true;
-    *opening = database->openings();
     *db = QSqlDatabase();
     if (QSqlDatabase::contains(QLatin1String(kConnection)))
         database->closeOwnDbCon(QLatin1String(kConnection));
@@ -551,7 +611,10 @@ void TavWriteBehind::tell(const QList<Queued>& batch, const Try& result)
         else
             emit failed(write.kind, write.localRecordID, write.round, result.cause);
     }
-    if (!result.written)
-        qWarning() << "****pending writes:" << batch.size()
-                   << "writes not in the file for now:" << TavWriteCause::text(TavWriteCause::Cause(result.cause));
+    if (result.written)
+        return;
+    qWarning() << "****pending writes:" << batch.size()
+               << "writes not in the file for now:" << TavWriteCause::text(TavWriteCause::Cause(result.cause));
+    QMutexLocker locker(&m_mutex);
+    m_lastCause = result.cause;
 }

@@ -38,13 +38,15 @@ public:
     using Apply = std::function<Outcome(QSqlDatabase db, const TavWrite& write)>;
 
     static TavWriteBehind* getInstance();
-    static void setKind(const QString& kind, const Apply& apply);
+    // words: what a write of the kind is to the teacher ("课堂互动"), for the words of the program's end.
+    static void setKind(const QString& kind, const Apply& apply, const QString& words = QString());
+    static QString wordsOf(const QString& kind);
 
     // Hands the write over, after those handed before, and starts the thread when it is not running. Never waits
     // for the disk.
     void hand(const TavWrite& write);
-    // When the database file has been opened: what the side record holds goes first, and the rounds held open
-    // before belong to the file opened then.
+    // When the database file has been opened: what the side record holds goes first, the rounds held open before
+    // belong to the file opened then, and the thread's connection is opened anew, to this file.
     void resume();
 
     // From the start of a round until a write that ends it is written, nothing else ends the round.
@@ -57,16 +59,23 @@ public:
 
     // At the program's end: waits up to timeoutMs, the calling thread's screens painting (user input aside), for
     // what waits to go in, then records what did not (a try still under way included) in the side record and ends
-    // the thread. True when everything is in the file; otherwise describeUnwritten() tells what is not, and
-    // recordedAll() whether the next start has all of it.
+    // the thread. True when everything is in the file; otherwise unwritten() tells what is not, each write with
+    // whether the next start has it, and recordedAll() whether it has all of them.
     bool finish(int timeoutMs = kFinishMs);
     bool recordedAll() const;
     // True when nothing waits and no try is under way.
     bool isIdle() const;
-    // What waits, a try under way included, in order.
-    QList<TavWrite> unwritten() const;
+    struct Unwritten
+    {
+        TavWrite write;
+        bool recorded = false; // the side record holds it: the next start writes it
+    };
+    // What waits, a try under way first; after finish(), what it left.
+    QList<Unwritten> unwritten() const;
     // One line per write not in the file, for the log.
     QStringList describeUnwritten() const;
+    // Why the last try failed (a TavWriteCause::Cause); None when none has failed.
+    int lastCause() const;
 
     // While it lives, the thread begins no try, and one that holds the file's write lock has ended (waited for at
     // most waitMs): a write of the interface thread then meets no lock of the program's own. A try that is still
@@ -117,12 +126,21 @@ private:
         QString lessonUUID;
     };
 
+    // How far the program's end has come.
+    enum class Ending {
+        No,
+        Draining, // finish() waits for what waits to go in
+        HandedOver // finish() has recorded what is left: the thread ends after the try under way
+    };
+
     // Spins the calling thread's events (user input aside) until the thread has ended; false at the deadline.
     bool waitForThread(const QDeadlineTimer& deadline);
+    // With m_mutex held: records what is left as finish() hands it over, the try under way as maybe written.
+    void recordLeft();
 
     // The thread's steps.
-    bool takeBatch(QList<Queued>* batch);
-    bool ensureConnection(QSqlDatabase* db, int* opening);
+    bool takeBatch(QList<Queued>* batch, bool* reopen);
+    bool ensureConnection(QSqlDatabase* db, bool reopen);
     Try tryBatch(QSqlDatabase db, const QList<Queued>& batch);
     void settle(const QList<Queued>& batch, const Try& result);
     void keepFailed(QList<Queued> batch, const Try& result);
@@ -141,11 +159,13 @@ private:
     QList<Queued> m_waiting; // in the order handed over
     QHash<QString, int> m_waitingAt; // key to its place in m_waiting
     QList<Queued> m_inFlight; // the try under way
+    QList<Unwritten> m_left; // what finish() left
     QHash<int, Held> m_held; // round to its lesson
     QDeadlineTimer m_nextTry { 0 };
     bool m_failing = false; // the last try failed
-    bool m_stopping = false;
-    bool m_giveUp = false;
+    int m_lastCause = 0;
+    Ending m_ending = Ending::No;
+    bool m_reopen = false; // the file was opened anew: so is the thread's connection
     bool m_recordedAll = true;
     bool m_handedOverWritten = false; // the try under way when finish() took over went in
     int m_pauses = 0;

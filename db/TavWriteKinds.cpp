@@ -13,6 +13,8 @@
 #include "TavWriteBehind.h"
 #include "TavWriteData.h"
 
+#include <QCoreApplication>
+#include <QHash>
 #include <QJsonArray>
 #include <QtDebug>
 
@@ -112,47 +114,76 @@ Outcome applyRoundEnd(QSqlDatabase db, const TavWrite& write)
                                                                                      : Outcome::Failed;
 }
 
+// A round whose row could not be written at its start: the token its writes share, and its start, which finds it
+// in the file when its token cannot (it went in during an earlier run).
+QJsonObject startData(const InteractInfoRow& row, const QString& token)
+{
+    return { { QStringLiteral("token"), token },
+             { QStringLiteral("answerType"), row.answerType },
+             { QStringLiteral("startTime"), row.startTime },
+             { QStringLiteral("createDate"), row.createDate } };
+}
+
+// The ids of the rounds kept whole that went in during this run, by token; used on the writer's thread only. A try
+// taken back is made again whole, the round before its right answer, so what it left here is written over first.
+QHash<QString, int>& wholeIds()
+{
+    static QHash<QString, int> ids;
+    return ids;
+}
+
+InteractInfoRow readStart(TavWriteData& data, int localRecordID)
+{
+    InteractInfoRow row;
+    row.localRecordID = localRecordID;
+    row.answerType = data.number("answerType");
+    row.startTime = data.time("startTime");
+    row.createDate = data.time("createDate");
+    return row;
+}
+
 Outcome applyRoundAnswer(QSqlDatabase db, const TavWrite& write)
 {
     TavWriteData data(write.data);
     const QString answer = data.text("answer");
-    if (!data.ok() || write.round <= 0)
+    int round = write.round;
+    if (round == -1) {
+        // A round kept whole: it went in before this, in the order handed over.
+        const QString token = data.text("token");
+        const InteractInfoRow start = readStart(data, write.localRecordID);
+        if (!data.ok() || token.isEmpty())
+            return Outcome::Malformed;
+        round = wholeIds().value(token, -1);
+        if (round == -1 && !TAV_InteractInfo::getInstance()->findStarted(db, start, &round))
+            return Outcome::Failed;
+        if (round == -1)
+            return Outcome::Written; // set aside, or sent and deleted with its lesson: nothing to mark
+    }
+    if (!data.ok() || round <= 0)
         return Outcome::Malformed;
-    return TAV_InteractInfo::getInstance()->setAnswer(db, write.round, answer) ? Outcome::Written : Outcome::Failed;
-}
-
-// True when the file holds the round already: a try of it was under way when the program ended.
-bool holdsRound(QSqlDatabase db, const InteractInfoRow& row, bool* failed)
-{
-    TavStatement st(db,
-                    QStringLiteral("select count(*) from TAV_InteractInfo where localRecordID = ? and answerType = ? "
-                                   "and startTime = ? and endTime = ? and createDate = ?"));
-    st.bind(row.localRecordID).bind(row.answerType).bind(TavStatement::text(row.startTime));
-    st.bind(TavStatement::text(row.endTime)).bind(TavStatement::text(row.createDate));
-    *failed = !st.exec() || !st.query().next();
-    return !*failed && st.query().value(0).toInt() > 0;
+    return TAV_InteractInfo::getInstance()->setAnswer(db, round, answer) ? Outcome::Written : Outcome::Failed;
 }
 
 Outcome applyRoundWhole(QSqlDatabase db, const TavWrite& write)
 {
     TavWriteData data(write.data);
-    InteractInfoRow row;
-    row.localRecordID = write.localRecordID;
-    row.answerType = data.number("answerType");
-    row.startTime = data.time("startTime");
+    const QString token = data.text("token");
+    InteractInfoRow row = readStart(data, write.localRecordID);
     row.endTime = data.time("endTime");
     row.answer = data.text("answer");
-    row.createDate = data.time("createDate");
     row.stationSn = data.text("stationSn");
-    bool ok = data.ok();
+    bool ok = data.ok() && !token.isEmpty();
     const QList<StuResultRow> rows = readResults(data.list("results"), -1, &ok);
     if (!ok || !data.ok())
         return Outcome::Malformed;
-    bool failed = false;
-    if (write.maybeWritten && holdsRound(db, row, &failed))
-        return Outcome::Written;
-    if (failed)
+    // A try of it was under way when the program ended: the file may hold it already.
+    int stored = -1;
+    if (write.maybeWritten && !TAV_InteractInfo::getInstance()->findStarted(db, row, &stored))
         return Outcome::Failed;
+    if (stored != -1) {
+        wholeIds().insert(token, stored);
+        return Outcome::Written;
+    }
     // A lesson ended meanwhile has given up waiting for its right answers.
     ClassRecordRow lesson;
     if (row.answer == QLatin1String("-1")
@@ -162,6 +193,7 @@ Outcome applyRoundWhole(QSqlDatabase db, const TavWrite& write)
     const int id = TAV_InteractInfo::getInstance()->insertEnded(db, row);
     if (id == -1)
         return Outcome::Failed;
+    wholeIds().insert(token, id);
     for (StuResultRow result : rows) {
         result.interactID = id;
         if (!TAV_StuResult::getInstance()->insertStuResult(db, result))
@@ -351,13 +383,14 @@ Outcome applySeatPlan(QSqlDatabase db, const TavWrite& write)
 
 void registerAll()
 {
-    TavWriteBehind::setKind(Result, applyResult);
-    TavWriteBehind::setKind(RoundEnd, applyRoundEnd);
-    TavWriteBehind::setKind(RoundAnswer, applyRoundAnswer);
-    TavWriteBehind::setKind(RoundWhole, applyRoundWhole);
-    TavWriteBehind::setKind(Quiz, applyQuiz);
-    TavWriteBehind::setKind(SignIn, applySignIn);
-    TavWriteBehind::setKind(SeatPlan, applySeatPlan);
+    const QString rounds = QCoreApplication::translate("TavWriteKinds", "课堂互动");
+    TavWriteBehind::setKind(Result, applyResult, rounds);
+    TavWriteBehind::setKind(RoundEnd, applyRoundEnd, rounds);
+    TavWriteBehind::setKind(RoundAnswer, applyRoundAnswer, rounds);
+    TavWriteBehind::setKind(RoundWhole, applyRoundWhole, rounds);
+    TavWriteBehind::setKind(Quiz, applyQuiz, QCoreApplication::translate("TavWriteKinds", "考试结果"));
+    TavWriteBehind::setKind(SignIn, applySignIn, QCoreApplication::translate("TavWriteKinds", "签到"));
+    TavWriteBehind::setKind(SeatPlan, applySeatPlan, QCoreApplication::translate("TavWriteKinds", "座位表"));
 }
 
 TavWrite result(const StuResultRow& row, int localRecordID, const QString& lessonUUID)
@@ -384,13 +417,24 @@ TavWrite roundAnswer(int interactID, const QString& answer, int localRecordID, c
     return write;
 }
 
-TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID)
+TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID,
+                    const QString& token)
 {
     TavWrite write = tied(RoundWhole, row.localRecordID, lessonUUID, -1);
-    write.data = { { QStringLiteral("answerType"), row.answerType },  { QStringLiteral("startTime"), row.startTime },
-                   { QStringLiteral("endTime"), row.endTime },        { QStringLiteral("answer"), row.answer },
-                   { QStringLiteral("createDate"), row.createDate },  { QStringLiteral("stationSn"), row.stationSn },
-                   { QStringLiteral("results"), resultList(results) } };
+    write.data = startData(row, token);
+    write.data.insert(QStringLiteral("endTime"), row.endTime);
+    write.data.insert(QStringLiteral("answer"), row.answer);
+    write.data.insert(QStringLiteral("stationSn"), row.stationSn);
+    write.data.insert(QStringLiteral("results"), resultList(results));
+    return write;
+}
+
+TavWrite roundWholeAnswer(const InteractInfoRow& row, const QString& answer, const QString& lessonUUID,
+                          const QString& token)
+{
+    TavWrite write = tied(RoundAnswer, row.localRecordID, lessonUUID, -1);
+    write.data = startData(row, token);
+    write.data.insert(QStringLiteral("answer"), answer);
     return write;
 }
 

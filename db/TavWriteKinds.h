@@ -19,7 +19,7 @@ namespace TavWriteKinds {
 extern const QString Result;
 // A round's end: its results over those kept so far, then its end time.
 extern const QString RoundEnd;
-// The right answer of an ended round.
+// The right answer of an ended round, of one kept whole too.
 extern const QString RoundAnswer;
 // A round whose row could not be written at its start: the row, ended, with its results.
 extern const QString RoundWhole;
@@ -37,8 +37,12 @@ TavWrite result(const StuResultRow& row, int localRecordID, const QString& lesso
 TavWrite roundEnd(int interactID, const QList<StuResultRow>& results, const QString& endTime, int localRecordID,
                   const QString& lessonUUID);
 TavWrite roundAnswer(int interactID, const QString& answer, int localRecordID, const QString& lessonUUID);
-// row.endTime is the round's end.
-TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID);
+// row.endTime is the round's end; token names the round (a UUID) for its right answer.
+TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID,
+                    const QString& token);
+// The right answer of a round kept whole (roundWhole with the same token).
+TavWrite roundWholeAnswer(const InteractInfoRow& row, const QString& answer, const QString& lessonUUID,
+                          const QString& token);
 // rows.quiz.localRecordID is the lesson; the ids of the rows are not taken.
 TavWrite quiz(const QuizRows& rows, const QString& lessonUUID);
 // row.localRecordID is the lesson; signedStudents maps each student to the time he signed in.

@@ -324,7 +324,7 @@ void ZUFreeActBar_left::on_list_clicked()
     const TAVMemInfo* mem = TAVMemInfo::getInstance();
     const bool showUnanswered = mem->configMap.value("DoNotShowUnAnswer") == QLatin1String("0");
     const FreeListRows rows = m_answers.listRows(mem->studentMap, mem->snMap, isAnonymous(), showUnanswered);
-    list->setAnswerNames(rows.options, rows.names, m_answers.answerType(), m_row.interactID);
+    list->setAnswerNames(rows.options, rows.names, m_answers.answerType(), m_row);
     list->show();
     AnimationTool::getInstance()->animateWidget(250, list, AnimationTool::Bottom, true);
 }

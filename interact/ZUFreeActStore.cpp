@@ -1,37 +1,76 @@
 #include "ZUFreeActStore.h"
 
-#include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_InteractInfo.h"
 #include "TAV_StuResult.h"
-#include "TavStatement.h"
-#include "ZUFreeActWriter.h"
+#include "TavShortWrite.h"
+#include "TavSideRecord.h"
+#include "TavWriteBehind.h"
+#include "TavWriteCause.h"
+#include "TavWriteKinds.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
 #include "ZUTAVAutoMsg.h"
-#include "ZUTipDlg.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
+#include <QHash>
 #include <QLabel>
 #include <QSet>
-#include <QSqlQuery>
+#include <QUuid>
 
 namespace ZUFreeActStore {
 
 namespace {
 
-// The interaction begun last while it runs.
-int& running()
+// Room the side record holds for a round's writes before the round gets its row in the file: what a class writes
+// in a round while the file refuses, many times over. A round without it runs without its row, so that no round in
+// the file ever has writes that could be recorded nowhere.
+const qint64 kRoundRoomBytes = 512 * 1024;
+
+// The round begun last while it runs, and its lesson.
+struct Running
 {
-    static int interactID = -1;
-    return interactID;
+    int interactID = -1;
+    int localRecordID = -1;
+};
+
+Running& running()
+{
+    static Running round;
+    return round;
 }
 
-// How long a write of the interface thread waits for a lock another program holds: a moment, the screen goes on.
-const int kInterfaceBusyMs = 80;
-const int kPoolBusyMs = 5000;
+// The UUID of each lesson a round was begun in: a write names its lesson by both.
+QHash<int, QString>& lessons()
+{
+    static QHash<int, QString> uuids;
+    return uuids;
+}
+
+QString lessonUUID(int localRecordID)
+{
+    return lessons().value(localRecordID);
+}
+
+// The rounds of this run kept whole, by their start, to the token their writes share: the right answer, which
+// comes after the round's end, finds its round by it.
+QHash<QString, QString>& wholeTokens()
+{
+    static QHash<QString, QString> tokens;
+    return tokens;
+}
+
+QString startOf(const InteractInfoRow& row)
+{
+    return QStringLiteral("%1/%2/%3/%4").arg(row.localRecordID).arg(row.answerType).arg(row.startTime, row.createDate);
+}
+
+QString newToken()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
 
 // A notice that closes by itself, not again while it is still on screen; false, with nothing shown, while the
 // same box asks the teacher a question (its buttons would go).
@@ -48,92 +87,47 @@ bool notice(const QString& text)
     return true;
 }
 
-// The interactions whose failed writes the teacher has been told of.
-QSet<int>& told()
+QString notKept(int cause)
 {
-    static QSet<int> ids;
-    return ids;
+    const TavWriteCause::Cause why = cause == TavWriteCause::None ? TavWriteCause::Other : TavWriteCause::Cause(cause);
+    return QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败：%1，%2。答题数据已保留，稍后自动写入。")
+        .arg(TavWriteCause::text(why), TavWriteCause::advice(why));
 }
 
-void tellNotKept(int interactID)
+// The rounds whose failed writes the teacher has been told of: by id, or by lesson for rounds kept whole.
+QSet<QString>& told()
 {
-    // Once per interaction: the writes go on being tried meanwhile.
-    if (told().contains(interactID))
+    static QSet<QString> rounds;
+    return rounds;
+}
+
+QString roundKey(int localRecordID, int round)
+{
+    return round != -1 ? QStringLiteral("round %1").arg(round) : QStringLiteral("lesson %1").arg(localRecordID);
+}
+
+void tellNotKept(const QString& kind, int localRecordID, int round, int cause)
+{
+    static const QSet<QString> roundKinds
+        = { TavWriteKinds::Result, TavWriteKinds::RoundEnd, TavWriteKinds::RoundAnswer, TavWriteKinds::RoundWhole };
+    // Once per round: the writes go on being tried meanwhile.
+    const QString key = roundKey(localRecordID, round);
+    if (!roundKinds.contains(kind) || told().contains(key))
         return;
-    if (notice(QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败")))
-        told().insert(interactID);
+    if (notice(notKept(cause)))
+        told().insert(key);
 }
 
-// The lesson is over: a box may ask for the teacher's click now.
-void tellAtQuit()
+TavWriteBehind* writer()
 {
-    if (finishAtQuit())
-        return;
-    ZUTipDlg* box = ZUTipDlg::getInstance();
-    box->setButtons(2, 0);
-    box->setText(QCoreApplication::translate("ZUFreeActBar_left", "本次互动未能保存，请联系管理员"),
-                 QCoreApplication::translate("ZUFreeActBar_left", "错误"));
-    box->exec();
-}
-
-ZUFreeActWriter* writer()
-{
-    static ZUFreeActWriter* const made = [] {
-        ZUFreeActWriter* w = ZUFreeActWriter::getInstance();
+    static TavWriteBehind* const made = [] {
+        TavWriteBehind* w = TavWriteBehind::getInstance();
         // Reported from the writer's thread, told in the interface thread.
-        QObject::connect(w, &ZUFreeActWriter::keepFailed, w, tellNotKept, Qt::QueuedConnection);
-        // At exit what waits goes in, for a bounded time, and the thread has closed its connection before the
-        // database is closed.
-        if (QCoreApplication* app = QCoreApplication::instance())
-            QObject::connect(app, &QCoreApplication::aboutToQuit, w, tellAtQuit);
+        QObject::connect(w, &TavWriteBehind::failed, w, tellNotKept, Qt::QueuedConnection);
         return w;
     }();
     return made;
 }
-
-// A pooled connection that takes the write lock at once, waiting only a moment for another program to let go,
-// and that shows no box when its commit fails. Its writes are tried only once it holds the lock.
-class ShortWrite
-{
-public:
-    ShortWrite()
-        : m_db(TAVDatabase::getInstance()->getDbCon())
-    {
-        if (!m_db.isValid())
-            return;
-        QSqlQuery query(m_db);
-        query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kInterfaceBusyMs));
-        // The borrow began a transaction that holds no lock yet: it gives way to one that holds the write lock.
-        m_locked = query.exec(QStringLiteral("COMMIT")) && query.exec(QStringLiteral("BEGIN IMMEDIATE"));
-        if (!m_locked)
-            qWarning().noquote() << QStringLiteral("****free interaction: ")
-                    + TavStatement::errorText(query.lastError());
-    }
-    ~ShortWrite()
-    {
-        if (!m_db.isValid())
-            return;
-        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kPoolBusyMs));
-        // After a commit nothing is left to roll back: this only gives the connection back.
-        TAVDatabase::getInstance()->rollbackDbCon(m_db);
-    }
-    ShortWrite(const ShortWrite&) = delete;
-    ShortWrite& operator=(const ShortWrite&) = delete;
-
-    // Invalid unless the write lock is held.
-    QSqlDatabase db() const { return m_locked ? m_db : QSqlDatabase(); }
-    bool commit()
-    {
-        if (m_locked && m_db.commit())
-            return true;
-        qWarning().noquote() << QStringLiteral("****free interaction: ") + TavStatement::errorText(m_db.lastError());
-        return false;
-    }
-
-private:
-    QSqlDatabase m_db;
-    bool m_locked = false;
-};
 
 } // namespace
 
@@ -144,8 +138,10 @@ QString now()
 
 InteractInfoRow newRow(int answerType, const QString& answer)
 {
+    const ClassRecordRow& lesson = TAVMemInfo::getInstance()->currentRecord;
+    lessons().insert(lesson.localRecordID, lesson.UUID);
     InteractInfoRow row;
-    row.localRecordID = TAVMemInfo::getInstance()->currentRecord.localRecordID;
+    row.localRecordID = lesson.localRecordID;
     row.answerType = answerType;
     row.answer = answer;
     row.startTime = now();
@@ -159,55 +155,55 @@ int beginInteraction(InteractInfoRow* row)
 {
     writer();
     int id = -1;
-    {
-        ShortWrite write;
+    TavWriteCause::Cause cause = TavWriteCause::None;
+    if (TavSideRecord::getInstance()->holdRoom(kRoundRoomBytes)) {
+        TavShortWrite write;
         if (write.db().isValid()) {
             TAV_InteractInfo::getInstance()->clearPendingAnswers(write.db(), row->localRecordID);
             id = TAV_InteractInfo::getInstance()->insertInteractInfo(write.db(), row);
             if (id != -1 && !write.commit())
                 id = -1;
         }
+        cause = write.cause();
+    } else {
+        qWarning() << "****free interaction: no room beside the database file to record its writes, it goes in whole "
+                      "at its end";
     }
     row->interactID = id;
-    running() = id;
-    if (id == -1) {
-        qWarning() << "****free interaction not stored, type" << row->answerType;
-        notice(QCoreApplication::translate("ZUFreeActBar_left", "提交数据库失败"));
-    } else {
+    running() = { id, row->localRecordID };
+    if (id != -1) {
         // A file made anew gives its ids again.
-        told().remove(id);
-        TAV_InteractInfo::getInstance()->holdOpen(id);
+        told().remove(roundKey(row->localRecordID, id));
+        writer()->holdRound(id, row->localRecordID, lessonUUID(row->localRecordID));
+    } else if (cause != TavWriteCause::None) {
+        qWarning() << "****free interaction not stored at its start, type" << row->answerType;
+        notice(notKept(cause));
     }
     return id;
 }
 
 void keepResult(const StuResultRow& result)
 {
-    if (result.interactID == -1 || result.interactID != running())
+    const Running& round = running();
+    if (result.interactID == -1 || result.interactID != round.interactID)
         return;
-    writer()->keep(result);
+    writer()->hand(TavWriteKinds::result(result, round.localRecordID, lessonUUID(round.localRecordID)));
 }
 
 void finishInteraction(const InteractInfoRow& row, const QList<StuResultRow>& results)
 {
-    if (row.interactID == running())
-        running() = -1;
-    if (row.interactID != -1)
-        writer()->end(row.interactID, results, now());
-    else
-        writer()->endWhole(row, results, now());
-}
-
-bool finishInteraction(int interactID, const QList<StuResultRow>& results)
-{
-    if (interactID != -1) {
-        InteractInfoRow row;
-        row.interactID = interactID;
-        finishInteraction(row, results);
-        return true;
+    if (row.interactID == running().interactID)
+        running() = Running();
+    const QString uuid = lessonUUID(row.localRecordID);
+    if (row.interactID != -1) {
+        writer()->hand(TavWriteKinds::roundEnd(row.interactID, results, now(), row.localRecordID, uuid));
+        return;
     }
-    qWarning() << "****free interaction without its row: its" << results.size() << "results are not kept";
-    return false;
+    InteractInfoRow whole = row;
+    whole.endTime = now();
+    const QString token = newToken();
+    wholeTokens().insert(startOf(row), token);
+    writer()->hand(TavWriteKinds::roundWhole(whole, results, uuid, token));
 }
 
 void storePick(InteractInfoRow* row, const QString& dovaneID)
@@ -217,7 +213,7 @@ void storePick(InteractInfoRow* row, const QString& dovaneID)
     result.dovaneID = dovaneID;
     result.createDate = row->createDate;
     {
-        ShortWrite write;
+        TavShortWrite write;
         QSqlDatabase db = write.db();
         bool stored = db.isValid() && TAV_InteractInfo::getInstance()->insertInteractInfo(db, row) != -1;
         if (stored) {
@@ -232,30 +228,21 @@ void storePick(InteractInfoRow* row, const QString& dovaneID)
     }
     // The file is busy or full: the writer keeps the pick and writes it, ended as it started, once it can.
     row->interactID = -1;
-    result.interactID = -1;
-    writer()->endWhole(*row, { result }, row->startTime);
+    InteractInfoRow whole = *row;
+    whole.endTime = row->startTime;
+    writer()->hand(TavWriteKinds::roundWhole(whole, { result }, lessonUUID(row->localRecordID), newToken()));
 }
 
-void setAnswer(int interactID, const QString& answer)
+void setAnswer(const InteractInfoRow& round, const QString& answer)
 {
-    if (interactID != -1)
-        writer()->setAnswer(interactID, answer);
-}
-
-bool finishAtQuit()
-{
-    ZUFreeActWriter* w = writer();
-    const bool written = w->stop();
-    if (!written) {
-        for (const QString& line : w->describeUnwritten())
-            qWarning().noquote() << "****" + line;
-        // Their rows stay open in the file: no later start ends and uploads them without these results.
-        QList<int> open = w->unwritten();
-        open.removeAll(-1);
-        if (!open.isEmpty() && !TAV_InteractInfo::getInstance()->holdOpenForGood(open))
-            qWarning() << "****free interactions" << open << "may be uploaded without the results above";
+    const QString uuid = lessonUUID(round.localRecordID);
+    if (round.interactID != -1) {
+        writer()->hand(TavWriteKinds::roundAnswer(round.interactID, answer, round.localRecordID, uuid));
+        return;
     }
-    return written;
+    const QString token = wholeTokens().value(startOf(round));
+    if (!token.isEmpty())
+        writer()->hand(TavWriteKinds::roundWholeAnswer(round, answer, uuid, token));
 }
 
 } // namespace ZUFreeActStore

@@ -1,5 +1,6 @@
 #include "ZUTAVAnswerList.h"
 
+#include "TAVMemInfo.h"
 #include "ZUFreeActStore.h"
 #include "ZUFreeAnswerSer.h"
 #include "ZUHdManager.h"
@@ -77,16 +78,25 @@ ZUTAVAnswerList::ZUTAVAnswerList()
 void ZUTAVAnswerList::setAnswerNames(const QVector<QString>& options, const QVector<QStringList>& names, int answerType,
                                      int interactID)
 {
+    InteractInfoRow round;
+    round.interactID = interactID;
+    round.localRecordID = TAVMemInfo::getInstance()->currentRecord.localRecordID;
+    setAnswerNames(options, names, answerType, round);
+}
+
+void ZUTAVAnswerList::setAnswerNames(const QVector<QString>& options, const QVector<QStringList>& names, int answerType,
+                                     const InteractInfoRow& round)
+{
     qDebug() << "enter setAnswerNames";
     if (!m_rightAnswer.isEmpty()) {
         qDebug().noquote() << "the answer is " + m_rightAnswer;
         return;
     }
-    qDebug().noquote() << "set interact answer,the iid is  " + QString::number(interactID);
+    qDebug().noquote() << "set interact answer,the iid is  " + QString::number(round.interactID);
     qDebug().noquote() << "set interact answer,the answer_state is  " + QString::number(answerType);
     m_cursor = -1;
     m_answerType = answerType;
-    m_interactID = interactID;
+    m_round = round;
     m_tips->setVisible(answerType >= 0 && answerType <= 4 && answerType != ZUFreeAnswerSer::Rush);
     m_marker->hide();
     m_marker->setParent(this);
@@ -175,11 +185,15 @@ void ZUTAVAnswerList::__getTeacherData(TeacherInfo tdata)
 void ZUTAVAnswerList::insertAnswerIntoDatabase()
 {
     qDebug() << "enter insertAnswerIntoDatabase";
-    if (m_interactID == -1)
-        return;
-    qDebug().noquote() << "update interact answer,the iid is  " + QString::number(m_interactID);
-    qDebug().noquote() << "update interact answer,the answer is  " + m_rightAnswer;
-    ZUFreeActStore::setAnswer(m_interactID, m_rightAnswer);
+    // Cleared whatever happens to the write: a mark left standing would keep the list on this round for good.
+    const InteractInfoRow round = m_round;
+    const QString answer = m_rightAnswer;
+    m_round = InteractInfoRow();
     m_rightAnswer.clear();
-    m_interactID = -1;
+    // A round whose row could not be written at its start (id -1) is found by its start.
+    if (round.interactID == -1 && round.startTime.isEmpty())
+        return;
+    qDebug().noquote() << "update interact answer,the iid is  " + QString::number(round.interactID);
+    qDebug().noquote() << "update interact answer,the answer is  " + answer;
+    ZUFreeActStore::setAnswer(round, answer);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InteractInfoRow.h"
 #include "Singleton.h"
 #include "TeacherInfo.h"
 
@@ -14,13 +15,17 @@ class QWidget;
 class ZUTAVAnswerListItem;
 
 // The answer list at the bottom of the screen after an interaction: one row per option with its students.
-// In choice and digit interactions the teacher marks the right answer, written when the interaction closes.
+// In choice and digit interactions the teacher marks the right answer, written when the interaction closes or the
+// next one starts.
 class ZUTAVAnswerList : public QDialog
 {
     Q_OBJECT
 public:
     static ZUTAVAnswerList* getInstance() { return TavSingleton<ZUTAVAnswerList>::instance(); }
 
+    // The round by its row, so that the mark of one whose row could not be written at its start finds it too.
+    void setAnswerNames(const QVector<QString>& options, const QVector<QStringList>& names, int answerType,
+                        const InteractInfoRow& round);
     void setAnswerNames(const QVector<QString>& options, const QVector<QStringList>& names, int answerType,
                         int interactID);
     void setRightAnswer(ZUTAVAnswerListItem* row, const QString& text);
@@ -31,7 +36,7 @@ public:
     const QVector<ZUTAVAnswerListItem*>& rows() const { return m_rows; }
     int cursor() const { return m_cursor; }
     QString rightAnswer() const { return m_rightAnswer; }
-    int interactID() const { return m_interactID; }
+    int interactID() const { return m_round.interactID; }
     int scrollPosition() const;
 
 public slots:
@@ -47,7 +52,7 @@ private:
     QVector<ZUTAVAnswerListItem*> m_rows;
     int m_cursor = -1;
     int m_answerType = 0;
-    int m_interactID = -1;
+    InteractInfoRow m_round; // none: id -1 and no start
     QString m_rightAnswer;
 
     QLabel* m_tips = nullptr;

@@ -399,27 +399,29 @@ private slots:
                  stored);
     }
 
-    void droppedInteractionGoesBeforeAnyEndCloses()
+    // A round kept whole has no id in the run that made it: its right answer finds it by its lesson, type and start.
+    void roundIsFoundByItsStart()
     {
         TAV_InteractInfo* interactions = TAV_InteractInfo::getInstance();
-        const InteractInfoRow dropped = interaction(m_db, 8, "-1");
-        TAV_StuResult::getInstance()->keepResult(m_db, { 0, dropped.interactID, "D01", kTime, "A", false });
-        TAVDatabase::getInstance()->closeDbCon(m_db);
-        // The deletion is not written, as on a full disk.
-        m_db = TAVDatabase::getInstance()->getDbCon();
-        QVERIFY(interactions->dropInteraction(m_db, dropped.interactID));
-        TAVDatabase::getInstance()->rollbackDbCon(m_db);
-        m_db = TAVDatabase::getInstance()->getDbCon();
-        QCOMPARE(interactions->selectByRecord(m_db, 8).size(), 1);
-
-        // The next interaction ends the open ones: the dropped one goes instead of being ended and uploaded.
-        const InteractInfoRow next = interaction(m_db, 8, "-1");
-        interactions->closeOpenInteractions(m_db);
-        const QList<InteractInfoRow> left = interactions->selectByRecord(m_db, 8);
-        QCOMPARE(left.size(), 1);
-        QCOMPARE(left.first().interactID, next.interactID);
-        QVERIFY(!left.first().endTime.isEmpty());
-        QCOMPARE(value(m_db, "select count(*) from TAV_StuResult").toInt(), 0);
+        InteractInfoRow whole {
+            -1, 8, 1, "2026-01-05 08:10:00", "2026-01-05 08:11:00", "-1", false, "2026-01-05 08:10:00", "R1"
+        };
+        const int id = interactions->insertEnded(m_db, whole);
+        QVERIFY(id != -1);
+        interaction(m_db, 8, "-1"); // another round of the lesson
+        int found = 0;
+        QVERIFY(interactions->findStarted(m_db, whole, &found));
+        QCOMPARE(found, id);
+        InteractInfoRow otherLesson = whole;
+        otherLesson.localRecordID = 9;
+        InteractInfoRow otherType = whole;
+        otherType.answerType = 2;
+        InteractInfoRow otherStart = whole;
+        otherStart.startTime = "2026-01-05 08:10:01";
+        for (const InteractInfoRow& other : { otherLesson, otherType, otherStart }) {
+            QVERIFY(interactions->findStarted(m_db, other, &found));
+            QCOMPARE(found, -1);
+        }
     }
 
     void newestFinishedSignInIsOffered()

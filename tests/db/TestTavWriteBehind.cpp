@@ -1,4 +1,6 @@
 #include "DbTestSupport.h"
+#include "FullDisk.h"
+#include "InterfaceWatch.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_ClassRecord.h"
@@ -16,6 +18,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 using namespace DbTestSupport;
@@ -68,9 +71,10 @@ bool idle()
     return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, kBoundMs);
 }
 
-// A kind whose try holds the file's write lock until the test lets it go.
+// A kind whose try holds the file's write lock until the test lets it go, and then fails as often as asked.
 std::atomic<bool> g_inside { false };
 std::atomic<bool> g_letGo { true };
+std::atomic<int> g_failTimes { 0 };
 
 TavWriteBehind::Outcome holdTheLock(QSqlDatabase db, const TavWrite&)
 {
@@ -79,8 +83,64 @@ TavWriteBehind::Outcome holdTheLock(QSqlDatabase db, const TavWrite&)
     while (!g_letGo)
         QThread::msleep(5);
     g_inside = false;
+    if (g_failTimes > 0) {
+        --g_failTimes;
+        return TavWriteBehind::Outcome::Failed;
+    }
     return TavWriteBehind::Outcome::Written;
 }
+
+// Waits for the next log line of a failed try.
+bool failed(LogCapture& log)
+{
+    const bool seen = QTest::qWaitFor([&log] { return log.contains("not in the file for now"); }, kBoundMs);
+    log.clear();
+    return seen;
+}
+
+// A write transaction of another connection of this process, taken at once or not at all.
+bool othersMayWrite()
+{
+    bool taken = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other-writer");
+        db.setDatabaseName(TAVDatabase::databasePath());
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=0");
+        QSqlQuery q(db);
+        taken = db.open() && q.exec("BEGIN IMMEDIATE");
+        q.exec("ROLLBACK");
+    }
+    QSqlDatabase::removeDatabase("other-writer");
+    return taken;
+}
+
+// Reads the file in a transaction of its own while it lives, as a program reading for long does: others may write,
+// nobody may commit.
+class FileReader
+{
+public:
+    FileReader()
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other-reader");
+        db.setDatabaseName(TAVDatabase::databasePath());
+        m_query = std::make_unique<QSqlQuery>(db);
+        m_held = db.open() && m_query->exec("BEGIN") && m_query->exec("select count(*) from TAV_StuResult")
+            && m_query->next();
+    }
+    ~FileReader()
+    {
+        m_query->finish();
+        m_query->exec("ROLLBACK");
+        m_query.reset();
+        QSqlDatabase::database("other-reader", false).close();
+        QSqlDatabase::removeDatabase("other-reader");
+    }
+    bool isHeld() const { return m_held; }
+
+private:
+    std::unique_ptr<QSqlQuery> m_query;
+    bool m_held = false;
+};
 
 TavWrite holding(const Lesson& lesson)
 {
@@ -134,6 +194,11 @@ private slots:
     void ownWriterStepsAsideForAShortWrite();
     void tryUnderWayAtTheEndIsWrittenOnce();
     void heldRoundIsNotEndedByOthersUntilItsEndIsWritten();
+    void finishWithWritesThatKeepFailingEndsInBoundedTime();
+    void finishWritesWhatWaitsForTheRetry();
+    void newerAnswerWinsOverTheOneThatFailed();
+    void commitRefusedAsBusyGivesTheLockBack();
+    void connectionThatDidNotOpenIsOpenedAgain();
 };
 
 void TestTavWriteBehind::initTestCase()
@@ -151,6 +216,7 @@ void TestTavWriteBehind::init()
 void TestTavWriteBehind::cleanup()
 {
     g_letGo = true;
+    g_failTimes = 0;
     TavWriteBehind::getInstance()->finish();
 }
 
@@ -300,7 +366,7 @@ void TestTavWriteBehind::tryUnderWayAtTheEndIsWrittenOnce()
     };
     TavWriteBehind* writer = TavWriteBehind::getInstance();
     g_letGo = false;
-    writer->hand(TavWriteKinds::roundWhole(pick, { answer(-1, 3, "") }, lesson.uuid));
+    writer->hand(TavWriteKinds::roundWhole(pick, { answer(-1, 3, "") }, lesson.uuid, "pick"));
     writer->hand(holding(lesson));
     QVERIFY(QTest::qWaitFor([] { return g_inside.load(); }, kBoundMs));
     // The end comes while the try is under way; it goes in after the program has ended, or not.
@@ -333,6 +399,118 @@ void TestTavWriteBehind::heldRoundIsNotEndedByOthersUntilItsEndIsWritten()
     QVERIFY(!TavWriteBehind::getInstance()->holdsLesson(db, lesson.id));
     QVERIFY(TavWriteBehind::getInstance()->heldRounds(db).isEmpty());
     TAVDatabase::getInstance()->closeDbCon(db);
+}
+
+// The program's end while writes keep failing: bounded, the screen alive, nothing dropped.
+void TestTavWriteBehind::finishWithWritesThatKeepFailingEndsInBoundedTime()
+{
+    const Lesson lesson = openLesson();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    LogCapture log;
+    bool written = true;
+    qint64 finishMs = 0;
+    InterfaceWatch watch;
+    {
+        FullDisk disk;
+        QVERIFY(disk.isFull());
+        writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
+        writer->hand(TavWriteKinds::result(answer(lesson.round, 2, "B"), lesson.id, lesson.uuid));
+        QVERIFY(failed(log));
+        QElapsedTimer clock;
+        clock.start();
+        written = writer->finish();
+        finishMs = clock.elapsed();
+    }
+    QVERIFY(!written);
+    // Only a hang fails here: the figure is bench-free-answers' to judge.
+    QVERIFY2(finishMs < kBoundMs, qPrintable(QString::number(finishMs)));
+    QVERIFY2(watch.longestGapMs() < 10000, qPrintable(QString::number(watch.longestGapMs())));
+    QCOMPARE(writer->unwritten().size(), 2);
+    for (const TavWriteBehind::Unwritten& left : writer->unwritten())
+        QVERIFY(left.recorded);
+    QVERIFY(writer->recordedAll());
+    // Nothing was dropped: the next write takes them along.
+    writer->hand(TavWriteKinds::result(answer(lesson.round, 3, "C"), lesson.id, lesson.uuid));
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:A D02:B D03:C"));
+}
+
+void TestTavWriteBehind::finishWritesWhatWaitsForTheRetry()
+{
+    const Lesson lesson = openLesson();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    LogCapture log;
+    {
+        FullDisk disk;
+        QVERIFY(disk.isFull());
+        writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
+        QVERIFY(failed(log));
+    }
+    // The disk has room again before the next try is due: the end writes what waits.
+    QVERIFY(writer->finish());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:A"));
+    QVERIFY(writer->unwritten().isEmpty());
+}
+
+void TestTavWriteBehind::newerAnswerWinsOverTheOneThatFailed()
+{
+    const Lesson lesson = openLesson();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    g_letGo = false;
+    g_failTimes = 1;
+    {
+        // All in one try.
+        TavWriteBehind::Pause pause(0);
+        writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
+        writer->hand(TavWriteKinds::result(answer(lesson.round, 2, "A"), lesson.id, lesson.uuid));
+        writer->hand(holding(lesson));
+    }
+    // The student changes the answer while the first is being tried, in a try that then fails.
+    QVERIFY(QTest::qWaitFor([] { return g_inside.load(); }, kBoundMs));
+    writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "C"), lesson.id, lesson.uuid));
+    g_letGo = true;
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:C D02:A"));
+}
+
+void TestTavWriteBehind::commitRefusedAsBusyGivesTheLockBack()
+{
+    const Lesson lesson = openLesson();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    LogCapture log;
+    bool othersWrote = false;
+    {
+        // A program reading for longer than the writer's busy time-out: the writer's COMMIT is refused as busy.
+        FileReader reader;
+        QVERIFY(reader.isHeld());
+        writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
+        QVERIFY(QTest::qWaitFor([&log] { return log.contains("not in the file for now"); }, kBoundMs));
+        QVERIFY2(log.contains("database is locked"), qPrintable(log.lines().join('\n')));
+        // Until the next try a second later, the writer holds no lock: another write of the program goes in.
+        othersWrote = othersMayWrite();
+    }
+    QVERIFY(othersWrote);
+    QCOMPARE(writer->lastCause(), int(TavWriteCause::Busy));
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:A"));
+}
+
+void TestTavWriteBehind::connectionThatDidNotOpenIsOpenedAgain()
+{
+    const Lesson lesson = openLesson();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    QVERIFY(writer->finish());
+    LogCapture log;
+    {
+        // The writer's connection name is taken: its first opening fails.
+        QSqlDatabase::addDatabase("QSQLITE", "tavWriteBehind");
+        writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
+        QVERIFY(QTest::qWaitFor([&log] { return log.contains("not in the file for now"); }, kBoundMs));
+        QVERIFY2(log.contains("name is in use"), qPrintable(log.lines().join('\n')));
+    }
+    QSqlDatabase::removeDatabase("tavWriteBehind");
+    QVERIFY(idle());
+    QCOMPARE(resultsOf(lesson.round), QString("D01:A"));
 }
 
 int main(int argc, char* argv[])

@@ -7,9 +7,12 @@
 #include "Rf21xSimulator.h"
 #include "StudentInfoRow.h"
 #include "TAVMemInfo.h"
-#include "ZUFreeActWriter.h"
+#include "TavWriteBehind.h"
+#include "WindowInput.h"
 #include "ZUHdManager.h"
 #include "ZURf228Api.h"
+
+#include <QElapsedTimer>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,6 +28,7 @@ const int kEventBoundMs = 30000;
 // lock): a hang or such a wait fails, a starved machine does not. The figures are bench-free-answers' to judge.
 const int kStillBoundMs = 10000;
 const int kClickBoundMs = 4000;
+const QString kLessonUUID = QStringLiteral("{00000000-0000-4000-8000-000000000007}");
 
 // Student i (from 1) is "S<i>" with dovaneID "D<i, two digits>" and keypad i; keypads above keypads stay unbound.
 inline void useClass(int students, int keypads = -1)
@@ -49,17 +53,24 @@ inline void useClass(int students, int keypads = -1)
     }
 }
 
-// A fresh database, an open lesson, a plugged receiver and default settings.
+// A fresh database, an open lesson (kRecord) in it, a plugged receiver and default settings.
 inline bool freshLesson(int students = 5)
 {
     // The writer thread has ended its writes into the file before it is made anew (a journal goes by the path).
-    ZUFreeActWriter::getInstance()->stop();
+    TavWriteBehind::getInstance()->finish();
     if (!DbTestSupport::freshDatabase())
         return false;
     DbTestSupport::resetTeacherState();
     TAVMemInfo* mem = TAVMemInfo::getInstance();
     mem->currentRecord.localRecordID = kRecord;
+    mem->currentRecord.UUID = kLessonUUID;
+    mem->currentRecord.creator = "teacher01";
     mem->currentRecord.startTime = "2026-01-05 08:00:00";
+    if (!DbTestSupport::runOutside("insert into TAV_ClassRecord (localRecordID, UUID, creator, classID, subjectID, "
+                                   "startTime, status, classStatus, createDate) values (?, ?, ?, 1, 1, ?, 0, 1, ?)",
+                                   { kRecord, kLessonUUID, mem->currentRecord.creator, mem->currentRecord.startTime,
+                                     mem->currentRecord.startTime }))
+        return false;
     mem->configMap = { { "TimeLimit", "30" },
                        { "AnswerMethod", "0" },
                        { "FeedbackType", "0" },
@@ -102,7 +113,35 @@ inline bool press(const QList<QPair<int, QByteArray>>& keys)
 // has not within the bound. Every test that reads what a round stored waits through this one.
 inline bool written()
 {
-    return QTest::qWaitFor([] { return ZUFreeActWriter::getInstance()->isIdle(); }, kEventBoundMs);
+    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, kEventBoundMs);
+}
+
+// Clicks the widget through the window system once it shows whole, clipped by none of its parents, and stands
+// still (a panel's frame slides in inside a panel that is no window of its own).
+inline bool clickShown(QWidget* widget)
+{
+    // Still: where it was a tenth of a second ago, longer than a frame of a slide.
+    QPoint last(-1, -1);
+    QElapsedTimer since;
+    const auto shown = [widget, &last, &since] {
+        if (!widget || !widget->isVisible())
+            return false;
+        const QPoint at = widget->mapToGlobal(QPoint());
+        if (at != last || !since.isValid()) {
+            last = at;
+            since.start();
+            return false;
+        }
+        if (since.elapsed() < 100)
+            return false;
+        for (const QWidget* w = widget; !w->isWindow(); w = w->parentWidget()) {
+            const QRect inParent(widget->mapTo(w->parentWidget(), QPoint()), widget->size());
+            if (!w->parentWidget()->rect().contains(inParent))
+                return false;
+        }
+        return true;
+    };
+    return QTest::qWaitFor(shown, kEventBoundMs) && WindowInput::click(widget);
 }
 
 inline void remote(const QByteArray& key)

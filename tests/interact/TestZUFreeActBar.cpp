@@ -306,7 +306,7 @@ void TestZUFreeActBar::hostCoversOnlyItsVisibleChildren()
 // The writer thread ends with its connection before the test program does.
 void TestZUFreeActBar::cleanupTestCase()
 {
-    ZUFreeActWriter::getInstance()->stop();
+    TavWriteBehind::getInstance()->finish();
 }
 
 namespace {

@@ -148,7 +148,7 @@ void TestZUFreeActBar_left_rush::listGroupsOnlyAfterTheEnd()
 // The writer thread ends with its connection before the test program does.
 void TestZUFreeActBar_left_rush::cleanupTestCase()
 {
-    ZUFreeActWriter::getInstance()->stop();
+    TavWriteBehind::getInstance()->finish();
 }
 
 TAV_DB_TEST_MAIN(TestZUFreeActBar_left_rush)
