@@ -17,6 +17,7 @@ const QString Result = QStringLiteral("result");
 const QString RoundEnd = QStringLiteral("roundEnd");
 const QString RoundAnswer = QStringLiteral("roundAnswer");
 const QString RoundWhole = QStringLiteral("roundWhole");
+const QString LessonEnd = QStringLiteral("lessonEnd");
 
 namespace {
 
@@ -162,6 +163,17 @@ Outcome applyRoundWhole(QSqlDatabase db, const TavWrite& write)
     return Outcome::Written;
 }
 
+Outcome applyLessonEnd(QSqlDatabase db, const TavWrite& write)
+{
+    TavWriteData data(write.data);
+    const QString name = data.text("name");
+    const QString endTime = data.time("endTime");
+    if (!data.ok())
+        return Outcome::Malformed;
+    return TAV_ClassRecord::getInstance()->writeLessonEnd(db, write.localRecordID, name, endTime) ? Outcome::Written
+                                                                                                  : Outcome::Failed;
+}
+
 } // namespace
 
 void registerAll()
@@ -170,6 +182,7 @@ void registerAll()
     TavWriteBehind::setKind(RoundEnd, applyRoundEnd);
     TavWriteBehind::setKind(RoundAnswer, applyRoundAnswer);
     TavWriteBehind::setKind(RoundWhole, applyRoundWhole);
+    TavWriteBehind::setKind(LessonEnd, applyLessonEnd);
 }
 
 TavWrite result(const StuResultRow& row, int localRecordID, const QString& lessonUUID)
@@ -204,6 +217,25 @@ TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& resul
                    { QStringLiteral("createDate"), row.createDate },  { QStringLiteral("stationSn"), row.stationSn },
                    { QStringLiteral("results"), resultList(results) } };
     return write;
+}
+
+TavWrite lessonEnd(int localRecordID, const QString& lessonUUID, const QString& name, const QString& endTime)
+{
+    TavWrite write = tied(LessonEnd, localRecordID, lessonUUID, -1);
+    write.data = { { QStringLiteral("name"), name }, { QStringLiteral("endTime"), endTime } };
+    // A lesson ends once.
+    write.key = LessonEnd + QLatin1Char('/') + QString::number(localRecordID);
+    return write;
+}
+
+bool lessonEndWaits(int localRecordID, const QString& lessonUUID)
+{
+    const QList<TavWrite> waiting = TavWriteBehind::getInstance()->unwritten();
+    for (const TavWrite& write : waiting) {
+        if (write.kind == LessonEnd && write.localRecordID == localRecordID && write.lessonUUID == lessonUUID)
+            return true;
+    }
+    return false;
 }
 
 } // namespace TavWriteKinds

@@ -19,6 +19,8 @@ extern const QString RoundEnd;
 extern const QString RoundAnswer;
 // A round whose row could not be written at its start: the row, ended, with its results.
 extern const QString RoundWhole;
+// A lesson's end as the teacher closed it: its name and end time, with what ends along with it.
+extern const QString LessonEnd;
 
 // Registers every kind with TavWriteBehind.
 void registerAll();
@@ -29,5 +31,9 @@ TavWrite roundEnd(int interactID, const QList<StuResultRow>& results, const QStr
 TavWrite roundAnswer(int interactID, const QString& answer, int localRecordID, const QString& lessonUUID);
 // row.endTime is the round's end.
 TavWrite roundWhole(const InteractInfoRow& row, const QList<StuResultRow>& results, const QString& lessonUUID);
+// endTime as "yyyy-MM-dd HH:mm:ss".
+TavWrite lessonEnd(int localRecordID, const QString& lessonUUID, const QString& name, const QString& endTime);
+// True while the lesson's end waits with TavWriteBehind: the file still holds the lesson open, and it is not.
+bool lessonEndWaits(int localRecordID, const QString& lessonUUID);
 
 } // namespace TavWriteKinds
