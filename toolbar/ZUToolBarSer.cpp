@@ -23,9 +23,6 @@
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTimer>
-#include <QWaitCondition>
-
-#include <memory>
 
 namespace {
 
@@ -75,35 +72,15 @@ private:
     int m_poolBusyMs = 5000;
 };
 
-// Hands the lesson's end to the writer and waits up to ms for it to be in the file.
-bool handAndWait(const TavWrite& end, int ms)
+// True while a write of the lesson waits with the writer: what comes after it goes after it.
+bool writerHas(int localRecordID)
 {
-    struct Wait
-    {
-        QMutex mutex;
-        QWaitCondition done;
-        bool written = false;
-    };
-    // Shared: the writer's thread may be on its way into the call below when the wait gives up.
-    const auto wait = std::make_shared<Wait>();
-    TavWriteBehind* writer = TavWriteBehind::getInstance();
-    const QMetaObject::Connection connection = QObject::connect(
-        writer, &TavWriteBehind::written, [wait, lesson = end.localRecordID](const QString& kind, int id, int) {
-            if (kind != TavWriteKinds::LessonEnd || id != lesson)
-                return;
-            QMutexLocker locker(&wait->mutex);
-            wait->written = true;
-            wait->done.wakeAll();
-        });
-    writer->hand(end);
-    QMutexLocker locker(&wait->mutex);
-    const QDeadlineTimer deadline(ms);
-    while (!wait->written && !deadline.hasExpired())
-        wait->done.wait(&wait->mutex, deadline);
-    const bool written = wait->written;
-    locker.unlock();
-    QObject::disconnect(connection);
-    return written;
+    const QList<TavWrite> waiting = TavWriteBehind::getInstance()->unwritten();
+    for (const TavWrite& write : waiting) {
+        if (write.localRecordID == localRecordID)
+            return true;
+    }
+    return false;
 }
 
 // True while a write of the lesson waits: the writer's, or a round the free interactions still hold themselves.
@@ -146,9 +123,12 @@ bool ZUToolBarSer::loadClassInfo(int classID, const QString& username, TavWriteC
     const QVector<SubjectInfoRow> subjectList = mem->subjectList;
 
     ShortRead read;
+    // Each read waits a moment for another program: once one failed, the others would too.
     TAV_ClassInfo::getInstance()->loadByClass(read.db(), classID);
-    TAV_StudentInfo::getInstance()->loadByClass(read.db(), classID);
-    TAV_SubjectInfo::getInstance()->selectByUserAndClass(read.db(), username, classID);
+    if (read.cause() == TavWriteCause::None)
+        TAV_StudentInfo::getInstance()->loadByClass(read.db(), classID);
+    if (read.cause() == TavWriteCause::None)
+        TAV_SubjectInfo::getInstance()->selectByUserAndClass(read.db(), username, classID);
     const TavWriteCause::Cause failure = read.cause();
     if (cause)
         *cause = failure;
@@ -230,16 +210,21 @@ bool ZUToolBarSer::closeClassRecord(int localRecordID, const QString& name, cons
             return false;
         }
     }
-    // Over for the teacher now: the writer keeps its end, also across a restart, until the file takes it.
+    // Over for the teacher now, whatever the file does.
     if (current)
         mem->currentRecord.localRecordID = -1;
-    m_sendWhenEnded.insert(localRecordID);
-    const TavWrite end = TavWriteKinds::lessonEnd(localRecordID, record.UUID, name,
-                                                  endTime.toString(QString::fromLatin1(kTimeFormat)));
-    if (handAndWait(end, kEndWaitMs)) {
-        m_sendWhenEnded.remove(localRecordID);
-        return true;
+    const QString end = endTime.toString(QString::fromLatin1(kTimeFormat));
+    // A moment at most for another program, as every write of the screen.
+    if (!writerHas(localRecordID)) {
+        TavShortWrite write;
+        if (write.db().isValid() && TAV_ClassRecord::getInstance()->writeLessonEnd(write.db(), localRecordID, name, end)
+            && write.commit())
+            return true;
     }
+    // The writer keeps it, also across a restart, until the file takes it, after the writes of the lesson that
+    // wait before it.
+    m_sendWhenEnded.insert(localRecordID);
+    TavWriteBehind::getInstance()->hand(TavWriteKinds::lessonEnd(localRecordID, record.UUID, name, end));
     qWarning().noquote() << QStringLiteral("****lesson record %1 ends once the database file takes its end; it is "
                                            "sent then")
                                 .arg(localRecordID);

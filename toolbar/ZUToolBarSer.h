@@ -20,8 +20,6 @@ public:
     // How long the lesson close waits for the upload mutex, and for the service.
     static constexpr int kUploadLockMs = 2000;
     static constexpr int kUploadTimeoutMs = 2000;
-    // How long the close waits for the writer to take the lesson's end in before it leaves it to the writer.
-    static constexpr int kEndWaitMs = 100;
 
     // The class row, its students and this teacher's subjects of it into the teacher state. True when they were
     // read; otherwise the teacher state is left as it was, and *cause tells why.
@@ -33,9 +31,10 @@ public:
     // "<subject>-<class>-<start as yyyyMMddHHmm>", the subject and class by the names the bar shows.
     QString makeRecordName(const ClassRecordRow& record) const;
     static QString makeRecordName(QSqlDatabase db, const ClassRecordRow& record);
-    // Ends the lesson for the teacher at once (no lesson is current afterwards; a new one may start) and hands its
-    // end to the writer, which keeps it, also across a restart, until the file takes it. True when the end is in
-    // the file within a moment; otherwise the lesson is sent as soon as it is.
+    // Ends the lesson for the teacher at once (no lesson is current afterwards; a new one may start). Its end waits
+    // a moment at most for the file; what the file does not take then goes to the writer, which keeps it, also
+    // across a restart, until it does. True when the end is in the file now; otherwise the lesson is sent as soon
+    // as it is.
     bool closeClassRecord(int localRecordID, const QString& name, const QDateTime& endTime);
     // Sends a lesson that is ended in the file. True when the service took the record and it was dropped
     // locally; otherwise it stays for the upload thread.
