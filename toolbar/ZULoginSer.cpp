@@ -52,7 +52,7 @@ void ZULoginSer::clearLogin()
 
 void ZULoginSer::forgetLogin()
 {
-    TavShortWrite write;
+    TavShortWrite write(kForgetBusyMs);
     if (write.db().isValid()) {
         TAV_AppInfo* app = TAV_AppInfo::getInstance();
         app->setLoginUserName(write.db(), QString(""));

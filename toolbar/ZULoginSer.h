@@ -20,6 +20,9 @@ public:
 
     static constexpr int kLoginTimeoutMs = 10000;
     static constexpr int kForgetAgainMs = 1000;
+    // The log-out waits this long for another program holding the file, after the lesson's close waited its
+    // moment: it tries again each second anyway.
+    static constexpr int kForgetBusyMs = 20;
 
     void readSavedLogin(int& autologin, QString& username, QString& password);
     void saveLogin(int autologin, const QString& username, const QString& password);
