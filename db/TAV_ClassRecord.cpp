@@ -32,6 +32,15 @@ ClassRecordRow readRecord(const QSqlQuery& q, ClassRecordRow row)
     row.statistic = q.value(12).toBool();
     return row;
 }
+
+// The lesson's end time and name; false when the statement failed.
+bool storeEnd(QSqlDatabase db, int localRecordID, const QString& name, const QString& endTime)
+{
+    TavStatement st(db,
+                    QStringLiteral("update TAV_ClassRecord set endTime = ?, recordName = ? where localRecordID = ?"));
+    st.bind(endTime).bind(TavStatement::text(name)).bind(localRecordID);
+    return st.exec();
+}
 } // namespace
 
 int TAV_ClassRecord::insertClassRecord(QSqlDatabase db, ClassRecordRow record)
@@ -75,19 +84,27 @@ int TAV_ClassRecord::loadOpenRecord(QSqlDatabase db, ClassRecordRow* record)
 
 void TAV_ClassRecord::setEndTimeAndName(QSqlDatabase db, int localRecordID, QString name, QDateTime endTime)
 {
-    TavStatement st(db,
-                    QStringLiteral("update TAV_ClassRecord set endTime = ?, recordName = ? where localRecordID = ?"));
-    st.bind(endTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))).bind(TavStatement::text(name)).bind(localRecordID);
-    if (!st.exec())
-        return;
-    TAVMemInfo::getInstance()->currentRecord.localRecordID = -1;
+    if (storeEnd(db, localRecordID, name, endTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))))
+        TAVMemInfo::getInstance()->currentRecord.localRecordID = -1;
+}
+
+bool TAV_ClassRecord::writeLessonEnd(QSqlDatabase db, int localRecordID, const QString& name, const QString& endTime)
+{
+    // Half an end (the end time kept, a pending answer not cleared) would send the lesson without its round, and
+    // drop the round once the rest is sent.
+    const quint64 failures = TavStatement::failureCount();
+    TAV_InteractInfo* interact = TAV_InteractInfo::getInstance();
+    interact->clearPendingAnswers(db, localRecordID);
+    if (TavStatement::failureCount() != failures)
+        return false;
+    interact->closeOpenInteractions(db, endTime);
+    if (TavStatement::failureCount() != failures)
+        return false;
+    return storeEnd(db, localRecordID, name, endTime);
 }
 
 bool TAV_ClassRecord::endLesson(QSqlDatabase db, int localRecordID, const QString& name, const QDateTime& endTime)
 {
-    // Half an end (the end time kept, a pending answer not cleared) would send the lesson without its round,
-    // and drop the round once the rest is sent.
-    const int current = TAVMemInfo::getInstance()->currentRecord.localRecordID;
     QSqlQuery step(db);
     if (!step.exec(QStringLiteral("savepoint endLesson"))) {
         qWarning().noquote()
@@ -95,16 +112,12 @@ bool TAV_ClassRecord::endLesson(QSqlDatabase db, int localRecordID, const QStrin
                 + TavStatement::errorText(step.lastError());
         return false;
     }
-    const quint64 failures = TavStatement::failureCount();
-    TAV_InteractInfo* interact = TAV_InteractInfo::getInstance();
-    interact->clearPendingAnswers(db, localRecordID);
-    interact->closeOpenInteractions(db);
-    setEndTimeAndName(db, localRecordID, name, endTime);
-    const bool ended = TavStatement::failureCount() == failures;
-    if (!ended) {
+    const bool ended = writeLessonEnd(db, localRecordID, name, endTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    if (ended) {
+        TAVMemInfo::getInstance()->currentRecord.localRecordID = -1;
+    } else {
         qWarning().noquote()
             << QStringLiteral("****lesson record %1 could not be ended, it stays open").arg(localRecordID);
-        TAVMemInfo::getInstance()->currentRecord.localRecordID = current;
         // Fails when SQLite has taken the whole transaction back already (a full disk): nothing is left either.
         step.exec(QStringLiteral("rollback to endLesson"));
     }

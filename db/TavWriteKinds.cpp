@@ -27,6 +27,7 @@ const QString RoundWhole = QStringLiteral("roundWhole");
 const QString Quiz = QStringLiteral("quiz");
 const QString SignIn = QStringLiteral("signIn");
 const QString SeatPlan = QStringLiteral("seatPlan");
+const QString LessonEnd = QStringLiteral("lessonEnd");
 
 namespace {
 
@@ -379,6 +380,17 @@ Outcome applySeatPlan(QSqlDatabase db, const TavWrite& write)
         : Outcome::Failed;
 }
 
+Outcome applyLessonEnd(QSqlDatabase db, const TavWrite& write)
+{
+    TavWriteData data(write.data);
+    const QString name = data.text("name");
+    const QString endTime = data.time("endTime");
+    if (!data.ok())
+        return Outcome::Malformed;
+    return TAV_ClassRecord::getInstance()->writeLessonEnd(db, write.localRecordID, name, endTime) ? Outcome::Written
+                                                                                                  : Outcome::Failed;
+}
+
 } // namespace
 
 void registerAll()
@@ -391,6 +403,7 @@ void registerAll()
     TavWriteBehind::setKind(Quiz, applyQuiz, QCoreApplication::translate("TavWriteKinds", "考试结果"));
     TavWriteBehind::setKind(SignIn, applySignIn, QCoreApplication::translate("TavWriteKinds", "签到"));
     TavWriteBehind::setKind(SeatPlan, applySeatPlan, QCoreApplication::translate("TavWriteKinds", "座位表"));
+    TavWriteBehind::setKind(LessonEnd, applyLessonEnd, QCoreApplication::translate("TavWriteKinds", "课程结束"));
 }
 
 TavWrite result(const StuResultRow& row, int localRecordID, const QString& lessonUUID)
@@ -487,6 +500,26 @@ TavWrite seatPlan(int classID, int rows, int cols, const QMap<QString, SeatPos>&
                    { QStringLiteral("seats"), list } };
     write.key = QStringLiteral("seatPlan/") + QString::number(classID);
     return write;
+}
+
+TavWrite lessonEnd(int localRecordID, const QString& lessonUUID, const QString& name, const QString& endTime)
+{
+    TavWrite write = tied(LessonEnd, localRecordID, lessonUUID, -1);
+    write.data = { { QStringLiteral("name"), name }, { QStringLiteral("endTime"), endTime } };
+    // A lesson ends once.
+    write.key = LessonEnd + QLatin1Char('/') + QString::number(localRecordID);
+    return write;
+}
+
+bool lessonEndWaits(int localRecordID, const QString& lessonUUID)
+{
+    const QList<TavWriteBehind::Unwritten> waiting = TavWriteBehind::getInstance()->unwritten();
+    for (const TavWriteBehind::Unwritten& left : waiting) {
+        const TavWrite& write = left.write;
+        if (write.kind == LessonEnd && write.localRecordID == localRecordID && write.lessonUUID == lessonUUID)
+            return true;
+    }
+    return false;
 }
 
 } // namespace TavWriteKinds

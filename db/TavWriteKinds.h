@@ -29,6 +29,8 @@ extern const QString Quiz;
 extern const QString SignIn;
 // A class's seat plan with its grid size; a newer one of the class takes its place while it waits.
 extern const QString SeatPlan;
+// A lesson's end as the teacher closed it: its name and end time, with what ends along with it.
+extern const QString LessonEnd;
 
 // Registers every kind with TavWriteBehind.
 void registerAll();
@@ -50,5 +52,9 @@ TavWrite signIn(const SignInfoRow& row, const QMap<QString, QString>& signedStud
 // Tied to the lesson open when the plan was made.
 TavWrite seatPlan(int classID, int rows, int cols, const QMap<QString, SeatPos>& seats, int localRecordID,
                   const QString& lessonUUID);
+// endTime as "yyyy-MM-dd HH:mm:ss".
+TavWrite lessonEnd(int localRecordID, const QString& lessonUUID, const QString& name, const QString& endTime);
+// True while the lesson's end waits with TavWriteBehind: the file still holds the lesson open, and it is not.
+bool lessonEndWaits(int localRecordID, const QString& lessonUUID);
 
 } // namespace TavWriteKinds

@@ -9,6 +9,7 @@
 #include "TAV_InteractInfo.h"
 #include "TavReplyLimit.h"
 #include "TavStatement.h"
+#include "TavWriteBehind.h"
 #include "Upload.h"
 
 #include <QDebug>
@@ -91,9 +92,13 @@ void AutoUploadThread::runCycle()
         return;
     }
     record = first;
-    // An ended lesson waits, neither sent nor deleted, while one of its rounds is still on its way into the file.
-    if (!record.endTime.isEmpty() && TAV_InteractInfo::getInstance()->holdsOpen(db, record.localRecordID)) {
-        qDebug() << "AutoUploadThread**** the class waits for a round still being written";
+    // A lesson with a write still on its way into the file (its end, one of its rounds) waits, neither sent nor
+    // deleted: it would go without it, or go as open and then again as ended. An ended one waits for the rounds
+    // the free interactions still hold themselves too.
+    const int id = record.localRecordID;
+    if (TavWriteBehind::getInstance()->holdsLesson(db, id)
+        || (!record.endTime.isEmpty() && TAV_InteractInfo::getInstance()->holdsOpen(db, id))) {
+        qDebug() << "AutoUploadThread**** the class waits for a write still on its way into the file";
         database->closeThreadDbCon(db);
         return;
     }

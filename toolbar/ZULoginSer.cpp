@@ -6,11 +6,13 @@
 #include "TAV_AppInfo.h"
 #include "TAV_ClassInfo.h"
 #include "TAV_TeacherInfo.h"
+#include "TavShortWrite.h"
 #include "Upload.h"
 #include "ZULoginStore.h"
 
 #include <QDateTime>
 #include <QDebug>
+#include <QTimer>
 
 void ZULoginSer::readSavedLogin(int& autologin, QString& username, QString& password)
 {
@@ -25,6 +27,10 @@ void ZULoginSer::readSavedLogin(int& autologin, QString& username, QString& pass
 
 void ZULoginSer::saveLogin(int autologin, const QString& username, const QString& password)
 {
+    // A login saved anew takes the place of one still waiting to be forgotten.
+    if (m_forgetAgain)
+        m_forgetAgain->stop();
+    m_forgetWaits = TavWriteCause::None;
     const QString cause = ZULoginStore::getInstance()->saveLogin(autologin, username, password);
     if (!cause.isEmpty()) {
         if (m_notStored.isEmpty())
@@ -39,13 +45,34 @@ void ZULoginSer::saveLogin(int autologin, const QString& username, const QString
 
 void ZULoginSer::clearLogin()
 {
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    TAV_AppInfo* app = TAV_AppInfo::getInstance();
-    app->setLoginUserName(db, QString(""));
-    app->setPassword(db, QString(""));
-    app->setLastClass(db, 0);
-    app->setAutoLogin(db, 0);
-    TAVDatabase::getInstance()->closeDbCon(db);
+    if (!m_forgetAgain) {
+        m_forgetAgain = new QTimer(this);
+        m_forgetAgain->setInterval(kForgetAgainMs);
+        connect(m_forgetAgain, &QTimer::timeout, this, [this] { forgetLogin(); });
+    }
+    forgetLogin();
+}
+
+void ZULoginSer::forgetLogin()
+{
+    TavShortWrite write(kForgetBusyMs);
+    if (write.db().isValid()) {
+        TAV_AppInfo* app = TAV_AppInfo::getInstance();
+        app->setLoginUserName(write.db(), QString(""));
+        app->setPassword(write.db(), QString(""));
+        app->setLastClass(write.db(), 0);
+        app->setAutoLogin(write.db(), 0);
+    }
+    if (write.commit()) {
+        m_forgetWaits = TavWriteCause::None;
+        m_forgetAgain->stop();
+        return;
+    }
+    m_forgetWaits = write.cause() == TavWriteCause::None ? TavWriteCause::Other : write.cause();
+    if (!m_forgetAgain->isActive())
+        qWarning().noquote() << "****the saved login is forgotten once the database file can be written: "
+                + TavWriteCause::text(m_forgetWaits);
+    m_forgetAgain->start();
 }
 
 bool ZULoginSer::checkOfflineLogin(const QString& username, const QString& password)

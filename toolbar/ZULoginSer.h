@@ -1,9 +1,12 @@
 #pragma once
 
 #include "Singleton.h"
+#include "TavWriteCause.h"
 
 #include <QObject>
 #include <QString>
+
+class QTimer;
 
 // Work behind the login dialog: the saved "自动登录" login, the online login against the web service
 // and the offline check against the copy of an earlier login. Passwords are only ever MD5 texts here.
@@ -16,11 +19,19 @@ public:
     static ZULoginSer* getInstance() { return TavSingleton<ZULoginSer>::instance(); }
 
     static constexpr int kLoginTimeoutMs = 10000;
+    static constexpr int kForgetAgainMs = 1000;
+    // The log-out waits this long for another program holding the file, after the lesson's close waited its
+    // moment: it tries again each second anyway.
+    static constexpr int kForgetBusyMs = 20;
 
     void readSavedLogin(int& autologin, QString& username, QString& password);
     // Stored on the login store's thread; the caller's event loop turns meanwhile.
     void saveLogin(int autologin, const QString& username, const QString& password);
+    // Forgets the saved login, waiting a moment at most for another program holding the file; while the file
+    // refuses, it is tried again each second until it goes in or a login is saved anew.
     void clearLogin();
+    // Why the saved login still waits to be forgotten; None once it is.
+    TavWriteCause::Cause forgetWaits() const { return m_forgetWaits; }
     bool checkOfflineLogin(const QString& username, const QString& password);
     QString errorText(const QString& errorCode) const;
     // A reply that is too large, or whose payload fails TAVDataParse::checkLoginData, is a server error: Refused
@@ -42,4 +53,9 @@ private:
     ZULoginSer() = default;
 
     QString m_notStored;
+
+    void forgetLogin();
+
+    TavWriteCause::Cause m_forgetWaits = TavWriteCause::None;
+    QTimer* m_forgetAgain = nullptr;
 };

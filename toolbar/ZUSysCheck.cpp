@@ -1,7 +1,6 @@
 #include "ZUSysCheck.h"
 
 #include "CodeTool.h"
-#include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_CSTeacherInfo.h"
 #include "TAV_ClassInfo.h"
@@ -10,6 +9,9 @@
 #include "TAV_StudentInfo.h"
 #include "TAV_SubjectInfo.h"
 #include "TAV_TeacherInfo.h"
+#include "TavShortWrite.h"
+#include "TavWriteCause.h"
+#include "TavWriteKinds.h"
 #include "ZUToolBarSer.h"
 
 #include <QCoreApplication>
@@ -23,10 +25,21 @@ const char* const kTimeFormat = "yyyy-MM-dd HH:mm:ss";
 void ZUSysCheck::checkout()
 {
     qDebug() << "enter checkout";
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    closeDanglingRecord(db);
-    __checkTeacher(db);
-    TAVDatabase::getInstance()->closeDbCon(db);
+    {
+        // A moment at most for another program holding the file: the bar shows at once, and the check is made at
+        // the next login.
+        TavShortWrite write;
+        if (write.db().isValid()) {
+            closeDanglingRecord(write.db());
+            __checkTeacher(write.db());
+            if (!write.commit())
+                qWarning().noquote() << "****the start-up check is not kept, it is made again at the next login: "
+                        + TavWriteCause::text(write.cause());
+        } else {
+            qWarning().noquote() << "****the start-up check is made at the next login: "
+                    + TavWriteCause::text(write.cause());
+        }
+    }
     clearPaperData();
 }
 
@@ -37,6 +50,11 @@ void ZUSysCheck::closeDanglingRecord(QSqlDatabase db)
         return;
 
     TAVMemInfo* mem = TAVMemInfo::getInstance();
+    // Ended by the teacher, its end still on its way into the file: it is over, not taken up again.
+    if (TavWriteKinds::lessonEndWaits(record.localRecordID, record.UUID)) {
+        mem->currentRecord.localRecordID = -1;
+        return;
+    }
     const QDateTime start = QDateTime::fromString(record.startTime, kTimeFormat);
     const QDateTime now = QDateTime::currentDateTime();
     const QString name = ZUToolBarSer::makeRecordName(db, record);

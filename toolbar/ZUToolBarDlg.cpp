@@ -5,6 +5,9 @@
 #include "HttpDownFile.h"
 #include "PlainFileName.h"
 #include "TAVMemInfo.h"
+#include "TavWriteBehind.h"
+#include "TavWriteCause.h"
+#include "TavWriteKinds.h"
 #include "ZUFormFrame.h"
 #include "ZUHdApi.h"
 #include "ZUHdManager.h"
@@ -14,6 +17,7 @@
 #include "ZUMakePaper.h"
 #include "ZUSound.h"
 #include "ZUSysCheck.h"
+#include "ZUTAVAutoMsg.h"
 #include "ZUTipDlg.h"
 #include "ZUToolBarSer.h"
 
@@ -93,6 +97,9 @@ ZUToolBarDlg::ZUToolBarDlg()
     updateScreenButtons();
     QMetaObject::connectSlotsByName(this);
     connect(AutoUploadThread::getInstance(), &AutoUploadThread::netStatus, this, &ZUToolBarDlg::__loadStatus);
+    connect(
+        TavWriteBehind::getInstance(), &TavWriteBehind::failed, this,
+        [this](const QString& kind, int localRecordID, int, int cause) { tellEndWaits(kind, localRecordID, cause); });
     CodeTool::centerOnDesktop(this);
 }
 
@@ -444,11 +451,14 @@ bool ZUToolBarDlg::activityPreamble()
         return false;
     }
 
-    if (!ZUToolBarSer::getInstance()->startClassRecord(sn, classID, subjectID, classStatus)) {
+    TavWriteCause::Cause cause = TavWriteCause::None;
+    if (!ZUToolBarSer::getInstance()->startClassRecord(sn, classID, subjectID, classStatus, &cause)) {
         qWarning() << "****start class record fail";
         setUseState();
         m_tipDlg->setButtons(2, 0);
-        m_tipDlg->setText(tr("课堂记录创建失败，请重试"), tr("错误"));
+        m_tipDlg->setText(
+            tr("课堂记录创建失败：%1。\n%2，然后重试。").arg(TavWriteCause::text(cause), TavWriteCause::advice(cause)),
+            tr("错误"));
         m_tipDlg->exec();
         return false;
     }
@@ -501,7 +511,7 @@ void ZUToolBarDlg::on_PrepaLesBtn_clicked()
     ZUMakePaper::getInstance()->showPaper(phase, subjectID);
 }
 
-void ZUToolBarDlg::__closeClassRec(int localRecordID, bool classStatus, bool& done, bool leaving)
+void ZUToolBarDlg::__closeClassRec(int localRecordID, bool classStatus, bool& done)
 {
     qDebug() << "enter __closeClassRec";
     if (localRecordID == -1) {
@@ -529,35 +539,28 @@ void ZUToolBarDlg::__closeClassRec(int localRecordID, bool classStatus, bool& do
         return;
     }
     const QString name = input->inputText();
-    // A lesson whose end was not kept stays open, here and in the file: it is neither shown as ended nor
-    // sent, and the teacher can end it again once the file can be written.
-    done = ZUToolBarSer::getInstance()->closeClassRecord(localRecordID, name, now);
+    // Ended for the teacher at once; an end the file cannot take now is kept and goes in, and up, by itself.
+    done = true;
+    const bool inFile = ZUToolBarSer::getInstance()->closeClassRecord(localRecordID, name, now);
     setUseState();
-    if (!done && leaving) {
-        // The file keeps the lesson open: the next start takes it up again (or ends it, when it is old), so a
-        // disk that stays full never keeps the teacher in the program.
-        m_tipDlg->setButtons(6, 0);
-        m_tipDlg->setText(classStatus ? tr("本次课程未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
-                                           "课程记录仍保留在本机，下次启动后继续处理。是否仍要退出?")
-                                      : tr("本次使用未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
-                                           "使用记录仍保留在本机，下次启动后继续处理。是否仍要退出?"),
-                          tr("错误"));
-        done = m_tipDlg->exec() == 2;
-        if (done)
-            qWarning() << "****lesson" << localRecordID << "left open at exit: its end could not be written";
+    if (inFile)
+        ZUToolBarSer::getInstance()->uploadClassRecord(localRecordID);
+    else
+        m_endsWaiting.insert(localRecordID, classStatus);
+}
+
+void ZUToolBarDlg::tellEndWaits(const QString& kind, int localRecordID, int cause)
+{
+    if (kind != TavWriteKinds::LessonEnd || !m_endsWaiting.contains(localRecordID))
         return;
-    }
-    if (!done) {
-        m_tipDlg->setButtons(2, 0);
-        m_tipDlg->setText(classStatus ? tr("本次课程未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
-                                           "课程记录仍保留在本机，请处理后再次结束课程。")
-                                      : tr("本次使用未能结束：无法写入数据库（磁盘可能已满或文件被占用）。\n"
-                                           "使用记录仍保留在本机，请处理后再次结束使用。"),
-                          tr("错误"));
-        m_tipDlg->exec();
-        return;
-    }
-    ZUToolBarSer::getInstance()->uploadClassRecord(localRecordID);
+    const bool classLesson = m_endsWaiting.take(localRecordID);
+    const auto why = TavWriteCause::Cause(cause);
+    const QString text = classLesson ? tr("本次课程已结束，但暂时无法存入数据库：%1。\n%2。课程记录已保留在本机，"
+                                          "存入后自动上传。")
+                                     : tr("本次使用已结束，但暂时无法存入数据库：%1。\n%2。使用记录已保留在本机，"
+                                          "存入后自动上传。");
+    ZUTAVAutoMsg::getInstance()->showMessage(tr("信息"), text.arg(TavWriteCause::text(why), TavWriteCause::advice(why)),
+                                             kEndWaitsNoticeSeconds, false);
 }
 
 void ZUToolBarDlg::on_exitBtn_clicked()
@@ -568,9 +571,11 @@ void ZUToolBarDlg::on_exitBtn_clicked()
         m_quit(0);
         return;
     }
+    // An end still waiting for the file is in the writer's hands: the program's end records it, and the next start
+    // writes it and sends the lesson.
     const ClassRecordRow& record = TAVMemInfo::getInstance()->currentRecord;
     bool done = false;
-    __closeClassRec(record.localRecordID, record.classStatus, done, true);
+    __closeClassRec(record.localRecordID, record.classStatus, done);
     if (done)
         m_quit(0);
 }
@@ -589,6 +594,12 @@ void ZUToolBarDlg::on_logoutBtn_clicked()
     login->clearLoginStartInput();
     login->showInputPanel();
     login->show();
+    const TavWriteCause::Cause waits = ZULoginSer::getInstance()->forgetWaits();
+    if (waits != TavWriteCause::None)
+        ZUTAVAutoMsg::getInstance()->showMessage(tr("信息"),
+                                                 tr("自动登录暂未取消：%1。\n%2，之后将自动取消。")
+                                                     .arg(TavWriteCause::text(waits), TavWriteCause::advice(waits)),
+                                                 kEndWaitsNoticeSeconds, false);
 }
 
 void ZUToolBarDlg::on_ClassListComboBox_currentIndexChanged(int class_index)
@@ -608,7 +619,18 @@ void ZUToolBarDlg::on_ClassListComboBox_currentIndexChanged(int class_index)
         }
     }
     const int classID = m_classBox->currentData().toInt();
-    ZUToolBarSer::getInstance()->loadClassInfo(classID, mem->currentTeacher.username);
+    TavWriteCause::Cause cause = TavWriteCause::None;
+    if (!ZUToolBarSer::getInstance()->loadClassInfo(classID, mem->currentTeacher.username, &cause)) {
+        // The class shown before stays, with its students and subjects.
+        m_classBox->setCurrentIndex(m_classIndex);
+        m_guard = false;
+        m_tipDlg->setButtons(2, 0);
+        m_tipDlg->setText(tr("班级信息读取失败：%1。\n%2，然后重新选择班级。")
+                              .arg(TavWriteCause::text(cause), TavWriteCause::advice(cause)),
+                          tr("错误"));
+        m_tipDlg->exec();
+        return;
+    }
     __initSubjectInfo();
     m_guard = false;
     m_classIndex = class_index;

@@ -3,6 +3,7 @@
 #include "Singleton.h"
 #include "ZUTAVDialogBase.h"
 
+#include <QHash>
 #include <QMap>
 #include <QString>
 
@@ -38,6 +39,8 @@ public:
     // A picture wider or higher than any classroom screen is refused before it is decoded: a small file can
     // hold a picture that takes gigabytes once drawn.
     static constexpr int kThumbnailMaxSide = 4096;
+    // How long the notice stays that a lesson's end waits for the database file.
+    static constexpr int kEndWaitsNoticeSeconds = 10;
 
     void setScreenOpener(Screen screen, ScreenOpener opener);
     bool hasScreenOpener(Screen screen) const { return m_openers.contains(screen); }
@@ -46,8 +49,7 @@ public:
 
     void onShow();
     bool __startRecordCheck(QString& sn, int& classID, int& subjectID);
-    // leaving: the program ends after it, so a lesson whose end cannot be written may be left open.
-    void __closeClassRec(int localRecordID, bool classStatus, bool& done, bool leaving = false);
+    void __closeClassRec(int localRecordID, bool classStatus, bool& done);
     void __openBinding(const QString& text);
     void __initTeacherName();
     void __initVersion();
@@ -81,6 +83,8 @@ private:
     bool hasOpenRecord() const;
     ZUHdApi* device() const;
     QString deviceSerial() const;
+    // The writer could not take in a lesson's end: the teacher is told once, in a notice that leaves the bar free.
+    void tellEndWaits(const QString& kind, int localRecordID, int cause);
 
     bool m_guard = false;
     int m_classIndex = 0;
@@ -90,6 +94,8 @@ private:
     ZUHdManager* m_hdManager = nullptr;
 
     QMap<Screen, ScreenOpener> m_openers;
+    // Lessons whose end waits for the file and has not been told yet, with whether each was a class lesson.
+    QHash<int, bool> m_endsWaiting;
     std::function<void(int)> m_quit;
 
     QFrame* m_thumbFrame = nullptr;

@@ -199,6 +199,8 @@ private slots:
     void newerAnswerWinsOverTheOneThatFailed();
     void commitRefusedAsBusyGivesTheLockBack();
     void connectionThatDidNotOpenIsOpenedAgain();
+    void lessonEndGoesInWholeOrNotAtAll_data();
+    void lessonEndGoesInWholeOrNotAtAll();
 };
 
 void TestTavWriteBehind::initTestCase()
@@ -511,6 +513,61 @@ void TestTavWriteBehind::connectionThatDidNotOpenIsOpenedAgain()
     QSqlDatabase::removeDatabase("tavWriteBehind");
     QVERIFY(idle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:A"));
+}
+
+void TestTavWriteBehind::lessonEndGoesInWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QStringList>("refused");
+    const QString answer = "before update of answer on TAV_InteractInfo";
+    const QString round = "before update of endTime on TAV_InteractInfo";
+    const QString end = "before update of endTime on TAV_ClassRecord";
+    QTest::newRow("nothing refused") << QStringList();
+    // Half an end would send the lesson without its round's answers, or with its round still open. The statements
+    // after one that failed are not tried.
+    QTest::newRow("every statement refused") << QStringList({ answer, round, end });
+    QTest::newRow("its round cannot be ended") << QStringList({ round, end });
+    QTest::newRow("its end time cannot be stored") << QStringList({ end });
+}
+
+// The end of a lesson the teacher has left: its statements stop at the first that fails and none of it stays; it
+// goes in whole once the file takes it, and leaves the lesson now open on the screen alone.
+void TestTavWriteBehind::lessonEndGoesInWholeOrNotAtAll()
+{
+    QFETCH(QStringList, refused);
+    const Lesson lesson = openLesson();
+    TavWriteBehind* writer = TavWriteBehind::getInstance();
+    writer->hand(TavWriteKinds::roundEnd(lesson.round, {}, "2026-01-05 08:02:00", lesson.id, lesson.uuid));
+    QVERIFY(idle());
+    // The teacher has begun the next lesson; the round of the first is open, its right answer still to come.
+    const Lesson next = openLesson();
+    QVERIFY(
+        runOutside("update TAV_InteractInfo set endTime = null, answer = '-1' where localRecordID = ?", { lesson.id }));
+    for (int i = 0; i < refused.size(); ++i)
+        QVERIFY(runOutside(
+            QString("create trigger refuse%1 %2 begin select raise(abort, 'refused'); end").arg(i).arg(refused.at(i))));
+    LogCapture log;
+    QSignalSpy failed(writer, &TavWriteBehind::failed);
+    writer->hand(
+        TavWriteKinds::lessonEnd(lesson.id, lesson.uuid, "数学-初二(1)班-202601050800", "2026-01-05 08:45:00"));
+    const auto state = [&lesson] {
+        return committedValue("select ifnull(l.endTime, '') || '|' || ifnull(l.recordName, '') || '|' || "
+                              "ifnull(i.endTime, '') || '|' || i.answer from TAV_ClassRecord l join TAV_InteractInfo i "
+                              "on i.localRecordID = l.localRecordID where l.localRecordID = ?",
+                              { lesson.id })
+            .toString();
+    };
+    if (!refused.isEmpty()) {
+        QVERIFY(failed.wait(kBoundMs));
+        QCOMPARE(state(), QString("|||-1"));
+        for (int i = 0; i < refused.size(); ++i)
+            QVERIFY(runOutside(QString("drop trigger refuse%1").arg(i)));
+    }
+    QVERIFY(idle());
+    QCOMPARE(state(), QString("2026-01-05 08:45:00|数学-初二(1)班-202601050800|2026-01-05 08:45:00|"));
+    QCOMPARE(TAVMemInfo::getInstance()->currentRecord.localRecordID, next.id);
+    QVERIFY(committedValue("select endTime from TAV_ClassRecord where localRecordID = ?", { next.id }).isNull());
+    QVERIFY(committedValue("select endTime from TAV_InteractInfo where interactID = ?", { next.round }).isNull());
+    QCOMPARE(log.count("****database error"), int(failed.size()));
 }
 
 int main(int argc, char* argv[])

@@ -7,11 +7,15 @@
 #include "TAVMemInfo.h"
 #include "TAV_ClassRecord.h"
 #include "TavWebService.h"
+#include "TavWriteBehind.h"
+#include "TavWriteKinds.h"
 #include "Upload.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QSignalSpy>
+
+#include <memory>
 
 using namespace DbTestSupport;
 using namespace LessonFixture;
@@ -50,6 +54,7 @@ private slots:
     {
         AutoUploadThread::getInstance()->stop();
         QVERIFY(AutoUploadThread::getInstance()->isFinished());
+        TavWriteBehind::getInstance()->finish(0);
     }
     void init()
     {
@@ -258,6 +263,54 @@ private slots:
         const QString sent = m_service.uploadedDocuments().first().recordResult;
         QCOMPARE(sent.count("\"TAVStuResult\""), 2);
         QCOMPARE(sent.count("\"stuResultID\""), 6);
+    }
+
+    // A lesson with a write still on its way into the file is neither sent nor dropped: sent without it, or sent as
+    // open and again once ended, the service would hold it in part or twice. Once the write is in, it goes once.
+    void lessonWaitsForItsWritesOnTheirWay_data()
+    {
+        QTest::addColumn<bool>("endOnItsWay");
+        QTest::newRow("an ended lesson, one of its rounds on its way") << false;
+        QTest::newRow("the lesson's end on its way") << true;
+    }
+    void lessonWaitsForItsWritesOnTheirWay()
+    {
+        QFETCH(bool, endOnItsWay);
+        LogCapture log;
+        TavWriteBehind* writer = TavWriteBehind::getInstance();
+        QMutexLocker hold(Upload::getInstance()->uploadMutex());
+        const Lesson lesson = makeLesson(kLesson, endOnItsWay ? QString() : QStringLiteral("closed"));
+        const QString uuid
+            = committedValue("select UUID from TAV_ClassRecord where localRecordID = ?", { lesson.recordID })
+                  .toString();
+        const int round = committedValue("select max(interactID) from TAV_InteractInfo").toInt();
+        std::unique_ptr<TavWriteBehind::Pause> writerAside;
+        if (endOnItsWay) {
+            // The writer takes nothing in meanwhile.
+            writerAside = std::make_unique<TavWriteBehind::Pause>(kWaitMs);
+            writer->hand(TavWriteKinds::lessonEnd(lesson.recordID, uuid, "在途", kTime));
+        } else {
+            // Its answers still in memory, the round has not ended in the file.
+            QVERIFY(runOutside("update TAV_InteractInfo set endTime = null where interactID = ?", { round }));
+            writer->holdRound(round, lesson.recordID, uuid);
+        }
+        hold.unlock();
+
+        QTRY_VERIFY_WITH_TIMEOUT(log.count("the class waits for a ") >= 3 || !m_service.uploadedDocuments().isEmpty(),
+                                 kWaitMs);
+        QVERIFY(m_service.uploadedDocuments().isEmpty());
+        QCOMPARE(rows("TAV_ClassRecord where status = 0"), 1);
+
+        if (endOnItsWay)
+            writerAside.reset();
+        else
+            writer->hand(TavWriteKinds::roundEnd(round, {}, kTime, lesson.recordID, uuid));
+        QTRY_COMPARE_WITH_TIMEOUT(tableRows(), kNoRows, kWaitMs);
+        QCOMPARE(m_service.uploadedDocuments().size(), 1);
+        const UploadedDocument upload = m_service.uploadedDocuments().first();
+        QCOMPARE(upload.flag, QString("1"));
+        QVERIFY(upload.recordResult.contains(endOnItsWay ? "\"recordName\":\"在途\"" : "\"recordName\":\"closed\""));
+        QCOMPARE(upload.recordResult.count("\"stuResultID\""), kLesson.interactions * kLesson.students);
     }
 
 private:

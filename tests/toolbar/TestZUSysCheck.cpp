@@ -3,9 +3,13 @@
 
 #include "FullDisk.h"
 #include "InterfaceWatch.h"
+#include "OtherProgram.h"
+#include "TavWriteBehind.h"
+#include "TavWriteKinds.h"
 #include "ZUSysCheck.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 using namespace ToolbarTestSupport;
@@ -63,6 +67,8 @@ private slots:
         resetTeacherState();
         TAVMemInfo::getInstance()->currentTeacher.username = "me";
     }
+
+    void cleanup() { TavWriteBehind::getInstance()->finish(0); }
 
     void danglingRecord_data()
     {
@@ -143,6 +149,46 @@ private slots:
         QCOMPARE(count("TAV_InteractInfo", "endTime is not null and answer = ''"), 1);
     }
 
+    // The teacher ended the lesson and logs in again before its end is in the file: it is over, not taken up.
+    void lessonWhoseEndWaitsIsNotTakenUpAgain()
+    {
+        QVERIFY(addOpenRecord("me", 7, ago(60)));
+        const QString uuid = committedValue("select UUID from TAV_ClassRecord").toString();
+        {
+            // The writer takes nothing in meanwhile.
+            TavWriteBehind::Pause writerAside(30000);
+            TavWriteBehind::getInstance()->hand(TavWriteKinds::lessonEnd(1, uuid, "已结束", ago(0)));
+            ZUSysCheck::getInstance()->checkout();
+            QCOMPARE(TAVMemInfo::getInstance()->currentRecord.localRecordID, -1);
+            QCOMPARE(count("TAV_ClassRecord", "endTime is null"), 1);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(count("TAV_ClassRecord", "recordName = '已结束' and endTime is not null"), 1, 30000);
+    }
+
+    // Another program holds the file as the tool bar shows: the check waits a moment at most and is made at the
+    // next login.
+    void checkWhileAnotherProgramHoldsTheFileWaitsAMomentAtMost()
+    {
+        QVERIFY(addOpenRecord("other", 7, ago(3 * 3600)));
+        QVERIFY(addTeacher("old", ago(0, 30), {}));
+        {
+            OtherProgram other(OtherProgram::Write);
+            QVERIFY(other.isHeld());
+            DbTestSupport::LogCapture log;
+            QElapsedTimer clock;
+            clock.start();
+            ZUSysCheck::getInstance()->checkout();
+            // A hang's bound: ten times what the teacher may wait.
+            QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+            QVERIFY(log.contains("****the start-up check is made at the next login: 数据库文件正被其他程序使用"));
+        }
+        QCOMPARE(count("TAV_ClassRecord", "endTime is null"), 1);
+        QCOMPARE(count("TAV_TeacherInfo", "username = 'old'"), 1);
+        ZUSysCheck::getInstance()->checkout();
+        QCOMPARE(count("TAV_ClassRecord", "endTime is null"), 0);
+        QCOMPARE(count("TAV_TeacherInfo", "username = 'old'"), 0);
+    }
+
     void tenDayRule_data()
     {
         QTest::addColumn<QString>("user");
@@ -198,6 +244,16 @@ private slots:
     }
 };
 
-TAV_DB_TEST_MAIN(TestZUSysCheck)
+int main(int argc, char* argv[])
+{
+    return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
+        QApplication app(c, v);
+        const int child = OtherProgram::childPart(c, v);
+        if (child != -1)
+            return child;
+        TestZUSysCheck test;
+        return QTest::qExec(&test, c, v);
+    });
+}
 
 #include "TestZUSysCheck.moc"

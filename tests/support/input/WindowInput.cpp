@@ -35,4 +35,15 @@ bool requestClose(QWidget* window)
     return true;
 }
 
+bool pressKey(QWidget* widget, int key)
+{
+    if (!widget || !widget->isVisible() || !widget->window()->windowHandle())
+        return false;
+    widget->setFocus(Qt::OtherFocusReason);
+    QWindow* window = widget->window()->windowHandle();
+    QWindowSystemInterface::handleKeyEvent(window, QEvent::KeyPress, key, Qt::NoModifier);
+    QWindowSystemInterface::handleKeyEvent(window, QEvent::KeyRelease, key, Qt::NoModifier);
+    return true;
+}
+
 } // namespace WindowInput

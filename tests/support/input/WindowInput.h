@@ -12,5 +12,8 @@ namespace WindowInput {
 bool click(QWidget* widget);
 // The window manager asks the widget's window to close (its close control, Alt+F4).
 bool requestClose(QWidget* window);
+// A key pressed and released on the widget, which has the keyboard's focus in its window (as after a click or a
+// Tab into it); false when the widget is not on screen.
+bool pressKey(QWidget* widget, int key);
 
 } // namespace WindowInput
