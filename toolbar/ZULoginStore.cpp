@@ -10,6 +10,7 @@
 #include "TAV_SubjectInfo.h"
 #include "TAV_TeacherInfo.h"
 #include "TavStatement.h"
+#include "TavWriteCause.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -28,31 +29,17 @@ const char* const kCacheSize = "PRAGMA cache_size = -65536";
 // Less free room than this on the file's disk counts as a full disk.
 const qint64 kFullBelowBytes = 1024 * 1024;
 
-QString words(const char* text)
-{
-    return QCoreApplication::translate("ZULoginStore", text);
-}
-
 // Why the file did not take a write, with what the teacher may do about it.
 QString causeOf(const QSqlError& error)
 {
-    bool number = false;
-    // Extended codes carry the primary one in their low byte.
-    switch (error.nativeErrorCode().toInt(&number) & 0xff) {
-    case 5: // SQLITE_BUSY
-    case 6: // SQLITE_LOCKED
-        return words("数据库文件正被其他程序使用，请关闭正在使用该文件的程序");
-    case 13: // SQLITE_FULL
-        return words("磁盘已满，请清理磁盘空间");
-    case 8: // SQLITE_READONLY
-    case 14: // SQLITE_CANTOPEN: no journal can be made beside the file
-        return words("数据库文件无法写入（只读），请联系管理员");
-    default:
-        break;
-    }
-    if (QStorageInfo(QFileInfo(TAVDatabase::databasePath()).absolutePath()).bytesAvailable() < kFullBelowBytes)
-        return words("磁盘已满，请清理磁盘空间");
-    return words("无法写入数据库，请联系管理员");
+    TavWriteCause::Cause cause = TavWriteCause::of(error);
+    // A failed statement or an opening that failed says nothing of the disk: its free room does.
+    if ((cause == TavWriteCause::None || cause == TavWriteCause::Other)
+        && QStorageInfo(QFileInfo(TAVDatabase::databasePath()).absolutePath()).bytesAvailable() < kFullBelowBytes)
+        cause = TavWriteCause::Full;
+    if (cause == TavWriteCause::None)
+        cause = TavWriteCause::Other;
+    return TavWriteCause::text(cause) + QStringLiteral("，") + TavWriteCause::advice(cause);
 }
 
 void addStudent(ZULoginStore::ClassLoad& load, const StudentInfoRow& student)
