@@ -507,9 +507,9 @@ int main(int argc, char* argv[])
         std::printf("%s", kUsage);
         return 0;
     }
-    const QStringList withValue { QStringLiteral("--rounds"), QStringLiteral("--lessons"), QStringLiteral("--after"),
-                                  QStringLiteral("--program"), QStringLiteral("--keep"),
-                                  QStringLiteral("--fsync-delay") };
+    const QStringList withValue { QStringLiteral("--rounds"), QStringLiteral("--lessons"),
+                                  QStringLiteral("--after"),  QStringLiteral("--program"),
+                                  QStringLiteral("--keep"),   QStringLiteral("--fsync-delay") };
     // The copy of itself that holds the file takes arguments of its own.
     for (int i = 0; i < args.size() && !OtherProgram::isChild(argc, argv); ++i) {
         if (withValue.contains(args.at(i)) && i + 1 < args.size())

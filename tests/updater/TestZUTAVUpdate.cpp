@@ -1,6 +1,6 @@
-#include "OtherProgram.h"
 #include "DialogAnswerer.h"
 #include "InstallHelperProcess.h"
+#include "OtherProgram.h"
 #include "PackageMaker.h"
 #include "PeakMemory.h"
 #include "TavSchema.h"
