@@ -7,6 +7,7 @@
 // must be in the file, whole and once. Every figure is judged against its goal (250 ms), the worst of the rounds.
 //   build/bench-bin/BenchHeldFile [rounds]   (default 3; runs offscreen or on a display)
 
+#include "BenchQuiz.h"
 #include "BenchSupport.h"
 #include "BenchVerdict.h"
 #include "OwnFolder.h"
@@ -14,7 +15,6 @@
 #include "TAVMemInfo.h"
 #include "TAV_ClassRecord.h"
 #include "TavWriteBehind.h"
-#include "ZUExamMem.h"
 #include "ZURf228Api.h"
 #include "ZUStuSignDlg.h"
 #include "ZUStuSignSer.h"
@@ -141,47 +141,7 @@ int committed(const QString& sql)
     return value;
 }
 
-void useClass()
-{
-    TAVMemInfo* mem = TAVMemInfo::getInstance();
-    mem->studentMap.clear();
-    mem->studentList.clear();
-    mem->snMap.clear();
-    for (int s = 1; s <= kStudents; ++s) {
-        const StudentInfoRow row { student(s), 101, QStringLiteral("学生%1").arg(s), QString::number(s), {} };
-        mem->studentList.append(row);
-        mem->studentMap.insert(row.dovaneID, row);
-        mem->snMap.insert(row.sn, row.dovaneID);
-    }
-}
-
-// The paper, and every student's answers, each item answered twice.
-void prepareQuiz(ZUTeamExamSer& ser)
-{
-    ser.m_relationIDs.clear();
-    ser.m_relationMap.clear();
-    ser.m_questionItems.clear();
-    ser.m_structMap.insert(1, { 1, QStringLiteral("单项选择题") });
-    for (int i = 0; i < kItems; ++i) {
-        const QString question = QStringLiteral("q%1").arg(i / 2);
-        const QuestionRecord item {
-            QStringLiteral("r%1").arg(i), "paper-1", question, i % 2 + 1, 1, i / 2 + 1, 100, "A", i + 1
-        };
-        ser.m_relationIDs.append(item.relationID);
-        ser.m_relationMap.insert(item.relationID, item);
-        ser.m_questionItems.insert(question, item);
-    }
-    ser.m_totalQ = kItems;
-    ser.resetAnswerRecords();
-    ZUExamMem* exam = ZUExamMem::getInstance();
-    exam->m_examDuration = 1800;
-    exam->m_questionNum = kItems / 2;
-    exam->m_allScores = 5000;
-    exam->m_paperName = QStringLiteral("期中复习");
-    exam->m_examSer = &ser;
-    ser.resetExamTime();
-}
-
+// Every student answers every item twice.
 void answerAll(ZUTeamExamSer& ser)
 {
     for (auto it = ser.m_answerRecords.begin(); it != ser.m_answerRecords.end(); ++it) {
@@ -215,10 +175,10 @@ template<typename F> double timed(F operation)
 Round runRound()
 {
     Round round;
-    useClass();
+    BenchQuiz::useClass(kStudents, student);
     ZUTeamExamSer* ser = ZUTeamExamSer::getInstance();
     ZUTeamExamDlg* screen = ZUTeamExamDlg::getInstance();
-    prepareQuiz(*ser);
+    BenchQuiz::loadPaper(*ser, kItems, QStringLiteral("期中复习"));
     screen->showExam();
     screen->on_StartExamBtn_clicked();
     answerAll(*ser);

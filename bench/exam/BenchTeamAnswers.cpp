@@ -11,6 +11,7 @@
 //   bench/on-xvfb.sh build/bench-bin/bench-team-answers --screenshot FILE   (the screen halfway through, and once
 //   every tile settled as FILE with "-end" before its suffix; no figures)
 
+#include "BenchQuiz.h"
 #include "BenchSupport.h"
 #include "InterfaceClock.h"
 #include "OwnFolder.h"
@@ -18,7 +19,6 @@
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TimedApplication.h"
-#include "ZUExamMem.h"
 #include "ZUHdManager.h"
 #include "ZURf228Api.h"
 #include "ZUTeamExamDlg.h"
@@ -57,38 +57,8 @@ QString student(int s)
 // The class, and a paper of 25 questions of two items each, loaded into the service.
 void prepareQuiz(ZUTeamExamSer& ser)
 {
-    TAVMemInfo* mem = TAVMemInfo::getInstance();
-    mem->studentMap.clear();
-    mem->studentList.clear();
-    mem->snMap.clear();
-    for (int s = 1; s <= kStudents; ++s) {
-        const StudentInfoRow row { student(s), 101, QStringLiteral("学生%1").arg(s), QString::number(s), {} };
-        mem->studentList.append(row);
-        mem->studentMap.insert(row.dovaneID, row);
-        mem->snMap.insert(row.sn, row.dovaneID);
-    }
-    ser.m_relationIDs.clear();
-    ser.m_relationMap.clear();
-    ser.m_questionItems.clear();
-    ser.m_structMap.insert(1, { 1, QStringLiteral("单项选择题") });
-    for (int i = 0; i < kItems; ++i) {
-        const QString question = QStringLiteral("q%1").arg(i / 2);
-        const QuestionRecord item {
-            QStringLiteral("r%1").arg(i), "paper-1", question, i % 2 + 1, 1, i / 2 + 1, 100, "A", i + 1
-        };
-        ser.m_relationIDs.append(item.relationID);
-        ser.m_relationMap.insert(item.relationID, item);
-        ser.m_questionItems.insert(question, item);
-    }
-    ser.m_totalQ = kItems;
-    ser.resetAnswerRecords();
-    ZUExamMem* exam = ZUExamMem::getInstance();
-    exam->m_examDuration = 1800;
-    exam->m_questionNum = kItems / 2;
-    exam->m_allScores = 5000;
-    exam->m_paperName = QStringLiteral("期中模拟");
-    exam->m_examSer = &ser;
-    ser.resetExamTime();
+    BenchQuiz::useClass(kStudents, student);
+    BenchQuiz::loadPaper(ser, kItems, QStringLiteral("期中模拟"));
 }
 
 int tilesDone(ZUTeamExamDlg* screen)
@@ -210,10 +180,8 @@ bool runRound(TimedApplication& app, QVector<double>& perCall, Round& round)
 
 int main(int argc, char* argv[])
 {
-    if (!InterfaceClock::hasDisplay()) {
-        out << "No display: run it as bench/on-xvfb.sh " << argv[0] << "\n";
+    if (!InterfaceClock::hasDisplay(out, argv[0]))
         return 2;
-    }
     if (const int code = BenchOwnFolder::run(argv); code >= 0)
         return code;
     TimedApplication app(argc, argv);

@@ -55,6 +55,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -100,6 +101,28 @@ void useClass(int n)
         mem->studentMap.insert(s.dovaneID, s);
         mem->studentList.append(s);
     }
+}
+
+// The class of n, and an answering round begun on the interaction bar as the teacher begins one.
+ZUFreeActBar* startAnswering(int n)
+{
+    useClass(n);
+    ZUFreeActBar* bar = ZUFreeActBar::getInstance();
+    bar->onCenterButton(false);
+    ZUFreeActBar_right::getInstance()->simpleSelA_clicked();
+    return bar;
+}
+
+// Keypads 1 to n press key(i), and the keypad road delivers them; false when not all came in time.
+bool classAnswers(int n, const std::function<QByteArray(int)>& key)
+{
+    int arrived = 0;
+    QObject counter;
+    QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &counter,
+                     [&arrived](StudentInfo) { ++arrived; });
+    for (int i = 1; i <= n; ++i)
+        Rf21xSimulator::instance()->pushKey(i, key(i));
+    return InterfaceClock::waitFor([&] { return arrived == n; }, int(n * kPassMs * 3) + 5000);
 }
 
 // Notes when the name lists were last painted.
@@ -244,10 +267,7 @@ double referenceCpuMs()
 Round runBurst(DiskTimedApplication& app, int n)
 {
     Round round;
-    useClass(n);
-    ZUFreeActBar* bar = ZUFreeActBar::getInstance();
-    bar->onCenterButton(false);
-    ZUFreeActBar_right::getInstance()->simpleSelA_clicked();
+    ZUFreeActBar* bar = startAnswering(n);
     // The teacher slides the lists in; answers start once the start animation has given way to the running one.
     ZUFreeActBar_left::getInstance()->on_stujionBtn_clicked();
     InterfaceClock::runFor(1500);
@@ -336,11 +356,8 @@ struct LockedRound
 LockedRound runLockedRound(int n)
 {
     LockedRound round;
-    useClass(n);
-    ZUFreeActBar* bar = ZUFreeActBar::getInstance();
+    ZUFreeActBar* bar = startAnswering(n);
     ZUFreeActBar_left* panel = ZUFreeActBar_left::getInstance();
-    bar->onCenterButton(false);
-    ZUFreeActBar_right::getInstance()->simpleSelA_clicked();
     InterfaceClock::runFor(1500);
     const int first = panel->interaction().interactID;
     {
@@ -352,13 +369,7 @@ LockedRound runLockedRound(int n)
         QElapsedTimer held;
         held.start();
         InterfaceWatch watch;
-        int arrived = 0;
-        QObject counter;
-        QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &counter,
-                         [&arrived](StudentInfo) { ++arrived; });
-        for (int i = 1; i <= n; ++i)
-            Rf21xSimulator::instance()->pushKey(i, QByteArray(1, "ABCD"[i % 4]));
-        const bool all = InterfaceClock::waitFor([&] { return arrived == n; }, int(n * kPassMs * 3) + 5000);
+        const bool all = classAnswers(n, [](int i) { return QByteArray(1, "ABCD"[i % 4]); });
         QElapsedTimer clock;
         clock.start();
         panel->stopRound();
@@ -366,10 +377,7 @@ LockedRound runLockedRound(int n)
         clock.restart();
         panel->on_start_clicked();
         round.startMs = clock.nsecsElapsed() / 1e6;
-        arrived = 0;
-        for (int i = 1; i <= 5; ++i)
-            Rf21xSimulator::instance()->pushKey(i, "B");
-        const bool again = InterfaceClock::waitFor([&] { return arrived == 5; }, 5000);
+        const bool again = classAnswers(5, [](int) { return QByteArray("B"); });
         clock.restart();
         panel->stopRound();
         round.stopMs = qMax(round.stopMs, clock.nsecsElapsed() / 1e6);
@@ -404,13 +412,10 @@ struct MarkedRounds
 MarkedRounds runMarkedRounds(int n)
 {
     MarkedRounds result;
-    useClass(n);
-    ZUFreeActBar* bar = ZUFreeActBar::getInstance();
+    const int before = answersAfter(0, true).value(0).toInt();
+    ZUFreeActBar* bar = startAnswering(n);
     ZUFreeActBar_left* panel = ZUFreeActBar_left::getInstance();
     ZUTAVAnswerList* list = ZUTAVAnswerList::getInstance();
-    const int before = answersAfter(0, true).value(0).toInt();
-    bar->onCenterButton(false);
-    ZUFreeActBar_right::getInstance()->simpleSelA_clicked();
     QStringList marks;
     bool all = true;
     for (int r = 0; r < kMarkedRounds && all; ++r) {
@@ -422,13 +427,7 @@ MarkedRounds runMarkedRounds(int n)
         }
         result.withoutRow += panel->interaction().interactID == -1 ? 1 : 0;
         const QString mark = r % 2 ? "A" : "B";
-        int arrived = 0;
-        QObject counter;
-        QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &counter,
-                         [&arrived](StudentInfo) { ++arrived; });
-        for (int i = 1; i <= n; ++i)
-            Rf21xSimulator::instance()->pushKey(i, (i % 3 ? mark : QString("C")).toLatin1());
-        all = InterfaceClock::waitFor([&] { return arrived == n; }, int(n * kPassMs * 3) + 5000);
+        all = classAnswers(n, [&mark](int i) { return (i % 3 ? mark : QString("C")).toLatin1(); });
         panel->stopRound();
         panel->on_list_clicked();
         for (ZUTAVAnswerListItem* row : list->rows()) {
@@ -528,22 +527,13 @@ struct HeldQuit
 HeldQuit runQuitWhileHeld(int n)
 {
     HeldQuit quit;
-    useClass(n);
-    ZUFreeActBar* bar = ZUFreeActBar::getInstance();
+    startAnswering(n);
     ZUFreeActBar_left* panel = ZUFreeActBar_left::getInstance();
-    bar->onCenterButton(false);
-    ZUFreeActBar_right::getInstance()->simpleSelA_clicked();
     InterfaceClock::runFor(500);
     HeldFile held;
     if (!held.isHeld())
         return quit;
-    int arrived = 0;
-    QObject counter;
-    QObject::connect(ZUHdManager::getInstance(), &ZUHdManager::sendStudentData, &counter,
-                     [&arrived](StudentInfo) { ++arrived; });
-    for (int i = 1; i <= n; ++i)
-        Rf21xSimulator::instance()->pushKey(i, QByteArray(1, "ABCD"[i % 4]));
-    const bool all = InterfaceClock::waitFor([&] { return arrived == n; }, int(n * kPassMs * 3) + 5000);
+    const bool all = classAnswers(n, [](int i) { return QByteArray(1, "ABCD"[i % 4]); });
     panel->stopRound();
     InterfaceWatch watch;
     QElapsedTimer clock;
@@ -559,10 +549,8 @@ HeldQuit runQuitWhileHeld(int n)
 
 int main(int argc, char* argv[])
 {
-    if (!InterfaceClock::hasDisplay()) {
-        out << "No display: run it as bench/on-xvfb.sh " << argv[0] << "\n";
+    if (!InterfaceClock::hasDisplay(out, argv[0]))
         return 2;
-    }
     int fsyncDelayMs = 20;
     for (int i = 1; i + 1 < argc; ++i) {
         if (qstrcmp(argv[i], "--fsync-delay") == 0)

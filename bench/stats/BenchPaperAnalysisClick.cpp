@@ -336,10 +336,8 @@ QString range(const QVector<double>& values)
 
 int main(int argc, char* argv[])
 {
-    if (!InterfaceClock::hasDisplay()) {
-        out << "No display: run it as bench/on-xvfb.sh " << argv[0] << "\n";
+    if (!InterfaceClock::hasDisplay(out, argv[0]))
         return 2;
-    }
     if (const int code = BenchOwnFolder::run(argv); code >= 0)
         return code;
     QApplication app(argc, argv);

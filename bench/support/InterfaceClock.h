@@ -54,9 +54,13 @@ private:
 };
 
 // Before the application object: a benchmark without a display would fall back to Qt's small offscreen screen.
-inline bool hasDisplay()
+// False, having said how to run the program on one, when there is none.
+inline bool hasDisplay(QTextStream& out, const char* program)
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    out << "No display: run it as bench/on-xvfb.sh " << program << "\n";
+    return false;
 }
 
 // True on a primary screen of at least 1920 x 1080; otherwise says how to get one, on the given stream.

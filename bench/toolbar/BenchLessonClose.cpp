@@ -112,9 +112,8 @@ int main(int argc, char** argv)
         return copy;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int child = OtherProgram::childPart(argc, argv);
-    if (child != -1)
-        return child;
+    if (OtherProgram::isChild(argc, argv))
+        return OtherProgram::holdInChild(argc, argv);
     int rounds = 3;
     int heldMs = 5000;
     const QStringList args = QCoreApplication::arguments();

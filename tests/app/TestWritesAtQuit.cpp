@@ -1,6 +1,7 @@
 #include "FullDisk.h"
 #include "InteractTestSupport.h"
 #include "InterfaceWatch.h"
+#include "LessonUploadSupport.h"
 #include "OtherProgram.h"
 #include "SlowFsync.h"
 #include "TAVDatabase.h"
@@ -8,19 +9,13 @@
 #include "TavSideRecord.h"
 #include "TavWriteCause.h"
 #include "TavWriteKinds.h"
-#include "Upload.h"
 #include "WritesAtQuit.h"
 #include "ZUFreeActBar.h"
 #include "ZUFreeActBar_left.h"
-#include "ZUTAVAnswerList.h"
-#include "ZUTAVAnswerListItem.h"
 #include "ZUTipDlg.h"
-#include "ZUToolBarSer.h"
 
 #include <QDir>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 
 #include <cstdio>
@@ -69,15 +64,8 @@ int quitChild(const QString& scenario)
     bool ready = scenario == "whole" || scenario == "nowhere" || written();
     // On the slow disk the right answer is the last write: a try of it is still under way at the quit.
     const bool marking = scenario == "answer" || scenario == "slow disk";
-    if (marking) {
-        panel->stopRound();
-        panel->on_list_clicked();
-        for (ZUTAVAnswerListItem* row : ZUTAVAnswerList::getInstance()->rows()) {
-            if (row->optionText() == "B")
-                row->on_ZUTAVStatisticalTableItemDialog_clicked();
-        }
-        ready = ready && written() && ZUTAVAnswerList::getInstance()->rightAnswer() == "B";
-    }
+    if (marking)
+        ready = markRightAnswer("B") && ready;
     say(ready ? "ready" : "ready, but the file did not take the first answers");
     std::getchar();
 
@@ -177,40 +165,6 @@ private:
     QProcess m_child;
     bool m_ready = false;
 };
-
-int openLesson()
-{
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    ClassRecordRow lesson;
-    lesson.creator = "teacher01";
-    TAV_ClassRecord::getInstance()->insertClassRecord(db, lesson);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    return TAVMemInfo::getInstance()->currentRecord.localRecordID;
-}
-
-QString resultsIn(const QJsonObject& interaction)
-{
-    QStringList results;
-    for (const QJsonValue& r : interaction.value("TAVStuResult").toArray())
-        results << r.toObject().value("dovaneID").toString() + ":" + r.toObject().value("result").toString();
-    results.sort();
-    return results.join(' ');
-}
-
-// The interactions the lesson goes up with once it is closed.
-QJsonArray uploadedAfterTheLesson(int record)
-{
-    ZUToolBarSer::getInstance()->closeClassRecord(record, "lesson", QDateTime::currentDateTime());
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    const QString document = Upload::getInstance()->getUploadData(db, record, true);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    return QJsonDocument::fromJson(document.toUtf8())
-        .object()
-        .value("data")
-        .toObject()
-        .value("TAVInteractInfo")
-        .toArray();
-}
 
 // The next start: the file opened anew, what the record beside it holds written.
 bool nextStart()

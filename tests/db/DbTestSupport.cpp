@@ -2,7 +2,9 @@
 
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
+#include "TAV_ClassRecord.h"
 #include "TavSideRecord.h"
+#include "TavWriteBehind.h"
 #include "ZUFormFrame.h"
 
 #include <QCoreApplication>
@@ -144,6 +146,23 @@ bool runOutside(const QString& sql, const QVariantList& values)
     bool ok;
     runOwn(sql, values, &ok);
     return ok;
+}
+
+OpenedLesson openLessonOf(int classID)
+{
+    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
+    ClassRecordRow row;
+    row.creator = "t";
+    row.classID = classID;
+    row.subjectID = 1;
+    TAV_ClassRecord::getInstance()->insertClassRecord(db, row);
+    TAVDatabase::getInstance()->closeDbCon(db);
+    return { TAVMemInfo::getInstance()->currentRecord.localRecordID, TAVMemInfo::getInstance()->currentRecord.UUID };
+}
+
+bool writerIdle()
+{
+    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, 30000);
 }
 
 QByteArray whatStandsAt(const QString& path)

@@ -23,6 +23,16 @@ void resetTeacherState();
 QVariant committedValue(const QString& sql, const QVariantList& values = QVariantList());
 bool runOutside(const QString& sql, const QVariantList& values = QVariantList());
 
+// A lesson of the class opened as the tool bar opens one, which the teacher state then holds: its id and UUID.
+struct OpenedLesson
+{
+    int id = -1;
+    QString uuid;
+};
+OpenedLesson openLessonOf(int classID);
+// Waits until the program's writer has written all it was handed; false when it has not within 30 s.
+bool writerIdle();
+
 // What stands at a path, a link not followed: "link to " and its target, "folder", "file " and the bytes, or
 // "nothing". Two calls compare equal when nothing there changed.
 QByteArray whatStandsAt(const QString& path);

@@ -1,5 +1,7 @@
 #include "HeldFileOpens.h"
 
+#include "WrappedFileLayer.h"
+
 #include <QDeadlineTimer>
 #include <QMutex>
 #include <QMutexLocker>
@@ -15,8 +17,7 @@ QWaitCondition g_released;
 QThread* g_holder = nullptr;
 int g_waited = 0;
 int g_capMs = 0;
-sqlite3_vfs g_vfs;
-int (*g_open)(sqlite3_vfs*, const char*, sqlite3_file*, int, int*) = nullptr;
+WrappedFileLayer g_layer;
 
 int heldOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags)
 {
@@ -29,34 +30,14 @@ int heldOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, 
                 g_released.wait(&g_mutex, cap);
         }
     }
-    return g_open(vfs, name, file, flags, outFlags);
-}
-
-// The default file layer, copied with its own methods but the open: they read what they need from the copy.
-bool wrap()
-{
-    if (g_open)
-        return true;
-    sqlite3_vfs* real = sqlite3_vfs_find(nullptr);
-    if (!real)
-        return false;
-    g_vfs = *real;
-    g_vfs.zName = "tavHeldOpens";
-    g_vfs.pNext = nullptr;
-    g_open = real->xOpen;
-    g_vfs.xOpen = heldOpen;
-    if (sqlite3_vfs_register(&g_vfs, 1) != SQLITE_OK) {
-        g_open = nullptr;
-        return false;
-    }
-    return true;
+    return g_layer.realOpen(vfs, name, file, flags, outFlags);
 }
 
 } // namespace
 
 bool HeldFileOpens::hold(int capMs)
 {
-    if (!wrap())
+    if (!g_layer.wrap("tavHeldOpens", heldOpen))
         return false;
     QMutexLocker locker(&g_mutex);
     g_holder = QThread::currentThread();

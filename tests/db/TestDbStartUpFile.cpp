@@ -80,6 +80,14 @@ QPair<int, int> pageOf(const QString& path, const QString& table)
     return found;
 }
 
+// The rows of a case run on a used file as it is and with a page of its results zeroed.
+void soundAndDamagedRows()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("sound") << false;
+    QTest::newRow("a page of results zeroed") << true;
+}
+
 // The bytes of a database file made by the given statements, on top of the given bytes.
 QByteArray databaseBytes(const QByteArray& start, const QStringList& statements)
 {
@@ -425,21 +433,12 @@ private slots:
 
     // The verdict comes by a signal in the interface thread, which goes on meanwhile: its reads are served, and
     // a damaged file is refused once the verdict comes, with no borrow asking for it.
-    void verdictIsToldWhileTheInterfaceGoesOn_data()
-    {
-        QTest::addColumn<bool>("damaged");
-        QTest::newRow("sound") << false;
-        QTest::newRow("a page of results zeroed") << true;
-    }
+    void verdictIsToldWhileTheInterfaceGoesOn_data() { soundAndDamagedRows(); }
 
     void verdictIsToldWhileTheInterfaceGoesOn()
     {
         QFETCH(bool, damaged);
-        QVERIFY(writeFile(dbPath(), m_used));
-        if (damaged) {
-            const QPair<int, int> page = pageOf(dbPath(), "TAV_StuResult");
-            QVERIFY(damageInPlace(dbPath(), qint64(page.second - 1) * page.first, QByteArray(page.first, '\0')));
-        }
+        QVERIFY(placeUsedFile(damaged));
         TAVDatabase* database = TAVDatabase::getInstance();
         int told = 0;
         database->setDamageHandler([&told] { ++told; });
@@ -602,21 +601,12 @@ private slots:
 
     // The other program takes the file while it is being read through: that is no damage. The verdict waits, the
     // worker says why, and it comes once the file is free: sound, or damaged for a damaged file.
-    void readThroughWaitsForAHeldFile_data()
-    {
-        QTest::addColumn<bool>("damaged");
-        QTest::newRow("sound") << false;
-        QTest::newRow("a page of results zeroed") << true;
-    }
+    void readThroughWaitsForAHeldFile_data() { soundAndDamagedRows(); }
 
     void readThroughWaitsForAHeldFile()
     {
         QFETCH(bool, damaged);
-        QVERIFY(writeFile(dbPath(), m_used));
-        if (damaged) {
-            const QPair<int, int> page = pageOf(dbPath(), "TAV_StuResult");
-            QVERIFY(damageInPlace(dbPath(), qint64(page.second - 1) * page.first, QByteArray(page.first, '\0')));
-        }
+        QVERIFY(placeUsedFile(damaged));
         TAVDatabase* database = TAVDatabase::getInstance();
         int told = 0;
         database->setDamageHandler([&told] { ++told; });
@@ -717,6 +707,17 @@ private:
             return writeFile(dbPath(), m_good) && open(dbPath(), {}) && unwritable(programDir())
                 && QFile::setPermissions(programDir(), QFileInfo(programDir()).permissions() | enter);
         return false;
+    }
+
+    // The used file in the program's place, the first page of its results zeroed when damaged.
+    bool placeUsedFile(bool damaged) const
+    {
+        if (!writeFile(dbPath(), m_used))
+            return false;
+        if (!damaged)
+            return true;
+        const QPair<int, int> page = pageOf(dbPath(), "TAV_StuResult");
+        return damageInPlace(dbPath(), qint64(page.second - 1) * page.first, QByteArray(page.first, '\0'));
     }
 
     QByteArray m_good;

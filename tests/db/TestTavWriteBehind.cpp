@@ -37,15 +37,9 @@ struct Lesson
 
 Lesson openLesson()
 {
-    Lesson lesson;
+    const OpenedLesson opened = openLessonOf(1);
+    Lesson lesson { opened.id, opened.uuid, -1 };
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    ClassRecordRow row;
-    row.creator = "t";
-    row.classID = 1;
-    row.subjectID = 1;
-    TAV_ClassRecord::getInstance()->insertClassRecord(db, row);
-    lesson.id = TAVMemInfo::getInstance()->currentRecord.localRecordID;
-    lesson.uuid = TAVMemInfo::getInstance()->currentRecord.UUID;
     InteractInfoRow round { -1, lesson.id, 0, "2026-01-05 08:00:00", "", "-1", false, "2026-01-05 08:00:00", "" };
     lesson.round = TAV_InteractInfo::getInstance()->insertInteractInfo(db, &round);
     TAVDatabase::getInstance()->closeDbCon(db);
@@ -64,11 +58,6 @@ QString resultsOf(int round)
                           "TAV_StuResult where interactID = ? order by dovaneID)",
                           { round })
         .toString();
-}
-
-bool idle()
-{
-    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, kBoundMs);
 }
 
 // A kind whose try holds the file's write lock until the test lets it go, and then fails as often as asked.
@@ -232,7 +221,7 @@ void TestTavWriteBehind::writesGoInInOrderAndTellWhenWritten()
     writer->hand(TavWriteKinds::roundEnd(lesson.round, { answer(lesson.round, 2, "C") }, "2026-01-05 08:02:00",
                                          lesson.id, lesson.uuid));
     writer->hand(TavWriteKinds::roundAnswer(lesson.round, "B", lesson.id, lesson.uuid));
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:B D02:C"));
     QCOMPARE(
         committedValue("select endTime || ' ' || answer from TAV_InteractInfo where interactID = ?", { lesson.round })
@@ -263,7 +252,7 @@ void TestTavWriteBehind::writeOfALessonTheFileDoesNotHoldIsSetAside()
     TavWriteBehind* writer = TavWriteBehind::getInstance();
     writer->hand(foreign);
     writer->hand(TavWriteKinds::result(answer(lesson.round, 2, "B"), lesson.id, lesson.uuid));
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D02:B"));
     QVERIFY(committedValue("select endTime from TAV_InteractInfo where interactID = ?", { lesson.round }).isNull());
     QVERIFY(log.contains("does not hold is set aside"));
@@ -283,7 +272,7 @@ void TestTavWriteBehind::writeWhoseDataDoesNotFitIsSetAsideAndTheRestWritten()
     writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "A"), lesson.id, lesson.uuid));
     writer->hand(odd);
     writer->hand(TavWriteKinds::result(answer(lesson.round, 2, "B"), lesson.id, lesson.uuid));
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:A D02:B"));
     QVERIFY(log.contains("does not fit its kind"));
 }
@@ -308,7 +297,7 @@ void TestTavWriteBehind::whileAnotherProgramHoldsTheFileWritesAreRecordedAndWrit
     TAVDatabase::getInstance()->closeDbCon(db);
 
     lock.release();
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:A D02:B"));
     QCOMPARE(TavSideRecord::getInstance()->pendingCount(), 0);
 }
@@ -335,7 +324,7 @@ void TestTavWriteBehind::killWhileTheFileIsHeldLosesNothing()
     }
     // The next start writes what the killed run recorded.
     QVERIFY(TAVDatabase::getInstance()->openLocalDb());
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:B D02:B D03:B D04:C"));
     QCOMPARE(committedValue("select endTime from TAV_InteractInfo where interactID = ?", { lesson.round }).toString(),
              QString("2026-01-05 08:02:00"));
@@ -379,7 +368,7 @@ void TestTavWriteBehind::tryUnderWayAtTheEndIsWrittenOnce()
     QCOMPARE(committedValue("select count(*) from TAV_InteractInfo where answerType = 4").toInt(), 1);
     // The next start finds it recorded as maybe written, and does not write it twice.
     QVERIFY(TAVDatabase::getInstance()->openLocalDb());
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(committedValue("select count(*) from TAV_InteractInfo where answerType = 4").toInt(), 1);
     QCOMPARE(committedValue("select count(*) from TAV_StuResult where dovaneID = 'D03'").toInt(), 1);
     QCOMPARE(TavSideRecord::getInstance()->pendingCount(), 0);
@@ -396,7 +385,7 @@ void TestTavWriteBehind::heldRoundIsNotEndedByOthersUntilItsEndIsWritten()
 
     TavWriteBehind::getInstance()->hand(
         TavWriteKinds::roundEnd(lesson.round, {}, "2026-01-05 08:02:00", lesson.id, lesson.uuid));
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     db = TAVDatabase::getInstance()->getDbCon();
     QVERIFY(!TavWriteBehind::getInstance()->holdsLesson(db, lesson.id));
     QVERIFY(TavWriteBehind::getInstance()->heldRounds(db).isEmpty());
@@ -433,7 +422,7 @@ void TestTavWriteBehind::finishWithWritesThatKeepFailingEndsInBoundedTime()
     QVERIFY(writer->recordedAll());
     // Nothing was dropped: the next write takes them along.
     writer->hand(TavWriteKinds::result(answer(lesson.round, 3, "C"), lesson.id, lesson.uuid));
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:A D02:B D03:C"));
 }
 
@@ -471,7 +460,7 @@ void TestTavWriteBehind::newerAnswerWinsOverTheOneThatFailed()
     QVERIFY(QTest::qWaitFor([] { return g_inside.load(); }, kBoundMs));
     writer->hand(TavWriteKinds::result(answer(lesson.round, 1, "C"), lesson.id, lesson.uuid));
     g_letGo = true;
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:C D02:A"));
 }
 
@@ -493,7 +482,7 @@ void TestTavWriteBehind::commitRefusedAsBusyGivesTheLockBack()
     }
     QVERIFY(othersWrote);
     QCOMPARE(writer->lastCause(), int(TavWriteCause::Busy));
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:A"));
 }
 
@@ -511,7 +500,7 @@ void TestTavWriteBehind::connectionThatDidNotOpenIsOpenedAgain()
         QVERIFY2(log.contains("name is in use"), qPrintable(log.lines().join('\n')));
     }
     QSqlDatabase::removeDatabase("tavWriteBehind");
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(resultsOf(lesson.round), QString("D01:A"));
 }
 
@@ -537,7 +526,7 @@ void TestTavWriteBehind::lessonEndGoesInWholeOrNotAtAll()
     const Lesson lesson = openLesson();
     TavWriteBehind* writer = TavWriteBehind::getInstance();
     writer->hand(TavWriteKinds::roundEnd(lesson.round, {}, "2026-01-05 08:02:00", lesson.id, lesson.uuid));
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     // The teacher has begun the next lesson; the round of the first is open, its right answer still to come.
     const Lesson next = openLesson();
     QVERIFY(
@@ -562,7 +551,7 @@ void TestTavWriteBehind::lessonEndGoesInWholeOrNotAtAll()
         for (int i = 0; i < refused.size(); ++i)
             QVERIFY(runOutside(QString("drop trigger refuse%1").arg(i)));
     }
-    QVERIFY(idle());
+    QVERIFY(writerIdle());
     QCOMPARE(state(), QString("2026-01-05 08:45:00|数学-初二(1)班-202601050800|2026-01-05 08:45:00|"));
     QCOMPARE(TAVMemInfo::getInstance()->currentRecord.localRecordID, next.id);
     QVERIFY(committedValue("select endTime from TAV_ClassRecord where localRecordID = ?", { next.id }).isNull());

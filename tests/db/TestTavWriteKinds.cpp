@@ -2,8 +2,6 @@
 // file, once however often it comes back from the side record, and what it refuses to write.
 #include "DbTestSupport.h"
 #include "TAVDatabase.h"
-#include "TAVMemInfo.h"
-#include "TAV_ClassRecord.h"
 #include "TavSideRecord.h"
 #include "TavWriteBehind.h"
 #include "TavWriteKinds.h"
@@ -16,29 +14,6 @@ using namespace DbTestSupport;
 namespace {
 
 const int kBoundMs = 30000;
-
-struct Lesson
-{
-    int id = -1;
-    QString uuid;
-};
-
-Lesson openLesson()
-{
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    ClassRecordRow row;
-    row.creator = "t";
-    row.classID = 101;
-    row.subjectID = 1;
-    TAV_ClassRecord::getInstance()->insertClassRecord(db, row);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    return { TAVMemInfo::getInstance()->currentRecord.localRecordID, TAVMemInfo::getInstance()->currentRecord.UUID };
-}
-
-bool idle()
-{
-    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, kBoundMs);
-}
 
 // Two students, two items: S01 answered the first item twice (A, then C), S02 nothing.
 QuizRows quiz(int lesson)
@@ -105,9 +80,9 @@ private slots:
 
     void quizGoesInAsItsRows()
     {
-        const Lesson lesson = openLesson();
+        const OpenedLesson lesson = openLessonOf(101);
         TavWriteBehind::getInstance()->hand(TavWriteKinds::quiz(quiz(lesson.id), lesson.uuid));
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select localRecordID || ' ' || startTime || ' ' || endTime || ' ' || paperID || ' ' "
                                 "|| status from TAV_ExamInfo")
                      .toString(),
@@ -143,13 +118,13 @@ private slots:
     void aQuizGoesInOnce()
     {
         QFETCH(bool, maybeWritten);
-        const Lesson lesson = openLesson();
+        const OpenedLesson lesson = openLessonOf(101);
         TavWrite write = TavWriteKinds::quiz(quiz(lesson.id), lesson.uuid);
         TavWriteBehind::getInstance()->hand(write);
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         write.maybeWritten = maybeWritten;
         TavWriteBehind::getInstance()->hand(write);
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         QTEST(quizRows(), "rows");
         // A quiz the file does not hold yet goes in, recorded so or not.
         QuizRows later = quiz(lesson.id);
@@ -157,7 +132,7 @@ private slots:
         write = TavWriteKinds::quiz(later, lesson.uuid);
         write.maybeWritten = true;
         TavWriteBehind::getInstance()->hand(write);
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) from TAV_ExamInfo where startTime = '2026-01-05 08:30:00'").toInt(),
                  1);
     }
@@ -181,14 +156,14 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QJsonValue, value);
-        const Lesson lesson = openLesson();
+        const OpenedLesson lesson = openLessonOf(101);
         TavWrite odd = TavWriteKinds::quiz(quiz(lesson.id), lesson.uuid);
         odd.data = changed(odd.data, path.split('.'), value).toObject();
         LogCapture log;
         TavWriteBehind::getInstance()->hand(odd);
         TavWriteBehind::getInstance()->hand(
             TavWriteKinds::signIn(signIn(lesson.id), { { "S01", "2026-01-05 08:20:05" } }, lesson.uuid));
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         QCOMPARE(quizRows(), QString("0 0 0 0"));
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 1);
         QVERIFY(log.contains("does not fit its kind"));
@@ -198,14 +173,14 @@ private slots:
     // way. One of the same second with other students is another sign-in.
     void signInGoesInWholeOnce()
     {
-        const Lesson lesson = openLesson();
+        const OpenedLesson lesson = openLessonOf(101);
         const QMap<QString, QString> two { { "S01", "2026-01-05 08:20:05" }, { "S02", "2026-01-05 08:20:09" } };
         TavWrite write = TavWriteKinds::signIn(signIn(lesson.id), two, lesson.uuid);
         TavWriteBehind::getInstance()->hand(write);
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         write.maybeWritten = true;
         TavWriteBehind::getInstance()->hand(write);
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) || ' ' || localRecordID || ' ' || startTime || ' ' || endTime || ' ' "
                                 "|| createDate || ' ' || stationSn || ' ' || status from TAV_SignInfo")
                      .toString(),
@@ -218,11 +193,11 @@ private slots:
         QMap<QString, QString> three = two;
         three.insert("S03", "2026-01-05 08:20:30");
         TavWriteBehind::getInstance()->hand(TavWriteKinds::signIn(signIn(lesson.id), three, lesson.uuid));
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         write = TavWriteKinds::signIn(signIn(lesson.id), three, lesson.uuid);
         write.maybeWritten = true;
         TavWriteBehind::getInstance()->hand(write);
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) from TAV_SignInfo").toInt(), 2);
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 5);
     }
@@ -230,7 +205,7 @@ private slots:
     // A newer plan of the class takes the place of one that waits for the file; the grid size goes with it.
     void newerSeatPlanTakesThePlaceOfOneWaiting()
     {
-        const Lesson lesson = openLesson();
+        const OpenedLesson lesson = openLessonOf(101);
         QVERIFY(runOutside("insert into TAV_ClassInfo (classID, className, row, col) values (101, 'A', 1, 1)"));
         TavWriteBehind* writer = TavWriteBehind::getInstance();
         QSignalSpy failed(writer, &TavWriteBehind::failed);
@@ -244,7 +219,7 @@ private slots:
             writer->hand(TavWriteKinds::seatPlan(101, 2, 1, { { "S01", { 1, 0 } }, { "S02", { 0, 0 } } }, lesson.id,
                                                  lesson.uuid));
         }
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         QCOMPARE(seatsOf(101), QString("S01@1,0 S02@0,0"));
         QCOMPARE(committedValue("select row || ',' || col from TAV_ClassInfo where classID = 101").toString(),
                  QString("2,1"));
@@ -255,7 +230,7 @@ private slots:
     // stored. It is set aside at once, the plan before stays, and it holds up nothing after it.
     void seatPlanThatCanNeverBeStoredHoldsUpNothing()
     {
-        const Lesson lesson = openLesson();
+        const OpenedLesson lesson = openLessonOf(101);
         QVERIFY(runOutside("insert into TAV_StuSortInfo (dovaneID, classID, col, row) values ('S01', 101, 0, 0), "
                            "('S09', 102, 3, 3)"));
         LogCapture log;
@@ -263,7 +238,7 @@ private slots:
         writer->hand(
             TavWriteKinds::seatPlan(101, 1, 2, { { "S01", { 0, 1 } }, { "S09", { 0, 0 } } }, lesson.id, lesson.uuid));
         writer->hand(TavWriteKinds::signIn(signIn(lesson.id), { { "S01", "2026-01-05 08:20:05" } }, lesson.uuid));
-        QVERIFY(idle());
+        QVERIFY(writerIdle());
         QCOMPARE(seatsOf(101), QString("S01@0,0"));
         QCOMPARE(seatsOf(102), QString("S09@3,3"));
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 1);

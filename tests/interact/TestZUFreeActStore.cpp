@@ -1,6 +1,7 @@
 #include "FullDisk.h"
 #include "InteractTestSupport.h"
 #include "InterfaceWatch.h"
+#include "LessonUploadSupport.h"
 #include "NetTestSupport.h"
 #include "OtherProgram.h"
 #include "SlowFsync.h"
@@ -13,7 +14,6 @@
 #include "TavWriteBehind.h"
 #include "TavWriteCause.h"
 #include "TavWriteKinds.h"
-#include "Upload.h"
 #include "ZUFreeActBar.h"
 #include "ZUFreeActBar_left.h"
 #include "ZUFreeActBar_left_rush.h"
@@ -60,8 +60,6 @@ QString storedResults()
     return text("select group_concat(r, ' ') from (select dovaneID || ':' || result as r from TAV_StuResult "
                 "order by dovaneID)");
 }
-
-int openLesson();
 
 // Child: opens the database, takes the lesson the parent opened (or opens one) and starts an interaction of the
 // kind on it for a class of the size.
@@ -156,13 +154,7 @@ int roundUnderLock(const QString& what)
     pressKey(2, "B");
     bool stored = QTest::qWaitFor([] { return storedResults() == "D01:A D02:B"; }, kEventBoundMs);
     if (what == "answer") {
-        panel->stopRound();
-        panel->on_list_clicked();
-        for (ZUTAVAnswerListItem* row : ZUTAVAnswerList::getInstance()->rows()) {
-            if (row->optionText() == "B")
-                row->on_ZUTAVStatisticalTableItemDialog_clicked();
-        }
-        stored = stored && written() && ZUTAVAnswerList::getInstance()->rightAnswer() == "B";
+        stored = markRightAnswer("B") && stored;
     }
     std::puts(stored ? "ready" : "ready, answers not stored");
     std::fflush(stdout);
@@ -291,46 +283,6 @@ bool addToRecord(const QByteArray& lines)
     const int room = all.indexOf('\0');
     all = (room == -1 ? all : all.left(room)) + lines;
     return file.resize(0) && file.seek(0) && file.write(all) == all.size();
-}
-
-QString resultsIn(const QJsonObject& interaction)
-{
-    QStringList results;
-    for (const QJsonValue& r : interaction.value("TAVStuResult").toArray())
-        results << r.toObject().value("dovaneID").toString() + ":" + r.toObject().value("result").toString();
-    results.sort();
-    return results.join(' ');
-}
-
-// The interactions of the lesson's upload document as it stands.
-QJsonArray interactionsToUpload(int record)
-{
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    const QString document = Upload::getInstance()->getUploadData(db, record, true);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    return QJsonDocument::fromJson(document.toUtf8())
-        .object()
-        .value("data")
-        .toObject()
-        .value("TAVInteractInfo")
-        .toArray();
-}
-
-// The same once the lesson is closed.
-QJsonArray uploadedAfterTheLesson(int record)
-{
-    ZUToolBarSer::getInstance()->closeClassRecord(record, "lesson", QDateTime::currentDateTime());
-    return interactionsToUpload(record);
-}
-
-int openLesson()
-{
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    ClassRecordRow lesson;
-    lesson.creator = "teacher01";
-    TAV_ClassRecord::getInstance()->insertClassRecord(db, lesson);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    return TAVMemInfo::getInstance()->currentRecord.localRecordID;
 }
 
 StuResultRow answer(int interactID, int student, const QString& result)

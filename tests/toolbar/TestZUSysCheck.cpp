@@ -248,9 +248,8 @@ int main(int argc, char* argv[])
 {
     return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
         QApplication app(c, v);
-        const int child = OtherProgram::childPart(c, v);
-        if (child != -1)
-            return child;
+        if (OtherProgram::isChild(c, v))
+            return OtherProgram::holdInChild(c, v);
         TestZUSysCheck test;
         return QTest::qExec(&test, c, v);
     });

@@ -122,6 +122,18 @@ bool readUntil(QProcess& child, QByteArray& out, const QByteArray& word)
     return out.contains(word);
 }
 
+// Runs the upload thread, every 50 ms, until no lesson is left in the file; false when one is after the bound.
+bool uploadedAll(int boundMs)
+{
+    AutoUploadThread* thread = AutoUploadThread::getInstance();
+    thread->setPeriodMs(50);
+    thread->start();
+    const bool all
+        = QTest::qWaitFor([] { return committedValue("select count(*) from TAV_ClassRecord").toInt() == 0; }, boundMs);
+    thread->stop();
+    return all;
+}
+
 class TestZUToolBarDlg : public QObject
 {
     Q_OBJECT
@@ -690,11 +702,7 @@ private slots:
         QVERIFY(loginDemoTeacher());
         m_bar->onShow();
         QCOMPARE(status(), QString("未使用"));
-        AutoUploadThread* thread = AutoUploadThread::getInstance();
-        thread->setPeriodMs(50);
-        thread->start();
-        QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 10000);
-        thread->stop();
+        QVERIFY(uploadedAll(10000));
         QCOMPARE(m_service.uploadedDocuments().size(), 1);
         const UploadedDocument upload = m_service.uploadedDocuments().first();
         QCOMPARE(upload.flag, QString("1"));
@@ -751,11 +759,7 @@ private slots:
         QCOMPARE(committedValue("select count(*) from TAV_StuResult where status = 0").toInt(), 6);
 
         m_service.clearFailures();
-        AutoUploadThread* thread = AutoUploadThread::getInstance();
-        thread->setPeriodMs(50);
-        thread->start();
-        QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 10000);
-        thread->stop();
+        QVERIFY(uploadedAll(10000));
         const QList<UploadedDocument> uploads = m_service.uploadedDocuments();
         QCOMPARE(uploads.last().flag, QString("1"));
         QCOMPARE(roundIn(uploads.last()), kRound);
@@ -801,11 +805,7 @@ private slots:
             QVERIFY(loginDemoTeacher());
             m_bar->onShow();
             QCOMPARE(status(), QString("未使用"));
-            AutoUploadThread* thread = AutoUploadThread::getInstance();
-            thread->setPeriodMs(50);
-            thread->start();
-            QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 30000);
-            thread->stop();
+            QVERIFY(uploadedAll(30000));
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 10000);
         }
@@ -871,11 +871,7 @@ private slots:
         QCOMPARE(committedValue("select count(*) from TAV_InteractInfo where status = 0").toInt(), 1);
         QCOMPARE(committedValue("select count(*) from TAV_StuResult where status = 0").toInt(), 6);
 
-        AutoUploadThread* thread = AutoUploadThread::getInstance();
-        thread->setPeriodMs(50);
-        thread->start();
-        QTRY_COMPARE_WITH_TIMEOUT(committedValue("select count(*) from TAV_ClassRecord").toInt(), 0, 30000);
-        thread->stop();
+        QVERIFY(uploadedAll(30000));
         const QList<UploadedDocument> uploads = m_service.uploadedDocuments();
         QCOMPARE(uploads.size(), 2);
         QCOMPARE(uploads.last().flag, QString("1"));
@@ -923,9 +919,8 @@ int main(int argc, char* argv[])
 {
     return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {
         QApplication app(c, v);
-        const int child = OtherProgram::childPart(c, v);
-        if (child != -1)
-            return child;
+        if (OtherProgram::isChild(c, v))
+            return OtherProgram::holdInChild(c, v);
         if (c == 3 && QByteArray(v[1]) == "--close-and-wait")
             return closeAndWait(QByteArray(v[2]).toInt());
         TestZUToolBarDlg test;

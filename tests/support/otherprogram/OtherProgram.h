@@ -63,8 +63,6 @@ public:
 
     // True for the arguments the child is started with: "--hold-file", how, and perhaps the path.
     static bool isChild(int argc, char** argv) { return argc >= 3 && QByteArray(argv[1]) == "--hold-file"; }
-    // In main(): when this run is the child, its part and exit code; -1 otherwise.
-    static int childPart(int argc, char** argv) { return isChild(argc, argv) ? holdInChild(argc, argv) : -1; }
     // In the child: takes the file, says so, and holds it until a line comes in; the process's exit code.
     static int holdInChild(int argc, char** argv)
     {

@@ -1,5 +1,7 @@
 #include "SlowFileReads.h"
 
+#include "WrappedFileLayer.h"
+
 #include <QMutex>
 #include <QMutexLocker>
 #include <QThread>
@@ -12,8 +14,7 @@ QMutex g_mutex;
 QThread* g_holder = nullptr;
 int g_readMs = 0;
 int g_reads = 0;
-sqlite3_vfs g_vfs;
-int (*g_open)(sqlite3_vfs*, const char*, sqlite3_file*, int, int*) = nullptr;
+WrappedFileLayer g_layer;
 // The file methods SQLite gave the database files, and the same with the slowed read.
 const sqlite3_io_methods* g_realMethods = nullptr;
 sqlite3_io_methods g_slowMethods;
@@ -35,7 +36,7 @@ int slowRead(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset)
 
 int slowOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags)
 {
-    const int rc = g_open(vfs, name, file, flags, outFlags);
+    const int rc = g_layer.realOpen(vfs, name, file, flags, outFlags);
     if (rc != SQLITE_OK || !(flags & SQLITE_OPEN_MAIN_DB) || !file->pMethods)
         return rc;
     QMutexLocker locker(&g_mutex);
@@ -49,31 +50,11 @@ int slowOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, 
     return rc;
 }
 
-// The default file layer, copied with its own methods but the open, which slows the reads of what it opens.
-bool wrap()
-{
-    if (g_open)
-        return true;
-    sqlite3_vfs* real = sqlite3_vfs_find(nullptr);
-    if (!real)
-        return false;
-    g_vfs = *real;
-    g_vfs.zName = "tavSlowReads";
-    g_vfs.pNext = nullptr;
-    g_open = real->xOpen;
-    g_vfs.xOpen = slowOpen;
-    if (sqlite3_vfs_register(&g_vfs, 1) != SQLITE_OK) {
-        g_open = nullptr;
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool SlowFileReads::slow(int readMs)
 {
-    if (!wrap())
+    if (!g_layer.wrap("tavSlowReads", slowOpen))
         return false;
     QMutexLocker locker(&g_mutex);
     g_holder = QThread::currentThread();
