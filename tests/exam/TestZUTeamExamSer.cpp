@@ -228,6 +228,8 @@ private slots:
     // start writes the quiz, whole, once.
     void killWhileTheQuizWaitsLosesNothing()
     {
+        // What the tests before handed to this process's own writer is in first.
+        QVERIFY(writerIdle());
         const QString before = committedQuizRows();
         const ClassRecordRow lesson = TAVMemInfo::getInstance()->currentRecord;
         QProcess child;
