@@ -1,7 +1,7 @@
 // A laptop's hard disk for the benchmarks, preloaded into one (LD_PRELOAD): every fsync and fdatasync takes
 // TAV_FSYNC_DELAY_MS longer (20 when unset). The time the process's main thread, the interface thread, spends
 // in them is added up, and their number, and a benchmark reads them through tavSlowFsyncMainThreadNs() and
-// tavSlowFsyncMainThreadCalls() (found with dlsym).
+// tavSlowFsyncMainThreadCalls() (found with dlsym); tavSlowFsyncSetDelayMs() changes the delay from then on.
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -15,6 +15,7 @@ int fsync(int fd);
 int fdatasync(int fd);
 long long tavSlowFsyncMainThreadNs();
 long long tavSlowFsyncMainThreadCalls();
+void tavSlowFsyncSetDelayMs(long long ms);
 }
 
 namespace {
@@ -22,13 +23,18 @@ namespace {
 std::atomic<long long> g_mainThreadNs { 0 };
 std::atomic<long long> g_mainThreadCalls { 0 };
 
-long long delayNs()
+std::atomic<long long>& delay()
 {
-    static const long long delay = [] {
+    static std::atomic<long long> ns { [] {
         const char* value = std::getenv("TAV_FSYNC_DELAY_MS");
         return (value ? std::atoll(value) : 20) * 1000000LL;
-    }();
-    return delay;
+    }() };
+    return ns;
+}
+
+long long delayNs()
+{
+    return delay().load();
 }
 
 long long monotonicNs()
@@ -46,7 +52,8 @@ int slowed(const char* name, int fd)
     const long long start = monotonicNs();
     const int result = real ? real(fd) : 0;
     const int error = errno;
-    timespec rest { time_t(delayNs() / 1000000000LL), long(delayNs() % 1000000000LL) };
+    const long long wait = delayNs();
+    timespec rest { time_t(wait / 1000000000LL), long(wait % 1000000000LL) };
     while (nanosleep(&rest, &rest) == -1 && errno == EINTR) { }
     if (syscall(SYS_gettid) == getpid()) {
         g_mainThreadNs += monotonicNs() - start;
@@ -76,4 +83,9 @@ long long tavSlowFsyncMainThreadNs()
 long long tavSlowFsyncMainThreadCalls()
 {
     return g_mainThreadCalls;
+}
+
+void tavSlowFsyncSetDelayMs(long long ms)
+{
+    delay() = ms * 1000000LL;
 }

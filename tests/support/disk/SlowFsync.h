@@ -26,4 +26,14 @@ inline bool active()
     return dlsym(RTLD_DEFAULT, "tavSlowFsyncMainThreadNs") != nullptr;
 }
 
+// In the child: every fsync from now on takes delayMs longer; false when its fsync is not slowed.
+inline bool setDelayMs(int delayMs)
+{
+    using Set = void (*)(long long);
+    const auto set = reinterpret_cast<Set>(dlsym(RTLD_DEFAULT, "tavSlowFsyncSetDelayMs"));
+    if (set)
+        set(delayMs);
+    return set != nullptr;
+}
+
 } // namespace SlowFsync
