@@ -39,7 +39,7 @@ const QString kDamaged = QStringLiteral("错误 / 数据库加载失败，请联
 const QString kFileInUse
     = QStringLiteral("另一个程序正在使用数据库文件。它释放该文件后，本程序将自动继续；也可点击右上角的 × 关闭本程序。");
 // Longer than every wait of SQLite's that the program sets (10 s on the upload thread's connection).
-const qint64 kHoldMs = 15000;
+const qint64 kHoldMs = 11000;
 // The start does nothing with the file on the interface thread that keeps it from its events longer than a
 // moment (80 ms); ten times that is a hang.
 const qint64 kFreezeHangMs = 800;
@@ -495,7 +495,7 @@ void TestStartUp::fileHeldByAnotherProgramIsWaitedFor()
         qInfo("TAV ended %lld ms after the × was asked for", static_cast<long long>(clock.elapsed()));
         QCOMPARE(tav->exitStatus() == QProcess::NormalExit ? tav->exitCode() : -1, 0);
         QVERIFY(logOf(dir, 1).contains("test clicked ×"));
-        QVERIFY(other.heldMs() < kHoldMs);
+        QVERIFY(other.isHeld()); // the × ended it, not the file set free
         QCOMPARE(boxesOf(dir, 1), QStringList());
         const qint64 freeze = longestFreezeOf(dir, 1, true);
         qInfo("longest freeze of the interface while the start waited: %lld ms", static_cast<long long>(freeze));
