@@ -596,6 +596,11 @@ void TavWriteBehind::recordNew(QList<Queued>* batch)
 
 void TavWriteBehind::tell(const QList<Queued>& batch, const Try& result)
 {
+    // Known before anyone hears of the failure.
+    if (!result.written) {
+        QMutexLocker locker(&m_mutex);
+        m_lastCause = result.cause;
+    }
     QSet<QString> told;
     for (int i = 0; i < batch.size(); ++i) {
         if (result.setAside.contains(i))
@@ -615,6 +620,4 @@ void TavWriteBehind::tell(const QList<Queued>& batch, const Try& result)
         return;
     qWarning() << "****pending writes:" << batch.size()
                << "writes not in the file for now:" << TavWriteCause::text(TavWriteCause::Cause(result.cause));
-    QMutexLocker locker(&m_mutex);
-    m_lastCause = result.cause;
 }

@@ -606,6 +606,8 @@ void TestZUFreeActStore::failedEndUploadsNothing()
         QVERIFY(DbTestSupport::runOutside("drop trigger refuse"));
     }
     QTRY_VERIFY_WITH_TIMEOUT(ended(row.interactID), kEventBoundMs);
+    // The writer done with the round: the lesson's end goes in at once rather than after it.
+    QVERIFY(written());
     const QJsonArray sent = uploadedAfterTheLesson(record);
     QCOMPARE(sent.size(), 1);
     QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B D03:C"));
