@@ -85,11 +85,6 @@ void TAV_InteractInfo::closeOpenInteractions(QSqlDatabase db, const QString& end
     st.exec();
 }
 
-bool TAV_InteractInfo::holdsOpen(QSqlDatabase db, int localRecordID)
-{
-    return TavWriteBehind::getInstance()->holdsLesson(db, localRecordID);
-}
-
 int TAV_InteractInfo::insertEnded(QSqlDatabase db, const InteractInfoRow& row)
 {
     TavStatement st(

@@ -25,9 +25,6 @@ public:
     // writes the program still holds (TavWriteBehind::heldRounds): they are never ended, and so never uploaded,
     // without them.
     void closeOpenInteractions(QSqlDatabase db, const QString& endTime = QString());
-    // True while the lesson has a write the program still holds: an ended lesson then waits for it, neither sent
-    // nor deleted without it (TavWriteBehind::holdsLesson).
-    bool holdsOpen(QSqlDatabase db, int localRecordID);
     // Inserts an interaction that has ended, as the row has it (endTime included), without touching the others:
     // a round whose start could not be written, kept whole at its end. The new id, or -1.
     int insertEnded(QSqlDatabase db, const InteractInfoRow& row);

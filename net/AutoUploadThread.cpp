@@ -93,11 +93,8 @@ void AutoUploadThread::runCycle()
     }
     record = first;
     // A lesson with a write still on its way into the file (its end, one of its rounds) waits, neither sent nor
-    // deleted: it would go without it, or go as open and then again as ended. An ended one waits for the rounds
-    // the free interactions still hold themselves too.
-    const int id = record.localRecordID;
-    if (TavWriteBehind::getInstance()->holdsLesson(db, id)
-        || (!record.endTime.isEmpty() && TAV_InteractInfo::getInstance()->holdsOpen(db, id))) {
+    // deleted: it would go without it, or go as open and then again as ended.
+    if (TavWriteBehind::getInstance()->holdsLesson(db, record.localRecordID)) {
         qDebug() << "AutoUploadThread**** the class waits for a write still on its way into the file";
         database->closeThreadDbCon(db);
         return;

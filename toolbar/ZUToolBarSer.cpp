@@ -83,13 +83,6 @@ bool writerHas(int localRecordID)
     return false;
 }
 
-// True while a write of the lesson waits: the writer's, or a round the free interactions still hold themselves.
-bool holdsLesson(QSqlDatabase db, int localRecordID)
-{
-    return TavWriteBehind::getInstance()->holdsLesson(db, localRecordID)
-        || TAV_InteractInfo::getInstance()->holdsOpen(db, localRecordID);
-}
-
 // The upload mutex within ms, the screen painting meanwhile (the teacher's clicks wait).
 bool lockUploadMutex(QMutex* mutex, int ms)
 {
@@ -263,7 +256,7 @@ bool ZUToolBarSer::uploadClassRecord(int localRecordID)
     ClassRecordRow record;
     const bool ended
         = TAV_ClassRecord::getInstance()->selectByRecord(db, localRecordID, &record) == 0 && !record.endTime.isEmpty();
-    if (!ended || holdsLesson(db, localRecordID)) {
+    if (!ended || TavWriteBehind::getInstance()->holdsLesson(db, localRecordID)) {
         qWarning().noquote() << "****uploadClassRecord: lesson record " + QString::number(localRecordID)
                 + (ended ? " waits for a round still being written; the upload thread sends it"
                          : " is not ended in the database, it is not sent");

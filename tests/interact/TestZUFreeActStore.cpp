@@ -843,7 +843,7 @@ void TestZUFreeActStore::lessonEndedWhileARoundIsBeingWrittenWaitsForIt()
     QVERIFY(!ZUToolBarSer::getInstance()->closeClassRecord(record, "lesson", QDateTime::currentDateTime()));
     const auto holds = [record] {
         QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-        const bool held = TAV_InteractInfo::getInstance()->holdsOpen(db, record);
+        const bool held = TavWriteBehind::getInstance()->holdsLesson(db, record);
         TAVDatabase::getInstance()->closeDbCon(db);
         return held;
     };
