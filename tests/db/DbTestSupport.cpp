@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 
+#include "Singleton.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
 #include "TAV_ClassRecord.h"
@@ -114,6 +115,8 @@ int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>
         qCritical("FAIL: a form lost its look, \"%s\" above", kDropped);
         return 1;
     }
+    if (ended && child.exitStatus() == QProcess::CrashExit)
+        qCritical("FAIL: the test program crashed");
     return ended && child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
 }
 
@@ -124,7 +127,16 @@ bool freshDatabase()
     QFile::remove(TAVDatabase::databasePath());
     // What an earlier test left unwritten belongs to the file that goes.
     QFile::remove(TavSideRecord::path());
-    return TAVDatabase::getInstance()->createDb() && TAVDatabase::getInstance()->openLocalDb();
+    // The program writes nothing before the read-through's verdict (its login waits for it): a test that went on
+    // would find the file's first write waiting for a read-through that may itself wait for a lock the test takes.
+    return TAVDatabase::getInstance()->createDb() && TAVDatabase::getInstance()->openLocalDb()
+        && TAVDatabase::getInstance()->waitForFileCheck();
+}
+
+void endWrites()
+{
+    if (TavWriteBehind* writer = TavSingleton<TavWriteBehind>::existing())
+        writer->finish();
 }
 
 void resetTeacherState()

@@ -15,8 +15,11 @@ namespace DbTestSupport {
 // runs there, with the pictures found as start-up finds them. A style sheet that Qt cannot parse fails the test.
 int runInPrivateDir(int argc, char** argv, const std::function<int(int, char**)>& body);
 
-// A new file with schema and default rows, and the pool opened on it.
+// A new file with schema and default rows, and the pool opened on it once it has been read through.
 bool freshDatabase();
+// As the program's quit does: the writer thread, when one was started, ends its writes before the program ends,
+// so no write of it runs while the program's statics go.
+void endWrites();
 // Empties the teacher state members the table classes write.
 void resetTeacherState();
 // Run on a connection of their own, outside the pool, so they see what is committed.
@@ -75,6 +78,8 @@ public:
         return DbTestSupport::runInPrivateDir(argc, argv, [](int c, char** v) {                                        \
             QApplication app(c, v);                                                                                    \
             TestClass test;                                                                                            \
-            return QTest::qExec(&test, c, v);                                                                          \
+            const int failed = QTest::qExec(&test, c, v);                                                              \
+            DbTestSupport::endWrites();                                                                                \
+            return failed;                                                                                             \
         });                                                                                                            \
     }
