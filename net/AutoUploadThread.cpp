@@ -6,7 +6,6 @@
 #include "TAVNetCheck.h"
 #include "TAVNetManager.h"
 #include "TAV_ClassRecord.h"
-#include "TAV_InteractInfo.h"
 #include "TavReplyLimit.h"
 #include "TavStatement.h"
 #include "TavWriteBehind.h"

@@ -7,7 +7,6 @@
 #include "TAV_AppInfo.h"
 #include "TAV_ClassInfo.h"
 #include "TAV_ClassRecord.h"
-#include "TAV_InteractInfo.h"
 #include "TAV_StudentInfo.h"
 #include "TAV_SubjectInfo.h"
 #include "TavShortWrite.h"

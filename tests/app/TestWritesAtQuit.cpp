@@ -65,7 +65,7 @@ int quitChild(const QString& scenario)
     panel->startSingle();
     pressKey(1, "A");
     pressKey(2, "B");
-    bool ready = scenario == "whole" || scenario == "nowhere" || written();
+    bool ready = scenario == "whole" || scenario == "nowhere" || writerIdle();
     // On the slow disk the right answer is the last write: a try of it is still under way at the quit.
     const bool marking = scenario == "answer" || scenario == "slow disk";
     if (marking)
@@ -175,7 +175,7 @@ private:
 // The next start: the file opened anew, what the record beside it holds written.
 bool nextStart()
 {
-    return TAVDatabase::getInstance()->openLocalDb() && written();
+    return TAVDatabase::getInstance()->openLocalDb() && writerIdle();
 }
 
 const QString kNextStart = QStringLiteral("下次启动时自动写入");

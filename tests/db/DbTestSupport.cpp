@@ -160,15 +160,17 @@ bool runOutside(const QString& sql, const QVariantList& values)
     return ok;
 }
 
-OpenedLesson openLessonOf(int classID)
+OpenedLesson openLessonOf(int classID, const QString& creator)
 {
     QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
     ClassRecordRow row;
-    row.creator = "t";
+    row.creator = creator;
     row.classID = classID;
     row.subjectID = 1;
-    TAV_ClassRecord::getInstance()->insertClassRecord(db, row);
+    const bool opened = TAV_ClassRecord::getInstance()->insertClassRecord(db, row) != -1;
     TAVDatabase::getInstance()->closeDbCon(db);
+    if (!opened)
+        return {};
     return { TAVMemInfo::getInstance()->currentRecord.localRecordID, TAVMemInfo::getInstance()->currentRecord.UUID };
 }
 

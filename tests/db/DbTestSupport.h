@@ -26,14 +26,16 @@ void resetTeacherState();
 QVariant committedValue(const QString& sql, const QVariantList& values = QVariantList());
 bool runOutside(const QString& sql, const QVariantList& values = QVariantList());
 
-// A lesson of the class opened as the tool bar opens one, which the teacher state then holds: its id and UUID.
+// A lesson of the class, in subject 1, opened as the tool bar opens one, which the teacher state then holds: its id
+// and UUID; an id of -1 when it could not be opened.
 struct OpenedLesson
 {
     int id = -1;
     QString uuid;
 };
-OpenedLesson openLessonOf(int classID);
-// Waits until the program's writer has written all it was handed; false when it has not within 30 s.
+OpenedLesson openLessonOf(int classID, const QString& creator = QStringLiteral("t"));
+// Waits until the program's writer has written, or set aside, all it was handed; false when it has not within
+// 30 s.
 bool writerIdle();
 
 // What stands at a path, a link not followed: "link to " and its target, "folder", "file " and the bytes, or

@@ -8,7 +8,6 @@
 #include "Rf21xSimulator.h"
 #include "TAVDatabase.h"
 #include "TAVMemInfo.h"
-#include "TAV_ClassRecord.h"
 #include "TavWebService.h"
 #include "TavWriteBehind.h"
 #include "WindowInput.h"
@@ -65,22 +64,12 @@ inline void useClass(int students)
 // the program's writer writes nothing of a lesson the file does not hold.
 inline bool openLessonRow()
 {
-    TAVMemInfo* mem = TAVMemInfo::getInstance();
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    ClassRecordRow lesson;
-    lesson.creator = QStringLiteral("teacher01");
-    lesson.classID = 101;
-    lesson.subjectID = 1;
-    const bool opened = TAV_ClassRecord::getInstance()->insertClassRecord(db, lesson) != -1;
-    TAVDatabase::getInstance()->closeDbCon(db);
-    return opened && !mem->currentRecord.UUID.isEmpty();
+    const DbTestSupport::OpenedLesson lesson = DbTestSupport::openLessonOf(101, QStringLiteral("teacher01"));
+    return lesson.id != -1 && !lesson.uuid.isEmpty();
 }
 
 // The program's writer has written, or set aside, everything handed to it.
-inline bool writerIdle(int timeoutMs = 30000)
-{
-    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, timeoutMs);
-}
+using DbTestSupport::writerIdle;
 
 // useClass, as the class 101 "初二(1)班" of the simulated receiver, in the subject 数学.
 inline void useScreenClass(int students)

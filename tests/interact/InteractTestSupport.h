@@ -109,12 +109,8 @@ inline bool press(const QList<QPair<int, QByteArray>>& keys)
     return all;
 }
 
-// Waits until the writer thread has written what it was handed (an interaction's end included); false when it
-// has not within the bound. Every test that reads what a round stored waits through this one.
-inline bool written()
-{
-    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, kEventBoundMs);
-}
+// Every test that reads what a round stored waits for the writer thread first (an interaction's end included).
+using DbTestSupport::writerIdle;
 
 // Clicks the widget through the window system once it shows whole, clipped by none of its parents, and stands
 // still (a panel's frame slides in inside a panel that is no window of its own).

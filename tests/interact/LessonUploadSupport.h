@@ -4,7 +4,6 @@
 // lesson's close (they link tav_toolbar and tav_net beside what InteractTestSupport.h needs).
 #include "InteractTestSupport.h"
 #include "TAVDatabase.h"
-#include "TAV_ClassRecord.h"
 #include "Upload.h"
 #include "ZUFreeActBar_left.h"
 #include "ZUTAVAnswerList.h"
@@ -20,12 +19,7 @@ namespace InteractTestSupport {
 // Opens a lesson as the tool bar does; its localRecordID.
 inline int openLesson()
 {
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    ClassRecordRow lesson;
-    lesson.creator = "teacher01";
-    TAV_ClassRecord::getInstance()->insertClassRecord(db, lesson);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    return TAVMemInfo::getInstance()->currentRecord.localRecordID;
+    return DbTestSupport::openLessonOf(0, QStringLiteral("teacher01")).id;
 }
 
 // The teacher stops the answering round and marks the option right in its answer list; true once the mark is
@@ -39,7 +33,7 @@ inline bool markRightAnswer(const QString& option)
         if (row->optionText() == option)
             row->on_ZUTAVStatisticalTableItemDialog_clicked();
     }
-    return written() && ZUTAVAnswerList::getInstance()->rightAnswer() == option;
+    return writerIdle() && ZUTAVAnswerList::getInstance()->rightAnswer() == option;
 }
 
 // The results of an uploaded interaction, "D01:A D02:B ...".

@@ -93,7 +93,7 @@ void TestZUFreeActBar_left::answersCountLiveAndAreStoredOnce()
     QVERIFY(press({ { 5, "A" } })); // after the stop
     m_panel->stopRound();
     QCOMPARE(m_panel->answeredCountText(), QString("2"));
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is not null and localRecordID = ? and "
                    "answerType = 1",
                    { kRecord }),
@@ -122,7 +122,7 @@ void TestZUFreeActBar_left::countdownPausesAndEndsByItself()
     QVERIFY(m_panel->clockRunning());
     QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), kEventBoundMs);
     QCOMPARE(m_panel->remaining(), 0);
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(count("select count(*) from TAV_StuResult where result = 'C'"), 1);
 }
 
@@ -138,7 +138,7 @@ void TestZUFreeActBar_left::unplugMidInteractionKeepsWhatArrived()
     QCOMPARE(message, QString("硬件连接异常"));
     m_panel->on_start_clicked();
     QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Ended), kEventBoundMs);
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(count("select count(*) from TAV_StuResult"), 1);
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is null"), 0);
     Rf21xSimulator::instance()->plug();
@@ -180,7 +180,7 @@ void TestZUFreeActBar_left::interactionThatCouldNotBeStoredLeavesNothing()
     // Once the file takes it, the round goes in whole.
     QVERIFY(DbTestSupport::runOutside(rowMissing ? TavSchema::statements().filter("TAV_InteractInfo").first()
                                                  : QString("drop trigger refuse")));
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is not null"), 1);
     QCOMPARE(text("select group_concat(dovaneID || ':' || result, ' ') from (select * from TAV_StuResult order by "
                   "dovaneID)"),
@@ -222,7 +222,7 @@ void TestZUFreeActBar_left::markedRightAnswerIsWrittenWhenTheNextStarts()
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::Running));
     QVERIFY(!list->isVisible());
     QVERIFY(m_panel->interaction().interactID != first);
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(text("select answer from TAV_InteractInfo where interactID = ?", { first }), QString("B"));
     QCOMPARE(count("select count(*) from TAV_InteractInfo"), 2);
 }
@@ -234,7 +234,7 @@ void TestZUFreeActBar_left::digitAnswersAreStoredAsSentAndMarkedRight()
     QVERIFY(press({ { 1, "3.5" }, { 2, "-2" }, { 3, "3.5" }, { 4, "Rush" } }));
     QTRY_COMPARE_WITH_TIMEOUT(m_panel->answeredCountText(), QString("3"), kEventBoundMs);
     m_panel->stopRound();
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(text("select group_concat(dovaneID || ':' || result, ' ') from (select * from TAV_StuResult order by "
                   "dovaneID)"),
              QString("D01:3.5 D02:-2 D03:3.5"));
@@ -313,7 +313,7 @@ void TestZUFreeActBar_left::markOfARoundWithoutItsRowIsStoredAndCleared()
     QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::Running), kEventBoundMs);
     QVERIFY(m_panel->interaction().interactID != -1);
     QCOMPARE(ZUTAVAnswerList::getInstance()->rightAnswer(), QString());
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(text("select group_concat(answerType || ':' || answer) from TAV_InteractInfo where endTime is not null"),
              QString("0:B"));
     m_panel->stopRound();

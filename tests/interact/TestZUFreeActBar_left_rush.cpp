@@ -67,7 +67,7 @@ void TestZUFreeActBar_left_rush::firstPressWinsAndTheRoundEndsThreeTicksLater()
     QVERIFY(press({ { 4, "Rush" } })); // still taken in the seconds after the winner
     QTRY_COMPARE_WITH_TIMEOUT(m_bar->freeState(), int(ZUFreeActSer::RushEnded), kEventBoundMs);
     QVERIFY(!ZUTAVAutoMsg::getInstance()->isVisible());
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(text("select group_concat(dovaneID || ':' || result, ' ') from (select * from TAV_StuResult order by "
                   "stuResultID)"),
              QString("D03:1 D01:0 D04:0"));
@@ -86,7 +86,7 @@ void TestZUFreeActBar_left_rush::winnerEndsTheRoundOnTheThirdTick()
     }
     m_rush->timeout();
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushEnded));
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(text("select dovaneID || result from TAV_StuResult"), QString("D031"));
 }
 
@@ -102,7 +102,7 @@ void TestZUFreeActBar_left_rush::pressDuringPauseIsStoredBeforeTheNextRush()
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushRunning));
     QVERIFY(m_rush->interaction().interactID != first);
     QVERIFY(!m_rush->winnerFound());
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(text("select dovaneID || result from TAV_StuResult where interactID = ?", { first }), QString("D021"));
     QCOMPARE(count("select count(*) from TAV_InteractInfo where interactID = ? and endTime is not null", { first }), 1);
     QVERIFY(!ZUTAVRandomStu::getInstance()->isVisible());
@@ -116,7 +116,7 @@ void TestZUFreeActBar_left_rush::roundWithoutPressEndsWithNotice()
     m_rush->timeout();
     QCOMPARE(m_bar->freeState(), int(ZUFreeActSer::RushEnded));
     QVERIFY(ZUTAVAutoMsg::getInstance()->isVisible());
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(count("select count(*) from TAV_StuResult"), 0);
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is not null"), 1);
     ZUTAVAutoMsg::getInstance()->hide();

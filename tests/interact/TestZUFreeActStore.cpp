@@ -220,7 +220,7 @@ int tenMarkedRounds(quint16 port)
     }
     bar->onCenterButton(false); // closes the last round, its mark with it
     const int record = TAVMemInfo::getInstance()->currentRecord.localRecordID;
-    const bool sent = marked && written()
+    const bool sent = marked && writerIdle()
         && ZUToolBarSer::getInstance()->closeClassRecord(record, "lesson", QDateTime::currentDateTime())
         && ZUToolBarSer::getInstance()->uploadClassRecord(record);
     std::printf("without row %d, notices %d, %s\n", withoutRow, notices.count(),
@@ -383,12 +383,7 @@ void TestZUFreeActStore::interruptedInteractionKeepsItsAnswers()
 {
     QFETCH(QString, kind);
     QVERIFY(freshLesson());
-    QSqlDatabase db = TAVDatabase::getInstance()->getDbCon();
-    ClassRecordRow lesson;
-    lesson.creator = "teacher01";
-    TAV_ClassRecord::getInstance()->insertClassRecord(db, lesson);
-    TAVDatabase::getInstance()->closeDbCon(db);
-    const int record = TAVMemInfo::getInstance()->currentRecord.localRecordID;
+    const int record = openLesson();
     QVERIFY(record > 0);
 
     QProcess child;
@@ -607,7 +602,7 @@ void TestZUFreeActStore::failedEndUploadsNothing()
     }
     QTRY_VERIFY_WITH_TIMEOUT(ended(row.interactID), kEventBoundMs);
     // The writer done with the round: the lesson's end goes in at once rather than after it.
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     const QJsonArray sent = uploadedAfterTheLesson(record);
     QCOMPARE(sent.size(), 1);
     QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B D03:C"));
@@ -683,7 +678,7 @@ void TestZUFreeActStore::failedStoreIsReportedAndLeavesNothing()
     const bool dropped = breakage.startsWith("drop");
     QVERIFY(DbTestSupport::runOutside(dropped ? TavSchema::statements().filter("TAV_InteractInfo").first()
                                               : QString("drop trigger refuse")));
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(count("select count(*) from TAV_InteractInfo where endTime is not null"), 1);
     QCOMPARE(count("select count(*) from TAV_StuResult"), answers);
     if (pick)
@@ -765,7 +760,7 @@ void TestZUFreeActStore::roundsStoppedWhileAnotherProgramHoldsTheFileAreKeptWhol
     QVERIFY2(watch.longestGapMs() < kStillBoundMs, qPrintable(QString::number(watch.longestGapMs())));
     QCOMPARE(watch.modals(), QStringList());
 
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(rowsOf(first), 60);
     const QJsonArray sent = uploadedAfterTheLesson(record);
     QCOMPARE(sent.size(), 2);
@@ -800,7 +795,7 @@ void TestZUFreeActStore::roundStartedOnAFullDiskOpensNoBox()
     QVERIFY(pressed);
     QCOMPARE(notices.count(), 1);
     QCOMPARE(notices.modalCount(), 0);
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     const QJsonArray sent = uploadedAfterTheLesson(record);
     QCOMPARE(sent.size(), 1);
     QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:A D02:B"));
@@ -903,7 +898,7 @@ void TestZUFreeActStore::noticeIsShownOnceAndClosesWhileWritesGoOnFailing()
     QVERIFY(closedByItself);
     QVERIFY(failedOn && failuresSinceClosed >= 2);
     QVERIFY(!shownAgain);
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(rowsOf(row.interactID), 1);
 }
 
@@ -939,7 +934,7 @@ void TestZUFreeActStore::questionInTheNoticeWindowKeepsItsButtons()
     QVERIFY(failedMeanwhile);
     QCOMPARE(DialogAnswerer::failures(), 0);
     QCOMPARE(DialogAnswerer::lastText(), QString("是否提交?"));
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QCOMPARE(rowsOf(row.interactID), 1);
 }
 
@@ -979,7 +974,7 @@ void TestZUFreeActStore::killWhileTheFileIsHeldLosesNothing()
     const int round = count("select max(interactID) from TAV_InteractInfo");
     // The next start.
     QVERIFY(TAVDatabase::getInstance()->openLocalDb());
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     QVERIFY(ended(round));
     QFETCH(QString, results);
     QCOMPARE(text("select group_concat(r, ' ') from (select dovaneID || ':' || result as r from TAV_StuResult "
@@ -1046,7 +1041,7 @@ void TestZUFreeActStore::fileMadeAnewUploadsItsCrashCutRoundWhole()
 
     // The next start, and the lesson's close.
     QVERIFY(TAVDatabase::getInstance()->openLocalDb());
-    QVERIFY(written());
+    QVERIFY(writerIdle());
     const QJsonArray sent = uploadedAfterTheLesson(1);
     QCOMPARE(sent.size(), 1);
     QCOMPARE(resultsIn(sent.first().toObject()), QString("D01:B D02:C D03:D D04:A D05:B D06:C D07:D D08:A"));

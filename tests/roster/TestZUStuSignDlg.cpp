@@ -22,14 +22,7 @@
 using namespace RosterTestSupport;
 using DbTestSupport::committedValue;
 using DbTestSupport::runOutside;
-
-namespace {
-// The program's writer has written, or set aside, everything handed to it.
-bool written()
-{
-    return QTest::qWaitFor([] { return TavWriteBehind::getInstance()->isIdle(); }, 30000);
-}
-} // namespace
+using DbTestSupport::writerIdle;
 
 // A receiver that counts what the sign-in asks of it.
 class SignReceiver : public FakeReceiver
@@ -170,7 +163,7 @@ private slots:
         m_dlg->setReceivedTeaData(TeacherInfo { "stop" });
         QVERIFY(!m_dlg->service()->isSigning());
         QCOMPARE(m_receiver.stops, 1);
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) from TAV_SignInfo where endTime is not null").toInt(), 1);
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 2);
         QCOMPARE(committedValue("select createDate from TAV_SignStuInfo where dovaneID = '2024080101'").toString(),
@@ -182,7 +175,7 @@ private slots:
         m_dlg->setReceivedTeaData(TeacherInfo { "start/pause" });
         press(3);
         m_dlg->on_StartStopBtn_clicked();
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo where signID = 2").toInt(), 3);
 
         // After a reset the lesson opens unsigned; the stored rows stay.
@@ -205,7 +198,7 @@ private slots:
         QCOMPARE(label("SignedNumLbl"), QString("2"));
         QCOMPARE(m_dlg->tileAt(0, 2)->image(), ZUFormFrame::imagePath("sign/tav_sign_suc.png"));
         m_dlg->on_StartStopBtn_clicked();
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 2);
         open();
         QCOMPARE(label("SignedNumLbl"), QString("2"));
@@ -240,7 +233,7 @@ private slots:
         QVERIFY(button("SignCloseBtn")->isEnabled());
         press(1);
         QCOMPARE(label("SignedNumLbl"), QString("0"));
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) from TAV_SignInfo").toInt(), 0);
     }
 
@@ -303,7 +296,7 @@ private slots:
         QVERIFY2(watch.longestGapMs() < 2500, qPrintable(QString::number(watch.longestGapMs())));
         QCOMPARE(label("SignedNumLbl"), QString("2"));
         QCOMPARE(m_dlg->tileAt(0, 1)->image(), ZUFormFrame::imagePath("sign/tav_sign_suc.png"));
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) from TAV_SignInfo where endTime is not null").toInt(), 1);
         QCOMPARE(committedValue("select count(*) from TAV_SignInfo").toInt(), 1);
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 2);
@@ -339,7 +332,7 @@ private slots:
         QVERIFY2(watch.modals().filter(QRegularExpression("^(?!ZUStuSignDlg$)")).isEmpty(),
                  qPrintable(watch.modals().join('|')));
         QVERIFY2(watch.longestGapMs() < 2500, qPrintable(QString::number(watch.longestGapMs())));
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) || ' ' || count(endTime) from TAV_SignInfo").toString(),
                  QString("1 1"));
         QCOMPARE(committedValue("select group_concat(dovaneID, ' ') from TAV_SignStuInfo").toString(),
@@ -392,7 +385,7 @@ private slots:
         QVERIFY2(watch.modals().filter(QRegularExpression("^(?!ZUStuSignDlg$)")).isEmpty(),
                  qPrintable(watch.modals().join('|')));
         QVERIFY2(watch.longestGapMs() < 2500, qPrintable(QString::number(watch.longestGapMs())));
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QVERIFY(committedValue(stored).toString() != plan);
         QCOMPARE(
             committedValue("select row || ',' || col from TAV_StuSortInfo where dovaneID = '2024080101'").toString(),
@@ -406,7 +399,7 @@ private slots:
         m_dlg->MachineChanged(false);
         QVERIFY(!m_dlg->service()->isSigning());
         QVERIFY(!button("StartStopBtn")->isEnabled());
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select count(*) from TAV_SignStuInfo").toInt(), 1);
         m_dlg->MachineChanged(true);
         QVERIFY(button("StartStopBtn")->isEnabled());
@@ -448,7 +441,7 @@ private slots:
         QCOMPARE(m_dlg->findChild<QSpinBox*>("SignRowSpinBox")->value(), 3);
         m_dlg->on_SignCloseBtn_clicked();
         QVERIFY(!m_dlg->isVisible());
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select row || ',' || col from TAV_ClassInfo where classID = 101").toString(),
                  QString("3,4"));
         QCOMPARE(committedValue("select count(*) from TAV_StuSortInfo where classID = 101").toInt(), 10);
@@ -475,7 +468,7 @@ private slots:
         QFETCH(QString, refusal);
         m_dlg->swapSeats(0, 0, 1, 4);
         m_dlg->on_SignCloseBtn_clicked();
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         open();
         m_dlg->swapSeats(0, 0, 0, 1);
         m_dlg->on_ColDecBtn_clicked();
@@ -492,7 +485,7 @@ private slots:
         QCOMPARE(seatPlan(), changed);
         m_dlg->hide();
         QVERIFY(runOutside("drop trigger refuse"));
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         QCOMPARE(committedValue("select row || ',' || col from TAV_ClassInfo where classID = 101").toString(),
                  QString("3,4"));
         QCOMPARE(
@@ -531,7 +524,7 @@ private slots:
         m_dlg->on_StartStopBtn_clicked();
         press(5);
         m_dlg->on_StartStopBtn_clicked();
-        QVERIFY(written());
+        QVERIFY(writerIdle());
         const int lesson = TAVMemInfo::getInstance()->currentRecord.localRecordID;
         ZUToolBarSer::getInstance()->closeClassRecord(lesson, "初二(1)班", QDateTime::currentDateTime());
         QVERIFY(ZUToolBarSer::getInstance()->uploadClassRecord(lesson));
